@@ -1,0 +1,41 @@
+// A small arbitrary-precision unsigned integer, enough for exact decimal <-> binary float conversion.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace dfm {
+
+class BigUnsigned {
+public:
+    BigUnsigned() = default;
+    explicit BigUnsigned(std::uint64_t value);
+
+    bool IsZero() const { return limbs_.empty(); }
+    int BitLength() const;
+    bool TestBit(int index) const;
+    // The bits [from, from + 64) as a number (bits beyond the top read as 0).
+    std::uint64_t BitsFrom(int from) const;
+    // True when any bit below index is set.
+    bool AnyBitBelow(int index) const;
+
+    void MultiplySmall(std::uint32_t factor);
+    void AddSmall(std::uint32_t value);
+    void MultiplyByPow5(int exponent);
+    void MultiplyByPow10(int exponent);
+    void ShiftLeft(int bits);
+    // Divide in place, returning the remainder.
+    std::uint32_t DivideSmall(std::uint32_t divisor);
+    void Subtract(const BigUnsigned& other);  // requires *this >= other
+    static int Compare(const BigUnsigned& a, const BigUnsigned& b);
+
+    // All decimal digits, most significant first ("0" for zero).
+    std::string ToDecimal() const;
+
+private:
+    void Trim();
+    std::vector<std::uint32_t> limbs_;  // least significant first, no leading zero limbs
+};
+
+}  // namespace dfm

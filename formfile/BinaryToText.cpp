@@ -1,0 +1,380 @@
+#include "BinaryToText.h"
+
+#include "CodePage.h"
+#include "Errors.h"
+#include "ResourceHeader.h"
+#include "TReader.h"
+#include "TWriter.h"
+#include "Utf8.h"
+
+#include <charconv>
+
+namespace dfm {
+
+namespace {
+
+constexpr std::size_t MaxCharsPerLine = 64;  // string characters on one line of text
+constexpr std::size_t BinaryBytesPerLine = 32;
+
+class TextConverter {
+public:
+    TextConverter(TReader& reader, TWriter& writer) : reader_(reader), writer_(writer) {}
+
+    void ConvertObject();
+
+private:
+    class Nesting {
+    public:
+        explicit Nesting(int& depth) : depth_(depth)
+        {
+            if (++depth_ > MaxNestingDepth)
+                throw EReadError("Form nesting deeper than " + std::to_string(MaxNestingDepth) + " levels");
+        }
+        ~Nesting() { --depth_; }
+        Nesting(const Nesting&) = delete;
+        Nesting& operator=(const Nesting&) = delete;
+
+    private:
+        int& depth_;
+    };
+
+    void Indent();
+    void NewLine();
+    void PutInteger(std::int64_t value);
+    void PutFloat(const Extended80& value, char suffix);
+    void ConvertProperty();
+    bool ConvertValue();
+    void ConvertList();
+    void ConvertSet();
+    void ConvertCollection();
+    void ConvertBinary();
+    template <typename Text>
+    void PutStringLiteral(const Text& text);
+
+    TReader& reader_;
+    TWriter& writer_;
+    const CodePage& codePage_ = CodePage::System();
+    int level_ = 0;
+    int depth_ = 0;
+    std::string name_;
+    std::string string_;
+};
+
+void TextConverter::Indent()
+{
+    static const std::string blanks(256, ' ');
+    for (std::size_t left = 2 * static_cast<std::size_t>(level_); left > 0;) {
+        const std::size_t n = std::min(left, blanks.size());
+        writer_.PutBytes(blanks.data(), n);
+        left -= n;
+    }
+}
+
+void TextConverter::NewLine()
+{
+    writer_.PutBytes("\r\n", 2);
+    Indent();
+}
+
+void TextConverter::PutInteger(std::int64_t value)
+{
+    char digits[24];
+    const auto result = std::to_chars(digits, digits + sizeof digits, value);
+    writer_.PutBytes(digits, static_cast<std::size_t>(result.ptr - digits));
+}
+
+void TextConverter::PutFloat(const Extended80& value, char suffix)
+{
+    writer_.PutText(value.ToText());
+    if (suffix != 0)
+        writer_.PutChar(suffix);
+}
+
+void TextConverter::ConvertObject()
+{
+    const Nesting nesting(depth_);
+    const ObjectPrefix prefix = reader_.TakeObjectPrefix();
+    reader_.TakeName(string_);  // class name
+    reader_.TakeName(name_);
+    Indent();
+    if (prefix.flags & ObjectFlag::Inherited)
+        writer_.PutText("inherited ");
+    else if (prefix.flags & ObjectFlag::Inline)
+        writer_.PutText("inline ");
+    else
+        writer_.PutText("object ");
+    if (!name_.empty()) {
+        writer_.PutText(name_);
+        writer_.PutBytes(": ", 2);
+    }
+    writer_.PutText(string_);
+    if (prefix.flags & ObjectFlag::HasPosition) {
+        writer_.PutBytes(" [", 2);
+        PutInteger(prefix.position);
+        writer_.PutChar(']');
+    }
+    writer_.PutBytes("\r\n", 2);
+
+    ++level_;
+    while (!reader_.AtListEnd())
+        ConvertProperty();
+    reader_.ExpectTag(EndOfList);
+    while (!reader_.AtListEnd())
+        ConvertObject();
+    reader_.ExpectTag(EndOfList);
+    --level_;
+    Indent();
+    writer_.PutBytes("end\r\n", 5);
+}
+
+void TextConverter::ConvertProperty()
+{
+    Indent();
+    reader_.TakeName(name_);
+    writer_.PutText(name_);
+    writer_.PutBytes(" = ", 3);
+    // A tag that starts no value writes nothing and stays for the property list to read.
+    ConvertValue();
+    writer_.PutBytes("\r\n", 2);
+}
+
+bool TextConverter::ConvertValue()
+{
+    switch (reader_.PeekTag()) {
+    case Int8:
+    case Int16:
+    case Int32:
+        PutInteger(reader_.TakeIntegerValue());
+        break;
+    case Int64:
+        PutInteger(reader_.TakeInt64Value());
+        break;
+    case Extended:
+        PutFloat(reader_.TakeExtendedValue(), 0);
+        break;
+    case Double:
+        PutFloat(Extended80::FromDouble(reader_.TakeDoubleValue()), 0);
+        break;
+    case Single:
+        PutFloat(Extended80::FromDouble(reader_.TakeSingleValue()), 's');
+        break;
+    case Currency:
+        PutFloat(Extended80::FromInt64(reader_.TakeCurrencyValue()), 'c');
+        break;
+    case Date:
+        PutFloat(Extended80::FromDouble(reader_.TakeDateValue()), 'd');
+        break;
+    case ShortString:
+    case LongString:
+        reader_.TakeStringValue(string_);
+        PutStringLiteral(string_);
+        break;
+    case WideString:
+        PutStringLiteral(reader_.TakeWideStringValue());
+        break;
+    case Utf8String: {
+        reader_.TakeUtf8StringValue(string_);
+        std::u16string wide;
+        if (DecodeUtf8(string_, wide))
+            PutStringLiteral(wide);
+        else
+            PutStringLiteral(string_);
+        break;
+    }
+    case Identifier:
+    case False:
+    case True:
+    case Nil:
+        writer_.PutText(reader_.TakeIdentValue());
+        break;
+    case List:
+        ConvertList();
+        break;
+    case Set:
+        ConvertSet();
+        break;
+    case Collection:
+        ConvertCollection();
+        break;
+    case Binary:
+        ConvertBinary();
+        break;
+    default:
+        return false;
+    }
+    return true;
+}
+
+void TextConverter::ConvertList()
+{
+    const Nesting nesting(depth_);
+    reader_.TakeTag();
+    writer_.PutChar('(');
+    ++level_;
+    while (!reader_.AtListEnd()) {
+        NewLine();
+        // Nothing else would consume an unknown tag here: refuse it rather than loop forever.
+        if (!ConvertValue())
+            throw EReadError(msg::BadPropertyValue);
+    }
+    reader_.ExpectTag(EndOfList);
+    --level_;
+    writer_.PutChar(')');
+}
+
+void TextConverter::ConvertSet()
+{
+    reader_.TakeTag();
+    writer_.PutChar('[');
+    for (bool first = true;; first = false) {
+        reader_.TakeName(name_);
+        if (name_.empty())
+            break;
+        if (!first)
+            writer_.PutBytes(", ", 2);
+        writer_.PutText(name_);
+    }
+    writer_.PutChar(']');
+}
+
+void TextConverter::ConvertCollection()
+{
+    const Nesting nesting(depth_);
+    reader_.TakeTag();
+    writer_.PutChar('<');
+    ++level_;
+    while (!reader_.AtListEnd()) {
+        NewLine();
+        writer_.PutBytes("item", 4);
+        const std::uint8_t tag = reader_.PeekTag();
+        if (tag == Int8 || tag == Int16 || tag == Int32) {
+            writer_.PutBytes(" [", 2);
+            PutInteger(reader_.TakeIntegerValue());
+            writer_.PutChar(']');
+        }
+        writer_.PutBytes("\r\n", 2);
+        reader_.ExpectTag(List);
+        ++level_;
+        while (!reader_.AtListEnd())
+            ConvertProperty();
+        reader_.ExpectTag(EndOfList);
+        --level_;
+        Indent();
+        writer_.PutBytes("end", 3);
+    }
+    reader_.ExpectTag(EndOfList);
+    --level_;
+    writer_.PutChar('>');
+}
+
+void TextConverter::ConvertBinary()
+{
+    static constexpr char hex[] = "0123456789ABCDEF";
+    reader_.TakeTag();
+    writer_.PutChar('{');
+    ++level_;
+    const auto count = static_cast<std::int32_t>(reader_.TakeUInt32());
+    const bool multiLine = count >= static_cast<std::int32_t>(BinaryBytesPerLine);
+    unsigned char bytes[BinaryBytesPerLine];
+    char digits[2 * BinaryBytesPerLine];
+    for (std::int32_t left = count; left > 0;) {
+        if (multiLine)
+            NewLine();
+        const auto n = static_cast<std::size_t>(std::min<std::int32_t>(left, BinaryBytesPerLine));
+        reader_.TakeBytes(bytes, n);
+        for (std::size_t i = 0; i < n; ++i) {
+            digits[2 * i] = hex[bytes[i] >> 4];
+            digits[2 * i + 1] = hex[bytes[i] & 0x0F];
+        }
+        writer_.PutBytes(digits, 2 * n);
+        left -= static_cast<std::int32_t>(n);
+    }
+    --level_;
+    writer_.PutChar('}');
+}
+
+// Quoted runs of printable characters and #n escapes, at most 64 characters a line;
+// wide text escapes every unit above 255 as well.
+template <typename Text>
+void TextConverter::PutStringLiteral(const Text& text)
+{
+    const std::size_t n = text.size();
+    if (n == 0) {
+        writer_.PutBytes("''", 2);
+        return;
+    }
+    const auto unit = [&text](std::size_t i) { return static_cast<unsigned>(static_cast<std::make_unsigned_t<typename Text::value_type>>(text[i])); };
+    const auto quotable = [&unit](std::size_t i) { return unit(i) >= 32 && unit(i) <= 255 && unit(i) != '\''; };
+    std::string pageBytes;  // the text in the system code page, for the trail-byte test
+    bool pageBytesReady = false;
+    const auto splitsCharacter = [&](std::size_t i) {
+        if (!codePage_.HasLeadBytes())
+            return false;
+        if constexpr (std::is_same_v<Text, std::string>) {
+            return codePage_.IsTrailByteAt(text, i);
+        } else {
+            if (!pageBytesReady) {
+                pageBytes = codePage_.FromWide(text);
+                pageBytesReady = true;
+            }
+            return codePage_.IsTrailByteAt(pageBytes, i);
+        }
+    };
+
+    const int propertyLevel = level_;
+    ++level_;
+    if (n > MaxCharsPerLine)
+        NewLine();
+    std::size_t i = 0;
+    std::size_t lineStart = 0;
+    char run[MaxCharsPerLine];
+    while (i < n) {
+        bool lineFull = false;
+        if (quotable(i)) {
+            const std::size_t j = i;
+            do
+                ++i;
+            while (i < n && quotable(i) && i - lineStart < MaxCharsPerLine);
+            if (i - lineStart >= MaxCharsPerLine) {
+                lineFull = true;
+                if (splitsCharacter(i))
+                    --i;
+            }
+            writer_.PutChar('\'');
+            for (std::size_t p = j; p < i; ++p)
+                run[p - j] = static_cast<char>(unit(p));
+            writer_.PutBytes(run, i - j);
+            writer_.PutChar('\'');
+        } else {
+            writer_.PutChar('#');
+            PutInteger(unit(i));
+            ++i;
+            lineFull = i - lineStart >= MaxCharsPerLine;
+        }
+        if (lineFull && i < n) {
+            writer_.PutBytes(" +", 2);
+            NewLine();
+            lineStart = i;
+        }
+    }
+    level_ = propertyLevel;
+}
+
+}  // namespace
+
+void BinaryToText(TStream& input, TStream& output)
+{
+    TReader reader(input);
+    TWriter writer(output);
+    reader.TakeSignature();
+    TextConverter(reader, writer).ConvertObject();
+    writer.Flush();
+}
+
+void ResourceToText(TStream& input, TStream& output)
+{
+    SkipResourceHeader(input);
+    BinaryToText(input, output);
+}
+
+}  // namespace dfm

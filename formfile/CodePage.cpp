@@ -1,0 +1,100 @@
+#include "CodePage.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <iconv.h>
+
+namespace dfm {
+
+namespace {
+
+void MarkRange(std::array<bool, 256>& set, int from, int to)
+{
+    for (int c = from; c <= to; ++c)
+        set[static_cast<std::size_t>(c)] = true;
+}
+
+// The byte of the same value for units below 256: the single-byte page's view of wide text.
+std::string LowBytes(std::u16string_view text)
+{
+    std::string out;
+    for (const char16_t unit : text)
+        out.push_back(unit < 256 ? static_cast<char>(unit) : '?');
+    return out;
+}
+
+}  // namespace
+
+const CodePage& CodePage::System()
+{
+    static const CodePage page([] {
+        const char* text = std::getenv("QUENDFMED_CODEPAGE");
+        return text ? std::atoi(text) : 1252;
+    }());
+    return page;
+}
+
+CodePage::CodePage(int number) : number_(number)
+{
+    switch (number) {
+    case 932:
+        MarkRange(leadBytes_, 0x81, 0x9F);
+        MarkRange(leadBytes_, 0xE0, 0xFC);
+        break;
+    case 936:
+    case 949:
+    case 950:
+        MarkRange(leadBytes_, 0x81, 0xFE);
+        break;
+    default:
+        number_ = 1252;
+        return;
+    }
+    hasLeadBytes_ = true;
+}
+
+bool CodePage::IsTrailByteAt(std::string_view text, std::size_t index) const
+{
+    if (!hasLeadBytes_)
+        return false;
+    std::size_t run = 0;
+    for (std::size_t i = std::min(index, text.size()); i > 0 && IsLeadByte(static_cast<unsigned char>(text[i - 1])); --i)
+        ++run;
+    return run % 2 == 1;
+}
+
+std::string CodePage::FromWide(std::u16string_view text) const
+{
+    if (!hasLeadBytes_ || text.empty())
+        return LowBytes(text);
+    const std::string target = "CP" + std::to_string(number_);
+    iconv_t converter = iconv_open(target.c_str(), "UTF-16LE");
+    if (converter == reinterpret_cast<iconv_t>(-1))
+        return LowBytes(text);
+    std::string input;
+    for (const char16_t unit : text) {
+        input.push_back(static_cast<char>(unit & 0xFF));
+        input.push_back(static_cast<char>(unit >> 8));
+    }
+    std::string out;
+    char* in = input.data();
+    std::size_t inLeft = input.size();
+    std::string chunk(input.size() * 2 + 16, '\0');
+    while (inLeft > 0) {
+        char* outPtr = chunk.data();
+        std::size_t outLeft = chunk.size();
+        const std::size_t result = iconv(converter, &in, &inLeft, &outPtr, &outLeft);
+        out.append(chunk.data(), static_cast<std::size_t>(outPtr - chunk.data()));
+        if (result == static_cast<std::size_t>(-1) && inLeft >= 2) {
+            out.push_back('?');  // a character the page lacks, or a lone surrogate
+            in += 2;
+            inLeft -= 2;
+        } else if (result == static_cast<std::size_t>(-1)) {
+            break;
+        }
+    }
+    iconv_close(converter);
+    return out;
+}
+
+}  // namespace dfm

@@ -1,0 +1,32 @@
+// The system code page of this port: Windows-1252, or the double-byte page that
+// QUENDFMED_CODEPAGE names (932, 936, 949, 950), whose lead bytes keep characters whole.
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace dfm {
+
+class CodePage {
+public:
+    // The page in force for this process (read once from the environment).
+    static const CodePage& System();
+    explicit CodePage(int number);
+
+    int Number() const { return number_; }
+    bool HasLeadBytes() const { return hasLeadBytes_; }
+    bool IsLeadByte(unsigned char c) const { return leadBytes_[c]; }
+    // True when the byte at index (0-based) is the second half of a double-byte character:
+    // the lead bytes just before it form a run of odd length.
+    bool IsTrailByteAt(std::string_view text, std::size_t index) const;
+    // Wide text in this page's bytes; characters it lacks become "?".
+    std::string FromWide(std::u16string_view text) const;
+
+private:
+    int number_;
+    bool hasLeadBytes_ = false;
+    std::array<bool, 256> leadBytes_{};
+};
+
+}  // namespace dfm

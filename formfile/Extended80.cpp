@@ -1,0 +1,436 @@
+#include "Extended80.h"
+
+#include "BigUnsigned.h"
+
+#include <bit>
+#include <cstring>
+
+namespace dfm {
+
+namespace {
+
+constexpr int ExtendedBias = 16383;
+constexpr int ExtendedMaxField = 0x7FFF;
+
+// A magnitude truncated to 64 bits: value = (top + round/2 + sticky) * 2^(exponent - 63),
+// top having bit 63 set. Keeping the floor plus the sticky bit lets it be rounded exactly once,
+// at whatever precision the target needs.
+struct Truncated {
+    std::uint64_t top = 0;
+    int exponent = 0;
+    bool round = false;
+    bool sticky = false;
+};
+
+struct Rounded {
+    std::uint64_t kept = 0;  // the significand at the target precision (integer bit included)
+    int exponent = 0;        // the unbiased exponent of a normal result
+    bool subnormal = false;  // kept is then scaled by 2^(minExponent - precision + 1)
+    bool overflow = false;
+};
+
+Rounded RoundTo(const Truncated& t, int precision, int minExponent, int maxExponent)
+{
+    Rounded r;
+    int drop = 64 - precision;
+    int exponent = t.exponent;
+    if (exponent < minExponent) {
+        drop += minExponent - exponent;
+        r.subnormal = true;
+    }
+    if (drop >= 65)
+        return r;  // below half the smallest step: zero
+    std::uint64_t kept = t.top;
+    bool round = t.round;
+    bool sticky = t.sticky;
+    if (drop > 0) {
+        sticky = sticky || round || (drop > 1 && (t.top & ((std::uint64_t{1} << (drop - 1)) - 1)) != 0);
+        round = ((t.top >> (drop - 1)) & 1u) != 0;
+        kept = drop == 64 ? 0 : t.top >> drop;
+    }
+    if (round && (sticky || (kept & 1u) != 0))
+        ++kept;
+    if (!r.subnormal && precision < 64 && kept == (std::uint64_t{1} << precision)) {
+        kept >>= 1;
+        ++exponent;
+    } else if (!r.subnormal && precision == 64 && kept == 0) {
+        kept = std::uint64_t{1} << 63;  // carried out of 64 bits
+        ++exponent;
+    }
+    if (r.subnormal && kept == (std::uint64_t{1} << (precision - 1))) {
+        r.subnormal = false;  // rounded up into the smallest normal
+        exponent = minExponent;
+    }
+    r.kept = kept;
+    r.exponent = exponent;
+    r.overflow = !r.subnormal && exponent > maxExponent;
+    return r;
+}
+
+bool IsNegative(const Extended80& x)
+{
+    return (x.signExponent & 0x8000u) != 0;
+}
+
+int ExponentField(const Extended80& x)
+{
+    return x.signExponent & ExtendedMaxField;
+}
+
+// Finite non-zero extended as a normalised truncated magnitude (exact: no bits dropped).
+Truncated Normalise(const Extended80& x)
+{
+    Truncated t;
+    const int shift = std::countl_zero(x.significand);
+    t.top = x.significand << shift;
+    // A zero exponent field scales like field 1 (denormals), without the implicit normal bit.
+    const int field = ExponentField(x) == 0 ? 1 : ExponentField(x);
+    t.exponent = field - ExtendedBias - shift;
+    return t;
+}
+
+template <typename Bits>
+Bits EncodeIeee(bool negative, const Extended80& x, int precision, int minExponent, int maxExponent)
+{
+    constexpr int totalBits = static_cast<int>(sizeof(Bits) * 8);
+    const int exponentBits = totalBits - precision;
+    const Bits signBit = Bits{1} << (totalBits - 1);
+    const Bits fieldMax = (Bits{1} << exponentBits) - 1;
+    const Bits mantissaMask = (Bits{1} << (precision - 1)) - 1;
+    Bits bits = negative ? signBit : 0;
+    const int field = ExponentField(x);
+    if (field == ExtendedMaxField) {
+        const bool infinity = (x.significand >> 48) == 0x8000u;
+        bits |= fieldMax << (precision - 1);
+        if (!infinity)
+            bits |= Bits{1} << (precision - 2);
+        return bits;
+    }
+    if (x.significand == 0)
+        return bits;
+    const Rounded r = RoundTo(Normalise(x), precision, minExponent, maxExponent);
+    if (r.overflow)
+        return bits | (fieldMax << (precision - 1));
+    if (r.subnormal)
+        return bits | static_cast<Bits>(r.kept);
+    const Bits biased = static_cast<Bits>(r.exponent + maxExponent);
+    return bits | (biased << (precision - 1)) | (static_cast<Bits>(r.kept) & mantissaMask);
+}
+
+std::optional<Extended80> Encode(bool negative, const Truncated& t)
+{
+    const Rounded r = RoundTo(t, 64, 1 - ExtendedBias, ExtendedBias);
+    if (r.overflow)
+        return std::nullopt;
+    Extended80 x;
+    x.significand = r.kept;
+    if (r.kept != 0 && !r.subnormal)
+        x.signExponent = static_cast<std::uint16_t>(r.exponent + ExtendedBias);
+    if (negative)
+        x.signExponent |= 0x8000u;
+    return x;
+}
+
+// The quotient num / den as a truncated magnitude; both non-zero.
+Truncated Divide(BigUnsigned num, BigUnsigned den)
+{
+    const int shift = 66 + den.BitLength() - num.BitLength();
+    if (shift >= 0)
+        num.ShiftLeft(shift);
+    else
+        den.ShiftLeft(-shift);
+    // num / den now lies in (2^65, 2^67): 67 quotient bits at most.
+    BigUnsigned quotient;
+    for (int bit = 66; bit >= 0; --bit) {
+        BigUnsigned step = den;
+        step.ShiftLeft(bit);
+        quotient.ShiftLeft(1);
+        if (BigUnsigned::Compare(num, step) >= 0) {
+            num.Subtract(step);
+            if (quotient.IsZero())
+                quotient = BigUnsigned(1);
+            else
+                quotient.AddSmall(1);
+        }
+    }
+    const int length = quotient.BitLength();
+    Truncated t;
+    t.top = quotient.BitsFrom(length - 64);
+    t.round = quotient.TestBit(length - 65);
+    t.sticky = quotient.AnyBitBelow(length - 65) || !num.IsZero();
+    t.exponent = length - 1 - shift;
+    return t;
+}
+
+Truncated FromInteger(const BigUnsigned& n)
+{
+    const int length = n.BitLength();
+    Truncated t;
+    t.top = n.BitsFrom(length - 64);
+    t.round = n.TestBit(length - 65);
+    t.sticky = length > 65 && n.AnyBitBelow(length - 65);
+    t.exponent = length - 1;
+    return t;
+}
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Digits of a decimal string rounded to keep at most `count` of them; ties go up when
+// `tiesToEven` is false. A carry out of the first digit adds one to the exponent.
+void RoundDigits(std::string& digits, int& exponent, std::size_t count, bool tiesToEven)
+{
+    if (digits.size() <= count)
+        return;
+    const char next = digits[count];
+    bool up = next > '5';
+    if (next == '5') {
+        const bool restNonZero = digits.find_first_not_of('0', count + 1) != std::string::npos;
+        up = !tiesToEven || restNonZero || ((digits[count - 1] - '0') & 1) != 0;
+    }
+    digits.resize(count);
+    if (!up)
+        return;
+    for (std::size_t i = count; i-- > 0;) {
+        if (digits[i] != '9') {
+            ++digits[i];
+            return;
+        }
+        digits[i] = '0';
+    }
+    digits.insert(digits.begin(), '1');
+    digits.pop_back();
+    ++exponent;
+}
+
+}  // namespace
+
+Extended80 Extended80::FromBytes(const unsigned char* bytes)
+{
+    Extended80 x;
+    for (int i = 7; i >= 0; --i)
+        x.significand = (x.significand << 8) | bytes[i];
+    x.signExponent = static_cast<std::uint16_t>(bytes[8] | (bytes[9] << 8));
+    return x;
+}
+
+void Extended80::ToBytes(unsigned char* bytes) const
+{
+    for (int i = 0; i < 8; ++i)
+        bytes[i] = static_cast<unsigned char>(significand >> (8 * i));
+    bytes[8] = static_cast<unsigned char>(signExponent);
+    bytes[9] = static_cast<unsigned char>(signExponent >> 8);
+}
+
+Extended80 Extended80::FromDouble(double value)
+{
+    const auto bits = std::bit_cast<std::uint64_t>(value);
+    const bool negative = (bits >> 63) != 0;
+    const int field = static_cast<int>((bits >> 52) & 0x7FF);
+    const std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
+    Extended80 x;
+    if (field == 0x7FF) {
+        x.signExponent = ExtendedMaxField;
+        x.significand = (std::uint64_t{1} << 63) | (mantissa << 11);
+    } else if (field != 0 || mantissa != 0) {
+        std::uint64_t significand = field != 0 ? (mantissa | (std::uint64_t{1} << 52)) : mantissa;
+        const int exponent = (field != 0 ? field : 1) - 1023 - 52;  // value = significand * 2^exponent
+        const int shift = std::countl_zero(significand);
+        significand <<= shift;
+        x.significand = significand;
+        x.signExponent = static_cast<std::uint16_t>(exponent + 63 - shift + ExtendedBias);
+    }
+    if (negative)
+        x.signExponent |= 0x8000u;
+    return x;
+}
+
+Extended80 Extended80::FromInt64(std::int64_t value)
+{
+    Extended80 x;
+    if (value == 0)
+        return x;
+    const bool negative = value < 0;
+    std::uint64_t magnitude = negative ? ~static_cast<std::uint64_t>(value) + 1 : static_cast<std::uint64_t>(value);
+    const int shift = std::countl_zero(magnitude);
+    x.significand = magnitude << shift;
+    x.signExponent = static_cast<std::uint16_t>(63 - shift + ExtendedBias);
+    if (negative)
+        x.signExponent |= 0x8000u;
+    return x;
+}
+
+double Extended80::ToDouble() const
+{
+    return std::bit_cast<double>(EncodeIeee<std::uint64_t>(IsNegative(*this), *this, 53, -1022, 1023));
+}
+
+float Extended80::ToSingle() const
+{
+    return std::bit_cast<float>(EncodeIeee<std::uint32_t>(IsNegative(*this), *this, 24, -126, 127));
+}
+
+std::optional<std::int64_t> Extended80::ToInt64() const
+{
+    if (ExponentField(*this) == ExtendedMaxField)
+        return std::nullopt;
+    if (significand == 0)
+        return 0;
+    const Truncated t = Normalise(*this);
+    if (t.exponent >= 63) {
+        // Only -2^63 fits at this magnitude.
+        if (IsNegative(*this) && t.exponent == 63 && t.top == (std::uint64_t{1} << 63))
+            return INT64_MIN;
+        return std::nullopt;
+    }
+    // Round to an integer: precision = exponent + 1 bits, as a "subnormal" of minimum exponent 0.
+    std::uint64_t magnitude = 0;
+    if (t.exponent >= 0) {
+        const int drop = 63 - t.exponent;
+        magnitude = drop == 0 ? t.top : t.top >> drop;
+        const bool round = drop > 0 && ((t.top >> (drop - 1)) & 1u) != 0;
+        const bool sticky = drop > 1 && (t.top & ((std::uint64_t{1} << (drop - 1)) - 1)) != 0;
+        if (round && (sticky || (magnitude & 1u) != 0))
+            ++magnitude;
+    } else if (t.exponent == -1 && t.top != (std::uint64_t{1} << 63)) {
+        magnitude = 1;  // above one half
+    }
+    if (magnitude > static_cast<std::uint64_t>(INT64_MAX))
+        return IsNegative(*this) && magnitude == (std::uint64_t{1} << 63) ? std::optional<std::int64_t>(INT64_MIN)
+                                                                          : std::nullopt;
+    const auto value = static_cast<std::int64_t>(magnitude);
+    return IsNegative(*this) ? -value : value;
+}
+
+std::optional<Extended80> Extended80::Parse(std::string_view text)
+{
+    std::size_t i = 0;
+    const bool negative = i < text.size() && text[i] == '-';
+    if (negative)
+        ++i;
+    std::string digits;  // significant digits, leading zeros dropped
+    long long exponent10 = 0;  // value = digits * 10^exponent10
+    bool anyDigit = false;
+    for (; i < text.size() && IsDigit(text[i]); ++i) {
+        anyDigit = true;
+        if (!digits.empty() || text[i] != '0')
+            digits.push_back(text[i]);
+    }
+    if (i < text.size() && text[i] == '.') {
+        for (++i; i < text.size() && IsDigit(text[i]); ++i) {
+            anyDigit = true;
+            --exponent10;
+            if (!digits.empty() || text[i] != '0')
+                digits.push_back(text[i]);
+        }
+    }
+    if (!anyDigit)
+        return std::nullopt;
+    if (i < text.size() && (text[i] == 'E' || text[i] == 'e')) {
+        ++i;
+        bool negativeExponent = false;
+        if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+            negativeExponent = text[i++] == '-';
+        if (i == text.size())
+            return std::nullopt;
+        long long written = 0;
+        for (; i < text.size() && IsDigit(text[i]); ++i)
+            written = written < 100000000 ? written * 10 + (text[i] - '0') : written;
+        exponent10 += negativeExponent ? -written : written;
+    }
+    if (i != text.size())
+        return std::nullopt;
+
+    Extended80 zero;
+    if (negative)
+        zero.signExponent = 0x8000u;
+    while (!digits.empty() && digits.back() == '0') {
+        digits.pop_back();
+        ++exponent10;
+    }
+    if (digits.empty())
+        return zero;
+    // The extended range spans about 10^-4951 to 10^4932.
+    const long long magnitude10 = exponent10 + static_cast<long long>(digits.size());
+    if (magnitude10 > 4934)
+        return std::nullopt;
+    if (magnitude10 < -4952)
+        return zero;
+
+    BigUnsigned n;
+    for (std::size_t k = 0; k < digits.size(); k += 9) {
+        const std::size_t chunk = std::min<std::size_t>(9, digits.size() - k);
+        std::uint32_t value = 0;
+        std::uint32_t scale = 1;
+        for (std::size_t d = 0; d < chunk; ++d) {
+            value = value * 10 + static_cast<std::uint32_t>(digits[k + d] - '0');
+            scale *= 10;
+        }
+        n.MultiplySmall(scale);
+        n.AddSmall(value);
+    }
+    if (exponent10 >= 0) {
+        n.MultiplyByPow10(static_cast<int>(exponent10));
+        return Encode(negative, FromInteger(n));
+    }
+    BigUnsigned den(1);
+    den.MultiplyByPow10(static_cast<int>(-exponent10));
+    return Encode(negative, Divide(n, den));
+}
+
+std::string Extended80::ToText() const
+{
+    const int field = ExponentField(*this);
+    if (field == ExtendedMaxField)
+        return (significand >> 48) == 0x8000u ? "INF" : "NAN";
+    if (field == 0 || significand == 0)
+        return "0";
+
+    // The exact decimal expansion: value = significand * 2^k.
+    const int k = field - ExtendedBias - 63;
+    BigUnsigned n(significand);
+    int exponent;  // value = 0.d1d2... * 10^exponent
+    std::string digits;
+    if (k >= 0) {
+        n.ShiftLeft(k);
+        digits = n.ToDecimal();
+        exponent = static_cast<int>(digits.size());
+    } else {
+        n.MultiplyByPow5(-k);
+        digits = n.ToDecimal();
+        exponent = static_cast<int>(digits.size()) + k;
+    }
+    RoundDigits(digits, exponent, 18, true);
+    RoundDigits(digits, exponent, 15, false);
+    while (digits.size() > 1 && digits.back() == '0')
+        digits.pop_back();
+
+    std::string out = IsNegative(*this) ? "-" : "";
+    const int m = static_cast<int>(digits.size());
+    if (exponent >= -3 && exponent <= 0) {
+        out += "0.";
+        out.append(static_cast<std::size_t>(-exponent), '0');
+        out += digits;
+    } else if (exponent >= 1 && exponent <= 15) {
+        out.append(digits, 0, static_cast<std::size_t>(std::min(m, exponent)));
+        if (m < exponent)
+            out.append(static_cast<std::size_t>(exponent - m), '0');
+        if (m > exponent) {
+            out += '.';
+            out.append(digits, static_cast<std::size_t>(exponent));
+        }
+    } else {
+        out += digits[0];
+        if (m > 1) {
+            out += '.';
+            out.append(digits, 1);
+        }
+        out += 'E';
+        out += std::to_string(exponent - 1);
+    }
+    return out;
+}
+
+}  // namespace dfm

@@ -1,0 +1,53 @@
+#include "TMemoryStream.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace dfm {
+
+TMemoryStream::TMemoryStream(std::string_view bytes) : data_(bytes.begin(), bytes.end()) {}
+
+std::size_t TMemoryStream::Read(void* buffer, std::size_t count)
+{
+    if (position_ >= data_.size())
+        return 0;
+    const std::size_t n = std::min(count, data_.size() - position_);
+    std::memcpy(buffer, data_.data() + position_, n);
+    position_ += n;
+    return n;
+}
+
+std::size_t TMemoryStream::Write(const void* buffer, std::size_t count)
+{
+    if (count == 0)
+        return 0;
+    const std::size_t end = position_ + count;
+    if (end > data_.size()) {
+        if (end > data_.capacity())
+            data_.reserve(std::max(end, data_.capacity() * 2));
+        data_.resize(end);
+    }
+    std::memcpy(data_.data() + position_, buffer, count);
+    position_ = end;
+    return count;
+}
+
+std::int64_t TMemoryStream::Seek(std::int64_t offset, SeekOrigin origin)
+{
+    std::int64_t base = 0;
+    if (origin == SeekOrigin::Current)
+        base = static_cast<std::int64_t>(position_);
+    else if (origin == SeekOrigin::End)
+        base = static_cast<std::int64_t>(data_.size());
+    // A position before the start is clamped: reads there simply start at 0.
+    position_ = static_cast<std::size_t>(std::max<std::int64_t>(0, base + offset));
+    return static_cast<std::int64_t>(position_);
+}
+
+void TMemoryStream::Clear()
+{
+    data_.clear();
+    position_ = 0;
+}
+
+}  // namespace dfm

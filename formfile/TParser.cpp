@@ -1,0 +1,346 @@
+#include "TParser.h"
+
+#include "AsciiText.h"
+#include "Errors.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace dfm {
+
+namespace {
+
+bool IsNumberTail(unsigned char c)
+{
+    return ascii::IsDigit(c) || c == '+' || c == '-' || c == '.' || c == 'E' || c == 'e';
+}
+
+bool IsFloatSuffix(unsigned char c)
+{
+    switch (c) {
+    case 'c': case 'C': case 'd': case 'D': case 's': case 'S':
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+TParser::TParser(TStream& input) : input_(input)
+{
+    Advance();
+}
+
+TParser::~TParser()
+{
+    if (tokenPtr_ >= bufferEnd_)
+        return;
+    try {
+        input_.Seek(-static_cast<std::int64_t>(bufferEnd_ - tokenPtr_), SeekOrigin::Current);
+    } catch (...) {
+        // A stream that cannot move back keeps its position; nothing reads it after us.
+    }
+}
+
+void TParser::Refill()
+{
+    buffer_[sourceEnd_] = savedChar_;
+    const std::size_t kept = bufferEnd_ - sourcePtr_;
+    std::memmove(buffer_, buffer_ + sourcePtr_, kept);
+    bufferEnd_ = kept;
+    while (bufferEnd_ < BufferSize) {
+        const std::size_t got = input_.Read(buffer_ + bufferEnd_, BufferSize - bufferEnd_);
+        if (got == 0)
+            break;
+        bufferEnd_ += got;
+    }
+    sourcePtr_ = 0;
+    tokenPtr_ = 0;
+    sourceEnd_ = bufferEnd_;
+    if (bufferEnd_ == BufferSize) {
+        // Expose whole lines only, so that no token straddles a refill.
+        std::size_t lineFeed = BufferSize - 2;
+        while (lineFeed > 0 && buffer_[lineFeed] != '\n')
+            --lineFeed;
+        if (lineFeed == 0) {
+            sourceEnd_ = 0;
+            savedChar_ = buffer_[0];
+            buffer_[0] = '\0';
+            Fail(msg::LineTooLong);
+        }
+        sourceEnd_ = lineFeed + 1;
+    }
+    savedChar_ = sourceEnd_ < BufferSize ? buffer_[sourceEnd_] : '\0';
+    buffer_[sourceEnd_] = '\0';
+}
+
+void TParser::SkipBlanks()
+{
+    for (;;) {
+        auto c = static_cast<unsigned char>(buffer_[sourcePtr_]);
+        while (c != 0 && c <= ' ') {
+            if (c == '\n')
+                ++lineNumber_;
+            c = static_cast<unsigned char>(buffer_[++sourcePtr_]);
+        }
+        if (c != 0)
+            return;
+        Refill();
+        if (buffer_[sourcePtr_] == '\0')
+            return;
+    }
+}
+
+int TParser::Advance()
+{
+    SkipBlanks();
+    std::size_t p = sourcePtr_;
+    tokenPtr_ = p;
+    floatSuffix_ = 0;
+    const auto c = static_cast<unsigned char>(buffer_[p]);
+    if (c == '#' || c == '\'') {
+        ScanString(p);
+        return token_;
+    }
+    if (c == '$') {
+        ++p;
+        while (ascii::IsHexDigit(static_cast<unsigned char>(buffer_[p])))
+            ++p;
+        token_ = IntegerToken;
+    } else if (c == '-' || ascii::IsDigit(c)) {
+        ++p;
+        while (ascii::IsDigit(static_cast<unsigned char>(buffer_[p])))
+            ++p;
+        token_ = IntegerToken;
+        while (IsNumberTail(static_cast<unsigned char>(buffer_[p]))) {
+            ++p;
+            token_ = FloatToken;
+        }
+        if (IsFloatSuffix(static_cast<unsigned char>(buffer_[p]))) {
+            floatSuffix_ = buffer_[p];
+            ++p;
+            token_ = FloatToken;
+        }
+    } else if (ascii::IsIdentStart(c)) {
+        ++p;
+        while (ascii::IsIdentChar(static_cast<unsigned char>(buffer_[p])))
+            ++p;
+        token_ = Symbol;
+    } else if (c == 0) {
+        token_ = EndOfText;
+    } else {
+        ++p;
+        token_ = c;
+    }
+    sourcePtr_ = p;
+    return token_;
+}
+
+// A literal of quoted runs and #n parts without blanks between them. The first pass checks
+// it and tells narrow from wide, the second decodes.
+void TParser::ScanString(std::size_t p)
+{
+    bool wide = false;
+    std::size_t q = p;
+    for (;;) {
+        if (buffer_[q] == '#') {
+            ++q;
+            unsigned value = 0;
+            while (ascii::IsDigit(static_cast<unsigned char>(buffer_[q]))) {
+                value = std::min(value * 10 + static_cast<unsigned>(buffer_[q] - '0'), 65536u);
+                ++q;
+            }
+            wide = wide || value > 255;
+        } else if (buffer_[q] == '\'') {
+            ++q;
+            for (;;) {
+                const char c = buffer_[q];
+                if (c == '\0' || c == '\r' || c == '\n') {
+                    sourcePtr_ = q;
+                    Fail(msg::BadStringConstant);
+                }
+                ++q;
+                if (c == '\'') {
+                    if (buffer_[q] != '\'')
+                        break;
+                    ++q;
+                }
+            }
+        } else {
+            break;
+        }
+    }
+
+    stringText_.clear();
+    wideText_.clear();
+    const auto put = [&](unsigned unit) {
+        if (wide)
+            wideText_.push_back(static_cast<char16_t>(unit));
+        else
+            stringText_.push_back(static_cast<char>(unit));
+    };
+    while (p < q) {
+        if (buffer_[p] == '#') {
+            ++p;
+            unsigned low16 = 0;
+            while (ascii::IsDigit(static_cast<unsigned char>(buffer_[p])))
+                low16 = (low16 * 10 + static_cast<unsigned>(buffer_[p++] - '0')) & 0xFFFFu;
+            put(low16);
+        } else {
+            ++p;
+            for (;;) {
+                const auto c = static_cast<unsigned char>(buffer_[p++]);
+                if (c == '\'') {
+                    if (buffer_[p] != '\'')
+                        break;
+                    ++p;
+                }
+                put(c);
+            }
+        }
+    }
+    sourcePtr_ = q;
+    token_ = wide ? WideStringToken : StringToken;
+}
+
+std::string_view TParser::RawTokenText() const
+{
+    return {buffer_ + tokenPtr_, sourcePtr_ - tokenPtr_};
+}
+
+std::string_view TParser::TokenText() const
+{
+    if (token_ == StringToken)
+        return stringText_;
+    return RawTokenText();
+}
+
+std::int32_t TParser::TokenAsInteger() const
+{
+    const std::string_view text = RawTokenText();
+    const auto fail = [&]() -> std::int32_t {
+        throw EConvertError("'" + std::string(text) + "' n'est pas une valeur entière correcte");
+    };
+    if (!text.empty() && text[0] == '$') {
+        std::string_view digits = text.substr(1);
+        if (digits.empty())
+            return fail();
+        while (digits.size() > 1 && digits[0] == '0')
+            digits.remove_prefix(1);
+        if (digits.size() > 8)
+            return fail();
+        std::uint32_t value = 0;
+        for (const char c : digits) {
+            if (!ascii::IsHexDigit(static_cast<unsigned char>(c)))
+                return fail();
+            value = value * 16 + static_cast<std::uint32_t>(ascii::HexValue(static_cast<unsigned char>(c)));
+        }
+        return static_cast<std::int32_t>(value);
+    }
+    const bool negative = !text.empty() && text[0] == '-';
+    const std::string_view digits = text.substr(negative ? 1 : 0);
+    if (digits.empty())
+        return fail();
+    std::int64_t value = 0;
+    for (const char c : digits) {
+        if (!ascii::IsDigit(static_cast<unsigned char>(c)))
+            return fail();
+        value = value * 10 + (c - '0');
+        if (value > std::int64_t{1} << 31)
+            return fail();
+    }
+    if (negative)
+        value = -value;
+    if (value > INT32_MAX)
+        return fail();
+    return static_cast<std::int32_t>(value);
+}
+
+Extended80 TParser::TokenAsFloat() const
+{
+    std::string_view text = RawTokenText();
+    if (floatSuffix_ != 0)
+        text.remove_suffix(1);
+    const auto value = Extended80::Parse(text);
+    if (!value)
+        throw EConvertError("'" + std::string(text) + "' n'est pas une valeur en virgule flottante correcte");
+    return *value;
+}
+
+bool TParser::TokenIsSymbol(std::string_view word) const
+{
+    return token_ == Symbol && ascii::EqualsIgnoringCase(RawTokenText(), word);
+}
+
+void TParser::ExpectToken(int kind) const
+{
+    if (token_ == kind)
+        return;
+    switch (kind) {
+    case Symbol:
+        Fail(msg::IdentifierExpected);
+    case StringToken:
+    case WideStringToken:
+        Fail(msg::StringExpected);
+    case IntegerToken:
+    case FloatToken:
+        Fail(msg::NumberExpected);
+    default:
+        Fail("''" + std::string(1, static_cast<char>(kind)) + "'' attendu");
+    }
+}
+
+void TParser::ExpectSymbol(std::string_view word) const
+{
+    if (!TokenIsSymbol(word))
+        Fail(std::string(word) + " attendu");
+}
+
+std::string TParser::TakeDottedIdent()
+{
+    ExpectToken(Symbol);
+    std::size_t p = sourcePtr_;
+    while (buffer_[p] == '.') {
+        if (!ascii::IsIdentStart(static_cast<unsigned char>(buffer_[p + 1]))) {
+            sourcePtr_ = p + 1;
+            Fail(msg::IdentifierExpected);
+        }
+        p += 2;
+        while (ascii::IsIdentChar(static_cast<unsigned char>(buffer_[p])))
+            ++p;
+    }
+    sourcePtr_ = p;
+    return std::string(RawTokenText());
+}
+
+void TParser::ReadHexBlock(TStream& output)
+{
+    constexpr std::size_t MaxBytesPerStep = 256;
+    unsigned char bytes[MaxBytesPerStep];
+    SkipBlanks();
+    while (buffer_[sourcePtr_] != '}') {
+        std::size_t p = sourcePtr_;
+        std::size_t count = 0;
+        while (count < MaxBytesPerStep && ascii::IsHexDigit(static_cast<unsigned char>(buffer_[p]))
+               && ascii::IsHexDigit(static_cast<unsigned char>(buffer_[p + 1]))) {
+            bytes[count++] = static_cast<unsigned char>(
+                (ascii::HexValue(static_cast<unsigned char>(buffer_[p])) << 4)
+                | ascii::HexValue(static_cast<unsigned char>(buffer_[p + 1])));
+            p += 2;
+        }
+        if (count == 0)
+            Fail(msg::BadBinaryValue);
+        output.WriteBuffer(bytes, count);
+        sourcePtr_ = p;
+        SkipBlanks();
+    }
+    Advance();
+}
+
+void TParser::Fail(const std::string& message) const
+{
+    throw EParserError(message, lineNumber_);
+}
+
+}  // namespace dfm

@@ -1,0 +1,70 @@
+// Cuts form text into tokens through a 4096-byte buffer that only exposes whole lines.
+#pragma once
+
+#include "Extended80.h"
+#include "TStream.h"
+
+#include <string>
+#include <string_view>
+
+namespace dfm {
+
+enum TokenKind : int {
+    EndOfText = 0,
+    Symbol = 1,
+    StringToken = 2,
+    IntegerToken = 3,
+    FloatToken = 4,
+    WideStringToken = 5,
+    // Any other byte is a one-character token whose kind is its own code.
+};
+
+class TParser {
+public:
+    static constexpr std::size_t BufferSize = 4096;
+
+    // Scans the first token.
+    explicit TParser(TStream& input);
+    // Moves the input back to the first byte of the current token.
+    ~TParser();
+    TParser(const TParser&) = delete;
+    TParser& operator=(const TParser&) = delete;
+
+    int Advance();
+    int Token() const { return token_; }
+    // Decoded for a StringToken, the raw characters otherwise; valid until the next Advance.
+    std::string_view TokenText() const;
+    const std::u16string& TokenWideText() const { return wideText_; }
+    std::int32_t TokenAsInteger() const;
+    Extended80 TokenAsFloat() const;
+    // The suffix letter of a float token (s, c, d in either case), or 0.
+    char FloatSuffix() const { return floatSuffix_; }
+    bool TokenIsSymbol(std::string_view word) const;
+    void ExpectToken(int kind) const;
+    void ExpectSymbol(std::string_view word) const;
+    std::string TakeDottedIdent();
+    void ReadHexBlock(TStream& output);
+    [[noreturn]] void Fail(const std::string& message) const;
+    int LineNumber() const { return lineNumber_; }
+
+private:
+    void Refill();
+    void SkipBlanks();
+    void ScanString(std::size_t p);
+    std::string_view RawTokenText() const;
+
+    TStream& input_;
+    std::size_t bufferEnd_ = 0;  // end of the data read
+    std::size_t sourceEnd_ = 0;  // end of the exposed text, where the NUL stands
+    std::size_t sourcePtr_ = 0;  // scan position
+    std::size_t tokenPtr_ = 0;   // start of the current token
+    char savedChar_ = 0;         // the byte under the NUL
+    int token_ = EndOfText;
+    char floatSuffix_ = 0;
+    int lineNumber_ = 1;
+    std::string stringText_;
+    std::u16string wideText_;
+    char buffer_[BufferSize] = {};
+};
+
+}  // namespace dfm

@@ -1,0 +1,70 @@
+// Appends a binary form stream (or raw text) to a TStream through a 4096-byte buffer.
+#pragma once
+
+#include "Extended80.h"
+#include "TStream.h"
+#include "ValueTag.h"
+
+#include <cstring>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace dfm {
+
+class TWriter {
+public:
+    static constexpr std::size_t BufferSize = 4096;
+
+    explicit TWriter(TStream& output);
+    // Writes out what is buffered, also while an error unwinds; a failure here is swallowed,
+    // so callers that must know call Flush first.
+    ~TWriter();
+    TWriter(const TWriter&) = delete;
+    TWriter& operator=(const TWriter&) = delete;
+
+    void Flush();
+
+    void PutBytes(const void* data, std::size_t count)
+    {
+        if (count <= BufferSize - used_) {
+            std::memcpy(buffer_ + used_, data, count);
+            used_ += count;
+        } else {
+            PutBytesSlow(data, count);
+        }
+    }
+    void PutText(std::string_view text) { PutBytes(text.data(), text.size()); }
+    void PutTag(std::uint8_t tag)
+    {
+        if (used_ == BufferSize)
+            Flush();
+        buffer_[used_++] = tag;
+    }
+    void PutChar(char c) { PutTag(static_cast<std::uint8_t>(c)); }
+    void PutListStart() { PutTag(List); }
+    void PutListEnd() { PutTag(EndOfList); }
+
+    void PutName(std::string_view name);
+    void PutIntegerValue(std::int32_t value);
+    void PutStringValue(std::string_view value);
+    void PutWideStringValue(std::u16string_view value);
+    void PutExtendedValue(const Extended80& value);
+    void PutSingleValue(float value);
+    void PutCurrencyValue(std::int64_t value);
+    void PutDateValue(double value);
+    void PutIdentValue(std::string_view text);
+    void PutBinaryValue(const std::function<void(TStream&)>& fill);
+    void PutObjectPrefix(unsigned flags, std::int32_t position);
+    void PutSignature();
+
+private:
+    void PutBytesSlow(const void* data, std::size_t count);
+    void PutLittleEndian(std::uint64_t value, int byteCount);
+
+    TStream& output_;
+    std::size_t used_ = 0;
+    unsigned char buffer_[BufferSize];
+};
+
+}  // namespace dfm

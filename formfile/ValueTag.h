@@ -1,0 +1,47 @@
+// The value tags of the binary form stream and the limits shared by both conversions.
+#pragma once
+
+#include <cstdint>
+
+namespace dfm {
+
+enum ValueTag : std::uint8_t {
+    EndOfList = 0,
+    List = 1,
+    Int8 = 2,
+    Int16 = 3,
+    Int32 = 4,
+    Extended = 5,
+    ShortString = 6,
+    Identifier = 7,
+    False = 8,
+    True = 9,
+    Binary = 10,
+    Set = 11,
+    LongString = 12,
+    Nil = 13,
+    Collection = 14,
+    Single = 15,
+    Currency = 16,
+    Date = 17,
+    WideString = 18,
+    // Written by newer designers; read, never written.
+    Int64 = 19,
+    Utf8String = 20,
+    Double = 21,
+};
+
+namespace ObjectFlag {
+inline constexpr unsigned Inherited = 1;
+inline constexpr unsigned HasPosition = 2;
+inline constexpr unsigned Inline = 4;  // a frame embedded in its owner
+}  // namespace ObjectFlag
+
+// Objects, lists and collections nested deeper than this are refused in both directions,
+// so that hostile input cannot exhaust the stack.
+inline constexpr int MaxNestingDepth = 1000;
+
+// The resource header's work area holds root class names up to this length.
+inline constexpr int MaxRootClassNameLength = 70;
+
+}  // namespace dfm
