@@ -1,0 +1,88 @@
+#include "RoundTrip.h"
+
+#include "BinaryToText.h"
+#include "Errors.h"
+#include "TMemoryStream.h"
+#include "TextToBinary.h"
+
+#include <algorithm>
+
+namespace dfm {
+
+namespace {
+
+std::int64_t FirstDifference(std::string_view a, std::string_view b)
+{
+    const auto mismatch = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
+    return mismatch.first - a.begin();
+}
+
+// Everything but the header's data-size field, which counts the trailing bytes too.
+bool SameButTrailing(std::string_view original, std::string_view rewritten, std::size_t consumed)
+{
+    if (rewritten.size() != consumed || original.size() <= consumed)
+        return false;
+    const std::size_t nameEnd = original.find('\0', 3);
+    if (nameEnd == std::string_view::npos || nameEnd + 10 > consumed)
+        return false;
+    const std::size_t sizeField = nameEnd + 3;
+    return original.substr(0, sizeField) == rewritten.substr(0, sizeField)
+        && original.substr(sizeField + 4, consumed - sizeField - 4) == rewritten.substr(sizeField + 4);
+}
+
+}  // namespace
+
+RoundTripResult CheckRoundTrip(std::string_view formFile)
+{
+    RoundTripResult result;
+    try {
+        TMemoryStream original(formFile);
+        TMemoryStream text;
+        ResourceToText(original, text);
+        const auto consumed = static_cast<std::size_t>(original.Position());
+
+        text.SetPosition(0);
+        TMemoryStream rewritten;
+        TextToResource(text, rewritten);
+        if (rewritten.View() == formFile) {
+            result.kind = RoundTripResult::Kind::Identical;
+            return result;
+        }
+        if (SameButTrailing(formFile, rewritten.View(), consumed)) {
+            result.kind = RoundTripResult::Kind::IdenticalTrailing;
+            return result;
+        }
+        rewritten.SetPosition(0);
+        TMemoryStream textAgain;
+        ResourceToText(rewritten, textAgain);
+        if (textAgain.View() == text.View()) {
+            result.kind = RoundTripResult::Kind::TextFixed;
+        } else {
+            result.kind = RoundTripResult::Kind::Differs;
+            result.offset = FirstDifference(formFile, rewritten.View());
+        }
+    } catch (const EFormError& error) {
+        result.kind = RoundTripResult::Kind::Failed;
+        result.message = error.what();
+    }
+    return result;
+}
+
+const char* RoundTripKindName(RoundTripResult::Kind kind)
+{
+    switch (kind) {
+    case RoundTripResult::Kind::Identical:
+        return "identical";
+    case RoundTripResult::Kind::IdenticalTrailing:
+        return "identical+trailing";
+    case RoundTripResult::Kind::TextFixed:
+        return "text-fixed";
+    case RoundTripResult::Kind::Differs:
+        return "differs";
+    case RoundTripResult::Kind::Failed:
+        return "failed";
+    }
+    return "";
+}
+
+}  // namespace dfm
