@@ -15,6 +15,7 @@ namespace dfm {
 class TWriter {
 public:
     static constexpr std::size_t BufferSize = 4096;
+    static constexpr std::size_t ShortPiece = 256;
 
     explicit TWriter(TStream& output);
     // Writes out what is buffered, also while an error unwinds; a failure here is swallowed,
@@ -27,7 +28,8 @@ public:
 
     void PutBytes(const void* data, std::size_t count)
     {
-        if (count <= BufferSize - used_) {
+        // Short pieces (tags, names, digits) go straight into the buffer; long ones loop.
+        if (count <= ShortPiece && count <= BufferSize - used_) {
             std::memcpy(buffer_ + used_, data, count);
             used_ += count;
         } else {
