@@ -1,0 +1,294 @@
+// bench_convert: measures memcpy bandwidth, then the speed and peak memory of both form conversions, file to file.
+#include "BinaryToText.h"
+#include "Errors.h"
+#include "TFileStream.h"
+#include "TextToBinary.h"
+
+#include <malloc.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int Runs = 3;
+constexpr double MB = 1e6;
+
+// Targets of the conversions (MB = 10^6 bytes).
+constexpr double ToTextTargetMBs = 400.0;
+constexpr double ToTextMemoryTargetMiB = 8.0;
+constexpr double ToBinaryTargetMBs = 250.0;
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point start, Clock::time_point stop)
+{
+    return std::chrono::duration<double>(stop - start).count();
+}
+
+// A field of /proc/self/status in KiB, or -1.
+long StatusKiB(const char* key)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    const std::size_t keyLength = std::strlen(key);
+    while (std::getline(status, line))
+        if (line.compare(0, keyLength, key) == 0)
+            return std::strtol(line.c_str() + keyLength, nullptr, 10);
+    return -1;
+}
+
+// Writing 5 to clear_refs sets the peak resident size back to the current one.
+bool ResetPeak()
+{
+    std::FILE* file = std::fopen("/proc/self/clear_refs", "w");
+    if (file == nullptr)
+        return false;
+    const bool written = std::fputs("5", file) >= 0;
+    return std::fclose(file) == 0 && written;
+}
+
+std::uint64_t FileSize(const std::string& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        throw dfm::EFOpenError(path);
+    return static_cast<std::uint64_t>(info.st_size);
+}
+
+double MemcpyGBs()
+{
+    constexpr std::size_t size = 256u << 20;
+    // Not value-initialised: the memsets below touch every page before the timing.
+    std::unique_ptr<unsigned char[]> source(new unsigned char[size]);
+    std::unique_ptr<unsigned char[]> target(new unsigned char[size]);
+    std::memset(source.get(), 0x5A, size);
+    std::memset(target.get(), 0xA5, size);
+    double best = 1e30;
+    for (int i = 0; i < 5; ++i) {
+        const auto start = Clock::now();
+        std::memcpy(target.get(), source.get(), size);
+        // Keep the copy from being dropped as dead.
+        asm volatile("" : : "r"(target.get()) : "memory");
+        best = std::min(best, Seconds(start, Clock::now()));
+    }
+    if (target[size / 2] != 0x5A)
+        std::fprintf(stderr, "memcpy check failed\n");
+    return static_cast<double>(size) / best / 1e9;
+}
+
+// User plus system time of this process: on a shared machine it says what the conversion
+// costs when the wall clock also counts waiting for a core.
+double CpuSeconds()
+{
+    rusage usage {};
+    ::getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+struct Result {
+    double bestSeconds = 1e30;
+    double bestCpuSeconds = 1e30;
+    double peakMiB = -1;  // largest over the runs, above the baseline
+    std::vector<double> runSeconds;
+};
+
+Result Measure(const std::function<void()>& convert, bool peakWorks)
+{
+    Result result;
+    for (int run = 0; run < Runs; ++run) {
+        // Hand back what earlier runs freed, so that their heap does not hide this run's growth.
+        ::malloc_trim(0);
+        long baseline = -1;
+        if (peakWorks && ResetPeak())
+            baseline = StatusKiB("VmRSS:");
+        const double cpuStart = CpuSeconds();
+        const auto start = Clock::now();
+        convert();
+        const double seconds = Seconds(start, Clock::now());
+        result.bestCpuSeconds = std::min(result.bestCpuSeconds, CpuSeconds() - cpuStart);
+        const long peak = StatusKiB("VmHWM:");
+        if (baseline >= 0 && peak >= 0)
+            result.peakMiB = std::max(result.peakMiB, static_cast<double>(peak - baseline) / 1024.0);
+        result.runSeconds.push_back(seconds);
+        result.bestSeconds = std::min(result.bestSeconds, seconds);
+    }
+    return result;
+}
+
+// Reading the input and writing as many bytes as the conversion writes, in 64 KiB pieces:
+// what the file system alone costs, the ceiling for a conversion on the same files.
+Result IoAlone(const std::string& input, std::uint64_t outputBytes, const std::string& output)
+{
+    std::vector<unsigned char> chunk(64 * 1024, 'x');
+    return Measure(
+        [&] {
+            dfm::TFileStream in(input, dfm::TFileStream::Mode::OpenRead);
+            dfm::TFileStream out(output, dfm::TFileStream::Mode::Create);
+            while (in.Read(chunk.data(), chunk.size()) > 0) {
+            }
+            for (std::uint64_t left = outputBytes; left > 0;) {
+                const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(left, chunk.size()));
+                out.WriteBuffer(chunk.data(), n);
+                left -= n;
+            }
+        },
+        false);
+}
+
+// First differing offset, or -1 when the files hold the same bytes.
+std::int64_t FirstDifference(const std::string& a, const std::string& b)
+{
+    dfm::TFileStream left(a, dfm::TFileStream::Mode::OpenRead);
+    dfm::TFileStream right(b, dfm::TFileStream::Mode::OpenRead);
+    std::vector<unsigned char> x(1 << 20), y(1 << 20);
+    std::int64_t offset = 0;
+    for (;;) {
+        const std::size_t n = left.Read(x.data(), x.size());
+        std::size_t m = 0;
+        while (m < n) {
+            const std::size_t got = right.Read(y.data() + m, n - m);
+            if (got == 0)
+                break;
+            m += got;
+        }
+        const std::size_t common = std::min(n, m);
+        for (std::size_t i = 0; i < common; ++i)
+            if (x[i] != y[i])
+                return offset + static_cast<std::int64_t>(i);
+        if (n != m)
+            return offset + static_cast<std::int64_t>(common);
+        if (n == 0)
+            return right.Read(y.data(), 1) == 0 ? -1 : offset;
+        offset += static_cast<std::int64_t>(n);
+    }
+}
+
+void PrintRow(const char* name, std::uint64_t inputBytes, const Result& result, double memcpyMBs)
+{
+    const double mbs = static_cast<double>(inputBytes) / MB / result.bestSeconds;
+    const double cpuMBs = static_cast<double>(inputBytes) / MB / result.bestCpuSeconds;
+    std::printf("%-22s %9.1f %8.3f %8.1f %8.2f%% %8.3f %8.1f", name, static_cast<double>(inputBytes) / MB,
+                result.bestSeconds, mbs, 100.0 * mbs / memcpyMBs, result.bestCpuSeconds, cpuMBs);
+    if (result.peakMiB >= 0)
+        std::printf(" %11.2f", result.peakMiB);
+    else
+        std::printf(" %11s", "n/a");
+    std::printf("   (runs:");
+    for (const double s : result.runSeconds)
+        std::printf(" %.3f", s);
+    std::printf(" s)\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2 || argc > 3) {
+        std::fprintf(stderr, "usage: bench_convert FILE.dfm [TEMPDIR]\n"
+                             "  times ResourceToText and TextToResource file to file (best of %d);\n"
+                             "  temporary files go to TEMPDIR, /tmp by default\n",
+                     Runs);
+        return 2;
+    }
+    const std::string input = argv[1];
+    const std::string tempDir = argc == 3 ? argv[2] : "/tmp";
+    const std::string textFile = tempDir + "/bench_convert." + std::to_string(::getpid()) + ".txt";
+    const std::string binaryFile = tempDir + "/bench_convert." + std::to_string(::getpid()) + ".dfm";
+
+    int status = 0;
+    try {
+        const std::uint64_t inputBytes = FileSize(input);
+
+        std::printf("memcpy: copying 256 MiB, best of 5 ...\n");
+        const double memcpyGBs = MemcpyGBs();
+        const double memcpyMBs = memcpyGBs * 1000.0;
+        std::printf("memcpy bandwidth: %.2f GB/s (bytes copied per second)\n\n", memcpyGBs);
+
+        // The memcpy buffers are gone, so the peak now stands well above the resident size:
+        // a reset that works brings it back down.
+        ::malloc_trim(0);
+        const long peakBefore = StatusKiB("VmHWM:");
+        const bool resetDone = ResetPeak();
+        const long peakAfter = StatusKiB("VmHWM:");
+        const long resident = StatusKiB("VmRSS:");
+        const bool peakWorks = resetDone && peakAfter >= 0 && resident >= 0 && peakAfter <= resident + 256
+            && peakAfter < peakBefore;
+        std::printf("peak reset (clear_refs 5): %s (VmHWM %ld KiB -> %ld KiB, VmRSS %ld KiB)\n\n",
+                    peakWorks ? "works" : "DOES NOT WORK, peaks not measured", peakBefore, peakAfter, resident);
+
+        const Result toText = Measure(
+            [&] {
+                dfm::TFileStream in(input, dfm::TFileStream::Mode::OpenRead);
+                dfm::TFileStream out(textFile, dfm::TFileStream::Mode::Create);
+                dfm::ResourceToText(in, out);
+            },
+            peakWorks);
+        const std::uint64_t textBytes = FileSize(textFile);
+
+        const Result toBinary = Measure(
+            [&] {
+                dfm::TFileStream in(textFile, dfm::TFileStream::Mode::OpenRead);
+                dfm::TFileStream out(binaryFile, dfm::TFileStream::Mode::Create);
+                dfm::TextToResource(in, out);
+            },
+            peakWorks);
+
+        const std::int64_t difference = FirstDifference(input, binaryFile);
+        const std::uint64_t binaryBytes = FileSize(binaryFile);
+
+        const Result toTextIo = IoAlone(input, textBytes, textFile);
+        const Result toBinaryIo = IoAlone(textFile, binaryBytes, binaryFile);
+
+        std::printf("%-22s %9s %8s %8s %9s %8s %8s %11s\n", "", "input MB", "wall s", "MB/s", "of memcpy", "cpu s",
+                    "cpu MB/s", "peak MiB");
+        PrintRow("ResourceToText", inputBytes, toText, memcpyMBs);
+        PrintRow("  its file I/O alone", inputBytes, toTextIo, memcpyMBs);
+        PrintRow("TextToResource", textBytes, toBinary, memcpyMBs);
+        PrintRow("  its file I/O alone", textBytes, toBinaryIo, memcpyMBs);
+        std::printf("(MB = 10^6 bytes. Input: the binary file for ResourceToText, the text for TextToResource.\n"
+                    " wall s: best of %d runs; cpu s: least user+system time of the runs; peak: VmHWM during\n"
+                    " a run minus VmRSS before it, largest of the runs. File I/O alone: reading the same input\n"
+                    " and writing as many bytes as the conversion, in 64 KiB pieces.)\n\n",
+                    Runs);
+
+        const double toTextMBs = static_cast<double>(inputBytes) / MB / toText.bestSeconds;
+        const double toBinaryMBs = static_cast<double>(textBytes) / MB / toBinary.bestSeconds;
+        std::printf("memcpy is %.1fx as fast as ResourceToText and %.1fx as fast as TextToResource\n",
+                    memcpyMBs / toTextMBs, memcpyMBs / toBinaryMBs);
+        std::printf("round trip: %s\n\n",
+                    difference < 0 ? "TextToResource gave back the input byte for byte"
+                                   : ("DIFFERS from the input at offset " + std::to_string(difference)).c_str());
+        if (difference >= 0)
+            status = 1;
+
+        const auto verdict = [](bool met) { return met ? "met" : "MISSED"; };
+        std::printf("target ResourceToText >= %.0f MB/s:        %s (%.1f)\n", ToTextTargetMBs,
+                    verdict(toTextMBs >= ToTextTargetMBs), toTextMBs);
+        if (toText.peakMiB >= 0)
+            std::printf("target ResourceToText <= %.0f MiB above base:  %s (%.2f)\n", ToTextMemoryTargetMiB,
+                        verdict(toText.peakMiB <= ToTextMemoryTargetMiB), toText.peakMiB);
+        else
+            std::printf("target ResourceToText <= %.0f MiB above base:  not measured\n", ToTextMemoryTargetMiB);
+        std::printf("target TextToResource >= %.0f MB/s:        %s (%.1f)\n", ToBinaryTargetMBs,
+                    verdict(toBinaryMBs >= ToBinaryTargetMBs), toBinaryMBs);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "bench_convert: %s\n", e.what());
+        status = 1;
+    }
+    std::remove(textFile.c_str());
+    std::remove(binaryFile.c_str());
+    return status;
+}
