@@ -1,6 +1,5 @@
 #include "BinaryToText.h"
 
-#include "CodePage.h"
 #include "Errors.h"
 #include "ResourceHeader.h"
 #include "TReader.h"
@@ -18,7 +17,8 @@ constexpr std::size_t BinaryBytesPerLine = 32;
 
 class TextConverter {
 public:
-    TextConverter(TReader& reader, TWriter& writer) : reader_(reader), writer_(writer) {}
+    TextConverter(TReader& reader, TWriter& writer, const CodePage& codePage)
+        : reader_(reader), writer_(writer), codePage_(codePage) {}
 
     void ConvertObject();
 
@@ -53,7 +53,7 @@ private:
 
     TReader& reader_;
     TWriter& writer_;
-    const CodePage& codePage_ = CodePage::System();
+    const CodePage& codePage_;
     int level_ = 0;
     int depth_ = 0;
     std::string name_;
@@ -362,12 +362,12 @@ void TextConverter::PutStringLiteral(const Text& text)
 
 }  // namespace
 
-void BinaryToText(TStream& input, TStream& output)
+void BinaryToText(TStream& input, TStream& output, const CodePage& codePage)
 {
     TReader reader(input);
     TWriter writer(output);
     reader.TakeSignature();
-    TextConverter(reader, writer).ConvertObject();
+    TextConverter(reader, writer, codePage).ConvertObject();
     writer.Flush();
 }
 

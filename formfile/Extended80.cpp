@@ -147,10 +147,7 @@ Truncated Divide(BigUnsigned num, BigUnsigned den)
         quotient.ShiftLeft(1);
         if (BigUnsigned::Compare(num, step) >= 0) {
             num.Subtract(step);
-            if (quotient.IsZero())
-                quotient = BigUnsigned(1);
-            else
-                quotient.AddSmall(1);
+            quotient.AddSmall(1);
         }
     }
     const int length = quotient.BitLength();

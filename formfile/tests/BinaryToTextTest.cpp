@@ -196,5 +196,25 @@ TEST(CodePage, TrailBytesAreNotSplitFromTheirLeadBytes)
     EXPECT_EQ(japanese.FromWide(u"a\u3042"), "a\x82\xA0");
 }
 
+TEST(BinaryToText, LongStringsKeepDoubleByteCharactersWhole)
+{
+    const auto text = [](const std::string& value, int page) {
+        TMemoryStream in(Stream(Object("TForm1", "", Prop("P", value))));
+        TMemoryStream out;
+        BinaryToText(in, out, CodePage(page));
+        return std::string(out.View());
+    };
+    // 63 single bytes, then a two-byte character across the 64-character line end.
+    const std::string narrow = std::string(63, 'a') + "\x82\xA0" + "b";
+    EXPECT_EQ(text(Str(narrow), 932),
+              Lines({"object TForm1", "  P = ", "    '" + std::string(63, 'a') + "' +", "    '\x82\xA0" "b'", "end"}));
+    EXPECT_EQ(text(Str(narrow), 1252),
+              Lines({"object TForm1", "  P = ", "    '" + std::string(63, 'a') + "\x82' +", "    '\xA0" "b'", "end"}));
+    // Wide text is tested on its bytes in the code page: U+3042 takes two bytes there.
+    const std::u16string wide = std::u16string(62, u'a') + u"\u00C0\u00C1\u3042";
+    EXPECT_EQ(text(Wide(wide), 932),
+              Lines({"object TForm1", "  P = ", "    '" + std::string(62, 'a') + "\xC0\xC1' +", "    #12354", "end"}));
+}
+
 }  // namespace
 }  // namespace dfm
