@@ -105,10 +105,13 @@ struct Result {
     std::vector<double> runSeconds;
 };
 
-Result Measure(const std::function<void()>& convert, bool peakWorks)
+// output is removed before each run, outside the timing: truncating the last run's output
+// would time the file system freeing it (and its pending write-back) as well.
+Result Measure(const std::function<void()>& convert, const std::string& output, bool peakWorks)
 {
     Result result;
     for (int run = 0; run < Runs; ++run) {
+        std::remove(output.c_str());
         // Hand back what earlier runs freed, so that their heap does not hide this run's growth.
         ::malloc_trim(0);
         long baseline = -1;
@@ -145,7 +148,7 @@ Result IoAlone(const std::string& input, std::uint64_t outputBytes, const std::s
                 left -= n;
             }
         },
-        false);
+        output, false);
 }
 
 // First differing offset, or -1 when the files hold the same bytes.
@@ -205,8 +208,10 @@ int main(int argc, char** argv)
     }
     const std::string input = argv[1];
     const std::string tempDir = argc == 3 ? argv[2] : "/tmp";
-    const std::string textFile = tempDir + "/bench_convert." + std::to_string(::getpid()) + ".txt";
-    const std::string binaryFile = tempDir + "/bench_convert." + std::to_string(::getpid()) + ".dfm";
+    const std::string tempBase = tempDir + "/bench_convert." + std::to_string(::getpid());
+    const std::string textFile = tempBase + ".txt";
+    const std::string binaryFile = tempBase + ".dfm";
+    const std::string ioFile = tempBase + ".io";
 
     int status = 0;
     try {
@@ -235,7 +240,7 @@ int main(int argc, char** argv)
                 dfm::TFileStream out(textFile, dfm::TFileStream::Mode::Create);
                 dfm::ResourceToText(in, out);
             },
-            peakWorks);
+            textFile, peakWorks);
         const std::uint64_t textBytes = FileSize(textFile);
 
         const Result toBinary = Measure(
@@ -244,13 +249,13 @@ int main(int argc, char** argv)
                 dfm::TFileStream out(binaryFile, dfm::TFileStream::Mode::Create);
                 dfm::TextToResource(in, out);
             },
-            peakWorks);
+            binaryFile, peakWorks);
 
         const std::int64_t difference = FirstDifference(input, binaryFile);
         const std::uint64_t binaryBytes = FileSize(binaryFile);
 
-        const Result toTextIo = IoAlone(input, textBytes, textFile);
-        const Result toBinaryIo = IoAlone(textFile, binaryBytes, binaryFile);
+        const Result toTextIo = IoAlone(input, textBytes, ioFile);
+        const Result toBinaryIo = IoAlone(textFile, binaryBytes, ioFile);
 
         std::printf("%-22s %9s %8s %8s %9s %8s %8s %11s\n", "", "input MB", "wall s", "MB/s", "of memcpy", "cpu s",
                     "cpu MB/s", "peak MiB");
@@ -288,7 +293,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "bench_convert: %s\n", e.what());
         status = 1;
     }
-    std::remove(textFile.c_str());
-    std::remove(binaryFile.c_str());
+    for (const auto& file : {textFile, binaryFile, ioFile})
+        std::remove(file.c_str());
     return status;
 }
