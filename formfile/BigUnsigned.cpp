@@ -2,34 +2,49 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
+#include <stdexcept>
 
 namespace dfm {
 
 BigUnsigned::BigUnsigned(std::uint64_t value)
 {
     while (value != 0) {
-        limbs_.push_back(static_cast<std::uint32_t>(value));
+        Push(static_cast<std::uint32_t>(value));
         value >>= 32;
     }
 }
 
+BigUnsigned& BigUnsigned::operator=(const BigUnsigned& other)
+{
+    size_ = other.size_;
+    std::memcpy(limbs_, other.limbs_, static_cast<std::size_t>(size_) * sizeof limbs_[0]);
+    return *this;
+}
+
+void BigUnsigned::Push(std::uint32_t limb)
+{
+    if (size_ == MaxLimbs)
+        throw std::length_error("number too large");
+    limbs_[size_++] = limb;
+}
+
 void BigUnsigned::Trim()
 {
-    while (!limbs_.empty() && limbs_.back() == 0)
-        limbs_.pop_back();
+    while (size_ > 0 && limbs_[size_ - 1] == 0)
+        --size_;
 }
 
 int BigUnsigned::BitLength() const
 {
-    if (limbs_.empty())
+    if (size_ == 0)
         return 0;
-    return static_cast<int>(limbs_.size() - 1) * 32 + std::bit_width(limbs_.back());
+    return (size_ - 1) * 32 + std::bit_width(limbs_[size_ - 1]);
 }
 
 bool BigUnsigned::TestBit(int index) const
 {
-    const auto limb = static_cast<std::size_t>(index / 32);
-    return index >= 0 && limb < limbs_.size() && ((limbs_[limb] >> (index % 32)) & 1u) != 0;
+    return index >= 0 && index / 32 < size_ && ((limbs_[index / 32] >> (index % 32)) & 1u) != 0;
 }
 
 std::uint64_t BigUnsigned::BitsFrom(int from) const
@@ -42,9 +57,9 @@ std::uint64_t BigUnsigned::BitsFrom(int from) const
 
 bool BigUnsigned::AnyBitBelow(int index) const
 {
-    const int fullLimbs = std::min<int>(index / 32, static_cast<int>(limbs_.size()));
+    const int fullLimbs = std::min(index / 32, size_);
     for (int i = 0; i < fullLimbs; ++i)
-        if (limbs_[static_cast<std::size_t>(i)] != 0)
+        if (limbs_[i] != 0)
             return true;
     for (int bit = fullLimbs * 32; bit < index; ++bit)
         if (TestBit(bit))
@@ -55,22 +70,22 @@ bool BigUnsigned::AnyBitBelow(int index) const
 void BigUnsigned::MultiplySmall(std::uint32_t factor)
 {
     std::uint64_t carry = 0;
-    for (auto& limb : limbs_) {
-        const std::uint64_t product = static_cast<std::uint64_t>(limb) * factor + carry;
-        limb = static_cast<std::uint32_t>(product);
+    for (int i = 0; i < size_; ++i) {
+        const std::uint64_t product = static_cast<std::uint64_t>(limbs_[i]) * factor + carry;
+        limbs_[i] = static_cast<std::uint32_t>(product);
         carry = product >> 32;
     }
     if (carry != 0)
-        limbs_.push_back(static_cast<std::uint32_t>(carry));
+        Push(static_cast<std::uint32_t>(carry));
     Trim();
 }
 
 void BigUnsigned::AddSmall(std::uint32_t value)
 {
     std::uint64_t carry = value;
-    for (std::size_t i = 0; carry != 0; ++i) {
-        if (i == limbs_.size())
-            limbs_.push_back(0);
+    for (int i = 0; carry != 0; ++i) {
+        if (i == size_)
+            Push(0);
         const std::uint64_t sum = static_cast<std::uint64_t>(limbs_[i]) + carry;
         limbs_[i] = static_cast<std::uint32_t>(sum);
         carry = sum >> 32;
@@ -96,27 +111,31 @@ void BigUnsigned::MultiplyByPow10(int exponent)
 
 void BigUnsigned::ShiftLeft(int bits)
 {
-    if (limbs_.empty() || bits <= 0)
+    if (size_ == 0 || bits <= 0)
         return;
-    const auto limbShift = static_cast<std::size_t>(bits / 32);
+    const int limbShift = bits / 32;
     const int bitShift = bits % 32;
-    limbs_.insert(limbs_.begin(), limbShift, 0u);
+    if (size_ + limbShift + 1 > MaxLimbs)
+        throw std::length_error("number too large");
+    std::memmove(limbs_ + limbShift, limbs_, static_cast<std::size_t>(size_) * sizeof limbs_[0]);
+    std::fill(limbs_, limbs_ + limbShift, 0u);
+    size_ += limbShift;
     if (bitShift != 0) {
         std::uint32_t carry = 0;
-        for (std::size_t i = limbShift; i < limbs_.size(); ++i) {
+        for (int i = limbShift; i < size_; ++i) {
             const std::uint32_t limb = limbs_[i];
             limbs_[i] = (limb << bitShift) | carry;
             carry = limb >> (32 - bitShift);
         }
         if (carry != 0)
-            limbs_.push_back(carry);
+            Push(carry);
     }
 }
 
 std::uint32_t BigUnsigned::DivideSmall(std::uint32_t divisor)
 {
     std::uint64_t remainder = 0;
-    for (std::size_t i = limbs_.size(); i-- > 0;) {
+    for (int i = size_; i-- > 0;) {
         const std::uint64_t current = (remainder << 32) | limbs_[i];
         limbs_[i] = static_cast<std::uint32_t>(current / divisor);
         remainder = current % divisor;
@@ -128,9 +147,9 @@ std::uint32_t BigUnsigned::DivideSmall(std::uint32_t divisor)
 void BigUnsigned::Subtract(const BigUnsigned& other)
 {
     std::int64_t borrow = 0;
-    for (std::size_t i = 0; i < limbs_.size(); ++i) {
+    for (int i = 0; i < size_; ++i) {
         std::int64_t diff = static_cast<std::int64_t>(limbs_[i]) - borrow
-            - (i < other.limbs_.size() ? static_cast<std::int64_t>(other.limbs_[i]) : 0);
+            - (i < other.size_ ? static_cast<std::int64_t>(other.limbs_[i]) : 0);
         borrow = diff < 0 ? 1 : 0;
         if (diff < 0)
             diff += std::int64_t{1} << 32;
@@ -141,9 +160,9 @@ void BigUnsigned::Subtract(const BigUnsigned& other)
 
 int BigUnsigned::Compare(const BigUnsigned& a, const BigUnsigned& b)
 {
-    if (a.limbs_.size() != b.limbs_.size())
-        return a.limbs_.size() < b.limbs_.size() ? -1 : 1;
-    for (std::size_t i = a.limbs_.size(); i-- > 0;)
+    if (a.size_ != b.size_)
+        return a.size_ < b.size_ ? -1 : 1;
+    for (int i = a.size_; i-- > 0;)
         if (a.limbs_[i] != b.limbs_[i])
             return a.limbs_[i] < b.limbs_[i] ? -1 : 1;
     return 0;
@@ -151,20 +170,27 @@ int BigUnsigned::Compare(const BigUnsigned& a, const BigUnsigned& b)
 
 std::string BigUnsigned::ToDecimal() const
 {
-    if (limbs_.empty())
+    if (size_ == 0)
         return "0";
+    // Chunks of nine digits, least significant first; then printed from the top.
+    constexpr std::uint32_t ChunkBase = 1000000000u;
     BigUnsigned rest = *this;
-    std::string reversed;
-    while (!rest.IsZero()) {
-        std::uint32_t chunk = rest.DivideSmall(1000000000u);
-        for (int i = 0; i < 9; ++i) {
-            reversed.push_back(static_cast<char>('0' + chunk % 10));
+    std::uint32_t chunks[MaxLimbs * 32 / 29 + 2];
+    int count = 0;
+    while (!rest.IsZero())
+        chunks[count++] = rest.DivideSmall(ChunkBase);
+    std::string digits = std::to_string(chunks[count - 1]);
+    digits.reserve(digits.size() + 9 * static_cast<std::size_t>(count - 1));
+    for (int i = count - 2; i >= 0; --i) {
+        char nine[9];
+        std::uint32_t chunk = chunks[i];
+        for (int d = 8; d >= 0; --d) {
+            nine[d] = static_cast<char>('0' + chunk % 10);
             chunk /= 10;
         }
+        digits.append(nine, 9);
     }
-    while (reversed.size() > 1 && reversed.back() == '0')
-        reversed.pop_back();
-    return {reversed.rbegin(), reversed.rend()};
+    return digits;
 }
 
 }  // namespace dfm

@@ -3,16 +3,21 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 namespace dfm {
 
+// Limbs live inside the object (no allocation): the largest number ever needed, 5^16446 * 2^64
+// for the smallest extended values, fits in MaxLimbs.
 class BigUnsigned {
 public:
+    static constexpr int MaxLimbs = 1280;
+
     BigUnsigned() = default;
     explicit BigUnsigned(std::uint64_t value);
+    BigUnsigned(const BigUnsigned& other) { *this = other; }
+    BigUnsigned& operator=(const BigUnsigned& other);
 
-    bool IsZero() const { return limbs_.empty(); }
+    bool IsZero() const { return size_ == 0; }
     int BitLength() const;
     bool TestBit(int index) const;
     // The bits [from, from + 64) as a number (bits beyond the top read as 0).
@@ -34,8 +39,11 @@ public:
     std::string ToDecimal() const;
 
 private:
+    void Push(std::uint32_t limb);
     void Trim();
-    std::vector<std::uint32_t> limbs_;  // least significant first, no leading zero limbs
+
+    int size_ = 0;
+    std::uint32_t limbs_[MaxLimbs];  // least significant first; only [0, size_) is meaningful
 };
 
 }  // namespace dfm

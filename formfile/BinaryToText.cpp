@@ -6,7 +6,10 @@
 #include "TWriter.h"
 #include "Utf8.h"
 
+#include <array>
+#include <bit>
 #include <charconv>
+#include <cstring>
 
 namespace dfm {
 
@@ -62,12 +65,7 @@ private:
 
 void TextConverter::Indent()
 {
-    static const std::string blanks(256, ' ');
-    for (std::size_t left = 2 * static_cast<std::size_t>(level_); left > 0;) {
-        const std::size_t n = std::min(left, blanks.size());
-        writer_.PutBytes(blanks.data(), n);
-        left -= n;
-    }
+    writer_.PutSpaces(2 * static_cast<std::size_t>(level_));
 }
 
 void TextConverter::NewLine()
@@ -76,11 +74,46 @@ void TextConverter::NewLine()
     Indent();
 }
 
+// "00" to "99", for the small numbers that most properties hold.
+constexpr std::array<char, 200> DigitPairs = [] {
+    std::array<char, 200> pairs{};
+    for (std::size_t i = 0; i < 100; ++i) {
+        pairs[2 * i] = static_cast<char>('0' + i / 10);
+        pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
+    }
+    return pairs;
+}();
+
 void TextConverter::PutInteger(std::int64_t value)
 {
-    char digits[24];
-    const auto result = std::to_chars(digits, digits + sizeof digits, value);
-    writer_.PutBytes(digits, static_cast<std::size_t>(result.ptr - digits));
+    constexpr std::size_t MaxDigits = 24;
+    char* const start = writer_.Reserve(MaxDigits);
+    char* p = start;
+    if (value > -10000 && value < 10000) {
+        auto magnitude = static_cast<unsigned>(value < 0 ? -value : value);
+        if (value < 0)
+            *p++ = '-';
+        if (magnitude >= 100) {
+            const unsigned high = magnitude / 100;
+            magnitude %= 100;
+            if (high >= 10) {
+                std::memcpy(p, &DigitPairs[2 * high], 2);
+                p += 2;
+            } else {
+                *p++ = static_cast<char>('0' + high);
+            }
+            std::memcpy(p, &DigitPairs[2 * magnitude], 2);
+            p += 2;
+        } else if (magnitude >= 10) {
+            std::memcpy(p, &DigitPairs[2 * magnitude], 2);
+            p += 2;
+        } else {
+            *p++ = static_cast<char>('0' + magnitude);
+        }
+    } else {
+        p = std::to_chars(p, start + MaxDigits, value).ptr;
+    }
+    writer_.Commit(static_cast<std::size_t>(p - start));
 }
 
 void TextConverter::PutFloat(const Extended80& value, char suffix)
@@ -130,9 +163,12 @@ void TextConverter::ConvertObject()
 void TextConverter::ConvertProperty()
 {
     Indent();
-    reader_.TakeName(name_);
-    writer_.PutText(name_);
-    writer_.PutBytes(" = ", 3);
+    // Name and " = " in one piece: this is the most frequent line of all.
+    const std::string_view name = reader_.TakeNameView(name_);
+    char* out = writer_.Reserve(255 + 3);
+    std::memcpy(out, name.data(), name.size());
+    std::memcpy(out + name.size(), " = ", 3);
+    writer_.Commit(name.size() + 3);
     // A tag that starts no value writes nothing and stays for the property list to read.
     ConvertValue();
     writer_.PutBytes("\r\n", 2);
@@ -166,8 +202,7 @@ bool TextConverter::ConvertValue()
         break;
     case ShortString:
     case LongString:
-        reader_.TakeStringValue(string_);
-        PutStringLiteral(string_);
+        PutStringLiteral(reader_.TakeStringView(string_));
         break;
     case WideString:
         PutStringLiteral(reader_.TakeWideStringValue());
@@ -178,10 +213,13 @@ bool TextConverter::ConvertValue()
         if (DecodeUtf8(string_, wide))
             PutStringLiteral(wide);
         else
-            PutStringLiteral(string_);
+            PutStringLiteral(std::string_view(string_));
         break;
     }
     case Identifier:
+        reader_.TakeTag();
+        writer_.PutText(reader_.TakeNameView(name_));
+        break;
     case False:
     case True:
     case Nil:
@@ -227,12 +265,12 @@ void TextConverter::ConvertSet()
     reader_.TakeTag();
     writer_.PutChar('[');
     for (bool first = true;; first = false) {
-        reader_.TakeName(name_);
-        if (name_.empty())
+        const std::string_view element = reader_.TakeNameView(name_);
+        if (element.empty())
             break;
         if (!first)
             writer_.PutBytes(", ", 2);
-        writer_.PutText(name_);
+        writer_.PutText(element);
     }
     writer_.PutChar(']');
 }
@@ -267,26 +305,60 @@ void TextConverter::ConvertCollection()
     writer_.PutChar('>');
 }
 
+// Bytes written as themselves inside a quoted run: all from 32 up but the quote.
+constexpr std::array<bool, 256> QuotableByte = [] {
+    std::array<bool, 256> quotable{};
+    for (std::size_t c = 32; c < 256; ++c)
+        quotable[c] = c != '\'';
+    return quotable;
+}();
+
+// Two upper-case hexadecimal digits for every byte value, high nibble first.
+constexpr std::array<std::array<char, 2>, 256> HexPairs = [] {
+    constexpr char digits[] = "0123456789ABCDEF";
+    std::array<std::array<char, 2>, 256> pairs{};
+    for (std::size_t i = 0; i < 256; ++i)
+        pairs[i] = {digits[i >> 4], digits[i & 15]};
+    return pairs;
+}();
+
+// Four bytes a step on little-endian hosts: each nibble spread to a byte of its own, then
+// turned into its digit with carries that cannot cross bytes.
+void PutHexDigits(const unsigned char* bytes, std::size_t count, char* digits)
+{
+    std::size_t i = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; i + 4 <= count; i += 4) {
+            std::uint32_t four;
+            std::memcpy(&four, bytes + i, 4);
+            std::uint64_t lanes = (four | (std::uint64_t{four} << 16)) & 0x0000FFFF0000FFFFu;
+            lanes = (lanes | (lanes << 8)) & 0x00FF00FF00FF00FFu;
+            const std::uint64_t nibbles = ((lanes >> 4) & 0x000F000F000F000Fu) | ((lanes & 0x000F000F000F000Fu) << 8);
+            const std::uint64_t letters = ((nibbles + 0x0606060606060606u) >> 4) & 0x0101010101010101u;
+            const std::uint64_t text = nibbles + 0x3030303030303030u + letters * 7;
+            std::memcpy(digits + 2 * i, &text, 8);
+        }
+    }
+    for (; i < count; ++i)
+        std::memcpy(digits + 2 * i, HexPairs[bytes[i]].data(), 2);
+}
+
 void TextConverter::ConvertBinary()
 {
-    static constexpr char hex[] = "0123456789ABCDEF";
     reader_.TakeTag();
     writer_.PutChar('{');
     ++level_;
     const auto count = static_cast<std::int32_t>(reader_.TakeUInt32());
     const bool multiLine = count >= static_cast<std::int32_t>(BinaryBytesPerLine);
-    unsigned char bytes[BinaryBytesPerLine];
-    char digits[2 * BinaryBytesPerLine];
+    unsigned char scratch[BinaryBytesPerLine];
     for (std::int32_t left = count; left > 0;) {
         if (multiLine)
             NewLine();
         const auto n = static_cast<std::size_t>(std::min<std::int32_t>(left, BinaryBytesPerLine));
-        reader_.TakeBytes(bytes, n);
-        for (std::size_t i = 0; i < n; ++i) {
-            digits[2 * i] = hex[bytes[i] >> 4];
-            digits[2 * i + 1] = hex[bytes[i] & 0x0F];
-        }
-        writer_.PutBytes(digits, 2 * n);
+        const unsigned char* bytes = reader_.TakeBytesView(n, scratch);
+        char* digits = writer_.Reserve(2 * n);
+        PutHexDigits(bytes, n, digits);
+        writer_.Commit(2 * n);
         left -= static_cast<std::int32_t>(n);
     }
     --level_;
@@ -304,13 +376,13 @@ void TextConverter::PutStringLiteral(const Text& text)
         return;
     }
     const auto unit = [&text](std::size_t i) { return static_cast<unsigned>(static_cast<std::make_unsigned_t<typename Text::value_type>>(text[i])); };
-    const auto quotable = [&unit](std::size_t i) { return unit(i) >= 32 && unit(i) <= 255 && unit(i) != '\''; };
+    const auto quotable = [&unit](std::size_t i) { return unit(i) < 256 && QuotableByte[unit(i)]; };
     std::string pageBytes;  // the text in the system code page, for the trail-byte test
     bool pageBytesReady = false;
     const auto splitsCharacter = [&](std::size_t i) {
         if (!codePage_.HasLeadBytes())
             return false;
-        if constexpr (std::is_same_v<Text, std::string>) {
+        if constexpr (std::is_same_v<Text, std::string_view>) {
             return codePage_.IsTrailByteAt(text, i);
         } else {
             if (!pageBytesReady) {
@@ -327,23 +399,28 @@ void TextConverter::PutStringLiteral(const Text& text)
         NewLine();
     std::size_t i = 0;
     std::size_t lineStart = 0;
-    char run[MaxCharsPerLine];
     while (i < n) {
         bool lineFull = false;
         if (quotable(i)) {
             const std::size_t j = i;
+            const std::size_t limit = std::min(n, lineStart + MaxCharsPerLine);
             do
                 ++i;
-            while (i < n && quotable(i) && i - lineStart < MaxCharsPerLine);
+            while (i < limit && quotable(i));
             if (i - lineStart >= MaxCharsPerLine) {
                 lineFull = true;
                 if (splitsCharacter(i))
                     --i;
             }
             writer_.PutChar('\'');
-            for (std::size_t p = j; p < i; ++p)
-                run[p - j] = static_cast<char>(unit(p));
-            writer_.PutBytes(run, i - j);
+            if constexpr (std::is_same_v<Text, std::string_view>) {
+                writer_.PutBytes(text.data() + j, i - j);
+            } else {
+                char* run = writer_.Reserve(i - j);
+                for (std::size_t p = j; p < i; ++p)
+                    run[p - j] = static_cast<char>(unit(p));
+                writer_.Commit(i - j);
+            }
             writer_.PutChar('\'');
         } else {
             writer_.PutChar('#');
@@ -369,6 +446,7 @@ void BinaryToText(TStream& input, TStream& output, const CodePage& codePage)
     reader.TakeSignature();
     TextConverter(reader, writer, codePage).ConvertObject();
     writer.Flush();
+    output.Flush();
 }
 
 void ResourceToText(TStream& input, TStream& output)

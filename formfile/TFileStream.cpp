@@ -2,13 +2,16 @@
 
 #include "Errors.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace dfm {
 
-TFileStream::TFileStream(const std::string& fileName, Mode mode) : fileName_(fileName)
+TFileStream::TFileStream(const std::string& fileName, Mode mode)
+    : fileName_(fileName), buffer_(std::make_unique<unsigned char[]>(BufferSize))
 {
     switch (mode) {
     case Mode::OpenRead:
@@ -30,10 +33,15 @@ TFileStream::TFileStream(const std::string& fileName, Mode mode) : fileName_(fil
 
 TFileStream::~TFileStream()
 {
+    try {
+        Flush();
+    } catch (...) {
+        // Reported by the writer's own Flush on the normal path.
+    }
     ::close(fd_);
 }
 
-std::size_t TFileStream::Read(void* buffer, std::size_t count)
+std::size_t TFileStream::ReadDirect(void* buffer, std::size_t count)
 {
     for (;;) {
         const ssize_t n = ::read(fd_, buffer, count);
@@ -44,7 +52,7 @@ std::size_t TFileStream::Read(void* buffer, std::size_t count)
     }
 }
 
-std::size_t TFileStream::Write(const void* buffer, std::size_t count)
+std::size_t TFileStream::WriteDirect(const void* buffer, std::size_t count)
 {
     const auto* p = static_cast<const char*>(buffer);
     std::size_t done = 0;
@@ -59,8 +67,55 @@ std::size_t TFileStream::Write(const void* buffer, std::size_t count)
     return done;
 }
 
+void TFileStream::DropReadAhead()
+{
+    if (readEnd_ > readPos_)
+        ::lseek(fd_, -static_cast<off_t>(readEnd_ - readPos_), SEEK_CUR);
+    readPos_ = readEnd_ = 0;
+}
+
+void TFileStream::Flush()
+{
+    const std::size_t count = writeUsed_;
+    writeUsed_ = 0;
+    if (count > 0 && WriteDirect(buffer_.get(), count) != count)
+        throw EWriteError(msg::WriteError);
+}
+
+std::size_t TFileStream::Read(void* buffer, std::size_t count)
+{
+    Flush();
+    if (readPos_ == readEnd_) {
+        if (count >= BufferSize)
+            return ReadDirect(buffer, count);
+        readPos_ = 0;
+        readEnd_ = ReadDirect(buffer_.get(), BufferSize);
+    }
+    const std::size_t n = std::min(count, readEnd_ - readPos_);
+    std::memcpy(buffer, buffer_.get() + readPos_, n);
+    readPos_ += n;
+    return n;
+}
+
+std::size_t TFileStream::Write(const void* buffer, std::size_t count)
+{
+    DropReadAhead();
+    if (count > BufferSize - writeUsed_) {
+        Flush();
+        if (count >= BufferSize)
+            return WriteDirect(buffer, count);
+    }
+    std::memcpy(buffer_.get() + writeUsed_, buffer, count);
+    writeUsed_ += count;
+    return count;
+}
+
 std::int64_t TFileStream::Seek(std::int64_t offset, SeekOrigin origin)
 {
+    Flush();
+    if (origin == SeekOrigin::Current)
+        offset -= static_cast<std::int64_t>(readEnd_ - readPos_);
+    readPos_ = readEnd_ = 0;
     const int whence = origin == SeekOrigin::Beginning ? SEEK_SET
         : origin == SeekOrigin::Current                ? SEEK_CUR
                                                        : SEEK_END;
@@ -72,7 +127,8 @@ std::int64_t TFileStream::Seek(std::int64_t offset, SeekOrigin origin)
 
 void TFileStream::Truncate()
 {
-    if (::ftruncate(fd_, ::lseek(fd_, 0, SEEK_CUR)) != 0)
+    const std::int64_t here = Position();
+    if (::ftruncate(fd_, here) != 0)
         throw EWriteError(msg::WriteError);
 }
 

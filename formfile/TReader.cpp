@@ -103,7 +103,7 @@ ObjectPrefix TReader::TakeObjectPrefix()
     return prefix;
 }
 
-std::int32_t TReader::TakeIntegerValue()
+std::int32_t TReader::TakeWiderIntegerValue()
 {
     switch (TakeTag()) {
     case Int8:

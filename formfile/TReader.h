@@ -6,6 +6,7 @@
 #include "ValueTag.h"
 
 #include <string>
+#include <string_view>
 
 namespace dfm {
 
@@ -41,8 +42,42 @@ public:
 
     void TakeName(std::string& name);
     std::string TakeName();
+    // The name in place when the buffer holds it whole, else copied into scratch;
+    // valid until the next call on the reader.
+    std::string_view TakeNameView(std::string& scratch)
+    {
+        if (position_ < end_) {
+            const std::size_t length = buffer_[position_];
+            if (length < end_ - position_) {
+                const char* start = reinterpret_cast<const char*>(buffer_ + position_ + 1);
+                position_ += length + 1;
+                return {start, length};
+            }
+        }
+        TakeName(scratch);
+        return scratch;
+    }
+    // count bytes in place when the buffer holds them, else copied into scratch.
+    const unsigned char* TakeBytesView(std::size_t count, unsigned char* scratch)
+    {
+        if (count <= end_ - position_) {
+            const unsigned char* start = buffer_ + position_;
+            position_ += count;
+            return start;
+        }
+        TakeBytes(scratch, count);
+        return scratch;
+    }
     ObjectPrefix TakeObjectPrefix();
-    std::int32_t TakeIntegerValue();
+    std::int32_t TakeIntegerValue()
+    {
+        // Most integers of a form are small: one tag and one byte, both in the buffer.
+        if (end_ - position_ >= 2 && buffer_[position_] == Int8) {
+            position_ += 2;
+            return static_cast<std::int8_t>(buffer_[position_ - 1]);
+        }
+        return TakeWiderIntegerValue();
+    }
     std::int64_t TakeInt64Value();
     Extended80 TakeExtendedValue();
     float TakeSingleValue();
@@ -50,6 +85,21 @@ public:
     double TakeDateValue();
     double TakeDoubleValue();
     void TakeStringValue(std::string& value);
+    // A short string in place when the buffer holds it whole, else copied into scratch
+    // (any string kind); valid until the next call on the reader.
+    std::string_view TakeStringView(std::string& scratch)
+    {
+        if (end_ - position_ >= 2 && buffer_[position_] == ShortString) {
+            const std::size_t length = buffer_[position_ + 1];
+            if (length <= end_ - position_ - 2) {
+                const char* start = reinterpret_cast<const char*>(buffer_ + position_ + 2);
+                position_ += length + 2;
+                return {start, length};
+            }
+        }
+        TakeStringValue(scratch);
+        return scratch;
+    }
     std::string TakeStringValue();
     std::u16string TakeWideStringValue();
     void TakeUtf8StringValue(std::string& bytes);
@@ -63,6 +113,7 @@ public:
 
 private:
     void Refill();
+    std::int32_t TakeWiderIntegerValue();
     template <typename T>
     T TakeRaw();
 

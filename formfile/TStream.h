@@ -17,6 +17,8 @@ public:
     virtual std::size_t Write(const void* buffer, std::size_t count) = 0;
     // Returns the new position.
     virtual std::int64_t Seek(std::int64_t offset, SeekOrigin origin) = 0;
+    // Hands buffered output to its destination; EWriteError when it does not all arrive.
+    virtual void Flush() {}
 
     std::int64_t Position() { return Seek(0, SeekOrigin::Current); }
     void SetPosition(std::int64_t position) { Seek(position, SeekOrigin::Beginning); }

@@ -39,6 +39,16 @@ void TWriter::PutBytesSlow(const void* data, std::size_t count)
     }
 }
 
+void TWriter::PutManySpaces(std::size_t count)
+{
+    while (count > 0) {
+        const std::size_t n = std::min(count, BufferSize);
+        std::memset(Reserve(n), ' ', n);
+        Commit(n);
+        count -= n;
+    }
+}
+
 void TWriter::PutLittleEndian(std::uint64_t value, int byteCount)
 {
     unsigned char bytes[8];

@@ -37,6 +37,26 @@ public:
         }
     }
     void PutText(std::string_view text) { PutBytes(text.data(), text.size()); }
+    // Room for count bytes (at most BufferSize) to be filled in place, then Commit what was used.
+    char* Reserve(std::size_t count)
+    {
+        if (count > BufferSize - used_)
+            Flush();
+        return reinterpret_cast<char*>(buffer_ + used_);
+    }
+    void Commit(std::size_t count) { used_ += count; }
+    // Indentation is short: fill a fixed run of blanks (cheap wide stores) and keep what is needed.
+    static constexpr std::size_t BlankRun = 64;
+    static constexpr char Blanks[BlankRun + 1] = "                                                                ";
+    void PutSpaces(std::size_t count)
+    {
+        if (count <= BlankRun) {
+            std::memcpy(Reserve(BlankRun), Blanks, BlankRun);
+            Commit(count);
+        } else {
+            PutManySpaces(count);
+        }
+    }
     void PutTag(std::uint8_t tag)
     {
         if (used_ == BufferSize)
@@ -62,6 +82,7 @@ public:
 
 private:
     void PutBytesSlow(const void* data, std::size_t count);
+    void PutManySpaces(std::size_t count);
     void PutLittleEndian(std::uint64_t value, int byteCount);
 
     TStream& output_;

@@ -306,6 +306,7 @@ void TextToBinary(TStream& input, TStream& output)
     writer.PutSignature();
     BinaryConverter(parser, writer).ConvertObject();
     writer.Flush();
+    output.Flush();
 }
 
 void TextToResource(TStream& input, TStream& output)
@@ -332,6 +333,7 @@ void TextToResource(TStream& input, TStream& output)
         std::string_view(reinterpret_cast<const char*>(stream + p + 1), nameLength), static_cast<std::uint32_t>(size));
     output.WriteBuffer(header.data(), header.size());
     output.WriteBuffer(stream, size);
+    output.Flush();
 }
 
 }  // namespace dfm

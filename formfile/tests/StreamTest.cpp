@@ -53,7 +53,8 @@ TEST(TFileStream, FailuresNameTheFile)
     const std::string name = folder.File("a.dfm");
     std::ofstream(name) << "data";
     TFileStream readOnly(name, TFileStream::Mode::OpenRead);
-    EXPECT_THROW_MSG(readOnly.WriteBuffer("x", 1), EWriteError, "Erreur d'écriture dans le flux");
+    // Output is buffered: the failure shows when it is handed on.
+    EXPECT_THROW_MSG((readOnly.WriteBuffer("x", 1), readOnly.Flush()), EWriteError, "Erreur d'écriture dans le flux");
     char buffer[10];
     EXPECT_THROW_MSG(readOnly.ReadBuffer(buffer, 10), EReadError, "Erreur de lecture du flux");
 }
@@ -63,9 +64,43 @@ TEST(TFileStream, AFullDiskIsAWriteError)
     if (!std::filesystem::exists("/dev/full"))
         GTEST_SKIP() << "no /dev/full here";
     TFileStream full("/dev/full", TFileStream::Mode::OpenWrite);
-    EXPECT_THROW_MSG(full.WriteBuffer("x", 1), EWriteError, "Erreur d'écriture dans le flux");
+    EXPECT_THROW_MSG((full.WriteBuffer("x", 1), full.Flush()), EWriteError, "Erreur d'écriture dans le flux");
+    EXPECT_THROW_MSG(full.WriteBuffer(std::string(100000, 'x').data(), 100000), EWriteError,
+                     "Erreur d'écriture dans le flux");
     TMemoryStream text(test::Lines({"object Form1: TForm1", "end"}));
     EXPECT_THROW_MSG(TextToResource(text, full), EWriteError, "Erreur d'écriture dans le flux");
+}
+
+// Reading, writing and seeking mixed on one file see one consistent position.
+TEST(TFileStream, BufferingKeepsOnePosition)
+{
+    TempFolder folder;
+    const std::string name = folder.File("mixed.bin");
+    std::string expected(200000, '\0');
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        expected[i] = static_cast<char>(i * 7);
+    {
+        TFileStream file(name, TFileStream::Mode::Create);
+        file.WriteBuffer(expected.data(), 10);
+        file.WriteBuffer(expected.data() + 10, expected.size() - 10);
+        file.SetPosition(5);
+        char five[5];
+        file.ReadBuffer(five, 5);
+        EXPECT_EQ(std::string(five, 5), expected.substr(5, 5));
+        EXPECT_EQ(file.Position(), 10);
+        file.WriteBuffer("ABC", 3);
+        expected.replace(10, 3, "ABC");
+        EXPECT_EQ(file.Seek(0, SeekOrigin::End), 200000);
+        file.WriteBuffer("tail", 4);
+        expected += "tail";
+        file.Flush();
+    }
+    TFileStream file(name, TFileStream::Mode::OpenRead);
+    std::string back(expected.size(), '\0');
+    file.ReadBuffer(back.data(), 3);
+    file.ReadBuffer(back.data() + 3, back.size() - 3);
+    EXPECT_EQ(back, expected);
+    EXPECT_EQ(file.Size(), static_cast<std::int64_t>(expected.size()));
 }
 
 TEST(TFileStream, TruncateCutsAtThePosition)
