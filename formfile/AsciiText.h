@@ -1,22 +1,60 @@
-// Character tests of the form text: ASCII only, whatever the code page.
+// Character tests of the form text: ASCII only, whatever the code page, by table.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <string_view>
 
 namespace dfm::ascii {
 
-inline bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
-inline bool IsLetter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-inline bool IsIdentStart(unsigned char c) { return IsLetter(c) || c == '_'; }
-inline bool IsIdentChar(unsigned char c) { return IsIdentStart(c) || IsDigit(c); }
-inline bool IsHexDigit(unsigned char c)
+namespace detail {
+
+enum : std::uint8_t { Digit = 1, Letter = 2, Underscore = 4, Hex = 8, NumberTail = 16 };
+
+inline constexpr std::array<std::uint8_t, 256> Classes = [] {
+    std::array<std::uint8_t, 256> classes{};
+    for (int c = '0'; c <= '9'; ++c)
+        classes[c] |= Digit | Hex | NumberTail;
+    for (int c = 'A'; c <= 'Z'; ++c)
+        classes[c] |= Letter;
+    for (int c = 'a'; c <= 'z'; ++c)
+        classes[c] |= Letter;
+    for (int c = 'A'; c <= 'F'; ++c)
+        classes[c] |= Hex;
+    for (int c = 'a'; c <= 'f'; ++c)
+        classes[c] |= Hex;
+    classes['_'] |= Underscore;
+    for (const char c : {'+', '-', '.', 'E', 'e'})
+        classes[static_cast<unsigned char>(c)] |= NumberTail;
+    return classes;
+}();
+
+inline constexpr std::array<std::int8_t, 256> HexValues = [] {
+    std::array<std::int8_t, 256> values{};
+    values.fill(-1);
+    for (int c = 0; c < 10; ++c)
+        values['0' + c] = static_cast<std::int8_t>(c);
+    for (int c = 0; c < 6; ++c) {
+        values['A' + c] = static_cast<std::int8_t>(10 + c);
+        values['a' + c] = static_cast<std::int8_t>(10 + c);
+    }
+    return values;
+}();
+
+}  // namespace detail
+
+inline bool IsDigit(unsigned char c) { return detail::Classes[c] & detail::Digit; }
+inline bool IsLetter(unsigned char c) { return detail::Classes[c] & detail::Letter; }
+inline bool IsIdentStart(unsigned char c) { return detail::Classes[c] & (detail::Letter | detail::Underscore); }
+inline bool IsIdentChar(unsigned char c)
 {
-    return IsDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+    return detail::Classes[c] & (detail::Letter | detail::Underscore | detail::Digit);
 }
-inline int HexValue(unsigned char c)
-{
-    return IsDigit(c) ? c - '0' : (c | 0x20) - 'a' + 10;
-}
+inline bool IsHexDigit(unsigned char c) { return detail::Classes[c] & detail::Hex; }
+// "+", "-", ".", digits, "E" and "e": what may follow the digits of a number.
+inline bool IsNumberTail(unsigned char c) { return detail::Classes[c] & detail::NumberTail; }
+// 0 to 15, or -1 for a byte that is no hexadecimal digit.
+inline int HexValue(unsigned char c) { return detail::HexValues[c]; }
 inline char ToUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
 
 inline bool EqualsIgnoringCase(std::string_view a, std::string_view b)

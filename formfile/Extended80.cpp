@@ -170,6 +170,59 @@ Truncated FromInteger(const BigUnsigned& n)
     return t;
 }
 
+__extension__ typedef unsigned __int128 UInt128;
+
+int BitWidth128(UInt128 n)
+{
+    const auto high = static_cast<std::uint64_t>(n >> 64);
+    return high != 0 ? 64 + std::bit_width(high) : std::bit_width(static_cast<std::uint64_t>(n));
+}
+
+// n * 2^scale, with sticky for anything below n already dropped.
+Truncated FromUInt128(UInt128 n, int scale, bool sticky)
+{
+    const int length = BitWidth128(n);
+    Truncated t;
+    if (length <= 64) {
+        t.top = static_cast<std::uint64_t>(n) << (64 - length);
+        t.sticky = sticky;
+    } else {
+        const int drop = length - 64;
+        t.top = static_cast<std::uint64_t>(n >> drop);
+        t.round = ((n >> (drop - 1)) & 1u) != 0;
+        t.sticky = sticky || (drop > 1 && (n & ((UInt128{1} << (drop - 1)) - 1)) != 0);
+    }
+    t.exponent = length - 1 + scale;
+    return t;
+}
+
+// The usual decimals of a form (up to 19 digits, a small exponent) in 128-bit arithmetic;
+// nothing when the value needs the general path.
+std::optional<Truncated> SmallDecimal(std::string_view digits, long long exponent10)
+{
+    if (digits.size() > 19 || exponent10 > 38 || exponent10 < -27)
+        return std::nullopt;
+    std::uint64_t d = 0;
+    for (const char c : digits)
+        d = d * 10 + static_cast<std::uint64_t>(c - '0');
+    if (exponent10 >= 0) {
+        UInt128 scale = 1;
+        for (long long i = 0; i < exponent10; ++i)
+            scale *= 10;
+        if (std::bit_width(d) + BitWidth128(scale) > 128)
+            return std::nullopt;
+        return FromUInt128(d * scale, 0, false);
+    }
+    // d / 10^j = d / (5^j * 2^j): divide by 5^j with enough quotient bits, the rest is sticky.
+    const int j = static_cast<int>(-exponent10);
+    std::uint64_t pow5 = 1;
+    for (int i = 0; i < j; ++i)
+        pow5 *= 5;
+    const int shift = 65 + std::bit_width(pow5) - std::bit_width(d);
+    const UInt128 numerator = UInt128{d} << shift;
+    return FromUInt128(numerator / pow5, -shift - j, numerator % pow5 != 0);
+}
+
 bool IsDigit(char c)
 {
     return c >= '0' && c <= '9';
@@ -355,6 +408,8 @@ std::optional<Extended80> Extended80::Parse(std::string_view text)
         return std::nullopt;
     if (magnitude10 < -4952)
         return zero;
+    if (const auto small = SmallDecimal(digits, exponent10))
+        return Encode(negative, *small);
 
     BigUnsigned n;
     for (std::size_t k = 0; k < digits.size(); k += 9) {

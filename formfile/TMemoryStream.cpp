@@ -21,14 +21,14 @@ std::size_t TMemoryStream::Write(const void* buffer, std::size_t count)
 {
     if (count == 0)
         return 0;
-    const std::size_t end = position_ + count;
-    if (end > data_.size()) {
-        if (end > data_.capacity())
-            data_.reserve(std::max(end, data_.capacity() * 2));
-        data_.resize(end);
-    }
-    std::memcpy(data_.data() + position_, buffer, count);
-    position_ = end;
+    const auto* bytes = static_cast<const unsigned char*>(buffer);
+    if (position_ > data_.size())
+        data_.resize(position_);  // a gap left by a seek beyond the end reads as zeros
+    // Overwrite what is there, append the rest (appending fills no zeros first).
+    const std::size_t overlap = std::min(count, data_.size() - position_);
+    std::memcpy(data_.data() + position_, bytes, overlap);
+    data_.insert(data_.end(), bytes + overlap, bytes + count);
+    position_ += count;
     return count;
 }
 
@@ -42,6 +42,11 @@ std::int64_t TMemoryStream::Seek(std::int64_t offset, SeekOrigin origin)
     // A position before the start is clamped: reads there simply start at 0.
     position_ = static_cast<std::size_t>(std::max<std::int64_t>(0, base + offset));
     return static_cast<std::int64_t>(position_);
+}
+
+void TMemoryStream::Reserve(std::size_t capacity)
+{
+    data_.reserve(capacity);
 }
 
 void TMemoryStream::Clear()

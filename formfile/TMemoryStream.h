@@ -21,6 +21,7 @@ public:
     std::size_t ByteCount() const { return data_.size(); }
     std::string_view View() const { return {reinterpret_cast<const char*>(data_.data()), data_.size()}; }
     void Clear();
+    void Reserve(std::size_t capacity);
 
 private:
     std::vector<unsigned char> data_;

@@ -10,11 +10,6 @@ namespace dfm {
 
 namespace {
 
-bool IsNumberTail(unsigned char c)
-{
-    return ascii::IsDigit(c) || c == '+' || c == '-' || c == '.' || c == 'E' || c == 'e';
-}
-
 bool IsFloatSuffix(unsigned char c)
 {
     switch (c) {
@@ -113,7 +108,7 @@ int TParser::Advance()
         while (ascii::IsDigit(static_cast<unsigned char>(buffer_[p])))
             ++p;
         token_ = IntegerToken;
-        while (IsNumberTail(static_cast<unsigned char>(buffer_[p]))) {
+        while (ascii::IsNumberTail(static_cast<unsigned char>(buffer_[p]))) {
             ++p;
             token_ = FloatToken;
         }
@@ -137,15 +132,48 @@ int TParser::Advance()
     return token_;
 }
 
+namespace {
+
+// The second pass over a literal already checked: #n gives the low 16 bits of n (its byte when
+// narrow), a quoted character its byte, '' one quote.
+template <typename Unit>
+void DecodeLiteral(const char* p, const char* end, Unit* out)
+{
+    while (p < end) {
+        if (*p == '#') {
+            ++p;
+            unsigned low16 = 0;
+            while (ascii::IsDigit(static_cast<unsigned char>(*p)))
+                low16 = (low16 * 10 + static_cast<unsigned>(*p++ - '0')) & 0xFFFFu;
+            *out++ = static_cast<Unit>(low16);
+            continue;
+        }
+        ++p;
+        for (;;) {
+            const auto c = static_cast<unsigned char>(*p++);
+            if (c == '\'') {
+                if (*p != '\'')
+                    break;
+                ++p;
+            }
+            *out++ = static_cast<Unit>(c);
+        }
+    }
+}
+
+}  // namespace
+
 // A literal of quoted runs and #n parts without blanks between them. The first pass checks
-// it and tells narrow from wide, the second decodes.
+// it, counts its characters and tells narrow from wide; the second decodes.
 void TParser::ScanString(std::size_t p)
 {
     bool wide = false;
+    std::size_t count = 0;
     std::size_t q = p;
     for (;;) {
         if (buffer_[q] == '#') {
             ++q;
+            ++count;
             unsigned value = 0;
             while (ascii::IsDigit(static_cast<unsigned char>(buffer_[q]))) {
                 value = std::min(value * 10 + static_cast<unsigned>(buffer_[q] - '0'), 65536u);
@@ -166,47 +194,22 @@ void TParser::ScanString(std::size_t p)
                         break;
                     ++q;
                 }
+                ++count;
             }
         } else {
             break;
         }
     }
 
-    stringText_.clear();
-    wideText_.clear();
-    const auto put = [&](unsigned unit) {
-        if (wide)
-            wideText_.push_back(static_cast<char16_t>(unit));
-        else
-            stringText_.push_back(static_cast<char>(unit));
-    };
-    while (p < q) {
-        if (buffer_[p] == '#') {
-            ++p;
-            unsigned low16 = 0;
-            while (ascii::IsDigit(static_cast<unsigned char>(buffer_[p])))
-                low16 = (low16 * 10 + static_cast<unsigned>(buffer_[p++] - '0')) & 0xFFFFu;
-            put(low16);
-        } else {
-            ++p;
-            for (;;) {
-                const auto c = static_cast<unsigned char>(buffer_[p++]);
-                if (c == '\'') {
-                    if (buffer_[p] != '\'')
-                        break;
-                    ++p;
-                }
-                put(c);
-            }
-        }
+    if (wide) {
+        wideText_.resize(count);
+        DecodeLiteral(buffer_ + p, buffer_ + q, wideText_.data());
+    } else {
+        stringText_.resize(count);
+        DecodeLiteral(buffer_ + p, buffer_ + q, stringText_.data());
     }
     sourcePtr_ = q;
     token_ = wide ? WideStringToken : StringToken;
-}
-
-std::string_view TParser::RawTokenText() const
-{
-    return {buffer_ + tokenPtr_, sourcePtr_ - tokenPtr_};
 }
 
 std::string_view TParser::TokenText() const
@@ -268,11 +271,6 @@ Extended80 TParser::TokenAsFloat() const
     return *value;
 }
 
-bool TParser::TokenIsSymbol(std::string_view word) const
-{
-    return token_ == Symbol && ascii::EqualsIgnoringCase(RawTokenText(), word);
-}
-
 void TParser::ExpectToken(int kind) const
 {
     if (token_ == kind)
@@ -320,19 +318,20 @@ void TParser::ReadHexBlock(TStream& output)
     unsigned char bytes[MaxBytesPerStep];
     SkipBlanks();
     while (buffer_[sourcePtr_] != '}') {
-        std::size_t p = sourcePtr_;
+        const auto* p = reinterpret_cast<const unsigned char*>(buffer_ + sourcePtr_);
         std::size_t count = 0;
-        while (count < MaxBytesPerStep && ascii::IsHexDigit(static_cast<unsigned char>(buffer_[p]))
-               && ascii::IsHexDigit(static_cast<unsigned char>(buffer_[p + 1]))) {
-            bytes[count++] = static_cast<unsigned char>(
-                (ascii::HexValue(static_cast<unsigned char>(buffer_[p])) << 4)
-                | ascii::HexValue(static_cast<unsigned char>(buffer_[p + 1])));
-            p += 2;
+        // The NUL at the end of the exposed text is no digit, so p[1] is always readable here.
+        for (; count < MaxBytesPerStep; ++count, p += 2) {
+            const int high = ascii::HexValue(p[0]);
+            const int low = high < 0 ? -1 : ascii::HexValue(p[1]);
+            if (low < 0)
+                break;
+            bytes[count] = static_cast<unsigned char>((high << 4) | low);
         }
         if (count == 0)
             Fail(msg::BadBinaryValue);
         output.WriteBuffer(bytes, count);
-        sourcePtr_ = p;
+        sourcePtr_ += 2 * count;
         SkipBlanks();
     }
     Advance();

@@ -1,6 +1,7 @@
 // Cuts form text into tokens through a 4096-byte buffer that only exposes whole lines.
 #pragma once
 
+#include "AsciiText.h"
 #include "Extended80.h"
 #include "TStream.h"
 
@@ -39,7 +40,11 @@ public:
     Extended80 TokenAsFloat() const;
     // The suffix letter of a float token (s, c, d in either case), or 0.
     char FloatSuffix() const { return floatSuffix_; }
-    bool TokenIsSymbol(std::string_view word) const;
+    bool TokenIsSymbol(std::string_view word) const
+    {
+        return token_ == Symbol && sourcePtr_ - tokenPtr_ == word.size()
+            && ascii::EqualsIgnoringCase(RawTokenText(), word);
+    }
     void ExpectToken(int kind) const;
     void ExpectSymbol(std::string_view word) const;
     std::string TakeDottedIdent();
@@ -51,7 +56,7 @@ private:
     void Refill();
     void SkipBlanks();
     void ScanString(std::size_t p);
-    std::string_view RawTokenText() const;
+    std::string_view RawTokenText() const { return {buffer_ + tokenPtr_, sourcePtr_ - tokenPtr_}; }
 
     TStream& input_;
     std::size_t bufferEnd_ = 0;  // end of the data read

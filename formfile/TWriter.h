@@ -26,8 +26,32 @@ public:
 
     void Flush();
 
+    // Copies up to 32 bytes with a few fixed-size moves instead of a library call.
+    static void CopyShort(char* to, const char* from, std::size_t count)
+    {
+        if (count >= 16) {
+            std::memcpy(to, from, 16);
+            std::memcpy(to + count - 16, from + count - 16, 16);
+        } else if (count >= 8) {
+            std::memcpy(to, from, 8);
+            std::memcpy(to + count - 8, from + count - 8, 8);
+        } else if (count >= 4) {
+            std::memcpy(to, from, 4);
+            std::memcpy(to + count - 4, from + count - 4, 4);
+        } else if (count > 0) {
+            to[0] = from[0];
+            to[count / 2] = from[count / 2];
+            to[count - 1] = from[count - 1];
+        }
+    }
+
     void PutBytes(const void* data, std::size_t count)
     {
+        if (count <= 32 && count <= BufferSize - used_) {
+            CopyShort(reinterpret_cast<char*>(buffer_ + used_), static_cast<const char*>(data), count);
+            used_ += count;
+            return;
+        }
         // Short pieces (tags, names, digits) go straight into the buffer; long ones loop.
         if (count <= ShortPiece && count <= BufferSize - used_) {
             std::memcpy(buffer_ + used_, data, count);

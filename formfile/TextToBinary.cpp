@@ -312,6 +312,9 @@ void TextToBinary(TStream& input, TStream& output)
 void TextToResource(TStream& input, TStream& output)
 {
     TMemoryStream memory;
+    // The binary form is smaller than its text: one allocation, and no copying as it grows.
+    const std::int64_t textSize = input.Size() - input.Position();
+    memory.Reserve(static_cast<std::size_t>(std::max<std::int64_t>(textSize, 0)));
     TextToBinary(input, memory);
 
     // The root's class name, behind "TPF0" and the optional prefix with its position.
