@@ -132,6 +132,27 @@ void BigUnsigned::ShiftLeft(int bits)
     }
 }
 
+void BigUnsigned::ShiftRight(int bits)
+{
+    const int limbShift = bits / 32;
+    const int bitShift = bits % 32;
+    if (bits <= 0)
+        return;
+    if (limbShift >= size_) {
+        size_ = 0;
+        return;
+    }
+    size_ -= limbShift;
+    std::memmove(limbs_, limbs_ + limbShift, static_cast<std::size_t>(size_) * sizeof limbs_[0]);
+    if (bitShift != 0) {
+        for (int i = 0; i < size_; ++i) {
+            const std::uint32_t next = i + 1 < size_ ? limbs_[i + 1] : 0u;
+            limbs_[i] = (limbs_[i] >> bitShift) | (next << (32 - bitShift));
+        }
+    }
+    Trim();
+}
+
 std::uint32_t BigUnsigned::DivideSmall(std::uint32_t divisor)
 {
     std::uint64_t remainder = 0;

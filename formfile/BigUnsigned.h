@@ -30,6 +30,7 @@ public:
     void MultiplyByPow5(int exponent);
     void MultiplyByPow10(int exponent);
     void ShiftLeft(int bits);
+    void ShiftRight(int bits);
     // Divide in place, returning the remainder.
     std::uint32_t DivideSmall(std::uint32_t divisor);
     void Subtract(const BigUnsigned& other);  // requires *this >= other

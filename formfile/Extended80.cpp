@@ -3,6 +3,9 @@
 #include "BigUnsigned.h"
 
 #include <bit>
+#include <cmath>
+#include <tuple>
+#include <utility>
 #include <cstring>
 
 namespace dfm {
@@ -131,34 +134,6 @@ std::optional<Extended80> Encode(bool negative, const Truncated& t)
     return x;
 }
 
-// The quotient num / den as a truncated magnitude; both non-zero.
-Truncated Divide(BigUnsigned num, BigUnsigned den)
-{
-    const int shift = 66 + den.BitLength() - num.BitLength();
-    if (shift >= 0)
-        num.ShiftLeft(shift);
-    else
-        den.ShiftLeft(-shift);
-    // num / den now lies in (2^65, 2^67): 67 quotient bits at most.
-    BigUnsigned quotient;
-    for (int bit = 66; bit >= 0; --bit) {
-        BigUnsigned step = den;
-        step.ShiftLeft(bit);
-        quotient.ShiftLeft(1);
-        if (BigUnsigned::Compare(num, step) >= 0) {
-            num.Subtract(step);
-            quotient.AddSmall(1);
-        }
-    }
-    const int length = quotient.BitLength();
-    Truncated t;
-    t.top = quotient.BitsFrom(length - 64);
-    t.round = quotient.TestBit(length - 65);
-    t.sticky = quotient.AnyBitBelow(length - 65) || !num.IsZero();
-    t.exponent = length - 1 - shift;
-    return t;
-}
-
 Truncated FromInteger(const BigUnsigned& n)
 {
     const int length = n.BitLength();
@@ -196,6 +171,95 @@ Truncated FromUInt128(UInt128 n, int scale, bool sticky)
     return t;
 }
 
+// floor(num / den), which must be below 2^127, and whether a remainder is left.
+std::pair<UInt128, bool> QuotientOf(BigUnsigned num, const BigUnsigned& den)
+{
+    int bits = num.BitLength() - den.BitLength();
+    if (bits < 0)
+        return {0, !num.IsZero()};
+    BigUnsigned step = den;
+    step.ShiftLeft(bits);
+    UInt128 quotient = 0;
+    for (; bits >= 0; --bits) {
+        quotient <<= 1;
+        if (BigUnsigned::Compare(num, step) >= 0) {
+            num.Subtract(step);
+            quotient |= 1;
+        }
+        step.ShiftRight(1);
+    }
+    return {quotient, !num.IsZero()};
+}
+
+// The quotient num / den as a truncated magnitude; both non-zero.
+Truncated Divide(BigUnsigned num, BigUnsigned den)
+{
+    // Scaled so that the quotient has 66 or 67 bits: more than the 64 kept and the round bit.
+    const int shift = 66 + den.BitLength() - num.BitLength();
+    if (shift >= 0)
+        num.ShiftLeft(shift);
+    else
+        den.ShiftLeft(-shift);
+    const auto [quotient, remainder] = QuotientOf(num, den);
+    return FromUInt128(quotient, -shift, remainder);
+}
+
+UInt128 Low128(const BigUnsigned& n)
+{
+    return (UInt128{n.BitsFrom(64)} << 64) | n.BitsFrom(0);
+}
+
+std::string DecimalOf(UInt128 n)
+{
+    constexpr std::uint64_t Base = 10000000000000000000u;  // 10^19
+    const auto high = static_cast<std::uint64_t>(n / Base);
+    const auto low = static_cast<std::uint64_t>(n % Base);
+    if (high == 0)
+        return std::to_string(low);
+    std::string lowText = std::to_string(low);
+    return std::to_string(high) + std::string(19 - lowText.size(), '0') + lowText;
+}
+
+// The leading decimal digits of significand * 2^k (at least 21 of them) and the exponent E with
+// value = 0.d1d2... * 10^E; sticky tells whether anything non-zero follows the digits given.
+// Values of ordinary size are expanded exactly; the extremes are scaled by a power of ten
+// first, so that no value costs more than a few big-number operations.
+void LeadingDigits(std::uint64_t significand, int k, std::string& digits, int& exponent, bool& sticky)
+{
+    BigUnsigned n(significand);
+    sticky = false;
+    if (k >= 0 && k <= 400) {
+        n.ShiftLeft(k);
+        digits = n.ToDecimal();
+        exponent = static_cast<int>(digits.size());
+        return;
+    }
+    if (k < 0 && k >= -200) {
+        n.MultiplyByPow5(-k);
+        digits = n.ToDecimal();
+        exponent = static_cast<int>(digits.size()) + k;
+        return;
+    }
+    // value lies in [10^e10, 10^(e10 + 2)); scaled by 10^q it has 22 or 23 digits.
+    const int binaryLength = std::bit_width(significand) + k;
+    const auto e10 = static_cast<int>(std::floor((binaryLength - 1) * 0.30102999566398120));
+    const int q = 21 - e10;
+    UInt128 scaled;
+    if (q >= 0) {
+        n.MultiplyByPow10(q);
+        sticky = n.AnyBitBelow(-k);
+        n.ShiftRight(-k);
+        scaled = Low128(n);
+    } else {
+        n.ShiftLeft(k);
+        BigUnsigned power(1);
+        power.MultiplyByPow10(-q);
+        std::tie(scaled, sticky) = QuotientOf(n, power);
+    }
+    digits = DecimalOf(scaled);
+    exponent = static_cast<int>(digits.size()) - q;
+}
+
 // The usual decimals of a form (up to 19 digits, a small exponent) in 128-bit arithmetic;
 // nothing when the value needs the general path.
 std::optional<Truncated> SmallDecimal(std::string_view digits, long long exponent10)
@@ -230,14 +294,14 @@ bool IsDigit(char c)
 
 // Digits of a decimal string rounded to keep at most `count` of them; ties go up when
 // `tiesToEven` is false. A carry out of the first digit adds one to the exponent.
-void RoundDigits(std::string& digits, int& exponent, std::size_t count, bool tiesToEven)
+void RoundDigits(std::string& digits, int& exponent, std::size_t count, bool tiesToEven, bool sticky = false)
 {
     if (digits.size() <= count)
         return;
     const char next = digits[count];
     bool up = next > '5';
     if (next == '5') {
-        const bool restNonZero = digits.find_first_not_of('0', count + 1) != std::string::npos;
+        const bool restNonZero = sticky || digits.find_first_not_of('0', count + 1) != std::string::npos;
         up = !tiesToEven || restNonZero || ((digits[count - 1] - '0') & 1) != 0;
     }
     digits.resize(count);
@@ -440,21 +504,11 @@ std::string Extended80::ToText() const
     if (field == 0 || significand == 0)
         return "0";
 
-    // The exact decimal expansion: value = significand * 2^k.
-    const int k = field - ExtendedBias - 63;
-    BigUnsigned n(significand);
-    int exponent;  // value = 0.d1d2... * 10^exponent
     std::string digits;
-    if (k >= 0) {
-        n.ShiftLeft(k);
-        digits = n.ToDecimal();
-        exponent = static_cast<int>(digits.size());
-    } else {
-        n.MultiplyByPow5(-k);
-        digits = n.ToDecimal();
-        exponent = static_cast<int>(digits.size()) + k;
-    }
-    RoundDigits(digits, exponent, 18, true);
+    int exponent;  // value = 0.d1d2... * 10^exponent
+    bool sticky;
+    LeadingDigits(significand, field - ExtendedBias - 63, digits, exponent, sticky);
+    RoundDigits(digits, exponent, 18, true, sticky);
     RoundDigits(digits, exponent, 15, false);
     while (digits.size() > 1 && digits.back() == '0')
         digits.pop_back();
