@@ -24,7 +24,7 @@ constexpr const char* UsageText =
     "       dfmconv [-r] tobinary IN [OUT]\n"
     "       dfmconv [-r] check PATH...\n"
     "\n"
-    "Converts Delphi form files between the binary form file (.DFM) and the form text.\n"
+    "Converts form files between the binary form file (.DFM) and the form text.\n"
     "\n"
     "  totext IN [OUT]    binary form file IN to form text OUT\n"
     "  tobinary IN [OUT]  form text IN to binary form file OUT\n"

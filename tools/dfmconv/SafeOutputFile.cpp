@@ -35,6 +35,7 @@ SafeOutputFile::~SafeOutputFile()
 
 void SafeOutputFile::Commit()
 {
+    stream_->Flush();
     stream_.reset();
     if (std::rename(tempName_.c_str(), fileName_.c_str()) != 0)
         throw dfm::EFCreateError(fileName_);

@@ -1,4 +1,4 @@
-// dfmconv: converts Delphi form files between binary and text on the command line.
+// dfmconv: converts form files between binary and text on the command line.
 #include "FormConverterCommand.h"
 
 #include <iostream>
