@@ -26,7 +26,8 @@ std::size_t TMemoryStream::Write(const void* buffer, std::size_t count)
         data_.resize(position_);  // a gap left by a seek beyond the end reads as zeros
     // Overwrite what is there, append the rest (appending fills no zeros first).
     const std::size_t overlap = std::min(count, data_.size() - position_);
-    std::memcpy(data_.data() + position_, bytes, overlap);
+    if (overlap > 0)
+        std::memcpy(data_.data() + position_, bytes, overlap);
     data_.insert(data_.end(), bytes + overlap, bytes + count);
     position_ += count;
     return count;
