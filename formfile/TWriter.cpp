@@ -51,10 +51,10 @@ void TWriter::PutManySpaces(std::size_t count)
 
 void TWriter::PutLittleEndian(std::uint64_t value, int byteCount)
 {
-    unsigned char bytes[8];
+    char* bytes = Reserve(8);
     for (int i = 0; i < byteCount; ++i)
-        bytes[i] = static_cast<unsigned char>(value >> (8 * i));
-    PutBytes(bytes, static_cast<std::size_t>(byteCount));
+        bytes[i] = static_cast<char>(value >> (8 * i));
+    Commit(static_cast<std::size_t>(byteCount));
 }
 
 void TWriter::PutName(std::string_view name)

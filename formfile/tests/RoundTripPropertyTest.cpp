@@ -89,9 +89,9 @@ private:
     {
         switch (Below(depth < 3 ? 16 : 13)) {
         case 0: {
-            const int widths[] = {100, 30000, 2000000000};
-            const int limit = widths[Below(3)];
-            w.PutIntegerValue(Below(2 * limit) - limit);
+            const std::int64_t widths[] = {100, 30000, 2000000000};
+            const std::int64_t limit = widths[Below(3)];
+            w.PutIntegerValue(static_cast<std::int32_t>(static_cast<std::int64_t>(random_() % (2 * limit)) - limit));
             break;
         }
         case 1: {
