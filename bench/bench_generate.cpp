@@ -101,8 +101,8 @@ struct Stats {
 
 class FormGenerator {
 public:
-    FormGenerator(TWriter& writer, CountingStream& counter, std::uint64_t target)
-        : w_(writer), counter_(counter), target_(target) {}
+    FormGenerator(TWriter& writer, CountingStream& counter, std::uint64_t target, double binaryShare)
+        : w_(writer), counter_(counter), target_(target), binaryShare_(binaryShare) {}
 
     void WriteRoot();
     const Stats& Statistics() const { return stats_; }
@@ -134,8 +134,7 @@ private:
     std::size_t BlobSize();
     bool WantBinary() const
     {
-        // Binary data is about a third of the bytes of real forms that hold pictures.
-        return static_cast<double>(stats_.binaryBytes) < 0.36 * static_cast<double>(counter_.Count() + 1);
+        return static_cast<double>(stats_.binaryBytes) < binaryShare_ * static_cast<double>(counter_.Count() + 1);
     }
 
     void Bounds(int maxLeft, int maxTop);
@@ -163,6 +162,7 @@ private:
     TWriter& w_;
     CountingStream& counter_;
     std::uint64_t target_;
+    double binaryShare_;  // of the stream's bytes that are binary data
     Random random_{0x5EEDF0F0C0FFEEull};
     Stats stats_;
     std::map<std::string, int> names_;
@@ -834,8 +834,10 @@ void FormGenerator::WriteRoot()
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: bench_generate OUT.dfm MEGABYTES\n"
-                         "  writes a generated form of at least MEGABYTES MiB of binary stream\n");
+    std::fprintf(stderr, "usage: bench_generate OUT.dfm MEGABYTES [BINARY_PERCENT]\n"
+                         "  writes a generated form of at least MEGABYTES MiB of binary stream, of which\n"
+                         "  BINARY_PERCENT (default 66, as in the real forms of the shared corpus) is\n"
+                         "  binary data such as pictures\n");
     return 2;
 }
 
@@ -843,7 +845,10 @@ int Usage()
 
 int main(int argc, char** argv)
 {
-    if (argc != 3)
+    if (argc != 3 && argc != 4)
+        return Usage();
+    const long binaryPercent = argc == 4 ? std::strtol(argv[3], nullptr, 10) : 66;
+    if (binaryPercent < 0 || binaryPercent > 95)
         return Usage();
     char* end = nullptr;
     const long megabytes = std::strtol(argv[2], &end, 10);
@@ -863,7 +868,7 @@ int main(int argc, char** argv)
         Stats stats;
         {
             TWriter writer(counter);
-            FormGenerator generator(writer, counter, target);
+            FormGenerator generator(writer, counter, target, static_cast<double>(binaryPercent) / 100.0);
             generator.WriteRoot();
             writer.Flush();
             stats = generator.Statistics();

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# Builds the benchmarks (Release, in build-bench/), generates a 60 MB form in /tmp once, and runs the conversion benchmark.
+# Builds the benchmarks (Release, in build-bench/), generates two 60 MB forms in /tmp once, and runs
+# the conversion benchmark on each: one with the share of binary data of the real forms in the
+# shared corpus (about two thirds), one with a third of binary data, for comparison.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$root/build-bench"
-# The name carries the generator's version, so that a changed generator does not reuse an old form.
-form="${DFM_BENCH_FORM:-/tmp/quen-dfm-bench-60mb-v3.dfm}"
 jobs="${DFM_BENCH_JOBS:-2}"
 
 generator=()
@@ -15,10 +15,15 @@ fi
 cmake -S "$root" -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release -DDFM_BENCH=ON -DDFM_FUZZ=OFF -DDFM_SANITIZE=OFF >/dev/null
 cmake --build "$build" --target bench_generate bench_convert -j "$jobs"
 
-if [[ ! -s "$form" ]]; then
-  # Written beside the final name first, so that an interrupted run leaves no truncated form behind.
-  "$build/bench/bench_generate" "$form.part" 60
-  mv "$form.part" "$form"
-fi
-echo
-"$build/bench/bench_convert" "$form"
+for percent in 66 36; do
+  # The name carries the generator's version and mix, so that a changed generator makes a new form.
+  form="/tmp/quen-dfm-bench-60mb-v4-binary$percent.dfm"
+  if [[ ! -s "$form" ]]; then
+    # Written beside the final name first, so that an interrupted run leaves no truncated form behind.
+    "$build/bench/bench_generate" "$form.part" 60 "$percent"
+    mv "$form.part" "$form"
+  fi
+  echo
+  echo "=== form with $percent% binary data: $form"
+  "$build/bench/bench_convert" "$form"
+done
