@@ -1,6 +1,7 @@
 #include "BinaryToText.h"
 
 #include "Errors.h"
+#include "NestingGuard.h"
 #include "ResourceHeader.h"
 #include "TReader.h"
 #include "TWriter.h"
@@ -29,21 +30,11 @@ public:
     void ConvertObject();
 
 private:
-    class Nesting {
-    public:
-        explicit Nesting(int& depth) : depth_(depth)
-        {
-            if (++depth_ > MaxNestingDepth)
-                throw EReadError("Form nesting deeper than " + std::to_string(MaxNestingDepth) + " levels");
-        }
-        ~Nesting() { --depth_; }
-        Nesting(const Nesting&) = delete;
-        Nesting& operator=(const Nesting&) = delete;
 
-    private:
-        int& depth_;
-    };
-
+    NestingGuard Nest()
+    {
+        return NestingGuard(depth_, [](const std::string& message) { throw EReadError(message); });
+    }
     void Indent();
     void NewLine();
     void PutInteger(std::int64_t value);
@@ -128,7 +119,7 @@ void TextConverter::PutFloat(const Extended80& value, char suffix)
 
 void TextConverter::ConvertObject()
 {
-    const Nesting nesting(depth_);
+    const NestingGuard nesting = Nest();
     const ObjectPrefix prefix = reader_.TakeObjectPrefix();
     reader_.TakeName(string_);  // class name
     reader_.TakeName(name_);
@@ -251,7 +242,7 @@ bool TextConverter::ConvertValue()
 
 void TextConverter::ConvertList()
 {
-    const Nesting nesting(depth_);
+    const NestingGuard nesting = Nest();
     reader_.TakeTag();
     writer_.PutChar('(');
     ++level_;
@@ -283,7 +274,7 @@ void TextConverter::ConvertSet()
 
 void TextConverter::ConvertCollection()
 {
-    const Nesting nesting(depth_);
+    const NestingGuard nesting = Nest();
     reader_.TakeTag();
     writer_.PutChar('<');
     ++level_;

@@ -3,6 +3,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace dfm {
 
@@ -65,6 +66,14 @@ inline constexpr const char* NumberExpected = "Nombre attendu";
 inline constexpr const char* BadStringConstant = "Constante chaîne incorrecte";
 inline constexpr const char* BadBinaryValue = "Valeur binaire incorrecte";
 inline constexpr const char* LineTooLong = "Ligne trop longue";
+inline std::string NotAnInteger(std::string_view text)
+{
+    return "'" + std::string(text) + "' n'est pas une valeur entière correcte";
+}
+inline std::string NotAFloat(std::string_view text)
+{
+    return "'" + std::string(text) + "' n'est pas une valeur en virgule flottante correcte";
+}
 }  // namespace msg
 
 }  // namespace dfm

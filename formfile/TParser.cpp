@@ -223,7 +223,7 @@ std::int32_t TParser::TokenAsInteger() const
 {
     const std::string_view text = RawTokenText();
     const auto fail = [&]() -> std::int32_t {
-        throw EConvertError("'" + std::string(text) + "' n'est pas une valeur entière correcte");
+        throw EConvertError(msg::NotAnInteger(text));
     };
     if (!text.empty() && text[0] == '$') {
         std::string_view digits = text.substr(1);
@@ -267,7 +267,7 @@ Extended80 TParser::TokenAsFloat() const
         text.remove_suffix(1);
     const auto value = Extended80::Parse(text);
     if (!value)
-        throw EConvertError("'" + std::string(text) + "' n'est pas une valeur en virgule flottante correcte");
+        throw EConvertError(msg::NotAFloat(text));
     return *value;
 }
 

@@ -2,6 +2,7 @@
 
 #include "AsciiText.h"
 #include "Errors.h"
+#include "NestingGuard.h"
 #include "ResourceHeader.h"
 #include "TMemoryStream.h"
 #include "TParser.h"
@@ -39,21 +40,11 @@ public:
     void ConvertObject();
 
 private:
-    class Nesting {
-    public:
-        Nesting(int& depth, const TParser& parser) : depth_(depth)
-        {
-            if (++depth_ > MaxNestingDepth)
-                parser.Fail("Form nesting deeper than " + std::to_string(MaxNestingDepth) + " levels");
-        }
-        ~Nesting() { --depth_; }
-        Nesting(const Nesting&) = delete;
-        Nesting& operator=(const Nesting&) = delete;
 
-    private:
-        int& depth_;
-    };
-
+    NestingGuard Nest()
+    {
+        return NestingGuard(depth_, [this](const std::string& message) { parser_.Fail(message); });
+    }
     bool AtObjectKeyword() const;
     std::int32_t TakeOrderModifier();
     void ConvertProperty();
@@ -93,7 +84,7 @@ std::int32_t BinaryConverter::TakeOrderModifier()
 
 void BinaryConverter::ConvertObject()
 {
-    const Nesting nesting(depth_, parser_);
+    const NestingGuard nesting = Nest();
     unsigned flags = 0;
     if (parser_.TokenIsSymbol("INHERITED"))
         flags = ObjectFlag::Inherited;
@@ -237,7 +228,7 @@ void BinaryConverter::ConvertFloat()
     case 'C': {
         const auto scaled = value.ToInt64();
         if (!scaled)
-            throw EConvertError("'" + std::string(parser_.TokenText()) + "' n'est pas une valeur en virgule flottante correcte");
+            throw EConvertError(msg::NotAFloat(parser_.TokenText()));
         writer_.PutCurrencyValue(*scaled);
         break;
     }
@@ -252,7 +243,7 @@ void BinaryConverter::ConvertFloat()
 
 void BinaryConverter::ConvertList()
 {
-    const Nesting nesting(depth_, parser_);
+    const NestingGuard nesting = Nest();
     parser_.Advance();
     writer_.PutListStart();
     while (parser_.Token() != ')')
@@ -262,7 +253,7 @@ void BinaryConverter::ConvertList()
 
 void BinaryConverter::ConvertCollection()
 {
-    const Nesting nesting(depth_, parser_);
+    const NestingGuard nesting = Nest();
     parser_.Advance();
     writer_.PutTag(Collection);
     while (parser_.Token() != '>') {
