@@ -9,6 +9,7 @@
 #include "TWriter.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace dfm {
 
@@ -216,26 +217,36 @@ void BinaryConverter::ConvertInteger()
         writer_.PutIntegerValue(parser_.TokenAsInteger());
 }
 
+// A value beyond the range of its kind is refused: stored as infinity it would not read back.
 void BinaryConverter::ConvertFloat()
 {
     const Extended80 value = parser_.TokenAsFloat();
+    const auto refuse = [this] { throw EConvertError(msg::NotAFloat(parser_.TokenText())); };
     switch (parser_.FloatSuffix()) {
     case 's':
-    case 'S':
-        writer_.PutSingleValue(value.ToSingle());
+    case 'S': {
+        const float single = value.ToSingle();
+        if (std::isinf(single))
+            refuse();
+        writer_.PutSingleValue(single);
         break;
+    }
     case 'c':
     case 'C': {
         const auto scaled = value.ToInt64();
         if (!scaled)
-            throw EConvertError(msg::NotAFloat(parser_.TokenText()));
+            refuse();
         writer_.PutCurrencyValue(*scaled);
         break;
     }
     case 'd':
-    case 'D':
-        writer_.PutDateValue(value.ToDouble());
+    case 'D': {
+        const double date = value.ToDouble();
+        if (std::isinf(date))
+            refuse();
+        writer_.PutDateValue(date);
         break;
+    }
     default:
         writer_.PutExtendedValue(value);
     }

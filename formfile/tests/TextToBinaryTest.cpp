@@ -116,6 +116,9 @@ TEST(TextToBinary, ErrorsNameTheirLine)
     EXPECT_THROW_MSG(PropertyBinary("1.2.3"), EConvertError, "'1.2.3' n'est pas une valeur en virgule flottante correcte");
     EXPECT_THROW_MSG(PropertyBinary("-"), EConvertError, "'-' n'est pas une valeur entière correcte");
     EXPECT_THROW_MSG(PropertyBinary("1E30c"), EConvertError, "'1E30c' n'est pas une valeur en virgule flottante correcte");
+    EXPECT_THROW_MSG(PropertyBinary("1E39s"), EConvertError, "'1E39s' n'est pas une valeur en virgule flottante correcte");
+    EXPECT_THROW_MSG(PropertyBinary("-1E309d"), EConvertError, "'-1E309d' n'est pas une valeur en virgule flottante correcte");
+    EXPECT_THROW_MSG(PropertyBinary("1E5000"), EConvertError, "'1E5000' n'est pas une valeur en virgule flottante correcte");
     EXPECT_THROW_MSG(TextBinary("object A [99999999999] end"), EConvertError,
                      "'99999999999' n'est pas une valeur entière correcte");
 }
