@@ -30,7 +30,6 @@ public:
     void ConvertObject();
 
 private:
-
     NestingGuard Nest()
     {
         return NestingGuard(depth_, [](const std::string& message) { throw EReadError(message); });
@@ -68,46 +67,12 @@ void TextConverter::NewLine()
     Indent();
 }
 
-// "00" to "99", for the small numbers that most properties hold.
-constexpr std::array<char, 200> DigitPairs = [] {
-    std::array<char, 200> pairs{};
-    for (std::size_t i = 0; i < 100; ++i) {
-        pairs[2 * i] = static_cast<char>('0' + i / 10);
-        pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
-    }
-    return pairs;
-}();
-
 void TextConverter::PutInteger(std::int64_t value)
 {
     constexpr std::size_t MaxDigits = 24;
-    char* const start = writer_.Reserve(MaxDigits);
-    char* p = start;
-    if (value > -10000 && value < 10000) {
-        auto magnitude = static_cast<unsigned>(value < 0 ? -value : value);
-        if (value < 0)
-            *p++ = '-';
-        if (magnitude >= 100) {
-            const unsigned high = magnitude / 100;
-            magnitude %= 100;
-            if (high >= 10) {
-                std::memcpy(p, &DigitPairs[2 * high], 2);
-                p += 2;
-            } else {
-                *p++ = static_cast<char>('0' + high);
-            }
-            std::memcpy(p, &DigitPairs[2 * magnitude], 2);
-            p += 2;
-        } else if (magnitude >= 10) {
-            std::memcpy(p, &DigitPairs[2 * magnitude], 2);
-            p += 2;
-        } else {
-            *p++ = static_cast<char>('0' + magnitude);
-        }
-    } else {
-        p = std::to_chars(p, start + MaxDigits, value).ptr;
-    }
-    writer_.Commit(static_cast<std::size_t>(p - start));
+    char* const digits = writer_.Reserve(MaxDigits);
+    const auto result = std::to_chars(digits, digits + MaxDigits, value);
+    writer_.Commit(static_cast<std::size_t>(result.ptr - digits));
 }
 
 void TextConverter::PutFloat(const Extended80& value, char suffix)
