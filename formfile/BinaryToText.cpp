@@ -86,8 +86,8 @@ void TextConverter::ConvertObject()
 {
     const NestingGuard nesting = Nest();
     const ObjectPrefix prefix = reader_.TakeObjectPrefix();
-    reader_.TakeName(string_);  // class name
-    reader_.TakeName(name_);
+    reader_.TakeName(string_);  // the class name, written after the object name
+    const std::string_view objectName = reader_.TakeNameView(name_);
     Indent();
     if (prefix.flags & ObjectFlag::Inherited)
         writer_.PutText("inherited ");
@@ -95,8 +95,8 @@ void TextConverter::ConvertObject()
         writer_.PutText("inline ");
     else
         writer_.PutText("object ");
-    if (!name_.empty()) {
-        writer_.PutText(name_);
+    if (!objectName.empty()) {
+        writer_.PutText(objectName);
         writer_.PutBytes(": ", 2);
     }
     writer_.PutText(string_);
