@@ -11,10 +11,22 @@ namespace dfm {
 
 namespace {
 
-std::int64_t FirstDifference(std::string_view a, std::string_view b)
+// The offset of the first differing byte. The header's data-size field differs whenever the
+// lengths do, so it is passed over when the rest of the headers agree: the place that matters
+// is in the form stream.
+std::int64_t FirstDifference(std::string_view original, std::string_view rewritten)
 {
-    const auto mismatch = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
-    return mismatch.first - a.begin();
+    const auto mismatchAt = [](std::string_view a, std::string_view b) {
+        return std::mismatch(a.begin(), a.end(), b.begin(), b.end()).first - a.begin();
+    };
+    const std::size_t nameEnd = original.find('\0', 3);
+    const std::size_t sizeField = nameEnd + 3;
+    const std::size_t streamStart = sizeField + 4;
+    if (nameEnd == std::string_view::npos || original.size() < streamStart || rewritten.size() < streamStart
+        || original.substr(0, sizeField) != rewritten.substr(0, sizeField))
+        return mismatchAt(original, rewritten);
+    return static_cast<std::int64_t>(streamStart)
+        + mismatchAt(original.substr(streamStart), rewritten.substr(streamStart));
 }
 
 // Everything but the header's data-size field, which counts the trailing bytes too.
