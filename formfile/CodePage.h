@@ -14,7 +14,6 @@ public:
     static const CodePage& System();
     explicit CodePage(int number);
 
-    int Number() const { return number_; }
     bool HasLeadBytes() const { return hasLeadBytes_; }
     bool IsLeadByte(unsigned char c) const { return leadBytes_[c]; }
     // True when the byte at index (0-based) is the second half of a double-byte character:

@@ -11,7 +11,7 @@
 namespace dfm {
 
 TFileStream::TFileStream(const std::string& fileName, Mode mode)
-    : fileName_(fileName), buffer_(std::make_unique<unsigned char[]>(BufferSize))
+    : buffer_(std::make_unique<unsigned char[]>(BufferSize))
 {
     switch (mode) {
     case Mode::OpenRead:
@@ -123,13 +123,6 @@ std::int64_t TFileStream::Seek(std::int64_t offset, SeekOrigin origin)
     if (result < 0)
         throw EReadError(msg::ReadError);
     return result;
-}
-
-void TFileStream::Truncate()
-{
-    const std::int64_t here = Position();
-    if (::ftruncate(fd_, here) != 0)
-        throw EWriteError(msg::WriteError);
 }
 
 }  // namespace dfm

@@ -26,10 +26,6 @@ public:
     std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override;
     void Flush() override;
 
-    // Cut the file at the current position.
-    void Truncate();
-    const std::string& FileName() const { return fileName_; }
-
 private:
     static constexpr std::size_t BufferSize = 65536;
 
@@ -37,7 +33,6 @@ private:
     std::size_t WriteDirect(const void* buffer, std::size_t count);
     void DropReadAhead();
 
-    std::string fileName_;
     int fd_ = -1;
     std::unique_ptr<unsigned char[]> buffer_;
     std::size_t readPos_ = 0;    // read-ahead: buffer_[readPos_, readEnd_) lies before the file position

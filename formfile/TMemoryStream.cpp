@@ -50,10 +50,4 @@ void TMemoryStream::Reserve(std::size_t capacity)
     data_.reserve(capacity);
 }
 
-void TMemoryStream::Clear()
-{
-    data_.clear();
-    position_ = 0;
-}
-
 }  // namespace dfm

@@ -20,7 +20,6 @@ public:
     const unsigned char* Memory() const { return data_.data(); }
     std::size_t ByteCount() const { return data_.size(); }
     std::string_view View() const { return {reinterpret_cast<const char*>(data_.data()), data_.size()}; }
-    void Clear();
     void Reserve(std::size_t capacity);
 
 private:

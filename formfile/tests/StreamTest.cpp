@@ -103,19 +103,6 @@ TEST(TFileStream, BufferingKeepsOnePosition)
     EXPECT_EQ(file.Size(), static_cast<std::int64_t>(expected.size()));
 }
 
-TEST(TFileStream, TruncateCutsAtThePosition)
-{
-    TempFolder folder;
-    const std::string name = folder.File("t.bin");
-    {
-        TFileStream file(name, TFileStream::Mode::Create);
-        file.WriteBuffer("0123456789", 10);
-        file.SetPosition(4);
-        file.Truncate();
-    }
-    EXPECT_EQ(std::filesystem::file_size(name), 4u);
-}
-
 // Converting from a file leaves it right after the form, however much was buffered.
 TEST(TFileStream, ConversionLeavesTheFileAfterTheForm)
 {
