@@ -125,10 +125,7 @@ void TextConverter::ConvertProperty()
     // Name and " = " in one piece: this is the most frequent line of all.
     const std::string_view name = reader_.TakeNameView(name_);
     char* out = writer_.Reserve(255 + 3);
-    if (name.size() <= 32)
-        TWriter::CopyShort(out, name.data(), name.size());
-    else
-        std::memcpy(out, name.data(), name.size());
+    TWriter::CopyBytes(out, name.data(), name.size());
     std::memcpy(out + name.size(), " = ", 3);
     writer_.Commit(name.size() + 3);
     // A tag that starts no value writes nothing and stays for the property list to read.

@@ -1,5 +1,6 @@
 #include "Extended80.h"
 
+#include "AsciiText.h"
 #include "BigUnsigned.h"
 
 #include <bit>
@@ -287,11 +288,6 @@ std::optional<Truncated> SmallDecimal(std::string_view digits, long long exponen
     return FromUInt128(numerator / pow5, -shift - j, numerator % pow5 != 0);
 }
 
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
 // Digits of a decimal string rounded to keep at most `count` of them; ties go up when
 // `tiesToEven` is false. A carry out of the first digit adds one to the exponent.
 void RoundDigits(std::string& digits, int& exponent, std::size_t count, bool tiesToEven, bool sticky = false)
@@ -427,13 +423,13 @@ std::optional<Extended80> Extended80::Parse(std::string_view text)
     std::string digits;  // significant digits, leading zeros dropped
     long long exponent10 = 0;  // value = digits * 10^exponent10
     bool anyDigit = false;
-    for (; i < text.size() && IsDigit(text[i]); ++i) {
+    for (; i < text.size() && ascii::IsDigit(static_cast<unsigned char>(text[i])); ++i) {
         anyDigit = true;
         if (!digits.empty() || text[i] != '0')
             digits.push_back(text[i]);
     }
     if (i < text.size() && text[i] == '.') {
-        for (++i; i < text.size() && IsDigit(text[i]); ++i) {
+        for (++i; i < text.size() && ascii::IsDigit(static_cast<unsigned char>(text[i])); ++i) {
             anyDigit = true;
             --exponent10;
             if (!digits.empty() || text[i] != '0')
@@ -450,7 +446,7 @@ std::optional<Extended80> Extended80::Parse(std::string_view text)
         if (i == text.size())
             return std::nullopt;
         long long written = 0;
-        for (; i < text.size() && IsDigit(text[i]); ++i)
+        for (; i < text.size() && ascii::IsDigit(static_cast<unsigned char>(text[i])); ++i)
             written = written < 100000000 ? written * 10 + (text[i] - '0') : written;
         exponent10 += negativeExponent ? -written : written;
     }

@@ -26,10 +26,12 @@ public:
 
     void Flush();
 
-    // Copies up to 32 bytes with a few fixed-size moves instead of a library call.
-    static void CopyShort(char* to, const char* from, std::size_t count)
+    // Up to 32 bytes with a few fixed-size moves instead of a library call; more with memcpy.
+    static void CopyBytes(char* to, const char* from, std::size_t count)
     {
-        if (count >= 16) {
+        if (count > 32) {
+            std::memcpy(to, from, count);
+        } else if (count >= 16) {
             std::memcpy(to, from, 16);
             std::memcpy(to + count - 16, from + count - 16, 16);
         } else if (count >= 8) {
@@ -47,14 +49,9 @@ public:
 
     void PutBytes(const void* data, std::size_t count)
     {
-        if (count <= 32 && count <= BufferSize - used_) {
-            CopyShort(reinterpret_cast<char*>(buffer_ + used_), static_cast<const char*>(data), count);
-            used_ += count;
-            return;
-        }
         // Short pieces (tags, names, digits) go straight into the buffer; long ones loop.
         if (count <= ShortPiece && count <= BufferSize - used_) {
-            std::memcpy(buffer_ + used_, data, count);
+            CopyBytes(reinterpret_cast<char*>(buffer_ + used_), static_cast<const char*>(data), count);
             used_ += count;
         } else {
             PutBytesSlow(data, count);
