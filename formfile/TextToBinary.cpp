@@ -41,7 +41,6 @@ public:
     void ConvertObject();
 
 private:
-
     NestingGuard Nest()
     {
         return NestingGuard(depth_, [this](const std::string& message) { parser_.Fail(message); });

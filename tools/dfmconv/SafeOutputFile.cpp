@@ -23,7 +23,12 @@ SafeOutputFile::SafeOutputFile(const std::string& fileName) : fileName_(fileName
     ::fchmod(fd, 0666 & ~mask);
     ::close(fd);
     tempName_ = pattern.data();
-    stream_ = std::make_unique<dfm::TFileStream>(tempName_, dfm::TFileStream::Mode::OpenWrite);
+    try {
+        stream_ = std::make_unique<dfm::TFileStream>(tempName_, dfm::TFileStream::Mode::OpenWrite);
+    } catch (...) {
+        ::unlink(tempName_.c_str());  // no destructor runs for a half-built object
+        throw;
+    }
 }
 
 SafeOutputFile::~SafeOutputFile()
