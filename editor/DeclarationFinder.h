@@ -1,0 +1,25 @@
+// Which name the declaration and implementation finder looks for, from a line of form text.
+#pragma once
+
+#include <QString>
+
+namespace dfm {
+
+class DeclarationFinder {
+public:
+    enum class Mode { Declaration, Implementation };
+    enum class Outcome { Nothing, InheritedHasNoDeclaration, Search };
+    struct Target {
+        Outcome outcome = Outcome::Nothing;
+        QString name;
+    };
+
+    // line: the form-text line at the caret; text: the whole page with "\n" between lines;
+    // selectionStart: the caret's offset into text.
+    static Target NameAt(const QString& line, const QString& text, qsizetype selectionStart, Mode mode);
+
+private:
+    static QString WordAt(const QString& text, qsizetype selectionStart);
+};
+
+}  // namespace dfm

@@ -1,0 +1,228 @@
+#include "FormDocument.h"
+
+#include "BinaryToText.h"
+#include "Errors.h"
+#include "TFileStream.h"
+#include "TMemoryStream.h"
+#include "TextToBinary.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <optional>
+#include <unistd.h>
+
+namespace dfm {
+
+namespace {
+
+std::string NativePath(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+// A file written beside its target and put in its place only by Commit.
+class PendingFile {
+public:
+    PendingFile(const QString& path, const QByteArray& bytes) : file_(path)
+    {
+        if (!file_.open(QIODevice::WriteOnly))
+            throw EFCreateError(NativePath(path));
+        if (file_.write(bytes) != bytes.size() || !file_.flush()) {
+            file_.cancelWriting();
+            throw EWriteError(msg::WriteError);
+        }
+    }
+
+    void Commit()
+    {
+        if (!file_.commit())
+            throw EWriteError(msg::WriteError);
+    }
+
+private:
+    QSaveFile file_;
+};
+
+// One generation of backup: the old backup goes, the file takes its name. Both steps may fail
+// (no such file) without harm.
+void MoveAside(const QString& path, const QString& backupPath)
+{
+    QFile::remove(backupPath);
+    QFile::rename(path, backupPath);
+}
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// Rewrites an existing file in place (same file, same permissions and links) and cuts it to the
+// new length. Room is reserved first, so that a full disk fails before a byte changes.
+void WriteInPlace(const QString& path, const QByteArray& bytes)
+{
+    const std::string native = NativePath(path);
+    if (QFileInfo(path).isDir())
+        throw EFOpenError(native);
+    FileDescriptor file(::open(native.c_str(), O_WRONLY | O_CLOEXEC));
+    if (file.get() < 0)
+        throw EFOpenError(native);
+    const off_t oldSize = ::lseek(file.get(), 0, SEEK_END);
+    if (bytes.size() > oldSize) {
+        const int failure = ::posix_fallocate(file.get(), 0, bytes.size());
+        if (failure != 0 && failure != EOPNOTSUPP && failure != EINVAL) {
+            if (::ftruncate(file.get(), oldSize) != 0) {
+                // The old length could not be put back; the content itself was not touched.
+            }
+            throw EWriteError(msg::WriteError);
+        }
+    }
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::pwrite(file.get(), bytes.constData() + done, bytes.size() - done, done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            throw EWriteError(msg::WriteError);
+        done += n;
+    }
+    if (::ftruncate(file.get(), bytes.size()) != 0)
+        throw EWriteError(msg::WriteError);
+}
+
+}  // namespace
+
+QString FormDocument::ExtensionOf(const QString& path)
+{
+    const qsizetype nameStart = path.lastIndexOf(u'/') + 1;
+    const qsizetype dot = path.lastIndexOf(u'.');
+    return dot >= nameStart ? path.mid(dot) : QString();
+}
+
+QString FormDocument::WithExtension(const QString& path, const QString& extension)
+{
+    return path.left(path.size() - ExtensionOf(path).size()) + extension;
+}
+
+QString FormDocument::UnitFileName(const QString& formPath)
+{
+    if (formPath.isEmpty())
+        return {};
+    const QString unit = WithExtension(formPath, QStringLiteral(".PAS"));
+    const QFileInfo info(unit);
+    if (info.exists())
+        return unit;
+    // Units kept as ".pas" on a file system that tells case apart.
+    const QString base = info.fileName().chopped(4);
+    const QStringList names = info.dir().entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : names) {
+        if (name.size() == info.fileName().size() && name.startsWith(base)
+            && name.endsWith(QStringLiteral(".pas"), Qt::CaseInsensitive))
+            return WithExtension(unit, name.right(4));
+    }
+    return unit;
+}
+
+void FormDocument::CheckCapacity(const QString& text, const QString& path)
+{
+    const qsizetype count = PageText::CharacterCount(text);
+    if (count > Capacity) {
+        throw EFormError(QStringLiteral("%1 holds %2 characters of text; an editor page holds at most %3, "
+                                        "so the file is not opened")
+                             .arg(path)
+                             .arg(count)
+                             .arg(Capacity)
+                             .toStdString());
+    }
+}
+
+FormDocument::Loaded FormDocument::Load(const QString& formPath)
+{
+    const std::string native = NativePath(formPath);
+    if (QFileInfo(formPath).isDir())
+        throw EFOpenError(native);
+    TMemoryStream text;
+    {
+        TFileStream input(native, TFileStream::Mode::OpenRead);
+        ResourceToText(input, text);
+    }
+    Loaded loaded;
+    loaded.formText = PageText::DecodeAs(text.View(), PageText::FormFormat());
+    CheckCapacity(loaded.formText, formPath);
+
+    const QString unitPath = UnitFileName(formPath);
+    const QFileInfo unitInfo(unitPath);
+    if (unitInfo.exists() || unitInfo.isSymLink()) {
+        QFile unit(unitPath);
+        if (unitInfo.isFile() && unit.open(QIODevice::ReadOnly)) {
+            const QByteArray bytes = unit.readAll();
+            if (unit.error() == QFileDevice::NoError) {
+                loaded.unitText = PageText::Decode(std::string_view(bytes.constData(), bytes.size()),
+                                                   &loaded.unitFormat);
+                CheckCapacity(loaded.unitText, unitPath);
+                return loaded;
+            }
+        }
+        loaded.unitUnreadable = true;
+    }
+    return loaded;
+}
+
+QByteArray FormDocument::ConvertFormText(const QString& formText)
+{
+    const QByteArray bytes = PageText::Encode(formText, PageText::FormFormat());
+    TMemoryStream input(std::string_view(bytes.constData(), bytes.size()));
+    TMemoryStream output;
+    TextToResource(input, output);
+    return QByteArray(output.View().data(), static_cast<qsizetype>(output.View().size()));
+}
+
+void FormDocument::Save(const Texts& texts, bool backup, bool writeUnit)
+{
+    const QByteArray resource = ConvertFormText(texts.formText);
+    const QString unitPath = UnitFileName(texts.formPath);
+    std::optional<PendingFile> unit;
+    if (writeUnit)
+        unit.emplace(unitPath, PageText::Encode(texts.unitText, texts.unitFormat));
+    if (backup) {
+        PendingFile form(texts.formPath, resource);
+        MoveAside(texts.formPath, WithExtension(texts.formPath, QStringLiteral(".D$$")));
+        if (writeUnit)
+            MoveAside(unitPath, WithExtension(unitPath, QStringLiteral(".P$$")));
+        form.Commit();
+    } else {
+        WriteInPlace(texts.formPath, resource);
+    }
+    if (unit)
+        unit->Commit();
+}
+
+void FormDocument::SaveAs(const Texts& texts)
+{
+    const QByteArray resource = ConvertFormText(texts.formText);
+    PendingFile form(texts.formPath, resource);
+    std::optional<PendingFile> unit;
+    if (!texts.unitText.isEmpty())
+        unit.emplace(WithExtension(texts.formPath, QStringLiteral(".PAS")),
+                     PageText::Encode(texts.unitText, texts.unitFormat));
+    form.Commit();
+    if (unit)
+        unit->Commit();
+}
+
+}  // namespace dfm

@@ -1,0 +1,126 @@
+#include "PageText.h"
+
+#include "Utf8.h"
+
+#include <array>
+
+namespace dfm {
+
+namespace {
+
+// Code points of the bytes 0x80..0x9F; the five unassigned bytes map to themselves.
+constexpr std::array<char16_t, 32> HighControls = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+char ByteOf(char16_t c)
+{
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return static_cast<char>(c);
+    for (std::size_t i = 0; i < HighControls.size(); ++i) {
+        if (HighControls[i] == c)
+            return static_cast<char>(0x80 + i);
+    }
+    return '?';
+}
+
+constexpr std::string_view Utf8Mark = "\xEF\xBB\xBF";
+
+bool IsValidUtf8(std::string_view bytes)
+{
+    std::u16string ignored;
+    return DecodeUtf8(bytes, ignored);
+}
+
+bool IsAscii(std::string_view bytes)
+{
+    for (unsigned char c : bytes) {
+        if (c >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+// "\r\n" and a lone "\r" become "\n", as the editor shows them.
+QString JoinLines(QString text)
+{
+    if (text.contains(u'\r')) {
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        text.replace(u'\r', u'\n');
+    }
+    return text;
+}
+
+}  // namespace
+
+QString PageText::FromBytes(std::string_view bytes)
+{
+    QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+    QChar* out = text.data();
+    for (unsigned char c : bytes)
+        *out++ = QChar(c >= 0x80 && c < 0xA0 ? HighControls[c - 0x80] : char16_t(c));
+    return text;
+}
+
+QByteArray PageText::ToBytes(const QString& text)
+{
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    char* out = bytes.data();
+    for (QChar c : text)
+        *out++ = ByteOf(c.unicode());
+    return bytes;
+}
+
+QString PageText::Decode(std::string_view bytes, TextFormat* format)
+{
+    TextFormat found;
+    std::string_view body = bytes;
+    if (body.starts_with(Utf8Mark) && IsValidUtf8(body.substr(Utf8Mark.size()))) {
+        found.encoding = TextFormat::Encoding::Utf8;
+        found.byteOrderMark = true;
+        body.remove_prefix(Utf8Mark.size());
+    } else if (!IsAscii(body) && IsValidUtf8(body)) {
+        found.encoding = TextFormat::Encoding::Utf8;
+    }
+    const bool hasCr = body.find('\r') != std::string_view::npos;
+    found.lfOnly = !hasCr && body.find('\n') != std::string_view::npos;
+    found.finalBreak = body.empty() || body.back() == '\n' || body.back() == '\r';
+    *format = found;
+    return DecodeAs(bytes, found);
+}
+
+QString PageText::DecodeAs(std::string_view bytes, const TextFormat& format)
+{
+    if (format.byteOrderMark && bytes.starts_with(Utf8Mark))
+        bytes.remove_prefix(Utf8Mark.size());
+    if (format.encoding == TextFormat::Encoding::Utf8)
+        return JoinLines(QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    return JoinLines(FromBytes(bytes));
+}
+
+QByteArray PageText::Encode(const QString& text, const TextFormat& format)
+{
+    QString lines = text;
+    if (format.finalBreak && !lines.isEmpty() && !lines.endsWith(u'\n'))
+        lines += u'\n';
+    if (!format.lfOnly)
+        lines.replace(u'\n', QStringLiteral("\r\n"));
+    QByteArray bytes;
+    if (format.byteOrderMark)
+        bytes.append(Utf8Mark.data(), static_cast<qsizetype>(Utf8Mark.size()));
+    if (format.encoding == TextFormat::Encoding::Utf8)
+        bytes.append(lines.toUtf8());
+    else
+        bytes.append(ToBytes(lines));
+    return bytes;
+}
+
+qsizetype PageText::CharacterCount(const QString& text)
+{
+    return text.size() + text.count(u'\n');
+}
+
+}  // namespace dfm

@@ -1,0 +1,45 @@
+// The font dialog for an editor page: a fixed-pitch family, size, style, effects and colour.
+#pragma once
+
+#include <QColor>
+#include <QDialog>
+#include <QFont>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QListWidget;
+class QSpinBox;
+
+namespace dfm {
+
+class TFontDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TFontDialog(QWidget* parent);
+
+    // Presets the choices; a family not in the list is added so that the current font still shows.
+    void SetChoice(const QFont& font, const QColor& color);
+    QFont SelectedFont() const;
+    QColor SelectedColor() const;
+
+signals:
+    void ApplyClicked();
+
+private:
+    void SelectFamily(const QString& family);
+    void SelectColor(const QColor& color);
+    void UpdateSample();
+
+    QListWidget* familyList_ = nullptr;
+    QSpinBox* sizeBox_ = nullptr;
+    QCheckBox* boldBox_ = nullptr;
+    QCheckBox* italicBox_ = nullptr;
+    QCheckBox* strikeOutBox_ = nullptr;
+    QCheckBox* underlineBox_ = nullptr;
+    QComboBox* colorBox_ = nullptr;
+    QLabel* sample_ = nullptr;
+};
+
+}  // namespace dfm

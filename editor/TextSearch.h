@@ -1,0 +1,15 @@
+// Plain substring search over a page's text, with or without regard to case.
+#pragma once
+
+#include <QString>
+
+namespace dfm {
+
+class CodePage;
+
+// Offset of the first occurrence of pattern at or after start, or -1. codePage, when given,
+// is the double-byte page of a page held as bytes: a match never starts on a trail byte.
+qsizetype FindInText(const QString& text, const QString& pattern, bool matchCase, qsizetype start,
+                     const CodePage* codePage = nullptr);
+
+}  // namespace dfm
