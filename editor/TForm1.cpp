@@ -94,7 +94,10 @@ TForm1::TForm1(UserPrompts& prompts, const QStringList& arguments, QWidget* pare
 
 TForm1::~TForm1()
 {
+    // The children still send signals while the window is torn down; none may reach it now.
     qApp->removeEventFilter(this);
+    for (QObject* sender : std::initializer_list<QObject*>{qApp, QApplication::clipboard(), pc1_, memo1_, memo2_})
+        disconnect(sender, nullptr, this, nullptr);
     EditorSettings::WriteCreateBackup(backupEnabled_);
 }
 
@@ -713,11 +716,15 @@ void TForm1::dragEnterEvent(QDragEnterEvent* event)
 
 void TForm1::dropEvent(QDropEvent* event)
 {
-    const QList<QUrl> urls = event->mimeData()->urls();
-    if (urls.isEmpty() || !urls.constFirst().isLocalFile())
-        return;
     event->acceptProposedAction();
-    OpenFormFile(urls.constFirst().toLocalFile());
+    FilesDropped(event->mimeData()->urls());
+}
+
+void TForm1::FilesDropped(const QList<QUrl>& urls)
+{
+    // The first file only; the others of the same drop are ignored.
+    if (!urls.isEmpty() && urls.constFirst().isLocalFile())
+        OpenFormFile(urls.constFirst().toLocalFile());
 }
 
 bool TForm1::event(QEvent* event)

@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 #include <QTimer>
+#include <QUrl>
 
 #include <exception>
 #include <functional>
@@ -36,6 +37,8 @@ public:
     // Brings the 0-based line of the form page into view, selected.
     void ShowLine(int n);
     void FindDeclaration(DeclarationFinder::Mode mode);
+    // Files dropped from the desktop on the window.
+    void FilesDropped(const QList<QUrl>& urls);
     void UpdateCaretStatus();
     // The update rules of the commands; run whenever the application is idle.
     void UpdateCommands();

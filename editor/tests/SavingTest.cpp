@@ -1,0 +1,249 @@
+// Saving through the real window: bytes and backups on disk, and every failure leaving the
+// files as they were.
+#include "EditorFixture.h"
+#include "FormDocument.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QTextBlock>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+using Saving = EditorFixture;
+
+TEST_F(Saving, WritesFormAndUnitAndMovesThePreviousOnesAside)
+{
+    OpenSample();
+    TypeAt(form->Memo2(), 0, "{edited}");
+    EXPECT_TRUE(Action("ActFileSave")->isEnabled());
+    Trigger("ActFileSave");
+    EXPECT_TRUE(prompts.errors.isEmpty());
+    EXPECT_FALSE(Action("ActFileSave")->isEnabled());
+    EXPECT_EQ(Read(folder.filePath("Sample.D$$")), originalForm);
+    EXPECT_EQ(Read(folder.filePath("Sample.P$$")), originalUnit);
+    EXPECT_EQ(Read(formPath), originalForm);
+    EXPECT_EQ(Read(unitPath), "{edited}" + originalUnit);
+
+    // The flags stay set: a second save moves the first save's files aside.
+    TypeAt(form->Memo2(), 0, "!");
+    ASSERT_TRUE(form->Save());
+    EXPECT_EQ(Read(folder.filePath("Sample.P$$")), "{edited}" + originalUnit);
+    EXPECT_EQ(Read(unitPath), "!{edited}" + originalUnit);
+}
+
+TEST_F(Saving, UnchangedTextIsWrittenBackByteForByte)
+{
+    OpenSample();
+    for (dfm::TMemo* memo : {form->Memo1(), form->Memo2()}) {
+        TypeAt(memo, 40, "x");
+        QTest::keyClick(memo, Qt::Key_Backspace);
+    }
+    EXPECT_TRUE(form->Memo1()->Modified());
+    ASSERT_TRUE(form->Save());
+    EXPECT_EQ(Read(formPath), originalForm);
+    EXPECT_EQ(Read(unitPath), originalUnit);
+}
+
+TEST_F(Saving, Utf8UnitStaysUtf8)
+{
+    const QByteArray unit = "\xEF\xBB\xBFunit Sample;\r\n{ caf\xC3\xA9 \xE2\x82\xAC }\r\nend.";
+    Write(unitPath, unit);
+    OpenSample();
+    EXPECT_TRUE(form->Memo2()->toPlainText().contains(QStringLiteral("caf\u00E9 \u20AC")));
+    TypeAt(form->Memo2(), 0, "x");
+    QTest::keyClick(form->Memo2(), Qt::Key_Backspace);
+    ASSERT_TRUE(form->Save());
+    EXPECT_EQ(Read(unitPath), unit);
+}
+
+TEST_F(Saving, NothingModifiedWritesNothing)
+{
+    OpenSample();
+    TypeAt(form->Memo2(), 0, "x");
+    Trigger("ActCancelModified");
+    EXPECT_TRUE(Action("ActFileSave")->isEnabled());
+    Trigger("ActFileSave");
+    EXPECT_FALSE(Action("ActFileSave")->isEnabled());
+    EXPECT_FALSE(QFile::exists(folder.filePath("Sample.D$$")));
+    EXPECT_EQ(Read(unitPath), originalUnit);
+}
+
+TEST_F(Saving, ClosingSavesWithoutAskingUnlessTheFlagWasCancelled)
+{
+    OpenSample();
+    TypeAt(form->Memo2(), 0, "{a}");
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(Read(unitPath), "{a}" + originalUnit);
+    EXPECT_TRUE(prompts.questions.isEmpty());
+
+    OpenSample();
+    TypeAt(form->Memo2(), 0, "{b}");
+    Trigger("ActCancelModified");
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(Read(unitPath), "{a}" + originalUnit);
+}
+
+TEST_F(Saving, TextThatDoesNotParseChangesNothingOnDisk)
+{
+    for (bool backup : {true, false}) {
+        SCOPED_TRACE(backup ? "backups on" : "backups off");
+        OpenSample();
+        if (form->BackupEnabled() != backup)
+            Trigger("ActCreateBackup");
+        TypeAt(form->Memo2(), 0, "{unit edit}");
+        const int third = form->Memo1()->document()->findBlockByNumber(2).position();
+        TypeAt(form->Memo1(), third, "= =");
+        prompts.errors.clear();
+        EXPECT_FALSE(form->Save());
+        ASSERT_EQ(prompts.errors.size(), 1);
+        EXPECT_EQ(prompts.errors[0], "Identificateur attendu à la ligne 3.");
+        EXPECT_EQ(form->CaretStatusText(), "L: 003 C: 001");
+        EXPECT_EQ(Read(formPath), originalForm);
+        EXPECT_EQ(Read(unitPath), originalUnit);
+        EXPECT_FALSE(QFile::exists(folder.filePath("Sample.D$$")));
+        EXPECT_FALSE(QFile::exists(folder.filePath("Sample.P$$")));
+        // An error at closing keeps the window open.
+        EXPECT_FALSE(form->close());
+        prompts.answers = {false};
+    }
+}
+
+TEST_F(Saving, InPlaceWriteLeavesExactlyTheNewLength)
+{
+    OpenSample();
+    Trigger("ActCreateBackup");
+    QString text = form->Memo1()->toPlainText();
+    text.replace("Caption = 'Quen sample form - every kind of value'", "Caption = 'Q'");
+    form->Memo1()->setPlainText(text);
+    ASSERT_TRUE(form->Save());
+    const QByteArray written = Read(formPath);
+    EXPECT_LT(written.size(), originalForm.size());
+    EXPECT_EQ(written, dfm::FormDocument::ConvertFormText(text));
+    EXPECT_FALSE(QFile::exists(folder.filePath("Sample.D$$")));
+}
+
+TEST_F(Saving, WithoutBackupsAMissingFormFileIsAnError)
+{
+    OpenSample();
+    Trigger("ActCreateBackup");
+    QFile::remove(formPath);
+    TypeAt(form->Memo2(), 0, "x");
+    EXPECT_FALSE(form->Save());
+    EXPECT_EQ(prompts.errors, QStringList{"Impossible d'ouvrir le fichier " + formPath + "."});
+    EXPECT_FALSE(QFile::exists(formPath));
+    EXPECT_EQ(Read(unitPath), originalUnit);
+}
+
+// A file-size limit stands in for a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &old_);
+        rlimit limit = old_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+
+private:
+    rlimit old_{};
+    void (*oldHandler_)(int) = nullptr;
+};
+
+TEST_F(Saving, AFullDiskChangesNoFile)
+{
+    for (bool backup : {true, false}) {
+        SCOPED_TRACE(backup ? "backups on" : "backups off");
+        OpenSample();
+        if (form->BackupEnabled() != backup)
+            Trigger("ActCreateBackup");
+        const int second = form->Memo1()->document()->findBlockByNumber(1).position();
+        form->Memo1()->Select(second, 0);
+        form->Memo1()->insertPlainText("  Hint = '" + QString(3000, u'h') + "'\n");
+        prompts.errors.clear();
+        {
+            FileSizeLimit limit(static_cast<rlim_t>(originalForm.size()));
+            EXPECT_FALSE(form->Save());
+        }
+        EXPECT_EQ(prompts.errors, QStringList{"Erreur d'écriture dans le flux."});
+        EXPECT_EQ(Read(formPath), originalForm);
+        EXPECT_EQ(Read(unitPath), originalUnit);
+        EXPECT_FALSE(QFile::exists(folder.filePath("Sample.D$$")));
+        const QStringList left = QDir(folder.path()).entryList(QDir::Files);
+        EXPECT_EQ(QSet<QString>(left.begin(), left.end()), (QSet<QString>{"Sample.PAS", "Sample.dfm"}));
+        prompts.answers = {false};
+    }
+}
+
+TEST_F(Saving, AnUnreadableUnitIsNotOverwrittenUnlessTyped)
+{
+    QFile::remove(unitPath);
+    ASSERT_TRUE(QDir(folder.path()).mkdir("Sample.PAS"));
+    OpenSample();
+    EXPECT_TRUE(form->Memo2()->toPlainText().isEmpty());
+    EXPECT_TRUE(prompts.errors.isEmpty());
+    TypeAt(form->Memo1(), 0, " ");
+    ASSERT_TRUE(form->Save());
+    EXPECT_TRUE(QFileInfo(unitPath).isDir());
+    EXPECT_FALSE(QFile::exists(folder.filePath("Sample.P$$")));
+    EXPECT_TRUE(prompts.errors.isEmpty());
+}
+
+TEST_F(Saving, NoUnitOnDiskGivesANewOneAndDropsTheOldBackup)
+{
+    QFile::remove(unitPath);
+    Write(folder.filePath("Sample.P$$"), "old backup");
+    OpenSample();
+    TypeAt(form->Memo1(), 0, " ");
+    ASSERT_TRUE(form->Save());
+    EXPECT_FALSE(QFile::exists(folder.filePath("Sample.P$$")));
+    EXPECT_EQ(Read(unitPath), "");
+}
+
+TEST_F(Saving, SaveAsWritesUnderTheNewNameOnly)
+{
+    OpenSample();
+    const QString chosen = folder.filePath("Copy");
+    prompts.onExec = [&](QDialog& dialog) {
+        static_cast<QFileDialog&>(dialog).selectFile(chosen);
+        return int(QDialog::Accepted);
+    };
+    TypeAt(form->Memo2(), 0, "{as}");
+    Trigger("ActSaveAs");
+    EXPECT_EQ(form->CurrentFileName(), chosen);
+    EXPECT_EQ(form->windowTitle(), chosen);
+    EXPECT_EQ(Read(chosen), originalForm);
+    EXPECT_EQ(Read(folder.filePath("Copy.PAS")), "{as}" + originalUnit);
+    EXPECT_EQ(Read(unitPath), originalUnit);
+    EXPECT_FALSE(QFile::exists(folder.filePath("Sample.D$$")));
+    EXPECT_TRUE(form->Memo2()->Modified());
+
+    // An empty source page writes no unit; a text that does not parse writes nothing.
+    form->Memo2()->clear();
+    const QString second = folder.filePath("Second.dfm");
+    prompts.onExec = [&](QDialog& dialog) {
+        static_cast<QFileDialog&>(dialog).selectFile(second);
+        return int(QDialog::Accepted);
+    };
+    TypeAt(form->Memo1(), 0, "}");
+    Trigger("ActSaveAs");
+    EXPECT_EQ(prompts.errors.size(), 1);
+    EXPECT_FALSE(QFile::exists(second));
+    EXPECT_EQ(form->CurrentFileName(), chosen);
+    QTest::keyClick(form->Memo1(), Qt::Key_Backspace);
+    Trigger("ActSaveAs");
+    EXPECT_EQ(Read(second), originalForm);
+    EXPECT_FALSE(QFile::exists(folder.filePath("Second.PAS")));
+}
+
+}  // namespace

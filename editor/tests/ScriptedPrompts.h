@@ -1,0 +1,45 @@
+// A stand-in for the editor's boxes and dialogs: records what was shown and answers as told.
+#pragma once
+
+#include "UserPrompts.h"
+
+#include <QDialog>
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+
+#include <gtest/gtest.h>
+
+class ScriptedPrompts : public dfm::UserPrompts {
+public:
+    void Notice(const QString& text) override { notices << text; }
+    void ErrorBox(const QString& text) override { errors << text; }
+    bool AskYesNo(const QString& caption, const QString& text) override
+    {
+        questions << caption + u'|' + text;
+        if (answers.empty()) {
+            ADD_FAILURE() << "unexpected question: " << text.toStdString();
+            return false;
+        }
+        const bool answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    int Exec(QDialog& dialog) override
+    {
+        if (!onExec) {
+            ADD_FAILURE() << "unexpected dialog: " << dialog.windowTitle().toStdString();
+            return QDialog::Rejected;
+        }
+        return onExec(dialog);
+    }
+    void Beep() override { ++beeps; }
+
+    QStringList notices;
+    QStringList errors;
+    QStringList questions;
+    std::deque<bool> answers;
+    std::function<int(QDialog&)> onExec;
+    int beeps = 0;
+};
