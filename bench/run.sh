@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the benchmarks (Release, in build-bench/), generates two 60 MB forms in /tmp once, and runs
 # the conversion benchmark on each: one with the share of binary data of the real forms in the
-# shared corpus (about two thirds), one with a third of binary data, for comparison.
+# shared corpus (about two thirds), one with a third of binary data, for comparison; then the
+# editor window benchmark (opening, saving and typing in a page of about 2,000,000 characters).
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -13,7 +14,7 @@ if [[ ! -f "$build/CMakeCache.txt" ]] && command -v ninja >/dev/null; then
   generator=(-G Ninja)
 fi
 cmake -S "$root" -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release -DDFM_BENCH=ON -DDFM_FUZZ=OFF -DDFM_SANITIZE=OFF >/dev/null
-cmake --build "$build" --target bench_generate bench_convert -j "$jobs"
+cmake --build "$build" --target bench_generate bench_convert bench_editor -j "$jobs"
 
 for percent in 66 36; do
   # The name carries the generator's version and mix, so that a changed generator makes a new form.
@@ -27,3 +28,7 @@ for percent in 66 36; do
   echo "=== form with $percent% binary data: $form"
   "$build/bench/bench_convert" "$form"
 done
+
+echo
+echo "=== editor window on a form of about 2,000,000 characters of text"
+"$build/bench/bench_editor"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the tests need, builds everything from scratch and runs every test:
-# the unit tests, the same tests under AddressSanitizer and UndefinedBehaviorSanitizer,
-# and each fuzz target for a minute over its seeds.
+# the unit and window tests (offscreen, no display needed), the same tests under
+# AddressSanitizer and UndefinedBehaviorSanitizer, and each fuzz target for a minute over its seeds.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -9,7 +9,8 @@ sudo=""
 [ "$(id -u)" = 0 ] || sudo=sudo
 $sudo apt-get update
 $sudo apt-get install -y --no-install-recommends \
-    ca-certificates cmake ninja-build g++ libgtest-dev clang libclang-rt-14-dev
+    ca-certificates cmake ninja-build g++ libgtest-dev clang libclang-rt-14-dev \
+    qt6-base-dev fonts-dejavu-core fonts-liberation
 
 rm -rf build build-asan build-fuzz
 

@@ -1,0 +1,129 @@
+// bench_editor: the editor window on a form of about 2,000,000 characters of text: opening it
+// until the text is shown, saving it, and the cost of one keystroke on a large and a small page.
+#include "FormDocument.h"
+#include "TForm1.h"
+#include "TMemo.h"
+#include "UserPrompts.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sched.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+constexpr int Runs = 7;
+constexpr qsizetype TargetCharacters = 2000000;
+
+class SilentPrompts : public dfm::UserPrompts {
+public:
+    void Notice(const QString& text) override { std::fprintf(stderr, "notice: %s\n", qPrintable(text)); }
+    void ErrorBox(const QString& text) override { std::fprintf(stderr, "error: %s\n", qPrintable(text)); }
+    bool AskYesNo(const QString&, const QString&) override { return false; }
+    int Exec(QDialog&) override { return QDialog::Rejected; }
+    void Beep() override {}
+};
+
+// A form of many small components, as real forms are, with about the given text size.
+QString FormText(qsizetype characters)
+{
+    QString text = QStringLiteral("object BigForm: TBigForm\n  Caption = 'Benchmark'\n");
+    for (int i = 0; text.size() < characters - 200; ++i) {
+        text += QStringLiteral("  object Label%1: TLabel\n    Left = %2\n    Top = %3\n    Width = 120\n"
+                               "    Height = 13\n    Caption = 'Label number %1 of the form'\n"
+                               "    Font.Name = 'MS Sans Serif'\n    OnClick = LabelClick\n  end\n")
+                    .arg(i)
+                    .arg(8 + i % 400)
+                    .arg(16 + i % 300);
+    }
+    return text + QStringLiteral("end\n");
+}
+
+double BestOf(int runs, const std::function<void()>& setUp, const std::function<void()>& measured)
+{
+    double best = 1e9;
+    for (int run = 0; run < runs; ++run) {
+        setUp();
+        const auto start = std::chrono::steady_clock::now();
+        measured();
+        best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+    return best;
+}
+
+// Mean time of a keystroke (typed, then its change handlers and repaint) in the page.
+double KeystrokeSeconds(dfm::TForm1& form, const QString& pageText)
+{
+    form.Memo1()->LoadText(pageText, dfm::PageText::FormFormat());
+    form.Memo1()->Select(pageText.size() / 2, 0);
+    QApplication::processEvents();
+    constexpr int Keys = 400;
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < Keys; ++i) {
+        QTest::keyClick(form.Memo1(), Qt::Key_A);
+        QApplication::processEvents();
+    }
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / Keys;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(0, &one);
+    sched_setaffinity(0, sizeof one, &one);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir settings;
+    qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
+    QApplication application(argc, argv);
+
+    QTemporaryDir folder;
+    const QString path = folder.filePath("Big.dfm");
+    const QString text = FormText(TargetCharacters);
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(dfm::FormDocument::ConvertFormText(text)) < 0)
+            return 1;
+    }
+    SilentPrompts prompts;
+    dfm::TForm1 form(prompts, {QStringLiteral("QuenDFMEd")});
+    form.show();
+    QApplication::processEvents();
+
+    const double open = BestOf(
+        Runs, [&] { form.Memo1()->LoadText(QString(), dfm::PageText::FormFormat()); },
+        [&] {
+            form.OpenFormFile(path);
+            QApplication::processEvents();
+        });
+    const qsizetype shown = dfm::PageText::CharacterCount(form.Memo1()->toPlainText());
+    const int lines = form.Memo1()->LineCount();
+    const double save = BestOf(
+        Runs, [&] { form.Memo1()->SetModified(true); },
+        [&] {
+            if (!form.Save())
+                std::fprintf(stderr, "save failed\n");
+        });
+    const double largeKey = KeystrokeSeconds(form, text);
+    const double smallKey = KeystrokeSeconds(form, FormText(20000));
+    form.Memo1()->SetModified(false);
+    form.Memo2()->SetModified(false);
+
+    std::printf("form text: %lld characters (line breaks counted as two), %lld lines\n",
+                static_cast<long long>(shown), static_cast<long long>(lines));
+    std::printf("open (OpenFormFile until the text is shown), best of %d: %.3f s   target < 0.5 s\n", Runs, open);
+    std::printf("save (convert, backups, write form and unit), best of %d: %.3f s   target < 0.5 s\n", Runs, save);
+    std::printf("keystroke in a 2,000,000-character page: %.3f ms; in a 20,000-character page: %.3f ms\n",
+                largeKey * 1e3, smallKey * 1e3);
+    return 0;
+}
