@@ -494,22 +494,50 @@ void TForm1::ReplaceText(bool all)
     TMemo* target = replaceTarget_;
     const QString findText = replaceDialog_->FindText();
     const bool matchCase = replaceDialog_->MatchCase();
-    // One undo step for the whole command.
-    QTextCursor block(target->document());
-    block.beginEditBlock();
-    for (;;) {
-        const QString selected = target->textCursor().selectedText();
-        if (!SameText(selected, findText, matchCase) && !SearchText(findText, matchCase, all, target))
-            break;
-        QTextCursor cursor = target->textCursor();
-        if (!cursor.hasSelection())
-            break;
-        cursor.insertText(replaceDialog_->ReplaceText());
-        target->setTextCursor(cursor);
-        if (!all)
-            break;
+    if (all) {
+        ReplaceAll(target, findText, matchCase);
+        return;
     }
-    block.endEditBlock();
+    if (!SameText(target->textCursor().selectedText(), findText, matchCase)
+        && !SearchText(findText, matchCase, false, target))
+        return;
+    QTextCursor cursor = target->textCursor();
+    if (!cursor.hasSelection())
+        return;
+    cursor.insertText(replaceDialog_->ReplaceText());
+    target->setTextCursor(cursor);
+}
+
+// Replaces the selection when it is the find text, then every occurrence after it: each search
+// resumes after the text just inserted, so the occurrences are those of the text as it was, found
+// in one pass instead of one pass per occurrence.
+void TForm1::ReplaceAll(TMemo* target, const QString& findText, bool matchCase)
+{
+    const QString replacement = replaceDialog_->ReplaceText();
+    const QTextCursor selection = target->textCursor();
+    std::vector<qsizetype> starts;
+    if (selection.hasSelection() && SameText(selection.selectedText(), findText, matchCase))
+        starts.push_back(selection.selectionStart());
+    const bool bytePage = target->Format().encoding == TextFormat::Encoding::Bytes;
+    for (qsizetype at : FindAllInText(target->toPlainText(), findText, matchCase, selection.selectionEnd(),
+                                      bytePage ? &CodePage::System() : nullptr))
+        starts.push_back(at);
+    if (!starts.empty()) {
+        // Back to front, so that the offsets still to replace stay valid; one undo step.
+        QTextCursor edit(target->document());
+        edit.beginEditBlock();
+        for (auto at = starts.rbegin(); at != starts.rend(); ++at) {
+            edit.setPosition(static_cast<int>(*at));
+            edit.setPosition(static_cast<int>(*at + findText.size()), QTextCursor::KeepAnchor);
+            edit.insertText(replacement);
+        }
+        edit.endEditBlock();
+        const qsizetype growth = replacement.size() - findText.size();
+        target->Select(starts.back() + growth * static_cast<qsizetype>(starts.size() - 1) + replacement.size(), 0);
+        UpdateCaretStatus();
+    }
+    // The last search, past the final occurrence, finds nothing.
+    prompts_.Beep();
 }
 
 void TForm1::ShowLine(int n)

@@ -101,6 +101,7 @@ private:
     void About1Execute();
     void FindNext(TFindDialog* dialog, TMemo* target);
     void ReplaceText(bool all);
+    void ReplaceAll(TMemo* target, const QString& findText, bool matchCase);
     void ChangeFontSize(int points);
     void SetHintColor(const QColor& color);
 

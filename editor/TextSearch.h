@@ -3,6 +3,8 @@
 
 #include <QString>
 
+#include <vector>
+
 namespace dfm {
 
 class CodePage;
@@ -11,5 +13,10 @@ class CodePage;
 // is the double-byte page of a page held as bytes: a match never starts on a trail byte.
 qsizetype FindInText(const QString& text, const QString& pattern, bool matchCase, qsizetype start,
                      const CodePage* codePage = nullptr);
+
+// Offsets of every occurrence at or after start that a search resuming after each match finds,
+// in order (occurrences never overlap).
+std::vector<qsizetype> FindAllInText(const QString& text, const QString& pattern, bool matchCase, qsizetype start,
+                                     const CodePage* codePage = nullptr);
 
 }  // namespace dfm

@@ -264,27 +264,37 @@ TEST_F(SearchAndReplace, ReplaceAllWorksFromTheCaretOn)
         const char* name;
         QString text;
         qsizetype caret;
+        qsizetype selected;
         QString find;
         QString with;
         bool matchCase;
         QString expected;
     } cases[] = {
-        {"whole page", "a.b.a.b", 0, "a", "x", false, "x.b.x.b"},
-        {"above the caret untouched", "a.b.a.b", 2, "a", "x", false, "a.b.x.b"},
-        {"replacement holds the text", "ab ab", 0, "ab", "abab", false, "abab abab"},
-        {"case kept apart", "Ab ab AB", 0, "ab", "-", true, "Ab - AB"},
-        {"case ignored", "Ab ab AB", 0, "ab", "-", false, "- - -"},
-        {"to nothing", "aaa", 0, "a", "", false, ""},
+        {"whole page", "a.b.a.b", 0, 0, "a", "x", false, "x.b.x.b"},
+        {"above the caret untouched", "a.b.a.b", 2, 0, "a", "x", false, "a.b.x.b"},
+        {"selected occurrence first", "a.b.a.b", 4, 1, "A", "x", false, "a.b.x.b"},
+        {"selection that is not the text", "a.b.a.b", 0, 3, "a", "x", false, "a.b.x.b"},
+        {"replacement holds the text", "ab ab", 0, 0, "ab", "abab", false, "abab abab"},
+        {"occurrences do not overlap", "aaaaa", 0, 0, "aa", "b", false, "bba"},
+        {"case kept apart", "Ab ab AB", 0, 0, "ab", "-", true, "Ab - AB"},
+        {"case ignored", "Ab ab AB", 0, 0, "ab", "-", false, "- - -"},
+        {"to nothing", "aaa", 0, 0, "a", "", false, ""},
+        {"nothing to replace", "bbb", 0, 0, "a", "x", false, "bbb"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Load(c.text);
-        form->Memo1()->Select(c.caret, 0);
+        form->Memo1()->Select(c.caret, c.selected);
         const int beeps = prompts.beeps;
         Replace(c.find, c.with, true, c.matchCase);
         EXPECT_EQ(Text(), c.expected);
         EXPECT_EQ(prompts.beeps, beeps + 1);
     }
+    // The caret ends after the last replacement, nothing selected.
+    Load("a.b.a.b");
+    Replace("a", "xy", true);
+    EXPECT_EQ(form->Memo1()->SelectionStart(), 7);
+    EXPECT_EQ(form->Memo1()->SelectionEnd(), 7);
     // One undo step takes the whole command back.
     Load("a a a");
     Replace("a", "b", true);
