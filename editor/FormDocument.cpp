@@ -9,11 +9,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QTemporaryFile>
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace dfm {
@@ -25,27 +27,56 @@ std::string NativePath(const QString& path)
     return QFile::encodeName(path).toStdString();
 }
 
-// A file written beside its target and put in its place only by Commit.
+// A file written beside its target and put in its place only by Commit. The target's own name
+// is replaced, also when it is a symbolic link (the link is what a backup moves aside).
 class PendingFile {
 public:
-    PendingFile(const QString& path, const QByteArray& bytes) : file_(path)
+    // The permissions are taken now, before a backup moves the old file aside.
+    PendingFile(const QString& path, const QByteArray& bytes)
+        : path_(path),
+          permissions_(QFileInfo::exists(path) ? QFileInfo(path).permissions() : NewFilePermissions()),
+          file_(QFileInfo(path).absolutePath() + QStringLiteral("/.quendfmed-XXXXXX"))
     {
-        if (!file_.open(QIODevice::WriteOnly))
+        if (!file_.open())
             throw EFCreateError(NativePath(path));
-        if (file_.write(bytes) != bytes.size() || !file_.flush()) {
-            file_.cancelWriting();
+        if (file_.write(bytes) != bytes.size() || !file_.flush())
             throw EWriteError(msg::WriteError);
-        }
     }
 
     void Commit()
     {
-        if (!file_.commit())
-            throw EWriteError(msg::WriteError);
+        file_.setPermissions(permissions_);
+        file_.close();
+        if (::rename(QFile::encodeName(file_.fileName()).constData(), QFile::encodeName(path_).constData()) != 0)
+            throw EFCreateError(NativePath(path_));
+        file_.setAutoRemove(false);
     }
 
 private:
-    QSaveFile file_;
+    // What creating the file would have given it: read and write for all, less the umask.
+    static QFileDevice::Permissions NewFilePermissions()
+    {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        QFileDevice::Permissions permissions;
+        const std::pair<mode_t, QFileDevice::Permissions> bits[] = {
+            {S_IRUSR, QFileDevice::ReadOwner | QFileDevice::ReadUser},
+            {S_IWUSR, QFileDevice::WriteOwner | QFileDevice::WriteUser},
+            {S_IRGRP, QFileDevice::ReadGroup},
+            {S_IWGRP, QFileDevice::WriteGroup},
+            {S_IROTH, QFileDevice::ReadOther},
+            {S_IWOTH, QFileDevice::WriteOther},
+        };
+        for (const auto& [bit, permission] : bits) {
+            if ((mask & bit) == 0)
+                permissions |= permission;
+        }
+        return permissions;
+    }
+
+    QString path_;
+    QFileDevice::Permissions permissions_;
+    QTemporaryFile file_;
 };
 
 // One generation of backup: the old backup goes, the file takes its name. Both steps may fail

@@ -9,7 +9,9 @@
 #include <QTextBlock>
 
 #include <csignal>
+#include <unistd.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -124,6 +126,39 @@ TEST_F(Saving, InPlaceWriteLeavesExactlyTheNewLength)
     EXPECT_LT(written.size(), originalForm.size());
     EXPECT_EQ(written, dfm::FormDocument::ConvertFormText(text));
     EXPECT_FALSE(QFile::exists(folder.filePath("Sample.D$$")));
+}
+
+TEST_F(Saving, NewFilesKeepThePermissionsAndLinksAreMovedAside)
+{
+    const QString target = folder.filePath("Target.dfm");
+    ASSERT_TRUE(QFile::rename(formPath, target));
+    ASSERT_TRUE(QFile::link(target, formPath));
+    const auto mode = [](const QString& path) {
+        struct stat status {};
+        return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & 0777 : 0u;
+    };
+    ::chmod(QFile::encodeName(unitPath).constData(), 0604);
+    OpenSample();
+    TypeAt(form->Memo2(), 0, "x");
+    ASSERT_TRUE(form->Save());
+    EXPECT_EQ(mode(unitPath), 0604u);
+    EXPECT_FALSE(QFileInfo(formPath).isSymLink());
+    EXPECT_EQ(Read(formPath), originalForm);
+    EXPECT_EQ(QFileInfo(folder.filePath("Sample.D$$")).symLinkTarget(), target);
+    EXPECT_EQ(Read(target), originalForm);
+}
+
+TEST_F(Saving, WithoutBackupsAReadOnlyFormIsAnError)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "permissions do not hold for root";
+    OpenSample();
+    Trigger("ActCreateBackup");
+    QFile::setPermissions(formPath, QFileDevice::ReadOwner);
+    TypeAt(form->Memo2(), 0, "x");
+    EXPECT_FALSE(form->Save());
+    EXPECT_EQ(prompts.errors, QStringList{"Impossible d'ouvrir le fichier " + formPath + "."});
+    EXPECT_EQ(Read(unitPath), originalUnit);
 }
 
 TEST_F(Saving, WithoutBackupsAMissingFormFileIsAnError)
