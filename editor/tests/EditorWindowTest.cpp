@@ -443,6 +443,7 @@ TEST_F(EditorWindow, CommandsCarryTheirCaptionShortcutHintAndStartState)
         {"ActBackground", "Bac&kground color", "", "Background", "Change background color", true},
         {"ActCreateBackup", "Create backup", "", "Create backup of modified DFM and PAS files (D$$ and P$$)",
          "Create backup of modified DFM and PAS files (D$$ and P$$)", true},
+        {"About1", "&About", "", "", "", true},
         {"Finddeclaration1", "Find &declaration", "Ctrl+Alt+D", "", "", true},
         {"Findimplementation1", "Find &implementation", "Ctrl+Alt+I", "", "", true},
     };
