@@ -109,7 +109,7 @@ int main(int argc, char** argv)
             form.OpenFormFile(path);
             QApplication::processEvents();
         });
-    const qsizetype shown = dfm::PageText::CharacterCount(form.Memo1()->toPlainText());
+    const qsizetype shown = dfm::PageText::CharacterCount(form.Memo1()->Text());
     const int lines = form.Memo1()->LineCount();
     const double save = BestOf(
         Runs, [&] { form.Memo1()->SetModified(true); },
@@ -127,7 +127,7 @@ int main(int argc, char** argv)
             emit form.ReplaceDialog()->ReplaceAllClicked();
             QApplication::processEvents();
         });
-    const qsizetype replaced = form.Memo1()->toPlainText().count(QStringLiteral("Lbl"));
+    const qsizetype replaced = form.Memo1()->Text().count(QStringLiteral("Lbl"));
     const double largeKey = KeystrokeSeconds(form, text);
     const double smallKey = KeystrokeSeconds(form, FormText(20000));
     form.Memo1()->SetModified(false);

@@ -433,7 +433,7 @@ bool TForm1::Save()
         return true;
     const bool writeUnit = !unitUnreadable_ || memo2_->EditedSinceLoad();
     try {
-        FormDocument::Save({currentFileName_, memo1_->toPlainText(), memo2_->toPlainText(), memo2_->Format()},
+        FormDocument::Save({currentFileName_, memo1_->Text(), memo2_->Text(), memo2_->Format()},
                            backupEnabled_, writeUnit);
     } catch (const EParserError& error) {
         ShowError(error);
@@ -460,7 +460,7 @@ void TForm1::SaveAs()
         return;
     const QString chosen = saveDialog_->selectedFiles().constFirst();
     actFileSave_->setEnabled(false);
-    FormDocument::SaveAs({chosen, memo1_->toPlainText(), memo2_->toPlainText(), memo2_->Format()});
+    FormDocument::SaveAs({chosen, memo1_->Text(), memo2_->Text(), memo2_->Format()});
     const QFileInfo info(chosen);
     openDialog_->setDirectory(info.absolutePath());
     openDialog_->selectFile(info.fileName());
@@ -474,7 +474,7 @@ bool TForm1::SearchText(const QString& text, bool matchCase, bool fromSelectionE
     const qsizetype start = fromSelectionEnd ? editor->SelectionEnd() : 0;
     const bool bytePage = editor->Format().encoding == TextFormat::Encoding::Bytes;
     const qsizetype at =
-        FindInText(editor->toPlainText(), text, matchCase, start, bytePage ? &CodePage::System() : nullptr);
+        FindInText(editor->Text(), text, matchCase, start, bytePage ? &CodePage::System() : nullptr);
     if (at < 0) {
         prompts_.Beep();
         return false;
@@ -519,7 +519,7 @@ void TForm1::ReplaceAll(TMemo* target, const QString& findText, bool matchCase)
     if (selection.hasSelection() && SameText(selection.selectedText(), findText, matchCase))
         starts.push_back(selection.selectionStart());
     const bool bytePage = target->Format().encoding == TextFormat::Encoding::Bytes;
-    for (qsizetype at : FindAllInText(target->toPlainText(), findText, matchCase, selection.selectionEnd(),
+    for (qsizetype at : FindAllInText(target->Text(), findText, matchCase, selection.selectionEnd(),
                                       bytePage ? &CodePage::System() : nullptr))
         starts.push_back(at);
     if (!starts.empty()) {
@@ -557,7 +557,7 @@ void TForm1::FindDeclaration(DeclarationFinder::Mode mode)
 {
     const int n = memo1_->CaretLine() - 1;
     const DeclarationFinder::Target target =
-        DeclarationFinder::NameAt(memo1_->Line(n), memo1_->toPlainText(), memo1_->SelectionStart(), mode);
+        DeclarationFinder::NameAt(memo1_->Line(n), memo1_->Text(), memo1_->SelectionStart(), mode);
     if (target.outcome == DeclarationFinder::Outcome::Nothing)
         return;
     if (target.outcome == DeclarationFinder::Outcome::InheritedHasNoDeclaration) {

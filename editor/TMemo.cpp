@@ -36,6 +36,13 @@ void TMemo::LoadText(const QString& text, const TextFormat& format)
     edited_ = false;
 }
 
+QString TMemo::Text() const
+{
+    QString text = document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    return text;
+}
+
 void TMemo::Select(qsizetype start, qsizetype length)
 {
     QTextCursor cursor = textCursor();

@@ -15,6 +15,9 @@ public:
     // Replaces the text as loaded from a file: no change marks, no undo history.
     void LoadText(const QString& text, const TextFormat& format);
     const TextFormat& Format() const { return format_; }
+    // The text exactly as held, lines joined by "\n" (the plain-text view would turn
+    // no-break spaces into blanks).
+    QString Text() const;
 
     // Set by every change of the text after a load; cleared by a load and on request.
     bool Modified() const { return modified_; }

@@ -40,7 +40,7 @@ TEST_F(EditorWindow, OpensTheFormAsTextWithItsUnit)
     OpenSample();
     EXPECT_EQ(form->windowTitle(), formPath);
     EXPECT_EQ(form->Memo1()->Line(0), "object SampleForm: TSampleForm");
-    EXPECT_EQ(dfm::PageText::Encode(form->Memo2()->toPlainText(), form->Memo2()->Format()), originalUnit);
+    EXPECT_EQ(dfm::PageText::Encode(form->Memo2()->Text(), form->Memo2()->Format()), originalUnit);
     EXPECT_FALSE(Action("ActFileSave")->isEnabled());
     EXPECT_TRUE(Action("ActSaveAs")->isEnabled());
     EXPECT_FALSE(form->Memo1()->Modified());
@@ -77,7 +77,7 @@ TEST_F(EditorWindow, OpensAnyLetterCaseOfTheExtension)
         QFile::copy(formPath, path);
         form->OpenFormFile(path);
         EXPECT_EQ(form->CurrentFileName(), path);
-        EXPECT_TRUE(form->Memo2()->toPlainText().isEmpty());
+        EXPECT_TRUE(form->Memo2()->Text().isEmpty());
     }
     EXPECT_TRUE(prompts.errors.isEmpty());
     EXPECT_TRUE(prompts.notices.isEmpty());
@@ -113,7 +113,7 @@ TEST_F(EditorWindow, BadFormFilesGiveTheirErrorAndChangeNothing)
         // The old document stays whole, under its own name.
         EXPECT_EQ(form->CurrentFileName(), formPath);
         EXPECT_EQ(form->windowTitle(), formPath);
-        EXPECT_TRUE(form->Memo2()->toPlainText().startsWith("{kept}"));
+        EXPECT_TRUE(form->Memo2()->Text().startsWith("{kept}"));
         EXPECT_TRUE(form->Memo2()->Modified());
     }
     // A later save writes the old document under its old name only.
@@ -194,7 +194,7 @@ protected:
         form->Memo1()->LoadText(text, dfm::PageText::FormFormat());
         form->Pages()->setCurrentIndex(0);
     }
-    QString Text() const { return form->Memo1()->toPlainText(); }
+    QString Text() const { return form->Memo1()->Text(); }
     QString Selected() const { return form->Memo1()->textCursor().selectedText(); }
     void Replace(const QString& find, const QString& with, bool all, bool matchCase = false)
     {
@@ -328,7 +328,7 @@ TEST_F(EditorWindow, FinderLeadsFromTheFormToTheUnit)
 {
     OpenSample();
     TMemo* memo1 = form->Memo1();
-    const QString text = memo1->toPlainText();
+    const QString text = memo1->Text();
     const auto caretOn = [&](const QString& needle) { memo1->Select(text.indexOf(needle), 0); };
     const auto source = [&] { return form->Memo2()->textCursor().selectedText(); };
     const auto sourceLine = [&] { return form->Memo2()->CaretLine(); };
@@ -376,7 +376,7 @@ TEST_F(EditorWindow, ShowLineSelectsTheObjectLine)
     EXPECT_EQ(form->Pages()->currentIndex(), 0);
     EXPECT_EQ(form->Memo1()->SelectionStart(), 2);
     EXPECT_EQ(form->Memo1()->textCursor().selectedText(), "ject SampleForm: TSampleForm");
-    const int panel = form->Memo1()->toPlainText().split(u'\n').indexOf("  object MainPanel: TPanel");
+    const int panel = form->Memo1()->Text().split(u'\n').indexOf("  object MainPanel: TPanel");
     form->ShowLine(panel);
     EXPECT_EQ(form->Memo1()->textCursor().selectedText(), "object MainPanel: TPanel");
     EXPECT_EQ(form->CaretStatusText(), QStringLiteral("L: %1 C: 027").arg(panel + 1, 3, 10, QLatin1Char('0')));
@@ -476,13 +476,13 @@ TEST_F(EditorWindow, EditCommandsFollowTheFocusedEditor)
         GTEST_SKIP() << "no keyboard focus on this platform";
     EXPECT_TRUE(Action("Copier1")->isEnabled());
     Trigger("Couper1");
-    EXPECT_EQ(form->Memo1()->toPlainText(), "");
+    EXPECT_EQ(form->Memo1()->Text(), "");
     form->UpdateCommands();
     EXPECT_TRUE(Action("Actundo")->isEnabled());
     EXPECT_TRUE(Action("ActCancelModified")->isEnabled());
     Trigger("Coller1");
     Trigger("Coller1");
-    EXPECT_EQ(form->Memo1()->toPlainText(), "hellohello");
+    EXPECT_EQ(form->Memo1()->Text(), "hellohello");
 }
 
 TEST_F(EditorWindow, HintLineShowsTheLongPart)
