@@ -1,5 +1,6 @@
 #include "TForm1.h"
 
+#include "CodePage.h"
 #include "CommandLineFileName.h"
 #include "EditorSettings.h"
 #include "Errors.h"
@@ -11,8 +12,6 @@
 #include "TextRules.h"
 #include "TextSearch.h"
 #include "UserPrompts.h"
-
-#include "CodePage.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -52,6 +51,12 @@ QFont InitialEditorFont()
 QIcon StandardIcon(const char* themeName, QStyle::StandardPixmap fallback)
 {
     return QIcon::fromTheme(QString::fromLatin1(themeName), QApplication::style()->standardIcon(fallback));
+}
+
+// A page held as bytes of a double-byte code page: searches never match from a trail byte.
+const CodePage* SearchCodePage(const TMemo* editor)
+{
+    return editor->Format().encoding == TextFormat::Encoding::Bytes ? &CodePage::System() : nullptr;
 }
 
 QString ThreeDigits(int value)
@@ -472,9 +477,7 @@ void TForm1::SaveAs()
 bool TForm1::SearchText(const QString& text, bool matchCase, bool fromSelectionEnd, TMemo* editor)
 {
     const qsizetype start = fromSelectionEnd ? editor->SelectionEnd() : 0;
-    const bool bytePage = editor->Format().encoding == TextFormat::Encoding::Bytes;
-    const qsizetype at =
-        FindInText(editor->Text(), text, matchCase, start, bytePage ? &CodePage::System() : nullptr);
+    const qsizetype at = FindInText(editor->Text(), text, matchCase, start, SearchCodePage(editor));
     if (at < 0) {
         prompts_.Beep();
         return false;
@@ -518,9 +521,8 @@ void TForm1::ReplaceAll(TMemo* target, const QString& findText, bool matchCase)
     std::vector<qsizetype> starts;
     if (selection.hasSelection() && SameText(selection.selectedText(), findText, matchCase))
         starts.push_back(selection.selectionStart());
-    const bool bytePage = target->Format().encoding == TextFormat::Encoding::Bytes;
-    for (qsizetype at : FindAllInText(target->Text(), findText, matchCase, selection.selectionEnd(),
-                                      bytePage ? &CodePage::System() : nullptr))
+    for (qsizetype at :
+         FindAllInText(target->Text(), findText, matchCase, selection.selectionEnd(), SearchCodePage(target)))
         starts.push_back(at);
     if (!starts.empty()) {
         // Back to front, so that the offsets still to replace stay valid; one undo step.
