@@ -291,3 +291,59 @@ TEST_F(Saving, SaveAsWritesUnderTheNewNameOnly)
 }
 
 }  // namespace
+
+namespace {
+
+// Real forms of the shared corpus that convert back to their own bytes, with their units where the
+// corpus has them (same project and path): opened, touched, saved, and compared with what they were.
+TEST_F(Saving, RealFormsAndUnitsComeBackByteForByte)
+{
+    QFile manifest(DFM_CORPUS_DIR "/MANIFEST.tsv");
+    ASSERT_TRUE(manifest.open(QIODevice::ReadOnly | QIODevice::Text));
+    QList<QStringList> rows;
+    QMap<QString, QString> unitOf;
+    const auto project = [](const QStringList& row) {
+        return row[2] + u'/' + QFileInfo(row[3]).path() + u'/' + QFileInfo(row[3]).completeBaseName().toUpper();
+    };
+    while (!manifest.atEnd()) {
+        const QStringList row = QString::fromUtf8(manifest.readLine()).trimmed().split(u'\t');
+        if (row.size() < 6)
+            continue;
+        if (row[0] == "unit")
+            unitOf[project(row)] = row[1];
+        else if (row[0] == "binary" && row[5] == "identical")
+            rows << row;
+    }
+    int withUnit = 0;
+    for (const QStringList& row : rows) {
+        SCOPED_TRACE(row[1].toStdString());
+        const QString original = DFM_CORPUS_DIR "/binary/" + row[1];
+        const QString path = folder.filePath(row[1]);
+        ASSERT_TRUE(QFile::copy(original, path));
+        QString unitPath;
+        QString unitOriginal;
+        if (unitOf.contains(project(row))) {
+            unitOriginal = DFM_CORPUS_DIR "/unit/" + unitOf[project(row)];
+            unitPath = dfm::FormDocument::WithExtension(path, dfm::FormDocument::ExtensionOf(unitOriginal));
+            ASSERT_TRUE(QFile::copy(unitOriginal, unitPath));
+            ++withUnit;
+        }
+        form->OpenFormFile(path);
+        ASSERT_EQ(form->CurrentFileName(), path);
+        EXPECT_EQ(form->Memo2()->Text().isEmpty(), unitPath.isEmpty());
+        for (dfm::TMemo* memo : {form->Memo1(), form->Memo2()}) {
+            TypeAt(memo, 0, "x");
+            QTest::keyClick(memo, Qt::Key_Backspace);
+        }
+        ASSERT_TRUE(form->Save());
+        EXPECT_EQ(Read(path), Read(original));
+        if (!unitPath.isEmpty()) {
+            EXPECT_EQ(Read(unitPath), Read(unitOriginal));
+        }
+    }
+    EXPECT_GT(rows.size(), 100);
+    EXPECT_GE(withUnit, 8);
+    EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join(u'\n').toStdString();
+}
+
+}  // namespace
