@@ -235,6 +235,14 @@ void TFontDialog::SelectColor(const QColor& color)
     colorBox_->setCurrentIndex(count);
 }
 
+void TFontDialog::SetSampleBackground(const QColor& color)
+{
+    QPalette palette = sample_->palette();
+    palette.setColor(QPalette::Window, color);
+    sample_->setPalette(palette);
+    sample_->setAutoFillBackground(true);
+}
+
 void TFontDialog::UpdateSample()
 {
     sample_->setFont(SelectedFont());

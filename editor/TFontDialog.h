@@ -21,6 +21,8 @@ public:
 
     // Presets the choices; a family not in the list is added so that the current font still shows.
     void SetChoice(const QFont& font, const QColor& color);
+    // The sample is shown on the editor's own background, so that light text stays readable.
+    void SetSampleBackground(const QColor& color);
     QFont SelectedFont() const;
     QColor SelectedColor() const;
 

@@ -679,6 +679,7 @@ void TForm1::ActFontExecute()
 {
     TFontDialog dialog(this);
     dialog.SetChoice(CurrentMemo()->font(), CurrentMemo()->TextColor());
+    dialog.SetSampleBackground(CurrentMemo()->BackgroundColor());
     const auto apply = [this, &dialog] {
         CurrentMemo()->setFont(dialog.SelectedFont());
         CurrentMemo()->SetTextColor(dialog.SelectedColor());
