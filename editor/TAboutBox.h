@@ -5,8 +5,7 @@
 
 namespace dfm {
 
-class TAboutBox : public QDialog
-{
+class TAboutBox : public QDialog {
     Q_OBJECT
 public:
     explicit TAboutBox(QWidget* parent);

@@ -24,8 +24,7 @@ TFindDialog::TFindDialog(Kind kind, QWidget* parent) : QDialog(parent), kind_(ki
     findLabel->setBuddy(findEdit_);
     fields->addWidget(findLabel, 0, 0);
     fields->addWidget(findEdit_, 0, 1);
-    if (replacing)
-    {
+    if (replacing) {
         auto* replaceLabel = new QLabel(tr("Re&place with:"), this);
         replaceEdit_ = new QLineEdit(this);
         replaceEdit_->setObjectName("ReplaceEdit");
@@ -44,8 +43,7 @@ TFindDialog::TFindDialog(Kind kind, QWidget* parent) : QDialog(parent), kind_(ki
     findNextButton_->setDefault(true);
     buttons->addWidget(findNextButton_);
     connect(findNextButton_, &QPushButton::clicked, this, &TFindDialog::FindNextClicked);
-    if (replacing)
-    {
+    if (replacing) {
         replaceButton_ = new QPushButton(tr("&Replace"), this);
         replaceButton_->setObjectName("ReplaceButton");
         replaceAllButton_ = new QPushButton(tr("Replace &All"), this);

@@ -9,8 +9,7 @@ class QPushButton;
 
 namespace dfm {
 
-class TFindDialog : public QDialog
-{
+class TFindDialog : public QDialog {
     Q_OBJECT
 public:
     enum class Kind { Find, Replace };

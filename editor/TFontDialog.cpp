@@ -52,8 +52,7 @@ TFontDialog::TFontDialog(QWidget* parent) : QDialog(parent)
 
     familyList_ = new QListWidget(this);
     familyList_->setObjectName("FamilyList");
-    for (const QString& family : QFontDatabase::families())
-    {
+    for (const QString& family : QFontDatabase::families()) {
         if (QFontDatabase::isFixedPitch(family))
             familyList_->addItem(family);
     }
@@ -87,8 +86,7 @@ TFontDialog::TFontDialog(QWidget* parent) : QDialog(parent)
     underlineBox_->setObjectName("UnderlineBox");
     colorBox_ = new QComboBox(effectsGroup);
     colorBox_->setObjectName("ColorBox");
-    for (const NamedColor& c : ClassicColors)
-    {
+    for (const NamedColor& c : ClassicColors) {
         const QColor color = QColor::fromRgb(c.rgb);
         colorBox_->addItem(Swatch(color), tr(c.name), color);
     }
@@ -185,16 +183,14 @@ QColor TFontDialog::SelectedColor() const
 
 void TFontDialog::SelectFamily(const QString& family)
 {
-    if (family.isEmpty())
-    {
+    if (family.isEmpty()) {
         if (!familyList_->currentItem())
             familyList_->setCurrentRow(0);
         return;
     }
     QList<QListWidgetItem*> found = familyList_->findItems(family, Qt::MatchFixedString);
     QListWidgetItem* item = found.isEmpty() ? nullptr : found.first();
-    if (!item)
-    {
+    if (!item) {
         item = new QListWidgetItem(family);
         familyList_->addItem(item);
         familyList_->sortItems();
@@ -205,31 +201,25 @@ void TFontDialog::SelectFamily(const QString& family)
 
 void TFontDialog::SelectColor(const QColor& color)
 {
-    if (!color.isValid())
-    {
+    if (!color.isValid()) {
         colorBox_->setCurrentIndex(0);
         return;
     }
     // Alpha is not offered here, so colours are told apart by their RGB value only.
     const QRgb rgb = color.rgb() & RGB_MASK;
     const int count = static_cast<int>(std::size(ClassicColors));
-    for (int i = 0; i < count; ++i)
-    {
-        if ((ClassicColors[i].rgb & RGB_MASK) == rgb)
-        {
+    for (int i = 0; i < count; ++i) {
+        if ((ClassicColors[i].rgb & RGB_MASK) == rgb) {
             colorBox_->setCurrentIndex(i);
             return;
         }
     }
     // One custom entry at most: a later preset replaces the earlier one.
     const QColor custom = QColor::fromRgb(rgb);
-    if (colorBox_->count() > count)
-    {
+    if (colorBox_->count() > count) {
         colorBox_->setItemData(count, custom);
         colorBox_->setItemIcon(count, Swatch(custom));
-    }
-    else
-    {
+    } else {
         colorBox_->addItem(Swatch(custom), tr("Custom"), custom);
     }
     colorBox_->setCurrentIndex(count);

@@ -13,8 +13,7 @@ class QSpinBox;
 
 namespace dfm {
 
-class TFontDialog : public QDialog
-{
+class TFontDialog : public QDialog {
     Q_OBJECT
 public:
     explicit TFontDialog(QWidget* parent);
