@@ -772,6 +772,12 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     // The application-wide tooltip switch.
     if (event->type() == QEvent::ToolTip && !showHints_)
         return true;
+    // The hint line follows the control under the mouse, also to one without a hint.
+    if (event->type() == QEvent::Enter && watched->isWidgetType()) {
+        const auto* widget = static_cast<QWidget*>(watched);
+        if (widget->window() == this)
+            hintPanel_->setText(widget->statusTip());
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 

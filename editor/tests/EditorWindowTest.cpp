@@ -493,6 +493,10 @@ TEST_F(EditorWindow, HintLineShowsTheLongPart)
     QStatusTipEvent none{QString()};
     QApplication::sendEvent(form.get(), &none);
     EXPECT_EQ(form->HintLineText(), "");
+    QApplication::sendEvent(form.get(), &tip);
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QApplication::sendEvent(form->Memo1()->viewport(), &enter);
+    EXPECT_EQ(form->HintLineText(), "");
 }
 
 TEST_F(EditorWindow, BackupSwitchIsStoredBetweenRuns)
