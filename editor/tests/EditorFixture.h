@@ -61,6 +61,13 @@ protected:
         Action(name)->trigger();
     }
 
+    // Turns backups on or off through their command.
+    void SetBackups(bool on)
+    {
+        if (form->BackupEnabled() != on)
+            Trigger("ActCreateBackup");
+    }
+
     // Types at the given offset of the page as a user would.
     static void TypeAt(dfm::TMemo* memo, qsizetype offset, const QString& text)
     {

@@ -103,8 +103,7 @@ TEST_F(Saving, TextThatDoesNotParseChangesNothingOnDisk)
     for (bool backup : {true, false}) {
         SCOPED_TRACE(backup ? "backups on" : "backups off");
         OpenSample();
-        if (form->BackupEnabled() != backup)
-            Trigger("ActCreateBackup");
+        SetBackups(backup);
         TypeAt(form->Memo2(), 0, "{unit edit}");
         const int third = form->Memo1()->document()->findBlockByNumber(2).position();
         TypeAt(form->Memo1(), third, "= =");
@@ -126,7 +125,7 @@ TEST_F(Saving, TextThatDoesNotParseChangesNothingOnDisk)
 TEST_F(Saving, InPlaceWriteLeavesExactlyTheNewLength)
 {
     OpenSample();
-    Trigger("ActCreateBackup");
+    SetBackups(false);
     QString text = form->Memo1()->Text();
     text.replace("Caption = 'Quen sample form - every kind of value'", "Caption = 'Q'");
     form->Memo1()->setPlainText(text);
@@ -162,7 +161,7 @@ TEST_F(Saving, WithoutBackupsAReadOnlyFormIsAnError)
     if (geteuid() == 0)
         GTEST_SKIP() << "permissions do not hold for root";
     OpenSample();
-    Trigger("ActCreateBackup");
+    SetBackups(false);
     QFile::setPermissions(formPath, QFileDevice::ReadOwner);
     TypeAt(form->Memo2(), 0, "x");
     EXPECT_FALSE(form->Save());
@@ -173,7 +172,7 @@ TEST_F(Saving, WithoutBackupsAReadOnlyFormIsAnError)
 TEST_F(Saving, WithoutBackupsAMissingFormFileIsAnError)
 {
     OpenSample();
-    Trigger("ActCreateBackup");
+    SetBackups(false);
     QFile::remove(formPath);
     TypeAt(form->Memo2(), 0, "x");
     EXPECT_FALSE(form->Save());
@@ -209,8 +208,7 @@ TEST_F(Saving, AFullDiskChangesNoFile)
     for (bool backup : {true, false}) {
         SCOPED_TRACE(backup ? "backups on" : "backups off");
         OpenSample();
-        if (form->BackupEnabled() != backup)
-            Trigger("ActCreateBackup");
+        SetBackups(backup);
         const int second = form->Memo1()->document()->findBlockByNumber(1).position();
         form->Memo1()->Select(second, 0);
         form->Memo1()->insertPlainText("  Hint = '" + QString(3000, u'h') + "'\n");
