@@ -6,14 +6,6 @@
 
 namespace dfm {
 
-QString ErrorBoxText(const QString& message)
-{
-    const QByteArray bytes = message.toUtf8();
-    if (!bytes.isEmpty() && static_cast<unsigned char>(bytes.back()) > '.')
-        return message + u'.';
-    return message;
-}
-
 void QtUserPrompts::Notice(const QString& text)
 {
     QMessageBox::information(parent_, ApplicationTitle, text);

@@ -59,6 +59,15 @@ const CodePage* SearchCodePage(const TMemo* editor)
     return editor->Format().encoding == TextFormat::Encoding::Bytes ? &CodePage::System() : nullptr;
 }
 
+// The error box's text: a "." is added when the message's last byte sorts after ".".
+QString ErrorBoxText(const QString& message)
+{
+    const QByteArray bytes = message.toUtf8();
+    if (!bytes.isEmpty() && static_cast<unsigned char>(bytes.back()) > '.')
+        return message + u'.';
+    return message;
+}
+
 QString ThreeDigits(int value)
 {
     return QStringLiteral("%1").arg(value, 3, 10, QLatin1Char('0'));
@@ -150,7 +159,6 @@ QAction* TForm1::AddAction(const char* name, const QString& caption, const QKeyS
     const qsizetype bar = hint.indexOf(u'|');
     action->setToolTip(bar < 0 ? hint : hint.left(bar));
     action->setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
-    action->setWhatsThis(hint);
     connect(action, &QAction::triggered, this, [this, execute] {
         RunCommand([this, execute] { (this->*execute)(); });
         ScheduleUpdate();

@@ -23,7 +23,4 @@ public:
     virtual void Beep() = 0;
 };
 
-// The error box's text: a "." is added when the message's last character sorts after ".".
-QString ErrorBoxText(const QString& message);
-
 }  // namespace dfm
