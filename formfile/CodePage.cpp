@@ -23,6 +23,19 @@ std::string LowBytes(std::u16string_view text)
     return out;
 }
 
+unsigned char UpperCase1252(unsigned char c)
+{
+    if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7))
+        return static_cast<unsigned char>(c - 0x20);
+    switch (c) {
+    case 0x9A: return 0x8A;  // s caron
+    case 0x9C: return 0x8C;  // oe
+    case 0x9E: return 0x8E;  // z caron
+    case 0xFF: return 0x9F;  // y diaeresis
+    default: return c;
+    }
+}
+
 }  // namespace
 
 const CodePage& CodePage::System()
@@ -61,6 +74,23 @@ bool CodePage::IsTrailByteAt(std::string_view text, std::size_t index) const
     for (std::size_t i = std::min(index, text.size()); i > 0 && IsLeadByte(static_cast<unsigned char>(text[i - 1])); --i)
         ++run;
     return run % 2 == 1;
+}
+
+std::string CodePage::UpperCase(std::string_view text) const
+{
+    std::string out(text);
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const auto c = static_cast<unsigned char>(out[i]);
+        if (hasLeadBytes_ && IsLeadByte(c)) {
+            ++i;
+            continue;
+        }
+        if (!hasLeadBytes_)
+            out[i] = static_cast<char>(UpperCase1252(c));
+        else if (c >= 'a' && c <= 'z')
+            out[i] = static_cast<char>(c - 0x20);
+    }
+    return out;
 }
 
 std::string CodePage::FromWide(std::u16string_view text) const

@@ -19,6 +19,9 @@ public:
     // True when the byte at index (0-based) is the second half of a double-byte character:
     // the lead bytes just before it form a run of odd length.
     bool IsTrailByteAt(std::string_view text, std::size_t index) const;
+    // The locale's upper case of text in this page, byte count kept: every letter with a
+    // one-byte upper-case form (accented ones included); halves of double-byte characters stay.
+    std::string UpperCase(std::string_view text) const;
     // Wide text in this page's bytes; characters it lacks become "?".
     std::string FromWide(std::u16string_view text) const;
 

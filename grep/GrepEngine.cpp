@@ -1,0 +1,210 @@
+#include "GrepEngine.h"
+
+#include "Bmh.h"
+#include "GrepHost.h"
+
+#include <cstdio>
+#include <dirent.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace dfm {
+
+namespace {
+
+bool IsHidden(const char* name)
+{
+    return name[0] == '.';
+}
+
+bool SameLetter(char a, char b)
+{
+    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 0x20) : c; };
+    return upper(a) == upper(b);
+}
+
+}  // namespace
+
+struct GrepEngine::Entry {
+    std::string name;
+    bool isFile = false;
+    bool isDirectory = false;
+};
+
+// The visible entries of dir in the order the file system gives them, with its own identity;
+// a directory that cannot be read has none.
+std::vector<GrepEngine::Entry> GrepEngine::ReadDirectory(const std::string& dir, DirectoryId& id)
+{
+    std::vector<Entry> entries;
+    DIR* stream = ::opendir(dir.c_str());
+    if (stream == nullptr)
+        return entries;
+    struct stat info {};
+    if (::fstat(::dirfd(stream), &info) == 0)
+        id = {info.st_dev, info.st_ino};
+    while (const dirent* item = ::readdir(stream)) {
+        if (IsHidden(item->d_name))
+            continue;
+        Entry entry{item->d_name};
+        if (item->d_type == DT_REG) {
+            entry.isFile = true;
+        } else if (item->d_type == DT_DIR) {
+            entry.isDirectory = true;
+        } else if (item->d_type == DT_LNK || item->d_type == DT_UNKNOWN) {
+            // A link counts as what it leads to; a dangling one as nothing.
+            struct stat target {};
+            if (::stat((dir + entry.name).c_str(), &target) == 0) {
+                entry.isFile = S_ISREG(target.st_mode);
+                entry.isDirectory = S_ISDIR(target.st_mode);
+            }
+        }
+        if (entry.isFile || entry.isDirectory)
+            entries.push_back(std::move(entry));
+    }
+    ::closedir(stream);
+    return entries;
+}
+
+GrepEngine::Outcome GrepEngine::Search(const GrepRequest& request)
+{
+    request_ = request;
+    if (!CheckDirectory(request.directory) || !CheckMask(request.mask) || !CheckKey(request.key))
+        return Outcome::Refused;
+    host_.SearchStarted();
+    struct Ending {
+        GrepHost& host;
+        ~Ending() { host.SearchEnded(); }
+    } ending{host_};
+    ancestors_.clear();
+    if (!SearchDirectory(root_))
+        return Outcome::Stopped;
+    host_.ShowStatus(FoundText(host_.FileCount()), false);
+    return Outcome::Completed;
+}
+
+std::string GrepEngine::FoundText(std::size_t count)
+{
+    return "Found " + std::to_string(count) + " file(s).";
+}
+
+bool GrepEngine::MatchesPiece(std::string_view name, std::string_view piece)
+{
+    const std::string pattern = "*." + std::string(piece);
+    std::size_t p = 0;
+    std::size_t n = 0;
+    std::size_t star = std::string::npos;
+    std::size_t starName = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            star = p++;
+            starName = n;
+        } else if (p < pattern.size() && (pattern[p] == '?' || SameLetter(pattern[p], name[n]))) {
+            ++p;
+            ++n;
+        } else if (star != std::string::npos) {
+            p = star + 1;
+            n = ++starName;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*')
+        ++p;
+    const std::string_view rest = std::string_view(pattern).substr(p);
+    return rest.empty() || ((rest == "." || rest == ".*") && name.find('.') == std::string_view::npos);
+}
+
+bool GrepEngine::CheckDirectory(const std::string& text)
+{
+    // A relative text is taken from where the search starts, and the list shows full paths.
+    std::error_code error;
+    std::filesystem::path root(text);
+    if (!text.empty() && root.is_relative())
+        root = std::filesystem::absolute(root, error).lexically_normal();
+    if (text.empty() || error || ::chdir(text.c_str()) != 0) {
+        host_.InputRefused(GrepInput::Directory, "Can't find dir : " + text);
+        return false;
+    }
+    root_ = root.string();
+    if (root_.empty() || root_.back() != '/')
+        root_ += '/';
+    return true;
+}
+
+bool GrepEngine::CheckMask(const std::string& text)
+{
+    if (!text.empty())
+        return true;
+    host_.InputRefused(GrepInput::Mask, "You must provide a file mask (Example: pas)");
+    return false;
+}
+
+bool GrepEngine::CheckKey(const std::string& text)
+{
+    if (text.empty()) {
+        host_.InputRefused(GrepInput::Key, "Search Key can't be empty");
+        return false;
+    }
+    if (text.size() > Bmh::MaxKeyLength) {
+        host_.InputRefused(GrepInput::Key, "Search Key can't be longer than " + std::to_string(Bmh::MaxKeyLength) +
+                                               " bytes (this one has " + std::to_string(text.size()) + ")");
+        return false;
+    }
+    return true;
+}
+
+bool GrepEngine::SearchDirectory(const std::string& dir)
+{
+    DirectoryId id;
+    const std::vector<Entry> entries = ReadDirectory(dir, id);
+    // A link back to a directory being walked would never end.
+    for (const DirectoryId& ancestor : ancestors_) {
+        if (ancestor == id)
+            return true;
+    }
+    // Every piece of the mask in turn, as typed: "pas;dfm" tests all .pas files, then all .dfm.
+    std::string_view rest = request_.mask;
+    while (!rest.empty()) {
+        const std::size_t semicolon = rest.find(';');
+        const std::string_view piece = rest.substr(0, semicolon);
+        rest = semicolon == std::string_view::npos ? std::string_view() : rest.substr(semicolon + 1);
+        for (const Entry& entry : entries) {
+            if (!entry.isFile || !MatchesPiece(entry.name, piece))
+                continue;
+            bool found = false;
+            const std::string path = dir + entry.name;
+            if (!CheckFile(path, found))
+                return false;
+            if (found)
+                host_.AddFile(path);
+        }
+    }
+    if (!request_.subdirectories)
+        return true;
+    ancestors_.push_back(id);
+    for (const Entry& entry : entries) {
+        if (entry.isDirectory && !SearchDirectory(dir + entry.name + '/'))
+            return false;
+    }
+    ancestors_.pop_back();
+    return true;
+}
+
+bool GrepEngine::CheckFile(const std::string& path, bool& found)
+{
+    char count[32];
+    std::snprintf(count, sizeof count, "%04zu ", host_.FileCount());
+    const std::string status = count + path;
+    host_.ShowStatus(status, false);
+    host_.LetEventsThrough();
+    if (host_.TakeStopRequest())
+        return false;
+    found = Bmh::ScanFile(request_.key, path, !request_.caseSensitive, host_) != -1;
+    if (found)
+        host_.ShowStatus(status, true);
+    return true;
+}
+
+}  // namespace dfm

@@ -1,0 +1,57 @@
+// The grep search: checks the inputs, walks a directory (and, if asked, its subdirectories)
+// depth first, and lists every file of the mask's extensions that holds the key.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dfm {
+
+class GrepHost;
+
+struct GrepRequest {
+    std::string directory;  // as typed; "/" is added when missing
+    std::string mask;       // extensions separated by ";", such as pas;dfm
+    std::string key;        // bytes of the system code page
+    bool subdirectories = false;
+    bool caseSensitive = true;
+};
+
+class GrepEngine {
+public:
+    enum class Outcome { Refused, Stopped, Completed };
+
+    explicit GrepEngine(GrepHost& host) : host_(host) {}
+    Outcome Search(const GrepRequest& request);
+
+    static std::string FoundText(std::size_t count);
+    // Whether name matches "*." + piece the way form-file masks always have: "*" and "?" as
+    // wildcards, letters without regard to case, and a final "." or ".*" also matching the
+    // end of a name without an extension.
+    static bool MatchesPiece(std::string_view name, std::string_view piece);
+
+private:
+    struct DirectoryId {
+        unsigned long long device = 0;
+        unsigned long long inode = 0;
+        bool operator==(const DirectoryId&) const = default;
+    };
+    struct Entry;
+
+    static std::vector<Entry> ReadDirectory(const std::string& dir, DirectoryId& id);
+    bool CheckDirectory(const std::string& text);
+    bool CheckMask(const std::string& text);
+    bool CheckKey(const std::string& text);
+    // Each returns false when Stop ended the search.
+    bool SearchDirectory(const std::string& dir);
+    bool CheckFile(const std::string& path, bool& found);
+
+    GrepHost& host_;
+    GrepRequest request_;
+    std::string root_;
+    // The directories from the root down to the one being walked.
+    std::vector<DirectoryId> ancestors_;
+};
+
+}  // namespace dfm

@@ -1,0 +1,198 @@
+// The file scanner: block boundaries, folding, first occurrence, and every failure path.
+#include "Bmh.h"
+#include "CodePage.h"
+#include "GrepTestSupport.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace dfm {
+namespace {
+
+using test::RecordingHost;
+using test::TempTree;
+
+constexpr std::int64_t Block = Bmh::ScanBlockSize;
+
+// length bytes of filler that holds no letter of any key below.
+std::string Filler(std::size_t length)
+{
+    return std::string(length, '.');
+}
+
+std::string With(std::string text, std::size_t at, const std::string& key)
+{
+    text.replace(at, key.size(), key);
+    return text;
+}
+
+TEST(BmhTest, SkipTableTakesEachByteFromItsLastPlaceBeforeTheEnd)
+{
+    const Bmh::SkipTable skip = Bmh::BuildSkipTable("abab");
+    EXPECT_EQ(skip['a'], 1);
+    EXPECT_EQ(skip['b'], 2);
+    EXPECT_EQ(skip['x'], 4);
+    EXPECT_EQ(skip[0], 4);
+    // Keys past 255 bytes keep exact shifts instead of wrapping.
+    const std::string longKey = std::string(299, 'x') + 'y';
+    const Bmh::SkipTable wide = Bmh::BuildSkipTable(longKey);
+    EXPECT_EQ(wide['y'], 300);
+    EXPECT_EQ(wide['z'], 300);
+    EXPECT_EQ(wide['x'], 1);
+}
+
+TEST(BmhTest, FindsTheFirstOccurrenceInBufferCases)
+{
+    struct Case {
+        const char* text;
+        const char* key;
+        std::int64_t distance;
+    };
+    const Case cases[] = {
+        {"hello world", "world", 5},     {"hello world", "hello", 11}, {"abababab", "abab", 8},
+        {"aaaaaab", "aaab", 4},          {"xyz", "xyzw", -1},          {"", "a", -1},
+        {"a", "a", 1},                   {"abcabd", "abd", 3},         {"TButton TButton", "TButton", 15},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.text) + " / " + c.key);
+        EXPECT_EQ(Bmh::FindInBuffer(c.key, Bmh::BuildSkipTable(c.key), c.text), c.distance);
+    }
+}
+
+TEST(BmhTest, UpperCasesOnlyAsciiLettersWhateverTheLength)
+{
+    std::string all;
+    for (int c = 0; c < 256; ++c)
+        all.push_back(static_cast<char>(c));
+    for (std::size_t length : {std::size_t{0}, std::size_t{7}, std::size_t{100}, std::size_t{256}}) {
+        std::string text = all.substr(256 - length);
+        const std::string before = text;
+        Bmh::UpperCaseBuffer(text.data(), text.size());
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const auto c = static_cast<unsigned char>(before[i]);
+            const unsigned char expected = c >= 'a' && c <= 'z' ? c - 32 : c;
+            ASSERT_EQ(static_cast<unsigned char>(text[i]), expected) << "byte " << int(c);
+        }
+    }
+}
+
+TEST(BmhTest, KeyFoldsWithTheCodePagesLetters)
+{
+    const CodePage western(1252);
+    EXPECT_EQ(western.UpperCase("tbutton \xE9\xE0\xFF\x9C\xDF\xB5\xF7"), "TBUTTON \xC9\xC0\x9F\x8C\xDF\xB5\xF7");
+    // A double-byte character's trail byte may look like a letter; it stays.
+    const CodePage japanese(932);
+    EXPECT_EQ(japanese.UpperCase("a\x82" "a" "b\xE9"), "A\x82" "aB\xE9");
+}
+
+TEST(BmhTest, ScansFilesAcrossBlockBoundaries)
+{
+    struct Case {
+        const char* name;
+        std::string content;
+        std::string key;
+        bool fold;
+        std::int64_t offset;
+    };
+    const std::string key = "TFormMain123";  // 12 bytes
+    const std::int64_t m = static_cast<std::int64_t>(key.size());
+    const Case cases[] = {
+        {"empty file", "", key, false, -1},
+        {"shorter than the key", "TForm", key, false, -1},
+        {"at the start", key + Filler(10), key, false, 0},
+        {"straddles the first block's end", With(Filler(70000), Block - 5, key), key, false, Block - 5},
+        {"starts the second block", With(Filler(70000), Block, key), key, false, Block},
+        {"ends the first block", With(Filler(Block), Block - m, key), key, false, Block - m},
+        {"absent from a one-block file", Filler(Block), key, false, -1},
+        {"first of two", With(With(Filler(80000), 10, key), 70000, key), key, false, 10},
+        {"in a later block", With(Filler(300000), 250001, key), key, false, 250001},
+        {"repeated bytes", "aaaaaab", "aaab", false, 3},
+        {"folded key in mixed case text", Filler(20) + "TButton", "tbutton", true, 20},
+        {"folded key in upper case text", Filler(20) + "TBUTTON", "tbutton", true, 20},
+        {"case kept", Filler(20) + "TBUTTON TButton", "TButton", false, 28},
+        {"case kept, absent", Filler(20) + "TBUTTON", "TButton", false, -1},
+        {"folded accent matches the upper one", "x\xE9t\xE9\xC9t\xC9", "\xE9t\xE9", true, 4},
+        {"folded accent skips the lower one", "x\xE9t\xE9", "\xE9t\xE9", true, -1},
+        {"folded across a boundary", With(Filler(70000), Block - 3, "tfORMmain123"), key, true, Block - 3},
+        {"long key", With(Filler(200000), 100001, std::string(40000, 'k') + 'z'),
+         std::string(32000, 'k') + 'z', false, 100001 + 8000},
+    };
+    TempTree tree;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = tree.Write("scan.dfm", c.content);
+        RecordingHost host;
+        EXPECT_EQ(Bmh::ScanFile(c.key, path, c.fold, host), c.offset);
+        EXPECT_TRUE(host.errors.empty() && host.warnings.empty());
+    }
+}
+
+TEST(BmhTest, KeysOutsideTheBoundsAreFoundNowhere)
+{
+    TempTree tree;
+    const std::string path = tree.Write("a.dfm", std::string(100000, 'k'));
+    RecordingHost host;
+    EXPECT_EQ(Bmh::ScanFile("", path, false, host), -1);
+    EXPECT_EQ(Bmh::ScanFile(std::string(Bmh::MaxKeyLength + 1, 'k'), path, false, host), -1);
+    EXPECT_EQ(Bmh::ScanFile(std::string(Bmh::MaxKeyLength, 'k'), path, false, host), 0);
+    EXPECT_TRUE(host.errors.empty());
+}
+
+TEST(BmhTest, FailuresGiveTheErrorBoxAndNotFound)
+{
+    TempTree tree;
+    const std::string root = tree.Root();
+    std::string upperRoot = root;
+    for (char& c : upperRoot)
+        c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+
+    RecordingHost host;
+    EXPECT_EQ(Bmh::ScanFile("key", root + "gone.dfm", false, host), -1);
+    tree.MakeDirectory("folder.dfm");
+    EXPECT_EQ(Bmh::ScanFile("key", root + "folder.dfm", false, host), -1);
+    tree.Write("plain.txt", "key");
+    EXPECT_EQ(Bmh::ScanFile("key", root + "plain.txt/x.dfm", false, host), -1);
+    ASSERT_EQ(host.errors.size(), 3u);
+    EXPECT_EQ(host.errors[0], "Cannot scan " + upperRoot + "GONE.DFM.\rFile not found.");
+    // Reading a directory fails with a code that has no text: the second line is a lone stop.
+    EXPECT_EQ(host.errors[1], "Cannot scan " + upperRoot + "FOLDER.DFM.\r.");
+    EXPECT_EQ(host.errors[2], "Cannot scan " + upperRoot + "PLAIN.TXT/X.DFM.\rPath not found.");
+
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permissions do not stop root";
+    const std::string locked = tree.Write("locked.dfm", "key");
+    ::chmod(locked.c_str(), 0);
+    EXPECT_EQ(Bmh::ScanFile("key", locked, false, host), -1);
+    EXPECT_EQ(host.errors.back(), "Cannot scan " + upperRoot + "LOCKED.DFM.\rFile access denied.");
+}
+
+TEST(BmhTest, ReadOnlyFilesAreScannedAndLeftAsTheyWere)
+{
+    TempTree tree;
+    const std::string path = tree.Write("ro.dfm", Filler(100) + "key");
+    ::chmod(path.c_str(), 0444);
+    struct stat before {};
+    ::stat(path.c_str(), &before);
+    RecordingHost host;
+    EXPECT_EQ(Bmh::ScanFile("KEY", path, true, host), 100);
+    struct stat after {};
+    ::stat(path.c_str(), &after);
+    EXPECT_EQ(before.st_mtim.tv_nsec, after.st_mtim.tv_nsec);
+    EXPECT_EQ(before.st_size, after.st_size);
+    EXPECT_EQ(after.st_mode & 0777, 0444u);
+}
+
+TEST(BmhTest, IoErrorCodesHaveTheirTexts)
+{
+    EXPECT_EQ(Bmh::IoErrorText(Bmh::IoErrorCode(ENOENT)), "File not found");
+    EXPECT_EQ(Bmh::IoErrorText(Bmh::IoErrorCode(ENOTDIR)), "Path not found");
+    EXPECT_EQ(Bmh::IoErrorText(Bmh::IoErrorCode(EMFILE)), "Too many open files");
+    EXPECT_EQ(Bmh::IoErrorText(Bmh::IoErrorCode(EACCES)), "File access denied");
+    EXPECT_EQ(Bmh::IoErrorText(Bmh::IoErrorCode(EIO)), "Disk read error");
+    EXPECT_EQ(Bmh::IoErrorText(Bmh::IoErrorCode(EISDIR)), "");
+    EXPECT_EQ(Bmh::IoErrorText(103), "File not open");
+    EXPECT_EQ(Bmh::IoErrorText(7), "");
+}
+
+}  // namespace
+}  // namespace dfm

@@ -1,0 +1,244 @@
+// The grep engine on temporary trees: input checks, walk order, masks, hidden entries, Stop.
+#include "GrepEngine.h"
+#include "GrepTestSupport.h"
+
+#include <algorithm>
+#include <unistd.h>
+
+namespace dfm {
+namespace {
+
+using test::RecordingHost;
+using test::TempTree;
+
+constexpr const char* Key = "TButtonOK";
+
+std::vector<std::string> Sorted(std::vector<std::string> list)
+{
+    std::sort(list.begin(), list.end());
+    return list;
+}
+
+std::size_t IndexOf(const std::vector<std::string>& list, const std::string& item)
+{
+    return static_cast<std::size_t>(std::find(list.begin(), list.end(), item) - list.begin());
+}
+
+class GrepEngineTest : public ::testing::Test {
+protected:
+    GrepEngine::Outcome Run(const std::string& directory, const std::string& mask, bool subdirectories = true,
+                            const std::string& key = Key, bool caseSensitive = true)
+    {
+        GrepEngine engine(host);
+        return engine.Search({directory, mask, key, subdirectories, caseSensitive});
+    }
+
+    TempTree tree;
+    RecordingHost host;
+};
+
+TEST_F(GrepEngineTest, MaskPiecesMatchLikeFormFileMasks)
+{
+    struct Case {
+        const char* name;
+        const char* piece;
+        bool matches;
+    };
+    const Case cases[] = {
+        {"Main.dfm", "dfm", true},   {"Main.DfM", "DFM", true},   {"Main.dfm", "pas", false},
+        {"Main.dfmx", "dfm", false}, {"a.b.dfm", "dfm", true},    {"Main", "", true},
+        {"Main.dfm", "", false},     {"Main.", "", true},         {"Main.dfm", "*", true},
+        {"Main", "*", true},         {"Main.dfm", "d?m", true},   {"Main.dm", "d?m", false},
+        {"Main.dfm", "df*", true},   {"dfm", "dfm", false},       {"Main.dfm", " dfm", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(GrepEngine::MatchesPiece(c.name, c.piece), c.matches) << c.name << " / " << c.piece;
+}
+
+TEST_F(GrepEngineTest, WalksDepthFirstPreOrderSkippingHiddenEntries)
+{
+    const std::string hit = std::string("object Form1\r\n  ") + Key + "\r\n";
+    tree.Write("a.pas", hit);
+    tree.Write("b.dfm", hit);
+    tree.Write("c.DFM", hit);
+    tree.Write("miss.dfm", "nothing here");
+    tree.Write("d.txt", hit);
+    tree.Write("sub/e.dfm", hit);
+    tree.Write("sub/deep/f.dfm", hit);
+    tree.Write("sub2/g.dfm", hit);
+    tree.Write(".hidden.dfm", hit);
+    tree.Write(".svn/h.dfm", hit);
+    tree.Write("sub/.cache/i.dfm", hit);
+    const std::string root = tree.Root();
+
+    ASSERT_EQ(Run(root, "pas;dfm"), GrepEngine::Outcome::Completed);
+    const std::vector<std::string> expected = {root + "a.pas", root + "b.dfm", root + "c.DFM",
+                                               root + "sub/e.dfm", root + "sub/deep/f.dfm", root + "sub2/g.dfm"};
+    EXPECT_EQ(Sorted(host.files), Sorted(expected));
+    // Every .pas before any .dfm of its folder; a folder's files before its subfolders.
+    EXPECT_EQ(host.files[0], root + "a.pas");
+    EXPECT_LT(IndexOf(host.files, root + "c.DFM"), IndexOf(host.files, root + "sub/e.dfm"));
+    EXPECT_LT(IndexOf(host.files, root + "sub/e.dfm"), IndexOf(host.files, root + "sub/deep/f.dfm"));
+    const std::size_t deep = IndexOf(host.files, root + "sub/deep/f.dfm");
+    const std::size_t sibling = IndexOf(host.files, root + "sub2/g.dfm");
+    EXPECT_TRUE(sibling < IndexOf(host.files, root + "sub/e.dfm") || sibling > deep);
+    EXPECT_EQ(host.statuses.back(), (RecordingHost::Status{"Found 6 file(s).", false}));
+    EXPECT_EQ(host.started, 1);
+    EXPECT_EQ(host.ended, 1);
+
+    host.files.clear();
+    ASSERT_EQ(Run(root, "dfm", false), GrepEngine::Outcome::Completed);
+    EXPECT_EQ(Sorted(host.files), Sorted({root + "b.dfm", root + "c.DFM"}));
+}
+
+TEST_F(GrepEngineTest, MaskPiecesAreUsedAsTyped)
+{
+    tree.Write("a.pas", Key);
+    tree.Write("README", Key);
+    tree.Write("b.txt", Key);
+    const std::string root = tree.Root();
+    struct Case {
+        const char* mask;
+        std::vector<std::string> files;
+    };
+    const Case cases[] = {
+        {"pas;PAS", {root + "a.pas", root + "a.pas"}},
+        {";", {root + "README"}},
+        {"pas;", {root + "a.pas"}},
+        {"*", {root + "README", root + "a.pas", root + "b.txt"}},
+        {" pas", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mask);
+        host.files.clear();
+        ASSERT_EQ(Run(root, c.mask), GrepEngine::Outcome::Completed);
+        EXPECT_EQ(Sorted(host.files), c.files);
+    }
+}
+
+TEST_F(GrepEngineTest, DirectoryTextsGiveFullPathsAndBecomeTheWorkingDirectory)
+{
+    tree.Write("Main.dfm", Key);
+    const std::string root = tree.Root();
+    const std::string withoutSlash = root.substr(0, root.size() - 1);
+    char* before = ::getcwd(nullptr, 0);
+
+    ASSERT_EQ(Run(withoutSlash, "dfm"), GrepEngine::Outcome::Completed);
+    ASSERT_EQ(Run(root, "dfm"), GrepEngine::Outcome::Completed);
+    EXPECT_EQ(host.files, std::vector<std::string>({root + "Main.dfm", root + "Main.dfm"}));
+    char* now = ::getcwd(nullptr, 0);
+    EXPECT_EQ(std::string(now) + '/', root);
+
+    // A relative text is taken from the working directory at the start.
+    tree.Write("sub/Other.dfm", Key);
+    host.files.clear();
+    ASSERT_EQ(Run("./sub/../sub", "dfm"), GrepEngine::Outcome::Completed);
+    EXPECT_EQ(host.files, std::vector<std::string>({root + "sub/Other.dfm"}));
+    ::chdir(before);
+    std::free(before);
+    std::free(now);
+}
+
+TEST_F(GrepEngineTest, InputChecksRefuseInTheirOrder)
+{
+    const std::string root = tree.Root();
+    struct Case {
+        std::string directory;
+        std::string mask;
+        std::string key;
+        GrepInput input;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"", "", "", GrepInput::Directory, "Can't find dir : "},
+        {root + "nowhere", "dfm", Key, GrepInput::Directory, "Can't find dir : " + root + "nowhere"},
+        {root, "", "", GrepInput::Mask, "You must provide a file mask (Example: pas)"},
+        {root, "dfm", "", GrepInput::Key, "Search Key can't be empty"},
+        {root, "dfm", std::string(100000, 'k'), GrepInput::Key,
+         "Search Key can't be longer than 32768 bytes (this one has 100000)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        host.refusals.clear();
+        EXPECT_EQ(Run(c.directory, c.mask, true, c.key), GrepEngine::Outcome::Refused);
+        EXPECT_EQ(host.refusals, std::vector<std::string>{c.message});
+        EXPECT_EQ(host.refusedInput, c.input);
+    }
+    EXPECT_EQ(host.started, 0);
+    EXPECT_TRUE(host.statuses.empty());
+}
+
+TEST_F(GrepEngineTest, StatusLineCountsResultsAndMarksMatches)
+{
+    tree.Write("only.dfm", Key);
+    const std::string path = tree.Path("only.dfm");
+    host.files = {"kept from before"};
+    ASSERT_EQ(Run(tree.Root(), "dfm"), GrepEngine::Outcome::Completed);
+    const std::vector<RecordingHost::Status> expected = {
+        {"0001 " + path, false}, {"0001 " + path, true}, {"Found 2 file(s).", false}};
+    EXPECT_EQ(host.statuses, expected);
+}
+
+TEST_F(GrepEngineTest, CaseIsFoldedOnlyWhenAsked)
+{
+    tree.Write("upper.dfm", "TBUTTONOK");
+    tree.Write("exact.dfm", Key);
+    ASSERT_EQ(Run(tree.Root(), "dfm", false, "tbuttonok", false), GrepEngine::Outcome::Completed);
+    EXPECT_EQ(Sorted(host.files), Sorted({tree.Path("exact.dfm"), tree.Path("upper.dfm")}));
+    host.files.clear();
+    ASSERT_EQ(Run(tree.Root(), "dfm", false, Key, true), GrepEngine::Outcome::Completed);
+    EXPECT_EQ(host.files, std::vector<std::string>{tree.Path("exact.dfm")});
+}
+
+TEST_F(GrepEngineTest, StopEndsTheWalkBeforeTheFileShown)
+{
+    tree.Write("a.dfm", Key);
+    tree.Write("b.dfm", Key);
+    tree.Write("sub/c.dfm", Key);
+    host.stopRequested = true;
+    EXPECT_EQ(Run(tree.Root(), "dfm"), GrepEngine::Outcome::Stopped);
+    EXPECT_TRUE(host.files.empty());
+    ASSERT_EQ(host.statuses.size(), 1u);
+    EXPECT_FALSE(host.statuses[0].found);
+    EXPECT_EQ(host.ended, 1);
+
+    // Stop pressed while the second file is shown: the first stays listed.
+    int shown = 0;
+    host.statuses.clear();
+    host.onEvents = [&] { host.stopRequested = ++shown == 2; };
+    EXPECT_EQ(Run(tree.Root(), "dfm"), GrepEngine::Outcome::Stopped);
+    EXPECT_EQ(host.files.size(), 1u);
+    EXPECT_NE(host.statuses.back().text.rfind("0001 ", 0), std::string::npos);
+}
+
+TEST_F(GrepEngineTest, BadEntriesLetTheWalkGoOn)
+{
+    tree.Write("a/one.dfm", Key);
+    tree.Write("a/vanishing.dfm", Key);
+    tree.Write("z/two.dfm", Key);
+    // A link back up the tree, a link to itself, and a dangling link.
+    ASSERT_EQ(::symlink("..", tree.Path("a/loop").c_str()), 0);
+    ASSERT_EQ(::symlink("self.dfm", tree.Path("a/self.dfm").c_str()), 0);
+    ASSERT_EQ(::symlink("nowhere", tree.Path("a/dangling.dfm").c_str()), 0);
+    // A file that goes away between the listing and its scan.
+    host.onEvents = [&] {
+        const std::string& shown = host.statuses.back().text;
+        if (shown.ends_with("vanishing.dfm"))
+            std::filesystem::remove(shown.substr(5));
+    };
+    ASSERT_EQ(Run(tree.Root(), "dfm"), GrepEngine::Outcome::Completed);
+    EXPECT_EQ(Sorted(host.files), Sorted({tree.Path("a/one.dfm"), tree.Path("z/two.dfm")}));
+    ASSERT_EQ(host.errors.size(), 1u);
+    EXPECT_TRUE(host.errors[0].ends_with("VANISHING.DFM.\rFile not found."));
+
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permissions do not stop root";
+    tree.Write("b/hidden-by-mode.dfm", Key);
+    ::chmod(tree.Path("b").c_str(), 0);
+    host.files.clear();
+    ASSERT_EQ(Run(tree.Root(), "dfm"), GrepEngine::Outcome::Completed);
+    EXPECT_EQ(Sorted(host.files), Sorted({tree.Path("a/one.dfm"), tree.Path("z/two.dfm")}));
+}
+
+}  // namespace
+}  // namespace dfm
