@@ -33,6 +33,9 @@ public:
     bool AskYesNo(const QString&, const QString&) override { return false; }
     int Exec(QDialog&) override { return QDialog::Rejected; }
     void Beep() override {}
+    void Warning(const QString& text) override { std::fprintf(stderr, "warning: %s\n", qPrintable(text)); }
+    void Error(const QString& text) override { std::fprintf(stderr, "error: %s\n", qPrintable(text)); }
+    bool Launch(const QString&) override { return false; }
 };
 
 // A form of many small components, as real forms are, with about the given text size.

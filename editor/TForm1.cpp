@@ -8,6 +8,7 @@
 #include "TAboutBox.h"
 #include "TFindDialog.h"
 #include "TFontDialog.h"
+#include "TfrmTernGrep.h"
 #include "TMemo.h"
 #include "TextRules.h"
 #include "TextSearch.h"
@@ -59,15 +60,6 @@ const CodePage* SearchCodePage(const TMemo* editor)
     return editor->Format().encoding == TextFormat::Encoding::Bytes ? &CodePage::System() : nullptr;
 }
 
-// The error box's text: a "." is added when the message's last byte sorts after ".".
-QString ErrorBoxText(const QString& message)
-{
-    const QByteArray bytes = message.toUtf8();
-    if (!bytes.isEmpty() && static_cast<unsigned char>(bytes.back()) > '.')
-        return message + u'.';
-    return message;
-}
-
 QString ThreeDigits(int value)
 {
     return QStringLiteral("%1").arg(value, 3, 10, QLatin1Char('0'));
@@ -102,6 +94,7 @@ TForm1::TForm1(UserPrompts& prompts, const QStringList& arguments, QWidget* pare
     if (!name.isEmpty())
         OpenFormFile(name);
     backupEnabled_ = EditorSettings::ReadCreateBackup();
+    frmTernGrep_ = new TfrmTernGrep(prompts_, *this, this);
     memo1_->setFocus();
     UpdateCommands();
 }
@@ -179,6 +172,9 @@ void TForm1::CreateActions()
     actSaveAs_ = AddAction("ActSaveAs", QStringLiteral("Save &as"), none, "CatFile",
                            QStringLiteral("Save as|Save current form as..."),
                            StandardIcon("document-save-as", QStyle::SP_DriveFDIcon), &TForm1::ActSaveAsExecute);
+    actGrep_ = AddAction("ActGrep", QStringLiteral("&Grep"), QKeySequence(Qt::ALT | Qt::Key_G), "CatFile",
+                         QStringLiteral("Grep|Search for files on disk"),
+                         StandardIcon("system-search", QStyle::SP_FileDialogContentsView), &TForm1::ActGrepExecute);
     actExit_ = AddAction("ActExit", QStringLiteral("E&xit"), QKeySequence(Qt::ALT | Qt::Key_X), "CatFile",
                          QStringLiteral("Close application"),
                          StandardIcon("application-exit", QStyle::SP_DialogCloseButton), &TForm1::ActExitExecute);
@@ -275,6 +271,8 @@ void TForm1::CreateMenus()
     edit->addAction(actCancelModified_);
 
     QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
+    tools->addAction(actGrep_);
+    tools->addSeparator();
     tools->addActions({actDownSize_, actUpSize_, actFont_, actHint_, actHintColor_, actBackground_, actCreateBackup_});
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
@@ -289,6 +287,7 @@ void TForm1::CreateToolBar()
     bar->setIconSize(QSize(16, 16));
     const QList<QList<QAction*>> groups = {
         {actFileOpen_, actFileSave_, actSaveAs_},
+        {actGrep_},
         {actUndo_},
         {copier1_, couper1_, coller1_},
         {actFind_, actReplace_},
@@ -357,7 +356,7 @@ void TForm1::RunCommand(const std::function<void()>& body)
 
 void TForm1::ShowError(const std::exception& error)
 {
-    prompts_.ErrorBox(ErrorBoxText(QString::fromUtf8(error.what())));
+    prompts_.ErrorBox(UserPrompts::ErrorBoxText(QString::fromUtf8(error.what())));
 }
 
 void TForm1::ScheduleUpdate()
@@ -615,6 +614,20 @@ void TForm1::ActFileSaveExecute()
 void TForm1::ActSaveAsExecute()
 {
     SaveAs();
+}
+
+void TForm1::ActGrepExecute()
+{
+    frmTernGrep_->show();
+    frmTernGrep_->raise();
+    frmTernGrep_->activateWindow();
+}
+
+void TForm1::OpenFoundForm(const QString& path, const QString& key)
+{
+    OpenFormFile(path);
+    SearchText(key, false, false, CurrentMemo());
+    findDialog_->SetFindText(key);
 }
 
 void TForm1::ActExitExecute()

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "DeclarationFinder.h"
+#include "FormOpener.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -20,9 +21,10 @@ namespace dfm {
 
 class TFindDialog;
 class TMemo;
+class TfrmTernGrep;
 class UserPrompts;
 
-class TForm1 : public QMainWindow {
+class TForm1 : public QMainWindow, public FormOpener {
     Q_OBJECT
 public:
     // arguments: the program's command line; a form named there is opened at once.
@@ -37,6 +39,8 @@ public:
     // Brings the 0-based line of the form page into view, selected.
     void ShowLine(int n);
     void FindDeclaration(DeclarationFinder::Mode mode);
+    // A form double-clicked in the grep window: open it, select the key, hand it to Find.
+    void OpenFoundForm(const QString& path, const QString& key) override;
     // Files dropped from the desktop on the window.
     void FilesDropped(const QList<QUrl>& urls);
     void UpdateCaretStatus();
@@ -53,6 +57,7 @@ public:
     QFileDialog* OpenDialog() const { return openDialog_; }
     QFileDialog* SaveDialog() const { return saveDialog_; }
     QTabWidget* Pages() const { return pc1_; }
+    TfrmTernGrep* GrepWindow() const { return frmTernGrep_; }
     QString CaretStatusText() const;
     QString HintLineText() const;
 
@@ -83,6 +88,7 @@ private:
     void ActFileOpenExecute();
     void ActFileSaveExecute();
     void ActSaveAsExecute();
+    void ActGrepExecute();
     void ActExitExecute();
     void ActundoExecute();
     void Copier1Execute();
@@ -128,11 +134,13 @@ private:
     TMemo* replaceTarget_ = nullptr;
     QFileDialog* openDialog_ = nullptr;
     QFileDialog* saveDialog_ = nullptr;
+    TfrmTernGrep* frmTernGrep_ = nullptr;
     QTimer updateTimer_;
 
     QAction* actFileOpen_ = nullptr;
     QAction* actFileSave_ = nullptr;
     QAction* actSaveAs_ = nullptr;
+    QAction* actGrep_ = nullptr;
     QAction* actExit_ = nullptr;
     QAction* actUndo_ = nullptr;
     QAction* copier1_ = nullptr;

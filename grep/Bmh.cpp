@@ -62,6 +62,28 @@ private:
     int fd_;
 };
 
+// Sixteen bytes in one register where the target has them (SSE2, NEON), in plain code elsewhere.
+typedef unsigned char Bytes16 __attribute__((vector_size(16)));
+
+Bytes16 Load16(const unsigned char* bytes)
+{
+    Bytes16 value;
+    std::memcpy(&value, bytes, sizeof value);
+    return value;
+}
+
+// Whether any byte of a comparison's result is set.
+template <typename Vector>
+bool AnySet(const Vector& value)
+{
+    static_assert(sizeof value == 16);
+    std::uint64_t low;
+    std::uint64_t high;
+    std::memcpy(&low, &value, 8);
+    std::memcpy(&high, reinterpret_cast<const char*>(&value) + 8, 8);
+    return (low | high) != 0;
+}
+
 std::string UpperCaseAsciiLetters(std::string text)
 {
     for (char& c : text) {
@@ -142,8 +164,24 @@ std::int64_t Bmh::FindInBuffer(std::string_view key, const SkipTable& skip, std:
     const auto* t = reinterpret_cast<const unsigned char*>(text.data());
     const auto* k = reinterpret_cast<const unsigned char*>(key.data());
     const unsigned char last = k[m - 1];
-    // The shift always comes from the text byte under the key's last position.
-    for (std::size_t pos = m - 1; pos < n; pos += skip[t[pos]]) {
+    // Sixteen starts at a time: only a start under both the key's first and last byte is worth
+    // a comparison, which on text and binary data alike leaves few. The Horspool loop alone
+    // waits on each shift's load before the next, and was the slower half of a whole scan.
+    const Bytes16 firsts = Bytes16{} + k[0];
+    const Bytes16 lasts = Bytes16{} + last;
+    std::size_t start = 0;
+    for (; start + m + 15 <= n; start += 16) {
+        const Bytes16 hits = (Load16(t + start) == firsts) & (Load16(t + start + m - 1) == lasts);
+        if (!AnySet(hits))
+            continue;
+        for (std::size_t i = 0; i < 16; ++i) {
+            if (hits[i] && std::memcmp(t + start + i, k, m) == 0)
+                return static_cast<std::int64_t>(n - (start + i));
+        }
+    }
+    // The last starts, too few for sixteen: the shift comes from the text byte under the key's
+    // last position.
+    for (std::size_t pos = start + m - 1; pos < n; pos += skip[t[pos]]) {
         if (t[pos] == last && std::memcmp(t + pos + 1 - m, k, m - 1) == 0)
             return static_cast<std::int64_t>(n - (pos + 1 - m));
     }

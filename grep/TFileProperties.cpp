@@ -18,7 +18,6 @@
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace dfm {
@@ -54,12 +53,11 @@ bool LookAtEntry(const QString& path, struct stat& entry)
 template <typename Id, typename Entry>
 QString AccountName(Id id, int (*lookup)(Id, Entry*, char*, size_t, Entry**), char* Entry::*nameField)
 {
-    const long hint = ::sysconf(_SC_GETPW_R_SIZE_MAX);
-    std::vector<char> buffer(hint > 0 ? static_cast<size_t>(hint) : 1024);
+    std::vector<char> buffer(1024);
     Entry entry {};
     Entry* found = nullptr;
     int error = 0;
-    // Some directory services need more room than the hint; a megabyte bounds the retries.
+    // Some directory services need more than a kilobyte; a megabyte bounds the retries.
     while ((error = lookup(id, &entry, buffer.data(), buffer.size(), &found)) == ERANGE && buffer.size() < (1u << 20))
         buffer.resize(buffer.size() * 2);
     const QString number = QString::number(id);

@@ -26,6 +26,7 @@ protected:
         originalUnit = Read(unitPath);
         // Every test starts from a first run.
         QDir(qEnvironmentVariable("XDG_CONFIG_HOME") + "/QuenDFMEd").removeRecursively();
+        QDir(qEnvironmentVariable("XDG_CONFIG_HOME") + "/QUENDFMED").removeRecursively();
         form = std::make_unique<dfm::TForm1>(prompts, QStringList{"QuenDFMEd"});
     }
 

@@ -2,12 +2,16 @@
 // find and replace, caret status, the declaration finder, fonts and the command table.
 #include "EditorFixture.h"
 #include "TFindDialog.h"
+#include "TfrmTernGrep.h"
 
 #include "FormDocument.h"
 
 #include <QApplication>
 #include <QColorDialog>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QComboBox>
 #include <QSpinBox>
 #include <QDir>
 #include <QFileDialog>
@@ -426,6 +430,7 @@ TEST_F(EditorWindow, CommandsCarryTheirCaptionShortcutHintAndStartState)
         {"ActFileOpen", "&Open file", "Ctrl+O", "Open DFM", "Open a DFM to explore", true},
         {"ActFileSave", "&Save file", "Ctrl+S", "Save", "Save current DFM", false},
         {"ActSaveAs", "Save &as", "", "Save as", "Save current form as...", false},
+        {"ActGrep", "&Grep", "Alt+G", "Grep", "Search for files on disk", true},
         {"ActExit", "E&xit", "Alt+X", "Close application", "Close application", true},
         {"Actundo", "&Undo", "Ctrl+Z", "UndoUndo last change", "UndoUndo last change", false},
         {"Copier1", "&Copy", "Ctrl+C", "Copy", "Copy text", false},
@@ -538,6 +543,41 @@ TEST_F(EditorWindow, ChosenFontAndColoursGoToTheCurrentPage)
     EXPECT_EQ(form->Memo2()->font().pointSize(), 14);
     EXPECT_TRUE(form->Memo2()->font().fixedPitch() || QFontInfo(form->Memo2()->font()).fixedPitch());
     EXPECT_EQ(form->Memo1()->font().pointSize(), 8);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(EditorWindow, GrepShowsItsWindowAndAFoundFormOpensWithTheKeySelected)
+{
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    QTest::keyClick(form->Memo1(), Qt::Key_G, Qt::AltModifier);
+    dfm::TfrmTernGrep* grep = form->GrepWindow();
+    ASSERT_TRUE(grep->isVisible());
+    EXPECT_TRUE(form->isVisible());
+
+    grep->findChild<QComboBox*>("cbxDirectory")->setEditText(folder.path());
+    grep->findChild<QComboBox*>("cbxExp")->setEditText("Caption");
+    grep->findChild<QPushButton*>("btnSearch")->click();
+    auto* list = grep->findChild<QListWidget*>("lbxFiles");
+    ASSERT_EQ(list->count(), 1);
+    list->setCurrentRow(0);
+    grep->lbxFilesDblClick();
+
+    EXPECT_EQ(form->CurrentFileName(), QDir(folder.path()).filePath("Sample.dfm"));
+    const QString text = form->Memo1()->Text();
+    const qsizetype first = text.indexOf("caption", 0, Qt::CaseInsensitive);
+    EXPECT_EQ(form->Memo1()->SelectionStart(), first);
+    EXPECT_EQ(form->Memo1()->textCursor().selectedText(), "Caption");
+    EXPECT_EQ(form->FindDialog()->FindText(), "Caption");
+    EXPECT_TRUE(grep->isVisible());
+
+    // A key the page lacks only beeps.
+    grep->findChild<QComboBox*>("cbxExp")->setEditText("TPF0");
+    grep->lbxFilesDblClick();
+    EXPECT_EQ(prompts.beeps, 1);
 }
 
 }  // namespace

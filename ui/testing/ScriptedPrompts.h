@@ -1,4 +1,4 @@
-// A stand-in for the editor's boxes and dialogs: records what was shown and answers as told.
+// A stand-in for the windows' boxes, dialogs and launches: records what was shown and answers as told.
 #pragma once
 
 #include "UserPrompts.h"
@@ -35,6 +35,13 @@ public:
         return onExec(dialog);
     }
     void Beep() override { ++beeps; }
+    void Warning(const QString& text) override { warnings << text; }
+    void Error(const QString& text) override { typedErrors << text; }
+    bool Launch(const QString& path) override
+    {
+        launched << path;
+        return launchSucceeds;
+    }
 
     QStringList notices;
     QStringList errors;
@@ -42,4 +49,8 @@ public:
     std::deque<bool> answers;
     std::function<int(QDialog&)> onExec;
     int beeps = 0;
+    QStringList warnings;
+    QStringList typedErrors;
+    QStringList launched;
+    bool launchSucceeds = true;
 };

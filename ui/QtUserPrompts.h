@@ -1,4 +1,4 @@
-// The real message boxes and dialogs.
+// The real message boxes, dialogs and launches.
 #pragma once
 
 #include "UserPrompts.h"
@@ -15,6 +15,9 @@ public:
     bool AskYesNo(const QString& caption, const QString& text) override;
     int Exec(QDialog& dialog) override;
     void Beep() override;
+    void Warning(const QString& text) override;
+    void Error(const QString& text) override;
+    bool Launch(const QString& path) override;
 
 private:
     QWidget* parent_ = nullptr;

@@ -1,4 +1,4 @@
-// Runs the editor tests inside one application, without a display and away from the user's settings.
+// Runs a window test program inside one application, without a display and away from the user's settings.
 #include <QApplication>
 #include <QTemporaryDir>
 

@@ -1,8 +1,10 @@
 #include "QtUserPrompts.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDialog>
 #include <QMessageBox>
+#include <QUrl>
 
 namespace dfm {
 
@@ -29,6 +31,21 @@ int QtUserPrompts::Exec(QDialog& dialog)
 void QtUserPrompts::Beep()
 {
     QApplication::beep();
+}
+
+void QtUserPrompts::Warning(const QString& text)
+{
+    QMessageBox::warning(parent_, QStringLiteral("Avertissement"), text);
+}
+
+void QtUserPrompts::Error(const QString& text)
+{
+    QMessageBox::critical(parent_, QStringLiteral("Erreur"), text);
+}
+
+bool QtUserPrompts::Launch(const QString& path)
+{
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 }  // namespace dfm
