@@ -165,13 +165,13 @@ std::int64_t Bmh::FindInBuffer(std::string_view key, const SkipTable& skip, std:
     const auto* k = reinterpret_cast<const unsigned char*>(key.data());
     const unsigned char last = k[m - 1];
     // Sixteen starts at a time: only a start under both the key's first and last byte is worth
-    // a comparison, which on text and binary data alike leaves few. The Horspool loop alone
-    // waits on each shift's load before the next, and was the slower half of a whole scan.
+    // a comparison, which on text and binary data alike leaves few. A Horspool loop waits on
+    // each shift's load before taking the next, and took longer than reading the file.
     const Bytes16 firsts = Bytes16{} + k[0];
     const Bytes16 lasts = Bytes16{} + last;
     std::size_t start = 0;
     for (; start + m + 15 <= n; start += 16) {
-        const Bytes16 hits = (Load16(t + start) == firsts) & (Load16(t + start + m - 1) == lasts);
+        const auto hits = (Load16(t + start) == firsts) & (Load16(t + start + m - 1) == lasts);
         if (!AnySet(hits))
             continue;
         for (std::size_t i = 0; i < 16; ++i) {

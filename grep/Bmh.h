@@ -1,5 +1,5 @@
-// Does a file hold a key, and where does its first occurrence begin: a Boyer-Moore-Horspool
-// scan of the file in fixed blocks that overlap by the key's length. It only ever reads.
+// Does a file hold a key, and where does its first occurrence begin: a scan of the file in
+// fixed blocks that overlap by the key's length. It only ever reads.
 #pragma once
 
 #include <array>

@@ -134,7 +134,12 @@ ShellFileInfo ShellFileInfo::Get(const QString& path)
         type = mimes.mimeTypeForName(QStringLiteral("inode/symlink"));
     if (!type.isValid())
         type = mimes.mimeTypeForFile(item);
-    info.typeName = Limited(type.comment(), MaxTypeName);
+    // The desktop's type list does not know form files, and sniffing misreads a binary form's
+    // resource header as an image.
+    if (item.isFile() && item.suffix().compare(QStringLiteral("dfm"), Qt::CaseInsensitive) == 0)
+        info.typeName = QStringLiteral("Delphi form file");
+    else
+        info.typeName = Limited(type.comment(), MaxTypeName);
 
     info.icon = QFileIconProvider().icon(item);
     info.attributes = AttributesOf(item, nativePath, isLink);

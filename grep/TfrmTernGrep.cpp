@@ -151,13 +151,13 @@ void TfrmTernGrep::CreateControls()
     image1_->setObjectName(QStringLiteral("Image1"));
     image1_->setPixmap(style()->standardIcon(QStyle::SP_FileIcon).pixmap(32, 32));
     AddLabel(panel, QStringLiteral("Name:"), QRect(40, 2, 34, 14));
-    lblname_ = AddLabel(panel, QStringLiteral("?"), QRect(76, 2, 200, 14), true);
+    lblname_ = AddLabel(panel, QStringLiteral("?"), QRect(76, 2, 170, 14), true);
     lblname_->setObjectName(QStringLiteral("lblname"));
     AddLabel(panel, QStringLiteral("Type:"), QRect(40, 17, 34, 14));
-    lbltype_ = AddLabel(panel, QStringLiteral("?"), QRect(76, 17, 200, 14), true);
+    lbltype_ = AddLabel(panel, QStringLiteral("?"), QRect(76, 17, 170, 14), true);
     lbltype_->setObjectName(QStringLiteral("lbltype"));
-    AddLabel(panel, QStringLiteral("Attr:"), QRect(282, 2, 30, 14));
-    lblattr_ = AddLabel(panel, QStringLiteral("?"), QRect(312, 2, 190, 28), true);
+    AddLabel(panel, QStringLiteral("Attr:"), QRect(252, 2, 30, 14));
+    lblattr_ = AddLabel(panel, QStringLiteral("?"), QRect(282, 2, 222, 28), true);
     lblattr_->setObjectName(QStringLiteral("lblattr"));
     lblattr_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblattr_->setWordWrap(true);

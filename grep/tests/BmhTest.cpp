@@ -59,6 +59,35 @@ TEST(BmhTest, FindsTheFirstOccurrenceInBufferCases)
     }
 }
 
+TEST(BmhTest, FindsTheFirstOccurrenceAsAPlainSearchDoes)
+{
+    // Texts made of the key's own bytes hold many starts under its first and last bytes where
+    // the rest differs; lengths up to 120 cover sixteen starts at a time, the tail, and both.
+    std::uint32_t seed = 7;
+    const auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<std::size_t>(seed >> 16);
+    };
+    const std::string keys[] = {"k", "kz", "kzk", "abab", "TFormMain123",
+                                std::string(20, 'a') + "b" + std::string(20, 'a')};
+    for (const std::string& key : keys) {
+        const Bmh::SkipTable skip = Bmh::BuildSkipTable(key);
+        for (int round = 0; round < 400; ++round) {
+            std::string text(next() % 121, '.');
+            for (char& c : text) {
+                if (next() % 4 != 0)
+                    c = key[next() % key.size()];
+            }
+            if (round % 2 == 0 && text.size() >= key.size())
+                text.replace(next() % (text.size() - key.size() + 1), key.size(), key);
+            const std::size_t found = text.find(key);
+            const std::int64_t expected =
+                found == std::string::npos ? -1 : static_cast<std::int64_t>(text.size() - found);
+            ASSERT_EQ(Bmh::FindInBuffer(key, skip, text), expected) << key << " in " << text;
+        }
+    }
+}
+
 TEST(BmhTest, UpperCasesOnlyAsciiLettersWhateverTheLength)
 {
     std::string all;

@@ -146,6 +146,14 @@ TEST_F(ShellFileInfoGet, DescribesAWritableFile)
     EXPECT_EQ(ShellFileInfo::AttributeSummary(info.attributes), QStringLiteral("Can: [ Cpy Del Lnk Mov Ren] Is: []"));
 }
 
+TEST_F(ShellFileInfoGet, CallsABinaryFormAFormFile)
+{
+    // Its resource header starts with the bytes that mark another file type's images.
+    const QString path = dir.filePath(QStringLiteral("Sample.DFM"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(DFM_SOURCE_DIR "/examples/Sample.dfm"), path));
+    EXPECT_EQ(ShellFileInfo::Get(path).typeName, QStringLiteral("Delphi form file"));
+}
+
 TEST_F(ShellFileInfoGet, KeepsTheNameAsWritten)
 {
     const QString name = QStringLiteral("Gr\u00FC\u00DFe \u65E5\u672C <b>.dfm");
