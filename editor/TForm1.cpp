@@ -18,6 +18,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QColorDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -424,11 +425,12 @@ void TForm1::OpenFormFile(const QString& path)
         const QFileInfo info(path);
         saveDialog_->setDirectory(info.absolutePath());
         saveDialog_->selectFile(info.fileName());
-        currentFileName_ = path;
+        // A grep search changes the working directory: a relative name would then save elsewhere.
+        currentFileName_ = QDir::isRelativePath(path) ? info.absoluteFilePath() : path;
         memo1_->LoadText(loaded.formText, PageText::FormFormat());
         memo2_->LoadText(loaded.unitText, loaded.unitFormat);
         unitUnreadable_ = loaded.unitUnreadable;
-        setWindowTitle(path);
+        setWindowTitle(currentFileName_);
         actFileSave_->setEnabled(false);
         actSaveAs_->setEnabled(true);
         UpdateCaretStatus();

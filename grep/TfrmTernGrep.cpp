@@ -1,9 +1,9 @@
 #include "TfrmTernGrep.h"
 
-#include "CodePage.h"
 #include "FormOpener.h"
 #include "GrepEngine.h"
 #include "GrepSettings.h"
+#include "PageText.h"
 #include "ShellFileInfo.h"
 #include "TFileProperties.h"
 #include "UserPrompts.h"
@@ -277,10 +277,17 @@ void TfrmTernGrep::btnSearchClick()
         return;
     if (!chkKeep_->isChecked())
         lbxFiles_->clear();
+    // The key is looked for as the bytes the editor would save it as; a character without one
+    // would be looked for as "?".
+    const QString key = cbxExp_->currentText();
+    if (PageText::FromBytes(PageText::ToBytes(key).toStdString()) != key) {
+        InputRefused(GrepInput::Key, "Search Key holds characters that form files cannot hold");
+        return;
+    }
     GrepRequest request;
     request.directory = QFile::encodeName(cbxDirectory_->currentText()).toStdString();
     request.mask = QFile::encodeName(cbxMask_->currentText()).toStdString();
-    request.key = CodePage::System().FromWide(cbxExp_->currentText().toStdU16String());
+    request.key = PageText::ToBytes(key).toStdString();
     request.subdirectories = chkRec_->isChecked();
     request.caseSensitive = chkCase_->isChecked();
     try {

@@ -161,6 +161,20 @@ TEST_F(EditorWindow, OpensTheFileNamedOnTheCommandLine)
     form = std::make_unique<dfm::TForm1>(prompts, QStringList{"QuenDFMEd", "\"" + formPath + "\""});
     EXPECT_EQ(form->CurrentFileName(), formPath);
     form.reset();
+
+    // A relative name is held as a full one: a grep search may change the working directory
+    // before the save.
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(folder.path());
+    form = std::make_unique<dfm::TForm1>(prompts, QStringList{"QuenDFMEd", "Sample.dfm"});
+    QDir::setCurrent(QDir::tempPath());
+    EXPECT_EQ(form->CurrentFileName(), formPath);
+    EXPECT_EQ(form->windowTitle(), formPath);
+    TypeAt(form->Memo2(), 0, "{ saved where it was opened }\n");
+    ASSERT_TRUE(form->Save());
+    EXPECT_TRUE(Read(unitPath).startsWith("{ saved where it was opened }"));
+    QDir::setCurrent(before);
+    form.reset();
     form = std::make_unique<dfm::TForm1>(prompts, QStringList{"QuenDFMEd", "ed", "Main.dfm"});
     EXPECT_EQ(prompts.errors, QStringList{"Impossible d'ouvrir le fichier ed Main.dfm."});
     EXPECT_TRUE(form->CurrentFileName().isEmpty());

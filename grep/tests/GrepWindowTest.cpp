@@ -206,6 +206,17 @@ TEST_F(GrepWindowTest, RefusedSearchEmptiesTheListAndFocusesTheBox)
     EXPECT_EQ(file.readAll(), storedBefore);
 }
 
+TEST_F(GrepWindowTest, KeysAreTheBytesFormFilesHold)
+{
+    tree.Write("euro.dfm", "price \x80uro");
+    tree.Write("question.dfm", "??????");
+    Search(Root(), "dfm", QString::fromUtf8("\u20ACuro"));
+    EXPECT_EQ(Lines(), QStringList{PathOf("euro.dfm")});
+    Search(Root(), "dfm", QString::fromUtf8("\u041F\u0440\u0438\u0432\u0435\u0442"));
+    EXPECT_EQ(Lines(), QStringList());
+    EXPECT_EQ(prompts.notices, QStringList{"Search Key holds characters that form files cannot hold"});
+}
+
 TEST_F(GrepWindowTest, KeepListAppendsAndSortListSortsWithoutCase)
 {
     tree.Write("b.dfm", "key");
