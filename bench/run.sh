@@ -32,3 +32,5 @@ done
 echo
 echo "=== editor window on a form of about 2,000,000 characters of text"
 "$build/bench/bench_editor"
+
+bash "$root/bench/grep.sh"

@@ -1,0 +1,133 @@
+#!/usr/bin/env bash
+# Times dfmgrep beside GNU grep and ripgrep over a generated tree of about 5,500 files and 524 MB
+# (forms, units, notes and binary files, the key in 3 of them and in a 4th with other letter
+# case), case-sensitive and case-insensitive, each tool on one core, best of 5 from a warm cache.
+# All three must list the same files.
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="$root/build-bench"
+jobs="${DFM_BENCH_JOBS:-2}"
+tree=/tmp/quen-dfm-grep-tree-v1
+key=QzxKeyW7plm9
+runs=5
+# Bytes are bytes for all three tools: no locale-dependent decoding or case rules.
+export LC_ALL=C
+
+missing=()
+command -v rg >/dev/null || missing+=(ripgrep)
+command -v grep >/dev/null || missing+=(grep)
+[[ -x /usr/bin/time ]] || missing+=(time)
+command -v taskset >/dev/null || missing+=(util-linux)
+if ((${#missing[@]})); then
+  sudo=()
+  [[ "$(id -u)" -eq 0 ]] || sudo=(sudo)
+  "${sudo[@]}" apt-get install -y "${missing[@]}" \
+    || { "${sudo[@]}" apt-get update && "${sudo[@]}" apt-get install -y "${missing[@]}"; }
+fi
+
+generator=()
+if [[ ! -f "$build/CMakeCache.txt" ]] && command -v ninja >/dev/null; then
+  generator=(-G Ninja)
+fi
+cmake -S "$root" -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release -DDFM_BENCH=ON -DDFM_FUZZ=OFF -DDFM_SANITIZE=OFF >/dev/null
+cmake --build "$build" --target dfmgrep bench_grep_tree -j "$jobs"
+dfmgrep="$build/tools/dfmgrep/dfmgrep"
+
+if ! grep -q complete "$tree.generated" 2>/dev/null; then
+  available=$(df --output=avail -B1 /tmp | tail -1)
+  if ((available < 600000000)); then
+    echo "grep.sh: the tree needs about 550 MB in /tmp; $((available / 1000000)) MB are free" >&2
+    exit 1
+  fi
+fi
+"$build/bench/bench_grep_tree" "$tree"
+bytes=$(find "$tree" -type f -printf '%s\n' | awk '{ s += $1 } END { print s }')
+files=$(find "$tree" -type f | wc -l)
+# Every run below reads from the page cache.
+find "$tree" -type f -exec cat {} + >/dev/null
+
+# The command line of a tool for a mode (nothing, or -i), in cmd.
+command_of() {
+  local tool="$1"
+  shift
+  case "$tool" in
+    dfmgrep) cmd=("$dfmgrep" -r "$@" -- "$key" "$tree" '*') ;;
+    grep) cmd=(grep -rlF "$@" -- "$key" "$tree") ;;
+    # No ignore files, hidden entries and binary files searched: the same files as the others.
+    rg) cmd=(rg --no-config -j1 --binary -uuu -l -F "$@" -- "$key" "$tree") ;;
+  esac
+}
+
+listing() {
+  local cmd
+  command_of "$@"
+  "${cmd[@]}" 2>/dev/null | sort || true
+}
+
+# The same list from all three, and the planted files, or the timings compare different work.
+check_lists() {
+  local want="$1" expected
+  shift
+  expected=$(listing dfmgrep "$@")
+  if [[ "$(grep -c . <<<"$expected")" -ne "$want" ]]; then
+    echo "grep.sh: dfmgrep $* lists other than the $want files holding the key:" >&2
+    echo "$expected" >&2
+    exit 1
+  fi
+  for tool in grep rg; do
+    if [[ "$(listing "$tool" "$@")" != "$expected" ]]; then
+      echo "grep.sh: $tool $* lists other files than dfmgrep:" >&2
+      diff <(echo "$expected") <(listing "$tool" "$@") >&2 || true
+      exit 1
+    fi
+  done
+  echo "$expected" | wc -l
+}
+
+# Best wall-clock seconds of each tool; the tools take turns so that a busy moment hits all.
+declare -A best
+measure() {
+  local cmd seconds
+  for ((run = 0; run < runs; run++)); do
+    for tool in dfmgrep grep rg; do
+      command_of "$tool" "$@"
+      seconds=$({ TIMEFORMAT=%3R; time taskset -c 0 "${cmd[@]}" >/dev/null 2>&1 || true; } 2>&1)
+      if [[ -z "${best[$tool]:-}" ]] || awk -v a="$seconds" -v b="${best[$tool]}" 'BEGIN { exit !(a < b) }'; then
+        best[$tool]=$seconds
+      fi
+    done
+  done
+}
+
+table() {
+  local title="$1" found="$2"
+  echo
+  echo "=== $title: $found file(s) found in $files files, $bytes bytes"
+  printf '%-8s %9s %8s %16s\n' tool seconds GB/s dfmgrep/grep
+  for tool in dfmgrep grep rg; do
+    awk -v t="$tool" -v s="${best[$tool]}" -v b="$bytes" -v d="${best[dfmgrep]}" -v g="${best[grep]}" \
+      'BEGIN { printf "%-8s %9.3f %8.2f %16s\n", t, s, b / s / 1e9, t == "dfmgrep" ? sprintf("%.2f", d / g) : "" }'
+  done
+  awk -v d="${best[dfmgrep]}" -v g="${best[grep]}" \
+    'BEGIN { print (d <= g ? "target met: dfmgrep at most as slow as grep" : "target missed: dfmgrep slower than grep") }'
+}
+
+found=$(check_lists 3)
+best=()
+measure
+table "case-sensitive: dfmgrep -r KEY DIR '*', grep -rlF, rg -j1 --binary -uuu -l -F" "$found"
+
+found=$(check_lists 4 -i)
+best=()
+measure -i
+table "case-insensitive: the same with -i" "$found"
+
+echo
+memory=$(mktemp)
+for tool in dfmgrep grep rg; do
+  command_of "$tool"
+  /usr/bin/time -f %M -o "$memory" taskset -c 0 "${cmd[@]}" >/dev/null 2>&1 || true
+  echo "peak memory (maximum resident set) of $tool over the tree: $(cat "$memory") KB"
+done
+rm -f "$memory"

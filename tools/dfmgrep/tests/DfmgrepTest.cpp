@@ -1,0 +1,264 @@
+// dfmgrep on a temporary tree: options, masks, walk order, refused input, messages and exit statuses.
+#include "GrepCommand.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace dfm {
+namespace {
+
+const std::string Dfmgrep = DFMGREP_PATH;
+const std::string Key = "KeyBtnOK7";
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+std::vector<std::string> Sorted(std::vector<std::string> list)
+{
+    std::sort(list.begin(), list.end());
+    return list;
+}
+
+std::string FolderOf(const std::string& path)
+{
+    return path.substr(0, path.rfind('/') + 1);
+}
+
+// Depth first with a folder's files before its subfolders': the lines below any folder form
+// one run, and that folder's own files lead it.
+void ExpectDepthFirst(const std::vector<std::string>& lines)
+{
+    for (const std::string& line : lines) {
+        const std::string folder = FolderOf(line);
+        std::vector<std::size_t> inside;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            if (lines[i].rfind(folder, 0) == 0)
+                inside.push_back(i);
+        }
+        EXPECT_EQ(inside.back() - inside.front() + 1, inside.size()) << folder << " is left and entered again";
+        bool deeper = false;
+        for (const std::size_t i : inside) {
+            const bool own = FolderOf(lines[i]) == folder;
+            EXPECT_FALSE(own && deeper) << lines[i] << " comes after a subfolder's file";
+            deeper = deeper || !own;
+        }
+    }
+}
+
+// A binary form (resource header, "TPF0", length-prefixed names and strings, NUL bytes)
+// with the key inside a string value.
+std::string BinaryForm()
+{
+    std::string form("\xFF\x0A\x00TFORM1\x00\x30\x10", 12);
+    form += std::string("\x00\x00\x00\x00", 4) + "TPF0\x06TForm1\x05" "Form1";
+    form += "\x07" "Caption\x06" + std::string(1, static_cast<char>(Key.size())) + Key;
+    form += std::string("\x04Left\x03\x10\x00\x00\x00", 10) + "\x05" "Color\x07\x08" "clBtnFace";
+    form += std::string(16, '\0') + "\x01\x02\xFE\xFF";
+    return form;
+}
+
+class DfmgrepTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/dfmgrep-test-XXXXXX";
+        root_ = ::mkdtemp(pattern);
+        start_ = fs::current_path();
+    }
+    void TearDown() override
+    {
+        // The engine moves into the directory it searches.
+        fs::current_path(start_);
+        fs::remove_all(root_);
+    }
+
+    void Write(const std::string& relative, const std::string& bytes)
+    {
+        const fs::path path = root_ / relative;
+        fs::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary) << bytes;
+    }
+
+    void MakeTree()
+    {
+        const std::string hit = "object Form1: TForm1\r\n  Caption = '" + Key + "'\r\nend\r\n";
+        Write("a.dfm", hit);
+        Write("B.DFM", BinaryForm());
+        Write("lower.dfm", "object F: TF\r\n  Hint = 'keybtnok7'\r\nend\r\n");
+        Write("miss.dfm", "object Form1: TForm1\r\nend\r\n");
+        Write("unit.pas", "unit Unit1;\r\n// " + Key + "\r\nend.\r\n");
+        Write("notes.txt", Key);
+        Write("dash.txt", "option -dashKey here");
+        Write(".hidden.dfm", hit);
+        Write(".git/e.dfm", hit);
+        Write("sub/c.dfm", hit);
+        Write("sub/x.pas", hit);
+        Write("sub/deep/d.dfm", std::string(100000, 'x') + Key);
+        Write("zz/f.DFM", hit);
+    }
+
+    // Runs the command in this process.
+    int Run(const std::vector<std::string>& arguments)
+    {
+        std::ostringstream out;
+        std::ostringstream err;
+        const int status = GrepCommand(out, err).Run(arguments);
+        out_ = out.str();
+        err_ = err.str();
+        return status;
+    }
+
+    // Runs the built program through the shell (arguments: a shell fragment).
+    int RunProgram(const std::string& arguments, const std::string& out = "")
+    {
+        const fs::path outFile = root_ / ".out";
+        const fs::path errFile = root_ / ".err";
+        const std::string command = "cd " + root_.string() + " && " + Dfmgrep + " " + arguments + " >"
+            + (out.empty() ? outFile.string() : out) + " 2>" + errFile.string();
+        const int status = std::system(command.c_str());
+        std::ifstream outStream(outFile);
+        std::ifstream errStream(errFile);
+        out_ = out.empty() ? std::string(std::istreambuf_iterator<char>(outStream), {}) : "";
+        err_ = std::string(std::istreambuf_iterator<char>(errStream), {});
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    std::string Root() const { return root_.string() + '/'; }
+
+    fs::path root_;
+    fs::path start_;
+    std::string out_;
+    std::string err_;
+};
+
+TEST_F(DfmgrepTest, SearchesAsTheOptionsAndMaskSay)
+{
+    MakeTree();
+    const std::string root = root_.string();
+    struct Case {
+        std::vector<std::string> arguments;
+        std::vector<std::string> found;  // below the root
+        std::string lastError;
+        int status;
+    };
+    const Case cases[] = {
+        {{Key, root}, {"a.dfm", "B.DFM"}, "Found 2 file(s).", 0},
+        {{"-r", Key, root}, {"a.dfm", "B.DFM", "sub/c.dfm", "sub/deep/d.dfm", "zz/f.DFM"}, "Found 5 file(s).", 0},
+        {{"-i", Key, root + "/"}, {"a.dfm", "B.DFM", "lower.dfm"}, "Found 3 file(s).", 0},
+        {{"-i", "-r", Key, root},
+         {"a.dfm", "B.DFM", "lower.dfm", "sub/c.dfm", "sub/deep/d.dfm", "zz/f.DFM"}, "Found 6 file(s).", 0},
+        {{"-ri", Key, root},
+         {"a.dfm", "B.DFM", "lower.dfm", "sub/c.dfm", "sub/deep/d.dfm", "zz/f.DFM"}, "Found 6 file(s).", 0},
+        {{"-r", Key, root, "pas;dfm"},
+         {"unit.pas", "a.dfm", "B.DFM", "sub/x.pas", "sub/c.dfm", "sub/deep/d.dfm", "zz/f.DFM"}, "Found 7 file(s).", 0},
+        {{Key, root, "*"}, {"a.dfm", "B.DFM", "unit.pas", "notes.txt"}, "Found 4 file(s).", 0},
+        // A file that two pieces match is listed once.
+        {{"-r", Key, root, "dfm;DFM;d?m"},
+         {"a.dfm", "B.DFM", "sub/c.dfm", "sub/deep/d.dfm", "zz/f.DFM"}, "Found 5 file(s).", 0},
+        {{Key, root, "pas;*"}, {"unit.pas", "a.dfm", "B.DFM", "notes.txt"}, "Found 4 file(s).", 0},
+        {{"--", "-dashKey", root, "txt"}, {"dash.txt"}, "Found 1 file(s).", 0},
+        // Raw bytes: a length byte before the class name is only in the binary form.
+        {{"\x06TForm1", root}, {"B.DFM"}, "Found 1 file(s).", 0},
+        {{"-r", "NotInAnyFile", root, "*"}, {}, "Found 0 file(s).", 1},
+        {{Key, root + "/missing"}, {}, "dfmgrep: Can't find dir : " + root + "/missing", 2},
+        {{Key, root, ""}, {}, "dfmgrep: You must provide a file mask (Example: pas)", 2},
+        {{"", root}, {}, "dfmgrep: Search Key can't be empty", 2},
+        {{std::string(100000, 'k'), root}, {},
+         "dfmgrep: Search Key can't be longer than 32768 bytes (this one has 100000)", 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.front().substr(0, 20) + " " + c.arguments.back());
+        EXPECT_EQ(Run(c.arguments), c.status);
+        const std::vector<std::string> lines = Lines(out_);
+        std::vector<std::string> expected;
+        for (const std::string& name : c.found)
+            expected.push_back(Root() + name);
+        EXPECT_EQ(Sorted(lines), Sorted(expected));
+        ExpectDepthFirst(lines);
+        const std::vector<std::string> errors = Lines(err_);
+        ASSERT_FALSE(errors.empty());
+        EXPECT_EQ(errors.back(), c.lastError);
+        EXPECT_EQ(errors.size(), 1u) << err_;
+    }
+    // Every piece of the mask in turn within a folder: its .pas files, then its .dfm files.
+    Run({"-r", Key, root, "pas;dfm"});
+    EXPECT_EQ(Lines(out_).front(), Root() + "unit.pas");
+}
+
+TEST_F(DfmgrepTest, WrongUsageShowsHowToUseIt)
+{
+    const std::vector<std::vector<std::string>> wrong = {
+        {}, {Key}, {"-r", Key}, {"-x", Key, "/tmp"}, {"-rq", Key, "/tmp"}, {Key, "/tmp", "dfm", "extra"}, {"--"},
+    };
+    for (const std::vector<std::string>& arguments : wrong) {
+        EXPECT_EQ(Run(arguments), 2);
+        EXPECT_EQ(out_, "");
+        EXPECT_EQ(err_.find("dfmgrep: "), arguments.empty() ? std::string::npos : 0u) << err_;
+        EXPECT_NE(err_.find("Usage: dfmgrep [-r] [-i] [--] KEY DIRECTORY [MASK]\n"), std::string::npos);
+    }
+    EXPECT_EQ(Run({"--help"}), 0);
+    EXPECT_EQ(out_.rfind("Usage: dfmgrep", 0), 0u);
+}
+
+TEST_F(DfmgrepTest, UnreadableFilesAreReportedOnOneLineAndTheSearchGoesOn)
+{
+    Write("b.dfm", Key);
+    // Reading the process's own memory from offset 0 fails with an I/O error, even for root.
+    fs::create_symlink("/proc/self/mem", root_ / "a.dfm");
+    // A pipe must be passed over, not waited on.
+    ASSERT_EQ(::mkfifo((root_ / "c.dfm").c_str(), 0600), 0);
+    std::string upperRoot = Root();
+    std::transform(upperRoot.begin(), upperRoot.end(), upperRoot.begin(), ::toupper);
+
+    EXPECT_EQ(Run({Key, root_.string()}), 0);
+    EXPECT_EQ(out_, Root() + "b.dfm\n");
+    EXPECT_EQ(Lines(err_), (std::vector<std::string>{"dfmgrep: Cannot scan " + upperRoot + "A.DFM. Disk read error.",
+                                                     "Found 1 file(s)."}));
+}
+
+TEST_F(DfmgrepTest, TheProgramListsWithoutTouchingTheTree)
+{
+    MakeTree();
+    const auto snapshot = [this] {
+        std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>> files;
+        for (const auto& entry : fs::recursive_directory_iterator(root_)) {
+            if (entry.path().filename() != ".out" && entry.path().filename() != ".err")
+                files[entry.path().string()] = {entry.is_regular_file() ? entry.file_size() : 0,
+                                                entry.last_write_time()};
+        }
+        return files;
+    };
+    const auto before = snapshot();
+    // A relative directory is shown from where the search starts.
+    EXPECT_EQ(RunProgram("-r -i " + Key + " sub 'pas;dfm'"), 0);
+    EXPECT_EQ(out_, Root() + "sub/x.pas\n" + Root() + "sub/c.dfm\n" + Root() + "sub/deep/d.dfm\n");
+    EXPECT_EQ(err_, "Found 3 file(s).\n");
+    EXPECT_EQ(snapshot(), before);
+
+    EXPECT_EQ(RunProgram(""), 2);
+    EXPECT_EQ(err_.rfind("Usage: dfmgrep", 0), 0u);
+    // A list that could not be written is not a success.
+    if (fs::exists("/dev/full")) {
+        EXPECT_EQ(RunProgram("-r " + Key + " .", "/dev/full"), 2);
+        EXPECT_EQ(err_, "dfmgrep: cannot write the list of found files\n");
+    }
+}
+
+}  // namespace
+}  // namespace dfm
