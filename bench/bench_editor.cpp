@@ -4,7 +4,7 @@
 #include "TForm1.h"
 #include "TFindDialog.h"
 #include "TMemo.h"
-#include "UserPrompts.h"
+#include "SilentPrompts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -25,18 +25,6 @@ namespace {
 
 constexpr int Runs = 7;
 constexpr qsizetype TargetCharacters = 2000000;
-
-class SilentPrompts : public dfm::UserPrompts {
-public:
-    void Notice(const QString& text) override { std::fprintf(stderr, "notice: %s\n", qPrintable(text)); }
-    void ErrorBox(const QString& text) override { std::fprintf(stderr, "error: %s\n", qPrintable(text)); }
-    bool AskYesNo(const QString&, const QString&) override { return false; }
-    int Exec(QDialog&) override { return QDialog::Rejected; }
-    void Beep() override {}
-    void Warning(const QString& text) override { std::fprintf(stderr, "warning: %s\n", qPrintable(text)); }
-    void Error(const QString& text) override { std::fprintf(stderr, "error: %s\n", qPrintable(text)); }
-    bool Launch(const QString&) override { return false; }
-};
 
 // A form of many small components, as real forms are, with about the given text size.
 QString FormText(qsizetype characters)

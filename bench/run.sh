@@ -2,7 +2,8 @@
 # Builds the benchmarks (Release, in build-bench/), generates two 60 MB forms in /tmp once, and runs
 # the conversion benchmark on each: one with the share of binary data of the real forms in the
 # shared corpus (about two thirds), one with a third of binary data, for comparison; then the
-# editor window benchmark (opening, saving and typing in a page of about 2,000,000 characters).
+# editor window benchmark (opening, saving and typing in a page of about 2,000,000 characters), the
+# object view on a form of 5,000 objects, and the grep benchmark (bench/grep.sh).
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -14,7 +15,7 @@ if [[ ! -f "$build/CMakeCache.txt" ]] && command -v ninja >/dev/null; then
   generator=(-G Ninja)
 fi
 cmake -S "$root" -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release -DDFM_BENCH=ON -DDFM_FUZZ=OFF -DDFM_SANITIZE=OFF >/dev/null
-cmake --build "$build" --target bench_generate bench_convert bench_editor -j "$jobs"
+cmake --build "$build" --target bench_generate bench_convert bench_editor bench_objectview -j "$jobs"
 
 for percent in 66 36; do
   # The name carries the generator's version and mix, so that a changed generator makes a new form.
@@ -32,5 +33,9 @@ done
 echo
 echo "=== editor window on a form of about 2,000,000 characters of text"
 "$build/bench/bench_editor"
+
+echo
+echo "=== object view on a form of 5,000 objects"
+"$build/bench/bench_objectview"
 
 bash "$root/bench/grep.sh"

@@ -1,10 +1,14 @@
 #include "TForm1.h"
 
 #include "CodePage.h"
+#include "ColorValue.h"
 #include "CommandLineFileName.h"
-#include "EditorSettings.h"
 #include "Errors.h"
 #include "FormDocument.h"
+#include "StoredFont.h"
+#include "TFObjectView.h"
+#include "TFormStorage.h"
+#include "TMRUManager.h"
 #include "TAboutBox.h"
 #include "TFindDialog.h"
 #include "TFontDialog.h"
@@ -85,6 +89,9 @@ TForm1::TForm1(UserPrompts& prompts, const QStringList& arguments, QWidget* pare
     CreateToolBar();
     CreateStatusBar();
     CreateDialogs();
+    frmObjectView_ = new TFObjectView(prompts_, this);
+    connect(frmObjectView_, &TFObjectView::ShowLineRequested, this, &TForm1::ShowLine);
+    CreateFormStorage();
     SetHintColor(hintColor_);
     qApp->installEventFilter(this);
     connect(qApp, &QApplication::focusChanged, this, &TForm1::ScheduleUpdate);
@@ -94,7 +101,7 @@ TForm1::TForm1(UserPrompts& prompts, const QStringList& arguments, QWidget* pare
     const QString name = CommandLineFileName(arguments);
     if (!name.isEmpty())
         OpenFormFile(name);
-    backupEnabled_ = EditorSettings::ReadCreateBackup();
+    backupEnabled_ = formStorage1_->ReadInteger(QStringLiteral("CREATEBACKUP"), 1) == 1;
     frmTernGrep_ = new TfrmTernGrep(prompts_, *this, this);
     memo1_->setFocus();
     UpdateCommands();
@@ -106,7 +113,8 @@ TForm1::~TForm1()
     qApp->removeEventFilter(this);
     for (QObject* sender : std::initializer_list<QObject*>{qApp, QApplication::clipboard(), pc1_, memo1_, memo2_})
         disconnect(sender, nullptr, this, nullptr);
-    EditorSettings::WriteCreateBackup(backupEnabled_);
+    formStorage1_->SaveAtDestruction();
+    formStorage1_->WriteInteger(QStringLiteral("CREATEBACKUP"), backupEnabled_ ? 1 : 0);
 }
 
 void TForm1::CreatePages()
@@ -176,6 +184,10 @@ void TForm1::CreateActions()
     actGrep_ = AddAction("ActGrep", QStringLiteral("&Grep"), QKeySequence(Qt::ALT | Qt::Key_G), "CatFile",
                          QStringLiteral("Grep|Search for files on disk"),
                          StandardIcon("system-search", QStyle::SP_FileDialogContentsView), &TForm1::ActGrepExecute);
+    actObjectView_ = AddAction("ActObjectView", QStringLiteral("&Object view"), none, "Tools",
+                               QStringLiteral("Show hierarchical object view"),
+                               StandardIcon("view-list-tree", QStyle::SP_FileDialogListView),
+                               &TForm1::ActObjectViewExecute);
     actExit_ = AddAction("ActExit", QStringLiteral("E&xit"), QKeySequence(Qt::ALT | Qt::Key_X), "CatFile",
                          QStringLiteral("Close application"),
                          StandardIcon("application-exit", QStyle::SP_DialogCloseButton), &TForm1::ActExitExecute);
@@ -256,6 +268,10 @@ void TForm1::CreateMenus()
 {
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->addAction(actFileOpen_);
+    reopen1_ = file->addMenu(QStringLiteral("Re-open ..."));
+    reopen1_->setObjectName(QStringLiteral("Reopen1"));
+    mruManager1_ = new TMRUManager(reopen1_, this);
+    connect(mruManager1_, &TMRUManager::Chosen, this, &TForm1::OpenFormFile);
     file->addAction(actFileSave_);
     file->addSeparator();
     file->addAction(actSaveAs_);
@@ -272,6 +288,8 @@ void TForm1::CreateMenus()
     edit->addAction(actCancelModified_);
 
     QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
+    tools->addAction(actObjectView_);
+    tools->addSeparator();
     tools->addAction(actGrep_);
     tools->addSeparator();
     tools->addActions({actDownSize_, actUpSize_, actFont_, actHint_, actHintColor_, actBackground_, actCreateBackup_});
@@ -293,6 +311,7 @@ void TForm1::CreateToolBar()
         {copier1_, couper1_, coller1_},
         {actFind_, actReplace_},
         {actUpSize_, actDownSize_, actFont_},
+        {actObjectView_},
         {actCancelModified_},
         {actExit_},
     };
@@ -314,6 +333,53 @@ void TForm1::CreateStatusBar()
     hintPanel_->setMinimumWidth(100);
     statusBar()->addWidget(caretPanel_);
     statusBar()->addWidget(hintPanel_, 1);
+}
+
+void TForm1::CreateFormStorage()
+{
+    formStorage1_ = std::make_unique<TFormStorage>(*this, TFormStorage::Store::Registry, QStringLiteral("TForm1"),
+                                                   prompts_, true);
+    formStorage1_->SetRecentFiles(mruManager1_);
+    const auto addDialog = [this](const QString& name, QFileDialog* dialog) {
+        formStorage1_->AddText(
+            name + QStringLiteral("_FileName"),
+            [dialog] {
+                const QString chosen = dialog->selectedFiles().value(0);
+                return QFileInfo(chosen).isDir() ? QString() : chosen;
+            },
+            [dialog](const QString& text) { dialog->selectFile(text); });
+        formStorage1_->AddText(
+            name + QStringLiteral("_InitialDir"), [dialog] { return dialog->directory().absolutePath(); },
+            [dialog](const QString& text) { dialog->setDirectory(text); });
+    };
+    addDialog(QStringLiteral("OpenDialog1"), openDialog_);
+    addDialog(QStringLiteral("SaveDialog1"), saveDialog_);
+    for (TMemo* memo : {memo1_, memo2_}) {
+        const QString name = memo->objectName();
+        formStorage1_->AddColor(
+            name + QStringLiteral("_Color"), [memo] { return ColorValue::FromColor(memo->BackgroundColor()); },
+            [memo](std::int32_t value) { memo->SetBackgroundColor(ColorValue::ToColor(value)); });
+        // Character set and pitch have no part in a Qt font: they are kept as they were read.
+        const auto kept = std::make_shared<StoredFont>();
+        formStorage1_->AddFont(
+            name + QStringLiteral("_Font"),
+            [memo, kept] {
+                StoredFont font = *kept;
+                font.font = memo->font();
+                font.color = ColorValue::FromColor(memo->TextColor());
+                return font;
+            },
+            [memo, kept](const StoredFont& font) {
+                *kept = font;
+                memo->setFont(font.font);
+                memo->SetTextColor(ColorValue::ToColor(font.color));
+            });
+    }
+    formStorage1_->AddBoolean(
+        QStringLiteral("AppEvents1_ShowHint"), [this] { return showHints_; }, [this](bool on) { showHints_ = on; });
+    formStorage1_->AddColor(
+        QStringLiteral("AppEvents1_HintColor"), [this] { return ColorValue::FromColor(hintColor_); },
+        [this](std::int32_t value) { SetHintColor(ColorValue::ToColor(value)); });
 }
 
 void TForm1::CreateDialogs()
@@ -434,6 +500,9 @@ void TForm1::OpenFormFile(const QString& path)
         actFileSave_->setEnabled(false);
         actSaveAs_->setEnabled(true);
         UpdateCaretStatus();
+        mruManager1_->Add(path);
+        if (frmObjectView_->isVisible())
+            frmObjectView_->BuildObjectTree(FormLines());
     });
     ScheduleUpdate();
 }
@@ -625,6 +694,19 @@ void TForm1::ActGrepExecute()
     frmTernGrep_->activateWindow();
 }
 
+void TForm1::ActObjectViewExecute()
+{
+    frmObjectView_->BuildObjectTree(FormLines());
+    frmObjectView_->show();
+    frmObjectView_->raise();
+    frmObjectView_->activateWindow();
+}
+
+QStringList TForm1::FormLines() const
+{
+    return memo1_->Text().split(u'\n');
+}
+
 void TForm1::OpenFoundForm(const QString& path, const QString& key)
 {
     OpenFormFile(path);
@@ -756,10 +838,20 @@ void TForm1::About1Execute()
 void TForm1::closeEvent(QCloseEvent* event)
 {
     // Closing saves without asking; only an error keeps the window open.
-    if (Save())
-        event->accept();
-    else
+    if (!Save()) {
         event->ignore();
+        return;
+    }
+    event->accept();
+    formStorage1_->Save();
+}
+
+void TForm1::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    // Shown by the program, not brought back from the task bar: the stored settings apply.
+    if (!event->spontaneous())
+        formStorage1_->Restore();
 }
 
 void TForm1::dragEnterEvent(QDragEnterEvent* event)

@@ -10,6 +10,7 @@
 
 #include <exception>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QFileDialog;
@@ -19,7 +20,10 @@ class QTabWidget;
 
 namespace dfm {
 
+class TFObjectView;
 class TFindDialog;
+class TFormStorage;
+class TMRUManager;
 class TMemo;
 class TfrmTernGrep;
 class UserPrompts;
@@ -58,11 +62,14 @@ public:
     QFileDialog* SaveDialog() const { return saveDialog_; }
     QTabWidget* Pages() const { return pc1_; }
     TfrmTernGrep* GrepWindow() const { return frmTernGrep_; }
+    TFObjectView* ObjectView() const { return frmObjectView_; }
+    TMRUManager* RecentFiles() const { return mruManager1_; }
     QString CaretStatusText() const;
     QString HintLineText() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     bool event(QEvent* event) override;
@@ -75,6 +82,7 @@ private:
     void CreateToolBar();
     void CreateStatusBar();
     void CreateDialogs();
+    void CreateFormStorage();
     QAction* AddAction(const char* name, const QString& caption, const QKeySequence& shortcut, const char* group,
                        const QString& hint, const QIcon& icon, void (TForm1::*execute)());
 
@@ -89,6 +97,9 @@ private:
     void ActFileSaveExecute();
     void ActSaveAsExecute();
     void ActGrepExecute();
+    void ActObjectViewExecute();
+    // The form page's lines, as the object view builds its tree from them.
+    QStringList FormLines() const;
     void ActExitExecute();
     void ActundoExecute();
     void Copier1Execute();
@@ -135,12 +146,17 @@ private:
     QFileDialog* openDialog_ = nullptr;
     QFileDialog* saveDialog_ = nullptr;
     TfrmTernGrep* frmTernGrep_ = nullptr;
+    TFObjectView* frmObjectView_ = nullptr;
+    QMenu* reopen1_ = nullptr;
+    TMRUManager* mruManager1_ = nullptr;
+    std::unique_ptr<TFormStorage> formStorage1_;
     QTimer updateTimer_;
 
     QAction* actFileOpen_ = nullptr;
     QAction* actFileSave_ = nullptr;
     QAction* actSaveAs_ = nullptr;
     QAction* actGrep_ = nullptr;
+    QAction* actObjectView_ = nullptr;
     QAction* actExit_ = nullptr;
     QAction* actUndo_ = nullptr;
     QAction* copier1_ = nullptr;

@@ -524,12 +524,12 @@ TEST_F(EditorWindow, BackupSwitchIsStoredBetweenRuns)
     EXPECT_FALSE(form->BackupEnabled());
     form.reset();
     const QString file = qEnvironmentVariable("XDG_CONFIG_HOME") + "/QuenDFMEd/QuenDFMEd.conf";
-    EXPECT_TRUE(Read(file).contains("[TForm1]\nCREATEBACKUP=0")) << Read(file).toStdString();
+    EXPECT_EQ(QSettings(file, QSettings::IniFormat).value("TForm1/CREATEBACKUP").toString(), "0");
     form = std::make_unique<dfm::TForm1>(prompts, QStringList{"QuenDFMEd"});
     EXPECT_FALSE(form->BackupEnabled());
     Trigger("ActCreateBackup");
     form.reset();
-    EXPECT_TRUE(Read(file).contains("CREATEBACKUP=1"));
+    EXPECT_EQ(QSettings(file, QSettings::IniFormat).value("TForm1/CREATEBACKUP").toString(), "1");
     {
         QSettings store(file, QSettings::IniFormat);
         store.setValue("TForm1/CREATEBACKUP", "yes");

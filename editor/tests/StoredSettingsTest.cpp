@@ -1,0 +1,214 @@
+// The editor window between runs: the recent-file list and its submenu, the stored placement and
+// properties, and the object view command.
+#include "ColorValue.h"
+#include "EditorFixture.h"
+#include "TFObjectView.h"
+#include "TMRUManager.h"
+
+#include <QMenu>
+#include <QSettings>
+#include <QTreeWidget>
+
+namespace {
+
+using StoredSettings = EditorFixture;
+
+QString SettingsFile()
+{
+    return qEnvironmentVariable("XDG_CONFIG_HOME") + "/QuenDFMEd/QuenDFMEd.conf";
+}
+
+QStringList Captions(const QMenu* menu)
+{
+    QStringList captions;
+    for (const QAction* action : menu->actions())
+        captions << action->text();
+    return captions;
+}
+
+class RecentForms : public EditorFixture {
+protected:
+    // Copies of the sample form: F0.dfm, F1.dfm, ...
+    QString Copy(int n)
+    {
+        const QString path = folder.filePath(QStringLiteral("F%1.dfm").arg(n));
+        EXPECT_TRUE(QFile::copy(formPath, path));
+        return path;
+    }
+    QMenu* Reopen() const { return form->findChild<QMenu*>("Reopen1"); }
+};
+
+TEST_F(RecentForms, ElevenOpensKeepTheTenNewestBetweenRuns)
+{
+    form->show();
+    ASSERT_NE(Reopen(), nullptr);
+    EXPECT_FALSE(Reopen()->menuAction()->isEnabled());
+    QStringList opened;
+    for (int n = 0; n < 11; ++n) {
+        opened.prepend(Copy(n));
+        form->OpenFormFile(opened.constFirst());
+    }
+    EXPECT_TRUE(Reopen()->menuAction()->isEnabled());
+    const QStringList captions = Captions(Reopen());
+    ASSERT_EQ(captions.size(), 10);
+    EXPECT_EQ(captions.constFirst(), "&1 " + opened[0]);
+    EXPECT_EQ(captions.constLast(), "&A " + opened[9]);
+    EXPECT_EQ(form->RecentFiles()->Items(), opened.mid(0, 10));
+
+    ASSERT_TRUE(form->close());
+    QSettings stored(SettingsFile(), QSettings::IniFormat);
+    stored.beginGroup("TForm1.MRUManager1");
+    EXPECT_EQ(stored.childKeys().size(), 10);
+    EXPECT_EQ(stored.value("Item_0").toString(), opened[0]);
+    EXPECT_EQ(stored.value("Item_9").toString(), opened[9]);
+    stored.endGroup();
+
+    // Choosing an entry opens it; it moves to the top only through that open.
+    form = std::make_unique<dfm::TForm1>(prompts, QStringList{"QuenDFMEd"});
+    form->show();
+    Reopen()->actions()[3]->trigger();
+    EXPECT_EQ(form->CurrentFileName(), opened[3]);
+    EXPECT_EQ(form->RecentFiles()->Items().constFirst(), opened[3]);
+
+    // A form that has gone away gives the open's error and stays in the list.
+    ASSERT_TRUE(QFile::remove(opened[5]));
+    const QStringList before = form->RecentFiles()->Items();
+    Reopen()->actions()[before.indexOf(opened[5])]->trigger();
+    EXPECT_EQ(prompts.errors.size(), 1);
+    EXPECT_EQ(form->RecentFiles()->Items(), before);
+    EXPECT_EQ(form->CurrentFileName(), opened[3]);
+}
+
+TEST_F(RecentForms, AFormNamedOnTheCommandLineJoinsOnlyAStoredList)
+{
+    const QString stored = Copy(1);
+    {
+        QSettings settings(SettingsFile(), QSettings::IniFormat);
+        settings.setValue("TForm1.MRUManager1/Item_0", stored);
+    }
+    const QString named = Copy(2);
+    form = std::make_unique<dfm::TForm1>(prompts, QStringList{"QuenDFMEd", named});
+    EXPECT_EQ(form->RecentFiles()->Items(), QStringList{named});
+    form->show();
+    EXPECT_EQ(form->CurrentFileName(), named);
+    EXPECT_EQ(form->RecentFiles()->Items(), QStringList{stored});
+}
+
+TEST_F(StoredSettings, WindowFontsColoursAndHintsComeBackAfterARestart)
+{
+    form->show();
+    form->setGeometry(40, 50, 700, 520);
+    QFont font("DejaVu Sans Mono");
+    font.setPointSize(12);
+    font.setBold(true);
+    form->Memo2()->setFont(font);
+    form->Memo2()->SetBackgroundColor(QColor(10, 20, 30));
+    form->Memo1()->SetTextColor(QColor(255, 255, 0));
+    Trigger("ActHint");
+    ASSERT_TRUE(form->close());
+    {
+        QSettings stored(SettingsFile(), QSettings::IniFormat);
+        stored.beginGroup("TForm1");
+        EXPECT_EQ(stored.value("NormPos").toString(), "40,50,740,570");
+        EXPECT_EQ(stored.value("ShowCmd").toString(), "1");
+        EXPECT_EQ(stored.value("Memo2_Color").toString(), QString::number(10 + (20 << 8) + (30 << 16)));
+        EXPECT_EQ(stored.value("Memo2_FontSize").toString(), "12");
+        EXPECT_EQ(stored.value("Memo2_FontStyle").toString(), "[fsBold]");
+        EXPECT_EQ(stored.value("Memo1_FontColor").toString(), QString::number(0x00FFFF));
+        EXPECT_EQ(stored.value("Memo1_FontName").toString(), "Courier New");
+        EXPECT_EQ(stored.value("AppEvents1_ShowHint").toString(), "False");
+    }
+
+    form = std::make_unique<dfm::TForm1>(prompts, QStringList{"QuenDFMEd"});
+    form->show();
+    EXPECT_EQ(form->geometry(), QRect(40, 50, 700, 520));
+    EXPECT_EQ(form->Memo2()->font().pointSize(), 12);
+    EXPECT_TRUE(form->Memo2()->font().bold());
+    EXPECT_EQ(form->Memo2()->BackgroundColor(), QColor(10, 20, 30));
+    EXPECT_EQ(form->Memo1()->TextColor(), QColor(255, 255, 0));
+    form->UpdateCommands();
+    EXPECT_FALSE(Action("ActHint")->isChecked());
+    EXPECT_TRUE(prompts.errors.isEmpty());
+}
+
+TEST_F(StoredSettings, ObjectViewShowsTheFormPagesTreeAndLeadsToItsLines)
+{
+    OpenSample();
+    dfm::TFObjectView* view = form->ObjectView();
+    EXPECT_FALSE(view->isVisible());
+    form->show();
+    Trigger("ActObjectView");
+    ASSERT_TRUE(view->isVisible());
+    QTreeWidget* tree = view->Outline1();
+    ASSERT_EQ(tree->topLevelItemCount(), 1);
+    EXPECT_EQ(tree->topLevelItem(0)->text(0), "SampleForm: TSampleForm [1]");
+
+    // Show definition leads to the object's line in the form page.
+    tree->expandAll();
+    QTreeWidgetItem* panel = tree->topLevelItem(0)->child(0);
+    tree->setCurrentItem(panel);
+    form->Pages()->setCurrentIndex(1);
+    view->ShowDefinition();
+    EXPECT_EQ(form->Pages()->currentIndex(), 0);
+    EXPECT_TRUE(form->Memo1()->textCursor().selectedText().startsWith("object "));
+
+    // Opening a form while the view is shown rebuilds it; while it is hidden, nothing does.
+    const QString other = folder.filePath("Other.dfm");
+    ASSERT_TRUE(QFile::copy(formPath, other));
+    // The edits below are dropped at each open.
+    prompts.answers = {false, false};
+    form->Memo1()->LoadText("object Other: TOther\nend\n", dfm::PageText::FormFormat());
+    form->OpenFormFile(other);
+    EXPECT_EQ(tree->topLevelItem(0)->text(0), "SampleForm: TSampleForm [1]");
+    view->close();
+    form->Memo1()->LoadText("object Changed: TChanged\nend\n", dfm::PageText::FormFormat());
+    form->OpenFormFile(formPath);
+    form->Memo1()->LoadText("object Edited: TEdited\nend\n", dfm::PageText::FormFormat());
+    EXPECT_EQ(tree->topLevelItem(0)->text(0), "SampleForm: TSampleForm [1]");
+    Trigger("ActObjectView");
+    EXPECT_EQ(tree->topLevelItem(0)->text(0), "Edited: TEdited [1]");
+}
+
+}  // namespace
+
+namespace {
+
+QSettings ObjectViewStore()
+{
+    return QSettings(qEnvironmentVariable("XDG_CONFIG_HOME") + "/QuenDFMEd/QuenDFMEd.INI", QSettings::IniFormat);
+}
+
+TEST_F(StoredSettings, ObjectViewKeepsItsSettingsInItsOwnFile)
+{
+    QFile::remove(ObjectViewStore().fileName());
+    form->show();
+    // Never shown in a run: nothing is written.
+    form.reset();
+    EXPECT_FALSE(QFile::exists(ObjectViewStore().fileName()));
+
+    // Closed before the exit: saved once, at the close.
+    form = std::make_unique<dfm::TForm1>(prompts, QStringList{"QuenDFMEd"});
+    form->show();
+    Trigger("ActObjectView");
+    form->ObjectView()->SetOutlineColor(dfm::ColorValue::FromColor(QColor(1, 2, 3)));
+    form->ObjectView()->close();
+    form->ObjectView()->SetOutlineColor(dfm::ColorValue::clWindow);
+    form.reset();
+    EXPECT_EQ(ObjectViewStore().value("TFObjectView/Visible").toString(), "0");
+    EXPECT_EQ(ObjectViewStore().value("TFObjectView/Outline1_Color").toString(), "197121");
+    EXPECT_EQ(ObjectViewStore().value("TFObjectView/Outline1_FontName").toString(), "Courier New");
+    EXPECT_EQ(ObjectViewStore().value("TFObjectView/Outline1_FontSize").toString(), "10");
+
+    // Restored when shown; left open at the exit: saved then, with the window's colour as a
+    // desktop colour.
+    form = std::make_unique<dfm::TForm1>(prompts, QStringList{"QuenDFMEd"});
+    form->show();
+    Trigger("ActObjectView");
+    EXPECT_EQ(form->ObjectView()->OutlineColor(), dfm::ColorValue::FromColor(QColor(1, 2, 3)));
+    form->ObjectView()->SetOutlineColor(dfm::ColorValue::clWindow);
+    form.reset();
+    EXPECT_EQ(ObjectViewStore().value("TFObjectView/Visible").toString(), "1");
+    EXPECT_EQ(ObjectViewStore().value("TFObjectView/Outline1_Color").toString(), "-2147483643");
+}
+
+}  // namespace

@@ -1,0 +1,205 @@
+// The object view window driven offscreen: rebuilding, expanding and collapsing, jumping to a
+// definition, the font and colour dialogs, a refused build and the hints.
+#include "ColorValue.h"
+#include "ScriptedPrompts.h"
+#include "TFObjectView.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QStatusTipEvent>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include <stdexcept>
+
+namespace dfm {
+namespace {
+
+const QStringList Example = {"object Form1: TForm1", "Caption = 'A'", "object Panel1: TPanel", "object Button1: TButton",
+                             "end", "end", "inherited Edit1: TEdit", "end", "end"};
+
+// Stands in for the editor window: records the hints it is given for its status bar.
+class HintOwner : public QWidget {
+public:
+    QStringList hints;
+
+protected:
+    bool event(QEvent* event) override
+    {
+        if (event->type() != QEvent::StatusTip)
+            return QWidget::event(event);
+        hints << static_cast<QStatusTipEvent*>(event)->tip();
+        return true;
+    }
+};
+
+class ObjectViewWindowTest : public ::testing::Test {
+protected:
+    QTreeWidget* Tree() const { return view->Outline1(); }
+    QTreeWidgetItem* Find(const QString& prefix) const
+    {
+        return Tree()->findItems(prefix, Qt::MatchStartsWith | Qt::MatchRecursive).value(0);
+    }
+    // The names of the items the tree shows, in order.
+    QStringList Visible() const
+    {
+        QStringList rows;
+        for (QTreeWidgetItem* item = Tree()->topLevelItem(0); item; item = Tree()->itemBelow(item))
+            rows << item->text(0).section(u':', 0, 0);
+        return rows;
+    }
+    static qint64 Picture(const QTreeWidgetItem* item) { return item->icon(0).cacheKey(); }
+    void ShowAndWait()
+    {
+        view->show();
+        view->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(view));
+    }
+
+    ScriptedPrompts prompts;
+    HintOwner owner;
+    TFObjectView* view = new TFObjectView(prompts, &owner);
+};
+
+TEST_F(ObjectViewWindowTest, RebuildShowsTheTopLevelCollapsedWithTheFirstCurrent)
+{
+    EXPECT_FALSE(view->isVisible());
+    QSignalSpy jumps(view, &TFObjectView::ShowLineRequested);
+    view->ShowDefinition();  // an empty tree: nothing to jump to
+    EXPECT_EQ(jumps.count(), 0);
+
+    view->BuildObjectTree({"object Old: TOld", "object Old2: TOld", "end", "end"});
+    view->ExpandAll();
+    view->BuildObjectTree(Example);
+    EXPECT_EQ(Visible(), QStringList{"Form1"});
+    EXPECT_EQ(Tree()->currentItem(), Tree()->topLevelItem(0));
+    EXPECT_TRUE(Tree()->updatesEnabled());
+    EXPECT_EQ(Find("Button1")->parent(), Find("Panel1"));
+    EXPECT_EQ(Find("Edit1")->text(0), "Edit1: TEdit [7] <Inherited>");
+    EXPECT_EQ(Find("Edit1")->data(0, Qt::UserRole).toInt(), 6);
+}
+
+TEST_F(ObjectViewWindowTest, ExpandAllAndCollapseAllReachEveryDepthAndFollowThePictures)
+{
+    view->BuildObjectTree(Example);
+    QTreeWidgetItem* form = Find("Form1");
+    const qint64 closed = Picture(form);
+    const qint64 leaf = Picture(Find("Button1"));
+    EXPECT_NE(closed, leaf);
+
+    view->ExpandAll();
+    EXPECT_EQ(Visible(), (QStringList{"Form1", "Panel1", "Button1", "Edit1"}));
+    const qint64 open = Picture(form);
+    EXPECT_NE(open, closed);
+    EXPECT_EQ(Picture(Find("Panel1")), open);
+    EXPECT_EQ(Picture(Find("Button1")), leaf);
+
+    view->CollapseAll();
+    EXPECT_EQ(Visible(), QStringList{"Form1"});
+    EXPECT_EQ(Picture(Find("Panel1")), closed);
+    form->setExpanded(true);
+    EXPECT_EQ(Visible(), (QStringList{"Form1", "Panel1", "Edit1"}));
+    EXPECT_EQ(Picture(form), open);
+}
+
+TEST_F(ObjectViewWindowTest, ShowDefinitionAndDoubleClickJumpOnlyFromLeaves)
+{
+    ShowAndWait();
+    view->BuildObjectTree(Example);
+    QSignalSpy jumps(view, &TFObjectView::ShowLineRequested);
+    const auto doubleClick = [this](QTreeWidgetItem* item) {
+        const QPoint at = Tree()->visualItemRect(item).center();
+        QTest::mouseClick(Tree()->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(Tree()->viewport(), Qt::LeftButton, {}, at);
+    };
+    QTreeWidgetItem* form = Tree()->topLevelItem(0);
+    doubleClick(form);
+    EXPECT_TRUE(form->isExpanded());
+    doubleClick(Find("Edit1"));
+    doubleClick(form);
+    EXPECT_FALSE(form->isExpanded());
+    view->ShowDefinition();
+    // Alt+D presses "&Def." while the window is active; the press shows for a moment before it acts.
+    Tree()->setCurrentItem(Find("Edit1"));
+    QTest::keyClick(view, Qt::Key_D, Qt::AltModifier);
+    EXPECT_TRUE(jumps.count() == 3 || jumps.wait(1000));
+    ASSERT_EQ(jumps.count(), 3);
+    EXPECT_EQ(jumps[0].at(0).toInt(), 6);
+    EXPECT_EQ(jumps[1].at(0).toInt(), 0);
+    EXPECT_EQ(jumps[2].at(0).toInt(), 6);
+}
+
+TEST_F(ObjectViewWindowTest, FontAndBackgroundDialogs)
+{
+    ShowAndWait();
+    view->BuildObjectTree(Example);
+    const auto rowHeight = [this] { return Tree()->visualItemRect(Tree()->topLevelItem(0)).height(); };
+    EXPECT_EQ(rowHeight(), 16);  // 13 px characters at 96 dpi
+
+    // 15 points make 20 px characters and 24 px rows; an untouched colour stays a desktop colour.
+    int offered = 0;
+    prompts.onExec = [&offered](QDialog& dialog) {
+        auto* size = dialog.findChild<QSpinBox*>("SizeBox");
+        offered = size->value();
+        size->setValue(15);
+        return int(QDialog::Accepted);
+    };
+    view->findChild<QToolButton*>("SpeedButton1")->click();
+    EXPECT_EQ(offered, 10);
+    EXPECT_EQ(rowHeight(), 24);
+    EXPECT_EQ(view->OutlineFontColor(), ColorValue::clWindowText);
+
+    prompts.onExec = [](QDialog& dialog) {
+        auto* colours = dialog.findChild<QComboBox*>("ColorBox");
+        colours->setCurrentIndex(colours->findText("Red"));
+        return int(QDialog::Rejected);
+    };
+    view->ChangeFont();
+    EXPECT_EQ(view->OutlineFontColor(), ColorValue::clWindowText);
+
+    prompts.onExec = [](QDialog& dialog) {
+        if (auto* colours = qobject_cast<QColorDialog*>(&dialog)) {
+            colours->setCurrentColor(QColor(10, 20, 30));
+            colours->accept();
+        } else {
+            auto* box = dialog.findChild<QComboBox*>("ColorBox");
+            box->setCurrentIndex(box->findText("Red"));
+        }
+        return int(QDialog::Accepted);
+    };
+    view->ChangeFont();
+    EXPECT_EQ(view->OutlineFontColor(), ColorValue::FromColor(Qt::red));
+    EXPECT_EQ(Tree()->palette().color(QPalette::Text), QColor(Qt::red));
+    view->findChild<QToolButton*>("SpeedButton2")->click();
+    EXPECT_EQ(view->OutlineColor(), ColorValue::FromColor(QColor(10, 20, 30)));
+    EXPECT_EQ(Tree()->palette().color(QPalette::Base), QColor(10, 20, 30));
+}
+
+TEST_F(ObjectViewWindowTest, RefusedBuildThrowsAndKeepsTheItemsBefore)
+{
+    try {
+        view->BuildObjectTree({"object Form1: TForm1", "object B", "object C", "object D", "object E: TE"});
+        ADD_FAILURE() << "no error";
+    } catch (const std::runtime_error& error) {
+        EXPECT_STREQ(error.what(), "Erreur chargement de fichier");
+    }
+    EXPECT_EQ(Visible(), QStringList{"Form1"});
+    EXPECT_EQ(Tree()->currentItem(), Tree()->topLevelItem(0));
+    EXPECT_TRUE(Tree()->updatesEnabled());
+}
+
+TEST_F(ObjectViewWindowTest, HintSplitsIntoTooltipAndTheOwnersStatusLine)
+{
+    QToolButton* button = view->findChild<QToolButton*>("SpeedButton3");
+    EXPECT_EQ(button->toolTip(), "Show definition");
+    QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+    QApplication::sendEvent(button, &enter);
+    EXPECT_EQ(owner.hints, QStringList{"Sync DFM view to show object definition"});
+}
+
+}  // namespace
+}  // namespace dfm
