@@ -5,7 +5,9 @@
 #include "TFObjectView.h"
 #include "TMRUManager.h"
 
+#include <QGuiApplication>
 #include <QMenu>
+#include <QScreen>
 #include <QSettings>
 #include <QTreeWidget>
 
@@ -209,6 +211,31 @@ TEST_F(StoredSettings, ObjectViewKeepsItsSettingsInItsOwnFile)
     form.reset();
     EXPECT_EQ(ObjectViewStore().value("TFObjectView/Visible").toString(), "1");
     EXPECT_EQ(ObjectViewStore().value("TFObjectView/Outline1_Color").toString(), "-2147483643");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(StoredSettings, ADamagedStoreStillOpensAUsableWindowOnScreen)
+{
+    QDir().mkpath(QFileInfo(SettingsFile()).absolutePath());
+    {
+        QFile file(SettingsFile());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[TForm1\n\x01\x02garbage=\n[TForm1]\nNormPos=90000,90000,90700,90500\nPixelsPerInch=96\n"
+                   "Memo1_FontSize=0\nMemo1_Color=navy\nMemo2_FontName=\nShowCmd=banana\n"
+                   "[TForm1.MRUManager1]\nItem_0=\nItem_3=/nowhere/Gone.dfm\n");
+    }
+    form = std::make_unique<dfm::TForm1>(prompts, QStringList{"QuenDFMEd"});
+    form->show();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(screen.intersects(form->frameGeometry())) << form->frameGeometry().x();
+    EXPECT_EQ(form->Memo1()->font().pointSize(), 8);
+    EXPECT_EQ(form->Memo1()->BackgroundColor(), QColor(Qt::black));
+    EXPECT_FALSE(form->Memo2()->font().family().isEmpty());
+    EXPECT_EQ(form->RecentFiles()->Items(), QStringList{"/nowhere/Gone.dfm"});
+    EXPECT_TRUE(prompts.errors.isEmpty());
 }
 
 }  // namespace
