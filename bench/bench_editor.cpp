@@ -1,6 +1,7 @@
 // bench_editor: the editor window on a form of about 2,000,000 characters of text: opening it
 // until the text is shown, saving it, and the cost of one keystroke on a large and a small page.
 #include "FormDocument.h"
+#include "OffscreenRun.h"
 #include "TForm1.h"
 #include "TFindDialog.h"
 #include "TMemo.h"
@@ -13,8 +14,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <sched.h>
 
 #include <algorithm>
 #include <chrono>
@@ -72,23 +71,14 @@ double KeystrokeSeconds(dfm::TForm1& form, const QString& pageText)
 
 int main(int argc, char** argv)
 {
-    cpu_set_t one;
-    CPU_ZERO(&one);
-    CPU_SET(0, &one);
-    sched_setaffinity(0, sizeof one, &one);
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir settings;
-    qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
+    const OffscreenRun run;
     QApplication application(argc, argv);
 
     QTemporaryDir folder;
     const QString path = folder.filePath("Big.dfm");
     const QString text = FormText(TargetCharacters);
-    {
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(dfm::FormDocument::ConvertFormText(text)) < 0)
-            return 1;
-    }
+    if (!OffscreenRun::WriteForm(path, text))
+        return 1;
     SilentPrompts prompts;
     dfm::TForm1 form(prompts, {QStringLiteral("QuenDFMEd")});
     form.show();

@@ -1,6 +1,7 @@
 // bench_generate: writes a large, deterministic binary form file with realistic proportions of every value kind.
 #include "Errors.h"
 #include "Extended80.h"
+#include "Random.h"
 #include "ResourceHeader.h"
 #include "TFileStream.h"
 #include "TMemoryStream.h"
@@ -43,32 +44,6 @@ private:
     std::uint64_t count_ = 0;
 };
 
-// splitmix64: the standard library's distributions differ between implementations,
-// and the output must be the same everywhere.
-class Random {
-public:
-    explicit Random(std::uint64_t seed) : state_(seed) {}
-
-    std::uint64_t Next()
-    {
-        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    // Inclusive range.
-    int Range(int low, int high)
-    {
-        return low + static_cast<int>(Next() % static_cast<std::uint64_t>(high - low + 1));
-    }
-    bool Chance(int percent) { return Range(0, 99) < percent; }
-    double Unit() { return static_cast<double>(Next() >> 11) / 9007199254740992.0; }
-    template <typename T>
-    const T& Pick(const std::vector<T>& items) { return items[Next() % items.size()]; }
-
-private:
-    std::uint64_t state_;
-};
 
 const std::vector<std::string> Words = {
     "File", "Open", "Save", "Close", "Print", "Customer", "Name", "Address", "City", "Country",

@@ -1,4 +1,6 @@
 // bench_grep_tree: writes the fixed tree of forms, units, notes and binary files the grep benchmark searches.
+#include "Random.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -25,37 +27,6 @@ constexpr std::string_view CaseVariant = "qZXkeyw7PLM9";
 constexpr std::uint64_t MinTotalBytes = 520'000'000;
 constexpr std::size_t ScanBlock = 64512;
 
-// splitmix64: the standard library's distributions differ between implementations, and the
-// tree must be the same everywhere.
-class Random {
-public:
-    explicit Random(std::uint64_t seed) : state_(seed) {}
-
-    std::uint64_t Next()
-    {
-        std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-        return z ^ (z >> 31);
-    }
-    // Inclusive range.
-    std::uint64_t Range(std::uint64_t low, std::uint64_t high) { return low + Next() % (high - low + 1); }
-    template <typename T>
-    const T& Pick(const std::vector<T>& items) { return items[Next() % items.size()]; }
-
-    void Bytes(std::string& out, std::size_t count)
-    {
-        const std::size_t start = out.size();
-        out.resize(start + count);
-        for (std::size_t i = 0; i < count; i += 8) {
-            const std::uint64_t value = Next();
-            std::memcpy(out.data() + start + i, &value, std::min<std::size_t>(8, count - i));
-        }
-    }
-
-private:
-    std::uint64_t state_;
-};
 
 enum class Kind { BinaryForm, TextForm, Unit, Notes, Data };
 

@@ -1,16 +1,13 @@
 // bench_objectview: the Object view command on a form of 5,000 objects: building the tree from
 // the form page and showing the window, until its first paint is done.
-#include "FormDocument.h"
+#include "OffscreenRun.h"
 #include "SilentPrompts.h"
 #include "TForm1.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTreeWidget>
-
-#include <sched.h>
 
 #include <algorithm>
 #include <chrono>
@@ -44,22 +41,13 @@ QString FormText()
 
 int main(int argc, char** argv)
 {
-    cpu_set_t one;
-    CPU_ZERO(&one);
-    CPU_SET(0, &one);
-    sched_setaffinity(0, sizeof one, &one);
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir settings;
-    qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
+    const OffscreenRun run;
     QApplication application(argc, argv);
 
     QTemporaryDir folder;
     const QString path = folder.filePath("Objects.dfm");
-    {
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(dfm::FormDocument::ConvertFormText(FormText())) < 0)
-            return 1;
-    }
+    if (!OffscreenRun::WriteForm(path, FormText()))
+        return 1;
     SilentPrompts prompts;
     dfm::TForm1 form(prompts, {QStringLiteral("QuenDFMEd"), path});
     form.show();

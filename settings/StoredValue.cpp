@@ -1,21 +1,12 @@
 // Stored values as trimmed texts, and the check that a store was written.
 #include "StoredValue.h"
 
+#include "TextRules.h"
+
 #include <QFileInfo>
 #include <QStringList>
 
 namespace dfm {
-
-QString StoredValue::Trimmed(const QString& text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text[first].unicode() <= 32)
-        ++first;
-    while (last > first && text[last - 1].unicode() <= 32)
-        --last;
-    return text.mid(first, last - first);
-}
 
 std::optional<QString> StoredValue::Read(const QSettings& settings, const QString& key)
 {
@@ -29,12 +20,12 @@ std::optional<QString> StoredValue::Read(const QSettings& settings, const QStrin
         return std::nullopt;
     if (settings.format() == QSettings::IniFormat)
         text.truncate(IniFileLimit);
-    return Trimmed(text);
+    return TrimBlanks(text);
 }
 
 void StoredValue::Write(QSettings& settings, const QString& key, const QString& text)
 {
-    settings.setValue(key, Trimmed(text));
+    settings.setValue(key, TrimBlanks(text));
 }
 
 bool StoredValue::Flush(QSettings& settings)

@@ -13,9 +13,7 @@ public:
     // The longest value the INI store hands back; longer ones are cut.
     static constexpr int IniFileLimit = 2047;
 
-    // Without the characters 0 to 32 at either end.
-    static QString Trimmed(const QString& text);
-    // The trimmed text under key, or nothing when the store holds no value there or one that is
+    // The text under key, without the characters 0 to 32 at either end,, or nothing when the store holds no value there or one that is
     // no text at all (a damaged entry). A value the INI reader split at its commas is joined again.
     static std::optional<QString> Read(const QSettings& settings, const QString& key);
     static void Write(QSettings& settings, const QString& key, const QString& text);
