@@ -500,7 +500,7 @@ void TForm1::OpenFormFile(const QString& path)
         actFileSave_->setEnabled(false);
         actSaveAs_->setEnabled(true);
         UpdateCaretStatus();
-        mruManager1_->Add(path);
+        mruManager1_->Add(currentFileName_);
         if (frmObjectView_->isVisible())
             frmObjectView_->BuildObjectTree(FormLines());
     });
