@@ -5,7 +5,6 @@
 #include "CommandLineFileName.h"
 #include "Errors.h"
 #include "FormDocument.h"
-#include "StoredFont.h"
 #include "TFObjectView.h"
 #include "TFormStorage.h"
 #include "TMRUManager.h"
@@ -359,20 +358,12 @@ void TForm1::CreateFormStorage()
         formStorage1_->AddColor(
             name + QStringLiteral("_Color"), [memo] { return ColorValue::FromColor(memo->BackgroundColor()); },
             [memo](std::int32_t value) { memo->SetBackgroundColor(ColorValue::ToColor(value)); });
-        // Character set and pitch have no part in a Qt font: they are kept as they were read.
-        const auto kept = std::make_shared<StoredFont>();
         formStorage1_->AddFont(
-            name + QStringLiteral("_Font"),
-            [memo, kept] {
-                StoredFont font = *kept;
-                font.font = memo->font();
-                font.color = ColorValue::FromColor(memo->TextColor());
-                return font;
-            },
-            [memo, kept](const StoredFont& font) {
-                *kept = font;
-                memo->setFont(font.font);
-                memo->SetTextColor(ColorValue::ToColor(font.color));
+            name + QStringLiteral("_Font"), [memo] { return memo->font(); },
+            [memo] { return ColorValue::FromColor(memo->TextColor()); },
+            [memo](const QFont& font, std::int32_t color) {
+                memo->setFont(font);
+                memo->SetTextColor(ColorValue::ToColor(color));
             });
     }
     formStorage1_->AddBoolean(

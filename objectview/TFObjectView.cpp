@@ -3,7 +3,6 @@
 
 #include "ColorValue.h"
 #include "ObjectTreeBuilder.h"
-#include "StoredFont.h"
 #include "TFormStorage.h"
 #include "TFontDialog.h"
 #include "UserPrompts.h"
@@ -106,20 +105,11 @@ void TFObjectView::CreateFormStorage()
     formStorage1_->AddColor(
         QStringLiteral("Outline1_Color"), [this] { return outlineColor_; },
         [this](std::int32_t value) { SetOutlineColor(value); });
-    // Character set and pitch have no part in a Qt font: they are kept as they were read.
-    const auto kept = std::make_shared<StoredFont>();
     formStorage1_->AddFont(
-        QStringLiteral("Outline1_Font"),
-        [this, kept] {
-            StoredFont font = *kept;
-            font.font = outline1_->font();
-            font.color = outlineFontColor_;
-            return font;
-        },
-        [this, kept](const StoredFont& font) {
-            *kept = font;
-            ApplyFont(font.font);
-            SetOutlineFontColor(font.color);
+        QStringLiteral("Outline1_Font"), [this] { return outline1_->font(); }, [this] { return outlineFontColor_; },
+        [this](const QFont& font, std::int32_t color) {
+            ApplyFont(font);
+            SetOutlineFontColor(color);
         });
 }
 

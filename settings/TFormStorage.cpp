@@ -1,6 +1,7 @@
 // Saving and restoring one window's placement, stored properties and recent-file list.
 #include "TFormStorage.h"
 
+#include "StoredFont.h"
 #include "StoredValue.h"
 #include "UserPrompts.h"
 
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <memory>
 #include <optional>
 
 namespace dfm {
@@ -144,19 +146,26 @@ void TFormStorage::AddBoolean(const QString& valueName, std::function<bool()> ge
          }});
 }
 
-void TFormStorage::AddFont(const QString& valueNamePrefix, std::function<StoredFont()> get,
-                           std::function<void(const StoredFont&)> set)
+void TFormStorage::AddFont(const QString& valueNamePrefix, std::function<QFont()> getFont,
+                           std::function<std::int32_t()> getColor, std::function<void(const QFont&, std::int32_t)> set)
 {
     const QString prefix = Key(valueNamePrefix);
-    properties_.push_back({[prefix, get](QSettings& settings) {
-                               const StoredFont font = get();
+    const auto kept = std::make_shared<StoredFont>();
+    const auto current = [kept, getFont, getColor] {
+        StoredFont font = *kept;
+        font.font = getFont();
+        font.color = getColor();
+        return font;
+    };
+    properties_.push_back({[prefix, current](QSettings& settings) {
+                               const StoredFont font = current();
                                for (const QString& name : StoredFont::ValueNames())
                                    StoredValue::Write(settings, prefix + name, font.ValueText(name, PixelsPerInch()));
                            },
-                           [prefix, get, set](const QSettings& settings) {
+                           [prefix, current, kept, set](const QSettings& settings) {
                                // One after the other onto the current font, so a stored Size
                                // overrides a stored Height.
-                               StoredFont font = get();
+                               StoredFont font = current();
                                bool found = false;
                                for (const QString& name : StoredFont::ValueNames()) {
                                    if (const std::optional<QString> text = StoredValue::Read(settings, prefix + name)) {
@@ -164,8 +173,10 @@ void TFormStorage::AddFont(const QString& valueNamePrefix, std::function<StoredF
                                        found = true;
                                    }
                                }
-                               if (found)
-                                   set(font);
+                               if (!found)
+                                   return;
+                               *kept = font;
+                               set(font.font, font.color);
                            }});
 }
 

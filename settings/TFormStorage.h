@@ -2,9 +2,9 @@
 // and, when it has one, its recent-file list between runs.
 #pragma once
 
-#include "StoredFont.h"
 #include "TMRUManager.h"
 
+#include <QFont>
 #include <QPointer>
 #include <QString>
 
@@ -38,8 +38,10 @@ public:
     void AddText(const QString& valueName, std::function<QString()> get, std::function<void(const QString&)> set);
     void AddColor(const QString& valueName, std::function<std::int32_t()> get, std::function<void(std::int32_t)> set);
     void AddBoolean(const QString& valueName, std::function<bool()> get, std::function<void(bool)> set);
-    void AddFont(const QString& valueNamePrefix, std::function<StoredFont()> get,
-                 std::function<void(const StoredFont&)> set);
+    // A font with its colour. Character set and pitch have no part in a Qt font: they are kept
+    // here as they were read, and written back so.
+    void AddFont(const QString& valueNamePrefix, std::function<QFont()> getFont, std::function<std::int32_t()> getColor,
+                 std::function<void(const QFont&, std::int32_t)> set);
     // The recent-file list kept in this window's store, in the section "<section>.<its name>";
     // it is restored after the placement and saved after it.
     void SetRecentFiles(TMRUManager* recentFiles);

@@ -1,6 +1,7 @@
 // A window's stored settings: the values written, the rules for taking a stored placement back,
 // when a save happens, and stores that are damaged or cannot be written.
 #include "ScriptedPrompts.h"
+#include "StoredFont.h"
 #include "TFormStorage.h"
 
 #include <QCloseEvent>
@@ -38,7 +39,12 @@ public:
             "OpenDialog1_FileName", [this] { return fileName; }, [this](const QString& t) { fileName = t; });
         storage.AddColor("Memo1_Color", [this] { return color; }, [this](std::int32_t c) { color = c; });
         storage.AddBoolean("AppEvents1_ShowHint", [this] { return hints; }, [this](bool on) { hints = on; });
-        storage.AddFont("Memo1_Font", [this] { return font; }, [this](const StoredFont& f) { font = f; });
+        storage.AddFont(
+            "Memo1_Font", [this] { return font.font; }, [this] { return font.color; },
+            [this](const QFont& f, std::int32_t c) {
+                font.font = f;
+                font.color = c;
+            });
     }
     ~StoredWindow() override { storage.SaveAtDestruction(); }
 
