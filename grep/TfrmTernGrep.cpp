@@ -175,7 +175,12 @@ void TfrmTernGrep::CreateControls()
     lbxFiles_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     lbxFiles_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(lbxFiles_, &QListWidget::itemClicked, this, &TfrmTernGrep::lbxFilesClick);
-    connect(lbxFiles_, &QListWidget::currentRowChanged, this, &TfrmTernGrep::lbxFilesClick);
+    // The keyboard moves the current line too; a mouse press that moves it is answered by its
+    // click, so that the file is looked up once.
+    connect(lbxFiles_, &QListWidget::currentRowChanged, this, [this] {
+        if (QApplication::mouseButtons() == Qt::NoButton)
+            lbxFilesClick();
+    });
     connect(lbxFiles_, &QListWidget::itemDoubleClicked, this, &TfrmTernGrep::lbxFilesDblClick);
 
     popupMenu1_ = new QMenu(this);

@@ -280,6 +280,12 @@ TEST_F(GrepWindowTest, ClickShowsTheFileAndItsShellActions)
     EXPECT_EQ(Get<QLabel>("lblname")->text(), "3.txt");
     EXPECT_EQ(Get<QLabel>("lbltype")->text(), "plain text document");
     EXPECT_TRUE(Get<QToolButton>("sbProp")->isEnabled());
+    // A click looks the file up as the keyboard does.
+    window->show();
+    QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, List()->visualItemRect(List()->item(1)).center());
+    EXPECT_EQ(Status(), "2. " + PathOf("2.txt"));
+    EXPECT_EQ(Get<QLabel>("lblname")->text(), "2.txt");
+    window->hide();
 
     std::filesystem::remove(tree.Path("4.txt"));
     List()->setCurrentRow(3);
