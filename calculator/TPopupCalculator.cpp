@@ -1,0 +1,24 @@
+// Runs the calculator dialog and keeps what an OK hands back.
+#include "TPopupCalculator.h"
+
+#include "TCalculatorPanel.h"
+#include "TPopupCalculatorForm.h"
+#include "UserPrompts.h"
+
+#include <algorithm>
+
+namespace dfm {
+
+bool TPopupCalculator::Execute(QWidget* parent)
+{
+    TPopupCalculatorForm form(prompts_, title_, memory_, std::max(2, precision_), beepOnError_, parent);
+    if (value_ != 0)
+        form.Panel()->Preset(value_);
+    if (prompts_.Exec(form) != QDialog::Accepted)
+        return false;
+    memory_ = form.Panel()->Engine().Memory();
+    value_ = form.Panel()->Engine().DisplayValue();
+    return true;
+}
+
+}  // namespace dfm

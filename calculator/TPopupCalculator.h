@@ -1,0 +1,35 @@
+// The calculator the editor window keeps: value and memory outlive each opening of the dialog.
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace dfm {
+
+class TPopupCalculatorForm;
+class UserPrompts;
+
+class TPopupCalculator {
+public:
+    explicit TPopupCalculator(UserPrompts& prompts) : prompts_(prompts) {}
+
+    // Shows the dialog modally; true when it was closed with OK (value and memory taken back).
+    bool Execute(QWidget* parent);
+
+    QString Title() const { return title_; }
+    int Precision() const { return precision_; }
+    bool BeepOnError() const { return beepOnError_; }
+    double Value() const { return value_; }
+    double Memory() const { return memory_; }
+
+private:
+    UserPrompts& prompts_;
+    QString title_ = QStringLiteral("Calculator");
+    int precision_ = 15;
+    bool beepOnError_ = true;
+    double value_ = 0;
+    double memory_ = 0;
+};
+
+}  // namespace dfm
