@@ -13,6 +13,7 @@
 #include "TFontDialog.h"
 #include "TfrmTernGrep.h"
 #include "TMemo.h"
+#include "TPopupCalculator.h"
 #include "TextRules.h"
 #include "TextSearch.h"
 #include "UserPrompts.h"
@@ -89,6 +90,7 @@ TForm1::TForm1(UserPrompts& prompts, const QStringList& arguments, QWidget* pare
     CreateStatusBar();
     CreateDialogs();
     frmObjectView_ = new TFObjectView(prompts_, this);
+    popupCalculator1_ = std::make_unique<TPopupCalculator>(prompts_);
     connect(frmObjectView_, &TFObjectView::ShowLineRequested, this, &TForm1::ShowLine);
     CreateFormStorage();
     SetHintColor(hintColor_);
@@ -221,6 +223,9 @@ void TForm1::CreateActions()
     actFont_ = AddAction("ActFont", QStringLiteral("Change &font"), none, "Tools", QStringLiteral("Font|Change font"),
                          StandardIcon("preferences-desktop-font", QStyle::SP_FileDialogInfoView),
                          &TForm1::ActFontExecute);
+    actCalc_ = AddAction("ActCalc", QStringLiteral("&Calculator"), none, "Tools",
+                         QStringLiteral("Calculator|Popup calculator"),
+                         StandardIcon("accessories-calculator", QStyle::SP_ComputerIcon), &TForm1::ActCalcExecute);
     actHint_ = AddAction("ActHint", QStringLiteral("Display &hints"), none, "Tools",
                          QStringLiteral("Hints|Switch on / off hint display"), QIcon(), &TForm1::ActHintExecute);
     actHintColor_ = AddAction("ActHintColor", QStringLiteral("Hint c&olor"), none, "Tools",
@@ -289,7 +294,7 @@ void TForm1::CreateMenus()
     QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
     tools->addAction(actObjectView_);
     tools->addSeparator();
-    tools->addAction(actGrep_);
+    tools->addActions({actGrep_, actCalc_});
     tools->addSeparator();
     tools->addActions({actDownSize_, actUpSize_, actFont_, actHint_, actHintColor_, actBackground_, actCreateBackup_});
 
@@ -310,6 +315,7 @@ void TForm1::CreateToolBar()
         {copier1_, couper1_, coller1_},
         {actFind_, actReplace_},
         {actUpSize_, actDownSize_, actFont_},
+        {actCalc_},
         {actObjectView_},
         {actCancelModified_},
         {actExit_},
@@ -818,6 +824,11 @@ void TForm1::ActBackgroundExecute()
 void TForm1::ActCreateBackupExecute()
 {
     backupEnabled_ = !backupEnabled_;
+}
+
+void TForm1::ActCalcExecute()
+{
+    popupCalculator1_->Execute(this);
 }
 
 void TForm1::About1Execute()

@@ -25,6 +25,7 @@ class TFindDialog;
 class TFormStorage;
 class TMRUManager;
 class TMemo;
+class TPopupCalculator;
 class TfrmTernGrep;
 class UserPrompts;
 
@@ -64,6 +65,7 @@ public:
     TfrmTernGrep* GrepWindow() const { return frmTernGrep_; }
     TFObjectView* ObjectView() const { return frmObjectView_; }
     TMRUManager* RecentFiles() const { return mruManager1_; }
+    TPopupCalculator* PopupCalculator() const { return popupCalculator1_.get(); }
     QString CaretStatusText() const;
     QString HintLineText() const;
 
@@ -111,6 +113,7 @@ private:
     void ActDownSizeExecute();
     void ActCancelModifiedExecute();
     void ActFontExecute();
+    void ActCalcExecute();
     void ActHintExecute();
     void ActHintColorExecute();
     void ActBackgroundExecute();
@@ -150,6 +153,7 @@ private:
     QMenu* reopen1_ = nullptr;
     TMRUManager* mruManager1_ = nullptr;
     std::unique_ptr<TFormStorage> formStorage1_;
+    std::unique_ptr<TPopupCalculator> popupCalculator1_;
     QTimer updateTimer_;
 
     QAction* actFileOpen_ = nullptr;
@@ -168,6 +172,7 @@ private:
     QAction* actDownSize_ = nullptr;
     QAction* actCancelModified_ = nullptr;
     QAction* actFont_ = nullptr;
+    QAction* actCalc_ = nullptr;
     QAction* actHint_ = nullptr;
     QAction* actHintColor_ = nullptr;
     QAction* actBackground_ = nullptr;

@@ -1,5 +1,5 @@
 // The editor window driven as a user would: opening, the question before dropping changes,
-// find and replace, caret status, the declaration finder, fonts and the command table.
+// find and replace, caret status, the declaration finder and fonts.
 #include "EditorFixture.h"
 #include "TFindDialog.h"
 #include "TfrmTernGrep.h"
@@ -429,58 +429,6 @@ TEST_F(EditorWindow, FontSizeStepsStopAtTheirBounds)
         EXPECT_EQ(down->isEnabled(), c.downEnabled);
     }
     EXPECT_EQ(form->Memo2()->font().pointSize(), 8);
-}
-
-TEST_F(EditorWindow, CommandsCarryTheirCaptionShortcutHintAndStartState)
-{
-    const struct {
-        const char* name;
-        const char* caption;
-        const char* shortcut;
-        const char* tip;
-        const char* hintLine;
-        bool enabled;
-    } cases[] = {
-        {"ActFileOpen", "&Open file", "Ctrl+O", "Open DFM", "Open a DFM to explore", true},
-        {"ActFileSave", "&Save file", "Ctrl+S", "Save", "Save current DFM", false},
-        {"ActSaveAs", "Save &as", "", "Save as", "Save current form as...", false},
-        {"ActGrep", "&Grep", "Alt+G", "Grep", "Search for files on disk", true},
-        {"ActExit", "E&xit", "Alt+X", "Close application", "Close application", true},
-        {"Actundo", "&Undo", "Ctrl+Z", "UndoUndo last change", "UndoUndo last change", false},
-        {"Copier1", "&Copy", "Ctrl+C", "Copy", "Copy text", false},
-        {"Couper1", "C&ut", "Ctrl+X", "Cut", "Cut text", false},
-        {"Coller1", "&Paste", "Ctrl+V", "Paste", "Paste from clipboard", false},
-        {"ActFind", "&Find", "Ctrl+F", "Find", "Find text", true},
-        {"ActReplace", "&Replace", "Ctrl+R", "Replace", "Replace text", true},
-        {"ActUpSize", "Up&size font", "", "Upsize font", "Upsize memo font", true},
-        {"ActDownSize", "&Downsize font", "", "Downsize font", "Downsize memo font", true},
-        {"ActCancelModified", "Cancel &modified flag", "", "Cancel \"Modified\"",
-         "Cancel \"modified\" flag to avoid auto saving", false},
-        {"ActFont", "Change &font", "", "Font", "Change font", true},
-        {"ActHint", "Display &hints", "", "Hints", "Switch on / off hint display", true},
-        {"ActHintColor", "Hint c&olor", "", "Hints color", "CHange hints color", true},
-        {"ActBackground", "Bac&kground color", "", "Background", "Change background color", true},
-        {"ActCreateBackup", "Create backup", "", "Create backup of modified DFM and PAS files (D$$ and P$$)",
-         "Create backup of modified DFM and PAS files (D$$ and P$$)", true},
-        {"About1", "&About", "", "", "", true},
-        {"Finddeclaration1", "Find &declaration", "Ctrl+Alt+D", "", "", true},
-        {"Findimplementation1", "Find &implementation", "Ctrl+Alt+I", "", "", true},
-    };
-    form->UpdateCommands();
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        QAction* action = Action(c.name);
-        ASSERT_NE(action, nullptr);
-        EXPECT_EQ(action->text(), c.caption);
-        EXPECT_EQ(action->shortcut().toString(), c.shortcut);
-        if (*c.tip != '\0') {
-            EXPECT_EQ(action->toolTip(), c.tip);
-            EXPECT_EQ(action->statusTip(), c.hintLine);
-        }
-        EXPECT_EQ(action->isEnabled(), c.enabled);
-    }
-    EXPECT_TRUE(Action("ActHint")->isChecked());
-    EXPECT_TRUE(Action("ActCreateBackup")->isChecked());
 }
 
 TEST_F(EditorWindow, EditCommandsFollowTheFocusedEditor)
