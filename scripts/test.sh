@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the tests need, builds everything from scratch and runs every test:
-# the unit and window tests (offscreen, no display needed), the same tests under
-# AddressSanitizer and UndefinedBehaviorSanitizer, and each fuzz target for a minute over its seeds.
+# the unit and window tests (offscreen, no display needed), the program itself driven by keys
+# under a private X server, the same tests under AddressSanitizer and UndefinedBehaviorSanitizer,
+# and each fuzz target for a minute over its seeds.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -10,7 +11,7 @@ sudo=""
 $sudo apt-get update
 $sudo apt-get install -y --no-install-recommends \
     ca-certificates cmake ninja-build g++ libgtest-dev clang libclang-rt-14-dev \
-    qt6-base-dev fonts-dejavu-core fonts-liberation
+    qt6-base-dev fonts-dejavu-core fonts-liberation xvfb xdotool
 
 rm -rf build build-asan build-fuzz
 
@@ -18,6 +19,9 @@ echo "== build and unit tests"
 cmake -S . -B build -G Ninja -DDFM_WERROR=ON
 cmake --build build
 ctest --test-dir build --output-on-failure
+
+echo "== the program driven from outside under a real X server"
+bash scripts/smoke.sh build
 
 echo "== unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build-asan -G Ninja -DDFM_SANITIZE=ON -DDFM_BENCH=OFF
@@ -29,4 +33,4 @@ bash fuzz/run.sh "${DFM_FUZZ_SECONDS:-60}"
 
 tests=$(ctest --test-dir build -N | sed -n 's/^Total Tests: //p')
 asan=$(ctest --test-dir build-asan -N | sed -n 's/^Total Tests: //p')
-echo "all: $((tests + asan + 3)) passed, 0 failed"
+echo "all: $((tests + asan + 4)) passed, 0 failed"

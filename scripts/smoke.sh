@@ -1,0 +1,238 @@
+#!/usr/bin/env bash
+# Drives the real editor as a person would, under a private X server: edits the form and the
+# unit of the bundled sample, saves, opens the grep window and the calculator, pastes its result,
+# quits, then checks every byte on disk.
+# Usage: bash scripts/smoke.sh BUILD_DIR
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+
+if [ $# -ne 1 ]; then
+    echo "usage: bash scripts/smoke.sh BUILD_DIR" >&2
+    exit 2
+fi
+build=$(cd "$1" 2>/dev/null && pwd -P) || { echo "smoke: no build folder $1" >&2; exit 1; }
+editor=$build/editor/QuenDFMEd
+dfmconv=$build/tools/dfmconv/dfmconv
+for program in "$editor" "$dfmconv"; do
+    [ -x "$program" ] || { echo "smoke: $program is missing; build first" >&2; exit 1; }
+done
+for tool in Xvfb xdotool; do
+    command -v "$tool" >/dev/null || { echo "smoke: $tool is not installed (packages xvfb, xdotool)" >&2; exit 1; }
+done
+
+# The folder's real path: the editor shows the absolute name of the form in its caption.
+work=$(cd "$(mktemp -d)" && pwd -P)
+xvfb_pid=""
+editor_pid=""
+failed=0
+
+# Ends a process this script started: politely, then for certain after five seconds.
+stop() {
+    local pid=$1 tries=50
+    [ -n "$pid" ] || return 0
+    kill "$pid" 2>/dev/null || true
+    while kill -0 "$pid" 2>/dev/null && [ "$tries" -gt 0 ]; do
+        sleep 0.1
+        tries=$((tries - 1))
+    done
+    kill -KILL "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+}
+
+cleanup() {
+    local status=$?
+    if [ "$status" -ne 0 ] || [ "$failed" -ne 0 ]; then
+        for log in editor.log xvfb.log; do
+            if [ -s "$work/$log" ]; then
+                echo "---- $log ----"
+                cat "$work/$log"
+            else
+                echo "---- $log: empty ----"
+            fi
+        done >&2
+        if [ -n "$xvfb_pid" ] && ! kill -0 "$xvfb_pid" 2>/dev/null; then
+            echo "(Xvfb was no longer running)" >&2
+        fi
+    fi
+    stop "$editor_pid"
+    stop "$xvfb_pid"
+    rm -rf "$work"
+    exit "$status"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+fail() {
+    echo "smoke: FAILED: $*" >&2
+    exit 1
+}
+
+# A problem found on disk is reported, and the other checks still run.
+check_failed() {
+    echo "smoke: FAILED: $*" >&2
+    failed=1
+}
+
+# Polls COMMAND every tenth of a second for at most SECONDS.
+wait_for() {
+    local seconds=$1
+    shift
+    local tries=$((seconds * 10))
+    while ! "$@"; do
+        tries=$((tries - 1))
+        [ "$tries" -gt 0 ] || return 1
+        sleep 0.1
+    done
+}
+
+# The saved form and unit must hold exactly the edits, the form also byte for byte as dfmconv
+# writes the expected text. UNIT: the expected unit file.
+check_saved_files() {
+    local when=$1 unit=$2
+    if "$dfmconv" totext "$work/Sample.dfm" "$work/saved.txt"; then
+        diff -u "$work/expected.txt" "$work/saved.txt" >&2 ||
+            check_failed "$when: the saved Sample.dfm, as text, is not the original text with Left = 1920"
+    else
+        check_failed "$when: the saved Sample.dfm does not convert to text"
+    fi
+    cmp -s "$work/expected.dfm" "$work/Sample.dfm" ||
+        check_failed "$when: the saved Sample.dfm differs from the expected text converted with dfmconv tobinary"
+    if ! cmp -s "$work/$unit" "$work/Sample.PAS"; then
+        diff -u "$work/$unit" "$work/Sample.PAS" | cat -A >&2 || true
+        check_failed "$when: the saved Sample.PAS is not $unit"
+    fi
+}
+
+cp examples/Sample.dfm examples/Sample.PAS "$work/"
+# Settings of its own, so nothing of the user's is read or touched (and backups are on).
+mkdir "$work/config"
+mkdir -m 700 "$work/runtime"
+export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime
+unset WAYLAND_DISPLAY
+
+# The original texts, and the ones the edits below must give.
+"$dfmconv" totext examples/Sample.dfm "$work/original.txt"
+# The text has Windows line breaks.
+[ "$(sed -n 2p "$work/original.txt" | tr -d '\r')" = "  Left = 192" ] ||
+    fail "the sample's second line is not '  Left = 192'"
+sed '2s/^  Left = 192\(\r\?\)$/  Left = 1920\1/' "$work/original.txt" >"$work/expected.txt"
+cmp -s "$work/original.txt" "$work/expected.txt" && fail "could not build the expected form text"
+"$dfmconv" tobinary "$work/expected.txt" "$work/expected.dfm"
+# The unit keeps its own line breaks: the typed line ends the way the unit's first line does.
+if head -n 1 examples/Sample.PAS | grep -q $'\r$'; then eol=$'\r\n'; else eol=$'\n'; fi
+{ printf '{ smoke }%s' "$eol"; cat examples/Sample.PAS; } >"$work/expected.PAS"
+# Then the calculator's result, copied and pasted at the caret, and saved when the window closes.
+{ printf '{ smoke }%s42' "$eol"; cat examples/Sample.PAS; } >"$work/closed.PAS"
+
+# A private X server on a free display; it writes the display's number once it accepts clients.
+# -noreset: it would otherwise start over each time its last client leaves, as the probe below
+# does just before the editor connects.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+display_known() {
+    kill -0 "$xvfb_pid" || fail "Xvfb stopped at start"
+    grep -qs '^[0-9][0-9]*$' "$work/display"
+}
+wait_for 20 display_known || fail "Xvfb did not start within 20 s"
+DISPLAY=:$(cat "$work/display")
+export DISPLAY
+answers() { xdotool getdisplaygeometry >/dev/null 2>&1; }
+wait_for 10 answers || fail "Xvfb on $DISPLAY does not answer"
+
+(cd "$work" && exec env QT_QPA_PLATFORM=xcb "$editor" Sample.dfm) >"$work/editor.log" 2>&1 &
+editor_pid=$!
+
+# Finds a visible window of the editor by caption within SECONDS; stops early once it has quit.
+find_window() {
+    local caption=$1 tries=$(($2 * 5)) found
+    while [ "$tries" -gt 0 ] && kill -0 "$editor_pid" 2>/dev/null; do
+        found=$(xdotool search --onlyvisible --name "$caption" 2>/dev/null | head -n 1) || true
+        if [ -n "$found" ]; then
+            echo "$found"
+            return 0
+        fi
+        sleep 0.2
+        tries=$((tries - 1))
+    done
+    return 1
+}
+window=$(find_window 'Sample\.dfm$' 20) || true
+if [ -z "$window" ]; then
+    kill -0 "$editor_pid" 2>/dev/null || fail "the editor quit before showing its window"
+    fail "the editor window did not appear within 20 s"
+fi
+caption=$(xdotool getwindowname "$window")
+[ "$caption" = "$work/Sample.dfm" ] || fail "caption is '$caption', expected '$work/Sample.dfm'"
+
+# No window manager runs: the keyboard goes to the window last given the focus.
+focus_editor() {
+    timeout 10 xdotool windowfocus --sync "$window" || fail "could not focus the editor window"
+    sleep 0.3
+}
+keys() { xdotool key --delay 40 "$@"; }
+text() { xdotool type --delay 40 "$1"; }
+
+focus_editor
+# The form page is current with the caret at the very start: "  Left = 192" -> "  Left = 1920".
+keys Down End
+text 0
+# The unit page by its tab's mnemonic; the caret is at the start of the unit.
+keys alt+s
+sleep 0.3
+text '{ smoke }'
+keys Return
+keys ctrl+s
+
+# Saving writes the form, then the unit; once both exist under both names it is done.
+saved() {
+    [ -f "$work/Sample.D\$\$" ] && [ -f "$work/Sample.P\$\$" ] && [ -f "$work/Sample.dfm" ] && [ -f "$work/Sample.PAS" ]
+}
+wait_for 10 saved || fail "Ctrl+S wrote no backups (Sample.D\$\$ and Sample.P\$\$)"
+sleep 0.5
+# The backups hold the originals, the files exactly the edits.
+cmp -s examples/Sample.dfm "$work/Sample.D\$\$" || check_failed "after Ctrl+S: Sample.D\$\$ differs from the original Sample.dfm"
+cmp -s examples/Sample.PAS "$work/Sample.P\$\$" || check_failed "after Ctrl+S: Sample.P\$\$ differs from the original Sample.PAS"
+check_saved_files "after Ctrl+S" expected.PAS
+[ "$failed" -eq 0 ] || exit 1
+
+keys alt+g
+grep_window=$(find_window '^QUENDFMED Grep$' 10) || true
+[ -n "$grep_window" ] || fail "Alt+G showed no window named 'QUENDFMED Grep'"
+
+# The calculator from the Tools menu: 6 * 7 = copied with Ctrl+C, then OK (47,6 in the keypad,
+# which starts at 1,30 in the dialog).
+focus_editor
+keys alt+t c
+calculator=$(find_window '^Calculator$' 10) || true
+[ -n "$calculator" ] || fail "Tools, Calculator showed no window named 'Calculator'"
+timeout 10 xdotool windowfocus --sync "$calculator" || fail "could not focus the calculator"
+sleep 0.3
+text '6*7='
+keys ctrl+c
+sleep 0.2
+xdotool mousemove --window "$calculator" 66 47 click 1
+calculator_closed() { ! xdotool search --onlyvisible --name '^Calculator$' >/dev/null 2>&1; }
+wait_for 10 calculator_closed || fail "OK did not close the calculator"
+
+# The result pasted into the unit page, where the caret still is; Alt+X saves it on closing.
+focus_editor
+keys ctrl+v
+keys alt+x
+running() { kill -0 "$editor_pid"; }
+tries=200
+while running 2>/dev/null && [ "$tries" -gt 0 ]; do
+    sleep 0.1
+    tries=$((tries - 1))
+done
+running 2>/dev/null && fail "the editor was still running 20 s after Alt+X"
+status=0
+wait "$editor_pid" || status=$?
+editor_pid=""
+[ "$status" -eq 0 ] || fail "the editor exited with status $status"
+
+# Closing saves again, as the edits count as unsaved: that moves the first save aside.
+cmp -s "$work/expected.dfm" "$work/Sample.D\$\$" || check_failed "after closing: Sample.D\$\$ is not the first save"
+cmp -s "$work/expected.PAS" "$work/Sample.P\$\$" || check_failed "after closing: Sample.P\$\$ is not the first save"
+check_saved_files "after closing" closed.PAS
+[ "$failed" -eq 0 ] || exit 1
+echo "smoke: passed"
