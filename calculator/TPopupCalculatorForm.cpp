@@ -73,10 +73,13 @@ TPopupCalculatorForm::TPopupCalculatorForm(UserPrompts& prompts, const QString& 
     connect(panel_, &TCalculatorPanel::Accepted, this, &QDialog::accept);
     connect(panel_, &TCalculatorPanel::Cancelled, this, &QDialog::reject);
 
-    // Every key press anywhere in the dialog is seen here first.
+    // Every key press anywhere in the dialog is seen here first; the display's menu keeps its
+    // own keys for choosing an item.
     installEventFilter(this);
-    for (QWidget* child : findChildren<QWidget*>())
-        child->installEventFilter(this);
+    for (QWidget* child : findChildren<QWidget*>()) {
+        if (child != displayMenu_)
+            child->installEventFilter(this);
+    }
 }
 
 void TPopupCalculatorForm::CreateDisplay(double scale)
