@@ -139,6 +139,15 @@ TEST_F(CalculatorDialogTest, ClipboardKeysAndDisplayMenu)
     KeyInto(&form, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(form.Display()->text(), "12.5");
 
+    // The menu's shortcuts work with the menu closed.
+    QApplication::setActiveWindow(&form);
+    QGuiApplication::clipboard()->setText(QStringLiteral("8"));
+    KeyInto(&form, Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_EQ(form.Display()->text(), "8");
+    QGuiApplication::clipboard()->clear();
+    KeyInto(&form, Qt::Key_Insert, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "8");
+
     QGuiApplication::clipboard()->setText(QStringLiteral("3"));
     TypeInto(&form, QStringLiteral("R0R"));
     EXPECT_EQ(form.Display()->text(), "Error");
