@@ -5,13 +5,11 @@
 #include "TPopupCalculatorForm.h"
 #include "UserPrompts.h"
 
-#include <algorithm>
-
 namespace dfm {
 
 bool TPopupCalculator::Execute(QWidget* parent)
 {
-    TPopupCalculatorForm form(prompts_, title_, memory_, std::max(2, precision_), beepOnError_, parent);
+    TPopupCalculatorForm form(prompts_, title_, memory_, precision_, beepOnError_, parent);
     if (value_ != 0)
         form.Panel()->Preset(value_);
     if (prompts_.Exec(form) != QDialog::Accepted)

@@ -7,7 +7,6 @@ class QWidget;
 
 namespace dfm {
 
-class TPopupCalculatorForm;
 class UserPrompts;
 
 class TPopupCalculator {
