@@ -1,13 +1,13 @@
 // Lays out the keypad and binds its keys to the arithmetic.
 #include "TCalculatorPanel.h"
 
+#include "Clipboard.h"
 #include "TCalcButton.h"
 #include "UserPrompts.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QMimeData>
 #include <QTimer>
 
 namespace dfm {
@@ -145,10 +145,7 @@ void TCalculatorPanel::CopyText(const QString& text)
 
 std::optional<QString> TCalculatorPanel::PastedText()
 {
-    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-    if (data == nullptr || !data->hasText())
-        return std::nullopt;
-    return data->text();
+    return ClipboardText();
 }
 
 }  // namespace dfm

@@ -2,6 +2,7 @@
 #include "TPopupCalculatorForm.h"
 
 #include "CalculatorEngine.h"
+#include "Clipboard.h"
 #include "TCalculatorPanel.h"
 
 #include <QAction>
@@ -10,7 +11,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
-#include <QMimeData>
 #include <QScreen>
 
 namespace dfm {
@@ -104,10 +104,7 @@ void TPopupCalculatorForm::CreateDisplay(double scale)
     addActions({copyItem_, pasteItem_});
     connect(copyItem_, &QAction::triggered, panel_, &TCalculatorPanel::Copy);
     connect(pasteItem_, &QAction::triggered, panel_, &TCalculatorPanel::Paste);
-    const auto updatePaste = [this] {
-        const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-        pasteItem_->setEnabled(data != nullptr && data->hasText());
-    };
+    const auto updatePaste = [this] { pasteItem_->setEnabled(ClipboardHoldsText()); };
     updatePaste();
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, updatePaste);
     display_->setContextMenuPolicy(Qt::CustomContextMenu);

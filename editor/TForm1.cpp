@@ -1,5 +1,6 @@
 #include "TForm1.h"
 
+#include "Clipboard.h"
 #include "CodePage.h"
 #include "ColorValue.h"
 #include "CommandLineFileName.h"
@@ -458,8 +459,7 @@ void TForm1::UpdateCommands()
     const bool selection = focused != nullptr && focused->textCursor().hasSelection();
     copier1_->setEnabled(selection);
     couper1_->setEnabled(selection);
-    const QMimeData* clipboard = QApplication::clipboard()->mimeData();
-    coller1_->setEnabled(focused != nullptr && clipboard != nullptr && clipboard->hasText());
+    coller1_->setEnabled(focused != nullptr && ClipboardHoldsText());
     const int points = current->font().pointSize();
     actUpSize_->setEnabled(points < 39);
     actDownSize_->setEnabled(points > 7);
