@@ -14,6 +14,12 @@ namespace {
 // decimal separator, the last two are backspace and "C".
 const QString KeyButtons = QStringLiteral("0123456789_./*-+Q%R=\bC");
 
+// "." and "," always mean the decimal separator, besides the locale's own.
+bool IsDecimalKey(QChar key, QChar decimalSeparator)
+{
+    return key == u'.' || key == u',' || key == decimalSeparator;
+}
+
 bool IsOperator(QChar key)
 {
     return key == u'+' || key == u'-' || key == u'*' || key == u'/' || key == u'=' || key == u'%' ||
@@ -34,7 +40,7 @@ CalculatorEngine::CalculatorEngine(CalculatorHost& host, QChar decimalSeparator,
 
 std::optional<CalcButtonKind> CalculatorEngine::ButtonForKey(QChar key, QChar decimalSeparator)
 {
-    if (key == u'.' || key == u',' || key == decimalSeparator)
+    if (IsDecimalKey(key, decimalSeparator))
         key = u'.';
     else if (key == Enter)
         key = u'=';
@@ -130,11 +136,6 @@ double CalculatorEngine::DisplayValue() const
     return Parse(text_, separator_).value_or(0);
 }
 
-bool CalculatorEngine::IsDecimal(QChar key) const
-{
-    return key == u'.' || key == u',' || key == separator_;
-}
-
 void CalculatorEngine::StartEntry()
 {
     if (status_ == CalculatorStatus::First) {
@@ -159,8 +160,7 @@ void CalculatorEngine::Fail()
 {
     status_ = CalculatorStatus::Error;
     text_ = QStringLiteral("Error");
-    if (beepOnError_)
-        host_.Beep();
+    Refuse();
 }
 
 void CalculatorEngine::Refuse()
@@ -174,7 +174,7 @@ void CalculatorEngine::Key(QChar key)
     const QChar k = key.toUpper();
     if (status_ == CalculatorStatus::Error && k != u'C' && k != Escape)
         return;
-    if (IsDecimal(k)) {
+    if (IsDecimalKey(k, separator_)) {
         StartEntry();
         // Nothing follows an exponent: "1E20." would be no number.
         if (!text_.contains(separator_) && !text_.contains(u'E'))

@@ -62,7 +62,6 @@ public:
     int Precision() const { return precision_; }
 
 private:
-    bool IsDecimal(QChar key) const;
     void StartEntry();
     void Show(double value);
     void Fail();
