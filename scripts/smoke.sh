@@ -218,13 +218,8 @@ wait_for 10 calculator_closed || fail "OK did not close the calculator"
 focus_editor
 keys ctrl+v
 keys alt+x
-running() { kill -0 "$editor_pid"; }
-tries=200
-while running 2>/dev/null && [ "$tries" -gt 0 ]; do
-    sleep 0.1
-    tries=$((tries - 1))
-done
-running 2>/dev/null && fail "the editor was still running 20 s after Alt+X"
+editor_gone() { ! kill -0 "$editor_pid" 2>/dev/null; }
+wait_for 20 editor_gone || fail "the editor was still running 20 s after Alt+X"
 status=0
 wait "$editor_pid" || status=$?
 editor_pid=""
