@@ -23,10 +23,10 @@ public:
     }
 
     // The form text converted to a binary form file at path.
-    static bool WriteForm(const QString& path, const QString& text)
+    static bool writeForm(const QString& path, const QString& text)
     {
         QFile file(path);
-        return file.open(QIODevice::WriteOnly) && file.write(dfm::FormDocument::ConvertFormText(text)) >= 0;
+        return file.open(QIODevice::WriteOnly) && file.write(dfm::FormDocument::convertFormText(text)) >= 0;
     }
 
 private:

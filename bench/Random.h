@@ -12,7 +12,7 @@ class Random {
 public:
     explicit Random(std::uint64_t seed) : state_(seed) {}
 
-    std::uint64_t Next()
+    std::uint64_t next()
     {
         std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
         z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
@@ -21,21 +21,21 @@ public:
     }
     // Inclusive range.
     template <typename T>
-    T Range(T low, T high)
+    T range(T low, T high)
     {
-        return low + static_cast<T>(Next() % static_cast<std::uint64_t>(high - low + 1));
+        return low + static_cast<T>(next() % static_cast<std::uint64_t>(high - low + 1));
     }
-    bool Chance(int percent) { return Range(0, 99) < percent; }
-    double Unit() { return static_cast<double>(Next() >> 11) / 9007199254740992.0; }
+    bool chance(int percent) { return range(0, 99) < percent; }
+    double Unit() { return static_cast<double>(next() >> 11) / 9007199254740992.0; }
     template <typename T>
-    const T& Pick(const std::vector<T>& items) { return items[Next() % items.size()]; }
+    const T& pick(const std::vector<T>& items) { return items[next() % items.size()]; }
 
-    void Bytes(std::string& out, std::size_t count)
+    void hexBytes(std::string& out, std::size_t count)
     {
         const std::size_t start = out.size();
         out.resize(start + count);
         for (std::size_t i = 0; i < count; i += 8) {
-            const std::uint64_t value = Next();
+            const std::uint64_t value = next();
             std::memcpy(out.data() + start + i, &value, std::min<std::size_t>(8, count - i));
         }
     }

@@ -9,12 +9,12 @@
 
 class SilentPrompts : public dfm::UserPrompts {
 public:
-    void Notice(const QString& text) override { std::fprintf(stderr, "notice: %s\n", qPrintable(text)); }
-    void ErrorBox(const QString& text) override { std::fprintf(stderr, "error: %s\n", qPrintable(text)); }
-    bool AskYesNo(const QString&, const QString&) override { return false; }
-    int Exec(QDialog&) override { return QDialog::Rejected; }
-    void Beep() override {}
-    void Warning(const QString& text) override { std::fprintf(stderr, "warning: %s\n", qPrintable(text)); }
-    void Error(const QString& text) override { std::fprintf(stderr, "error: %s\n", qPrintable(text)); }
-    bool Launch(const QString&) override { return false; }
+    void notice(const QString& text) override { std::fprintf(stderr, "notice: %s\n", qPrintable(text)); }
+    void errorBox(const QString& text) override { std::fprintf(stderr, "error: %s\n", qPrintable(text)); }
+    bool askYesNo(const QString&, const QString&) override { return false; }
+    int exec(QDialog&) override { return QDialog::Rejected; }
+    void beep() override {}
+    void warning(const QString& text) override { std::fprintf(stderr, "warning: %s\n", qPrintable(text)); }
+    void error(const QString& text) override { std::fprintf(stderr, "error: %s\n", qPrintable(text)); }
+    bool launch(const QString&) override { return false; }
 };

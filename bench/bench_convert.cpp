@@ -1,7 +1,7 @@
 // bench_convert: measures memcpy bandwidth, then the speed and peak memory of both form conversions, file to file.
 #include "BinaryToText.h"
 #include "Errors.h"
-#include "TFileStream.h"
+#include "FileStream.h"
 #include "TextToBinary.h"
 
 #include <malloc.h>
@@ -33,13 +33,13 @@ constexpr double ToBinaryTargetMBs = 250.0;
 
 using Clock = std::chrono::steady_clock;
 
-double Seconds(Clock::time_point start, Clock::time_point stop)
+double secondsBetween(Clock::time_point start, Clock::time_point stop)
 {
     return std::chrono::duration<double>(stop - start).count();
 }
 
 // A field of /proc/self/status in KiB, or -1.
-long StatusKiB(const char* key)
+long statusKiB(const char* key)
 {
     std::ifstream status("/proc/self/status");
     std::string line;
@@ -51,7 +51,7 @@ long StatusKiB(const char* key)
 }
 
 // Writing 5 to clear_refs sets the peak resident size back to the current one.
-bool ResetPeak()
+bool resetPeak()
 {
     std::FILE* file = std::fopen("/proc/self/clear_refs", "w");
     if (file == nullptr)
@@ -60,15 +60,15 @@ bool ResetPeak()
     return std::fclose(file) == 0 && written;
 }
 
-std::uint64_t FileSize(const std::string& path)
+std::uint64_t fileSize(const std::string& path)
 {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0)
-        throw dfm::EFOpenError(path);
+        throw dfm::FileOpenError(path);
     return static_cast<std::uint64_t>(info.st_size);
 }
 
-double MemcpyGBs()
+double measureMemcpyGBs()
 {
     constexpr std::size_t size = 256u << 20;
     // Not value-initialised: the memsets below touch every page before the timing.
@@ -82,7 +82,7 @@ double MemcpyGBs()
         std::memcpy(target.get(), source.get(), size);
         // Keep the copy from being dropped as dead.
         asm volatile("" : : "r"(target.get()) : "memory");
-        best = std::min(best, Seconds(start, Clock::now()));
+        best = std::min(best, secondsBetween(start, Clock::now()));
     }
     if (target[size / 2] != 0x5A)
         std::fprintf(stderr, "memcpy check failed\n");
@@ -91,7 +91,7 @@ double MemcpyGBs()
 
 // User plus system time of this process: on a shared machine it says what the conversion
 // costs when the wall clock also counts waiting for a core.
-double CpuSeconds()
+double cpuSeconds()
 {
     rusage usage {};
     ::getrusage(RUSAGE_SELF, &usage);
@@ -108,7 +108,7 @@ struct Result {
 
 // output is removed before each run, outside the timing: truncating the last run's output
 // would time the file system freeing it (and its pending write-back) as well.
-Result Measure(const std::function<void()>& convert, const std::string& output, bool peakWorks)
+Result measure(const std::function<void()>& convert, const std::string& output, bool peakWorks)
 {
     Result result;
     for (int run = 0; run < Runs; ++run) {
@@ -116,14 +116,14 @@ Result Measure(const std::function<void()>& convert, const std::string& output, 
         // Hand back what earlier runs freed, so that their heap does not hide this run's growth.
         ::malloc_trim(0);
         long baseline = -1;
-        if (peakWorks && ResetPeak())
-            baseline = StatusKiB("VmRSS:");
-        const double cpuStart = CpuSeconds();
+        if (peakWorks && resetPeak())
+            baseline = statusKiB("VmRSS:");
+        const double cpuStart = cpuSeconds();
         const auto start = Clock::now();
         convert();
-        const double seconds = Seconds(start, Clock::now());
-        result.bestCpuSeconds = std::min(result.bestCpuSeconds, CpuSeconds() - cpuStart);
-        const long peak = StatusKiB("VmHWM:");
+        const double seconds = secondsBetween(start, Clock::now());
+        result.bestCpuSeconds = std::min(result.bestCpuSeconds, cpuSeconds() - cpuStart);
+        const long peak = statusKiB("VmHWM:");
         if (baseline >= 0 && peak >= 0)
             result.peakMiB = std::max(result.peakMiB, static_cast<double>(peak - baseline) / 1024.0);
         result.runSeconds.push_back(seconds);
@@ -134,18 +134,18 @@ Result Measure(const std::function<void()>& convert, const std::string& output, 
 
 // Reading the input and writing as many bytes as the conversion writes, in 64 KiB pieces:
 // what the file system alone costs, the ceiling for a conversion on the same files.
-Result IoAlone(const std::string& input, std::uint64_t outputBytes, const std::string& output)
+Result ioAlone(const std::string& input, std::uint64_t outputBytes, const std::string& output)
 {
     std::vector<unsigned char> chunk(64 * 1024, 'x');
-    return Measure(
+    return measure(
         [&] {
-            dfm::TFileStream in(input, dfm::TFileStream::Mode::OpenRead);
-            dfm::TFileStream out(output, dfm::TFileStream::Mode::Create);
-            while (in.Read(chunk.data(), chunk.size()) > 0) {
+            dfm::FileStream in(input, dfm::FileStream::Mode::OpenRead);
+            dfm::FileStream out(output, dfm::FileStream::Mode::Create);
+            while (in.read(chunk.data(), chunk.size()) > 0) {
             }
             for (std::uint64_t left = outputBytes; left > 0;) {
                 const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(left, chunk.size()));
-                out.WriteBuffer(chunk.data(), n);
+                out.writeBuffer(chunk.data(), n);
                 left -= n;
             }
         },
@@ -153,17 +153,17 @@ Result IoAlone(const std::string& input, std::uint64_t outputBytes, const std::s
 }
 
 // First differing offset, or -1 when the files hold the same bytes.
-std::int64_t FirstDifference(const std::string& a, const std::string& b)
+std::int64_t firstDifference(const std::string& a, const std::string& b)
 {
-    dfm::TFileStream left(a, dfm::TFileStream::Mode::OpenRead);
-    dfm::TFileStream right(b, dfm::TFileStream::Mode::OpenRead);
+    dfm::FileStream left(a, dfm::FileStream::Mode::OpenRead);
+    dfm::FileStream right(b, dfm::FileStream::Mode::OpenRead);
     std::vector<unsigned char> x(1 << 20), y(1 << 20);
     std::int64_t offset = 0;
     for (;;) {
-        const std::size_t n = left.Read(x.data(), x.size());
+        const std::size_t n = left.read(x.data(), x.size());
         std::size_t m = 0;
         while (m < n) {
-            const std::size_t got = right.Read(y.data() + m, n - m);
+            const std::size_t got = right.read(y.data() + m, n - m);
             if (got == 0)
                 break;
             m += got;
@@ -175,12 +175,12 @@ std::int64_t FirstDifference(const std::string& a, const std::string& b)
         if (n != m)
             return offset + static_cast<std::int64_t>(common);
         if (n == 0)
-            return right.Read(y.data(), 1) == 0 ? -1 : offset;
+            return right.read(y.data(), 1) == 0 ? -1 : offset;
         offset += static_cast<std::int64_t>(n);
     }
 }
 
-void PrintRow(const char* name, std::uint64_t inputBytes, const Result& result, double memcpyMBs)
+void printRow(const char* name, std::uint64_t inputBytes, const Result& result, double memcpyMBs)
 {
     const double mbs = static_cast<double>(inputBytes) / MB / result.bestSeconds;
     const double cpuMBs = static_cast<double>(inputBytes) / MB / result.bestCpuSeconds;
@@ -224,54 +224,54 @@ int main(int argc, char** argv)
 
     int status = 0;
     try {
-        const std::uint64_t inputBytes = FileSize(input);
+        const std::uint64_t inputBytes = fileSize(input);
 
         std::printf("memcpy: copying 256 MiB, best of 5 ...\n");
-        const double memcpyGBs = MemcpyGBs();
+        const double memcpyGBs = measureMemcpyGBs();
         const double memcpyMBs = memcpyGBs * 1000.0;
         std::printf("memcpy bandwidth: %.2f GB/s (bytes copied per second)\n\n", memcpyGBs);
 
         // The memcpy buffers are gone, so the peak now stands well above the resident size:
         // a reset that works brings it back down.
         ::malloc_trim(0);
-        const long peakBefore = StatusKiB("VmHWM:");
-        const bool resetDone = ResetPeak();
-        const long peakAfter = StatusKiB("VmHWM:");
-        const long resident = StatusKiB("VmRSS:");
+        const long peakBefore = statusKiB("VmHWM:");
+        const bool resetDone = resetPeak();
+        const long peakAfter = statusKiB("VmHWM:");
+        const long resident = statusKiB("VmRSS:");
         const bool peakWorks = resetDone && peakAfter >= 0 && resident >= 0 && peakAfter <= resident + 256
             && peakAfter < peakBefore;
         std::printf("peak reset (clear_refs 5): %s (VmHWM %ld KiB -> %ld KiB, VmRSS %ld KiB)\n\n",
                     peakWorks ? "works" : "DOES NOT WORK, peaks not measured", peakBefore, peakAfter, resident);
 
-        const Result toText = Measure(
+        const Result toText = measure(
             [&] {
-                dfm::TFileStream in(input, dfm::TFileStream::Mode::OpenRead);
-                dfm::TFileStream out(textFile, dfm::TFileStream::Mode::Create);
-                dfm::ResourceToText(in, out);
+                dfm::FileStream in(input, dfm::FileStream::Mode::OpenRead);
+                dfm::FileStream out(textFile, dfm::FileStream::Mode::Create);
+                dfm::resourceToText(in, out);
             },
             textFile, peakWorks);
-        const std::uint64_t textBytes = FileSize(textFile);
+        const std::uint64_t textBytes = fileSize(textFile);
 
-        const Result toBinary = Measure(
+        const Result toBinary = measure(
             [&] {
-                dfm::TFileStream in(textFile, dfm::TFileStream::Mode::OpenRead);
-                dfm::TFileStream out(binaryFile, dfm::TFileStream::Mode::Create);
-                dfm::TextToResource(in, out);
+                dfm::FileStream in(textFile, dfm::FileStream::Mode::OpenRead);
+                dfm::FileStream out(binaryFile, dfm::FileStream::Mode::Create);
+                dfm::textToResource(in, out);
             },
             binaryFile, peakWorks);
 
-        const std::int64_t difference = FirstDifference(input, binaryFile);
-        const std::uint64_t binaryBytes = FileSize(binaryFile);
+        const std::int64_t difference = firstDifference(input, binaryFile);
+        const std::uint64_t binaryBytes = fileSize(binaryFile);
 
-        const Result toTextIo = IoAlone(input, textBytes, ioFile);
-        const Result toBinaryIo = IoAlone(textFile, binaryBytes, ioFile);
+        const Result toTextIo = ioAlone(input, textBytes, ioFile);
+        const Result toBinaryIo = ioAlone(textFile, binaryBytes, ioFile);
 
         std::printf("%-22s %9s %8s %8s %9s %8s %8s %11s\n", "", "input MB", "wall s", "MB/s", "of memcpy", "cpu s",
                     "cpu MB/s", "peak MiB");
-        PrintRow("ResourceToText", inputBytes, toText, memcpyMBs);
-        PrintRow("  its file I/O alone", inputBytes, toTextIo, memcpyMBs);
-        PrintRow("TextToResource", textBytes, toBinary, memcpyMBs);
-        PrintRow("  its file I/O alone", textBytes, toBinaryIo, memcpyMBs);
+        printRow("ResourceToText", inputBytes, toText, memcpyMBs);
+        printRow("  its file I/O alone", inputBytes, toTextIo, memcpyMBs);
+        printRow("TextToResource", textBytes, toBinary, memcpyMBs);
+        printRow("  its file I/O alone", textBytes, toBinaryIo, memcpyMBs);
         std::printf("(MB = 10^6 bytes. Input: the binary file for ResourceToText, the text for TextToResource.\n"
                     " wall s: best of %d runs; cpu s: least user+system time of the runs; peak: VmHWM during\n"
                     " a run minus VmRSS before it, largest of the runs. File I/O alone: reading the same input\n"

@@ -2,9 +2,9 @@
 // until the text is shown, saving it, and the cost of one keystroke on a large and a small page.
 #include "FormDocument.h"
 #include "OffscreenRun.h"
-#include "TForm1.h"
-#include "TFindDialog.h"
-#include "TMemo.h"
+#include "EditorWindow.h"
+#include "FindDialog.h"
+#include "PageEditor.h"
 #include "SilentPrompts.h"
 
 #include <QAction>
@@ -26,7 +26,7 @@ constexpr int Runs = 7;
 constexpr qsizetype TargetCharacters = 2000000;
 
 // A form of many small components, as real forms are, with about the given text size.
-QString FormText(qsizetype characters)
+QString formText(qsizetype characters)
 {
     QString text = QStringLiteral("object BigForm: TBigForm\n  Caption = 'Benchmark'\n");
     for (int i = 0; text.size() < characters - 200; ++i) {
@@ -40,7 +40,7 @@ QString FormText(qsizetype characters)
     return text + QStringLiteral("end\n");
 }
 
-double BestOf(int runs, const std::function<void()>& setUp, const std::function<void()>& measured)
+double bestOf(int runs, const std::function<void()>& setUp, const std::function<void()>& measured)
 {
     double best = 1e9;
     for (int run = 0; run < runs; ++run) {
@@ -53,15 +53,15 @@ double BestOf(int runs, const std::function<void()>& setUp, const std::function<
 }
 
 // Mean time of a keystroke (typed, then its change handlers and repaint) in the page.
-double KeystrokeSeconds(dfm::TForm1& form, const QString& pageText)
+double keystrokeSeconds(dfm::EditorWindow& form, const QString& pageText)
 {
-    form.Memo1()->LoadText(pageText, dfm::PageText::FormFormat());
-    form.Memo1()->Select(pageText.size() / 2, 0);
+    form.formPage()->loadText(pageText, dfm::PageText::formFormat());
+    form.formPage()->select(pageText.size() / 2, 0);
     QApplication::processEvents();
     constexpr int Keys = 400;
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < Keys; ++i) {
-        QTest::keyClick(form.Memo1(), Qt::Key_A);
+        QTest::keyClick(form.formPage(), Qt::Key_A);
         QApplication::processEvents();
     }
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / Keys;
@@ -76,43 +76,43 @@ int main(int argc, char** argv)
 
     QTemporaryDir folder;
     const QString path = folder.filePath("Big.dfm");
-    const QString text = FormText(TargetCharacters);
-    if (!OffscreenRun::WriteForm(path, text))
+    const QString text = formText(TargetCharacters);
+    if (!OffscreenRun::writeForm(path, text))
         return 1;
     SilentPrompts prompts;
-    dfm::TForm1 form(prompts, {QStringLiteral("QuenDFMEd")});
+    dfm::EditorWindow form(prompts, {QStringLiteral("QuenDFMEd")});
     form.show();
     QApplication::processEvents();
 
-    const double open = BestOf(
-        Runs, [&] { form.Memo1()->LoadText(QString(), dfm::PageText::FormFormat()); },
+    const double open = bestOf(
+        Runs, [&] { form.formPage()->loadText(QString(), dfm::PageText::formFormat()); },
         [&] {
-            form.OpenFormFile(path);
+            form.openFormFile(path);
             QApplication::processEvents();
         });
-    const qsizetype shown = dfm::PageText::CharacterCount(form.Memo1()->Text());
-    const int lines = form.Memo1()->LineCount();
-    const double save = BestOf(
-        Runs, [&] { form.Memo1()->SetModified(true); },
+    const qsizetype shown = dfm::PageText::characterCount(form.formPage()->Text());
+    const int lines = form.formPage()->lineCount();
+    const double save = bestOf(
+        Runs, [&] { form.formPage()->setModified(true); },
         [&] {
-            if (!form.Save())
+            if (!form.save())
                 std::fprintf(stderr, "save failed\n");
         });
-    const double replaceAll = BestOf(
-        3, [&] { form.Memo1()->LoadText(text, dfm::PageText::FormFormat()); },
+    const double replaceAll = bestOf(
+        3, [&] { form.formPage()->loadText(text, dfm::PageText::formFormat()); },
         [&] {
-            form.Memo1()->Select(0, 0);
+            form.formPage()->select(0, 0);
             form.findChild<QAction*>(QStringLiteral("ActReplace"))->trigger();
-            form.ReplaceDialog()->SetFindText(QStringLiteral("label"));
-            form.ReplaceDialog()->findChild<QLineEdit*>(QStringLiteral("ReplaceEdit"))->setText(QStringLiteral("Lbl"));
-            emit form.ReplaceDialog()->ReplaceAllClicked();
+            form.replaceDialog()->setFindText(QStringLiteral("label"));
+            form.replaceDialog()->findChild<QLineEdit*>(QStringLiteral("ReplaceEdit"))->setText(QStringLiteral("Lbl"));
+            emit form.replaceDialog()->replaceAllClicked();
             QApplication::processEvents();
         });
-    const qsizetype replaced = form.Memo1()->Text().count(QStringLiteral("Lbl"));
-    const double largeKey = KeystrokeSeconds(form, text);
-    const double smallKey = KeystrokeSeconds(form, FormText(20000));
-    form.Memo1()->SetModified(false);
-    form.Memo2()->SetModified(false);
+    const qsizetype replaced = form.formPage()->Text().count(QStringLiteral("Lbl"));
+    const double largeKey = keystrokeSeconds(form, text);
+    const double smallKey = keystrokeSeconds(form, formText(20000));
+    form.formPage()->setModified(false);
+    form.unitPage()->setModified(false);
 
     std::printf("form text: %lld characters (line breaks counted as two), %lld lines\n",
                 static_cast<long long>(shown), static_cast<long long>(lines));

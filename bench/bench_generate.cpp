@@ -3,9 +3,9 @@
 #include "Extended80.h"
 #include "Random.h"
 #include "ResourceHeader.h"
-#include "TFileStream.h"
-#include "TMemoryStream.h"
-#include "TWriter.h"
+#include "FileStream.h"
+#include "MemoryStream.h"
+#include "FormWriter.h"
 #include "ValueTag.h"
 
 #include <cmath>
@@ -19,28 +19,28 @@
 
 namespace {
 
-using dfm::TStream;
-using dfm::TWriter;
+using dfm::ByteStream;
+using dfm::FormWriter;
 
 // Forwards to the file and counts what passes, so that the generator knows when to stop
 // without holding the form in memory.
-class CountingStream : public TStream {
+class CountingStream : public ByteStream {
 public:
-    explicit CountingStream(TStream& target) : target_(target) {}
+    explicit CountingStream(ByteStream& target) : target_(target) {}
 
-    std::size_t Read(void*, std::size_t) override { return 0; }
-    std::size_t Write(const void* buffer, std::size_t count) override
+    std::size_t read(void*, std::size_t) override { return 0; }
+    std::size_t write(const void* buffer, std::size_t count) override
     {
-        const std::size_t n = target_.Write(buffer, count);
+        const std::size_t n = target_.write(buffer, count);
         count_ += n;
         return n;
     }
-    std::int64_t Seek(std::int64_t offset, dfm::SeekOrigin origin) override { return target_.Seek(offset, origin); }
+    std::int64_t seek(std::int64_t offset, dfm::SeekOrigin origin) override { return target_.seek(offset, origin); }
 
-    std::uint64_t Count() const { return count_; }
+    std::uint64_t count() const { return count_; }
 
 private:
-    TStream& target_;
+    ByteStream& target_;
     std::uint64_t count_ = 0;
 };
 
@@ -76,65 +76,65 @@ struct Stats {
 
 class FormGenerator {
 public:
-    FormGenerator(TWriter& writer, CountingStream& counter, std::uint64_t target, double binaryShare)
+    FormGenerator(FormWriter& writer, CountingStream& counter, std::uint64_t target, double binaryShare)
         : w_(writer), counter_(counter), target_(target), binaryShare_(binaryShare) {}
 
-    void WriteRoot();
-    const Stats& Statistics() const { return stats_; }
+    void writeRoot();
+    const Stats& statistics() const { return stats_; }
 
 private:
     // Property writers: each counts the value kind it writes.
-    void Int(std::string_view name, std::int32_t value);
-    void Str(std::string_view name, std::string_view value);
-    void Wide(std::string_view name, std::u16string_view value);
-    void Ident(std::string_view name, std::string_view value);
-    void Bool(std::string_view name, bool value);
-    void SetOf(std::string_view name, const std::vector<std::string>& elements);
-    void StringList(std::string_view name, const std::vector<std::string>& lines);
-    void IntList(std::string_view name, const std::vector<std::int32_t>& values);
-    void Blob(std::string_view name, const std::string& bytes);
-    void Count(const std::string& kind) { ++stats_.values[kind]; }
-    void CountInt(std::int32_t value);
+    void putInt(std::string_view name, std::int32_t value);
+    void putStr(std::string_view name, std::string_view value);
+    void wide(std::string_view name, std::u16string_view value);
+    void ident(std::string_view name, std::string_view value);
+    void putBool(std::string_view name, bool value);
+    void setOf(std::string_view name, const std::vector<std::string>& elements);
+    void stringList(std::string_view name, const std::vector<std::string>& lines);
+    void intList(std::string_view name, const std::vector<std::int32_t>& values);
+    void blob(std::string_view name, const std::string& bytes);
+    void count(const std::string& kind) { ++stats_.values[kind]; }
+    void countInt(std::int32_t value);
 
-    void BeginObject(std::string_view className, const std::string& objectName, unsigned flags = 0, std::int32_t position = 0);
-    void EndProperties() { w_.PutListEnd(); }
-    void EndObject() { w_.PutListEnd(); }
-    std::string NextName(const std::string& base) { return base + std::to_string(++names_[base]); }
+    void beginObject(std::string_view className, const std::string& objectName, unsigned flags = 0, std::int32_t position = 0);
+    void endProperties() { w_.putListEnd(); }
+    void endObject() { w_.putListEnd(); }
+    std::string nextName(const std::string& base) { return base + std::to_string(++names_[base]); }
 
-    std::string Caption();
-    std::string Hint();
-    std::string LongText();
-    std::u16string WideCaption();
-    std::string BitmapBytes(std::size_t size);
-    std::size_t BlobSize();
-    bool WantBinary() const
+    std::string caption();
+    std::string hint();
+    std::string longText();
+    std::u16string wideCaption();
+    std::string bitmapBytes(std::size_t size);
+    std::size_t blobSize();
+    bool wantBinary() const
     {
-        return static_cast<double>(stats_.binaryBytes) < binaryShare_ * static_cast<double>(counter_.Count() + 1);
+        return static_cast<double>(stats_.binaryBytes) < binaryShare_ * static_cast<double>(counter_.count() + 1);
     }
 
-    void Bounds(int maxLeft, int maxTop);
-    void FontProperties();
-    void Control(int depth);
-    void Panel(int depth);
-    void Label();
-    void Button(bool withGlyph);
-    void Edit();
-    void CheckBox();
-    void Memo();
-    void ListBox();
-    void TextGrid();
-    void DataGrid();
-    void StatusBar();
-    void Image();
-    void ToolButton();
-    void NumberEdit();
-    void DatePicker();
-    void InlineFrame();
-    void MainMenu();
-    void MenuItem(int depth);
-    void Timer();
+    void bounds(int maxLeft, int maxTop);
+    void fontProperties();
+    void control(int depth);
+    void panel(int depth);
+    void label();
+    void button(bool withGlyph);
+    void edit();
+    void checkBox();
+    void memo();
+    void listBox();
+    void textGrid();
+    void dataGrid();
+    void statusBar();
+    void image();
+    void toolButton();
+    void numberEdit();
+    void datePicker();
+    void inlineFrame();
+    void mainMenu();
+    void menuItem(int depth);
+    void timer();
 
-    TWriter& w_;
+    FormWriter& w_;
     CountingStream& counter_;
     std::uint64_t target_;
     double binaryShare_;  // of the stream's bytes that are binary data
@@ -143,177 +143,177 @@ private:
     std::map<std::string, int> names_;
 };
 
-void FormGenerator::CountInt(std::int32_t value)
+void FormGenerator::countInt(std::int32_t value)
 {
     if (value >= -128 && value <= 127)
-        Count("integer, 1 byte");
+        count("integer, 1 byte");
     else if (value >= -32768 && value <= 32767)
-        Count("integer, 2 bytes");
+        count("integer, 2 bytes");
     else
-        Count("integer, 4 bytes");
+        count("integer, 4 bytes");
 }
 
-void FormGenerator::Int(std::string_view name, std::int32_t value)
+void FormGenerator::putInt(std::string_view name, std::int32_t value)
 {
     ++stats_.properties;
-    w_.PutName(name);
-    w_.PutIntegerValue(value);
-    CountInt(value);
+    w_.putName(name);
+    w_.putIntegerValue(value);
+    countInt(value);
 }
 
-void FormGenerator::Str(std::string_view name, std::string_view value)
+void FormGenerator::putStr(std::string_view name, std::string_view value)
 {
     ++stats_.properties;
-    w_.PutName(name);
-    w_.PutStringValue(value);
-    Count(value.size() < 256 ? "string, short" : "string, long");
+    w_.putName(name);
+    w_.putStringValue(value);
+    count(value.size() < 256 ? "string, short" : "string, long");
 }
 
-void FormGenerator::Wide(std::string_view name, std::u16string_view value)
+void FormGenerator::wide(std::string_view name, std::u16string_view value)
 {
     ++stats_.properties;
-    w_.PutName(name);
-    w_.PutWideStringValue(value);
-    Count("wide string");
+    w_.putName(name);
+    w_.putWideStringValue(value);
+    count("wide string");
 }
 
-void FormGenerator::Ident(std::string_view name, std::string_view value)
+void FormGenerator::ident(std::string_view name, std::string_view value)
 {
     ++stats_.properties;
-    w_.PutName(name);
-    w_.PutIdentValue(value);
-    Count("identifier");
+    w_.putName(name);
+    w_.putIdentValue(value);
+    count("identifier");
 }
 
-void FormGenerator::Bool(std::string_view name, bool value)
+void FormGenerator::putBool(std::string_view name, bool value)
 {
     ++stats_.properties;
-    w_.PutName(name);
-    w_.PutIdentValue(value ? "True" : "False");
-    Count("boolean");
+    w_.putName(name);
+    w_.putIdentValue(value ? "True" : "False");
+    count("boolean");
 }
 
-void FormGenerator::SetOf(std::string_view name, const std::vector<std::string>& elements)
+void FormGenerator::setOf(std::string_view name, const std::vector<std::string>& elements)
 {
     ++stats_.properties;
-    w_.PutName(name);
-    w_.PutTag(dfm::Set);
+    w_.putName(name);
+    w_.putTag(dfm::Set);
     for (const auto& element : elements)
-        w_.PutName(element);
-    w_.PutName("");
-    Count("set");
+        w_.putName(element);
+    w_.putName("");
+    count("set");
 }
 
-void FormGenerator::StringList(std::string_view name, const std::vector<std::string>& lines)
+void FormGenerator::stringList(std::string_view name, const std::vector<std::string>& lines)
 {
     ++stats_.properties;
-    w_.PutName(name);
-    w_.PutListStart();
+    w_.putName(name);
+    w_.putListStart();
     for (const auto& line : lines) {
-        w_.PutStringValue(line);
-        Count(line.size() < 256 ? "string, short" : "string, long");
+        w_.putStringValue(line);
+        count(line.size() < 256 ? "string, short" : "string, long");
     }
-    w_.PutListEnd();
-    Count("list");
+    w_.putListEnd();
+    count("list");
 }
 
-void FormGenerator::IntList(std::string_view name, const std::vector<std::int32_t>& values)
+void FormGenerator::intList(std::string_view name, const std::vector<std::int32_t>& values)
 {
     ++stats_.properties;
-    w_.PutName(name);
-    w_.PutListStart();
+    w_.putName(name);
+    w_.putListStart();
     for (const auto value : values) {
-        w_.PutIntegerValue(value);
-        CountInt(value);
+        w_.putIntegerValue(value);
+        countInt(value);
     }
-    w_.PutListEnd();
-    Count("list");
+    w_.putListEnd();
+    count("list");
 }
 
-void FormGenerator::Blob(std::string_view name, const std::string& bytes)
+void FormGenerator::blob(std::string_view name, const std::string& bytes)
 {
     ++stats_.properties;
-    w_.PutName(name);
-    w_.PutBinaryValue([&bytes](TStream& data) { data.WriteBuffer(bytes.data(), bytes.size()); });
+    w_.putName(name);
+    w_.putBinaryValue([&bytes](ByteStream& data) { data.writeBuffer(bytes.data(), bytes.size()); });
     stats_.binaryBytes += bytes.size() + 5;
-    Count("binary");
+    count("binary");
 }
 
-void FormGenerator::BeginObject(std::string_view className, const std::string& objectName, unsigned flags, std::int32_t position)
+void FormGenerator::beginObject(std::string_view className, const std::string& objectName, unsigned flags, std::int32_t position)
 {
     ++stats_.components;
-    w_.PutObjectPrefix(flags, position);
-    w_.PutName(className);
-    w_.PutName(objectName);
+    w_.putObjectPrefix(flags, position);
+    w_.putName(className);
+    w_.putName(objectName);
 }
 
-std::string FormGenerator::Caption()
+std::string FormGenerator::caption()
 {
-    std::string text = random_.Chance(4) ? random_.Pick(AccentedWords) : random_.Pick(Words);
-    const int extra = random_.Range(0, 3);
+    std::string text = random_.chance(4) ? random_.pick(AccentedWords) : random_.pick(Words);
+    const int extra = random_.range(0, 3);
     for (int i = 0; i < extra; ++i)
-        text += " " + random_.Pick(Words);
-    if (random_.Chance(10))
+        text += " " + random_.pick(Words);
+    if (random_.chance(10))
         text = "&" + text;
-    if (random_.Chance(5))
+    if (random_.chance(5))
         text += ":";
-    if (random_.Chance(2))
-        text += "\t" + random_.Pick(Words);
-    if (random_.Chance(2))
+    if (random_.chance(2))
+        text += "\t" + random_.pick(Words);
+    if (random_.chance(2))
         text = "Don't " + text;
     return text;
 }
 
 // Hints run from a few words to a couple of lines; some go past 64 characters and so
 // wrap in the text, a few hold line breaks.
-std::string FormGenerator::Hint()
+std::string FormGenerator::hint()
 {
-    std::string text = "Click to " + random_.Pick(Words);
-    const int words = random_.Chance(30) ? random_.Range(8, 22) : random_.Range(1, 6);
+    std::string text = "Click to " + random_.pick(Words);
+    const int words = random_.chance(30) ? random_.range(8, 22) : random_.range(1, 6);
     for (int i = 0; i < words; ++i) {
-        if (random_.Chance(3))
+        if (random_.chance(3))
             text += "\r\n";
         else
             text += " ";
-        text += random_.Chance(3) ? random_.Pick(AccentedWords) : random_.Pick(Words);
+        text += random_.chance(3) ? random_.pick(AccentedWords) : random_.pick(Words);
     }
     return text;
 }
 
 // Query text and the like: a rare string of more than 255 bytes.
-std::string FormGenerator::LongText()
+std::string FormGenerator::longText()
 {
     std::string text = "SELECT ";
     for (int i = 0; i < 30; ++i) {
-        text += random_.Pick(FieldNames);
+        text += random_.pick(FieldNames);
         text += ", ";
     }
     text += "NOTES FROM ORDERS WHERE STATUS = 'OPEN' ORDER BY SALEDATE";
     return text;
 }
 
-std::u16string FormGenerator::WideCaption()
+std::u16string FormGenerator::wideCaption()
 {
     std::u16string text;
-    for (const char c : random_.Pick(Words))
+    for (const char c : random_.pick(Words))
         text.push_back(static_cast<char16_t>(c));
     text.push_back(u' ');
-    const int n = random_.Range(3, 12);
-    const bool ideographs = random_.Chance(40);
+    const int n = random_.range(3, 12);
+    const bool ideographs = random_.chance(40);
     for (int i = 0; i < n; ++i)
-        text.push_back(static_cast<char16_t>(ideographs ? 0x4E00 + random_.Range(0, 0x1FFF) : 0x0410 + random_.Range(0, 0x3F)));
+        text.push_back(static_cast<char16_t>(ideographs ? 0x4E00 + random_.range(0, 0x1FFF) : 0x0410 + random_.range(0, 0x3F)));
     return text;
 }
 
 // Pictures of 100 bytes to 20 KB, small ones far more common (log-uniform).
-std::size_t FormGenerator::BlobSize()
+std::size_t FormGenerator::blobSize()
 {
     return static_cast<std::size_t>(100.0 * std::exp(random_.Unit() * std::log(200.0)));
 }
 
 // A bitmap file image: header, a small palette, then pixel rows with runs and noise,
 // the way real toolbar glyphs and photos mix.
-std::string FormGenerator::BitmapBytes(std::size_t size)
+std::string FormGenerator::bitmapBytes(std::size_t size)
 {
     std::string bytes(size, '\0');
     bytes[0] = 'B';
@@ -322,492 +322,492 @@ std::string FormGenerator::BitmapBytes(std::size_t size)
         bytes[2 + i] = static_cast<char>(size >> (8 * i));
     bytes[10] = 54;
     bytes[14] = 40;
-    const bool photo = random_.Chance(30);
-    unsigned char colour = static_cast<unsigned char>(random_.Range(0, 255));
+    const bool photo = random_.chance(30);
+    unsigned char colour = static_cast<unsigned char>(random_.range(0, 255));
     for (std::size_t i = 54; i < size; ++i) {
-        if (photo || random_.Chance(8))
-            colour = static_cast<unsigned char>(random_.Next());
+        if (photo || random_.chance(8))
+            colour = static_cast<unsigned char>(random_.next());
         bytes[i] = static_cast<char>(colour);
     }
     return bytes;
 }
 
-void FormGenerator::Bounds(int maxLeft, int maxTop)
+void FormGenerator::bounds(int maxLeft, int maxTop)
 {
     // Most coordinates fit one byte, wider ones two.
-    Int("Left", random_.Chance(40) ? random_.Range(0, 127) : random_.Range(128, maxLeft));
-    Int("Top", random_.Chance(40) ? random_.Range(0, 127) : random_.Range(128, maxTop));
-    Int("Width", random_.Chance(50) ? random_.Range(16, 127) : random_.Range(128, 900));
-    Int("Height", random_.Chance(80) ? random_.Range(13, 127) : random_.Range(128, 700));
+    putInt("Left", random_.chance(40) ? random_.range(0, 127) : random_.range(128, maxLeft));
+    putInt("Top", random_.chance(40) ? random_.range(0, 127) : random_.range(128, maxTop));
+    putInt("Width", random_.chance(50) ? random_.range(16, 127) : random_.range(128, 900));
+    putInt("Height", random_.chance(80) ? random_.range(13, 127) : random_.range(128, 700));
 }
 
-void FormGenerator::FontProperties()
+void FormGenerator::fontProperties()
 {
-    Ident("Font.Charset", "DEFAULT_CHARSET");
-    Ident("Font.Color", random_.Pick(Colors));
-    Int("Font.Height", -random_.Range(11, 24));
-    Str("Font.Name", random_.Pick(FontNames));
+    ident("Font.Charset", "DEFAULT_CHARSET");
+    ident("Font.Color", random_.pick(Colors));
+    putInt("Font.Height", -random_.range(11, 24));
+    putStr("Font.Name", random_.pick(FontNames));
     static const std::vector<std::vector<std::string>> styles = {
         {}, {"fsBold"}, {"fsItalic"}, {"fsBold", "fsItalic"}, {"fsUnderline"}, {"fsBold", "fsUnderline", "fsStrikeOut"},
     };
-    SetOf("Font.Style", random_.Pick(styles));
-    Bool("ParentFont", false);
+    setOf("Font.Style", random_.pick(styles));
+    putBool("ParentFont", false);
 }
 
-void FormGenerator::Label()
+void FormGenerator::label()
 {
-    BeginObject("TLabel", NextName("Label"));
-    Bounds(800, 600);
-    if (random_.Chance(6))
-        Wide("Caption", WideCaption());
+    beginObject("TLabel", nextName("Label"));
+    bounds(800, 600);
+    if (random_.chance(6))
+        wide("Caption", wideCaption());
     else
-        Str("Caption", Caption());
-    if (random_.Chance(30))
-        FontProperties();
-    if (random_.Chance(20))
-        Ident("Alignment", "taRightJustify");
-    if (random_.Chance(15))
-        Bool("Transparent", true);
-    if (random_.Chance(10))
-        Bool("WordWrap", true);
-    if (random_.Chance(8)) {
-        Str("Hint", Hint());
-        Bool("ShowHint", true);
+        putStr("Caption", caption());
+    if (random_.chance(30))
+        fontProperties();
+    if (random_.chance(20))
+        ident("Alignment", "taRightJustify");
+    if (random_.chance(15))
+        putBool("Transparent", true);
+    if (random_.chance(10))
+        putBool("WordWrap", true);
+    if (random_.chance(8)) {
+        putStr("Hint", hint());
+        putBool("ShowHint", true);
     }
-    EndProperties();
-    EndObject();
+    endProperties();
+    endObject();
 }
 
-void FormGenerator::Button(bool withGlyph)
+void FormGenerator::button(bool withGlyph)
 {
-    const std::string name = NextName(withGlyph ? "GlyphButton" : "Button");
-    BeginObject(withGlyph ? "TGlyphButton" : "TButton", name);
-    Bounds(800, 600);
-    Str("Caption", Caption());
-    if (random_.Chance(10))
-        Bool("Default", true);
-    if (random_.Chance(10)) {
-        Bool("Cancel", true);
-        Int("ModalResult", 2);
+    const std::string name = nextName(withGlyph ? "GlyphButton" : "Button");
+    beginObject(withGlyph ? "TGlyphButton" : "TButton", name);
+    bounds(800, 600);
+    putStr("Caption", caption());
+    if (random_.chance(10))
+        putBool("Default", true);
+    if (random_.chance(10)) {
+        putBool("Cancel", true);
+        putInt("ModalResult", 2);
     }
-    Int("TabOrder", random_.Range(0, 40));
-    Ident("OnClick", name + "Click");
-    if (random_.Chance(35)) {
-        Str("Hint", Hint());
-        Bool("ShowHint", true);
+    putInt("TabOrder", random_.range(0, 40));
+    ident("OnClick", name + "Click");
+    if (random_.chance(35)) {
+        putStr("Hint", hint());
+        putBool("ShowHint", true);
     }
     if (withGlyph) {
         // Glyph data: the bitmap's byte count, then the bitmap.
-        std::string data = BitmapBytes(BlobSize());
+        std::string data = bitmapBytes(blobSize());
         const auto size = static_cast<std::uint32_t>(data.size());
         data.insert(0, std::string{static_cast<char>(size), static_cast<char>(size >> 8),
                                    static_cast<char>(size >> 16), static_cast<char>(size >> 24)});
-        Blob("Glyph.Data", data);
-        Int("NumGlyphs", 2);
+        blob("Glyph.Data", data);
+        putInt("NumGlyphs", 2);
     }
-    EndProperties();
-    EndObject();
+    endProperties();
+    endObject();
 }
 
-void FormGenerator::Edit()
+void FormGenerator::edit()
 {
-    const std::string name = NextName("Edit");
-    BeginObject("TEdit", name);
-    Bounds(800, 600);
-    Int("TabOrder", random_.Range(0, 40));
-    Str("Text", random_.Chance(60) ? std::string() : Caption());
-    if (random_.Chance(30))
-        Int("MaxLength", random_.Chance(50) ? random_.Range(1, 127) : random_.Range(128, 4000));
-    if (random_.Chance(15))
-        Ident("CharCase", "ecUpperCase");
-    if (random_.Chance(10))
-        Int("Color", 0x00E0FFFF);
-    if (random_.Chance(40))
-        Ident("OnChange", name + "Change");
-    if (random_.Chance(20)) {
-        Str("Hint", Hint());
-        Bool("ShowHint", true);
+    const std::string name = nextName("Edit");
+    beginObject("TEdit", name);
+    bounds(800, 600);
+    putInt("TabOrder", random_.range(0, 40));
+    putStr("Text", random_.chance(60) ? std::string() : caption());
+    if (random_.chance(30))
+        putInt("MaxLength", random_.chance(50) ? random_.range(1, 127) : random_.range(128, 4000));
+    if (random_.chance(15))
+        ident("CharCase", "ecUpperCase");
+    if (random_.chance(10))
+        putInt("Color", 0x00E0FFFF);
+    if (random_.chance(40))
+        ident("OnChange", name + "Change");
+    if (random_.chance(20)) {
+        putStr("Hint", hint());
+        putBool("ShowHint", true);
     }
-    EndProperties();
-    EndObject();
+    endProperties();
+    endObject();
 }
 
-void FormGenerator::CheckBox()
+void FormGenerator::checkBox()
 {
-    BeginObject("TCheckBox", NextName("CheckBox"));
-    Bounds(800, 600);
-    Str("Caption", Caption());
-    Bool("Checked", random_.Chance(50));
-    if (random_.Chance(20))
-        Ident("State", "cbChecked");
-    Int("TabOrder", random_.Range(0, 40));
-    EndProperties();
-    EndObject();
+    beginObject("TCheckBox", nextName("CheckBox"));
+    bounds(800, 600);
+    putStr("Caption", caption());
+    putBool("Checked", random_.chance(50));
+    if (random_.chance(20))
+        ident("State", "cbChecked");
+    putInt("TabOrder", random_.range(0, 40));
+    endProperties();
+    endObject();
 }
 
-void FormGenerator::Memo()
+void FormGenerator::memo()
 {
-    BeginObject("TMemo", NextName("Memo"));
-    Bounds(800, 600);
+    beginObject("TMemo", nextName("Memo"));
+    bounds(800, 600);
     std::vector<std::string> lines;
-    const int n = random_.Range(1, 12);
+    const int n = random_.range(1, 12);
     for (int i = 0; i < n; ++i)
-        lines.push_back(random_.Chance(2) ? LongText() : random_.Chance(20) ? Hint() : Caption());
-    StringList("Lines.Strings", lines);
-    Ident("ScrollBars", "ssVertical");
-    Int("TabOrder", random_.Range(0, 40));
-    EndProperties();
-    EndObject();
+        lines.push_back(random_.chance(2) ? longText() : random_.chance(20) ? hint() : caption());
+    stringList("Lines.Strings", lines);
+    ident("ScrollBars", "ssVertical");
+    putInt("TabOrder", random_.range(0, 40));
+    endProperties();
+    endObject();
 }
 
-void FormGenerator::ListBox()
+void FormGenerator::listBox()
 {
-    const bool combo = random_.Chance(50);
-    BeginObject(combo ? "TComboBox" : "TListBox", NextName(combo ? "ComboBox" : "ListBox"));
-    Bounds(800, 600);
+    const bool combo = random_.chance(50);
+    beginObject(combo ? "TComboBox" : "TListBox", nextName(combo ? "ComboBox" : "ListBox"));
+    bounds(800, 600);
     if (combo)
-        Ident("Style", "csDropDownList");
-    Int("ItemHeight", 13);
+        ident("Style", "csDropDownList");
+    putInt("ItemHeight", 13);
     std::vector<std::string> items;
-    const int n = random_.Range(2, 15);
+    const int n = random_.range(2, 15);
     for (int i = 0; i < n; ++i)
-        items.push_back(Caption());
-    StringList("Items.Strings", items);
-    Int("TabOrder", random_.Range(0, 40));
-    EndProperties();
-    EndObject();
+        items.push_back(caption());
+    stringList("Items.Strings", items);
+    putInt("TabOrder", random_.range(0, 40));
+    endProperties();
+    endObject();
 }
 
-void FormGenerator::TextGrid()
+void FormGenerator::textGrid()
 {
-    BeginObject("TTextGrid", NextName("TextGrid"));
-    Bounds(800, 600);
-    const int columns = random_.Range(2, 10);
-    const int rows = random_.Range(2, 30);
-    Int("ColCount", columns);
-    Int("RowCount", rows);
-    Int("DefaultRowHeight", 18);
-    Int("FixedCols", 0);
-    SetOf("Options", {"goFixedVertLine", "goFixedHorzLine", "goVertLine", "goHorzLine", "goRangeSelect", "goEditing", "goTabs"});
+    beginObject("TTextGrid", nextName("TextGrid"));
+    bounds(800, 600);
+    const int columns = random_.range(2, 10);
+    const int rows = random_.range(2, 30);
+    putInt("ColCount", columns);
+    putInt("RowCount", rows);
+    putInt("DefaultRowHeight", 18);
+    putInt("FixedCols", 0);
+    setOf("Options", {"goFixedVertLine", "goFixedHorzLine", "goVertLine", "goHorzLine", "goRangeSelect", "goEditing", "goTabs"});
     std::vector<std::int32_t> widths;
     for (int i = 0; i < columns; ++i)
-        widths.push_back(random_.Chance(50) ? 64 : random_.Range(20, 300));
-    IntList("ColWidths", widths);
-    if (random_.Chance(30)) {
+        widths.push_back(random_.chance(50) ? 64 : random_.range(20, 300));
+    intList("ColWidths", widths);
+    if (random_.chance(30)) {
         std::vector<std::int32_t> heights(static_cast<std::size_t>(rows), 18);
-        IntList("RowHeights", heights);
+        intList("RowHeights", heights);
     }
-    Int("TabOrder", random_.Range(0, 40));
-    EndProperties();
-    EndObject();
+    putInt("TabOrder", random_.range(0, 40));
+    endProperties();
+    endObject();
 }
 
 // A data grid with its column collection, written without order indexes.
-void FormGenerator::DataGrid()
+void FormGenerator::dataGrid()
 {
-    const std::string name = NextName("DataGrid");
-    BeginObject("TDataGrid", name);
-    Bounds(800, 600);
-    Ident("DataSource", NextName("DataSource"));
-    SetOf("Options", {"dgTitles", "dgIndicator", "dgColumnResize", "dgColLines", "dgRowLines", "dgTabs"});
-    Int("TabOrder", random_.Range(0, 40));
-    Ident("TitleFont.Color", "clWindowText");
-    Int("TitleFont.Height", -11);
+    const std::string name = nextName("DataGrid");
+    beginObject("TDataGrid", name);
+    bounds(800, 600);
+    ident("DataSource", nextName("DataSource"));
+    setOf("Options", {"dgTitles", "dgIndicator", "dgColumnResize", "dgColLines", "dgRowLines", "dgTabs"});
+    putInt("TabOrder", random_.range(0, 40));
+    ident("TitleFont.Color", "clWindowText");
+    putInt("TitleFont.Height", -11);
     ++stats_.properties;
-    w_.PutName("Columns");
-    w_.PutTag(dfm::Collection);
-    const int n = random_.Range(2, 9);
+    w_.putName("Columns");
+    w_.putTag(dfm::Collection);
+    const int n = random_.range(2, 9);
     for (int i = 0; i < n; ++i) {
-        w_.PutListStart();
-        Bool("Expanded", false);
-        Str("FieldName", random_.Pick(FieldNames));
-        Str("Title.Caption", Caption());
-        if (random_.Chance(30))
-            SetOf("Title.Font.Style", {"fsBold"});
-        Int("Width", random_.Range(30, 250));
-        if (random_.Chance(20))
-            Ident("Alignment", "taRightJustify");
-        if (random_.Chance(10))
-            Bool("ReadOnly", true);
-        Bool("Visible", true);
-        w_.PutListEnd();
+        w_.putListStart();
+        putBool("Expanded", false);
+        putStr("FieldName", random_.pick(FieldNames));
+        putStr("Title.Caption", caption());
+        if (random_.chance(30))
+            setOf("Title.Font.Style", {"fsBold"});
+        putInt("Width", random_.range(30, 250));
+        if (random_.chance(20))
+            ident("Alignment", "taRightJustify");
+        if (random_.chance(10))
+            putBool("ReadOnly", true);
+        putBool("Visible", true);
+        w_.putListEnd();
     }
-    w_.PutListEnd();
-    Count("collection");
-    EndProperties();
-    EndObject();
+    w_.putListEnd();
+    count("collection");
+    endProperties();
+    endObject();
 }
 
 // Status panels, half of them with order indexes as inherited forms write them.
-void FormGenerator::StatusBar()
+void FormGenerator::statusBar()
 {
-    BeginObject("TStatusBar", NextName("StatusBar"));
-    Int("Left", 0);
-    Int("Top", random_.Range(300, 900));
-    Int("Width", random_.Range(300, 1200));
-    Int("Height", 19);
+    beginObject("TStatusBar", nextName("StatusBar"));
+    putInt("Left", 0);
+    putInt("Top", random_.range(300, 900));
+    putInt("Width", random_.range(300, 1200));
+    putInt("Height", 19);
     ++stats_.properties;
-    w_.PutName("Panels");
-    w_.PutTag(dfm::Collection);
-    const bool indexed = random_.Chance(50);
-    const int n = random_.Range(1, 6);
+    w_.putName("Panels");
+    w_.putTag(dfm::Collection);
+    const bool indexed = random_.chance(50);
+    const int n = random_.range(1, 6);
     for (int i = 0; i < n; ++i) {
         if (indexed)
-            w_.PutIntegerValue(i);
-        w_.PutListStart();
-        Str("Text", Caption());
-        Int("Width", random_.Range(50, 300));
-        if (random_.Chance(20))
-            Ident("Alignment", "taCenter");
-        w_.PutListEnd();
+            w_.putIntegerValue(i);
+        w_.putListStart();
+        putStr("Text", caption());
+        putInt("Width", random_.range(50, 300));
+        if (random_.chance(20))
+            ident("Alignment", "taCenter");
+        w_.putListEnd();
     }
-    w_.PutListEnd();
-    Count("collection");
-    Bool("SimplePanel", false);
-    EndProperties();
-    EndObject();
+    w_.putListEnd();
+    count("collection");
+    putBool("SimplePanel", false);
+    endProperties();
+    endObject();
 }
 
-void FormGenerator::Image()
+void FormGenerator::image()
 {
-    BeginObject("TImage", NextName("Image"));
-    Bounds(800, 600);
-    // Picture data: the graphic's class name, then its bytes.
-    std::string data = "\x07TBitmap" + BitmapBytes(BlobSize());
-    Blob("Picture.Data", data);
-    if (random_.Chance(40))
-        Bool("Stretch", true);
-    if (random_.Chance(20))
-        Bool("Proportional", true);
-    EndProperties();
-    EndObject();
+    beginObject("TImage", nextName("Image"));
+    bounds(800, 600);
+    // pictureFor data: the graphic's class name, then its bytes.
+    std::string data = "\x07TBitmap" + bitmapBytes(blobSize());
+    blob("Picture.Data", data);
+    if (random_.chance(40))
+        putBool("Stretch", true);
+    if (random_.chance(20))
+        putBool("Proportional", true);
+    endProperties();
+    endObject();
 }
 
-void FormGenerator::ToolButton()
+void FormGenerator::toolButton()
 {
-    const std::string name = NextName("ToolButton");
-    BeginObject("TToolButton", name);
-    Bounds(800, 600);
-    if (random_.Chance(30))
-        Str("Caption", Caption());
-    Bool("Flat", true);
-    if (random_.Chance(20))
-        Int("GroupIndex", random_.Range(1, 5));
-    std::string data = BitmapBytes(BlobSize());
+    const std::string name = nextName("ToolButton");
+    beginObject("TToolButton", name);
+    bounds(800, 600);
+    if (random_.chance(30))
+        putStr("Caption", caption());
+    putBool("Flat", true);
+    if (random_.chance(20))
+        putInt("GroupIndex", random_.range(1, 5));
+    std::string data = bitmapBytes(blobSize());
     const auto size = static_cast<std::uint32_t>(data.size());
     data.insert(0, std::string{static_cast<char>(size), static_cast<char>(size >> 8),
                                static_cast<char>(size >> 16), static_cast<char>(size >> 24)});
-    Blob("Glyph.Data", data);
-    Ident("OnClick", name + "Click");
-    EndProperties();
-    EndObject();
+    blob("Glyph.Data", data);
+    ident("OnClick", name + "Click");
+    endProperties();
+    endObject();
 }
 
 // The rare float kinds: an extended value, a single, a currency amount.
-void FormGenerator::NumberEdit()
+void FormGenerator::numberEdit()
 {
-    BeginObject("TNumberEdit", NextName("NumberEdit"));
-    Bounds(800, 600);
-    Ident("DisplayFormat", "dfCurrency");
+    beginObject("TNumberEdit", nextName("NumberEdit"));
+    bounds(800, 600);
+    ident("DisplayFormat", "dfCurrency");
     // Binary fractions, so that the text gives back the same bytes; never integral, since an
     // integral float reads back from the text as an integer.
     ++stats_.properties;
-    w_.PutName("MaxValue");
-    w_.PutExtendedValue(dfm::Extended80::FromDouble(random_.Range(1, 100000) / 4.0 + 0.125));
-    Count("extended");
+    w_.putName("MaxValue");
+    w_.putExtendedValue(dfm::Extended80::fromDouble(random_.range(1, 100000) / 4.0 + 0.125));
+    count("extended");
     ++stats_.properties;
-    w_.PutName("Increment");
-    w_.PutSingleValue(static_cast<float>(random_.Range(1, 16)) / 8.0f);
-    Count("single");
+    w_.putName("Increment");
+    w_.putSingleValue(static_cast<float>(random_.range(1, 16)) / 8.0f);
+    count("single");
     ++stats_.properties;
-    w_.PutName("Value");
-    w_.PutCurrencyValue(static_cast<std::int64_t>(random_.Range(0, 100000000)) * 100);
-    Count("currency");
-    Int("TabOrder", random_.Range(0, 40));
-    EndProperties();
-    EndObject();
+    w_.putName("Value");
+    w_.putCurrencyValue(static_cast<std::int64_t>(random_.range(0, 100000000)) * 100);
+    count("currency");
+    putInt("TabOrder", random_.range(0, 40));
+    endProperties();
+    endObject();
 }
 
-void FormGenerator::DatePicker()
+void FormGenerator::datePicker()
 {
-    BeginObject("TDatePicker", NextName("DatePicker"));
-    Bounds(800, 600);
+    beginObject("TDatePicker", nextName("DatePicker"));
+    bounds(800, 600);
     // Whole days and 64ths of a day: binary fractions that the text gives back exactly.
     ++stats_.properties;
-    w_.PutName("Date");
-    w_.PutDateValue(static_cast<double>(random_.Range(36000, 47000)));
-    Count("date");
+    w_.putName("Date");
+    w_.putDateValue(static_cast<double>(random_.range(36000, 47000)));
+    count("date");
     ++stats_.properties;
-    w_.PutName("Time");
-    w_.PutDateValue(static_cast<double>(random_.Range(0, 63)) / 64.0);
-    Count("date");
-    Int("TabOrder", random_.Range(0, 40));
-    EndProperties();
-    EndObject();
+    w_.putName("Time");
+    w_.putDateValue(static_cast<double>(random_.range(0, 63)) / 64.0);
+    count("date");
+    putInt("TabOrder", random_.range(0, 40));
+    endProperties();
+    endObject();
 }
 
 // An embedded frame whose children are inherited, some of them moved.
-void FormGenerator::InlineFrame()
+void FormGenerator::inlineFrame()
 {
-    BeginObject("TAddressFrame", NextName("AddressFrame"), dfm::ObjectFlag::Inline);
-    Bounds(800, 600);
-    Int("TabOrder", random_.Range(0, 40));
-    EndProperties();
-    const int n = random_.Range(2, 6);
+    beginObject("TAddressFrame", nextName("AddressFrame"), dfm::ObjectFlag::Inline);
+    bounds(800, 600);
+    putInt("TabOrder", random_.range(0, 40));
+    endProperties();
+    const int n = random_.range(2, 6);
     for (int i = 0; i < n; ++i) {
-        const bool moved = random_.Chance(25);
-        BeginObject(i % 2 ? "TEdit" : "TLabel", "Field" + std::to_string(i + 1),
+        const bool moved = random_.chance(25);
+        beginObject(i % 2 ? "TEdit" : "TLabel", "Field" + std::to_string(i + 1),
                     dfm::ObjectFlag::Inherited | (moved ? dfm::ObjectFlag::HasPosition : 0u), n - 1 - i);
-        Int("Width", random_.Range(50, 300));
+        putInt("Width", random_.range(50, 300));
         if (i % 2 == 0)
-            Str("Caption", Caption());
-        EndProperties();
-        EndObject();
+            putStr("Caption", caption());
+        endProperties();
+        endObject();
     }
-    EndObject();
+    endObject();
 }
 
-void FormGenerator::Control(int depth)
+void FormGenerator::control(int depth)
 {
-    if (WantBinary() && random_.Chance(30)) {
-        switch (random_.Range(0, 2)) {
-        case 0: Image(); break;
-        case 1: ToolButton(); break;
-        default: Button(true); break;
+    if (wantBinary() && random_.chance(30)) {
+        switch (random_.range(0, 2)) {
+        case 0: image(); break;
+        case 1: toolButton(); break;
+        default: button(true); break;
         }
         return;
     }
-    const int r = random_.Range(0, 99);
+    const int r = random_.range(0, 99);
     if (r < 30)
-        Label();
+        label();
     else if (r < 44)
-        Edit();
+        edit();
     else if (r < 54)
-        Button(false);
+        button(false);
     else if (r < 61)
-        CheckBox();
+        checkBox();
     else if (r < 66)
-        ListBox();
+        listBox();
     else if (r < 70)
-        Memo();
+        memo();
     else if (r < 73)
-        TextGrid();
+        textGrid();
     else if (r < 76)
-        DataGrid();
+        dataGrid();
     else if (r < 77)
-        NumberEdit();
+        numberEdit();
     else if (r < 78)
-        DatePicker();
+        datePicker();
     else if (r < 79)
-        InlineFrame();
+        inlineFrame();
     else if (depth < 3)
-        Panel(depth + 1);
+        panel(depth + 1);
     else
-        Label();
+        label();
 }
 
-void FormGenerator::Panel(int depth)
+void FormGenerator::panel(int depth)
 {
-    const bool group = random_.Chance(25);
-    BeginObject(group ? "TGroupBox" : "TPanel", NextName(group ? "GroupBox" : "Panel"));
-    Bounds(800, 600);
-    if (random_.Chance(40))
-        Ident("Align", random_.Chance(50) ? "alTop" : "alClient");
+    const bool group = random_.chance(25);
+    beginObject(group ? "TGroupBox" : "TPanel", nextName(group ? "GroupBox" : "Panel"));
+    bounds(800, 600);
+    if (random_.chance(40))
+        ident("Align", random_.chance(50) ? "alTop" : "alClient");
     if (group) {
-        Str("Caption", Caption());
+        putStr("Caption", caption());
     } else {
-        Ident("BevelOuter", "bvNone");
-        Str("Caption", "");
-        if (random_.Chance(30))
-            Int("Color", 0x00F0F0F0 - random_.Range(0, 0x202020));
-        Bool("ParentBackground", false);
+        ident("BevelOuter", "bvNone");
+        putStr("Caption", "");
+        if (random_.chance(30))
+            putInt("Color", 0x00F0F0F0 - random_.range(0, 0x202020));
+        putBool("ParentBackground", false);
     }
-    if (random_.Chance(20))
-        SetOf("Anchors", {"akLeft", "akTop", "akRight"});
-    Int("TabOrder", random_.Range(0, 40));
-    if (random_.Chance(3))
-        Int("HelpContext", random_.Range(100000, 2000000));
-    EndProperties();
-    const int children = random_.Range(3, depth == 1 ? 18 : 8);
+    if (random_.chance(20))
+        setOf("Anchors", {"akLeft", "akTop", "akRight"});
+    putInt("TabOrder", random_.range(0, 40));
+    if (random_.chance(3))
+        putInt("HelpContext", random_.range(100000, 2000000));
+    endProperties();
+    const int children = random_.range(3, depth == 1 ? 18 : 8);
     for (int i = 0; i < children; ++i)
-        Control(depth);
-    if (depth == 1 && random_.Chance(10))
-        StatusBar();
-    EndObject();
+        control(depth);
+    if (depth == 1 && random_.chance(10))
+        statusBar();
+    endObject();
 }
 
-void FormGenerator::MenuItem(int depth)
+void FormGenerator::menuItem(int depth)
 {
-    const std::string name = NextName("MenuItem");
-    BeginObject("TMenuItem", name);
-    Str("Caption", Caption());
-    if (random_.Chance(20))
-        Int("ShortCut", 16384 + random_.Range(65, 90));
-    if (random_.Chance(70))
-        Ident("OnClick", name + "Click");
-    EndProperties();
-    if (depth < 3 && random_.Chance(depth == 1 ? 100 : 25)) {
-        const int n = random_.Range(2, 10);
+    const std::string name = nextName("MenuItem");
+    beginObject("TMenuItem", name);
+    putStr("Caption", caption());
+    if (random_.chance(20))
+        putInt("ShortCut", 16384 + random_.range(65, 90));
+    if (random_.chance(70))
+        ident("OnClick", name + "Click");
+    endProperties();
+    if (depth < 3 && random_.chance(depth == 1 ? 100 : 25)) {
+        const int n = random_.range(2, 10);
         for (int i = 0; i < n; ++i)
-            MenuItem(depth + 1);
+            menuItem(depth + 1);
     }
-    EndObject();
+    endObject();
 }
 
-void FormGenerator::MainMenu()
+void FormGenerator::mainMenu()
 {
-    BeginObject("TMainMenu", "MainMenu1");
-    Int("Left", 24);
-    Int("Top", 8);
-    EndProperties();
+    beginObject("TMainMenu", "MainMenu1");
+    putInt("Left", 24);
+    putInt("Top", 8);
+    endProperties();
     for (int i = 0; i < 8; ++i)
-        MenuItem(1);
-    EndObject();
+        menuItem(1);
+    endObject();
 }
 
-void FormGenerator::Timer()
+void FormGenerator::timer()
 {
-    const std::string name = NextName("Timer");
-    BeginObject("TTimer", name);
-    Bool("Enabled", false);
-    Int("Interval", random_.Chance(50) ? 100 : 60000);
-    Ident("OnTimer", name + "Timer");
-    Int("Left", random_.Range(0, 500));
-    Int("Top", random_.Range(0, 500));
-    EndProperties();
-    EndObject();
+    const std::string name = nextName("Timer");
+    beginObject("TTimer", name);
+    putBool("Enabled", false);
+    putInt("Interval", random_.chance(50) ? 100 : 60000);
+    ident("OnTimer", name + "Timer");
+    putInt("Left", random_.range(0, 500));
+    putInt("Top", random_.range(0, 500));
+    endProperties();
+    endObject();
 }
 
-void FormGenerator::WriteRoot()
+void FormGenerator::writeRoot()
 {
-    w_.PutSignature();
-    BeginObject("TBenchForm", "BenchForm");
-    Int("Left", 192);
-    Int("Top", 114);
-    Str("Caption", "Order entry and customer maintenance");
-    Int("ClientHeight", 768);
-    Int("ClientWidth", 1024);
-    Ident("Color", "clBtnFace");
-    FontProperties();
-    Ident("Menu", "MainMenu1");
-    Bool("OldCreateOrder", false);
-    Ident("Position", "poScreenCenter");
-    Ident("OnCreate", "FormCreate");
-    Int("PixelsPerInch", 96);
-    Int("TextHeight", 13);
-    EndProperties();
+    w_.putSignature();
+    beginObject("TBenchForm", "BenchForm");
+    putInt("Left", 192);
+    putInt("Top", 114);
+    putStr("Caption", "Order entry and customer maintenance");
+    putInt("ClientHeight", 768);
+    putInt("ClientWidth", 1024);
+    ident("Color", "clBtnFace");
+    fontProperties();
+    ident("Menu", "MainMenu1");
+    putBool("OldCreateOrder", false);
+    ident("Position", "poScreenCenter");
+    ident("OnCreate", "FormCreate");
+    putInt("PixelsPerInch", 96);
+    putInt("TextHeight", 13);
+    endProperties();
 
-    MainMenu();
+    mainMenu();
     // Panels until the stream is big enough; the last one overshoots by a few KB at most.
-    while (counter_.Count() < target_) {
-        Panel(1);
-        if (random_.Chance(2))
-            Timer();
+    while (counter_.count() < target_) {
+        panel(1);
+        if (random_.chance(2))
+            timer();
     }
-    EndObject();
+    endObject();
 }
 
-int Usage()
+int usage()
 {
     std::fprintf(stderr, "usage: bench_generate OUT.dfm MEGABYTES [BINARY_PERCENT]\n"
                          "  writes a generated form of at least MEGABYTES MiB of binary stream, of which\n"
@@ -821,39 +821,39 @@ int Usage()
 int main(int argc, char** argv)
 {
     if (argc != 3 && argc != 4)
-        return Usage();
+        return usage();
     const long binaryPercent = argc == 4 ? std::strtol(argv[3], nullptr, 10) : 66;
     if (binaryPercent < 0 || binaryPercent > 95)
-        return Usage();
+        return usage();
     char* end = nullptr;
     const long megabytes = std::strtol(argv[2], &end, 10);
     // The header's stream size is 32 bits.
     if (end == argv[2] || *end != '\0' || megabytes < 1 || megabytes > 4000)
-        return Usage();
+        return usage();
     const std::uint64_t target = static_cast<std::uint64_t>(megabytes) << 20;
 
     try {
-        dfm::TFileStream file(argv[1], dfm::TFileStream::Mode::Create);
+        dfm::FileStream file(argv[1], dfm::FileStream::Mode::Create);
         // The size goes into the header, so write a placeholder of the same length and patch it.
         const std::string rootClass = "TBenchForm";
-        const std::string placeholder = dfm::MakeResourceHeader(rootClass, 0);
-        file.WriteBuffer(placeholder.data(), placeholder.size());
+        const std::string placeholder = dfm::makeResourceHeader(rootClass, 0);
+        file.writeBuffer(placeholder.data(), placeholder.size());
 
         CountingStream counter(file);
         Stats stats;
         {
-            TWriter writer(counter);
+            FormWriter writer(counter);
             FormGenerator generator(writer, counter, target, static_cast<double>(binaryPercent) / 100.0);
-            generator.WriteRoot();
-            writer.Flush();
-            stats = generator.Statistics();
+            generator.writeRoot();
+            writer.flush();
+            stats = generator.statistics();
         }
-        const std::uint64_t streamSize = counter.Count();
+        const std::uint64_t streamSize = counter.count();
         if (streamSize > 0xFFFFFFFFull)
-            throw dfm::EWriteError("stream too large for the resource header");
-        file.SetPosition(0);
-        const std::string header = dfm::MakeResourceHeader(rootClass, static_cast<std::uint32_t>(streamSize));
-        file.WriteBuffer(header.data(), header.size());
+            throw dfm::WriteError("stream too large for the resource header");
+        file.setPosition(0);
+        const std::string header = dfm::makeResourceHeader(rootClass, static_cast<std::uint32_t>(streamSize));
+        file.writeBuffer(header.data(), header.size());
 
         std::printf("%s: %llu bytes of form stream (+%zu header), %llu components, %llu properties\n", argv[1],
                     static_cast<unsigned long long>(streamSize), header.size(),

@@ -43,62 +43,62 @@ const std::vector<std::string> Words = {
     "Sender", "TObject", "Self", "nil", "then", "else", "while", "repeat", "until", "case", "of", "var",
     "const", "type", "class", "private", "public", "published", "Application", "Screen", "Canvas", "Brush"};
 
-void Append(std::string& out, std::string_view text)
+void append(std::string& out, std::string_view text)
 {
     out.append(text.data(), text.size());
 }
 
-void AppendShortString(std::string& out, std::string_view text)
+void appendShortString(std::string& out, std::string_view text)
 {
     out.push_back(static_cast<char>(text.size()));
-    Append(out, text);
+    append(out, text);
 }
 
-std::string Sentence(Random& random, int words)
+std::string sentence(Random& random, int words)
 {
     std::string text;
     for (int i = 0; i < words; ++i) {
         if (i > 0)
             text.push_back(' ');
-        text += random.Pick(Words);
+        text += random.pick(Words);
     }
     return text;
 }
 
-// Bytes laid out like a binary form: the resource header, "TPF0", components with
+// hexBytes laid out like a binary form: the resource header, "TPF0", components with
 // length-prefixed class and property names, values after their tags, NUL list ends, and
 // binary data blocks of random bytes.
-void BinaryForm(Random& random, std::string& out, std::size_t size)
+void binaryForm(Random& random, std::string& out, std::size_t size)
 {
-    Append(out, std::string_view("\xFF\x0A\x00" "FORM1\x00\x30\x10\x00\x00\x00\x00TPF0", 19));
-    AppendShortString(out, "TForm1");
-    AppendShortString(out, "Form1");
+    append(out, std::string_view("\xFF\x0A\x00" "FORM1\x00\x30\x10\x00\x00\x00\x00TPF0", 19));
+    appendShortString(out, "TForm1");
+    appendShortString(out, "Form1");
     while (out.size() < size) {
-        AppendShortString(out, random.Pick(ClassNames));
-        AppendShortString(out, "Control" + std::to_string(random.Range(1, 999)));
-        for (int p = static_cast<int>(random.Range(2, 8)); p > 0; --p) {
-            const std::string& name = random.Pick(PropertyNames);
-            AppendShortString(out, name);
-            switch (random.Range(0, 4)) {
+        appendShortString(out, random.pick(ClassNames));
+        appendShortString(out, "Control" + std::to_string(random.range(1, 999)));
+        for (int p = static_cast<int>(random.range(2, 8)); p > 0; --p) {
+            const std::string& name = random.pick(PropertyNames);
+            appendShortString(out, name);
+            switch (random.range(0, 4)) {
             case 0:  // int16
                 out.push_back('\x03');
-                random.Bytes(out, 2);
+                random.hexBytes(out, 2);
                 break;
             case 1:  // string
                 out.push_back('\x06');
-                AppendShortString(out, Sentence(random, static_cast<int>(random.Range(1, 6))).substr(0, 255));
+                appendShortString(out, sentence(random, static_cast<int>(random.range(1, 6))).substr(0, 255));
                 break;
             case 2:  // identifier
                 out.push_back('\x07');
-                AppendShortString(out, "cl" + random.Pick(Words));
+                appendShortString(out, "cl" + random.pick(Words));
                 break;
             default: {  // binary data
                 out.push_back('\x0A');
-                const auto length = static_cast<std::uint32_t>(random.Range(16, 2048));
+                const auto length = static_cast<std::uint32_t>(random.range(16, 2048));
                 char bytes[4];
                 std::memcpy(bytes, &length, 4);
                 out.append(bytes, 4);
-                random.Bytes(out, length);
+                random.hexBytes(out, length);
                 break;
             }
             }
@@ -108,21 +108,21 @@ void BinaryForm(Random& random, std::string& out, std::size_t size)
     out.append(2, '\0');
 }
 
-void TextForm(Random& random, std::string& out, std::size_t size)
+void textForm(Random& random, std::string& out, std::size_t size)
 {
-    Append(out, "object Form1: TForm1\r\n  Left = 192\r\n  Top = 107\r\n  Caption = 'Form1'\r\n");
+    append(out, "object Form1: TForm1\r\n  Left = 192\r\n  Top = 107\r\n  Caption = 'Form1'\r\n");
     while (out.size() < size) {
-        out += "  object Control" + std::to_string(random.Range(1, 999)) + ": " + random.Pick(ClassNames) + "\r\n";
-        for (int p = static_cast<int>(random.Range(2, 7)); p > 0; --p)
-            out += "    " + random.Pick(PropertyNames) + " = " + std::to_string(random.Range(0, 1000)) + "\r\n";
-        out += "    Hint = '" + Sentence(random, static_cast<int>(random.Range(2, 8))) + "'\r\n";
-        if (random.Range(0, 3) == 0) {
+        out += "  object Control" + std::to_string(random.range(1, 999)) + ": " + random.pick(ClassNames) + "\r\n";
+        for (int p = static_cast<int>(random.range(2, 7)); p > 0; --p)
+            out += "    " + random.pick(PropertyNames) + " = " + std::to_string(random.range(0, 1000)) + "\r\n";
+        out += "    Hint = '" + sentence(random, static_cast<int>(random.range(2, 8))) + "'\r\n";
+        if (random.range(0, 3) == 0) {
             out += "    Picture.Data = {\r\n";
             static constexpr char Hex[] = "0123456789ABCDEF";
-            for (int line = static_cast<int>(random.Range(2, 40)); line > 0; --line) {
+            for (int line = static_cast<int>(random.range(2, 40)); line > 0; --line) {
                 out += "      ";
                 for (int i = 0; i < 32; ++i) {
-                    const std::uint64_t byte = random.Next();
+                    const std::uint64_t byte = random.next();
                     out.push_back(Hex[byte & 15]);
                     out.push_back(Hex[(byte >> 4) & 15]);
                 }
@@ -137,28 +137,28 @@ void TextForm(Random& random, std::string& out, std::size_t size)
 
 void Unit(Random& random, std::string& out, std::size_t size)
 {
-    out += "unit Unit" + std::to_string(random.Range(1, 999)) + ";\r\n\r\ninterface\r\n\r\nuses\r\n"
+    out += "unit Unit" + std::to_string(random.range(1, 999)) + ";\r\n\r\ninterface\r\n\r\nuses\r\n"
         "  Windows, Messages, SysUtils, Classes, Graphics, Controls, Forms, Dialogs;\r\n\r\nimplementation\r\n\r\n";
     while (out.size() < size) {
-        out += "procedure TForm1." + random.Pick(ClassNames).substr(1) + std::to_string(random.Range(1, 99))
+        out += "procedure TForm1." + random.pick(ClassNames).substr(1) + std::to_string(random.range(1, 99))
             + "Click(Sender: TObject);\r\nvar\r\n  I: Integer;\r\nbegin\r\n";
-        for (int s = static_cast<int>(random.Range(1, 6)); s > 0; --s)
-            out += "  { " + Sentence(random, static_cast<int>(random.Range(3, 10))) + " }\r\n  Label1.Caption := '"
-                + Sentence(random, 3) + "';\r\n";
+        for (int s = static_cast<int>(random.range(1, 6)); s > 0; --s)
+            out += "  { " + sentence(random, static_cast<int>(random.range(3, 10))) + " }\r\n  Label1.Caption := '"
+                + sentence(random, 3) + "';\r\n";
         out += "end;\r\n\r\n";
     }
     out += "end.\r\n";
 }
 
-void Notes(Random& random, std::string& out, std::size_t size)
+void notes(Random& random, std::string& out, std::size_t size)
 {
     while (out.size() < size)
-        out += Sentence(random, static_cast<int>(random.Range(4, 16))) + ".\n";
+        out += sentence(random, static_cast<int>(random.range(4, 16))) + ".\n";
 }
 
-void Data(Random& random, std::string& out, std::size_t size)
+void data(Random& random, std::string& out, std::size_t size)
 {
-    random.Bytes(out, size);
+    random.hexBytes(out, size);
 }
 
 struct PlannedFile {
@@ -168,12 +168,12 @@ struct PlannedFile {
     std::string_view plant;  // the key or its variant, or nothing
 };
 
-const char* Extension(Kind kind, Random& random)
+const char* extension(Kind kind, Random& random)
 {
     switch (kind) {
-    case Kind::BinaryForm: return random.Range(0, 3) == 0 ? ".DFM" : ".dfm";
+    case Kind::BinaryForm: return random.range(0, 3) == 0 ? ".DFM" : ".dfm";
     case Kind::TextForm: return ".dfm";
-    case Kind::Unit: return random.Range(0, 3) == 0 ? ".PAS" : ".pas";
+    case Kind::Unit: return random.range(0, 3) == 0 ? ".PAS" : ".pas";
     case Kind::Notes: return ".txt";
     case Kind::Data: return ".bin";
     }
@@ -181,7 +181,7 @@ const char* Extension(Kind kind, Random& random)
 }
 
 // Five areas of three modules of two parts each (50 folders), and one folder deeper still.
-std::vector<std::string> Folders()
+std::vector<std::string> folderNames()
 {
     std::vector<std::string> folders;
     for (int a = 0; a < 5; ++a) {
@@ -198,22 +198,22 @@ std::vector<std::string> Folders()
     return folders;
 }
 
-std::vector<PlannedFile> Plan(Random& random)
+std::vector<PlannedFile> plan(Random& random)
 {
-    const std::vector<std::string> folders = Folders();
+    const std::vector<std::string> folders = folderNames();
     const std::vector<Kind> mix = {Kind::BinaryForm, Kind::BinaryForm, Kind::BinaryForm, Kind::TextForm,
                                    Kind::TextForm, Kind::Unit, Kind::Unit, Kind::Notes, Kind::Data};
     const std::vector<Kind> bigMix = {Kind::BinaryForm, Kind::BinaryForm, Kind::Data, Kind::Data, Kind::TextForm,
                                       Kind::Notes};
     std::vector<PlannedFile> files;
     const auto add = [&](const std::vector<Kind>& kinds, std::size_t low, std::size_t high) {
-        const Kind kind = random.Pick(kinds);
+        const Kind kind = random.pick(kinds);
         const std::string name = std::string(kind == Kind::Unit ? "Unit" : kind == Kind::Notes ? "Notes"
                                              : kind == Kind::Data ? "Data" : "Form")
-            + std::to_string(files.size()) + Extension(kind, random);
+            + std::to_string(files.size()) + extension(kind, random);
         // The root holds a few files too.
-        const std::string folder = random.Range(0, 50) == 0 ? "" : random.Pick(folders) + "/";
-        files.push_back({folder + name, kind, static_cast<std::size_t>(random.Range(low, high)), {}});
+        const std::string folder = random.range(0, 50) == 0 ? "" : random.pick(folders) + "/";
+        files.push_back({folder + name, kind, static_cast<std::size_t>(random.range(low, high)), {}});
     };
     for (int i = 0; i < 5200; ++i)
         add(mix, 1'000, 20'000);
@@ -242,20 +242,20 @@ std::vector<PlannedFile> Plan(Random& random)
     first(Kind::BinaryForm, 5'000'000).plant = Key;
     first(Kind::Unit, 10'000).plant = Key;
     first(Kind::TextForm, 10'000).plant = CaseVariant;
-    files.push_back({Folders().back() + "/ReadMe.txt", Kind::Notes, 15'000, Key});
+    files.push_back({folderNames().back() + "/ReadMe.txt", Kind::Notes, 15'000, Key});
     return files;
 }
 
-std::string Content(Random& random, const PlannedFile& file)
+std::string fileContent(Random& random, const PlannedFile& file)
 {
     std::string out;
     out.reserve(file.size + 4096);
     switch (file.kind) {
-    case Kind::BinaryForm: BinaryForm(random, out, file.size); break;
-    case Kind::TextForm: TextForm(random, out, file.size); break;
+    case Kind::BinaryForm: binaryForm(random, out, file.size); break;
+    case Kind::TextForm: textForm(random, out, file.size); break;
     case Kind::Unit: Unit(random, out, file.size); break;
-    case Kind::Notes: Notes(random, out, file.size); break;
-    case Kind::Data: Data(random, out, file.size); break;
+    case Kind::Notes: notes(random, out, file.size); break;
+    case Kind::Data: data(random, out, file.size); break;
     }
     out.resize(file.size);
     if (!file.plant.empty()) {
@@ -266,7 +266,7 @@ std::string Content(Random& random, const PlannedFile& file)
     return out;
 }
 
-std::string ReadMarker(const fs::path& path)
+std::string readMarker(const fs::path& path)
 {
     std::ifstream file(path);
     std::string line;
@@ -274,7 +274,7 @@ std::string ReadMarker(const fs::path& path)
     return line;
 }
 
-bool WriteMarker(const fs::path& path, const std::string& line)
+bool writeMarker(const fs::path& path, const std::string& line)
 {
     std::ofstream file(path, std::ios::trunc);
     file << line << "\n";
@@ -305,7 +305,7 @@ int main(int argc, char** argv)
     const fs::path marker = tree.string() + ".generated";
     std::error_code error;
 
-    const std::string state = ReadMarker(marker);
+    const std::string state = readMarker(marker);
     if (state.rfind(std::string(TreeVersion) + " complete", 0) == 0 && fs::is_directory(tree, error)) {
         std::cout << tree.string() << ": " << state << "\n";
         return 0;
@@ -315,16 +315,16 @@ int main(int argc, char** argv)
         return Fail(tree.string() + " or " + part.string() + " exists and was not made by this generator");
     fs::remove_all(tree, error);
     fs::remove_all(part, error);
-    if (!WriteMarker(marker, "incomplete"))
+    if (!writeMarker(marker, "incomplete"))
         return Fail("cannot write " + marker.string());
 
     Random random(20240611);
-    const std::vector<PlannedFile> files = Plan(random);
-    for (const std::string& folder : Folders())
+    const std::vector<PlannedFile> files = plan(random);
+    for (const std::string& folder : folderNames())
         fs::create_directories(part / folder, error);
     std::uint64_t total = 0;
     for (const PlannedFile& file : files) {
-        const std::string content = Content(random, file);
+        const std::string content = fileContent(random, file);
         std::ofstream stream(part / file.path, std::ios::binary | std::ios::trunc);
         stream.write(content.data(), static_cast<std::streamsize>(content.size()));
         stream.close();
@@ -337,7 +337,7 @@ int main(int argc, char** argv)
         return Fail("cannot rename " + part.string() + ": " + error.message());
     std::ostringstream done;
     done << TreeVersion << " complete: " << files.size() << " files, " << total << " bytes, key " << Key;
-    if (!WriteMarker(marker, done.str()))
+    if (!writeMarker(marker, done.str()))
         return Fail("cannot write " + marker.string());
     std::cout << tree.string() << ": " << done.str() << "\n";
     return 0;

@@ -2,7 +2,7 @@
 // the form page and showing the window, until its first paint is done.
 #include "OffscreenRun.h"
 #include "SilentPrompts.h"
-#include "TForm1.h"
+#include "EditorWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -20,7 +20,7 @@ constexpr int Panels = 50;
 constexpr int LabelsPerPanel = 99;
 
 // A form, 50 panels and 99 labels in each: 5,001 objects.
-QString FormText()
+QString formText()
 {
     QString text = QStringLiteral("object BigForm: TBigForm\n  Caption = 'Benchmark'\n");
     for (int p = 0; p < Panels; ++p) {
@@ -46,10 +46,10 @@ int main(int argc, char** argv)
 
     QTemporaryDir folder;
     const QString path = folder.filePath("Objects.dfm");
-    if (!OffscreenRun::WriteForm(path, FormText()))
+    if (!OffscreenRun::writeForm(path, formText()))
         return 1;
     SilentPrompts prompts;
-    dfm::TForm1 form(prompts, {QStringLiteral("QuenDFMEd"), path});
+    dfm::EditorWindow form(prompts, {QStringLiteral("QuenDFMEd"), path});
     form.show();
     QApplication::processEvents();
     QAction* command = form.findChild<QAction*>(QStringLiteral("ActObjectView"));

@@ -15,12 +15,12 @@ namespace {
 const QString KeyButtons = QStringLiteral("0123456789_./*-+Q%R=\bC");
 
 // "." and "," always mean the decimal separator, besides the locale's own.
-bool IsDecimalKey(QChar key, QChar decimalSeparator)
+bool isDecimalKey(QChar key, QChar decimalSeparator)
 {
     return key == u'.' || key == u',' || key == decimalSeparator;
 }
 
-bool IsOperator(QChar key)
+bool isOperator(QChar key)
 {
     return key == u'+' || key == u'-' || key == u'*' || key == u'/' || key == u'=' || key == u'%' ||
            key == CalculatorEngine::Enter;
@@ -38,9 +38,9 @@ CalculatorEngine::CalculatorEngine(CalculatorHost& host, QChar decimalSeparator,
 {
 }
 
-std::optional<CalcButtonKind> CalculatorEngine::ButtonForKey(QChar key, QChar decimalSeparator)
+std::optional<CalcButtonKind> CalculatorEngine::buttonForKey(QChar key, QChar decimalSeparator)
 {
-    if (IsDecimalKey(key, decimalSeparator))
+    if (isDecimalKey(key, decimalSeparator))
         key = u'.';
     else if (key == Enter)
         key = u'=';
@@ -52,7 +52,7 @@ std::optional<CalcButtonKind> CalculatorEngine::ButtonForKey(QChar key, QChar de
     return static_cast<CalcButtonKind>(at);
 }
 
-std::optional<QChar> CalculatorEngine::KeyForButton(CalcButtonKind kind, QChar decimalSeparator)
+std::optional<QChar> CalculatorEngine::keyForButton(CalcButtonKind kind, QChar decimalSeparator)
 {
     if (kind == CalcButtonKind::Decimal)
         return decimalSeparator;
@@ -62,7 +62,7 @@ std::optional<QChar> CalculatorEngine::KeyForButton(CalcButtonKind kind, QChar d
     return KeyButtons[at];
 }
 
-QString CalculatorEngine::Format(double value, int precision, QChar decimalSeparator)
+QString CalculatorEngine::format(double value, int precision, QChar decimalSeparator)
 {
     if (value == 0)
         return QStringLiteral("0");  // never "-0"
@@ -81,7 +81,7 @@ QString CalculatorEngine::Format(double value, int precision, QChar decimalSepar
     return shown;
 }
 
-std::optional<double> CalculatorEngine::Parse(const QString& text, QChar decimalSeparator)
+std::optional<double> CalculatorEngine::parse(const QString& text, QChar decimalSeparator)
 {
     const QString trimmed = text.trimmed();
     // Sign, digits with at most one separator (at least one digit), then an optional exponent.
@@ -129,14 +129,14 @@ std::optional<double> CalculatorEngine::Parse(const QString& text, QChar decimal
     return value;
 }
 
-double CalculatorEngine::DisplayValue() const
+double CalculatorEngine::displayValue() const
 {
     if (status_ == CalculatorStatus::Error)
         return 0;
-    return Parse(text_, separator_).value_or(0);
+    return parse(text_, separator_).value_or(0);
 }
 
-void CalculatorEngine::StartEntry()
+void CalculatorEngine::startEntry()
 {
     if (status_ == CalculatorStatus::First) {
         status_ = CalculatorStatus::Valid;
@@ -144,12 +144,12 @@ void CalculatorEngine::StartEntry()
     }
 }
 
-void CalculatorEngine::Show(double value)
+void CalculatorEngine::show(double value)
 {
     // An overflow is no number to show or compute on; so is a value that rounds up past the
     // largest double when shown.
-    const QString shown = std::isfinite(value) ? Format(value, precision_, separator_) : QString();
-    if (!Parse(shown, separator_)) {
+    const QString shown = std::isfinite(value) ? format(value, precision_, separator_) : QString();
+    if (!parse(shown, separator_)) {
         Fail();
         return;
     }
@@ -160,59 +160,59 @@ void CalculatorEngine::Fail()
 {
     status_ = CalculatorStatus::Error;
     text_ = QStringLiteral("Error");
-    Refuse();
+    refuse();
 }
 
-void CalculatorEngine::Refuse()
+void CalculatorEngine::refuse()
 {
     if (beepOnError_)
-        host_.Beep();
+        host_.beep();
 }
 
-void CalculatorEngine::Key(QChar key)
+void CalculatorEngine::key(QChar key)
 {
     const QChar k = key.toUpper();
     if (status_ == CalculatorStatus::Error && k != u'C' && k != Escape)
         return;
-    if (IsDecimalKey(k, separator_)) {
-        StartEntry();
+    if (isDecimalKey(k, separator_)) {
+        startEntry();
         // Nothing follows an exponent: "1E20." would be no number.
         if (!text_.contains(separator_) && !text_.contains(u'E'))
             text_ += separator_;
     } else if (k == u'R' || k == u'Q') {
         status_ = CalculatorStatus::First;
-        const double value = DisplayValue();
+        const double value = displayValue();
         if (k == u'R') {
             if (value == 0)
                 Fail();
             else
-                Show(1 / value);
+                show(1 / value);
         } else {
             if (value < 0)
                 Fail();
             else
-                Show(std::sqrt(value));
+                show(std::sqrt(value));
         }
     } else if (k == u'_') {
-        Show(-DisplayValue());
+        show(-displayValue());
     } else if (k >= u'0' && k <= u'9') {
-        Digit(k);
+        digit(k);
     } else if (k == Backspace) {
-        Erase();
-    } else if (IsOperator(k)) {
-        Operator(k);
+        erase();
+    } else if (isOperator(k)) {
+        applyOperator(k);
     } else if (k == u'C' || k == Escape) {
-        Clear();
+        clear();
     } else if (k == CtrlC) {
-        Copy();
+        copy();
     } else if (k == CtrlV) {
         Paste();
     }
 }
 
-void CalculatorEngine::Digit(QChar digit)
+void CalculatorEngine::digit(QChar digit)
 {
-    StartEntry();
+    startEntry();
     if (text_ == u'0')
         text_.clear();
     else if (text_ == QStringLiteral("-0"))
@@ -223,23 +223,23 @@ void CalculatorEngine::Digit(QChar digit)
     if (text_.size() < limit)
         text_ += digit;
     else
-        Refuse();
+        refuse();
 }
 
-void CalculatorEngine::Erase()
+void CalculatorEngine::erase()
 {
-    StartEntry();
+    startEntry();
     if (text_.size() == 1 || (text_.size() == 2 && text_[0] == u'-'))
         text_ = QStringLiteral("0");
     else
         text_.chop(1);
 }
 
-void CalculatorEngine::Operator(QChar key)
+void CalculatorEngine::applyOperator(QChar key)
 {
     if (status_ == CalculatorStatus::Valid) {
         status_ = CalculatorStatus::First;
-        double r = DisplayValue();
+        double r = displayValue();
         if (key == u'%') {
             if (operator_ == u'+' || operator_ == u'-')
                 r = operand_ * r / 100;
@@ -247,74 +247,74 @@ void CalculatorEngine::Operator(QChar key)
                 r = r / 100;
         }
         if (operator_ == u'+')
-            Show(operand_ + r);
+            show(operand_ + r);
         else if (operator_ == u'-')
-            Show(operand_ - r);
+            show(operand_ - r);
         else if (operator_ == u'*')
-            Show(operand_ * r);
+            show(operand_ * r);
         else if (operator_ == u'/') {
             if (r == 0)
                 Fail();
             else
-                Show(operand_ / r);
+                show(operand_ / r);
         }
     }
     operator_ = key;
-    operand_ = DisplayValue();
+    operand_ = displayValue();
 }
 
-void CalculatorEngine::Clear()
+void CalculatorEngine::clear()
 {
     status_ = CalculatorStatus::First;
-    Show(0);
+    show(0);
     operator_ = u'=';
 }
 
-void CalculatorEngine::Copy()
+void CalculatorEngine::copy()
 {
-    host_.CopyText(text_);
+    host_.copyText(text_);
 }
 
 void CalculatorEngine::Paste()
 {
-    std::optional<QString> pasted = host_.PastedText();
+    std::optional<QString> pasted = host_.pastedText();
     if (!pasted)
         return;
     if (!currencySymbol_.isEmpty())
         pasted->remove(currencySymbol_);
-    if (const std::optional<double> value = Parse(*pasted, separator_))
-        Show(*value);
+    if (const std::optional<double> value = parse(*pasted, separator_))
+        show(*value);
     else
         text_ = QStringLiteral("0");
 }
 
-void CalculatorEngine::MemoryClear()
+void CalculatorEngine::memoryClear()
 {
     memory_ = 0;
 }
 
-void CalculatorEngine::MemoryRecall()
+void CalculatorEngine::memoryRecall()
 {
     if (status_ == CalculatorStatus::Error)
         return;
-    Show(memory_);
+    show(memory_);
     status_ = CalculatorStatus::Valid;
 }
 
-void CalculatorEngine::MemoryStore()
+void CalculatorEngine::memoryStore()
 {
     if (status_ == CalculatorStatus::Error)
         return;
     status_ = CalculatorStatus::First;
-    memory_ = DisplayValue();
+    memory_ = displayValue();
 }
 
-void CalculatorEngine::MemoryPlus()
+void CalculatorEngine::memoryPlus()
 {
     if (status_ == CalculatorStatus::Error)
         return;
     status_ = CalculatorStatus::First;
-    const double sum = memory_ + DisplayValue();
+    const double sum = memory_ + displayValue();
     // A memory that overflowed could never be shown again.
     if (std::isfinite(sum))
         memory_ = sum;
@@ -322,19 +322,19 @@ void CalculatorEngine::MemoryPlus()
         Fail();
 }
 
-bool CalculatorEngine::Accept()
+bool CalculatorEngine::accept()
 {
     if (status_ == CalculatorStatus::Error) {
-        Refuse();
+        refuse();
         return false;
     }
-    Show(DisplayValue());
+    show(displayValue());
     return true;
 }
 
-void CalculatorEngine::Preset(double value)
+void CalculatorEngine::preset(double value)
 {
-    Show(value);
+    show(value);
     status_ = CalculatorStatus::First;
     operator_ = u'=';
 }

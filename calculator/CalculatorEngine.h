@@ -33,43 +33,43 @@ public:
                      bool beepOnError);
 
     // The button a typed character presses, if any (Enter is "=", Escape is "C").
-    static std::optional<CalcButtonKind> ButtonForKey(QChar key, QChar decimalSeparator);
+    static std::optional<CalcButtonKind> buttonForKey(QChar key, QChar decimalSeparator);
     // The character a button sends; nothing for the memory buttons, OK and Cancel.
-    static std::optional<QChar> KeyForButton(CalcButtonKind kind, QChar decimalSeparator);
+    static std::optional<QChar> keyForButton(CalcButtonKind kind, QChar decimalSeparator);
     // The display format: general, `precision` significant digits, E notation where needed.
-    static QString Format(double value, int precision, QChar decimalSeparator);
+    static QString format(double value, int precision, QChar decimalSeparator);
     // A decimal number written with the separator given (blanks around allowed); nothing otherwise.
-    static std::optional<double> Parse(const QString& text, QChar decimalSeparator);
+    static std::optional<double> parse(const QString& text, QChar decimalSeparator);
 
-    void Key(QChar key);
-    void MemoryClear();
-    void MemoryRecall();
-    void MemoryStore();
-    void MemoryPlus();
+    void key(QChar key);
+    void memoryClear();
+    void memoryRecall();
+    void memoryStore();
+    void memoryPlus();
     // OK: false (with the beep) while in error, else the display is reformatted and true.
-    bool Accept();
+    bool accept();
     // The display's own Copy and Paste: they act in every status.
-    void Copy();
+    void copy();
     void Paste();
     // A value carried over from the last opening: shown as a result, "=" pending.
-    void Preset(double value);
+    void preset(double value);
 
     QString Text() const { return text_; }
     CalculatorStatus Status() const { return status_; }
-    double DisplayValue() const;
-    double Memory() const { return memory_; }
-    void SetMemory(double memory) { memory_ = memory; }
-    int Precision() const { return precision_; }
+    double displayValue() const;
+    double memory() const { return memory_; }
+    void setMemory(double memory) { memory_ = memory; }
+    int precision() const { return precision_; }
 
 private:
-    void StartEntry();
-    void Show(double value);
+    void startEntry();
+    void show(double value);
     void Fail();
-    void Refuse();
-    void Digit(QChar digit);
-    void Erase();
-    void Operator(QChar key);
-    void Clear();
+    void refuse();
+    void digit(QChar digit);
+    void erase();
+    void applyOperator(QChar key);
+    void clear();
 
     CalculatorHost& host_;
     QChar separator_;

@@ -10,10 +10,10 @@ namespace dfm {
 class CalculatorHost {
 public:
     virtual ~CalculatorHost() = default;
-    virtual void Beep() = 0;
-    virtual void CopyText(const QString& text) = 0;
+    virtual void beep() = 0;
+    virtual void copyText(const QString& text) = 0;
     // The clipboard's text; nothing when it holds no text.
-    virtual std::optional<QString> PastedText() = 0;
+    virtual std::optional<QString> pastedText() = 0;
 };
 
 }  // namespace dfm

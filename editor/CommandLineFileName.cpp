@@ -4,17 +4,17 @@
 
 namespace dfm {
 
-QString CommandLineFileName(const QStringList& arguments)
+QString commandLineFileName(const QStringList& arguments)
 {
     if (arguments.size() < 2)
         return {};
-    QString name = TrimBlanks(arguments.mid(1).join(u' '));
+    QString name = trimBlanks(arguments.mid(1).join(u' '));
     if (name.startsWith(u'"')) {
-        name = TrimBlanks(name.mid(1));
+        name = trimBlanks(name.mid(1));
         if (name.endsWith(u'"'))
             name.chop(1);
     }
-    return TrimBlanks(name);
+    return trimBlanks(name);
 }
 
 }  // namespace dfm

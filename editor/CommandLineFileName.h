@@ -8,6 +8,6 @@ namespace dfm {
 
 // The arguments after the program name, joined with single blanks, are one name; surrounding
 // double quotes and blanks are removed. Empty when there is nothing to open.
-QString CommandLineFileName(const QStringList& arguments);
+QString commandLineFileName(const QStringList& arguments);
 
 }  // namespace dfm

@@ -11,23 +11,23 @@ constexpr QStringView ObjectKeywords[] = {u"OBJECT", u"INLINE"};
 
 }  // namespace
 
-DeclarationFinder::Target DeclarationFinder::NameAt(const QString& line, const QString& text,
+DeclarationFinder::Target DeclarationFinder::nameAt(const QString& line, const QString& text,
                                                     qsizetype selectionStart, Mode mode)
 {
-    const QString trimmed = TrimBlanks(line);
+    const QString trimmed = trimBlanks(line);
     if (trimmed.isEmpty())
         return {};
-    QString upper = UpperCase(trimmed);
+    QString upper = upperCase(trimmed);
     if (upper.startsWith(u"INHERITED")) {
         if (mode == Mode::Declaration)
             return {Outcome::InheritedHasNoDeclaration, {}};
-        upper = TrimBlanks(upper.mid(9));
+        upper = trimBlanks(upper.mid(9));
     }
     QString name;
     bool objectLine = false;
     for (QStringView keyword : ObjectKeywords) {
         if (upper.startsWith(keyword)) {
-            name = TrimBlanks(upper.mid(keyword.size()));
+            name = trimBlanks(upper.mid(keyword.size()));
             const qsizetype blank = name.indexOf(u' ');
             if (blank >= 0)
                 name.truncate(blank);
@@ -36,13 +36,13 @@ DeclarationFinder::Target DeclarationFinder::NameAt(const QString& line, const Q
         }
     }
     if (!objectLine)
-        name = WordAt(text, selectionStart);
+        name = wordAt(text, selectionStart);
     if (mode == Mode::Declaration && !name.isEmpty() && !name.endsWith(u':'))
         name += u':';
     return {Outcome::Search, name};
 }
 
-QString DeclarationFinder::WordAt(const QString& text, qsizetype selectionStart)
+QString DeclarationFinder::wordAt(const QString& text, qsizetype selectionStart)
 {
     // The page's text as the finder sees it ends with a line break after its last line.
     const QString page = text + u'\n';
@@ -55,7 +55,7 @@ QString DeclarationFinder::WordAt(const QString& text, qsizetype selectionStart)
     qsizetype j = i;
     while (j < page.size() - 1 && page[j] != u' ' && page[j] != u'.')
         ++j;
-    return TrimBlanks(page.mid(i, j - i));
+    return trimBlanks(page.mid(i, j - i));
 }
 
 }  // namespace dfm

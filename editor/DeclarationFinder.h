@@ -16,10 +16,10 @@ public:
 
     // line: the form-text line at the caret; text: the whole page with "\n" between lines;
     // selectionStart: the caret's offset into text.
-    static Target NameAt(const QString& line, const QString& text, qsizetype selectionStart, Mode mode);
+    static Target nameAt(const QString& line, const QString& text, qsizetype selectionStart, Mode mode);
 
 private:
-    static QString WordAt(const QString& text, qsizetype selectionStart);
+    static QString wordAt(const QString& text, qsizetype selectionStart);
 };
 
 }  // namespace dfm

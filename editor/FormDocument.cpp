@@ -2,8 +2,8 @@
 
 #include "BinaryToText.h"
 #include "Errors.h"
-#include "TFileStream.h"
-#include "TMemoryStream.h"
+#include "FileStream.h"
+#include "MemoryStream.h"
 #include "TextToBinary.h"
 
 #include <QDir>
@@ -22,7 +22,7 @@ namespace dfm {
 
 namespace {
 
-std::string NativePath(const QString& path)
+std::string nativePath(const QString& path)
 {
     return QFile::encodeName(path).toStdString();
 }
@@ -34,27 +34,27 @@ public:
     // The permissions are taken now, before a backup moves the old file aside.
     PendingFile(const QString& path, const QByteArray& bytes)
         : path_(path),
-          permissions_(QFileInfo::exists(path) ? QFileInfo(path).permissions() : NewFilePermissions()),
+          permissions_(QFileInfo::exists(path) ? QFileInfo(path).permissions() : newFilePermissions()),
           file_(QFileInfo(path).absolutePath() + QStringLiteral("/.quendfmed-XXXXXX"))
     {
         if (!file_.open())
-            throw EFCreateError(NativePath(path));
+            throw FileCreateError(nativePath(path));
         if (file_.write(bytes) != bytes.size() || !file_.flush())
-            throw EWriteError(msg::WriteError);
+            throw WriteError(msg::StreamWriteFailed);
     }
 
-    void Commit()
+    void commit()
     {
         file_.setPermissions(permissions_);
         file_.close();
         if (::rename(QFile::encodeName(file_.fileName()).constData(), QFile::encodeName(path_).constData()) != 0)
-            throw EFCreateError(NativePath(path_));
+            throw FileCreateError(nativePath(path_));
         file_.setAutoRemove(false);
     }
 
 private:
     // What creating the file would have given it: read and write for all, less the umask.
-    static QFileDevice::Permissions NewFilePermissions()
+    static QFileDevice::Permissions newFilePermissions()
     {
         const mode_t mask = ::umask(0);
         ::umask(mask);
@@ -81,7 +81,7 @@ private:
 
 // One generation of backup: the old backup goes, the file takes its name. Both steps may fail
 // (no such file) without harm.
-void MoveAside(const QString& path, const QString& backupPath)
+void moveAside(const QString& path, const QString& backupPath)
 {
     QFile::remove(backupPath);
     QFile::rename(path, backupPath);
@@ -105,14 +105,14 @@ private:
 
 // Rewrites an existing file in place (same file, same permissions and links) and cuts it to the
 // new length. Room is reserved first, so that a full disk fails before a byte changes.
-void WriteInPlace(const QString& path, const QByteArray& bytes)
+void writeInPlace(const QString& path, const QByteArray& bytes)
 {
-    const std::string native = NativePath(path);
+    const std::string native = nativePath(path);
     if (QFileInfo(path).isDir())
-        throw EFOpenError(native);
+        throw FileOpenError(native);
     FileDescriptor file(::open(native.c_str(), O_WRONLY | O_CLOEXEC));
     if (file.get() < 0)
-        throw EFOpenError(native);
+        throw FileOpenError(native);
     const off_t oldSize = ::lseek(file.get(), 0, SEEK_END);
     if (bytes.size() > oldSize) {
         const int failure = ::posix_fallocate(file.get(), 0, bytes.size());
@@ -120,7 +120,7 @@ void WriteInPlace(const QString& path, const QByteArray& bytes)
             if (::ftruncate(file.get(), oldSize) != 0) {
                 // The old length could not be put back; the content itself was not touched.
             }
-            throw EWriteError(msg::WriteError);
+            throw WriteError(msg::StreamWriteFailed);
         }
     }
     qsizetype done = 0;
@@ -129,32 +129,32 @@ void WriteInPlace(const QString& path, const QByteArray& bytes)
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            throw EWriteError(msg::WriteError);
+            throw WriteError(msg::StreamWriteFailed);
         done += n;
     }
     if (::ftruncate(file.get(), bytes.size()) != 0)
-        throw EWriteError(msg::WriteError);
+        throw WriteError(msg::StreamWriteFailed);
 }
 
 }  // namespace
 
-QString FormDocument::ExtensionOf(const QString& path)
+QString FormDocument::extensionOf(const QString& path)
 {
     const qsizetype nameStart = path.lastIndexOf(u'/') + 1;
     const qsizetype dot = path.lastIndexOf(u'.');
     return dot >= nameStart ? path.mid(dot) : QString();
 }
 
-QString FormDocument::WithExtension(const QString& path, const QString& extension)
+QString FormDocument::withExtension(const QString& path, const QString& extension)
 {
-    return path.left(path.size() - ExtensionOf(path).size()) + extension;
+    return path.left(path.size() - extensionOf(path).size()) + extension;
 }
 
-QString FormDocument::UnitFileName(const QString& formPath)
+QString FormDocument::unitFileName(const QString& formPath)
 {
     if (formPath.isEmpty())
         return {};
-    const QString unit = WithExtension(formPath, QStringLiteral(".PAS"));
+    const QString unit = withExtension(formPath, QStringLiteral(".PAS"));
     const QFileInfo info(unit);
     if (info.exists())
         return unit;
@@ -164,16 +164,16 @@ QString FormDocument::UnitFileName(const QString& formPath)
     for (const QString& name : names) {
         if (name.size() == info.fileName().size() && name.startsWith(base)
             && name.endsWith(QStringLiteral(".pas"), Qt::CaseInsensitive))
-            return WithExtension(unit, name.right(4));
+            return withExtension(unit, name.right(4));
     }
     return unit;
 }
 
-void FormDocument::CheckCapacity(const QString& text, const QString& path)
+void FormDocument::checkCapacity(const QString& text, const QString& path)
 {
-    const qsizetype count = PageText::CharacterCount(text);
+    const qsizetype count = PageText::characterCount(text);
     if (count > Capacity) {
-        throw EFormError(QStringLiteral("%1 holds %2 characters of text; an editor page holds at most %3, "
+        throw FormError(QStringLiteral("%1 holds %2 characters of text; an editor page holds at most %3, "
                                         "so the file is not opened")
                              .arg(path)
                              .arg(count)
@@ -182,30 +182,30 @@ void FormDocument::CheckCapacity(const QString& text, const QString& path)
     }
 }
 
-FormDocument::Loaded FormDocument::Load(const QString& formPath)
+FormDocument::Loaded FormDocument::load(const QString& formPath)
 {
-    const std::string native = NativePath(formPath);
+    const std::string native = nativePath(formPath);
     if (QFileInfo(formPath).isDir())
-        throw EFOpenError(native);
-    TMemoryStream text;
+        throw FileOpenError(native);
+    MemoryStream text;
     {
-        TFileStream input(native, TFileStream::Mode::OpenRead);
-        ResourceToText(input, text);
+        FileStream input(native, FileStream::Mode::OpenRead);
+        resourceToText(input, text);
     }
     Loaded loaded;
-    loaded.formText = PageText::DecodeAs(text.View(), PageText::FormFormat());
-    CheckCapacity(loaded.formText, formPath);
+    loaded.formText = PageText::decodeAs(text.view(), PageText::formFormat());
+    checkCapacity(loaded.formText, formPath);
 
-    const QString unitPath = UnitFileName(formPath);
+    const QString unitPath = unitFileName(formPath);
     const QFileInfo unitInfo(unitPath);
     if (unitInfo.exists() || unitInfo.isSymLink()) {
         QFile unit(unitPath);
         if (unitInfo.isFile() && unit.open(QIODevice::ReadOnly)) {
             const QByteArray bytes = unit.readAll();
             if (unit.error() == QFileDevice::NoError) {
-                loaded.unitText = PageText::Decode(std::string_view(bytes.constData(), bytes.size()),
+                loaded.unitText = PageText::decode(std::string_view(bytes.constData(), bytes.size()),
                                                    &loaded.unitFormat);
-                CheckCapacity(loaded.unitText, unitPath);
+                checkCapacity(loaded.unitText, unitPath);
                 return loaded;
             }
         }
@@ -214,46 +214,46 @@ FormDocument::Loaded FormDocument::Load(const QString& formPath)
     return loaded;
 }
 
-QByteArray FormDocument::ConvertFormText(const QString& formText)
+QByteArray FormDocument::convertFormText(const QString& formText)
 {
-    const QByteArray bytes = PageText::Encode(formText, PageText::FormFormat());
-    TMemoryStream input(std::string_view(bytes.constData(), bytes.size()));
-    TMemoryStream output;
-    TextToResource(input, output);
-    return QByteArray(output.View().data(), static_cast<qsizetype>(output.View().size()));
+    const QByteArray bytes = PageText::encode(formText, PageText::formFormat());
+    MemoryStream input(std::string_view(bytes.constData(), bytes.size()));
+    MemoryStream output;
+    textToResource(input, output);
+    return QByteArray(output.view().data(), static_cast<qsizetype>(output.view().size()));
 }
 
-void FormDocument::Save(const Texts& texts, bool backup, bool writeUnit)
+void FormDocument::save(const Texts& texts, bool backup, bool writeUnit)
 {
-    const QByteArray resource = ConvertFormText(texts.formText);
-    const QString unitPath = UnitFileName(texts.formPath);
+    const QByteArray resource = convertFormText(texts.formText);
+    const QString unitPath = unitFileName(texts.formPath);
     std::optional<PendingFile> unit;
     if (writeUnit)
-        unit.emplace(unitPath, PageText::Encode(texts.unitText, texts.unitFormat));
+        unit.emplace(unitPath, PageText::encode(texts.unitText, texts.unitFormat));
     if (backup) {
         PendingFile form(texts.formPath, resource);
-        MoveAside(texts.formPath, WithExtension(texts.formPath, QStringLiteral(".D$$")));
+        moveAside(texts.formPath, withExtension(texts.formPath, QStringLiteral(".D$$")));
         if (writeUnit)
-            MoveAside(unitPath, WithExtension(unitPath, QStringLiteral(".P$$")));
-        form.Commit();
+            moveAside(unitPath, withExtension(unitPath, QStringLiteral(".P$$")));
+        form.commit();
     } else {
-        WriteInPlace(texts.formPath, resource);
+        writeInPlace(texts.formPath, resource);
     }
     if (unit)
-        unit->Commit();
+        unit->commit();
 }
 
-void FormDocument::SaveAs(const Texts& texts)
+void FormDocument::saveAs(const Texts& texts)
 {
-    const QByteArray resource = ConvertFormText(texts.formText);
+    const QByteArray resource = convertFormText(texts.formText);
     PendingFile form(texts.formPath, resource);
     std::optional<PendingFile> unit;
     if (!texts.unitText.isEmpty())
-        unit.emplace(WithExtension(texts.formPath, QStringLiteral(".PAS")),
-                     PageText::Encode(texts.unitText, texts.unitFormat));
-    form.Commit();
+        unit.emplace(withExtension(texts.formPath, QStringLiteral(".PAS")),
+                     PageText::encode(texts.unitText, texts.unitFormat));
+    form.commit();
     if (unit)
-        unit->Commit();
+        unit->commit();
 }
 
 }  // namespace dfm

@@ -30,30 +30,30 @@ public:
 
     // The path with its extension (from the last dot of the file name) replaced; a name without
     // extension gets it appended.
-    static QString WithExtension(const QString& path, const QString& extension);
+    static QString withExtension(const QString& path, const QString& extension);
     // The extension of the file name, dot included; empty when there is none.
-    static QString ExtensionOf(const QString& path);
+    static QString extensionOf(const QString& path);
     // The companion unit: ".PAS", or an existing file whose extension differs only in case.
-    static QString UnitFileName(const QString& formPath);
+    static QString unitFileName(const QString& formPath);
 
-    // Throws the form errors of the conversion and of the file layer, or EFormError with our
+    // Throws the form errors of the conversion and of the file layer, or FormError with our
     // own message when a text does not fit in an editor page.
-    static Loaded Load(const QString& formPath);
+    static Loaded load(const QString& formPath);
 
-    // The whole form file for the text; throws EParserError and the conversion errors.
-    static QByteArray ConvertFormText(const QString& formText);
+    // The whole form file for the text; throws ParserError and the conversion errors.
+    static QByteArray convertFormText(const QString& formText);
 
     // Save: the form text is converted first and both files are written to temporary files,
     // so that a failure leaves every file on disk as it was. With backups the previous form and
     // unit are moved aside as .D$$ and .P$$; without, the form file is rewritten in place and
     // cut to its new length. writeUnit false leaves the unit and its backup alone.
-    static void Save(const Texts& texts, bool backup, bool writeUnit);
+    static void save(const Texts& texts, bool backup, bool writeUnit);
 
     // Save as: the form under formPath; the unit beside it unless the unit text is empty.
-    static void SaveAs(const Texts& texts);
+    static void saveAs(const Texts& texts);
 
 private:
-    static void CheckCapacity(const QString& text, const QString& path);
+    static void checkCapacity(const QString& text, const QString& path);
 };
 
 }  // namespace dfm

@@ -12,27 +12,27 @@ namespace {
 class Haystack {
 public:
     Haystack(const QString& text, const QString& pattern, bool matchCase, const CodePage* codePage)
-        : text_(matchCase ? text : UpperCase(text)),
-          needle_(matchCase ? pattern : UpperCase(pattern)),
-          codePage_(codePage != nullptr && codePage->HasLeadBytes() ? codePage : nullptr),
-          bytes_(codePage_ != nullptr ? PageText::ToBytes(text) : QByteArray())
+        : text_(matchCase ? text : upperCase(text)),
+          needle_(matchCase ? pattern : upperCase(pattern)),
+          codePage_(codePage != nullptr && codePage->hasLeadBytes() ? codePage : nullptr),
+          bytes_(codePage_ != nullptr ? PageText::toBytes(text) : QByteArray())
     {
     }
 
-    qsizetype Find(qsizetype start) const
+    qsizetype find(qsizetype start) const
     {
         if (needle_.isEmpty() || start < 0 || start > text_.size())
             return -1;
         for (qsizetype at = text_.indexOf(needle_, start); at >= 0; at = text_.indexOf(needle_, at + 1)) {
             if (codePage_ == nullptr
-                || !codePage_->IsTrailByteAt(std::string_view(bytes_.constData(), bytes_.size()),
+                || !codePage_->isTrailByteAt(std::string_view(bytes_.constData(), bytes_.size()),
                                              static_cast<std::size_t>(at)))
                 return at;
         }
         return -1;
     }
 
-    qsizetype NeedleSize() const { return needle_.size(); }
+    qsizetype needleSize() const { return needle_.size(); }
 
 private:
     QString text_;
@@ -43,18 +43,18 @@ private:
 
 }  // namespace
 
-qsizetype FindInText(const QString& text, const QString& pattern, bool matchCase, qsizetype start,
+qsizetype findInText(const QString& text, const QString& pattern, bool matchCase, qsizetype start,
                      const CodePage* codePage)
 {
-    return Haystack(text, pattern, matchCase, codePage).Find(start);
+    return Haystack(text, pattern, matchCase, codePage).find(start);
 }
 
-std::vector<qsizetype> FindAllInText(const QString& text, const QString& pattern, bool matchCase, qsizetype start,
+std::vector<qsizetype> findAllInText(const QString& text, const QString& pattern, bool matchCase, qsizetype start,
                                      const CodePage* codePage)
 {
     const Haystack haystack(text, pattern, matchCase, codePage);
     std::vector<qsizetype> found;
-    for (qsizetype at = haystack.Find(start); at >= 0; at = haystack.Find(at + haystack.NeedleSize()))
+    for (qsizetype at = haystack.find(start); at >= 0; at = haystack.find(at + haystack.needleSize()))
         found.push_back(at);
     return found;
 }

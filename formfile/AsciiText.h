@@ -43,26 +43,26 @@ inline constexpr std::array<std::int8_t, 256> HexValues = [] {
 
 }  // namespace detail
 
-inline bool IsDigit(unsigned char c) { return detail::Classes[c] & detail::Digit; }
-inline bool IsLetter(unsigned char c) { return detail::Classes[c] & detail::Letter; }
-inline bool IsIdentStart(unsigned char c) { return detail::Classes[c] & (detail::Letter | detail::Underscore); }
-inline bool IsIdentChar(unsigned char c)
+inline bool isDigit(unsigned char c) { return detail::Classes[c] & detail::Digit; }
+inline bool isLetter(unsigned char c) { return detail::Classes[c] & detail::Letter; }
+inline bool isIdentStart(unsigned char c) { return detail::Classes[c] & (detail::Letter | detail::Underscore); }
+inline bool isIdentChar(unsigned char c)
 {
     return detail::Classes[c] & (detail::Letter | detail::Underscore | detail::Digit);
 }
-inline bool IsHexDigit(unsigned char c) { return detail::Classes[c] & detail::Hex; }
+inline bool isHexDigit(unsigned char c) { return detail::Classes[c] & detail::Hex; }
 // "+", "-", ".", digits, "E" and "e": what may follow the digits of a number.
-inline bool IsNumberTail(unsigned char c) { return detail::Classes[c] & detail::NumberTail; }
+inline bool isNumberTail(unsigned char c) { return detail::Classes[c] & detail::NumberTail; }
 // 0 to 15, or -1 for a byte that is no hexadecimal digit.
-inline int HexValue(unsigned char c) { return detail::HexValues[c]; }
-inline char ToUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
+inline int hexValue(unsigned char c) { return detail::HexValues[c]; }
+inline char toUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
 
-inline bool EqualsIgnoringCase(std::string_view a, std::string_view b)
+inline bool equalsIgnoringCase(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())
         return false;
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (ToUpper(a[i]) != ToUpper(b[i]))
+        if (toUpper(a[i]) != toUpper(b[i]))
             return false;
     return true;
 }

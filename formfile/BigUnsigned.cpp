@@ -10,7 +10,7 @@ namespace dfm {
 BigUnsigned::BigUnsigned(std::uint64_t value)
 {
     while (value != 0) {
-        Push(static_cast<std::uint32_t>(value));
+        push(static_cast<std::uint32_t>(value));
         value >>= 32;
     }
 }
@@ -22,52 +22,52 @@ BigUnsigned& BigUnsigned::operator=(const BigUnsigned& other)
     return *this;
 }
 
-void BigUnsigned::Push(std::uint32_t limb)
+void BigUnsigned::push(std::uint32_t limb)
 {
     if (size_ == MaxLimbs)
         throw std::length_error("number too large");
     limbs_[size_++] = limb;
 }
 
-void BigUnsigned::Trim()
+void BigUnsigned::trim()
 {
     while (size_ > 0 && limbs_[size_ - 1] == 0)
         --size_;
 }
 
-int BigUnsigned::BitLength() const
+int BigUnsigned::bitLength() const
 {
     if (size_ == 0)
         return 0;
     return (size_ - 1) * 32 + std::bit_width(limbs_[size_ - 1]);
 }
 
-bool BigUnsigned::TestBit(int index) const
+bool BigUnsigned::testBit(int index) const
 {
     return index >= 0 && index / 32 < size_ && ((limbs_[index / 32] >> (index % 32)) & 1u) != 0;
 }
 
-std::uint64_t BigUnsigned::BitsFrom(int from) const
+std::uint64_t BigUnsigned::bitsFrom(int from) const
 {
     std::uint64_t result = 0;
     for (int i = 63; i >= 0; --i)
-        result = (result << 1) | (TestBit(from + i) ? 1u : 0u);
+        result = (result << 1) | (testBit(from + i) ? 1u : 0u);
     return result;
 }
 
-bool BigUnsigned::AnyBitBelow(int index) const
+bool BigUnsigned::anyBitBelow(int index) const
 {
     const int fullLimbs = std::min(index / 32, size_);
     for (int i = 0; i < fullLimbs; ++i)
         if (limbs_[i] != 0)
             return true;
     for (int bit = fullLimbs * 32; bit < index; ++bit)
-        if (TestBit(bit))
+        if (testBit(bit))
             return true;
     return false;
 }
 
-void BigUnsigned::MultiplySmall(std::uint32_t factor)
+void BigUnsigned::multiplySmall(std::uint32_t factor)
 {
     std::uint64_t carry = 0;
     for (int i = 0; i < size_; ++i) {
@@ -76,40 +76,40 @@ void BigUnsigned::MultiplySmall(std::uint32_t factor)
         carry = product >> 32;
     }
     if (carry != 0)
-        Push(static_cast<std::uint32_t>(carry));
-    Trim();
+        push(static_cast<std::uint32_t>(carry));
+    trim();
 }
 
-void BigUnsigned::AddSmall(std::uint32_t value)
+void BigUnsigned::addSmall(std::uint32_t value)
 {
     std::uint64_t carry = value;
     for (int i = 0; carry != 0; ++i) {
         if (i == size_)
-            Push(0);
+            push(0);
         const std::uint64_t sum = static_cast<std::uint64_t>(limbs_[i]) + carry;
         limbs_[i] = static_cast<std::uint32_t>(sum);
         carry = sum >> 32;
     }
 }
 
-void BigUnsigned::MultiplyByPow5(int exponent)
+void BigUnsigned::multiplyByPow5(int exponent)
 {
     constexpr std::uint32_t pow5_13 = 1220703125u;
     for (; exponent >= 13; exponent -= 13)
-        MultiplySmall(pow5_13);
+        multiplySmall(pow5_13);
     std::uint32_t rest = 1;
     for (; exponent > 0; --exponent)
         rest *= 5;
-    MultiplySmall(rest);
+    multiplySmall(rest);
 }
 
-void BigUnsigned::MultiplyByPow10(int exponent)
+void BigUnsigned::multiplyByPow10(int exponent)
 {
-    MultiplyByPow5(exponent);
-    ShiftLeft(exponent);
+    multiplyByPow5(exponent);
+    shiftLeft(exponent);
 }
 
-void BigUnsigned::ShiftLeft(int bits)
+void BigUnsigned::shiftLeft(int bits)
 {
     if (size_ == 0 || bits <= 0)
         return;
@@ -128,11 +128,11 @@ void BigUnsigned::ShiftLeft(int bits)
             carry = limb >> (32 - bitShift);
         }
         if (carry != 0)
-            Push(carry);
+            push(carry);
     }
 }
 
-void BigUnsigned::ShiftRight(int bits)
+void BigUnsigned::shiftRight(int bits)
 {
     const int limbShift = bits / 32;
     const int bitShift = bits % 32;
@@ -150,10 +150,10 @@ void BigUnsigned::ShiftRight(int bits)
             limbs_[i] = (limbs_[i] >> bitShift) | (next << (32 - bitShift));
         }
     }
-    Trim();
+    trim();
 }
 
-std::uint32_t BigUnsigned::DivideSmall(std::uint32_t divisor)
+std::uint32_t BigUnsigned::divideSmall(std::uint32_t divisor)
 {
     std::uint64_t remainder = 0;
     for (int i = size_; i-- > 0;) {
@@ -161,11 +161,11 @@ std::uint32_t BigUnsigned::DivideSmall(std::uint32_t divisor)
         limbs_[i] = static_cast<std::uint32_t>(current / divisor);
         remainder = current % divisor;
     }
-    Trim();
+    trim();
     return static_cast<std::uint32_t>(remainder);
 }
 
-void BigUnsigned::Subtract(const BigUnsigned& other)
+void BigUnsigned::subtract(const BigUnsigned& other)
 {
     std::int64_t borrow = 0;
     for (int i = 0; i < size_; ++i) {
@@ -176,10 +176,10 @@ void BigUnsigned::Subtract(const BigUnsigned& other)
             diff += std::int64_t{1} << 32;
         limbs_[i] = static_cast<std::uint32_t>(diff);
     }
-    Trim();
+    trim();
 }
 
-int BigUnsigned::Compare(const BigUnsigned& a, const BigUnsigned& b)
+int BigUnsigned::compare(const BigUnsigned& a, const BigUnsigned& b)
 {
     if (a.size_ != b.size_)
         return a.size_ < b.size_ ? -1 : 1;
@@ -189,7 +189,7 @@ int BigUnsigned::Compare(const BigUnsigned& a, const BigUnsigned& b)
     return 0;
 }
 
-std::string BigUnsigned::ToDecimal() const
+std::string BigUnsigned::toDecimal() const
 {
     if (size_ == 0)
         return "0";
@@ -198,8 +198,8 @@ std::string BigUnsigned::ToDecimal() const
     BigUnsigned rest = *this;
     std::uint32_t chunks[MaxLimbs * 32 / 29 + 2];
     int count = 0;
-    while (!rest.IsZero())
-        chunks[count++] = rest.DivideSmall(ChunkBase);
+    while (!rest.isZero())
+        chunks[count++] = rest.divideSmall(ChunkBase);
     std::string digits = std::to_string(chunks[count - 1]);
     digits.reserve(digits.size() + 9 * static_cast<std::size_t>(count - 1));
     for (int i = count - 2; i >= 0; --i) {

@@ -17,31 +17,31 @@ public:
     BigUnsigned(const BigUnsigned& other) { *this = other; }
     BigUnsigned& operator=(const BigUnsigned& other);
 
-    bool IsZero() const { return size_ == 0; }
-    int BitLength() const;
-    bool TestBit(int index) const;
+    bool isZero() const { return size_ == 0; }
+    int bitLength() const;
+    bool testBit(int index) const;
     // The bits [from, from + 64) as a number (bits beyond the top read as 0).
-    std::uint64_t BitsFrom(int from) const;
+    std::uint64_t bitsFrom(int from) const;
     // True when any bit below index is set.
-    bool AnyBitBelow(int index) const;
+    bool anyBitBelow(int index) const;
 
-    void MultiplySmall(std::uint32_t factor);
-    void AddSmall(std::uint32_t value);
-    void MultiplyByPow5(int exponent);
-    void MultiplyByPow10(int exponent);
-    void ShiftLeft(int bits);
-    void ShiftRight(int bits);
+    void multiplySmall(std::uint32_t factor);
+    void addSmall(std::uint32_t value);
+    void multiplyByPow5(int exponent);
+    void multiplyByPow10(int exponent);
+    void shiftLeft(int bits);
+    void shiftRight(int bits);
     // Divide in place, returning the remainder.
-    std::uint32_t DivideSmall(std::uint32_t divisor);
-    void Subtract(const BigUnsigned& other);  // requires *this >= other
-    static int Compare(const BigUnsigned& a, const BigUnsigned& b);
+    std::uint32_t divideSmall(std::uint32_t divisor);
+    void subtract(const BigUnsigned& other);  // requires *this >= other
+    static int compare(const BigUnsigned& a, const BigUnsigned& b);
 
     // All decimal digits, most significant first ("0" for zero).
-    std::string ToDecimal() const;
+    std::string toDecimal() const;
 
 private:
-    void Push(std::uint32_t limb);
-    void Trim();
+    void push(std::uint32_t limb);
+    void trim();
 
     int size_ = 0;
     std::uint32_t limbs_[MaxLimbs];  // least significant first; only [0, size_) is meaningful

@@ -3,8 +3,8 @@
 #include "Errors.h"
 #include "NestingGuard.h"
 #include "ResourceHeader.h"
-#include "TReader.h"
-#include "TWriter.h"
+#include "FormReader.h"
+#include "FormWriter.h"
 #include "Utf8.h"
 
 #include <array>
@@ -24,31 +24,31 @@ constexpr std::size_t BinaryBytesPerLine = 32;
 
 class TextConverter {
 public:
-    TextConverter(TReader& reader, TWriter& writer, const CodePage& codePage)
+    TextConverter(FormReader& reader, FormWriter& writer, const CodePage& codePage)
         : reader_(reader), writer_(writer), codePage_(codePage) {}
 
-    void ConvertObject();
+    void convertObject();
 
 private:
-    NestingGuard Nest()
+    NestingGuard nest()
     {
-        return NestingGuard(depth_, [](const std::string& message) { throw EReadError(message); });
+        return NestingGuard(depth_, [](const std::string& message) { throw ReadError(message); });
     }
-    void Indent();
-    void NewLine();
-    void PutInteger(std::int64_t value);
-    void PutFloat(const Extended80& value, char suffix);
-    void ConvertProperty();
-    bool ConvertValue();
-    void ConvertList();
-    void ConvertSet();
-    void ConvertCollection();
-    void ConvertBinary();
+    void indent();
+    void newLine();
+    void putInteger(std::int64_t value);
+    void putFloat(const Extended80& value, char suffix);
+    void convertProperty();
+    bool convertValue();
+    void convertList();
+    void convertSet();
+    void convertCollection();
+    void convertBinary();
     template <typename Text>
-    void PutStringLiteral(const Text& text);
+    void putStringLiteral(const Text& text);
 
-    TReader& reader_;
-    TWriter& writer_;
+    FormReader& reader_;
+    FormWriter& writer_;
     const CodePage& codePage_;
     int level_ = 0;
     int depth_ = 0;
@@ -56,145 +56,145 @@ private:
     std::string string_;
 };
 
-void TextConverter::Indent()
+void TextConverter::indent()
 {
-    writer_.PutSpaces(2 * static_cast<std::size_t>(level_));
+    writer_.putSpaces(2 * static_cast<std::size_t>(level_));
 }
 
-void TextConverter::NewLine()
+void TextConverter::newLine()
 {
-    writer_.PutBytes("\r\n", 2);
-    Indent();
+    writer_.putBytes("\r\n", 2);
+    indent();
 }
 
-void TextConverter::PutInteger(std::int64_t value)
+void TextConverter::putInteger(std::int64_t value)
 {
     constexpr std::size_t MaxDigits = 24;
-    char* const digits = writer_.Reserve(MaxDigits);
+    char* const digits = writer_.reserve(MaxDigits);
     const auto result = std::to_chars(digits, digits + MaxDigits, value);
-    writer_.Commit(static_cast<std::size_t>(result.ptr - digits));
+    writer_.commit(static_cast<std::size_t>(result.ptr - digits));
 }
 
-void TextConverter::PutFloat(const Extended80& value, char suffix)
+void TextConverter::putFloat(const Extended80& value, char suffix)
 {
-    writer_.PutText(value.ToText());
+    writer_.putText(value.toText());
     if (suffix != 0)
-        writer_.PutChar(suffix);
+        writer_.putChar(suffix);
 }
 
-void TextConverter::ConvertObject()
+void TextConverter::convertObject()
 {
-    const NestingGuard nesting = Nest();
-    const ObjectPrefix prefix = reader_.TakeObjectPrefix();
-    reader_.TakeName(string_);  // the class name, written after the object name
-    const std::string_view objectName = reader_.TakeNameView(name_);
-    Indent();
+    const NestingGuard nesting = nest();
+    const ObjectPrefix prefix = reader_.takeObjectPrefix();
+    reader_.takeName(string_);  // the class name, written after the object name
+    const std::string_view objectName = reader_.takeNameView(name_);
+    indent();
     if (prefix.flags & ObjectFlag::Inherited)
-        writer_.PutText("inherited ");
+        writer_.putText("inherited ");
     else if (prefix.flags & ObjectFlag::Inline)
-        writer_.PutText("inline ");
+        writer_.putText("inline ");
     else
-        writer_.PutText("object ");
+        writer_.putText("object ");
     if (!objectName.empty()) {
-        writer_.PutText(objectName);
-        writer_.PutBytes(": ", 2);
+        writer_.putText(objectName);
+        writer_.putBytes(": ", 2);
     }
-    writer_.PutText(string_);
+    writer_.putText(string_);
     if (prefix.flags & ObjectFlag::HasPosition) {
-        writer_.PutBytes(" [", 2);
-        PutInteger(prefix.position);
-        writer_.PutChar(']');
+        writer_.putBytes(" [", 2);
+        putInteger(prefix.position);
+        writer_.putChar(']');
     }
-    writer_.PutBytes("\r\n", 2);
+    writer_.putBytes("\r\n", 2);
 
     ++level_;
-    while (!reader_.AtListEnd())
-        ConvertProperty();
-    reader_.ExpectTag(EndOfList);
-    while (!reader_.AtListEnd())
-        ConvertObject();
-    reader_.ExpectTag(EndOfList);
+    while (!reader_.atListEnd())
+        convertProperty();
+    reader_.expectTag(EndOfList);
+    while (!reader_.atListEnd())
+        convertObject();
+    reader_.expectTag(EndOfList);
     --level_;
-    Indent();
-    writer_.PutBytes("end\r\n", 5);
+    indent();
+    writer_.putBytes("end\r\n", 5);
 }
 
-void TextConverter::ConvertProperty()
+void TextConverter::convertProperty()
 {
-    Indent();
+    indent();
     // Name and " = " in one piece: this is the most frequent line of all.
-    const std::string_view name = reader_.TakeNameView(name_);
-    char* out = writer_.Reserve(255 + 3);
-    TWriter::CopyBytes(out, name.data(), name.size());
+    const std::string_view name = reader_.takeNameView(name_);
+    char* out = writer_.reserve(255 + 3);
+    FormWriter::copyBytes(out, name.data(), name.size());
     std::memcpy(out + name.size(), " = ", 3);
-    writer_.Commit(name.size() + 3);
+    writer_.commit(name.size() + 3);
     // A tag that starts no value writes nothing and stays for the property list to read.
-    ConvertValue();
-    writer_.PutBytes("\r\n", 2);
+    convertValue();
+    writer_.putBytes("\r\n", 2);
 }
 
-bool TextConverter::ConvertValue()
+bool TextConverter::convertValue()
 {
-    switch (reader_.PeekTag()) {
+    switch (reader_.peekTag()) {
     case Int8:
     case Int16:
     case Int32:
-        PutInteger(reader_.TakeIntegerValue());
+        putInteger(reader_.takeIntegerValue());
         break;
     case Int64:
-        PutInteger(reader_.TakeInt64Value());
+        putInteger(reader_.takeInt64Value());
         break;
     case Extended:
-        PutFloat(reader_.TakeExtendedValue(), 0);
+        putFloat(reader_.takeExtendedValue(), 0);
         break;
     case Double:
-        PutFloat(Extended80::FromDouble(reader_.TakeDoubleValue()), 0);
+        putFloat(Extended80::fromDouble(reader_.takeDoubleValue()), 0);
         break;
     case Single:
-        PutFloat(Extended80::FromDouble(reader_.TakeSingleValue()), 's');
+        putFloat(Extended80::fromDouble(reader_.takeSingleValue()), 's');
         break;
     case Currency:
-        PutFloat(Extended80::FromInt64(reader_.TakeCurrencyValue()), 'c');
+        putFloat(Extended80::fromInt64(reader_.takeCurrencyValue()), 'c');
         break;
     case Date:
-        PutFloat(Extended80::FromDouble(reader_.TakeDateValue()), 'd');
+        putFloat(Extended80::fromDouble(reader_.takeDateValue()), 'd');
         break;
     case ShortString:
     case LongString:
-        PutStringLiteral(reader_.TakeStringView(string_));
+        putStringLiteral(reader_.takeStringView(string_));
         break;
     case WideString:
-        PutStringLiteral(reader_.TakeWideStringValue());
+        putStringLiteral(reader_.takeWideStringValue());
         break;
     case Utf8String: {
-        reader_.TakeUtf8StringValue(string_);
+        reader_.takeUtf8StringValue(string_);
         std::u16string wide;
-        if (DecodeUtf8(string_, wide))
-            PutStringLiteral(wide);
+        if (decodeUtf8(string_, wide))
+            putStringLiteral(wide);
         else
-            PutStringLiteral(std::string_view(string_));
+            putStringLiteral(std::string_view(string_));
         break;
     }
     case Identifier:
-        reader_.TakeTag();
-        writer_.PutText(reader_.TakeNameView(name_));
+        reader_.takeTag();
+        writer_.putText(reader_.takeNameView(name_));
         break;
     case False:
     case True:
     case Nil:
-        writer_.PutText(reader_.TakeIdentValue());
+        writer_.putText(reader_.takeIdentValue());
         break;
     case List:
-        ConvertList();
+        convertList();
         break;
     case Set:
-        ConvertSet();
+        convertSet();
         break;
     case Collection:
-        ConvertCollection();
+        convertCollection();
         break;
     case Binary:
-        ConvertBinary();
+        convertBinary();
         break;
     default:
         return false;
@@ -202,69 +202,69 @@ bool TextConverter::ConvertValue()
     return true;
 }
 
-void TextConverter::ConvertList()
+void TextConverter::convertList()
 {
-    const NestingGuard nesting = Nest();
-    reader_.TakeTag();
-    writer_.PutChar('(');
+    const NestingGuard nesting = nest();
+    reader_.takeTag();
+    writer_.putChar('(');
     ++level_;
-    while (!reader_.AtListEnd()) {
-        NewLine();
+    while (!reader_.atListEnd()) {
+        newLine();
         // Nothing else would consume an unknown tag here: refuse it rather than loop forever.
-        if (!ConvertValue())
-            throw EReadError(msg::BadPropertyValue);
+        if (!convertValue())
+            throw ReadError(msg::BadPropertyValue);
     }
-    reader_.ExpectTag(EndOfList);
+    reader_.expectTag(EndOfList);
     --level_;
-    writer_.PutChar(')');
+    writer_.putChar(')');
 }
 
-void TextConverter::ConvertSet()
+void TextConverter::convertSet()
 {
-    reader_.TakeTag();
-    writer_.PutChar('[');
+    reader_.takeTag();
+    writer_.putChar('[');
     for (bool first = true;; first = false) {
-        const std::string_view element = reader_.TakeNameView(name_);
+        const std::string_view element = reader_.takeNameView(name_);
         if (element.empty())
             break;
         if (!first)
-            writer_.PutBytes(", ", 2);
-        writer_.PutText(element);
+            writer_.putBytes(", ", 2);
+        writer_.putText(element);
     }
-    writer_.PutChar(']');
+    writer_.putChar(']');
 }
 
-void TextConverter::ConvertCollection()
+void TextConverter::convertCollection()
 {
-    const NestingGuard nesting = Nest();
-    reader_.TakeTag();
-    writer_.PutChar('<');
+    const NestingGuard nesting = nest();
+    reader_.takeTag();
+    writer_.putChar('<');
     ++level_;
-    while (!reader_.AtListEnd()) {
-        NewLine();
-        writer_.PutBytes("item", 4);
-        const std::uint8_t tag = reader_.PeekTag();
+    while (!reader_.atListEnd()) {
+        newLine();
+        writer_.putBytes("item", 4);
+        const std::uint8_t tag = reader_.peekTag();
         if (tag == Int8 || tag == Int16 || tag == Int32) {
-            writer_.PutBytes(" [", 2);
-            PutInteger(reader_.TakeIntegerValue());
-            writer_.PutChar(']');
+            writer_.putBytes(" [", 2);
+            putInteger(reader_.takeIntegerValue());
+            writer_.putChar(']');
         }
-        writer_.PutBytes("\r\n", 2);
-        reader_.ExpectTag(List);
+        writer_.putBytes("\r\n", 2);
+        reader_.expectTag(List);
         ++level_;
-        while (!reader_.AtListEnd())
-            ConvertProperty();
-        reader_.ExpectTag(EndOfList);
+        while (!reader_.atListEnd())
+            convertProperty();
+        reader_.expectTag(EndOfList);
         --level_;
-        Indent();
-        writer_.PutBytes("end", 3);
+        indent();
+        writer_.putBytes("end", 3);
     }
-    reader_.ExpectTag(EndOfList);
+    reader_.expectTag(EndOfList);
     --level_;
-    writer_.PutChar('>');
+    writer_.putChar('>');
 }
 
-// Bytes written as themselves inside a quoted run: all from 32 up but the quote.
+// hexBytes written as themselves inside a quoted run: all from 32 up but the quote.
 constexpr std::array<bool, 256> QuotableByte = [] {
     std::array<bool, 256> quotable{};
     for (std::size_t c = 32; c < 256; ++c)
@@ -275,14 +275,14 @@ constexpr std::array<bool, 256> QuotableByte = [] {
 // Where the run of quotable bytes from `from` ends (at most at `limit`), eight bytes a step:
 // a step goes on only while none of its bytes is below 32 or a quote. The caller finishes the
 // last few bytes one by one.
-std::size_t QuotableRunEnd(std::string_view text, std::size_t from, std::size_t limit)
+std::size_t quotableRunEnd(std::string_view text, std::size_t from, std::size_t limit)
 {
     constexpr std::uint64_t Ones = 0x0101010101010101u;
     constexpr std::uint64_t Highs = 0x8080808080808080u;
     while (from + 8 <= limit) {
         std::uint64_t eight;
         std::memcpy(&eight, text.data() + from, 8);
-        // Bytes 128 and up are quotable: they never count as below 32.
+        // hexBytes 128 and up are quotable: they never count as below 32.
         const std::uint64_t control = (eight - 32 * Ones) & ~eight & Highs;
         const std::uint64_t quotes = ((eight ^ ('\'' * Ones)) - Ones) & ~(eight ^ ('\'' * Ones)) & Highs;
         if ((control | quotes) != 0)
@@ -304,7 +304,7 @@ constexpr std::array<std::array<char, 2>, 256> HexPairs = [] {
 // Sixteen bytes a step with SSE2 (every x86-64 has it), else four bytes a step on
 // little-endian hosts: each nibble spread to a byte of its own, then turned into its digit
 // with carries that cannot cross bytes.
-void PutHexDigits(const unsigned char* bytes, std::size_t count, char* digits)
+void putHexDigits(const unsigned char* bytes, std::size_t count, char* digits)
 {
     std::size_t i = 0;
 #if defined(__SSE2__)
@@ -337,45 +337,45 @@ void PutHexDigits(const unsigned char* bytes, std::size_t count, char* digits)
         std::memcpy(digits + 2 * i, HexPairs[bytes[i]].data(), 2);
 }
 
-void TextConverter::ConvertBinary()
+void TextConverter::convertBinary()
 {
-    reader_.TakeTag();
-    writer_.PutChar('{');
+    reader_.takeTag();
+    writer_.putChar('{');
     ++level_;
-    const auto count = static_cast<std::int32_t>(reader_.TakeUInt32());
+    const auto count = static_cast<std::int32_t>(reader_.takeUInt32());
     const bool multiLine = count >= static_cast<std::int32_t>(BinaryBytesPerLine);
     unsigned char scratch[BinaryBytesPerLine];
     // Each line in one piece: line break, indentation (when short) and digits.
     const std::size_t indent = multiLine ? 2 * static_cast<std::size_t>(level_) : 0;
-    const bool shortIndent = indent <= TWriter::BlankRun;
+    const bool shortIndent = indent <= FormWriter::BlankRun;
     for (std::int32_t left = count; left > 0;) {
         if (multiLine && !shortIndent)
-            NewLine();
+            newLine();
         const auto n = static_cast<std::size_t>(std::min<std::int32_t>(left, BinaryBytesPerLine));
-        const unsigned char* bytes = reader_.TakeBytesView(n, scratch);
-        char* out = writer_.Reserve(2 + TWriter::BlankRun + 2 * n);
+        const unsigned char* bytes = reader_.takeBytesView(n, scratch);
+        char* out = writer_.reserve(2 + FormWriter::BlankRun + 2 * n);
         std::size_t used = 0;
         if (multiLine && shortIndent) {
             std::memcpy(out, "\r\n", 2);
-            std::memcpy(out + 2, TWriter::Blanks, TWriter::BlankRun);
+            std::memcpy(out + 2, FormWriter::Blanks, FormWriter::BlankRun);
             used = 2 + indent;
         }
-        PutHexDigits(bytes, n, out + used);
-        writer_.Commit(used + 2 * n);
+        putHexDigits(bytes, n, out + used);
+        writer_.commit(used + 2 * n);
         left -= static_cast<std::int32_t>(n);
     }
     --level_;
-    writer_.PutChar('}');
+    writer_.putChar('}');
 }
 
 // Quoted runs of printable characters and #n escapes, at most 64 characters a line;
 // wide text escapes every unit above 255 as well.
 template <typename Text>
-void TextConverter::PutStringLiteral(const Text& text)
+void TextConverter::putStringLiteral(const Text& text)
 {
     const std::size_t n = text.size();
     if (n == 0) {
-        writer_.PutBytes("''", 2);
+        writer_.putBytes("''", 2);
         return;
     }
     const auto unit = [&text](std::size_t i) { return static_cast<unsigned>(static_cast<std::make_unsigned_t<typename Text::value_type>>(text[i])); };
@@ -383,23 +383,23 @@ void TextConverter::PutStringLiteral(const Text& text)
     std::string pageBytes;  // the text in the system code page, for the trail-byte test
     bool pageBytesReady = false;
     const auto splitsCharacter = [&](std::size_t i) {
-        if (!codePage_.HasLeadBytes())
+        if (!codePage_.hasLeadBytes())
             return false;
         if constexpr (std::is_same_v<Text, std::string_view>) {
-            return codePage_.IsTrailByteAt(text, i);
+            return codePage_.isTrailByteAt(text, i);
         } else {
             if (!pageBytesReady) {
-                pageBytes = codePage_.FromWide(text);
+                pageBytes = codePage_.fromWide(text);
                 pageBytesReady = true;
             }
-            return codePage_.IsTrailByteAt(pageBytes, i);
+            return codePage_.isTrailByteAt(pageBytes, i);
         }
     };
 
     const int propertyLevel = level_;
     ++level_;
     if (n > MaxCharsPerLine)
-        NewLine();
+        newLine();
     std::size_t i = 0;
     std::size_t lineStart = 0;
     while (i < n) {
@@ -409,7 +409,7 @@ void TextConverter::PutStringLiteral(const Text& text)
             const std::size_t limit = std::min(n, lineStart + MaxCharsPerLine);
             ++i;
             if constexpr (std::is_same_v<Text, std::string_view>)
-                i = QuotableRunEnd(text, i, limit);
+                i = quotableRunEnd(text, i, limit);
             while (i < limit && quotable(i))
                 ++i;
             if (i - lineStart >= MaxCharsPerLine) {
@@ -417,25 +417,25 @@ void TextConverter::PutStringLiteral(const Text& text)
                 if (splitsCharacter(i))
                     --i;
             }
-            writer_.PutChar('\'');
+            writer_.putChar('\'');
             if constexpr (std::is_same_v<Text, std::string_view>) {
-                writer_.PutBytes(text.data() + j, i - j);
+                writer_.putBytes(text.data() + j, i - j);
             } else {
-                char* run = writer_.Reserve(i - j);
+                char* run = writer_.reserve(i - j);
                 for (std::size_t p = j; p < i; ++p)
                     run[p - j] = static_cast<char>(unit(p));
-                writer_.Commit(i - j);
+                writer_.commit(i - j);
             }
-            writer_.PutChar('\'');
+            writer_.putChar('\'');
         } else {
-            writer_.PutChar('#');
-            PutInteger(unit(i));
+            writer_.putChar('#');
+            putInteger(unit(i));
             ++i;
             lineFull = i - lineStart >= MaxCharsPerLine;
         }
         if (lineFull && i < n) {
-            writer_.PutBytes(" +", 2);
-            NewLine();
+            writer_.putBytes(" +", 2);
+            newLine();
             lineStart = i;
         }
     }
@@ -444,20 +444,20 @@ void TextConverter::PutStringLiteral(const Text& text)
 
 }  // namespace
 
-void BinaryToText(TStream& input, TStream& output, const CodePage& codePage)
+void binaryToText(ByteStream& input, ByteStream& output, const CodePage& codePage)
 {
-    TReader reader(input);
-    TWriter writer(output);
-    reader.TakeSignature();
-    TextConverter(reader, writer, codePage).ConvertObject();
-    writer.Flush();
-    output.Flush();
+    FormReader reader(input);
+    FormWriter writer(output);
+    reader.takeSignature();
+    TextConverter(reader, writer, codePage).convertObject();
+    writer.flush();
+    output.flush();
 }
 
-void ResourceToText(TStream& input, TStream& output)
+void resourceToText(ByteStream& input, ByteStream& output)
 {
-    SkipResourceHeader(input);
-    BinaryToText(input, output);
+    skipResourceHeader(input);
+    binaryToText(input, output);
 }
 
 }  // namespace dfm

@@ -8,14 +8,14 @@ namespace dfm {
 
 namespace {
 
-void MarkRange(std::array<bool, 256>& set, int from, int to)
+void markRange(std::array<bool, 256>& set, int from, int to)
 {
     for (int c = from; c <= to; ++c)
         set[static_cast<std::size_t>(c)] = true;
 }
 
 // The byte of the same value for units below 256: the single-byte page's view of wide text.
-std::string LowBytes(std::u16string_view text)
+std::string lowBytes(std::u16string_view text)
 {
     std::string out;
     for (const char16_t unit : text)
@@ -23,7 +23,7 @@ std::string LowBytes(std::u16string_view text)
     return out;
 }
 
-unsigned char UpperCase1252(unsigned char c)
+unsigned char upperCase1252(unsigned char c)
 {
     if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7))
         return static_cast<unsigned char>(c - 0x20);
@@ -38,7 +38,7 @@ unsigned char UpperCase1252(unsigned char c)
 
 }  // namespace
 
-const CodePage& CodePage::System()
+const CodePage& CodePage::system()
 {
     static const CodePage page([] {
         const char* text = std::getenv("QUENDFMED_CODEPAGE");
@@ -51,13 +51,13 @@ CodePage::CodePage(int number) : number_(number)
 {
     switch (number) {
     case 932:
-        MarkRange(leadBytes_, 0x81, 0x9F);
-        MarkRange(leadBytes_, 0xE0, 0xFC);
+        markRange(leadBytes_, 0x81, 0x9F);
+        markRange(leadBytes_, 0xE0, 0xFC);
         break;
     case 936:
     case 949:
     case 950:
-        MarkRange(leadBytes_, 0x81, 0xFE);
+        markRange(leadBytes_, 0x81, 0xFE);
         break;
     default:
         number_ = 1252;
@@ -66,41 +66,41 @@ CodePage::CodePage(int number) : number_(number)
     hasLeadBytes_ = true;
 }
 
-bool CodePage::IsTrailByteAt(std::string_view text, std::size_t index) const
+bool CodePage::isTrailByteAt(std::string_view text, std::size_t index) const
 {
     if (!hasLeadBytes_)
         return false;
     std::size_t run = 0;
-    for (std::size_t i = std::min(index, text.size()); i > 0 && IsLeadByte(static_cast<unsigned char>(text[i - 1])); --i)
+    for (std::size_t i = std::min(index, text.size()); i > 0 && isLeadByte(static_cast<unsigned char>(text[i - 1])); --i)
         ++run;
     return run % 2 == 1;
 }
 
-std::string CodePage::UpperCase(std::string_view text) const
+std::string CodePage::upperCase(std::string_view text) const
 {
     std::string out(text);
     for (std::size_t i = 0; i < out.size(); ++i) {
         const auto c = static_cast<unsigned char>(out[i]);
-        if (hasLeadBytes_ && IsLeadByte(c)) {
+        if (hasLeadBytes_ && isLeadByte(c)) {
             ++i;
             continue;
         }
         if (!hasLeadBytes_)
-            out[i] = static_cast<char>(UpperCase1252(c));
+            out[i] = static_cast<char>(upperCase1252(c));
         else if (c >= 'a' && c <= 'z')
             out[i] = static_cast<char>(c - 0x20);
     }
     return out;
 }
 
-std::string CodePage::FromWide(std::u16string_view text) const
+std::string CodePage::fromWide(std::u16string_view text) const
 {
     if (!hasLeadBytes_ || text.empty())
-        return LowBytes(text);
+        return lowBytes(text);
     const std::string target = "CP" + std::to_string(number_);
     iconv_t converter = iconv_open(target.c_str(), "UTF-16LE");
     if (converter == reinterpret_cast<iconv_t>(-1))
-        return LowBytes(text);
+        return lowBytes(text);
     std::string input;
     for (const char16_t unit : text) {
         input.push_back(static_cast<char>(unit & 0xFF));

@@ -11,19 +11,19 @@ namespace dfm {
 class CodePage {
 public:
     // The page in force for this process (read once from the environment).
-    static const CodePage& System();
+    static const CodePage& system();
     explicit CodePage(int number);
 
-    bool HasLeadBytes() const { return hasLeadBytes_; }
-    bool IsLeadByte(unsigned char c) const { return leadBytes_[c]; }
+    bool hasLeadBytes() const { return hasLeadBytes_; }
+    bool isLeadByte(unsigned char c) const { return leadBytes_[c]; }
     // True when the byte at index (0-based) is the second half of a double-byte character:
     // the lead bytes just before it form a run of odd length.
-    bool IsTrailByteAt(std::string_view text, std::size_t index) const;
+    bool isTrailByteAt(std::string_view text, std::size_t index) const;
     // The locale's upper case of text in this page, byte count kept: every letter with a
     // one-byte upper-case form (accented ones included); halves of double-byte characters stay.
-    std::string UpperCase(std::string_view text) const;
+    std::string upperCase(std::string_view text) const;
     // Wide text in this page's bytes; characters it lacks become "?".
-    std::string FromWide(std::u16string_view text) const;
+    std::string fromWide(std::u16string_view text) const;
 
 private:
     int number_;

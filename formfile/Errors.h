@@ -7,57 +7,57 @@
 
 namespace dfm {
 
-class EFormError : public std::runtime_error {
+class FormError : public std::runtime_error {
 public:
-    explicit EFormError(const std::string& message) : std::runtime_error(message) {}
+    explicit FormError(const std::string& message) : std::runtime_error(message) {}
 };
 
-class EReadError : public EFormError {
+class ReadError : public FormError {
 public:
-    using EFormError::EFormError;
+    using FormError::FormError;
 };
 
-class EWriteError : public EFormError {
+class WriteError : public FormError {
 public:
-    using EFormError::EFormError;
+    using FormError::FormError;
 };
 
-class EInvalidImage : public EFormError {
+class InvalidImageError : public FormError {
 public:
-    using EFormError::EFormError;
+    using FormError::FormError;
 };
 
-class EConvertError : public EFormError {
+class ConvertError : public FormError {
 public:
-    using EFormError::EFormError;
+    using FormError::FormError;
 };
 
 // Carries the line separately so that callers can move the caret there.
-class EParserError : public EFormError {
+class ParserError : public FormError {
 public:
-    EParserError(const std::string& message, int line)
-        : EFormError(message + " à la ligne " + std::to_string(line)), line_(line) {}
+    ParserError(const std::string& message, int line)
+        : FormError(message + " à la ligne " + std::to_string(line)), line_(line) {}
     int line() const { return line_; }
 
 private:
     int line_;
 };
 
-class EFOpenError : public EFormError {
+class FileOpenError : public FormError {
 public:
-    explicit EFOpenError(const std::string& fileName)
-        : EFormError("Impossible d'ouvrir le fichier " + fileName) {}
+    explicit FileOpenError(const std::string& fileName)
+        : FormError("Impossible d'ouvrir le fichier " + fileName) {}
 };
 
-class EFCreateError : public EFormError {
+class FileCreateError : public FormError {
 public:
-    explicit EFCreateError(const std::string& fileName)
-        : EFormError("Impossible de créer le fichier " + fileName) {}
+    explicit FileCreateError(const std::string& fileName)
+        : FormError("Impossible de créer le fichier " + fileName) {}
 };
 
 namespace msg {
-inline constexpr const char* ReadError = "Erreur de lecture du flux";
-inline constexpr const char* WriteError = "Erreur d'écriture dans le flux";
+inline constexpr const char* StreamReadFailed = "Erreur de lecture du flux";
+inline constexpr const char* StreamWriteFailed = "Erreur d'écriture dans le flux";
 inline constexpr const char* BadStreamFormat = "Format de flux incorrect";
 inline constexpr const char* BadPropertyValue = "Valeur de propriété incorrecte";
 inline constexpr const char* IdentifierExpected = "Identificateur attendu";
@@ -66,11 +66,11 @@ inline constexpr const char* NumberExpected = "Nombre attendu";
 inline constexpr const char* BadStringConstant = "Constante chaîne incorrecte";
 inline constexpr const char* BadBinaryValue = "Valeur binaire incorrecte";
 inline constexpr const char* LineTooLong = "Ligne trop longue";
-inline std::string NotAnInteger(std::string_view text)
+inline std::string notAnInteger(std::string_view text)
 {
     return "'" + std::string(text) + "' n'est pas une valeur entière correcte";
 }
-inline std::string NotAFloat(std::string_view text)
+inline std::string notAFloat(std::string_view text)
 {
     return "'" + std::string(text) + "' n'est pas une valeur en virgule flottante correcte";
 }

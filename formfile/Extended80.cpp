@@ -33,7 +33,7 @@ struct Rounded {
     bool overflow = false;
 };
 
-Rounded RoundTo(const Truncated& t, int precision, int minExponent, int maxExponent)
+Rounded roundTo(const Truncated& t, int precision, int minExponent, int maxExponent)
 {
     Rounded r;
     int drop = 64 - precision;
@@ -71,30 +71,30 @@ Rounded RoundTo(const Truncated& t, int precision, int minExponent, int maxExpon
     return r;
 }
 
-bool IsNegative(const Extended80& x)
+bool isNegative(const Extended80& x)
 {
     return (x.signExponent & 0x8000u) != 0;
 }
 
-int ExponentField(const Extended80& x)
+int exponentField(const Extended80& x)
 {
     return x.signExponent & ExtendedMaxField;
 }
 
 // Finite non-zero extended as a normalised truncated magnitude (exact: no bits dropped).
-Truncated Normalise(const Extended80& x)
+Truncated normalise(const Extended80& x)
 {
     Truncated t;
     const int shift = std::countl_zero(x.significand);
     t.top = x.significand << shift;
     // A zero exponent field scales like field 1 (denormals), without the implicit normal bit.
-    const int field = ExponentField(x) == 0 ? 1 : ExponentField(x);
+    const int field = exponentField(x) == 0 ? 1 : exponentField(x);
     t.exponent = field - ExtendedBias - shift;
     return t;
 }
 
 template <typename Bits>
-Bits EncodeIeee(bool negative, const Extended80& x, int precision, int minExponent, int maxExponent)
+Bits encodeIeee(bool negative, const Extended80& x, int precision, int minExponent, int maxExponent)
 {
     constexpr int totalBits = static_cast<int>(sizeof(Bits) * 8);
     const int exponentBits = totalBits - precision;
@@ -102,7 +102,7 @@ Bits EncodeIeee(bool negative, const Extended80& x, int precision, int minExpone
     const Bits fieldMax = (Bits{1} << exponentBits) - 1;
     const Bits mantissaMask = (Bits{1} << (precision - 1)) - 1;
     Bits bits = negative ? signBit : 0;
-    const int field = ExponentField(x);
+    const int field = exponentField(x);
     if (field == ExtendedMaxField) {
         const bool infinity = (x.significand >> 48) == 0x8000u;
         bits |= fieldMax << (precision - 1);
@@ -112,7 +112,7 @@ Bits EncodeIeee(bool negative, const Extended80& x, int precision, int minExpone
     }
     if (x.significand == 0)
         return bits;
-    const Rounded r = RoundTo(Normalise(x), precision, minExponent, maxExponent);
+    const Rounded r = roundTo(normalise(x), precision, minExponent, maxExponent);
     if (r.overflow)
         return bits | (fieldMax << (precision - 1));
     if (r.subnormal)
@@ -121,9 +121,9 @@ Bits EncodeIeee(bool negative, const Extended80& x, int precision, int minExpone
     return bits | (biased << (precision - 1)) | (static_cast<Bits>(r.kept) & mantissaMask);
 }
 
-std::optional<Extended80> Encode(bool negative, const Truncated& t)
+std::optional<Extended80> encode(bool negative, const Truncated& t)
 {
-    const Rounded r = RoundTo(t, 64, 1 - ExtendedBias, ExtendedBias);
+    const Rounded r = roundTo(t, 64, 1 - ExtendedBias, ExtendedBias);
     if (r.overflow)
         return std::nullopt;
     Extended80 x;
@@ -135,29 +135,29 @@ std::optional<Extended80> Encode(bool negative, const Truncated& t)
     return x;
 }
 
-Truncated FromInteger(const BigUnsigned& n)
+Truncated fromInteger(const BigUnsigned& n)
 {
-    const int length = n.BitLength();
+    const int length = n.bitLength();
     Truncated t;
-    t.top = n.BitsFrom(length - 64);
-    t.round = n.TestBit(length - 65);
-    t.sticky = length > 65 && n.AnyBitBelow(length - 65);
+    t.top = n.bitsFrom(length - 64);
+    t.round = n.testBit(length - 65);
+    t.sticky = length > 65 && n.anyBitBelow(length - 65);
     t.exponent = length - 1;
     return t;
 }
 
 __extension__ typedef unsigned __int128 UInt128;
 
-int BitWidth128(UInt128 n)
+int bitWidth128(UInt128 n)
 {
     const auto high = static_cast<std::uint64_t>(n >> 64);
     return high != 0 ? 64 + std::bit_width(high) : std::bit_width(static_cast<std::uint64_t>(n));
 }
 
 // n * 2^scale, with sticky for anything below n already dropped.
-Truncated FromUInt128(UInt128 n, int scale, bool sticky)
+Truncated fromUInt128(UInt128 n, int scale, bool sticky)
 {
-    const int length = BitWidth128(n);
+    const int length = bitWidth128(n);
     Truncated t;
     if (length <= 64) {
         t.top = static_cast<std::uint64_t>(n) << (64 - length);
@@ -173,44 +173,44 @@ Truncated FromUInt128(UInt128 n, int scale, bool sticky)
 }
 
 // floor(num / den), which must be below 2^127, and whether a remainder is left.
-std::pair<UInt128, bool> QuotientOf(BigUnsigned num, const BigUnsigned& den)
+std::pair<UInt128, bool> quotientOf(BigUnsigned num, const BigUnsigned& den)
 {
-    int bits = num.BitLength() - den.BitLength();
+    int bits = num.bitLength() - den.bitLength();
     if (bits < 0)
-        return {0, !num.IsZero()};
+        return {0, !num.isZero()};
     BigUnsigned step = den;
-    step.ShiftLeft(bits);
+    step.shiftLeft(bits);
     UInt128 quotient = 0;
     for (; bits >= 0; --bits) {
         quotient <<= 1;
-        if (BigUnsigned::Compare(num, step) >= 0) {
-            num.Subtract(step);
+        if (BigUnsigned::compare(num, step) >= 0) {
+            num.subtract(step);
             quotient |= 1;
         }
-        step.ShiftRight(1);
+        step.shiftRight(1);
     }
-    return {quotient, !num.IsZero()};
+    return {quotient, !num.isZero()};
 }
 
 // The quotient num / den as a truncated magnitude; both non-zero.
-Truncated Divide(BigUnsigned num, BigUnsigned den)
+Truncated divide(BigUnsigned num, BigUnsigned den)
 {
     // Scaled so that the quotient has 66 or 67 bits: more than the 64 kept and the round bit.
-    const int shift = 66 + den.BitLength() - num.BitLength();
+    const int shift = 66 + den.bitLength() - num.bitLength();
     if (shift >= 0)
-        num.ShiftLeft(shift);
+        num.shiftLeft(shift);
     else
-        den.ShiftLeft(-shift);
-    const auto [quotient, remainder] = QuotientOf(num, den);
-    return FromUInt128(quotient, -shift, remainder);
+        den.shiftLeft(-shift);
+    const auto [quotient, remainder] = quotientOf(num, den);
+    return fromUInt128(quotient, -shift, remainder);
 }
 
-UInt128 Low128(const BigUnsigned& n)
+UInt128 low128(const BigUnsigned& n)
 {
-    return (UInt128{n.BitsFrom(64)} << 64) | n.BitsFrom(0);
+    return (UInt128{n.bitsFrom(64)} << 64) | n.bitsFrom(0);
 }
 
-std::string DecimalOf(UInt128 n)
+std::string decimalOf(UInt128 n)
 {
     constexpr std::uint64_t Base = 10000000000000000000u;  // 10^19
     const auto high = static_cast<std::uint64_t>(n / Base);
@@ -225,19 +225,19 @@ std::string DecimalOf(UInt128 n)
 // value = 0.d1d2... * 10^E; sticky tells whether anything non-zero follows the digits given.
 // Values of ordinary size are expanded exactly; the extremes are scaled by a power of ten
 // first, so that no value costs more than a few big-number operations.
-void LeadingDigits(std::uint64_t significand, int k, std::string& digits, int& exponent, bool& sticky)
+void leadingDigits(std::uint64_t significand, int k, std::string& digits, int& exponent, bool& sticky)
 {
     BigUnsigned n(significand);
     sticky = false;
     if (k >= 0 && k <= 400) {
-        n.ShiftLeft(k);
-        digits = n.ToDecimal();
+        n.shiftLeft(k);
+        digits = n.toDecimal();
         exponent = static_cast<int>(digits.size());
         return;
     }
     if (k < 0 && k >= -200) {
-        n.MultiplyByPow5(-k);
-        digits = n.ToDecimal();
+        n.multiplyByPow5(-k);
+        digits = n.toDecimal();
         exponent = static_cast<int>(digits.size()) + k;
         return;
     }
@@ -247,23 +247,23 @@ void LeadingDigits(std::uint64_t significand, int k, std::string& digits, int& e
     const int q = 21 - e10;
     UInt128 scaled;
     if (q >= 0) {
-        n.MultiplyByPow10(q);
-        sticky = n.AnyBitBelow(-k);
-        n.ShiftRight(-k);
-        scaled = Low128(n);
+        n.multiplyByPow10(q);
+        sticky = n.anyBitBelow(-k);
+        n.shiftRight(-k);
+        scaled = low128(n);
     } else {
-        n.ShiftLeft(k);
+        n.shiftLeft(k);
         BigUnsigned power(1);
-        power.MultiplyByPow10(-q);
-        std::tie(scaled, sticky) = QuotientOf(n, power);
+        power.multiplyByPow10(-q);
+        std::tie(scaled, sticky) = quotientOf(n, power);
     }
-    digits = DecimalOf(scaled);
+    digits = decimalOf(scaled);
     exponent = static_cast<int>(digits.size()) - q;
 }
 
 // The usual decimals of a form (up to 19 digits, a small exponent) in 128-bit arithmetic;
 // nothing when the value needs the general path.
-std::optional<Truncated> SmallDecimal(std::string_view digits, long long exponent10)
+std::optional<Truncated> smallDecimal(std::string_view digits, long long exponent10)
 {
     if (digits.size() > 19 || exponent10 > 38 || exponent10 < -27)
         return std::nullopt;
@@ -274,9 +274,9 @@ std::optional<Truncated> SmallDecimal(std::string_view digits, long long exponen
         UInt128 scale = 1;
         for (long long i = 0; i < exponent10; ++i)
             scale *= 10;
-        if (std::bit_width(d) + BitWidth128(scale) > 128)
+        if (std::bit_width(d) + bitWidth128(scale) > 128)
             return std::nullopt;
-        return FromUInt128(d * scale, 0, false);
+        return fromUInt128(d * scale, 0, false);
     }
     // d / 10^j = d / (5^j * 2^j): divide by 5^j with enough quotient bits, the rest is sticky.
     const int j = static_cast<int>(-exponent10);
@@ -285,12 +285,12 @@ std::optional<Truncated> SmallDecimal(std::string_view digits, long long exponen
         pow5 *= 5;
     const int shift = 65 + std::bit_width(pow5) - std::bit_width(d);
     const UInt128 numerator = UInt128{d} << shift;
-    return FromUInt128(numerator / pow5, -shift - j, numerator % pow5 != 0);
+    return fromUInt128(numerator / pow5, -shift - j, numerator % pow5 != 0);
 }
 
 // Digits of a decimal string rounded to keep at most `count` of them; ties go up when
 // `tiesToEven` is false. A carry out of the first digit adds one to the exponent.
-void RoundDigits(std::string& digits, int& exponent, std::size_t count, bool tiesToEven, bool sticky = false)
+void roundDigits(std::string& digits, int& exponent, std::size_t count, bool tiesToEven, bool sticky = false)
 {
     if (digits.size() <= count)
         return;
@@ -317,7 +317,7 @@ void RoundDigits(std::string& digits, int& exponent, std::size_t count, bool tie
 
 }  // namespace
 
-Extended80 Extended80::FromBytes(const unsigned char* bytes)
+Extended80 Extended80::fromBytes(const unsigned char* bytes)
 {
     Extended80 x;
     for (int i = 7; i >= 0; --i)
@@ -326,7 +326,7 @@ Extended80 Extended80::FromBytes(const unsigned char* bytes)
     return x;
 }
 
-void Extended80::ToBytes(unsigned char* bytes) const
+void Extended80::toBytes(unsigned char* bytes) const
 {
     for (int i = 0; i < 8; ++i)
         bytes[i] = static_cast<unsigned char>(significand >> (8 * i));
@@ -334,7 +334,7 @@ void Extended80::ToBytes(unsigned char* bytes) const
     bytes[9] = static_cast<unsigned char>(signExponent >> 8);
 }
 
-Extended80 Extended80::FromDouble(double value)
+Extended80 Extended80::fromDouble(double value)
 {
     const auto bits = std::bit_cast<std::uint64_t>(value);
     const bool negative = (bits >> 63) != 0;
@@ -357,7 +357,7 @@ Extended80 Extended80::FromDouble(double value)
     return x;
 }
 
-Extended80 Extended80::FromInt64(std::int64_t value)
+Extended80 Extended80::fromInt64(std::int64_t value)
 {
     Extended80 x;
     if (value == 0)
@@ -372,26 +372,26 @@ Extended80 Extended80::FromInt64(std::int64_t value)
     return x;
 }
 
-double Extended80::ToDouble() const
+double Extended80::toDouble() const
 {
-    return std::bit_cast<double>(EncodeIeee<std::uint64_t>(IsNegative(*this), *this, 53, -1022, 1023));
+    return std::bit_cast<double>(encodeIeee<std::uint64_t>(isNegative(*this), *this, 53, -1022, 1023));
 }
 
-float Extended80::ToSingle() const
+float Extended80::toSingle() const
 {
-    return std::bit_cast<float>(EncodeIeee<std::uint32_t>(IsNegative(*this), *this, 24, -126, 127));
+    return std::bit_cast<float>(encodeIeee<std::uint32_t>(isNegative(*this), *this, 24, -126, 127));
 }
 
-std::optional<std::int64_t> Extended80::ToInt64() const
+std::optional<std::int64_t> Extended80::toInt64() const
 {
-    if (ExponentField(*this) == ExtendedMaxField)
+    if (exponentField(*this) == ExtendedMaxField)
         return std::nullopt;
     if (significand == 0)
         return 0;
-    const Truncated t = Normalise(*this);
+    const Truncated t = normalise(*this);
     if (t.exponent >= 63) {
         // Only -2^63 fits at this magnitude.
-        if (IsNegative(*this) && t.exponent == 63 && t.top == (std::uint64_t{1} << 63))
+        if (isNegative(*this) && t.exponent == 63 && t.top == (std::uint64_t{1} << 63))
             return INT64_MIN;
         return std::nullopt;
     }
@@ -408,13 +408,13 @@ std::optional<std::int64_t> Extended80::ToInt64() const
         magnitude = 1;  // above one half
     }
     if (magnitude > static_cast<std::uint64_t>(INT64_MAX))
-        return IsNegative(*this) && magnitude == (std::uint64_t{1} << 63) ? std::optional<std::int64_t>(INT64_MIN)
+        return isNegative(*this) && magnitude == (std::uint64_t{1} << 63) ? std::optional<std::int64_t>(INT64_MIN)
                                                                           : std::nullopt;
     const auto value = static_cast<std::int64_t>(magnitude);
-    return IsNegative(*this) ? -value : value;
+    return isNegative(*this) ? -value : value;
 }
 
-std::optional<Extended80> Extended80::Parse(std::string_view text)
+std::optional<Extended80> Extended80::parse(std::string_view text)
 {
     std::size_t i = 0;
     const bool negative = i < text.size() && text[i] == '-';
@@ -423,13 +423,13 @@ std::optional<Extended80> Extended80::Parse(std::string_view text)
     std::string digits;  // significant digits, leading zeros dropped
     long long exponent10 = 0;  // value = digits * 10^exponent10
     bool anyDigit = false;
-    for (; i < text.size() && ascii::IsDigit(static_cast<unsigned char>(text[i])); ++i) {
+    for (; i < text.size() && ascii::isDigit(static_cast<unsigned char>(text[i])); ++i) {
         anyDigit = true;
         if (!digits.empty() || text[i] != '0')
             digits.push_back(text[i]);
     }
     if (i < text.size() && text[i] == '.') {
-        for (++i; i < text.size() && ascii::IsDigit(static_cast<unsigned char>(text[i])); ++i) {
+        for (++i; i < text.size() && ascii::isDigit(static_cast<unsigned char>(text[i])); ++i) {
             anyDigit = true;
             --exponent10;
             if (!digits.empty() || text[i] != '0')
@@ -446,7 +446,7 @@ std::optional<Extended80> Extended80::Parse(std::string_view text)
         if (i == text.size())
             return std::nullopt;
         long long written = 0;
-        for (; i < text.size() && ascii::IsDigit(static_cast<unsigned char>(text[i])); ++i)
+        for (; i < text.size() && ascii::isDigit(static_cast<unsigned char>(text[i])); ++i)
             written = written < 100000000 ? written * 10 + (text[i] - '0') : written;
         exponent10 += negativeExponent ? -written : written;
     }
@@ -468,8 +468,8 @@ std::optional<Extended80> Extended80::Parse(std::string_view text)
         return std::nullopt;
     if (magnitude10 < -4952)
         return zero;
-    if (const auto small = SmallDecimal(digits, exponent10))
-        return Encode(negative, *small);
+    if (const auto small = smallDecimal(digits, exponent10))
+        return encode(negative, *small);
 
     BigUnsigned n;
     for (std::size_t k = 0; k < digits.size(); k += 9) {
@@ -480,21 +480,21 @@ std::optional<Extended80> Extended80::Parse(std::string_view text)
             value = value * 10 + static_cast<std::uint32_t>(digits[k + d] - '0');
             scale *= 10;
         }
-        n.MultiplySmall(scale);
-        n.AddSmall(value);
+        n.multiplySmall(scale);
+        n.addSmall(value);
     }
     if (exponent10 >= 0) {
-        n.MultiplyByPow10(static_cast<int>(exponent10));
-        return Encode(negative, FromInteger(n));
+        n.multiplyByPow10(static_cast<int>(exponent10));
+        return encode(negative, fromInteger(n));
     }
     BigUnsigned den(1);
-    den.MultiplyByPow10(static_cast<int>(-exponent10));
-    return Encode(negative, Divide(n, den));
+    den.multiplyByPow10(static_cast<int>(-exponent10));
+    return encode(negative, divide(n, den));
 }
 
-std::string Extended80::ToText() const
+std::string Extended80::toText() const
 {
-    const int field = ExponentField(*this);
+    const int field = exponentField(*this);
     if (field == ExtendedMaxField)
         return (significand >> 48) == 0x8000u ? "INF" : "NAN";
     if (field == 0 || significand == 0)
@@ -503,13 +503,13 @@ std::string Extended80::ToText() const
     std::string digits;
     int exponent;  // value = 0.d1d2... * 10^exponent
     bool sticky;
-    LeadingDigits(significand, field - ExtendedBias - 63, digits, exponent, sticky);
-    RoundDigits(digits, exponent, 18, true, sticky);
-    RoundDigits(digits, exponent, 15, false);
+    leadingDigits(significand, field - ExtendedBias - 63, digits, exponent, sticky);
+    roundDigits(digits, exponent, 18, true, sticky);
+    roundDigits(digits, exponent, 15, false);
     while (digits.size() > 1 && digits.back() == '0')
         digits.pop_back();
 
-    std::string out = IsNegative(*this) ? "-" : "";
+    std::string out = isNegative(*this) ? "-" : "";
     const int m = static_cast<int>(digits.size());
     if (exponent >= -3 && exponent <= 0) {
         out += "0.";

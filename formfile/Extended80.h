@@ -14,24 +14,24 @@ struct Extended80 {
 
     static constexpr int ByteSize = 10;
 
-    static Extended80 FromBytes(const unsigned char* bytes);
-    void ToBytes(unsigned char* bytes) const;
+    static Extended80 fromBytes(const unsigned char* bytes);
+    void toBytes(unsigned char* bytes) const;
 
-    static Extended80 FromDouble(double value);
-    static Extended80 FromInt64(std::int64_t value);
+    static Extended80 fromDouble(double value);
+    static Extended80 fromInt64(std::int64_t value);
 
     // Round to nearest, ties to even; out-of-range values become infinities.
-    double ToDouble() const;
-    float ToSingle() const;
+    double toDouble() const;
+    float toSingle() const;
     // Round to the nearest integer, ties to even; nothing when it does not fit.
-    std::optional<std::int64_t> ToInt64() const;
+    std::optional<std::int64_t> toInt64() const;
 
     // Decimal text ("-"? digits ("." digits?)? (("E"|"e") ("+"|"-")? digits)?) correctly rounded;
     // nothing when the text is malformed or the value is beyond the extended range.
-    static std::optional<Extended80> Parse(std::string_view text);
+    static std::optional<Extended80> parse(std::string_view text);
 
     // The form text's float format: 15 significant digits, "." as separator, "INF", "NAN".
-    std::string ToText() const;
+    std::string toText() const;
 
     bool operator==(const Extended80&) const = default;
 };

@@ -16,31 +16,31 @@ constexpr unsigned MemoryFlags = 0x1030;  // moveable, pure, discardable
 
 }  // namespace
 
-void SkipResourceHeader(TStream& stream)
+void skipResourceHeader(ByteStream& stream)
 {
     unsigned char area[HeaderArea] = {};
     std::size_t bytesRead = 0;
     while (bytesRead < HeaderArea - 1) {
-        const std::size_t got = stream.Read(area + bytesRead, HeaderArea - 1 - bytesRead);
+        const std::size_t got = stream.read(area + bytesRead, HeaderArea - 1 - bytesRead);
         if (got == 0)
             break;
         bytesRead += got;
     }
     if (area[0] != TypeIsNumber || (area[1] | (area[2] << 8)) != RcDataType)
-        throw EInvalidImage(msg::BadStreamFormat);
+        throw InvalidImageError(msg::BadStreamFormat);
     const std::size_t nameLength = std::strlen(reinterpret_cast<const char*>(area + 3));
-    stream.Seek(static_cast<std::int64_t>(nameLength + 10) - static_cast<std::int64_t>(bytesRead),
+    stream.seek(static_cast<std::int64_t>(nameLength + 10) - static_cast<std::int64_t>(bytesRead),
                 SeekOrigin::Current);
 }
 
-std::string MakeResourceHeader(std::string_view className, std::uint32_t streamSize)
+std::string makeResourceHeader(std::string_view className, std::uint32_t streamSize)
 {
     std::string header;
     header.push_back(static_cast<char>(TypeIsNumber));
     header.push_back(static_cast<char>(RcDataType & 0xFF));
     header.push_back(static_cast<char>(RcDataType >> 8));
     for (const char c : className)
-        header.push_back(ascii::ToUpper(c));
+        header.push_back(ascii::toUpper(c));
     header.push_back('\0');
     header.push_back(static_cast<char>(MemoryFlags & 0xFF));
     header.push_back(static_cast<char>(MemoryFlags >> 8));

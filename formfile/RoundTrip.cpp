@@ -2,7 +2,7 @@
 
 #include "BinaryToText.h"
 #include "Errors.h"
-#include "TMemoryStream.h"
+#include "MemoryStream.h"
 #include "TextToBinary.h"
 
 #include <algorithm>
@@ -14,7 +14,7 @@ namespace {
 // The offset of the first differing byte. The header's data-size field differs whenever the
 // lengths do, so it is passed over when the rest of the headers agree: the place that matters
 // is in the form stream.
-std::int64_t FirstDifference(std::string_view original, std::string_view rewritten)
+std::int64_t firstDifference(std::string_view original, std::string_view rewritten)
 {
     const auto mismatchAt = [](std::string_view a, std::string_view b) {
         return std::mismatch(a.begin(), a.end(), b.begin(), b.end()).first - a.begin();
@@ -30,7 +30,7 @@ std::int64_t FirstDifference(std::string_view original, std::string_view rewritt
 }
 
 // Everything but the header's data-size field, which counts the trailing bytes too.
-bool SameButTrailing(std::string_view original, std::string_view rewritten, std::size_t consumed)
+bool sameButTrailing(std::string_view original, std::string_view rewritten, std::size_t consumed)
 {
     if (rewritten.size() != consumed || original.size() <= consumed)
         return false;
@@ -44,43 +44,43 @@ bool SameButTrailing(std::string_view original, std::string_view rewritten, std:
 
 }  // namespace
 
-RoundTripResult CheckRoundTrip(std::string_view formFile)
+RoundTripResult checkRoundTrip(std::string_view formFile)
 {
     RoundTripResult result;
     try {
-        TMemoryStream original(formFile);
-        TMemoryStream text;
-        ResourceToText(original, text);
-        const auto consumed = static_cast<std::size_t>(original.Position());
+        MemoryStream original(formFile);
+        MemoryStream text;
+        resourceToText(original, text);
+        const auto consumed = static_cast<std::size_t>(original.position());
 
-        text.SetPosition(0);
-        TMemoryStream rewritten;
-        TextToResource(text, rewritten);
-        if (rewritten.View() == formFile) {
+        text.setPosition(0);
+        MemoryStream rewritten;
+        textToResource(text, rewritten);
+        if (rewritten.view() == formFile) {
             result.kind = RoundTripResult::Kind::Identical;
             return result;
         }
-        if (SameButTrailing(formFile, rewritten.View(), consumed)) {
+        if (sameButTrailing(formFile, rewritten.view(), consumed)) {
             result.kind = RoundTripResult::Kind::IdenticalTrailing;
             return result;
         }
-        rewritten.SetPosition(0);
-        TMemoryStream textAgain;
-        ResourceToText(rewritten, textAgain);
-        if (textAgain.View() == text.View()) {
+        rewritten.setPosition(0);
+        MemoryStream textAgain;
+        resourceToText(rewritten, textAgain);
+        if (textAgain.view() == text.view()) {
             result.kind = RoundTripResult::Kind::TextFixed;
         } else {
             result.kind = RoundTripResult::Kind::Differs;
-            result.offset = FirstDifference(formFile, rewritten.View());
+            result.offset = firstDifference(formFile, rewritten.view());
         }
-    } catch (const EFormError& error) {
+    } catch (const FormError& error) {
         result.kind = RoundTripResult::Kind::Failed;
         result.message = error.what();
     }
     return result;
 }
 
-const char* RoundTripKindName(RoundTripResult::Kind kind)
+const char* roundTripKindName(RoundTripResult::Kind kind)
 {
     switch (kind) {
     case RoundTripResult::Kind::Identical:

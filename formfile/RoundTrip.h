@@ -20,8 +20,8 @@ struct RoundTripResult {
     std::string message;       // the error (Failed)
 };
 
-RoundTripResult CheckRoundTrip(std::string_view formFile);
+RoundTripResult checkRoundTrip(std::string_view formFile);
 
-const char* RoundTripKindName(RoundTripResult::Kind kind);
+const char* roundTripKindName(RoundTripResult::Kind kind);
 
 }  // namespace dfm

@@ -4,9 +4,9 @@
 #include "Errors.h"
 #include "NestingGuard.h"
 #include "ResourceHeader.h"
-#include "TMemoryStream.h"
-#include "TParser.h"
-#include "TWriter.h"
+#include "MemoryStream.h"
+#include "FormParser.h"
+#include "FormWriter.h"
 
 #include <algorithm>
 #include <cmath>
@@ -17,7 +17,7 @@ namespace {
 
 // A decimal integer beyond 32 bits is stored as an extended float, so that large integral
 // floats, which print without "." or "E", read back. "$" numbers keep their own rule.
-bool IsDecimalBeyondInt32(std::string_view text)
+bool isDecimalBeyondInt32(std::string_view text)
 {
     const bool negative = !text.empty() && text[0] == '-';
     const std::string_view digits = text.substr(negative ? 1 : 0);
@@ -25,7 +25,7 @@ bool IsDecimalBeyondInt32(std::string_view text)
         return false;
     std::int64_t value = 0;
     for (const char c : digits) {
-        if (!ascii::IsDigit(static_cast<unsigned char>(c)))
+        if (!ascii::isDigit(static_cast<unsigned char>(c)))
             return false;
         value = std::min<std::int64_t>(value * 10 + (c - '0'), std::int64_t{1} << 40);
     }
@@ -36,145 +36,145 @@ bool IsDecimalBeyondInt32(std::string_view text)
 
 class BinaryConverter {
 public:
-    BinaryConverter(TParser& parser, TWriter& writer) : parser_(parser), writer_(writer) {}
+    BinaryConverter(FormParser& parser, FormWriter& writer) : parser_(parser), writer_(writer) {}
 
-    void ConvertObject();
+    void convertObject();
 
 private:
-    NestingGuard Nest()
+    NestingGuard nest()
     {
         return NestingGuard(depth_, [this](const std::string& message) { parser_.Fail(message); });
     }
-    bool AtObjectKeyword() const;
-    std::int32_t TakeOrderModifier();
-    void ConvertProperty();
-    void ConvertValue();
-    void ConvertString();
-    void ConvertInteger();
-    void ConvertFloat();
-    void ConvertList();
-    void ConvertCollection();
-    void ConvertSet();
+    bool atObjectKeyword() const;
+    std::int32_t takeOrderModifier();
+    void convertProperty();
+    void convertValue();
+    void convertString();
+    void convertInteger();
+    void convertFloat();
+    void convertList();
+    void convertCollection();
+    void convertSet();
 
-    TParser& parser_;
-    TWriter& writer_;
+    FormParser& parser_;
+    FormWriter& writer_;
     int depth_ = 0;
     std::string narrow_;
     std::u16string wide_;
 };
 
-bool BinaryConverter::AtObjectKeyword() const
+bool BinaryConverter::atObjectKeyword() const
 {
-    return parser_.TokenIsSymbol("OBJECT") || parser_.TokenIsSymbol("INHERITED") || parser_.TokenIsSymbol("INLINE");
+    return parser_.tokenIsSymbol("OBJECT") || parser_.tokenIsSymbol("INHERITED") || parser_.tokenIsSymbol("INLINE");
 }
 
 // "[" integer "]" when present, else -1.
-std::int32_t BinaryConverter::TakeOrderModifier()
+std::int32_t BinaryConverter::takeOrderModifier()
 {
     if (parser_.Token() != '[')
         return -1;
-    parser_.Advance();
-    parser_.ExpectToken(IntegerToken);
-    const std::int32_t value = parser_.TokenAsInteger();
-    parser_.Advance();
-    parser_.ExpectToken(']');
-    parser_.Advance();
+    parser_.advance();
+    parser_.expectToken(IntegerToken);
+    const std::int32_t value = parser_.tokenAsInteger();
+    parser_.advance();
+    parser_.expectToken(']');
+    parser_.advance();
     return value;
 }
 
-void BinaryConverter::ConvertObject()
+void BinaryConverter::convertObject()
 {
-    const NestingGuard nesting = Nest();
+    const NestingGuard nesting = nest();
     unsigned flags = 0;
-    if (parser_.TokenIsSymbol("INHERITED"))
+    if (parser_.tokenIsSymbol("INHERITED"))
         flags = ObjectFlag::Inherited;
-    else if (parser_.TokenIsSymbol("INLINE"))
+    else if (parser_.tokenIsSymbol("INLINE"))
         flags = ObjectFlag::Inline;
     else
-        parser_.ExpectSymbol("OBJECT");
-    parser_.Advance();
+        parser_.expectSymbol("OBJECT");
+    parser_.advance();
 
-    parser_.ExpectToken(Symbol);
+    parser_.expectToken(Symbol);
     std::string objectName;
-    std::string className(parser_.TokenText());
-    if (parser_.Advance() == ':') {
-        parser_.Advance();
-        parser_.ExpectToken(Symbol);
+    std::string className(parser_.tokenText());
+    if (parser_.advance() == ':') {
+        parser_.advance();
+        parser_.expectToken(Symbol);
         objectName = std::move(className);
-        className = parser_.TokenText();
-        parser_.Advance();
+        className = parser_.tokenText();
+        parser_.advance();
     }
-    const std::int32_t position = TakeOrderModifier();
+    const std::int32_t position = takeOrderModifier();
     if (position >= 0)
         flags |= ObjectFlag::HasPosition;
-    writer_.PutObjectPrefix(flags, position);
-    writer_.PutName(className);
-    writer_.PutName(objectName);
+    writer_.putObjectPrefix(flags, position);
+    writer_.putName(className);
+    writer_.putName(objectName);
 
-    while (!AtObjectKeyword() && !parser_.TokenIsSymbol("END"))
-        ConvertProperty();
-    writer_.PutListEnd();
-    while (!parser_.TokenIsSymbol("END"))
-        ConvertObject();
-    writer_.PutListEnd();
-    parser_.Advance();
+    while (!atObjectKeyword() && !parser_.tokenIsSymbol("END"))
+        convertProperty();
+    writer_.putListEnd();
+    while (!parser_.tokenIsSymbol("END"))
+        convertObject();
+    writer_.putListEnd();
+    parser_.advance();
 }
 
-void BinaryConverter::ConvertProperty()
+void BinaryConverter::convertProperty()
 {
-    parser_.ExpectToken(Symbol);
-    std::string name(parser_.TokenText());
-    parser_.Advance();
+    parser_.expectToken(Symbol);
+    std::string name(parser_.tokenText());
+    parser_.advance();
     while (parser_.Token() == '.') {
-        parser_.Advance();
-        parser_.ExpectToken(Symbol);
+        parser_.advance();
+        parser_.expectToken(Symbol);
         name += '.';
-        name += parser_.TokenText();
-        parser_.Advance();
+        name += parser_.tokenText();
+        parser_.advance();
     }
-    writer_.PutName(name);
-    parser_.ExpectToken('=');
-    parser_.Advance();
-    ConvertValue();
+    writer_.putName(name);
+    parser_.expectToken('=');
+    parser_.advance();
+    convertValue();
 }
 
-void BinaryConverter::ConvertValue()
+void BinaryConverter::convertValue()
 {
     switch (parser_.Token()) {
     case Symbol:
-        writer_.PutIdentValue(parser_.TakeDottedIdent());
+        writer_.putIdentValue(parser_.takeDottedIdent());
         break;
     case StringToken:
     case WideStringToken:
-        ConvertString();
+        convertString();
         return;  // already past the last part
     case IntegerToken:
-        ConvertInteger();
+        convertInteger();
         break;
     case FloatToken:
-        ConvertFloat();
+        convertFloat();
         break;
     case '(':
-        ConvertList();
+        convertList();
         break;
     case '<':
-        ConvertCollection();
+        convertCollection();
         break;
     case '[':
-        ConvertSet();
+        convertSet();
         break;
     case '{':
-        writer_.PutBinaryValue([this](TStream& data) { parser_.ReadHexBlock(data); });
+        writer_.putBinaryValue([this](ByteStream& data) { parser_.readHexBlock(data); });
         break;
     default:
         parser_.Fail(msg::BadPropertyValue);
     }
-    parser_.Advance();
+    parser_.advance();
 }
 
 // Parts joined by "+"; the result is wide as soon as one part is (a narrow part's bytes
 // become the code units of the same value), so that long wide strings split over lines read back.
-void BinaryConverter::ConvertString()
+void BinaryConverter::convertString()
 {
     bool wide = false;
     narrow_.clear();
@@ -187,140 +187,140 @@ void BinaryConverter::ConvertString()
                 unit = static_cast<char16_t>(static_cast<unsigned char>(unit));
         }
         if (parser_.Token() == WideStringToken) {
-            wide_ += parser_.TokenWideText();
+            wide_ += parser_.tokenWideText();
         } else if (wide) {
-            for (const char c : parser_.TokenText())
+            for (const char c : parser_.tokenText())
                 wide_.push_back(static_cast<unsigned char>(c));
         } else {
-            narrow_ += parser_.TokenText();
+            narrow_ += parser_.tokenText();
         }
-        if (parser_.Advance() != '+')
+        if (parser_.advance() != '+')
             break;
-        parser_.Advance();
+        parser_.advance();
         if (parser_.Token() != StringToken && parser_.Token() != WideStringToken)
             parser_.Fail(msg::StringExpected);
     }
     if (wide)
-        writer_.PutWideStringValue(wide_);
+        writer_.putWideStringValue(wide_);
     else
-        writer_.PutStringValue(narrow_);
+        writer_.putStringValue(narrow_);
 }
 
 // A decimal integer beyond 32 bits is stored as an extended float, so that large integral
 // floats written without "." or "E" read back.
-void BinaryConverter::ConvertInteger()
+void BinaryConverter::convertInteger()
 {
-    if (IsDecimalBeyondInt32(parser_.TokenText()))
-        writer_.PutExtendedValue(parser_.TokenAsFloat());
+    if (isDecimalBeyondInt32(parser_.tokenText()))
+        writer_.putExtendedValue(parser_.tokenAsFloat());
     else
-        writer_.PutIntegerValue(parser_.TokenAsInteger());
+        writer_.putIntegerValue(parser_.tokenAsInteger());
 }
 
 // A value beyond the range of its kind is refused: stored as infinity it would not read back.
-void BinaryConverter::ConvertFloat()
+void BinaryConverter::convertFloat()
 {
-    const Extended80 value = parser_.TokenAsFloat();
-    const auto refuse = [this] { throw EConvertError(msg::NotAFloat(parser_.TokenText())); };
-    switch (parser_.FloatSuffix()) {
+    const Extended80 value = parser_.tokenAsFloat();
+    const auto refuse = [this] { throw ConvertError(msg::notAFloat(parser_.tokenText())); };
+    switch (parser_.floatSuffix()) {
     case 's':
     case 'S': {
-        const float single = value.ToSingle();
+        const float single = value.toSingle();
         if (std::isinf(single))
             refuse();
-        writer_.PutSingleValue(single);
+        writer_.putSingleValue(single);
         break;
     }
     case 'c':
     case 'C': {
-        const auto scaled = value.ToInt64();
+        const auto scaled = value.toInt64();
         if (!scaled)
             refuse();
-        writer_.PutCurrencyValue(*scaled);
+        writer_.putCurrencyValue(*scaled);
         break;
     }
     case 'd':
     case 'D': {
-        const double date = value.ToDouble();
+        const double date = value.toDouble();
         if (std::isinf(date))
             refuse();
-        writer_.PutDateValue(date);
+        writer_.putDateValue(date);
         break;
     }
     default:
-        writer_.PutExtendedValue(value);
+        writer_.putExtendedValue(value);
     }
 }
 
-void BinaryConverter::ConvertList()
+void BinaryConverter::convertList()
 {
-    const NestingGuard nesting = Nest();
-    parser_.Advance();
-    writer_.PutListStart();
+    const NestingGuard nesting = nest();
+    parser_.advance();
+    writer_.putListStart();
     while (parser_.Token() != ')')
-        ConvertValue();
-    writer_.PutListEnd();
+        convertValue();
+    writer_.putListEnd();
 }
 
-void BinaryConverter::ConvertCollection()
+void BinaryConverter::convertCollection()
 {
-    const NestingGuard nesting = Nest();
-    parser_.Advance();
-    writer_.PutTag(Collection);
+    const NestingGuard nesting = nest();
+    parser_.advance();
+    writer_.putTag(Collection);
     while (parser_.Token() != '>') {
-        parser_.ExpectSymbol("item");
-        parser_.Advance();
-        const std::int32_t index = TakeOrderModifier();
+        parser_.expectSymbol("item");
+        parser_.advance();
+        const std::int32_t index = takeOrderModifier();
         if (index != -1)
-            writer_.PutIntegerValue(index);
-        writer_.PutListStart();
-        while (!parser_.TokenIsSymbol("end"))
-            ConvertProperty();
-        writer_.PutListEnd();
-        parser_.Advance();
+            writer_.putIntegerValue(index);
+        writer_.putListStart();
+        while (!parser_.tokenIsSymbol("end"))
+            convertProperty();
+        writer_.putListEnd();
+        parser_.advance();
     }
-    writer_.PutListEnd();
+    writer_.putListEnd();
 }
 
-void BinaryConverter::ConvertSet()
+void BinaryConverter::convertSet()
 {
-    parser_.Advance();
-    writer_.PutTag(Set);
+    parser_.advance();
+    writer_.putTag(Set);
     if (parser_.Token() != ']') {
         for (;;) {
-            parser_.ExpectToken(Symbol);
-            writer_.PutName(parser_.TokenText());
-            if (parser_.Advance() == ']')
+            parser_.expectToken(Symbol);
+            writer_.putName(parser_.tokenText());
+            if (parser_.advance() == ']')
                 break;
-            parser_.ExpectToken(',');
-            parser_.Advance();
+            parser_.expectToken(',');
+            parser_.advance();
         }
     }
-    writer_.PutName("");
+    writer_.putName("");
 }
 
 }  // namespace
 
-void TextToBinary(TStream& input, TStream& output)
+void textToBinary(ByteStream& input, ByteStream& output)
 {
-    TParser parser(input);
-    TWriter writer(output);
-    writer.PutSignature();
-    BinaryConverter(parser, writer).ConvertObject();
-    writer.Flush();
-    output.Flush();
+    FormParser parser(input);
+    FormWriter writer(output);
+    writer.putSignature();
+    BinaryConverter(parser, writer).convertObject();
+    writer.flush();
+    output.flush();
 }
 
-void TextToResource(TStream& input, TStream& output)
+void textToResource(ByteStream& input, ByteStream& output)
 {
-    TMemoryStream memory;
+    MemoryStream memory;
     // The binary form is smaller than its text: one allocation, and no copying as it grows.
-    const std::int64_t textSize = input.Size() - input.Position();
-    memory.Reserve(static_cast<std::size_t>(std::max<std::int64_t>(textSize, 0)));
-    TextToBinary(input, memory);
+    const std::int64_t textSize = input.size() - input.position();
+    memory.reserve(static_cast<std::size_t>(std::max<std::int64_t>(textSize, 0)));
+    textToBinary(input, memory);
 
     // The root's class name, behind "TPF0" and the optional prefix with its position.
-    const unsigned char* stream = memory.Memory();
-    const std::size_t size = memory.ByteCount();
+    const unsigned char* stream = memory.memory();
+    const std::size_t size = memory.byteCount();
     std::size_t p = 4;
     if (stream[p] >= 0xF0) {
         if (stream[p] & ObjectFlag::HasPosition) {
@@ -331,13 +331,13 @@ void TextToResource(TStream& input, TStream& output)
     }
     const std::size_t nameLength = stream[p];
     if (nameLength > MaxRootClassNameLength)
-        throw EWriteError("The class name of the root object is longer than "
+        throw WriteError("The class name of the root object is longer than "
                           + std::to_string(MaxRootClassNameLength) + " characters");
-    const std::string header = MakeResourceHeader(
+    const std::string header = makeResourceHeader(
         std::string_view(reinterpret_cast<const char*>(stream + p + 1), nameLength), static_cast<std::uint32_t>(size));
-    output.WriteBuffer(header.data(), header.size());
-    output.WriteBuffer(stream, size);
-    output.Flush();
+    output.writeBuffer(header.data(), header.size());
+    output.writeBuffer(stream, size);
+    output.flush();
 }
 
 }  // namespace dfm

@@ -1,15 +1,15 @@
 // Form text -> binary form stream.
 #pragma once
 
-#include "TStream.h"
+#include "ByteStream.h"
 
 namespace dfm {
 
 // Converts the form text at input's position; writes "TPF0" and the root object to output.
 // On failure output keeps what was written before it.
-void TextToBinary(TStream& input, TStream& output);
+void textToBinary(ByteStream& input, ByteStream& output);
 
 // Writes a whole .DFM file (resource header, then the form stream); on failure nothing at all.
-void TextToResource(TStream& input, TStream& output);
+void textToResource(ByteStream& input, ByteStream& output);
 
 }  // namespace dfm

@@ -2,7 +2,7 @@
 
 namespace dfm {
 
-bool DecodeUtf8(std::string_view bytes, std::u16string& out)
+bool decodeUtf8(std::string_view bytes, std::u16string& out)
 {
     out.clear();
     out.reserve(bytes.size());

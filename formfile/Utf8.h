@@ -7,6 +7,6 @@
 namespace dfm {
 
 // False (and out unspecified) when bytes are not well-formed UTF-8.
-bool DecodeUtf8(std::string_view bytes, std::u16string& out);
+bool decodeUtf8(std::string_view bytes, std::u16string& out);
 
 }  // namespace dfm

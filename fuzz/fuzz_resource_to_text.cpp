@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the .DFM -> text conversion; only the library's own errors are allowed.
 #include "BinaryToText.h"
 #include "Errors.h"
-#include "TMemoryStream.h"
+#include "MemoryStream.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -9,11 +9,11 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    dfm::TMemoryStream input(std::string_view(reinterpret_cast<const char*>(data), size));
-    dfm::TMemoryStream output;
+    dfm::MemoryStream input(std::string_view(reinterpret_cast<const char*>(data), size));
+    dfm::MemoryStream output;
     try {
-        dfm::ResourceToText(input, output);
-    } catch (const dfm::EFormError&) {
+        dfm::resourceToText(input, output);
+    } catch (const dfm::FormError&) {
         // Rejecting bad input is the expected outcome; any other exception escapes and is reported.
     }
     return 0;

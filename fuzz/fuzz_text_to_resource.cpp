@@ -2,7 +2,7 @@
 // and then stays put: the text of a written .DFM writes a .DFM whose text is that same text.
 #include "BinaryToText.h"
 #include "Errors.h"
-#include "TMemoryStream.h"
+#include "MemoryStream.h"
 #include "TextToBinary.h"
 
 #include <cstddef>
@@ -26,42 +26,42 @@ namespace {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    dfm::TMemoryStream text(std::string_view(reinterpret_cast<const char*>(data), size));
-    dfm::TMemoryStream first;
+    dfm::MemoryStream text(std::string_view(reinterpret_cast<const char*>(data), size));
+    dfm::MemoryStream first;
     try {
-        dfm::TextToResource(text, first);
-    } catch (const dfm::EFormError&) {
+        dfm::textToResource(text, first);
+    } catch (const dfm::FormError&) {
         return 0;  // bad text is refused; that is fine
     }
 
     // From here on every step works on our own output, so any error at all is a fault.
-    dfm::TMemoryStream textAgain;
-    dfm::TMemoryStream second;
+    dfm::MemoryStream textAgain;
+    dfm::MemoryStream second;
     try {
-        first.SetPosition(0);
-        dfm::ResourceToText(first, textAgain);
-    } catch (const dfm::EFormError& error) {
+        first.setPosition(0);
+        dfm::resourceToText(first, textAgain);
+    } catch (const dfm::FormError& error) {
         Fail("the written .DFM does not read back", error.what());
     }
     try {
-        textAgain.SetPosition(0);
-        dfm::TextToResource(textAgain, second);
-    } catch (const dfm::EFormError& error) {
+        textAgain.setPosition(0);
+        dfm::textToResource(textAgain, second);
+    } catch (const dfm::FormError& error) {
         Fail("the text of the written .DFM is refused", error.what());
     }
-    if (first.View() == second.View())
+    if (first.view() == second.view())
         return 0;
 
     // The bytes may differ where the text cannot carry the value kind (an integral float reads back
     // as an integer) or where it rounds (floats print with 15 digits); the text must not change.
-    dfm::TMemoryStream textThird;
+    dfm::MemoryStream textThird;
     try {
-        second.SetPosition(0);
-        dfm::ResourceToText(second, textThird);
-    } catch (const dfm::EFormError& error) {
+        second.setPosition(0);
+        dfm::resourceToText(second, textThird);
+    } catch (const dfm::FormError& error) {
         Fail("the rewritten .DFM does not read back", error.what());
     }
-    if (textThird.View() != textAgain.View())
-        Fail("text -> binary -> text changed the text; it was", textAgain.View());
+    if (textThird.view() != textAgain.view())
+        Fail("text -> binary -> text changed the text; it was", textAgain.view());
     return 0;
 }

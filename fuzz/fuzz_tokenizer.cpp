@@ -1,7 +1,7 @@
 // Runs the form text tokenizer over arbitrary bytes and reads each token through its accessors.
 #include "Errors.h"
-#include "TMemoryStream.h"
-#include "TParser.h"
+#include "MemoryStream.h"
+#include "FormParser.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -23,9 +23,9 @@ constexpr long ConvertAllBelow = 64;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    dfm::TMemoryStream input(std::string_view(reinterpret_cast<const char*>(data), size));
+    dfm::MemoryStream input(std::string_view(reinterpret_cast<const char*>(data), size));
     try {
-        dfm::TParser parser(input);
+        dfm::FormParser parser(input);
         long tokens = 0;
         int kind = parser.Token();
         while (kind != dfm::EndOfText) {
@@ -34,22 +34,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 std::abort();
             }
             // Any of these may refuse the token; they must not do worse.
-            try { (void)parser.TokenText(); } catch (const dfm::EFormError&) {}
+            try { (void)parser.tokenText(); } catch (const dfm::FormError&) {}
             const bool number = kind == dfm::IntegerToken || kind == dfm::FloatToken;
             if (number || tokens < ConvertAllBelow) {
-                try { (void)parser.TokenAsInteger(); } catch (const dfm::EFormError&) {}
-                try { (void)parser.TokenAsFloat(); } catch (const dfm::EFormError&) {}
+                try { (void)parser.tokenAsInteger(); } catch (const dfm::FormError&) {}
+                try { (void)parser.tokenAsFloat(); } catch (const dfm::FormError&) {}
             }
-            (void)parser.TokenWideText();
+            (void)parser.tokenWideText();
             if (kind == '{') {
-                dfm::TMemoryStream bytes;
-                parser.ReadHexBlock(bytes);  // moves on to the token after '}'
+                dfm::MemoryStream bytes;
+                parser.readHexBlock(bytes);  // moves on to the token after '}'
                 kind = parser.Token();
             } else {
-                kind = parser.Advance();
+                kind = parser.advance();
             }
         }
-    } catch (const dfm::EFormError&) {
+    } catch (const dfm::FormError&) {
         // A scan error ends the text; the parser is not used after one.
     }
     return 0;

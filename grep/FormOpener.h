@@ -10,7 +10,7 @@ public:
     virtual ~FormOpener() = default;
     // Opens the form in the editor, selects the key's first occurrence in the current page and
     // makes the key the Find dialog's text.
-    virtual void OpenFoundForm(const QString& path, const QString& key) = 0;
+    virtual void openFoundForm(const QString& path, const QString& key) = 0;
 };
 
 }  // namespace dfm

@@ -1,6 +1,6 @@
 #include "GrepEngine.h"
 
-#include "Bmh.h"
+#include "FileScanner.h"
 #include "GrepHost.h"
 
 #include <cstdio>
@@ -14,12 +14,12 @@ namespace dfm {
 
 namespace {
 
-bool IsHidden(const char* name)
+bool isHidden(const char* name)
 {
     return name[0] == '.';
 }
 
-bool SameLetter(char a, char b)
+bool sameLetter(char a, char b)
 {
     const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 0x20) : c; };
     return upper(a) == upper(b);
@@ -35,7 +35,7 @@ struct GrepEngine::Entry {
 
 // The visible entries of dir in the order the file system gives them, with its own identity;
 // a directory that cannot be read has none.
-std::vector<GrepEngine::Entry> GrepEngine::ReadDirectory(const std::string& dir, DirectoryId& id)
+std::vector<GrepEngine::Entry> GrepEngine::readDirectory(const std::string& dir, DirectoryId& id)
 {
     std::vector<Entry> entries;
     DIR* stream = ::opendir(dir.c_str());
@@ -45,7 +45,7 @@ std::vector<GrepEngine::Entry> GrepEngine::ReadDirectory(const std::string& dir,
     if (::fstat(::dirfd(stream), &info) == 0)
         id = {info.st_dev, info.st_ino};
     while (const dirent* item = ::readdir(stream)) {
-        if (IsHidden(item->d_name))
+        if (isHidden(item->d_name))
             continue;
         Entry entry{item->d_name};
         if (item->d_type == DT_REG) {
@@ -67,29 +67,29 @@ std::vector<GrepEngine::Entry> GrepEngine::ReadDirectory(const std::string& dir,
     return entries;
 }
 
-GrepEngine::Outcome GrepEngine::Search(const GrepRequest& request)
+GrepEngine::Outcome GrepEngine::search(const GrepRequest& request)
 {
     request_ = request;
-    if (!CheckDirectory(request.directory) || !CheckMask(request.mask) || !CheckKey(request.key))
+    if (!checkDirectory(request.directory) || !checkMask(request.mask) || !checkKey(request.key))
         return Outcome::Refused;
-    host_.SearchStarted();
+    host_.searchStarted();
     struct Ending {
         GrepHost& host;
-        ~Ending() { host.SearchEnded(); }
+        ~Ending() { host.searchEnded(); }
     } ending{host_};
     ancestors_.clear();
-    if (!SearchDirectory(root_))
+    if (!searchDirectory(root_))
         return Outcome::Stopped;
-    host_.ShowStatus(FoundText(host_.FileCount()), false);
+    host_.showStatus(foundText(host_.fileCount()), false);
     return Outcome::Completed;
 }
 
-std::string GrepEngine::FoundText(std::size_t count)
+std::string GrepEngine::foundText(std::size_t count)
 {
     return "Found " + std::to_string(count) + " file(s).";
 }
 
-bool GrepEngine::MatchesPiece(std::string_view name, std::string_view piece)
+bool GrepEngine::matchesPiece(std::string_view name, std::string_view piece)
 {
     const std::string pattern = "*." + std::string(piece);
     std::size_t p = 0;
@@ -100,7 +100,7 @@ bool GrepEngine::MatchesPiece(std::string_view name, std::string_view piece)
         if (p < pattern.size() && pattern[p] == '*') {
             star = p++;
             starName = n;
-        } else if (p < pattern.size() && (pattern[p] == '?' || SameLetter(pattern[p], name[n]))) {
+        } else if (p < pattern.size() && (pattern[p] == '?' || sameLetter(pattern[p], name[n]))) {
             ++p;
             ++n;
         } else if (star != std::string::npos) {
@@ -116,7 +116,7 @@ bool GrepEngine::MatchesPiece(std::string_view name, std::string_view piece)
     return rest.empty() || ((rest == "." || rest == ".*") && name.find('.') == std::string_view::npos);
 }
 
-bool GrepEngine::CheckDirectory(const std::string& text)
+bool GrepEngine::checkDirectory(const std::string& text)
 {
     // A relative text is taken from where the search starts, and the list shows full paths.
     std::error_code error;
@@ -124,7 +124,7 @@ bool GrepEngine::CheckDirectory(const std::string& text)
     if (!text.empty() && root.is_relative())
         root = std::filesystem::absolute(root, error).lexically_normal();
     if (text.empty() || error || ::chdir(text.c_str()) != 0) {
-        host_.InputRefused(GrepInput::Directory, "Can't find dir : " + text);
+        host_.inputRefused(GrepInput::Directory, "Can't find dir : " + text);
         return false;
     }
     root_ = root.string();
@@ -133,32 +133,32 @@ bool GrepEngine::CheckDirectory(const std::string& text)
     return true;
 }
 
-bool GrepEngine::CheckMask(const std::string& text)
+bool GrepEngine::checkMask(const std::string& text)
 {
     if (!text.empty())
         return true;
-    host_.InputRefused(GrepInput::Mask, "You must provide a file mask (Example: pas)");
+    host_.inputRefused(GrepInput::Mask, "You must provide a file mask (Example: pas)");
     return false;
 }
 
-bool GrepEngine::CheckKey(const std::string& text)
+bool GrepEngine::checkKey(const std::string& text)
 {
     if (text.empty()) {
-        host_.InputRefused(GrepInput::Key, "Search Key can't be empty");
+        host_.inputRefused(GrepInput::Key, "Search Key can't be empty");
         return false;
     }
-    if (text.size() > Bmh::MaxKeyLength) {
-        host_.InputRefused(GrepInput::Key, "Search Key can't be longer than " + std::to_string(Bmh::MaxKeyLength) +
+    if (text.size() > FileScanner::MaxKeyLength) {
+        host_.inputRefused(GrepInput::Key, "Search Key can't be longer than " + std::to_string(FileScanner::MaxKeyLength) +
                                                " bytes (this one has " + std::to_string(text.size()) + ")");
         return false;
     }
     return true;
 }
 
-bool GrepEngine::SearchDirectory(const std::string& dir)
+bool GrepEngine::searchDirectory(const std::string& dir)
 {
     DirectoryId id;
-    const std::vector<Entry> entries = ReadDirectory(dir, id);
+    const std::vector<Entry> entries = readDirectory(dir, id);
     // A link back to a directory being walked would never end.
     for (const DirectoryId& ancestor : ancestors_) {
         if (ancestor == id)
@@ -171,39 +171,39 @@ bool GrepEngine::SearchDirectory(const std::string& dir)
         const std::string_view piece = rest.substr(0, semicolon);
         rest = semicolon == std::string_view::npos ? std::string_view() : rest.substr(semicolon + 1);
         for (const Entry& entry : entries) {
-            if (!entry.isFile || !MatchesPiece(entry.name, piece))
+            if (!entry.isFile || !matchesPiece(entry.name, piece))
                 continue;
             bool found = false;
             const std::string path = dir + entry.name;
-            if (!CheckFile(path, found))
+            if (!checkFile(path, found))
                 return false;
             if (found)
-                host_.AddFile(path);
+                host_.addFile(path);
         }
     }
     if (!request_.subdirectories)
         return true;
     ancestors_.push_back(id);
     for (const Entry& entry : entries) {
-        if (entry.isDirectory && !SearchDirectory(dir + entry.name + '/'))
+        if (entry.isDirectory && !searchDirectory(dir + entry.name + '/'))
             return false;
     }
     ancestors_.pop_back();
     return true;
 }
 
-bool GrepEngine::CheckFile(const std::string& path, bool& found)
+bool GrepEngine::checkFile(const std::string& path, bool& found)
 {
     char count[32];
-    std::snprintf(count, sizeof count, "%04zu ", host_.FileCount());
+    std::snprintf(count, sizeof count, "%04zu ", host_.fileCount());
     const std::string status = count + path;
-    host_.ShowStatus(status, false);
-    host_.LetEventsThrough();
-    if (host_.TakeStopRequest())
+    host_.showStatus(status, false);
+    host_.letEventsThrough();
+    if (host_.takeStopRequest())
         return false;
-    found = Bmh::ScanFile(request_.key, path, !request_.caseSensitive, host_) != -1;
+    found = FileScanner::scanFile(request_.key, path, !request_.caseSensitive, host_) != -1;
     if (found)
-        host_.ShowStatus(status, true);
+        host_.showStatus(status, true);
     return true;
 }
 

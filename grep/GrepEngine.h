@@ -23,13 +23,13 @@ public:
     enum class Outcome { Refused, Stopped, Completed };
 
     explicit GrepEngine(GrepHost& host) : host_(host) {}
-    Outcome Search(const GrepRequest& request);
+    Outcome search(const GrepRequest& request);
 
-    static std::string FoundText(std::size_t count);
+    static std::string foundText(std::size_t count);
     // Whether name matches "*." + piece the way form-file masks always have: "*" and "?" as
     // wildcards, letters without regard to case, and a final "." or ".*" also matching the
     // end of a name without an extension.
-    static bool MatchesPiece(std::string_view name, std::string_view piece);
+    static bool matchesPiece(std::string_view name, std::string_view piece);
 
 private:
     struct DirectoryId {
@@ -39,13 +39,13 @@ private:
     };
     struct Entry;
 
-    static std::vector<Entry> ReadDirectory(const std::string& dir, DirectoryId& id);
-    bool CheckDirectory(const std::string& text);
-    bool CheckMask(const std::string& text);
-    bool CheckKey(const std::string& text);
+    static std::vector<Entry> readDirectory(const std::string& dir, DirectoryId& id);
+    bool checkDirectory(const std::string& text);
+    bool checkMask(const std::string& text);
+    bool checkKey(const std::string& text);
     // Each returns false when Stop ended the search.
-    bool SearchDirectory(const std::string& dir);
-    bool CheckFile(const std::string& path, bool& found);
+    bool searchDirectory(const std::string& dir);
+    bool checkFile(const std::string& path, bool& found);
 
     GrepHost& host_;
     GrepRequest request_;

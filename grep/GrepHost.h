@@ -13,19 +13,19 @@ enum class GrepInput { Directory, Mask, Key };
 class GrepHost : public ScanMessages {
 public:
     // An input check refused the search: the plain message box, then the box named is focused.
-    virtual void InputRefused(GrepInput input, const std::string& message) = 0;
+    virtual void inputRefused(GrepInput input, const std::string& message) = 0;
     // The walk starts / has ended (also after Stop or a failure): controls go off and on again.
-    virtual void SearchStarted() = 0;
-    virtual void SearchEnded() = 0;
+    virtual void searchStarted() = 0;
+    virtual void searchEnded() = 0;
     // The status line; found: the file shown holds the key (shown in purple).
-    virtual void ShowStatus(const std::string& text, bool found) = 0;
+    virtual void showStatus(const std::string& text, bool found) = 0;
     // Pending events get handled here, once per file.
-    virtual void LetEventsThrough() = 0;
+    virtual void letEventsThrough() = 0;
     // True once for each press of Stop.
-    virtual bool TakeStopRequest() = 0;
-    virtual void AddFile(const std::string& path) = 0;
+    virtual bool takeStopRequest() = 0;
+    virtual void addFile(const std::string& path) = 0;
     // Lines now in the result list, earlier searches' kept lines included.
-    virtual std::size_t FileCount() const = 0;
+    virtual std::size_t fileCount() const = 0;
 };
 
 }  // namespace dfm

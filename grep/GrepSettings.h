@@ -27,18 +27,18 @@ public:
 
     // A yes/no option: any non-zero number is yes; a missing value or one that is no number
     // gives fallback.
-    bool Flag(const char* name, bool fallback) const;
-    void SetFlag(const char* name, bool on);
+    bool flag(const char* name, bool fallback) const;
+    void setFlag(const char* name, bool on);
     // The items are the values "000" up to the count less one, looked up by name; the last value
     // is the box's text. Empty values are not counted.
-    History ReadHistory(const char* group);
+    History readHistory(const char* group);
     // Replaces the group: the items under "000", "001", ..., then the text under the item count.
-    void WriteHistory(const char* group, const History& history);
+    void writeHistory(const char* group, const History& history);
     // Writes everything to the file; false when it could not be written.
-    bool Flush();
-    QString FileName() const { return settings_.fileName(); }
+    bool flush();
+    QString fileName() const { return settings_.fileName(); }
 
-    static QString ValueName(int index);
+    static QString valueName(int index);
 
 private:
     QSettings settings_;

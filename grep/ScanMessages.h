@@ -9,9 +9,9 @@ class ScanMessages {
 public:
     virtual ~ScanMessages() = default;
     // Caption "Avertissement", warning icon, one OK button.
-    virtual void ScanWarning(const std::string& text) = 0;
+    virtual void scanWarning(const std::string& text) = 0;
     // Caption "Erreur", error icon, one OK button.
-    virtual void ScanError(const std::string& text) = 0;
+    virtual void scanError(const std::string& text) = 0;
 };
 
 }  // namespace dfm

@@ -38,7 +38,7 @@ constexpr AttributeName StateNames[] = {
 };
 
 // Cuts text to at most limit characters without leaving half a surrogate pair behind.
-QString Limited(const QString& text, qsizetype limit)
+QString limited(const QString& text, qsizetype limit)
 {
     if (text.size() <= limit)
         return text;
@@ -51,7 +51,7 @@ QString Limited(const QString& text, qsizetype limit)
 // A trailing separator or a final "." or ".." names a directory through whatever links lead to it,
 // so its real path is used; otherwise the name would be empty and the "parent" would be the
 // directory itself. Empty when there is no such directory.
-QString ItemPath(const QString& path)
+QString shellItemPath(const QString& path)
 {
     const QString name = QFileInfo(path).fileName();
     if (name.isEmpty() || name == QStringLiteral(".") || name == QStringLiteral(".."))
@@ -61,7 +61,7 @@ QString ItemPath(const QString& path)
 
 // In a sticky folder such as /tmp only the entry's owner, the folder's owner or root may remove
 // or rename the entry. When either cannot be looked at, the answer is "forbidden" so no bit is guessed.
-bool StickyFolderForbids(const QByteArray& entry, const QByteArray& folder)
+bool stickyFolderForbids(const QByteArray& entry, const QByteArray& folder)
 {
     struct stat folderStat {};
     struct stat entryStat {};
@@ -73,7 +73,7 @@ bool StickyFolderForbids(const QByteArray& entry, const QByteArray& folder)
     return me != 0 && me != folderStat.st_uid && me != entryStat.st_uid;
 }
 
-quint32 AttributesOf(const QFileInfo& item, const QByteArray& nativePath, bool isLink)
+quint32 attributesOf(const QFileInfo& item, const QByteArray& nativePath, bool isLink)
 {
     quint32 bits = ShellFileInfo::HasPropertySheet | ShellFileInfo::CanLink;
     if (isLink)
@@ -97,7 +97,7 @@ quint32 AttributesOf(const QFileInfo& item, const QByteArray& nativePath, bool i
     // link's own folder), which needs write and search permission there.
     const QFileInfo folder(item.absolutePath());
     if (!item.isRoot() && folder.isWritable() && folder.isExecutable()
-        && !StickyFolderForbids(nativePath, QFile::encodeName(folder.absoluteFilePath()))) {
+        && !stickyFolderForbids(nativePath, QFile::encodeName(folder.absoluteFilePath()))) {
         bits |= ShellFileInfo::CanDelete | ShellFileInfo::CanMove | ShellFileInfo::CanRename;
     }
     return bits;
@@ -105,13 +105,13 @@ quint32 AttributesOf(const QFileInfo& item, const QByteArray& nativePath, bool i
 
 } // namespace
 
-ShellFileInfo ShellFileInfo::Get(const QString& path)
+ShellFileInfo ShellFileInfo::get(const QString& path)
 {
     ShellFileInfo info;
     // A name holding NUL would reach the file system cut short, naming some other file.
     if (path.isEmpty() || path.contains(QChar(0)))
         return info;
-    const QString itemPath = ItemPath(path);
+    const QString itemPath = shellItemPath(path);
     if (itemPath.isEmpty())
         return info;
 
@@ -125,7 +125,7 @@ ShellFileInfo ShellFileInfo::Get(const QString& path)
     QString name = item.fileName();
     if (name.isEmpty())
         name = item.absoluteFilePath(); // only the root has no name of its own
-    info.displayName = Limited(name, MaxDisplayName);
+    info.displayName = limited(name, MaxDisplayName);
 
     const QMimeDatabase mimes;
     QMimeType type;
@@ -139,14 +139,14 @@ ShellFileInfo ShellFileInfo::Get(const QString& path)
     if (item.isFile() && item.suffix().compare(QStringLiteral("dfm"), Qt::CaseInsensitive) == 0)
         info.typeName = QStringLiteral("Delphi form file");
     else
-        info.typeName = Limited(type.comment(), MaxTypeName);
+        info.typeName = limited(type.comment(), MaxTypeName);
 
     info.icon = QFileIconProvider().icon(item);
-    info.attributes = AttributesOf(item, nativePath, isLink);
+    info.attributes = attributesOf(item, nativePath, isLink);
     return info;
 }
 
-QString ShellFileInfo::AttributeSummary(quint32 attributes)
+QString ShellFileInfo::attributeSummary(quint32 attributes)
 {
     QString summary = QStringLiteral("Can: [");
     for (const AttributeName& name : AbilityNames) {

@@ -27,9 +27,9 @@ struct ShellFileInfo {
 
     // Never fails: a missing file gives empty names, no icon and no bits. A link is described
     // as the item itself (a dangling one still counts as present); its contents' bits follow the target.
-    static ShellFileInfo Get(const QString& path);
+    static ShellFileInfo get(const QString& path);
     // The attribute bits as the information panel prints them, e.g. "Can: [ Cpy Del] Is: [ RO]".
-    static QString AttributeSummary(quint32 attributes);
+    static QString attributeSummary(quint32 attributes);
 };
 
 } // namespace dfm

@@ -31,24 +31,24 @@ constexpr ObjectKeyword ObjectKeywords[] = {
 // What an "end" line closes: an object or a collection item, whose end leaves the depth alone.
 enum class Opened { Object, Item };
 
-bool IsBlank(QChar c)
+bool isBlank(QChar c)
 {
     return c.unicode() <= 32;
 }
 
-QStringView Trimmed(QStringView line)
+QStringView trimmed(QStringView line)
 {
     qsizetype first = 0;
     qsizetype last = line.size();
-    while (first < last && IsBlank(line[first]))
+    while (first < last && isBlank(line[first]))
         ++first;
-    while (last > first && IsBlank(line[last - 1]))
+    while (last > first && isBlank(line[last - 1]))
         --last;
     return line.mid(first, last - first);
 }
 
 // Upper-cases as UpperCase does, a character at a time, but only as far as the word goes.
-bool StartsWithUpper(QStringView text, QLatin1String word)
+bool startsWithUpper(QStringView text, QLatin1String word)
 {
     if (text.size() < word.size())
         return false;
@@ -60,24 +60,24 @@ bool StartsWithUpper(QStringView text, QLatin1String word)
     return true;
 }
 
-bool IsWord(QStringView text, QLatin1String word)
+bool isWord(QStringView text, QLatin1String word)
 {
-    return text.size() == word.size() && StartsWithUpper(text, word);
+    return text.size() == word.size() && startsWithUpper(text, word);
 }
 
 // A keyword counts only as a whole word, so that a property such as ObjectMenuItem is no object.
-bool StartsWithWord(QStringView text, QLatin1String word)
+bool startsWithWord(QStringView text, QLatin1String word)
 {
-    return StartsWithUpper(text, word) && (text.size() == word.size() || IsBlank(text[word.size()]));
+    return startsWithUpper(text, word) && (text.size() == word.size() || isBlank(text[word.size()]));
 }
 
-const ObjectKeyword* FindObjectKeyword(QStringView line)
+const ObjectKeyword* findObjectKeyword(QStringView line)
 {
     for (const ObjectKeyword& keyword : ObjectKeywords) {
-        if (!StartsWithWord(line, keyword.word))
+        if (!startsWithWord(line, keyword.word))
             continue;
         // "Object = ..." assigns a property that happens to bear the keyword's name.
-        const QStringView rest = Trimmed(line.mid(keyword.word.size()));
+        const QStringView rest = trimmed(line.mid(keyword.word.size()));
         if (rest.startsWith(u'='))
             return nullptr;
         return &keyword;
@@ -86,17 +86,17 @@ const ObjectKeyword* FindObjectKeyword(QStringView line)
 }
 
 // A collection item opens with "item", or "item [n]" when the collection stores its items' order.
-bool IsItemLine(QStringView line)
+bool isItemLine(QStringView line)
 {
-    if (!StartsWithUpper(line, QLatin1String("ITEM")))
+    if (!startsWithUpper(line, QLatin1String("ITEM")))
         return false;
-    const QStringView rest = Trimmed(line.mid(4));
+    const QStringView rest = trimmed(line.mid(4));
     return rest.isEmpty() || rest.startsWith(u'[');
 }
 
 }  // namespace
 
-ObjectTree ObjectTreeBuilder::Build(const QStringList& lines)
+ObjectTree ObjectTreeBuilder::build(const QStringList& lines)
 {
     ObjectTree tree;
     std::vector<Opened> open;
@@ -104,20 +104,20 @@ ObjectTree ObjectTreeBuilder::Build(const QStringList& lines)
     // -1 while the tree is empty: the first item then goes to the top level from an indent of 0 or 1.
     int lastDepth = -1;
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QStringView line = Trimmed(lines[i]);
-        const ObjectKeyword* keyword = FindObjectKeyword(line);
+        const QStringView line = trimmed(lines[i]);
+        const ObjectKeyword* keyword = findObjectKeyword(line);
         if (!keyword) {
-            if (IsWord(line, QLatin1String("END"))) {
+            if (isWord(line, QLatin1String("END"))) {
                 const bool closesItem = !open.empty() && open.back() == Opened::Item;
                 if (!open.empty())
                     open.pop_back();
                 // After the root object's end the depth stays 0.
                 if (!closesItem && depth > 0)
                     --depth;
-            } else if (IsWord(line, QLatin1String("END>"))) {
+            } else if (isWord(line, QLatin1String("END>"))) {
                 if (!open.empty() && open.back() == Opened::Item)
                     open.pop_back();
-            } else if (IsItemLine(line)) {
+            } else if (isItemLine(line)) {
                 open.push_back(Opened::Item);
             }
             continue;

@@ -26,7 +26,7 @@ class ObjectTreeBuilder {
 public:
     // One pass over the lines: an item for each object line with a "Name: Class" text, in line order,
     // each after its parent.
-    static ObjectTree Build(const QStringList& lines);
+    static ObjectTree build(const QStringList& lines);
 };
 
 }  // namespace dfm

@@ -5,13 +5,13 @@
 
 namespace dfm {
 
-std::int32_t ColorValue::FromColor(const QColor& color)
+std::int32_t ColorValue::fromColor(const QColor& color)
 {
     const QColor rgb = color.toRgb();
     return static_cast<std::int32_t>(rgb.red() | (rgb.green() << 8) | (rgb.blue() << 16));
 }
 
-QColor ColorValue::ToColor(std::int32_t value)
+QColor ColorValue::toColor(std::int32_t value)
 {
     if (value >= 0)
         return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
@@ -28,7 +28,7 @@ QColor ColorValue::ToColor(std::int32_t value)
     }
 }
 
-std::int32_t ColorValue::FromText(const QString& text)
+std::int32_t ColorValue::fromText(const QString& text)
 {
     bool number = false;
     const qlonglong value = text.trimmed().toLongLong(&number);

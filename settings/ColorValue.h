@@ -21,13 +21,13 @@ public:
     static constexpr std::int32_t clInfoText = SystemFlag | 23;
     static constexpr std::int32_t clInfoBk = SystemFlag | 24;
 
-    static std::int32_t FromColor(const QColor& color);
+    static std::int32_t fromColor(const QColor& color);
     // A scheme colour comes from the application's palette; an index it has no role for gives
     // the window colour.
-    static QColor ToColor(std::int32_t value);
-    static QString ToText(std::int32_t value) { return QString::number(value); }
+    static QColor toColor(std::int32_t value);
+    static QString toText(std::int32_t value) { return QString::number(value); }
     // Signed decimal; a text that is no number gives 0 (black).
-    static std::int32_t FromText(const QString& text);
+    static std::int32_t fromText(const QString& text);
 };
 
 }  // namespace dfm

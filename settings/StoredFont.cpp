@@ -26,14 +26,14 @@ enum StyleBit { Bold, Italic, Underline, StrikeOut, StyleCount };
 const std::array<QString, StyleCount> StyleTexts = {QStringLiteral("fsBold"), QStringLiteral("fsItalic"),
                                                     QStringLiteral("fsUnderline"), QStringLiteral("fsStrikeOut")};
 
-double PointSizeOf(const QFont& font, int dotsPerInch)
+double pointSizeOf(const QFont& font, int dotsPerInch)
 {
     if (font.pointSizeF() > 0)
         return font.pointSizeF();
     return font.pixelSize() * 72.0 / dotsPerInch;
 }
 
-void SetPointSize(QFont& font, int points)
+void setPointSize(QFont& font, int points)
 {
     if (points >= 1 && points <= StoredFont::MaxPointSize)
         font.setPointSize(points);
@@ -41,26 +41,26 @@ void SetPointSize(QFont& font, int points)
 
 }  // namespace
 
-const QStringList& StoredFont::ValueNames()
+const QStringList& StoredFont::valueNames()
 {
     static const QStringList names = {Charset, Color, Height, Name, PitchName, Size, Style};
     return names;
 }
 
-QString StoredFont::ValueText(const QString& valueName, int dotsPerInch) const
+QString StoredFont::valueText(const QString& valueName, int dotsPerInch) const
 {
     if (valueName == Charset)
         return QString::number(charset);
     if (valueName == Color)
-        return ColorValue::ToText(color);
+        return ColorValue::toText(color);
     if (valueName == Height)
-        return QString::number(-std::lround(PointSizeOf(font, dotsPerInch) * dotsPerInch / 72.0));
+        return QString::number(-std::lround(pointSizeOf(font, dotsPerInch) * dotsPerInch / 72.0));
     if (valueName == Name)
         return font.family();
     if (valueName == PitchName)
         return PitchTexts[static_cast<std::size_t>(pitch)];
     if (valueName == Size)
-        return QString::number(std::lround(PointSizeOf(font, dotsPerInch)));
+        return QString::number(std::lround(pointSizeOf(font, dotsPerInch)));
     if (valueName == Style) {
         const std::array<bool, StyleCount> present = {font.bold(), font.italic(), font.underline(), font.strikeOut()};
         QStringList members;
@@ -73,7 +73,7 @@ QString StoredFont::ValueText(const QString& valueName, int dotsPerInch) const
     return QString();
 }
 
-void StoredFont::SetValueText(const QString& valueName, const QString& text, int dotsPerInch)
+void StoredFont::setValueText(const QString& valueName, const QString& text, int dotsPerInch)
 {
     bool number = false;
     const int value = text.trimmed().toInt(&number);
@@ -83,13 +83,13 @@ void StoredFont::SetValueText(const QString& valueName, const QString& text, int
         else if (value >= 0 && value <= 255)
             charset = value;
     } else if (valueName == Color) {
-        color = ColorValue::FromText(text);
+        color = ColorValue::fromText(text);
     } else if (valueName == Height) {
         // Either sign is taken as the character height: the cell height a positive value would
         // mean needs metrics of a font we may not have.
         if (number && value != 0 && dotsPerInch > 0) {
             const double points = std::abs(static_cast<double>(value)) * 72.0 / dotsPerInch;
-            SetPointSize(font, static_cast<int>(std::lround(points)));
+            setPointSize(font, static_cast<int>(std::lround(points)));
         }
     } else if (valueName == Name) {
         if (!text.trimmed().isEmpty())
@@ -101,7 +101,7 @@ void StoredFont::SetValueText(const QString& valueName, const QString& text, int
         }
     } else if (valueName == Size) {
         if (number)
-            SetPointSize(font, value);
+            setPointSize(font, value);
     } else if (valueName == Style) {
         // Words that name no style are skipped; the font gets exactly the styles named.
         static const QRegularExpression separators(QStringLiteral("[\\s,\\[\\]]+"));

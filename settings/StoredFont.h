@@ -25,12 +25,12 @@ struct StoredFont {
 
     // The sub-value names in the order they are written and read back: Charset, Color, Height,
     // Name, Pitch, Size, Style. Reading them in this order lets Size override Height.
-    static const QStringList& ValueNames();
+    static const QStringList& valueNames();
     // The text of one sub-value; dotsPerInch turns the size into the character height in pixels.
-    QString ValueText(const QString& valueName, int dotsPerInch) const;
+    QString valueText(const QString& valueName, int dotsPerInch) const;
     // Takes one sub-value's text; a text that makes no sense for it leaves the font as it is,
     // except that a colour or character set that is no number becomes 0.
-    void SetValueText(const QString& valueName, const QString& text, int dotsPerInch);
+    void setValueText(const QString& valueName, const QString& text, int dotsPerInch);
 };
 
 }  // namespace dfm

@@ -8,7 +8,7 @@
 
 namespace dfm {
 
-std::optional<QString> StoredValue::Read(const QSettings& settings, const QString& key)
+std::optional<QString> StoredValue::read(const QSettings& settings, const QString& key)
 {
     const QVariant value = settings.value(key);
     QString text;
@@ -20,15 +20,15 @@ std::optional<QString> StoredValue::Read(const QSettings& settings, const QStrin
         return std::nullopt;
     if (settings.format() == QSettings::IniFormat)
         text.truncate(IniFileLimit);
-    return TrimBlanks(text);
+    return trimBlanks(text);
 }
 
-void StoredValue::Write(QSettings& settings, const QString& key, const QString& text)
+void StoredValue::write(QSettings& settings, const QString& key, const QString& text)
 {
-    settings.setValue(key, TrimBlanks(text));
+    settings.setValue(key, trimBlanks(text));
 }
 
-bool StoredValue::Flush(QSettings& settings)
+bool StoredValue::flush(QSettings& settings)
 {
     settings.sync();
     switch (settings.status()) {

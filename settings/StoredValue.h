@@ -15,10 +15,10 @@ public:
 
     // The text under key, without the characters 0 to 32 at either end,, or nothing when the store holds no value there or one that is
     // no text at all (a damaged entry). A value the INI reader split at its commas is joined again.
-    static std::optional<QString> Read(const QSettings& settings, const QString& key);
-    static void Write(QSettings& settings, const QString& key, const QString& text);
+    static std::optional<QString> read(const QSettings& settings, const QString& key);
+    static void write(QSettings& settings, const QString& key, const QString& text);
     // Writes everything out; false when the store could not be written.
-    static bool Flush(QSettings& settings);
+    static bool flush(QSettings& settings);
 };
 
 }  // namespace dfm

@@ -7,15 +7,15 @@
 
 namespace dfm {
 
-bool ClipboardHoldsText()
+bool clipboardHoldsText()
 {
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     return data != nullptr && data->hasText();
 }
 
-std::optional<QString> ClipboardText()
+std::optional<QString> clipboardText()
 {
-    if (!ClipboardHoldsText())
+    if (!clipboardHoldsText())
         return std::nullopt;
     return QGuiApplication::clipboard()->text();
 }

@@ -7,8 +7,8 @@
 
 namespace dfm {
 
-bool ClipboardHoldsText();
+bool clipboardHoldsText();
 // The clipboard's text; nothing when it holds no text.
-std::optional<QString> ClipboardText();
+std::optional<QString> clipboardText();
 
 }  // namespace dfm

@@ -16,7 +16,7 @@ constexpr std::array<char16_t, 32> HighControls = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-char ByteOf(char16_t c)
+char byteOf(char16_t c)
 {
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
         return static_cast<char>(c);
@@ -29,13 +29,13 @@ char ByteOf(char16_t c)
 
 constexpr std::string_view Utf8Mark = "\xEF\xBB\xBF";
 
-bool IsValidUtf8(std::string_view bytes)
+bool isValidUtf8(std::string_view bytes)
 {
     std::u16string ignored;
-    return DecodeUtf8(bytes, ignored);
+    return decodeUtf8(bytes, ignored);
 }
 
-bool IsAscii(std::string_view bytes)
+bool isAscii(std::string_view bytes)
 {
     for (unsigned char c : bytes) {
         if (c >= 0x80)
@@ -45,7 +45,7 @@ bool IsAscii(std::string_view bytes)
 }
 
 // "\r\n" and a lone "\r" become "\n", as the editor shows them.
-QString JoinLines(QString text)
+QString joinLines(QString text)
 {
     if (text.contains(u'\r')) {
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -56,7 +56,7 @@ QString JoinLines(QString text)
 
 }  // namespace
 
-QString PageText::FromBytes(std::string_view bytes)
+QString PageText::fromBytes(std::string_view bytes)
 {
     QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
     QChar* out = text.data();
@@ -65,43 +65,43 @@ QString PageText::FromBytes(std::string_view bytes)
     return text;
 }
 
-QByteArray PageText::ToBytes(const QString& text)
+QByteArray PageText::toBytes(const QString& text)
 {
     QByteArray bytes(text.size(), Qt::Uninitialized);
     char* out = bytes.data();
     for (QChar c : text)
-        *out++ = ByteOf(c.unicode());
+        *out++ = byteOf(c.unicode());
     return bytes;
 }
 
-QString PageText::Decode(std::string_view bytes, TextFormat* format)
+QString PageText::decode(std::string_view bytes, TextFormat* format)
 {
     TextFormat found;
     std::string_view body = bytes;
-    if (body.starts_with(Utf8Mark) && IsValidUtf8(body.substr(Utf8Mark.size()))) {
+    if (body.starts_with(Utf8Mark) && isValidUtf8(body.substr(Utf8Mark.size()))) {
         found.encoding = TextFormat::Encoding::Utf8;
         found.byteOrderMark = true;
         body.remove_prefix(Utf8Mark.size());
-    } else if (!IsAscii(body) && IsValidUtf8(body)) {
+    } else if (!isAscii(body) && isValidUtf8(body)) {
         found.encoding = TextFormat::Encoding::Utf8;
     }
     const bool hasCr = body.find('\r') != std::string_view::npos;
     found.lfOnly = !hasCr && body.find('\n') != std::string_view::npos;
     found.finalBreak = body.empty() || body.back() == '\n' || body.back() == '\r';
     *format = found;
-    return DecodeAs(bytes, found);
+    return decodeAs(bytes, found);
 }
 
-QString PageText::DecodeAs(std::string_view bytes, const TextFormat& format)
+QString PageText::decodeAs(std::string_view bytes, const TextFormat& format)
 {
     if (format.byteOrderMark && bytes.starts_with(Utf8Mark))
         bytes.remove_prefix(Utf8Mark.size());
     if (format.encoding == TextFormat::Encoding::Utf8)
-        return JoinLines(QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size())));
-    return JoinLines(FromBytes(bytes));
+        return joinLines(QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    return joinLines(fromBytes(bytes));
 }
 
-QByteArray PageText::Encode(const QString& text, const TextFormat& format)
+QByteArray PageText::encode(const QString& text, const TextFormat& format)
 {
     QString lines = text;
     if (format.finalBreak && !lines.isEmpty() && !lines.endsWith(u'\n'))
@@ -114,11 +114,11 @@ QByteArray PageText::Encode(const QString& text, const TextFormat& format)
     if (format.encoding == TextFormat::Encoding::Utf8)
         bytes.append(lines.toUtf8());
     else
-        bytes.append(ToBytes(lines));
+        bytes.append(toBytes(lines));
     return bytes;
 }
 
-qsizetype PageText::CharacterCount(const QString& text)
+qsizetype PageText::characterCount(const QString& text)
 {
     return text.size() + text.count(u'\n');
 }

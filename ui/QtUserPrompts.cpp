@@ -8,42 +8,42 @@
 
 namespace dfm {
 
-void QtUserPrompts::Notice(const QString& text)
+void QtUserPrompts::notice(const QString& text)
 {
     QMessageBox::information(parent_, ApplicationTitle, text);
 }
 
-void QtUserPrompts::ErrorBox(const QString& text)
+void QtUserPrompts::errorBox(const QString& text)
 {
     QMessageBox::critical(parent_, ApplicationTitle, text);
 }
 
-bool QtUserPrompts::AskYesNo(const QString& caption, const QString& text)
+bool QtUserPrompts::askYesNo(const QString& caption, const QString& text)
 {
     return QMessageBox::question(parent_, caption, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
-int QtUserPrompts::Exec(QDialog& dialog)
+int QtUserPrompts::exec(QDialog& dialog)
 {
     return dialog.exec();
 }
 
-void QtUserPrompts::Beep()
+void QtUserPrompts::beep()
 {
     QApplication::beep();
 }
 
-void QtUserPrompts::Warning(const QString& text)
+void QtUserPrompts::warning(const QString& text)
 {
     QMessageBox::warning(parent_, QStringLiteral("Avertissement"), text);
 }
 
-void QtUserPrompts::Error(const QString& text)
+void QtUserPrompts::error(const QString& text)
 {
     QMessageBox::critical(parent_, QStringLiteral("Erreur"), text);
 }
 
-bool QtUserPrompts::Launch(const QString& path)
+bool QtUserPrompts::launch(const QString& path)
 {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }

@@ -9,15 +9,15 @@ namespace dfm {
 
 class QtUserPrompts : public UserPrompts {
 public:
-    void SetParent(QWidget* parent) { parent_ = parent; }
-    void Notice(const QString& text) override;
-    void ErrorBox(const QString& text) override;
-    bool AskYesNo(const QString& caption, const QString& text) override;
-    int Exec(QDialog& dialog) override;
-    void Beep() override;
-    void Warning(const QString& text) override;
-    void Error(const QString& text) override;
-    bool Launch(const QString& path) override;
+    void setParent(QWidget* parent) { parent_ = parent; }
+    void notice(const QString& text) override;
+    void errorBox(const QString& text) override;
+    bool askYesNo(const QString& caption, const QString& text) override;
+    int exec(QDialog& dialog) override;
+    void beep() override;
+    void warning(const QString& text) override;
+    void error(const QString& text) override;
+    bool launch(const QString& path) override;
 
 private:
     QWidget* parent_ = nullptr;

@@ -2,7 +2,7 @@
 
 namespace dfm {
 
-QString TrimBlanks(const QString& text)
+QString trimBlanks(const QString& text)
 {
     qsizetype first = 0;
     qsizetype last = text.size();
@@ -13,7 +13,7 @@ QString TrimBlanks(const QString& text)
     return text.mid(first, last - first);
 }
 
-QString UpperCase(const QString& text)
+QString upperCase(const QString& text)
 {
     QString result(text);
     for (QChar& c : result) {
@@ -24,11 +24,11 @@ QString UpperCase(const QString& text)
     return result;
 }
 
-bool SameText(const QString& a, const QString& b, bool matchCase)
+bool sameText(const QString& a, const QString& b, bool matchCase)
 {
     if (matchCase)
         return a == b;
-    return UpperCase(a) == UpperCase(b);
+    return upperCase(a) == upperCase(b);
 }
 
 }  // namespace dfm

@@ -6,9 +6,9 @@
 namespace dfm {
 
 // Removes leading and trailing characters with codes up to 32.
-QString TrimBlanks(const QString& text);
+QString trimBlanks(const QString& text);
 // Upper-cases character by character, so that every offset stays where it was.
-QString UpperCase(const QString& text);
-bool SameText(const QString& a, const QString& b, bool matchCase);
+QString upperCase(const QString& text);
+bool sameText(const QString& a, const QString& b, bool matchCase);
 
 }  // namespace dfm

@@ -15,7 +15,7 @@ class UserPrompts {
 public:
     virtual ~UserPrompts() = default;
     // The error box's text: a "." is added when the message's last byte sorts after ".".
-    static QString ErrorBoxText(const QString& message)
+    static QString errorBoxText(const QString& message)
     {
         const QByteArray bytes = message.toUtf8();
         if (!bytes.isEmpty() && static_cast<unsigned char>(bytes.back()) > '.')
@@ -24,20 +24,20 @@ public:
     }
 
     // A plain notice: caption = application title, one OK button.
-    virtual void Notice(const QString& text) = 0;
+    virtual void notice(const QString& text) = 0;
     // The error handler's box: caption = application title, stop icon.
-    virtual void ErrorBox(const QString& text) = 0;
+    virtual void errorBox(const QString& text) = 0;
     // A Yes/No question with the question icon; true for Yes.
-    virtual bool AskYesNo(const QString& caption, const QString& text) = 0;
+    virtual bool askYesNo(const QString& caption, const QString& text) = 0;
     // Runs a modal dialog; returns its QDialog::DialogCode.
-    virtual int Exec(QDialog& dialog) = 0;
-    virtual void Beep() = 0;
+    virtual int exec(QDialog& dialog) = 0;
+    virtual void beep() = 0;
     // The file scanner's typed boxes: caption "Avertissement" with a warning icon, or "Erreur"
     // with an error icon; one OK button.
-    virtual void Warning(const QString& text) = 0;
-    virtual void Error(const QString& text) = 0;
+    virtual void warning(const QString& text) = 0;
+    virtual void error(const QString& text) = 0;
     // Opens a file with its associated program; false when that fails.
-    virtual bool Launch(const QString& path) = 0;
+    virtual bool launch(const QString& path) = 0;
 };
 
 }  // namespace dfm

@@ -1,10 +1,10 @@
 // The calculator dialog driven offscreen: layout, keys typed anywhere, the display's menu, and
 // what the component keeps between openings.
 #include "ScriptedPrompts.h"
-#include "TCalcButton.h"
-#include "TCalculatorPanel.h"
-#include "TPopupCalculator.h"
-#include "TPopupCalculatorForm.h"
+#include "CalculatorButton.h"
+#include "CalculatorKeypad.h"
+#include "PopupCalculator.h"
+#include "CalculatorDialog.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -15,19 +15,19 @@
 namespace dfm {
 namespace {
 
-TPopupCalculatorForm& Form(QDialog& dialog)
+CalculatorDialog& dialogOf(QDialog& dialog)
 {
-    return dynamic_cast<TPopupCalculatorForm&>(dialog);
+    return dynamic_cast<CalculatorDialog&>(dialog);
 }
 
 // Types the keys into the widget given and waits until each key's button has been released.
-void TypeInto(QWidget* widget, const QString& keys)
+void typeInto(QWidget* widget, const QString& keys)
 {
     QTest::keyClicks(widget, keys);
     QTest::qWait(40);
 }
 
-void KeyInto(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+void keyInto(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
     QTest::keyClick(widget, key, modifiers);
     QTest::qWait(40);
@@ -43,14 +43,14 @@ protected:
 
 TEST_F(CalculatorDialogTest, LayoutAtNinetySixDotsPerInch)
 {
-    TPopupCalculatorForm form(prompts, QStringLiteral("Calculator"), 0, 15, true);
+    CalculatorDialog form(prompts, QStringLiteral("Calculator"), 0, 15, true);
     EXPECT_EQ(form.windowTitle(), "Calculator");
     EXPECT_EQ(form.size(), QSize(242, 159));
     EXPECT_TRUE(form.font().bold());
-    EXPECT_EQ(form.Display()->geometry(), QRect(6, 6, 230, 23));
-    EXPECT_EQ(form.Display()->text(), "0");
-    EXPECT_EQ(form.Panel()->size(), QSize(240, 129));
-    EXPECT_EQ(form.Panel()->MemoryIndicator()->geometry(), QRect(6, 7, 34, 20));
+    EXPECT_EQ(form.display()->geometry(), QRect(6, 6, 230, 23));
+    EXPECT_EQ(form.display()->text(), "0");
+    EXPECT_EQ(form.panel()->size(), QSize(240, 129));
+    EXPECT_EQ(form.panel()->memoryIndicator()->geometry(), QRect(6, 7, 34, 20));
 
     using K = CalcButtonKind;
     const QColor purple(0x80, 0x00, 0x80), maroon(0x80, 0x00, 0x00), navy(0x00, 0x00, 0x80);
@@ -76,7 +76,7 @@ TEST_F(CalculatorDialogTest, LayoutAtNinetySixDotsPerInch)
     const QColor buttonText = form.palette().color(QPalette::ButtonText);
     for (const auto& b : buttons) {
         SCOPED_TRACE(static_cast<int>(b.kind));
-        TCalcButton* button = form.Panel()->Button(b.kind);
+        CalculatorButton* button = form.panel()->button(b.kind);
         EXPECT_EQ(button->geometry(), b.place);
         EXPECT_EQ(button->text(), QString::fromLatin1(b.caption));
         EXPECT_EQ(button->icon().isNull(), *b.caption != '\0');
@@ -87,42 +87,42 @@ TEST_F(CalculatorDialogTest, LayoutAtNinetySixDotsPerInch)
 
 TEST_F(CalculatorDialogTest, KeysTypedAnywhereReachTheKeypad)
 {
-    TPopupCalculatorForm form(prompts, QStringLiteral("Calculator"), 0, 15, true);
+    CalculatorDialog form(prompts, QStringLiteral("Calculator"), 0, 15, true);
     form.show();
-    TypeInto(form.Display(), QStringLiteral("2+3*4"));
-    KeyInto(form.Panel()->Button(CalcButtonKind::Digit7), Qt::Key_Return);
-    EXPECT_EQ(form.Display()->text(), "20");
-    TypeInto(&form, QStringLiteral("9"));
-    KeyInto(&form, Qt::Key_Backspace);
-    EXPECT_EQ(form.Display()->text(), "0");
-    TypeInto(&form, QStringLiteral("5"));
-    KeyInto(form.Panel(), Qt::Key_Escape);
-    EXPECT_EQ(form.Display()->text(), "0");
+    typeInto(form.display(), QStringLiteral("2+3*4"));
+    keyInto(form.panel()->button(CalcButtonKind::Digit7), Qt::Key_Return);
+    EXPECT_EQ(form.display()->text(), "20");
+    typeInto(&form, QStringLiteral("9"));
+    keyInto(&form, Qt::Key_Backspace);
+    EXPECT_EQ(form.display()->text(), "0");
+    typeInto(&form, QStringLiteral("5"));
+    keyInto(form.panel(), Qt::Key_Escape);
+    EXPECT_EQ(form.display()->text(), "0");
     EXPECT_TRUE(form.isVisible()) << "Enter and Escape keep the dialog open";
-    TypeInto(&form, QStringLiteral("1/0="));
-    EXPECT_EQ(form.Display()->text(), "Error");
+    typeInto(&form, QStringLiteral("1/0="));
+    EXPECT_EQ(form.display()->text(), "Error");
     EXPECT_EQ(prompts.beeps, 1);
 }
 
 TEST_F(CalculatorDialogTest, KeyShowsItsButtonPressedBeforeItActs)
 {
-    TPopupCalculatorForm form(prompts, QStringLiteral("Calculator"), 0, 15, true);
+    CalculatorDialog form(prompts, QStringLiteral("Calculator"), 0, 15, true);
     form.show();
     QTest::keyClick(&form, Qt::Key_7);
-    EXPECT_TRUE(form.Panel()->Button(CalcButtonKind::Digit7)->isDown());
-    EXPECT_EQ(form.Display()->text(), "0");
+    EXPECT_TRUE(form.panel()->button(CalcButtonKind::Digit7)->isDown());
+    EXPECT_EQ(form.display()->text(), "0");
     QTest::qWait(40);
-    EXPECT_FALSE(form.Panel()->Button(CalcButtonKind::Digit7)->isDown());
-    EXPECT_EQ(form.Display()->text(), "7");
+    EXPECT_FALSE(form.panel()->button(CalcButtonKind::Digit7)->isDown());
+    EXPECT_EQ(form.display()->text(), "7");
 }
 
 TEST_F(CalculatorDialogTest, ClipboardKeysAndDisplayMenu)
 {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     QGuiApplication::clipboard()->clear();
-    TPopupCalculatorForm form(prompts, QStringLiteral("Calculator"), 0, 15, true);
+    CalculatorDialog form(prompts, QStringLiteral("Calculator"), 0, 15, true);
     form.show();
-    const QList<QAction*> items = form.DisplayMenu()->actions();
+    const QList<QAction*> items = form.displayMenu()->actions();
     ASSERT_EQ(items.size(), 2);
     EXPECT_EQ(items[0]->text(), "&Copy");
     EXPECT_EQ(items[0]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Insert));
@@ -130,101 +130,101 @@ TEST_F(CalculatorDialogTest, ClipboardKeysAndDisplayMenu)
     EXPECT_EQ(items[1]->shortcut(), QKeySequence(Qt::SHIFT | Qt::Key_Insert));
     EXPECT_FALSE(items[1]->isEnabled()) << "nothing to paste";
 
-    TypeInto(&form, QStringLiteral("64"));
-    KeyInto(&form, Qt::Key_C, Qt::ControlModifier);
+    typeInto(&form, QStringLiteral("64"));
+    keyInto(&form, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "64");
     EXPECT_TRUE(items[1]->isEnabled());
 
     QGuiApplication::clipboard()->setText(QStringLiteral("  $ 12.5"));
-    KeyInto(&form, Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(form.Display()->text(), "12.5");
+    keyInto(&form, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(form.display()->text(), "12.5");
 
     // The menu's shortcuts work with the menu closed.
     QApplication::setActiveWindow(&form);
     QGuiApplication::clipboard()->setText(QStringLiteral("8"));
-    KeyInto(&form, Qt::Key_Insert, Qt::ShiftModifier);
-    EXPECT_EQ(form.Display()->text(), "8");
+    keyInto(&form, Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_EQ(form.display()->text(), "8");
     QGuiApplication::clipboard()->clear();
-    KeyInto(&form, Qt::Key_Insert, Qt::ControlModifier);
+    keyInto(&form, Qt::Key_Insert, Qt::ControlModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "8");
 
     QGuiApplication::clipboard()->setText(QStringLiteral("3"));
-    TypeInto(&form, QStringLiteral("R0R"));
-    EXPECT_EQ(form.Display()->text(), "Error");
-    KeyInto(&form, Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(form.Display()->text(), "Error") << "keys do nothing in error";
-    form.DisplayMenu()->popup(form.Display()->mapToGlobal(QPoint(5, 5)));
-    QTest::keyClick(form.DisplayMenu(), Qt::Key_P);
-    EXPECT_EQ(form.Display()->text(), "3") << "the menu still pastes, and keeps its own keys";
+    typeInto(&form, QStringLiteral("R0R"));
+    EXPECT_EQ(form.display()->text(), "Error");
+    keyInto(&form, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(form.display()->text(), "Error") << "keys do nothing in error";
+    form.displayMenu()->popup(form.display()->mapToGlobal(QPoint(5, 5)));
+    QTest::keyClick(form.displayMenu(), Qt::Key_P);
+    EXPECT_EQ(form.display()->text(), "3") << "the menu still pastes, and keeps its own keys";
     items[0]->trigger();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "3");
 }
 
 TEST_F(CalculatorDialogTest, ValueAndMemoryKeptBetweenOpenings)
 {
-    TPopupCalculator calculator(prompts);
-    EXPECT_EQ(calculator.Title(), "Calculator");
-    EXPECT_EQ(calculator.Precision(), 15);
-    EXPECT_TRUE(calculator.BeepOnError());
+    PopupCalculator calculator(prompts);
+    EXPECT_EQ(calculator.title(), "Calculator");
+    EXPECT_EQ(calculator.precision(), 15);
+    EXPECT_TRUE(calculator.beepOnError());
 
     prompts.onExec = [](QDialog& dialog) {
-        TPopupCalculatorForm& form = Form(dialog);
-        EXPECT_EQ(form.Display()->text(), "0");
-        EXPECT_TRUE(form.Panel()->MemoryIndicator()->text().isEmpty());
-        TypeInto(&form, QStringLiteral("12"));
-        form.Panel()->Button(CalcButtonKind::MemoryStore)->click();
-        EXPECT_EQ(form.Panel()->MemoryIndicator()->text(), "M");
-        TypeInto(&form, QStringLiteral("6*7="));
-        form.Panel()->Button(CalcButtonKind::Ok)->click();
+        CalculatorDialog& form = dialogOf(dialog);
+        EXPECT_EQ(form.display()->text(), "0");
+        EXPECT_TRUE(form.panel()->memoryIndicator()->text().isEmpty());
+        typeInto(&form, QStringLiteral("12"));
+        form.panel()->button(CalcButtonKind::MemoryStore)->click();
+        EXPECT_EQ(form.panel()->memoryIndicator()->text(), "M");
+        typeInto(&form, QStringLiteral("6*7="));
+        form.panel()->button(CalcButtonKind::Ok)->click();
         return dialog.result();
     };
-    EXPECT_TRUE(calculator.Execute(nullptr));
-    EXPECT_EQ(calculator.Value(), 42);
-    EXPECT_EQ(calculator.Memory(), 12);
+    EXPECT_TRUE(calculator.execute(nullptr));
+    EXPECT_EQ(calculator.value(), 42);
+    EXPECT_EQ(calculator.memory(), 12);
 
     // Reopened: 42 is shown as a result; the next digit starts a new number. Cancel keeps all.
     prompts.onExec = [](QDialog& dialog) {
-        TPopupCalculatorForm& form = Form(dialog);
-        EXPECT_EQ(form.Display()->text(), "42");
-        EXPECT_EQ(form.Panel()->MemoryIndicator()->text(), "M");
-        form.Panel()->Button(CalcButtonKind::MemoryClear)->click();
-        EXPECT_TRUE(form.Panel()->MemoryIndicator()->text().isEmpty());
-        TypeInto(&form, QStringLiteral("5"));
-        EXPECT_EQ(form.Display()->text(), "5");
-        form.Panel()->Button(CalcButtonKind::Cancel)->click();
+        CalculatorDialog& form = dialogOf(dialog);
+        EXPECT_EQ(form.display()->text(), "42");
+        EXPECT_EQ(form.panel()->memoryIndicator()->text(), "M");
+        form.panel()->button(CalcButtonKind::MemoryClear)->click();
+        EXPECT_TRUE(form.panel()->memoryIndicator()->text().isEmpty());
+        typeInto(&form, QStringLiteral("5"));
+        EXPECT_EQ(form.display()->text(), "5");
+        form.panel()->button(CalcButtonKind::Cancel)->click();
         return dialog.result();
     };
-    EXPECT_FALSE(calculator.Execute(nullptr));
-    EXPECT_EQ(calculator.Value(), 42);
-    EXPECT_EQ(calculator.Memory(), 12);
+    EXPECT_FALSE(calculator.execute(nullptr));
+    EXPECT_EQ(calculator.value(), 42);
+    EXPECT_EQ(calculator.memory(), 12);
 
     // OK in error only beeps; the dialog stays until C and OK.
     prompts.onExec = [this](QDialog& dialog) {
-        TPopupCalculatorForm& form = Form(dialog);
+        CalculatorDialog& form = dialogOf(dialog);
         form.show();
-        TypeInto(&form, QStringLiteral("0R"));
+        typeInto(&form, QStringLiteral("0R"));
         const int beeps = prompts.beeps;
-        form.Panel()->Button(CalcButtonKind::Ok)->click();
+        form.panel()->button(CalcButtonKind::Ok)->click();
         EXPECT_EQ(prompts.beeps, beeps + 1);
         EXPECT_TRUE(form.isVisible());
-        TypeInto(&form, QStringLiteral("C2.50"));
-        form.Panel()->Button(CalcButtonKind::Ok)->click();
+        typeInto(&form, QStringLiteral("C2.50"));
+        form.panel()->button(CalcButtonKind::Ok)->click();
         EXPECT_FALSE(form.isVisible());
-        EXPECT_EQ(form.Display()->text(), "2.5");
+        EXPECT_EQ(form.display()->text(), "2.5");
         return dialog.result();
     };
-    EXPECT_TRUE(calculator.Execute(nullptr));
-    EXPECT_EQ(calculator.Value(), 2.5);
+    EXPECT_TRUE(calculator.execute(nullptr));
+    EXPECT_EQ(calculator.value(), 2.5);
 }
 
 TEST_F(CalculatorDialogTest, LocaleDecimalSeparator)
 {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    TPopupCalculatorForm form(prompts, QStringLiteral("Calculator"), 0, 15, true);
+    CalculatorDialog form(prompts, QStringLiteral("Calculator"), 0, 15, true);
     form.show();
-    EXPECT_EQ(form.Panel()->Button(CalcButtonKind::Decimal)->text(), ",");
-    TypeInto(&form, QStringLiteral("1.5+1,25="));
-    EXPECT_EQ(form.Display()->text(), "2,75");
+    EXPECT_EQ(form.panel()->button(CalcButtonKind::Decimal)->text(), ",");
+    typeInto(&form, QStringLiteral("1.5+1,25="));
+    EXPECT_EQ(form.display()->text(), "2,75");
 }
 
 }  // namespace

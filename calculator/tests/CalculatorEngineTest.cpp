@@ -11,9 +11,9 @@ namespace {
 
 class RecordingHost : public CalculatorHost {
 public:
-    void Beep() override { ++beeps; }
-    void CopyText(const QString& text) override { copied = text; }
-    std::optional<QString> PastedText() override { return clipboard; }
+    void beep() override { ++beeps; }
+    void copyText(const QString& text) override { copied = text; }
+    std::optional<QString> pastedText() override { return clipboard; }
 
     int beeps = 0;
     QString copied;
@@ -21,10 +21,10 @@ public:
 };
 
 // Keys as typed: '\b' backspace, '\r' Enter, '\x1b' Escape, '_' change sign, Q root, R reciprocal.
-void Type(CalculatorEngine& engine, const QString& keys)
+void type(CalculatorEngine& engine, const QString& keys)
 {
     for (QChar key : keys)
-        engine.Key(key);
+        engine.key(key);
 }
 
 struct Sequence {
@@ -98,7 +98,7 @@ TEST(CalculatorEngine, KeySequences)
         SCOPED_TRACE(sequence.keys);
         RecordingHost host;
         CalculatorEngine engine(host, u'.', QStringLiteral("$"), 15, true);
-        Type(engine, QString::fromLatin1(sequence.keys));
+        type(engine, QString::fromLatin1(sequence.keys));
         EXPECT_EQ(engine.Text(), QString::fromLatin1(sequence.shown));
         EXPECT_EQ(engine.Status(), sequence.status);
         EXPECT_EQ(host.beeps, sequence.beeps);
@@ -109,9 +109,9 @@ TEST(CalculatorEngine, ErrorsAndRefusalsAreSilentWhenBeepingIsOff)
 {
     RecordingHost host;
     CalculatorEngine engine(host, u'.', QString(), 15, false);
-    Type(engine, QStringLiteral("1/0="));
-    EXPECT_FALSE(engine.Accept());
-    Type(engine, QStringLiteral("C1234567890123456"));
+    type(engine, QStringLiteral("1/0="));
+    EXPECT_FALSE(engine.accept());
+    type(engine, QStringLiteral("C1234567890123456"));
     EXPECT_EQ(host.beeps, 0);
 }
 
@@ -119,20 +119,20 @@ TEST(CalculatorEngine, OverflowIsAnErrorNotInfinity)
 {
     RecordingHost host;
     CalculatorEngine engine(host, u'.', QString(), 15, true);
-    engine.Preset(1e308);
-    Type(engine, QStringLiteral("*10="));
+    engine.preset(1e308);
+    type(engine, QStringLiteral("*10="));
     EXPECT_EQ(engine.Text(), "Error");
-    EXPECT_EQ(engine.DisplayValue(), 0);
+    EXPECT_EQ(engine.displayValue(), 0);
 
-    engine.Key(u'C');
-    engine.Preset(1e308);
-    engine.MemoryStore();
-    engine.MemoryPlus();
+    engine.key(u'C');
+    engine.preset(1e308);
+    engine.memoryStore();
+    engine.memoryPlus();
     EXPECT_EQ(engine.Status(), CalculatorStatus::Error);
-    EXPECT_EQ(engine.Memory(), 1e308);
+    EXPECT_EQ(engine.memory(), 1e308);
 
-    engine.Key(u'C');
-    engine.Preset(std::numeric_limits<double>::max());
+    engine.key(u'C');
+    engine.preset(std::numeric_limits<double>::max());
     EXPECT_EQ(engine.Text(), "Error");
 }
 
@@ -140,9 +140,9 @@ TEST(CalculatorEngine, PresetValueIsAResultWithEqualsPending)
 {
     RecordingHost host;
     CalculatorEngine engine(host, u'.', QString(), 15, true);
-    engine.Preset(42);
+    engine.preset(42);
     EXPECT_EQ(engine.Text(), "42");
-    Type(engine, QStringLiteral("7+1="));
+    type(engine, QStringLiteral("7+1="));
     EXPECT_EQ(engine.Text(), "8");
 }
 
@@ -150,29 +150,29 @@ TEST(CalculatorEngine, MemoryButtons)
 {
     RecordingHost host;
     CalculatorEngine engine(host, u'.', QString(), 15, true);
-    Type(engine, QStringLiteral("12"));
-    engine.MemoryStore();
-    EXPECT_EQ(engine.Memory(), 12);
+    type(engine, QStringLiteral("12"));
+    engine.memoryStore();
+    EXPECT_EQ(engine.memory(), 12);
     EXPECT_EQ(engine.Status(), CalculatorStatus::First);
-    Type(engine, QStringLiteral("C"));
-    engine.MemoryRecall();
+    type(engine, QStringLiteral("C"));
+    engine.memoryRecall();
     EXPECT_EQ(engine.Text(), "12");
-    Type(engine, QStringLiteral("3"));
+    type(engine, QStringLiteral("3"));
     EXPECT_EQ(engine.Text(), "123");
-    engine.MemoryPlus();
-    EXPECT_EQ(engine.Memory(), 135);
-    Type(engine, QStringLiteral("4"));
+    engine.memoryPlus();
+    EXPECT_EQ(engine.memory(), 135);
+    type(engine, QStringLiteral("4"));
     EXPECT_EQ(engine.Text(), "4");
 
     // In error only MC acts.
-    Type(engine, QStringLiteral("/0="));
-    engine.MemoryStore();
-    engine.MemoryPlus();
-    engine.MemoryRecall();
-    EXPECT_EQ(engine.Memory(), 135);
+    type(engine, QStringLiteral("/0="));
+    engine.memoryStore();
+    engine.memoryPlus();
+    engine.memoryRecall();
+    EXPECT_EQ(engine.memory(), 135);
     EXPECT_EQ(engine.Text(), "Error");
-    engine.MemoryClear();
-    EXPECT_EQ(engine.Memory(), 0);
+    engine.memoryClear();
+    EXPECT_EQ(engine.memory(), 0);
     EXPECT_EQ(engine.Text(), "Error");
 }
 
@@ -180,12 +180,12 @@ TEST(CalculatorEngine, AcceptReformatsAndRefusesAnError)
 {
     RecordingHost host;
     CalculatorEngine engine(host, u'.', QString(), 15, true);
-    Type(engine, QStringLiteral("2.50"));
-    EXPECT_TRUE(engine.Accept());
+    type(engine, QStringLiteral("2.50"));
+    EXPECT_TRUE(engine.accept());
     EXPECT_EQ(engine.Text(), "2.5");
-    EXPECT_EQ(engine.DisplayValue(), 2.5);
-    Type(engine, QStringLiteral("R0R"));
-    EXPECT_FALSE(engine.Accept());
+    EXPECT_EQ(engine.displayValue(), 2.5);
+    type(engine, QStringLiteral("R0R"));
+    EXPECT_FALSE(engine.accept());
     EXPECT_EQ(host.beeps, 2);
 }
 
@@ -212,11 +212,11 @@ TEST(CalculatorEngine, ClipboardCopyAndPaste)
         RecordingHost host;
         host.clipboard = paste.clipboard;
         CalculatorEngine engine(host, u'.', QStringLiteral("$"), 15, true);
-        Type(engine, QStringLiteral("77"));
-        engine.Key(CalculatorEngine::CtrlV);
+        type(engine, QStringLiteral("77"));
+        engine.key(CalculatorEngine::CtrlV);
         EXPECT_EQ(engine.Text(), QString::fromLatin1(paste.shown));
         EXPECT_EQ(engine.Status(), CalculatorStatus::Valid);
-        engine.Key(CalculatorEngine::CtrlC);
+        engine.key(CalculatorEngine::CtrlC);
         EXPECT_EQ(host.copied, QString::fromLatin1(paste.shown));
     }
 }
@@ -226,17 +226,17 @@ TEST(CalculatorEngine, ClipboardKeysAreIgnoredInErrorButTheDisplayMenuActs)
     RecordingHost host;
     host.clipboard = QStringLiteral("5");
     CalculatorEngine engine(host, u'.', QString(), 15, true);
-    Type(engine, QStringLiteral("0R"));
-    engine.Key(CalculatorEngine::CtrlV);
-    engine.Key(CalculatorEngine::CtrlC);
+    type(engine, QStringLiteral("0R"));
+    engine.key(CalculatorEngine::CtrlV);
+    engine.key(CalculatorEngine::CtrlC);
     EXPECT_EQ(engine.Text(), "Error");
     EXPECT_TRUE(host.copied.isEmpty());
-    engine.Copy();
+    engine.copy();
     EXPECT_EQ(host.copied, "Error");
     engine.Paste();
     EXPECT_EQ(engine.Text(), "5");
     EXPECT_EQ(engine.Status(), CalculatorStatus::Error);
-    EXPECT_EQ(engine.DisplayValue(), 0);
+    EXPECT_EQ(engine.displayValue(), 0);
 }
 
 TEST(CalculatorEngine, LocaleSeparatorAndCurrency)
@@ -244,11 +244,11 @@ TEST(CalculatorEngine, LocaleSeparatorAndCurrency)
     RecordingHost host;
     host.clipboard = QStringLiteral("12,5 €");
     CalculatorEngine engine(host, u',', QStringLiteral("€"), 15, true);
-    Type(engine, QStringLiteral("1.5+1,25="));
+    type(engine, QStringLiteral("1.5+1,25="));
     EXPECT_EQ(engine.Text(), "2,75");
     engine.Paste();
     EXPECT_EQ(engine.Text(), "12,5");
-    EXPECT_EQ(engine.DisplayValue(), 12.5);
+    EXPECT_EQ(engine.displayValue(), 12.5);
 }
 
 TEST(CalculatorEngine, DisplayFormat)
@@ -269,21 +269,21 @@ TEST(CalculatorEngine, DisplayFormat)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.shown);
-        EXPECT_EQ(CalculatorEngine::Format(c.value, 15, u'.'), QString::fromLatin1(c.shown));
-        const std::optional<double> back = CalculatorEngine::Parse(QString::fromLatin1(c.shown), u'.');
+        EXPECT_EQ(CalculatorEngine::format(c.value, 15, u'.'), QString::fromLatin1(c.shown));
+        const std::optional<double> back = CalculatorEngine::parse(QString::fromLatin1(c.shown), u'.');
         ASSERT_TRUE(back.has_value());
     }
-    EXPECT_EQ(CalculatorEngine::Format(1.5, 15, u','), "1,5");
+    EXPECT_EQ(CalculatorEngine::format(1.5, 15, u','), "1,5");
 }
 
 TEST(CalculatorEngine, DigitsAfterAnExponentAreIgnored)
 {
     RecordingHost host;
     CalculatorEngine engine(host, u'.', QString(), 15, true);
-    engine.Preset(1e20);
-    engine.MemoryStore();
-    engine.MemoryRecall();
-    Type(engine, QStringLiteral("5."));
+    engine.preset(1e20);
+    engine.memoryStore();
+    engine.memoryRecall();
+    type(engine, QStringLiteral("5."));
     EXPECT_EQ(engine.Text(), "1E20");
     EXPECT_EQ(host.beeps, 0);
 }
@@ -304,21 +304,21 @@ TEST(CalculatorEngine, KeyboardToButtons)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.key.unicode()));
-        EXPECT_EQ(CalculatorEngine::ButtonForKey(c.key, u'.'), c.button);
+        EXPECT_EQ(CalculatorEngine::buttonForKey(c.key, u'.'), c.button);
     }
-    EXPECT_EQ(CalculatorEngine::ButtonForKey(QChar(0x066B), QChar(0x066B)), K::Decimal);
-    EXPECT_EQ(CalculatorEngine::KeyForButton(K::Decimal, u','), QChar(u','));
-    EXPECT_EQ(CalculatorEngine::KeyForButton(K::Sqrt, u'.'), QChar(u'Q'));
-    EXPECT_EQ(CalculatorEngine::KeyForButton(K::MemoryPlus, u'.'), std::nullopt);
-    EXPECT_EQ(CalculatorEngine::KeyForButton(K::Ok, u'.'), std::nullopt);
+    EXPECT_EQ(CalculatorEngine::buttonForKey(QChar(0x066B), QChar(0x066B)), K::Decimal);
+    EXPECT_EQ(CalculatorEngine::keyForButton(K::Decimal, u','), QChar(u','));
+    EXPECT_EQ(CalculatorEngine::keyForButton(K::Sqrt, u'.'), QChar(u'Q'));
+    EXPECT_EQ(CalculatorEngine::keyForButton(K::MemoryPlus, u'.'), std::nullopt);
+    EXPECT_EQ(CalculatorEngine::keyForButton(K::Ok, u'.'), std::nullopt);
 }
 
 TEST(CalculatorEngine, PrecisionBelowTwoIsTwo)
 {
     RecordingHost host;
     CalculatorEngine engine(host, u'.', QString(), 0, true);
-    EXPECT_EQ(engine.Precision(), 2);
-    Type(engine, QStringLiteral("123"));
+    EXPECT_EQ(engine.precision(), 2);
+    type(engine, QStringLiteral("123"));
     EXPECT_EQ(engine.Text(), "12");
 }
 

@@ -1,10 +1,10 @@
 // The window's commands as the user meets them: the command table, the menus and tool bar that
 // carry them, their shortcuts, the calculator and the about window.
 #include "EditorFixture.h"
-#include "TCalcButton.h"
-#include "TCalculatorPanel.h"
-#include "TPopupCalculator.h"
-#include "TPopupCalculatorForm.h"
+#include "CalculatorButton.h"
+#include "CalculatorKeypad.h"
+#include "PopupCalculator.h"
+#include "CalculatorDialog.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -17,7 +17,7 @@ namespace {
 using Commands = EditorFixture;
 
 // A menu's or tool bar's entries in order: captions (or object names), "-" for a separator.
-QStringList Entries(const QList<QAction*>& actions, bool byName)
+QStringList entries(const QList<QAction*>& actions, bool byName)
 {
     QStringList entries;
     for (const QAction* action : actions) {
@@ -65,12 +65,12 @@ TEST_F(Commands, EveryCommandCarriesItsCaptionShortcutGroupHintAndStartState)
         {"ActCreateBackup", "Create backup", "", "Tools", "Create backup of modified DFM and PAS files (D$$ and P$$)",
          "Create backup of modified DFM and PAS files (D$$ and P$$)", true},
     };
-    form->UpdateCommands();
+    form->updateCommands();
     QStringList expected;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         expected << QString::fromLatin1(c.name);
-        QAction* action = Action(c.name);
+        QAction* action = findAction(c.name);
         ASSERT_NE(action, nullptr);
         EXPECT_EQ(action->text(), c.caption);
         EXPECT_EQ(action->shortcut().toString(), c.shortcut);
@@ -79,8 +79,8 @@ TEST_F(Commands, EveryCommandCarriesItsCaptionShortcutGroupHintAndStartState)
         EXPECT_EQ(action->statusTip(), c.hintLine);
         EXPECT_EQ(action->isEnabled(), c.enabled);
     }
-    EXPECT_TRUE(Action("ActHint")->isChecked());
-    EXPECT_TRUE(Action("ActCreateBackup")->isChecked());
+    EXPECT_TRUE(findAction("ActHint")->isChecked());
+    EXPECT_TRUE(findAction("ActCreateBackup")->isChecked());
 
     // The window has exactly these commands, besides the about entry and the form page's pop-up menu.
     QStringList present;
@@ -102,9 +102,9 @@ TEST_F(Commands, EveryCommandCarriesItsCaptionShortcutGroupHintAndStartState)
     };
     for (const auto& c : others) {
         SCOPED_TRACE(c.name);
-        ASSERT_NE(Action(c.name), nullptr);
-        EXPECT_EQ(Action(c.name)->text(), c.caption);
-        EXPECT_EQ(Action(c.name)->shortcut().toString(), c.shortcut);
+        ASSERT_NE(findAction(c.name), nullptr);
+        EXPECT_EQ(findAction(c.name)->text(), c.caption);
+        EXPECT_EQ(findAction(c.name)->shortcut().toString(), c.shortcut);
     }
 }
 
@@ -127,11 +127,11 @@ TEST_F(Commands, MenusHoldTheirEntriesInOrder)
         SCOPED_TRACE(expected[i].title);
         EXPECT_EQ(menus[i]->text(), expected[i].title);
         ASSERT_NE(menus[i]->menu(), nullptr);
-        EXPECT_EQ(Entries(menus[i]->menu()->actions(), false), expected[i].entries);
+        EXPECT_EQ(entries(menus[i]->menu()->actions(), false), expected[i].entries);
     }
     // Entries bound to a command are the command itself, so they show its shortcut and state.
-    EXPECT_TRUE(menus[0]->menu()->actions().contains(Action("ActFileSave")));
-    EXPECT_TRUE(menus[2]->menu()->actions().contains(Action("ActCalc")));
+    EXPECT_TRUE(menus[0]->menu()->actions().contains(findAction("ActFileSave")));
+    EXPECT_TRUE(menus[2]->menu()->actions().contains(findAction("ActCalc")));
     EXPECT_FALSE(menus[0]->menu()->actions()[1]->isEnabled()) << "Re-open is off while no form was opened";
 }
 
@@ -139,7 +139,7 @@ TEST_F(Commands, ToolBarHoldsItsButtonsInGroups)
 {
     const QList<QToolBar*> bars = form->findChildren<QToolBar*>();
     ASSERT_EQ(bars.size(), 1);
-    EXPECT_EQ(Entries(bars[0]->actions(), true),
+    EXPECT_EQ(entries(bars[0]->actions(), true),
               QStringList({"ActFileOpen", "ActFileSave", "ActSaveAs", "-", "ActGrep", "-", "Actundo", "-", "Copier1",
                            "Couper1", "Coller1", "-", "ActFind", "ActReplace", "-", "ActUpSize", "ActDownSize",
                            "ActFont", "-", "ActCalc", "-", "ActObjectView", "-", "ActCancelModified", "-",
@@ -155,22 +155,22 @@ TEST_F(Commands, ShortcutsRunTheirCommandsOnlyWhileEnabled)
 {
     form->show();
     QApplication::setActiveWindow(form.get());
-    form->Memo1()->setFocus();
-    form->UpdateCommands();
+    form->formPage()->setFocus();
+    form->updateCommands();
     int finds = 0;
     prompts.onExec = [&finds](QDialog&) {
         ++finds;
         return int(QDialog::Rejected);
     };
     // Ctrl+S while Save is greyed does nothing; after a change it saves.
-    QTest::keyClick(form->Memo1(), Qt::Key_S, Qt::ControlModifier);
-    EXPECT_EQ(Read(formPath), originalForm);
-    form->OpenFormFile(formPath);
-    TypeAt(form->Memo1(), form->Memo1()->Text().indexOf("Left = ") + 7, "1");
-    form->UpdateCommands();
-    QTest::keyClick(form->Memo1(), Qt::Key_S, Qt::ControlModifier);
-    EXPECT_NE(Read(formPath), originalForm);
-    EXPECT_FALSE(Action("ActFileSave")->isEnabled());
+    QTest::keyClick(form->formPage(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(read(formPath), originalForm);
+    form->openFormFile(formPath);
+    typeAt(form->formPage(), form->formPage()->Text().indexOf("Left = ") + 7, "1");
+    form->updateCommands();
+    QTest::keyClick(form->formPage(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_NE(read(formPath), originalForm);
+    EXPECT_FALSE(findAction("ActFileSave")->isEnabled());
     EXPECT_TRUE(QFile::exists(folder.filePath("Sample.D$$")));
     EXPECT_EQ(finds, 0);
 }
@@ -179,18 +179,18 @@ TEST_F(Commands, CalculatorKeepsItsValueBetweenOpenings)
 {
     std::vector<QString> shown;
     prompts.onExec = [&shown](QDialog& dialog) {
-        auto& calculator = dynamic_cast<dfm::TPopupCalculatorForm&>(dialog);
+        auto& calculator = dynamic_cast<dfm::CalculatorDialog&>(dialog);
         EXPECT_EQ(calculator.windowTitle(), "Calculator");
-        shown.push_back(calculator.Display()->text());
+        shown.push_back(calculator.display()->text());
         QTest::keyClicks(&calculator, "6*7=");
         QTest::qWait(40);
-        calculator.Panel()->Button(dfm::CalcButtonKind::Ok)->click();
+        calculator.panel()->button(dfm::CalcButtonKind::Ok)->click();
         return dialog.result();
     };
-    Trigger("ActCalc");
-    Trigger("ActCalc");
+    trigger("ActCalc");
+    trigger("ActCalc");
     EXPECT_EQ(shown, (std::vector<QString>{"0", "42"}));
-    EXPECT_EQ(form->PopupCalculator()->Value(), 42);
+    EXPECT_EQ(form->calculator()->value(), 42);
 }
 
 TEST_F(Commands, AboutWindowShowsItsTexts)
@@ -208,7 +208,7 @@ TEST_F(Commands, AboutWindowShowsItsTexts)
         }
         return int(QDialog::Accepted);
     };
-    Trigger("About1");
+    trigger("About1");
     EXPECT_EQ(caption, "About ...");
     EXPECT_TRUE(texts.contains("Quen DFM Editor"));
     EXPECT_TRUE(texts.contains("Version 1.01 - 10/98"));

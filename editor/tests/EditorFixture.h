@@ -2,8 +2,8 @@
 #pragma once
 
 #include "ScriptedPrompts.h"
-#include "TForm1.h"
-#include "TMemo.h"
+#include "EditorWindow.h"
+#include "PageEditor.h"
 
 #include <QAction>
 #include <QDir>
@@ -22,57 +22,57 @@ protected:
         unitPath = folder.filePath("Sample.PAS");
         ASSERT_TRUE(QFile::copy(DFM_SOURCE_DIR "/examples/Sample.dfm", formPath));
         ASSERT_TRUE(QFile::copy(DFM_SOURCE_DIR "/examples/Sample.PAS", unitPath));
-        originalForm = Read(formPath);
-        originalUnit = Read(unitPath);
+        originalForm = read(formPath);
+        originalUnit = read(unitPath);
         // Every test starts from a first run.
         QDir(qEnvironmentVariable("XDG_CONFIG_HOME") + "/QuenDFMEd").removeRecursively();
         QDir(qEnvironmentVariable("XDG_CONFIG_HOME") + "/QUENDFMED").removeRecursively();
-        form = std::make_unique<dfm::TForm1>(prompts, QStringList{"QuenDFMEd"});
+        form = std::make_unique<dfm::EditorWindow>(prompts, QStringList{"QuenDFMEd"});
     }
 
     void TearDown() override
     {
         // Nothing is saved behind the test's back when the window goes.
         if (form) {
-            form->Memo1()->SetModified(false);
-            form->Memo2()->SetModified(false);
+            form->formPage()->setModified(false);
+            form->unitPage()->setModified(false);
         }
         form.reset();
     }
 
-    static QByteArray Read(const QString& path)
+    static QByteArray read(const QString& path)
     {
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
     }
 
-    static void Write(const QString& path, const QByteArray& bytes)
+    static void write(const QString& path, const QByteArray& bytes)
     {
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
         file.write(bytes);
     }
 
-    QAction* Action(const char* name) const { return form->findChild<QAction*>(QString::fromLatin1(name)); }
+    QAction* findAction(const char* name) const { return form->findChild<QAction*>(QString::fromLatin1(name)); }
 
     // Runs a command as its menu entry would: the update rules have run while the user moved there.
-    void Trigger(const char* name)
+    void trigger(const char* name)
     {
-        form->UpdateCommands();
-        Action(name)->trigger();
+        form->updateCommands();
+        findAction(name)->trigger();
     }
 
     // Turns backups on or off through their command.
-    void SetBackups(bool on)
+    void setBackups(bool on)
     {
-        if (form->BackupEnabled() != on)
-            Trigger("ActCreateBackup");
+        if (form->backupEnabled() != on)
+            trigger("ActCreateBackup");
     }
 
     // Types at the given offset of the page as a user would.
-    static void TypeAt(dfm::TMemo* memo, qsizetype offset, const QString& text)
+    static void typeAt(dfm::PageEditor* memo, qsizetype offset, const QString& text)
     {
-        memo->Select(offset, 0);
+        memo->select(offset, 0);
         const QStringList lines = text.split(u'\n');
         for (qsizetype i = 0; i < lines.size(); ++i) {
             if (i > 0)
@@ -81,10 +81,10 @@ protected:
         }
     }
 
-    void OpenSample()
+    void openSample()
     {
-        form->OpenFormFile(formPath);
-        ASSERT_EQ(form->CurrentFileName(), formPath);
+        form->openFormFile(formPath);
+        ASSERT_EQ(form->currentFileName(), formPath);
     }
 
     QTemporaryDir folder;
@@ -93,5 +93,5 @@ protected:
     QByteArray originalForm;
     QByteArray originalUnit;
     ScriptedPrompts prompts;
-    std::unique_ptr<dfm::TForm1> form;
+    std::unique_ptr<dfm::EditorWindow> form;
 };

@@ -16,7 +16,7 @@ using namespace dfm;
 
 namespace {
 
-std::string_view View(const QByteArray& bytes)
+std::string_view view(const QByteArray& bytes)
 {
     return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
 }
@@ -26,13 +26,13 @@ TEST(PageText, EveryByteComesBackUnchanged)
     QByteArray all;
     for (int c = 0; c < 256; ++c)
         all.append(static_cast<char>(c));
-    const QString shown = PageText::FromBytes(View(all));
-    EXPECT_EQ(PageText::ToBytes(shown), all);
+    const QString shown = PageText::fromBytes(view(all));
+    EXPECT_EQ(PageText::toBytes(shown), all);
     EXPECT_EQ(shown[0x80], QChar(0x20AC));
     EXPECT_EQ(shown[0x81], QChar(0x81));
     EXPECT_EQ(shown[0x9D], QChar(0x9D));
     EXPECT_EQ(shown[0xE9], QChar(0xE9));
-    EXPECT_EQ(PageText::ToBytes(QStringLiteral("\u0142\u0080")), QByteArray("??"));
+    EXPECT_EQ(PageText::toBytes(QStringLiteral("\u0142\u0080")), QByteArray("??"));
 }
 
 TEST(PageText, UnitFilesAreWrittenBackAsTheyWereRead)
@@ -43,30 +43,30 @@ TEST(PageText, UnitFilesAreWrittenBackAsTheyWereRead)
         TextFormat::Encoding encoding;
         QString shown;
     } cases[] = {
-        {"CR LF", "unit A;\r\nend.\r\n", TextFormat::Encoding::Bytes, "unit A;\nend.\n"},
-        {"LF only", "unit A;\nend.\n", TextFormat::Encoding::Bytes, "unit A;\nend.\n"},
-        {"no final break", "unit A;\r\nend.", TextFormat::Encoding::Bytes, "unit A;\nend."},
-        {"Windows-1252", "{ caf\xE9 \x80 }\r\n", TextFormat::Encoding::Bytes, QStringLiteral("{ caf\u00E9 \u20AC }\n")},
+        {"CR LF", "unit A;\r\nend.\r\n", TextFormat::Encoding::hexBytes, "unit A;\nend.\n"},
+        {"LF only", "unit A;\nend.\n", TextFormat::Encoding::hexBytes, "unit A;\nend.\n"},
+        {"no final break", "unit A;\r\nend.", TextFormat::Encoding::hexBytes, "unit A;\nend."},
+        {"Windows-1252", "{ caf\xE9 \x80 }\r\n", TextFormat::Encoding::hexBytes, QStringLiteral("{ caf\u00E9 \u20AC }\n")},
         {"UTF-8", "{ caf\xC3\xA9 }\r\n", TextFormat::Encoding::Utf8, QStringLiteral("{ caf\u00E9 }\n")},
         {"UTF-8 with mark", "\xEF\xBB\xBF{ \xE2\x82\xAC }\r\n", TextFormat::Encoding::Utf8, QStringLiteral("{ \u20AC }\n")},
-        {"empty", "", TextFormat::Encoding::Bytes, ""},
+        {"empty", "", TextFormat::Encoding::hexBytes, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         TextFormat format;
-        const QString shown = PageText::Decode(View(c.bytes), &format);
+        const QString shown = PageText::decode(view(c.bytes), &format);
         EXPECT_EQ(shown, c.shown);
         EXPECT_EQ(format.encoding, c.encoding);
-        EXPECT_EQ(PageText::Encode(shown, format), c.bytes);
+        EXPECT_EQ(PageText::encode(shown, format), c.bytes);
     }
 }
 
 TEST(PageText, LinesWithoutBreakGetOneAndCountTwoCharactersEach)
 {
-    EXPECT_EQ(PageText::Encode(QStringLiteral("a\nb"), PageText::FormFormat()), QByteArray("a\r\nb\r\n"));
+    EXPECT_EQ(PageText::encode(QStringLiteral("a\nb"), PageText::formFormat()), QByteArray("a\r\nb\r\n"));
     TextFormat format;
-    EXPECT_EQ(PageText::Decode("a\rb\r\n", &format), QStringLiteral("a\nb\n"));
-    EXPECT_EQ(PageText::CharacterCount(QStringLiteral("ab\ncd\n")), 8);
+    EXPECT_EQ(PageText::decode("a\rb\r\n", &format), QStringLiteral("a\nb\n"));
+    EXPECT_EQ(PageText::characterCount(QStringLiteral("ab\ncd\n")), 8);
 }
 
 TEST(CommandLineFileName, OneNameAfterTheProgram)
@@ -86,7 +86,7 @@ TEST(CommandLineFileName, OneNameAfterTheProgram)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments.join(u' ').toStdString());
-        EXPECT_EQ(CommandLineFileName(c.arguments), c.expected);
+        EXPECT_EQ(commandLineFileName(c.arguments), c.expected);
     }
 }
 
@@ -121,7 +121,7 @@ TEST(DeclarationFinder, NameFromTheLineOrTheWordAtTheCaret)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const DeclarationFinder::Target target = DeclarationFinder::NameAt(c.line, page, c.caret, c.mode);
+        const DeclarationFinder::Target target = DeclarationFinder::nameAt(c.line, page, c.caret, c.mode);
         EXPECT_EQ(target.outcome, c.outcome);
         EXPECT_EQ(target.name, c.expected);
     }
@@ -130,36 +130,36 @@ TEST(DeclarationFinder, NameFromTheLineOrTheWordAtTheCaret)
 TEST(FindInText, CaseStartAndTrailBytes)
 {
     const QString text = QStringLiteral("OBJECT Object object \u00E9t\u00C9");
-    EXPECT_EQ(FindInText(text, QStringLiteral("object"), false, 0), 0);
-    EXPECT_EQ(FindInText(text, QStringLiteral("object"), false, 1), 7);
-    EXPECT_EQ(FindInText(text, QStringLiteral("object"), true, 0), 14);
-    EXPECT_EQ(FindInText(text, QStringLiteral("object"), true, 15), -1);
-    EXPECT_EQ(FindInText(text, QStringLiteral("\u00C9T\u00E9"), false, 0), 21);
-    EXPECT_EQ(FindInText(text, QString(), false, 0), -1);
+    EXPECT_EQ(findInText(text, QStringLiteral("object"), false, 0), 0);
+    EXPECT_EQ(findInText(text, QStringLiteral("object"), false, 1), 7);
+    EXPECT_EQ(findInText(text, QStringLiteral("object"), true, 0), 14);
+    EXPECT_EQ(findInText(text, QStringLiteral("object"), true, 15), -1);
+    EXPECT_EQ(findInText(text, QStringLiteral("\u00C9T\u00E9"), false, 0), 21);
+    EXPECT_EQ(findInText(text, QString(), false, 0), -1);
 
     // In a double-byte page the second byte of a character is never a match start.
     const CodePage shiftJis(932);
-    const QString bytes = PageText::FromBytes("\x82\x41 A");
-    EXPECT_EQ(FindInText(bytes, QStringLiteral("A"), true, 0, &shiftJis), 3);
-    EXPECT_EQ(FindInText(bytes, QStringLiteral("A"), true, 0), 1);
+    const QString bytes = PageText::fromBytes("\x82\x41 A");
+    EXPECT_EQ(findInText(bytes, QStringLiteral("A"), true, 0, &shiftJis), 3);
+    EXPECT_EQ(findInText(bytes, QStringLiteral("A"), true, 0), 1);
 }
 
 TEST(FormDocument, FileNamesBesideTheForm)
 {
-    EXPECT_EQ(FormDocument::ExtensionOf("/x/Unit1.dfm"), ".dfm");
-    EXPECT_EQ(FormDocument::ExtensionOf("/x.y/Unit1"), "");
-    EXPECT_EQ(FormDocument::WithExtension("/x/Unit1.dfm", ".PAS"), "/x/Unit1.PAS");
-    EXPECT_EQ(FormDocument::WithExtension("/x.y/Unit1", ".PAS"), "/x.y/Unit1.PAS");
-    EXPECT_EQ(FormDocument::WithExtension("/x/Unit1.PAS", ".P$$"), "/x/Unit1.P$$");
+    EXPECT_EQ(FormDocument::extensionOf("/x/Unit1.dfm"), ".dfm");
+    EXPECT_EQ(FormDocument::extensionOf("/x.y/Unit1"), "");
+    EXPECT_EQ(FormDocument::withExtension("/x/Unit1.dfm", ".PAS"), "/x/Unit1.PAS");
+    EXPECT_EQ(FormDocument::withExtension("/x.y/Unit1", ".PAS"), "/x.y/Unit1.PAS");
+    EXPECT_EQ(FormDocument::withExtension("/x/Unit1.PAS", ".P$$"), "/x/Unit1.P$$");
 
     QTemporaryDir folder;
     const QString form = folder.filePath("Unit1.dfm");
-    EXPECT_EQ(FormDocument::UnitFileName(form), folder.filePath("Unit1.PAS"));
+    EXPECT_EQ(FormDocument::unitFileName(form), folder.filePath("Unit1.PAS"));
     QFile lower(folder.filePath("Unit1.pas"));
     ASSERT_TRUE(lower.open(QIODevice::WriteOnly));
     lower.close();
-    EXPECT_EQ(FormDocument::UnitFileName(form), folder.filePath("Unit1.pas"));
-    EXPECT_EQ(FormDocument::UnitFileName(QString()), QString());
+    EXPECT_EQ(FormDocument::unitFileName(form), folder.filePath("Unit1.pas"));
+    EXPECT_EQ(FormDocument::unitFileName(QString()), QString());
 }
 
 }  // namespace

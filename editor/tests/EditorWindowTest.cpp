@@ -1,8 +1,8 @@
 // The editor window driven as a user would: opening, the question before dropping changes,
 // find and replace, caret status, the declaration finder and fonts.
 #include "EditorFixture.h"
-#include "TFindDialog.h"
-#include "TfrmTernGrep.h"
+#include "FindDialog.h"
+#include "GrepWindow.h"
 
 #include "FormDocument.h"
 
@@ -19,7 +19,7 @@
 #include <QTabWidget>
 #include <QUrl>
 
-using dfm::TMemo;
+using dfm::PageEditor;
 
 namespace {
 
@@ -29,32 +29,32 @@ TEST_F(EditorWindow, StartsEmptyWithTheInitialLook)
 {
     EXPECT_EQ(form->windowTitle(), "Quen Delphi Form Editor");
     EXPECT_EQ(form->size(), QSize(611, 499));
-    EXPECT_EQ(form->Pages()->tabText(0), "&DFM");
-    EXPECT_EQ(form->Pages()->tabText(1), "&Source");
-    EXPECT_EQ(form->CurrentMemo(), form->Memo1());
-    EXPECT_EQ(form->Memo1()->BackgroundColor(), QColor(0, 0, 128));
-    EXPECT_EQ(form->Memo1()->TextColor(), QColor(Qt::white));
-    EXPECT_EQ(form->Memo1()->font().pointSize(), 8);
-    EXPECT_EQ(form->CaretStatusText(), "L: 000 C: 000");
-    EXPECT_TRUE(form->BackupEnabled());
+    EXPECT_EQ(form->pages()->tabText(0), "&DFM");
+    EXPECT_EQ(form->pages()->tabText(1), "&Source");
+    EXPECT_EQ(form->currentPage(), form->formPage());
+    EXPECT_EQ(form->formPage()->backgroundColor(), QColor(0, 0, 128));
+    EXPECT_EQ(form->formPage()->textColor(), QColor(Qt::white));
+    EXPECT_EQ(form->formPage()->font().pointSize(), 8);
+    EXPECT_EQ(form->caretStatusText(), "L: 000 C: 000");
+    EXPECT_TRUE(form->backupEnabled());
 }
 
 TEST_F(EditorWindow, OpensTheFormAsTextWithItsUnit)
 {
-    OpenSample();
+    openSample();
     EXPECT_EQ(form->windowTitle(), formPath);
-    EXPECT_EQ(form->Memo1()->Line(0), "object SampleForm: TSampleForm");
-    EXPECT_EQ(dfm::PageText::Encode(form->Memo2()->Text(), form->Memo2()->Format()), originalUnit);
-    EXPECT_FALSE(Action("ActFileSave")->isEnabled());
-    EXPECT_TRUE(Action("ActSaveAs")->isEnabled());
-    EXPECT_FALSE(form->Memo1()->Modified());
-    EXPECT_FALSE(form->Memo2()->Modified());
+    EXPECT_EQ(form->formPage()->line(0), "object SampleForm: TSampleForm");
+    EXPECT_EQ(dfm::PageText::encode(form->unitPage()->Text(), form->unitPage()->format()), originalUnit);
+    EXPECT_FALSE(findAction("ActFileSave")->isEnabled());
+    EXPECT_TRUE(findAction("ActSaveAs")->isEnabled());
+    EXPECT_FALSE(form->formPage()->modified());
+    EXPECT_FALSE(form->unitPage()->modified());
     EXPECT_TRUE(prompts.errors.isEmpty());
 }
 
 TEST_F(EditorWindow, RefusesOtherExtensionsAndKeepsTheDocument)
 {
-    OpenSample();
+    openSample();
     const struct {
         const char* path;
         const char* message;
@@ -67,9 +67,9 @@ TEST_F(EditorWindow, RefusesOtherExtensionsAndKeepsTheDocument)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
         prompts.notices.clear();
-        form->OpenFormFile(c.path);
+        form->openFormFile(c.path);
         EXPECT_EQ(prompts.notices, QStringList{c.message});
-        EXPECT_EQ(form->CurrentFileName(), formPath);
+        EXPECT_EQ(form->currentFileName(), formPath);
     }
 }
 
@@ -79,9 +79,9 @@ TEST_F(EditorWindow, OpensAnyLetterCaseOfTheExtension)
         SCOPED_TRACE(name);
         const QString path = folder.filePath(name);
         QFile::copy(formPath, path);
-        form->OpenFormFile(path);
-        EXPECT_EQ(form->CurrentFileName(), path);
-        EXPECT_TRUE(form->Memo2()->Text().isEmpty());
+        form->openFormFile(path);
+        EXPECT_EQ(form->currentFileName(), path);
+        EXPECT_TRUE(form->unitPage()->Text().isEmpty());
     }
     EXPECT_TRUE(prompts.errors.isEmpty());
     EXPECT_TRUE(prompts.notices.isEmpty());
@@ -89,12 +89,12 @@ TEST_F(EditorWindow, OpensAnyLetterCaseOfTheExtension)
 
 TEST_F(EditorWindow, BadFormFilesGiveTheirErrorAndChangeNothing)
 {
-    OpenSample();
-    TypeAt(form->Memo2(), 0, "{kept}");
+    openSample();
+    typeAt(form->unitPage(), 0, "{kept}");
     QDir(folder.path()).mkdir("Folder.dfm");
-    Write(folder.filePath("Text.dfm"), "object A: TA\r\nend\r\n");
-    Write(folder.filePath("Short.dfm"), originalForm.left(300));
-    Write(folder.filePath("Empty.dfm"), "");
+    write(folder.filePath("Text.dfm"), "object A: TA\r\nend\r\n");
+    write(folder.filePath("Short.dfm"), originalForm.left(300));
+    write(folder.filePath("Empty.dfm"), "");
     const struct {
         const char* name;
         QString error;
@@ -109,169 +109,169 @@ TEST_F(EditorWindow, BadFormFilesGiveTheirErrorAndChangeNothing)
         SCOPED_TRACE(c.name);
         prompts.errors.clear();
         prompts.answers = {false};
-        form->OpenFormFile(folder.filePath(c.name));
+        form->openFormFile(folder.filePath(c.name));
         ASSERT_EQ(prompts.errors.size(), 1);
         if (!c.error.isEmpty()) {
             EXPECT_EQ(prompts.errors[0], c.error);
         }
         // The old document stays whole, under its own name.
-        EXPECT_EQ(form->CurrentFileName(), formPath);
+        EXPECT_EQ(form->currentFileName(), formPath);
         EXPECT_EQ(form->windowTitle(), formPath);
-        EXPECT_TRUE(form->Memo2()->Text().startsWith("{kept}"));
-        EXPECT_TRUE(form->Memo2()->Modified());
+        EXPECT_TRUE(form->unitPage()->Text().startsWith("{kept}"));
+        EXPECT_TRUE(form->unitPage()->modified());
     }
     // A later save writes the old document under its old name only.
-    ASSERT_TRUE(form->Save());
-    EXPECT_EQ(Read(folder.filePath("Missing.dfm")), "<missing>");
-    EXPECT_TRUE(Read(unitPath).startsWith("{kept}"));
+    ASSERT_TRUE(form->save());
+    EXPECT_EQ(read(folder.filePath("Missing.dfm")), "<missing>");
+    EXPECT_TRUE(read(unitPath).startsWith("{kept}"));
 }
 
 TEST_F(EditorWindow, AsksBeforeDroppingChangesAndSavesOnYes)
 {
-    OpenSample();
+    openSample();
     const QString other = folder.filePath("Other.dfm");
     QFile::copy(formPath, other);
     for (bool yes : {false, true}) {
         SCOPED_TRACE(yes ? "yes" : "no");
-        form->OpenFormFile(formPath);
-        TypeAt(form->Memo2(), 0, "{changed}");
+        form->openFormFile(formPath);
+        typeAt(form->unitPage(), 0, "{changed}");
         prompts.questions.clear();
         prompts.answers = {yes};
-        form->OpenFormFile(other);
+        form->openFormFile(other);
         EXPECT_EQ(prompts.questions, QStringList{"Save change|Current form has been modified.\nSave change ?"});
-        EXPECT_EQ(form->CurrentFileName(), other);
-        EXPECT_EQ(Read(unitPath).startsWith("{changed}"), yes);
+        EXPECT_EQ(form->currentFileName(), other);
+        EXPECT_EQ(read(unitPath).startsWith("{changed}"), yes);
         EXPECT_EQ(QFile::exists(folder.filePath("Sample.P$$")), yes);
     }
 }
 
 TEST_F(EditorWindow, AsksEvenWithoutAFileAndThenOpens)
 {
-    TypeAt(form->Memo1(), 0, "x");
+    typeAt(form->formPage(), 0, "x");
     prompts.answers = {true};
-    form->OpenFormFile(formPath);
+    form->openFormFile(formPath);
     EXPECT_EQ(prompts.questions.size(), 1);
-    EXPECT_EQ(form->CurrentFileName(), formPath);
-    EXPECT_EQ(Read(formPath), originalForm);
+    EXPECT_EQ(form->currentFileName(), formPath);
+    EXPECT_EQ(read(formPath), originalForm);
 }
 
 TEST_F(EditorWindow, OpensTheFileNamedOnTheCommandLine)
 {
     form.reset();
-    form = std::make_unique<dfm::TForm1>(prompts, QStringList{"QuenDFMEd", "\"" + formPath + "\""});
-    EXPECT_EQ(form->CurrentFileName(), formPath);
+    form = std::make_unique<dfm::EditorWindow>(prompts, QStringList{"QuenDFMEd", "\"" + formPath + "\""});
+    EXPECT_EQ(form->currentFileName(), formPath);
     form.reset();
 
     // A relative name is held as a full one: a grep search may change the working directory
     // before the save.
     const QString before = QDir::currentPath();
     QDir::setCurrent(folder.path());
-    form = std::make_unique<dfm::TForm1>(prompts, QStringList{"QuenDFMEd", "Sample.dfm"});
+    form = std::make_unique<dfm::EditorWindow>(prompts, QStringList{"QuenDFMEd", "Sample.dfm"});
     QDir::setCurrent(QDir::tempPath());
-    EXPECT_EQ(form->CurrentFileName(), formPath);
+    EXPECT_EQ(form->currentFileName(), formPath);
     EXPECT_EQ(form->windowTitle(), formPath);
-    TypeAt(form->Memo2(), 0, "{ saved where it was opened }\n");
-    ASSERT_TRUE(form->Save());
-    EXPECT_TRUE(Read(unitPath).startsWith("{ saved where it was opened }"));
+    typeAt(form->unitPage(), 0, "{ saved where it was opened }\n");
+    ASSERT_TRUE(form->save());
+    EXPECT_TRUE(read(unitPath).startsWith("{ saved where it was opened }"));
     QDir::setCurrent(before);
     form.reset();
-    form = std::make_unique<dfm::TForm1>(prompts, QStringList{"QuenDFMEd", "ed", "Main.dfm"});
+    form = std::make_unique<dfm::EditorWindow>(prompts, QStringList{"QuenDFMEd", "ed", "Main.dfm"});
     EXPECT_EQ(prompts.errors, QStringList{"Impossible d'ouvrir le fichier ed Main.dfm."});
-    EXPECT_TRUE(form->CurrentFileName().isEmpty());
+    EXPECT_TRUE(form->currentFileName().isEmpty());
 }
 
 TEST_F(EditorWindow, ADropOpensTheFirstFileOnly)
 {
     const QString second = folder.filePath("Second.dfm");
     QFile::copy(formPath, second);
-    form->FilesDropped({QUrl::fromLocalFile(second), QUrl::fromLocalFile(formPath), QUrl::fromLocalFile("/tmp/x.txt")});
-    EXPECT_EQ(form->CurrentFileName(), second);
+    form->filesDropped({QUrl::fromLocalFile(second), QUrl::fromLocalFile(formPath), QUrl::fromLocalFile("/tmp/x.txt")});
+    EXPECT_EQ(form->currentFileName(), second);
     EXPECT_TRUE(prompts.notices.isEmpty());
 }
 
 TEST_F(EditorWindow, RefusesAFormTooLargeForAPage)
 {
-    OpenSample();
+    openSample();
     QByteArray text = "object Big: TBig\r\n";
     while (text.size() <= 2097152)
         text += "  Caption = '" + QByteArray(200, 'x') + "'\r\n";
     text += "end\r\n";
     const QString big = folder.filePath("Big.dfm");
-    Write(big, dfm::FormDocument::ConvertFormText(QString::fromLatin1(text)));
-    form->OpenFormFile(big);
+    write(big, dfm::FormDocument::convertFormText(QString::fromLatin1(text)));
+    form->openFormFile(big);
     ASSERT_EQ(prompts.errors.size(), 1);
     EXPECT_TRUE(prompts.errors[0].contains("at most 2097152")) << prompts.errors[0].toStdString();
-    EXPECT_EQ(form->CurrentFileName(), formPath);
-    EXPECT_EQ(form->Memo1()->Line(0), "object SampleForm: TSampleForm");
+    EXPECT_EQ(form->currentFileName(), formPath);
+    EXPECT_EQ(form->formPage()->line(0), "object SampleForm: TSampleForm");
 }
 
 class SearchAndReplace : public EditorFixture {
 protected:
-    void Load(const QString& text)
+    void load(const QString& text)
     {
-        form->Memo1()->LoadText(text, dfm::PageText::FormFormat());
-        form->Pages()->setCurrentIndex(0);
+        form->formPage()->loadText(text, dfm::PageText::formFormat());
+        form->pages()->setCurrentIndex(0);
     }
-    QString Text() const { return form->Memo1()->Text(); }
-    QString Selected() const { return form->Memo1()->textCursor().selectedText(); }
-    void Replace(const QString& find, const QString& with, bool all, bool matchCase = false)
+    QString Text() const { return form->formPage()->Text(); }
+    QString selected() const { return form->formPage()->textCursor().selectedText(); }
+    void replace(const QString& find, const QString& with, bool all, bool matchCase = false)
     {
-        Trigger("ActReplace");
-        dfm::TFindDialog* dialog = form->ReplaceDialog();
-        dialog->SetFindText(find);
+        trigger("ActReplace");
+        dfm::FindDialog* dialog = form->replaceDialog();
+        dialog->setFindText(find);
         dialog->findChild<QLineEdit*>("ReplaceEdit")->setText(with);
-        dialog->SetMatchCase(matchCase);
-        emit all ? dialog->ReplaceAllClicked() : dialog->ReplaceClicked();
+        dialog->setMatchCase(matchCase);
+        emit all ? dialog->replaceAllClicked() : dialog->replaceClicked();
     }
 };
 
 TEST_F(SearchAndReplace, FindNextGoesForwardWithOrWithoutCase)
 {
-    Load("OBJECT a\nObject b\nobject c");
-    Trigger("ActFind");
-    dfm::TFindDialog* dialog = form->FindDialog();
-    dialog->SetFindText("object");
+    load("OBJECT a\nObject b\nobject c");
+    trigger("ActFind");
+    dfm::FindDialog* dialog = form->findDialog();
+    dialog->setFindText("object");
     for (qsizetype expected : {0, 9, 18}) {
-        emit dialog->FindNextClicked();
-        EXPECT_EQ(form->Memo1()->SelectionStart(), expected);
-        EXPECT_EQ(Selected().size(), 6);
+        emit dialog->findNextClicked();
+        EXPECT_EQ(form->formPage()->selectionStart(), expected);
+        EXPECT_EQ(selected().size(), 6);
     }
-    emit dialog->FindNextClicked();
+    emit dialog->findNextClicked();
     EXPECT_EQ(prompts.beeps, 1);
-    EXPECT_EQ(form->Memo1()->SelectionStart(), 18);
+    EXPECT_EQ(form->formPage()->selectionStart(), 18);
 
-    dialog->SetMatchCase(true);
-    form->Memo1()->Select(0, 0);
-    emit dialog->FindNextClicked();
-    EXPECT_EQ(form->Memo1()->SelectionStart(), 18);
-    EXPECT_EQ(form->CaretStatusText(), "L: 003 C: 007");
+    dialog->setMatchCase(true);
+    form->formPage()->select(0, 0);
+    emit dialog->findNextClicked();
+    EXPECT_EQ(form->formPage()->selectionStart(), 18);
+    EXPECT_EQ(form->caretStatusText(), "L: 003 C: 007");
 }
 
 TEST_F(SearchAndReplace, TheDialogKeepsItsPage)
 {
-    Load("alpha beta");
-    form->Memo2()->LoadText("beta beta", {});
-    Trigger("ActFind");
-    form->Pages()->setCurrentIndex(1);
-    form->FindDialog()->SetFindText("beta");
-    emit form->FindDialog()->FindNextClicked();
-    EXPECT_EQ(form->Memo1()->SelectionStart(), 6);
-    EXPECT_FALSE(form->Memo2()->textCursor().hasSelection());
+    load("alpha beta");
+    form->unitPage()->loadText("beta beta", {});
+    trigger("ActFind");
+    form->pages()->setCurrentIndex(1);
+    form->findDialog()->setFindText("beta");
+    emit form->findDialog()->findNextClicked();
+    EXPECT_EQ(form->formPage()->selectionStart(), 6);
+    EXPECT_FALSE(form->unitPage()->textCursor().hasSelection());
 }
 
 TEST_F(SearchAndReplace, ReplaceTakesTheSelectionOrTheFirstOccurrence)
 {
-    Load("cat dog cat dog cat");
-    form->Memo1()->Select(15, 0);
-    Replace("cat", "cow", false);
+    load("cat dog cat dog cat");
+    form->formPage()->select(15, 0);
+    replace("cat", "cow", false);
     EXPECT_EQ(Text(), "cow dog cat dog cat");
-    Replace("cat", "cow", false);
+    replace("cat", "cow", false);
     EXPECT_EQ(Text(), "cow dog cow dog cat");
-    EXPECT_EQ(form->Memo1()->SelectionStart(), 11);
-    form->Memo1()->Select(16, 3);
-    Replace("CAT", "pig", false);
+    EXPECT_EQ(form->formPage()->selectionStart(), 11);
+    form->formPage()->select(16, 3);
+    replace("CAT", "pig", false);
     EXPECT_EQ(Text(), "cow dog cow dog pig");
-    Replace("cat", "x", false);
+    replace("cat", "x", false);
     EXPECT_EQ(Text(), "cow dog cow dog pig");
     EXPECT_EQ(prompts.beeps, 1);
 }
@@ -301,22 +301,22 @@ TEST_F(SearchAndReplace, ReplaceAllWorksFromTheCaretOn)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        Load(c.text);
-        form->Memo1()->Select(c.caret, c.selected);
+        load(c.text);
+        form->formPage()->select(c.caret, c.selected);
         const int beeps = prompts.beeps;
-        Replace(c.find, c.with, true, c.matchCase);
+        replace(c.find, c.with, true, c.matchCase);
         EXPECT_EQ(Text(), c.expected);
         EXPECT_EQ(prompts.beeps, beeps + 1);
     }
     // The caret ends after the last replacement, nothing selected.
-    Load("a.b.a.b");
-    Replace("a", "xy", true);
-    EXPECT_EQ(form->Memo1()->SelectionStart(), 7);
-    EXPECT_EQ(form->Memo1()->SelectionEnd(), 7);
+    load("a.b.a.b");
+    replace("a", "xy", true);
+    EXPECT_EQ(form->formPage()->selectionStart(), 7);
+    EXPECT_EQ(form->formPage()->selectionEnd(), 7);
     // One undo step takes the whole command back.
-    Load("a a a");
-    Replace("a", "b", true);
-    Trigger("Actundo");
+    load("a a a");
+    replace("a", "b", true);
+    trigger("Actundo");
     EXPECT_EQ(Text(), "a a a");
 }
 
@@ -325,7 +325,7 @@ TEST_F(EditorWindow, CaretStatusFollowsTheSelectionEnd)
     QString text;
     for (int line = 1; line <= 1234; ++line)
         text += QStringLiteral("line %1\n").arg(line);
-    form->Memo1()->LoadText(text, dfm::PageText::FormFormat());
+    form->formPage()->loadText(text, dfm::PageText::formFormat());
     const struct {
         qsizetype start;
         qsizetype length;
@@ -337,75 +337,75 @@ TEST_F(EditorWindow, CaretStatusFollowsTheSelectionEnd)
         {text.indexOf("line 1234"), 0, "L: 1234 C: 001"},
     };
     for (const auto& c : cases) {
-        form->Memo1()->Select(c.start, c.length);
-        EXPECT_EQ(form->CaretStatusText(), c.expected);
+        form->formPage()->select(c.start, c.length);
+        EXPECT_EQ(form->caretStatusText(), c.expected);
     }
 }
 
 TEST_F(EditorWindow, FinderLeadsFromTheFormToTheUnit)
 {
-    OpenSample();
-    TMemo* memo1 = form->Memo1();
+    openSample();
+    PageEditor* memo1 = form->formPage();
     const QString text = memo1->Text();
-    const auto caretOn = [&](const QString& needle) { memo1->Select(text.indexOf(needle), 0); };
-    const auto source = [&] { return form->Memo2()->textCursor().selectedText(); };
-    const auto sourceLine = [&] { return form->Memo2()->CaretLine(); };
+    const auto caretOn = [&](const QString& needle) { memo1->select(text.indexOf(needle), 0); };
+    const auto source = [&] { return form->unitPage()->textCursor().selectedText(); };
+    const auto sourceLine = [&] { return form->unitPage()->caretLine(); };
 
     caretOn("object CloseButton");
-    Trigger("Finddeclaration1");
-    EXPECT_EQ(form->Pages()->currentIndex(), 1);
+    trigger("Finddeclaration1");
+    EXPECT_EQ(form->pages()->currentIndex(), 1);
     EXPECT_EQ(source(), "CloseButton:");
     EXPECT_EQ(sourceLine(), 16);
-    EXPECT_EQ(form->FindDialog()->FindText(), "CLOSEBUTTON:");
+    EXPECT_EQ(form->findDialog()->findText(), "CLOSEBUTTON:");
 
-    form->Pages()->setCurrentIndex(0);
+    form->pages()->setCurrentIndex(0);
     caretOn("inline Footer");
-    Trigger("Finddeclaration1");
+    trigger("Finddeclaration1");
     EXPECT_EQ(source(), "Footer:");
 
-    form->Pages()->setCurrentIndex(0);
-    memo1->Select(text.indexOf("CloseButtonClick") + 4, 0);
-    Trigger("Findimplementation1");
+    form->pages()->setCurrentIndex(0);
+    memo1->select(text.indexOf("CloseButtonClick") + 4, 0);
+    trigger("Findimplementation1");
     EXPECT_EQ(source(), "CloseButtonClick");
     EXPECT_EQ(sourceLine(), 51);
 
     caretOn("inherited BasePanel");
-    Trigger("Finddeclaration1");
+    trigger("Finddeclaration1");
     EXPECT_EQ(prompts.notices, QStringList{"Inherited objects have no declaration..."});
     EXPECT_EQ(prompts.beeps, 0);
 
-    memo1->Select(text.indexOf("CloseButtonClick") + 4, 0);
-    Trigger("Finddeclaration1");
+    memo1->select(text.indexOf("CloseButtonClick") + 4, 0);
+    trigger("Finddeclaration1");
     EXPECT_EQ(prompts.beeps, 1);
 
-    form->Memo2()->LoadText(QString(), {});
-    form->Pages()->setCurrentIndex(0);
-    Trigger("Findimplementation1");
+    form->unitPage()->loadText(QString(), {});
+    form->pages()->setCurrentIndex(0);
+    trigger("Findimplementation1");
     EXPECT_EQ(prompts.beeps, 2);
     EXPECT_EQ(prompts.notices.last(), "Can't find \"IMPLEMENTATION\" !");
-    EXPECT_EQ(form->Pages()->currentIndex(), 0);
+    EXPECT_EQ(form->pages()->currentIndex(), 0);
 }
 
 TEST_F(EditorWindow, ShowLineSelectsTheObjectLine)
 {
-    OpenSample();
-    form->Pages()->setCurrentIndex(1);
-    form->ShowLine(0);
-    EXPECT_EQ(form->Pages()->currentIndex(), 0);
-    EXPECT_EQ(form->Memo1()->SelectionStart(), 2);
-    EXPECT_EQ(form->Memo1()->textCursor().selectedText(), "ject SampleForm: TSampleForm");
-    const int panel = form->Memo1()->Text().split(u'\n').indexOf("  object MainPanel: TPanel");
-    form->ShowLine(panel);
-    EXPECT_EQ(form->Memo1()->textCursor().selectedText(), "object MainPanel: TPanel");
-    EXPECT_EQ(form->CaretStatusText(), QStringLiteral("L: %1 C: 027").arg(panel + 1, 3, 10, QLatin1Char('0')));
-    form->ShowLine(100000);
-    EXPECT_EQ(form->Memo1()->textCursor().selectedText(), "object MainPanel: TPanel");
+    openSample();
+    form->pages()->setCurrentIndex(1);
+    form->showLine(0);
+    EXPECT_EQ(form->pages()->currentIndex(), 0);
+    EXPECT_EQ(form->formPage()->selectionStart(), 2);
+    EXPECT_EQ(form->formPage()->textCursor().selectedText(), "ject SampleForm: TSampleForm");
+    const int panel = form->formPage()->Text().split(u'\n').indexOf("  object MainPanel: TPanel");
+    form->showLine(panel);
+    EXPECT_EQ(form->formPage()->textCursor().selectedText(), "object MainPanel: TPanel");
+    EXPECT_EQ(form->caretStatusText(), QStringLiteral("L: %1 C: 027").arg(panel + 1, 3, 10, QLatin1Char('0')));
+    form->showLine(100000);
+    EXPECT_EQ(form->formPage()->textCursor().selectedText(), "object MainPanel: TPanel");
 }
 
 TEST_F(EditorWindow, FontSizeStepsStopAtTheirBounds)
 {
-    QAction* up = Action("ActUpSize");
-    QAction* down = Action("ActDownSize");
+    QAction* up = findAction("ActUpSize");
+    QAction* down = findAction("ActDownSize");
     const struct {
         int from;
         QAction* action;
@@ -418,72 +418,72 @@ TEST_F(EditorWindow, FontSizeStepsStopAtTheirBounds)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.from);
-        QFont font = form->Memo1()->font();
+        QFont font = form->formPage()->font();
         font.setPointSize(c.from);
-        form->Memo1()->setFont(font);
-        form->UpdateCommands();
+        form->formPage()->setFont(font);
+        form->updateCommands();
         c.action->trigger();
-        form->UpdateCommands();
-        EXPECT_EQ(form->Memo1()->font().pointSize(), c.to);
+        form->updateCommands();
+        EXPECT_EQ(form->formPage()->font().pointSize(), c.to);
         EXPECT_EQ(up->isEnabled(), c.upEnabled);
         EXPECT_EQ(down->isEnabled(), c.downEnabled);
     }
-    EXPECT_EQ(form->Memo2()->font().pointSize(), 8);
+    EXPECT_EQ(form->unitPage()->font().pointSize(), 8);
 }
 
 TEST_F(EditorWindow, EditCommandsFollowTheFocusedEditor)
 {
     form->show();
-    form->Memo1()->LoadText("hello", dfm::PageText::FormFormat());
-    form->Memo1()->setFocus();
+    form->formPage()->loadText("hello", dfm::PageText::formFormat());
+    form->formPage()->setFocus();
     QApplication::setActiveWindow(form.get());
-    form->Memo1()->Select(0, 5);
-    form->UpdateCommands();
-    if (QApplication::focusWidget() != form->Memo1())
+    form->formPage()->select(0, 5);
+    form->updateCommands();
+    if (QApplication::focusWidget() != form->formPage())
         GTEST_SKIP() << "no keyboard focus on this platform";
-    EXPECT_TRUE(Action("Copier1")->isEnabled());
-    Trigger("Couper1");
-    EXPECT_EQ(form->Memo1()->Text(), "");
-    form->UpdateCommands();
-    EXPECT_TRUE(Action("Actundo")->isEnabled());
-    EXPECT_TRUE(Action("ActCancelModified")->isEnabled());
-    Trigger("Coller1");
-    Trigger("Coller1");
-    EXPECT_EQ(form->Memo1()->Text(), "hellohello");
+    EXPECT_TRUE(findAction("Copier1")->isEnabled());
+    trigger("Couper1");
+    EXPECT_EQ(form->formPage()->Text(), "");
+    form->updateCommands();
+    EXPECT_TRUE(findAction("Actundo")->isEnabled());
+    EXPECT_TRUE(findAction("ActCancelModified")->isEnabled());
+    trigger("Coller1");
+    trigger("Coller1");
+    EXPECT_EQ(form->formPage()->Text(), "hellohello");
 }
 
 TEST_F(EditorWindow, HintLineShowsTheLongPart)
 {
-    QStatusTipEvent tip(Action("ActFileOpen")->statusTip());
+    QStatusTipEvent tip(findAction("ActFileOpen")->statusTip());
     QApplication::sendEvent(form.get(), &tip);
-    EXPECT_EQ(form->HintLineText(), "Open a DFM to explore");
+    EXPECT_EQ(form->hintLineText(), "Open a DFM to explore");
     QStatusTipEvent none{QString()};
     QApplication::sendEvent(form.get(), &none);
-    EXPECT_EQ(form->HintLineText(), "");
+    EXPECT_EQ(form->hintLineText(), "");
     QApplication::sendEvent(form.get(), &tip);
     QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
-    QApplication::sendEvent(form->Memo1()->viewport(), &enter);
-    EXPECT_EQ(form->HintLineText(), "");
+    QApplication::sendEvent(form->formPage()->viewport(), &enter);
+    EXPECT_EQ(form->hintLineText(), "");
 }
 
 TEST_F(EditorWindow, BackupSwitchIsStoredBetweenRuns)
 {
-    Trigger("ActCreateBackup");
-    EXPECT_FALSE(form->BackupEnabled());
+    trigger("ActCreateBackup");
+    EXPECT_FALSE(form->backupEnabled());
     form.reset();
     const QString file = qEnvironmentVariable("XDG_CONFIG_HOME") + "/QuenDFMEd/QuenDFMEd.conf";
     EXPECT_EQ(QSettings(file, QSettings::IniFormat).value("TForm1/CREATEBACKUP").toString(), "0");
-    form = std::make_unique<dfm::TForm1>(prompts, QStringList{"QuenDFMEd"});
-    EXPECT_FALSE(form->BackupEnabled());
-    Trigger("ActCreateBackup");
+    form = std::make_unique<dfm::EditorWindow>(prompts, QStringList{"QuenDFMEd"});
+    EXPECT_FALSE(form->backupEnabled());
+    trigger("ActCreateBackup");
     form.reset();
     EXPECT_EQ(QSettings(file, QSettings::IniFormat).value("TForm1/CREATEBACKUP").toString(), "1");
     {
         QSettings store(file, QSettings::IniFormat);
         store.setValue("TForm1/CREATEBACKUP", "yes");
     }
-    form = std::make_unique<dfm::TForm1>(prompts, QStringList{"QuenDFMEd"});
-    EXPECT_FALSE(form->BackupEnabled());
+    form = std::make_unique<dfm::EditorWindow>(prompts, QStringList{"QuenDFMEd"});
+    EXPECT_FALSE(form->backupEnabled());
 }
 
 TEST_F(EditorWindow, ChosenFontAndColoursGoToTheCurrentPage)
@@ -497,14 +497,14 @@ TEST_F(EditorWindow, ChosenFontAndColoursGoToTheCurrentPage)
         dialog.findChild<QSpinBox*>("SizeBox")->setValue(14);
         return int(QDialog::Accepted);
     };
-    form->Pages()->setCurrentIndex(1);
-    Trigger("ActBackground");
-    EXPECT_EQ(form->Memo2()->BackgroundColor(), QColor(10, 20, 30));
-    EXPECT_EQ(form->Memo1()->BackgroundColor(), QColor(0, 0, 128));
-    Trigger("ActFont");
-    EXPECT_EQ(form->Memo2()->font().pointSize(), 14);
-    EXPECT_TRUE(form->Memo2()->font().fixedPitch() || QFontInfo(form->Memo2()->font()).fixedPitch());
-    EXPECT_EQ(form->Memo1()->font().pointSize(), 8);
+    form->pages()->setCurrentIndex(1);
+    trigger("ActBackground");
+    EXPECT_EQ(form->unitPage()->backgroundColor(), QColor(10, 20, 30));
+    EXPECT_EQ(form->formPage()->backgroundColor(), QColor(0, 0, 128));
+    trigger("ActFont");
+    EXPECT_EQ(form->unitPage()->font().pointSize(), 14);
+    EXPECT_TRUE(form->unitPage()->font().fixedPitch() || QFontInfo(form->unitPage()->font()).fixedPitch());
+    EXPECT_EQ(form->formPage()->font().pointSize(), 8);
 }
 
 }  // namespace
@@ -515,8 +515,8 @@ TEST_F(EditorWindow, GrepShowsItsWindowAndAFoundFormOpensWithTheKeySelected)
 {
     form->show();
     QApplication::setActiveWindow(form.get());
-    QTest::keyClick(form->Memo1(), Qt::Key_G, Qt::AltModifier);
-    dfm::TfrmTernGrep* grep = form->GrepWindow();
+    QTest::keyClick(form->formPage(), Qt::Key_G, Qt::AltModifier);
+    dfm::GrepWindow* grep = form->grepWindow();
     ASSERT_TRUE(grep->isVisible());
     EXPECT_TRUE(form->isVisible());
 
@@ -526,19 +526,19 @@ TEST_F(EditorWindow, GrepShowsItsWindowAndAFoundFormOpensWithTheKeySelected)
     auto* list = grep->findChild<QListWidget*>("lbxFiles");
     ASSERT_EQ(list->count(), 1);
     list->setCurrentRow(0);
-    grep->lbxFilesDblClick();
+    grep->openResult();
 
-    EXPECT_EQ(form->CurrentFileName(), QDir(folder.path()).filePath("Sample.dfm"));
-    const QString text = form->Memo1()->Text();
+    EXPECT_EQ(form->currentFileName(), QDir(folder.path()).filePath("Sample.dfm"));
+    const QString text = form->formPage()->Text();
     const qsizetype first = text.indexOf("caption", 0, Qt::CaseInsensitive);
-    EXPECT_EQ(form->Memo1()->SelectionStart(), first);
-    EXPECT_EQ(form->Memo1()->textCursor().selectedText(), "Caption");
-    EXPECT_EQ(form->FindDialog()->FindText(), "Caption");
+    EXPECT_EQ(form->formPage()->selectionStart(), first);
+    EXPECT_EQ(form->formPage()->textCursor().selectedText(), "Caption");
+    EXPECT_EQ(form->findDialog()->findText(), "Caption");
     EXPECT_TRUE(grep->isVisible());
 
     // A key the page lacks only beeps.
     grep->findChild<QComboBox*>("cbxExp")->setEditText("TPF0");
-    grep->lbxFilesDblClick();
+    grep->openResult();
     EXPECT_EQ(prompts.beeps, 1);
 }
 

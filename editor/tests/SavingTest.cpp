@@ -19,35 +19,35 @@ using Saving = EditorFixture;
 
 TEST_F(Saving, WritesFormAndUnitAndMovesThePreviousOnesAside)
 {
-    OpenSample();
-    TypeAt(form->Memo2(), 0, "{edited}");
-    EXPECT_TRUE(Action("ActFileSave")->isEnabled());
-    Trigger("ActFileSave");
+    openSample();
+    typeAt(form->unitPage(), 0, "{edited}");
+    EXPECT_TRUE(findAction("ActFileSave")->isEnabled());
+    trigger("ActFileSave");
     EXPECT_TRUE(prompts.errors.isEmpty());
-    EXPECT_FALSE(Action("ActFileSave")->isEnabled());
-    EXPECT_EQ(Read(folder.filePath("Sample.D$$")), originalForm);
-    EXPECT_EQ(Read(folder.filePath("Sample.P$$")), originalUnit);
-    EXPECT_EQ(Read(formPath), originalForm);
-    EXPECT_EQ(Read(unitPath), "{edited}" + originalUnit);
+    EXPECT_FALSE(findAction("ActFileSave")->isEnabled());
+    EXPECT_EQ(read(folder.filePath("Sample.D$$")), originalForm);
+    EXPECT_EQ(read(folder.filePath("Sample.P$$")), originalUnit);
+    EXPECT_EQ(read(formPath), originalForm);
+    EXPECT_EQ(read(unitPath), "{edited}" + originalUnit);
 
     // The flags stay set: a second save moves the first save's files aside.
-    TypeAt(form->Memo2(), 0, "!");
-    ASSERT_TRUE(form->Save());
-    EXPECT_EQ(Read(folder.filePath("Sample.P$$")), "{edited}" + originalUnit);
-    EXPECT_EQ(Read(unitPath), "!{edited}" + originalUnit);
+    typeAt(form->unitPage(), 0, "!");
+    ASSERT_TRUE(form->save());
+    EXPECT_EQ(read(folder.filePath("Sample.P$$")), "{edited}" + originalUnit);
+    EXPECT_EQ(read(unitPath), "!{edited}" + originalUnit);
 }
 
 TEST_F(Saving, UnchangedTextIsWrittenBackByteForByte)
 {
-    OpenSample();
-    for (dfm::TMemo* memo : {form->Memo1(), form->Memo2()}) {
-        TypeAt(memo, 40, "x");
+    openSample();
+    for (dfm::PageEditor* memo : {form->formPage(), form->unitPage()}) {
+        typeAt(memo, 40, "x");
         QTest::keyClick(memo, Qt::Key_Backspace);
     }
-    EXPECT_TRUE(form->Memo1()->Modified());
-    ASSERT_TRUE(form->Save());
-    EXPECT_EQ(Read(formPath), originalForm);
-    EXPECT_EQ(Read(unitPath), originalUnit);
+    EXPECT_TRUE(form->formPage()->modified());
+    ASSERT_TRUE(form->save());
+    EXPECT_EQ(read(formPath), originalForm);
+    EXPECT_EQ(read(unitPath), originalUnit);
 }
 
 TEST_F(Saving, UnitsComeBackInTheirOwnBytes)
@@ -62,58 +62,58 @@ TEST_F(Saving, UnitsComeBackInTheirOwnBytes)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        Write(unitPath, c.unit);
-        OpenSample();
-        TypeAt(form->Memo2(), 3, "x");
-        QTest::keyClick(form->Memo2(), Qt::Key_Backspace);
-        ASSERT_TRUE(form->Save());
-        EXPECT_EQ(Read(unitPath), c.unit);
+        write(unitPath, c.unit);
+        openSample();
+        typeAt(form->unitPage(), 3, "x");
+        QTest::keyClick(form->unitPage(), Qt::Key_Backspace);
+        ASSERT_TRUE(form->save());
+        EXPECT_EQ(read(unitPath), c.unit);
     }
 }
 
 TEST_F(Saving, NothingModifiedWritesNothing)
 {
-    OpenSample();
-    TypeAt(form->Memo2(), 0, "x");
-    Trigger("ActCancelModified");
-    EXPECT_TRUE(Action("ActFileSave")->isEnabled());
-    Trigger("ActFileSave");
-    EXPECT_FALSE(Action("ActFileSave")->isEnabled());
+    openSample();
+    typeAt(form->unitPage(), 0, "x");
+    trigger("ActCancelModified");
+    EXPECT_TRUE(findAction("ActFileSave")->isEnabled());
+    trigger("ActFileSave");
+    EXPECT_FALSE(findAction("ActFileSave")->isEnabled());
     EXPECT_FALSE(QFile::exists(folder.filePath("Sample.D$$")));
-    EXPECT_EQ(Read(unitPath), originalUnit);
+    EXPECT_EQ(read(unitPath), originalUnit);
 }
 
 TEST_F(Saving, ClosingSavesWithoutAskingUnlessTheFlagWasCancelled)
 {
-    OpenSample();
-    TypeAt(form->Memo2(), 0, "{a}");
+    openSample();
+    typeAt(form->unitPage(), 0, "{a}");
     EXPECT_TRUE(form->close());
-    EXPECT_EQ(Read(unitPath), "{a}" + originalUnit);
+    EXPECT_EQ(read(unitPath), "{a}" + originalUnit);
     EXPECT_TRUE(prompts.questions.isEmpty());
 
-    OpenSample();
-    TypeAt(form->Memo2(), 0, "{b}");
-    Trigger("ActCancelModified");
+    openSample();
+    typeAt(form->unitPage(), 0, "{b}");
+    trigger("ActCancelModified");
     EXPECT_TRUE(form->close());
-    EXPECT_EQ(Read(unitPath), "{a}" + originalUnit);
+    EXPECT_EQ(read(unitPath), "{a}" + originalUnit);
 }
 
 TEST_F(Saving, TextThatDoesNotParseChangesNothingOnDisk)
 {
     for (bool backup : {true, false}) {
         SCOPED_TRACE(backup ? "backups on" : "backups off");
-        OpenSample();
-        SetBackups(backup);
-        TypeAt(form->Memo2(), 0, "{unit edit}");
-        const int third = form->Memo1()->document()->findBlockByNumber(2).position();
-        TypeAt(form->Memo1(), third, "= =");
+        openSample();
+        setBackups(backup);
+        typeAt(form->unitPage(), 0, "{unit edit}");
+        const int third = form->formPage()->document()->findBlockByNumber(2).position();
+        typeAt(form->formPage(), third, "= =");
         prompts.errors.clear();
-        EXPECT_FALSE(form->Save());
+        EXPECT_FALSE(form->save());
         ASSERT_EQ(prompts.errors.size(), 1);
         EXPECT_EQ(prompts.errors[0], "Identificateur attendu à la ligne 3.");
-        EXPECT_EQ(form->CaretStatusText(), "L: 003 C: 001");
-        EXPECT_EQ(Read(formPath), originalForm);
-        EXPECT_EQ(Read(unitPath), originalUnit);
+        EXPECT_EQ(form->caretStatusText(), "L: 003 C: 001");
+        EXPECT_EQ(read(formPath), originalForm);
+        EXPECT_EQ(read(unitPath), originalUnit);
         EXPECT_FALSE(QFile::exists(folder.filePath("Sample.D$$")));
         EXPECT_FALSE(QFile::exists(folder.filePath("Sample.P$$")));
         // An error at closing keeps the window open.
@@ -124,15 +124,15 @@ TEST_F(Saving, TextThatDoesNotParseChangesNothingOnDisk)
 
 TEST_F(Saving, InPlaceWriteLeavesExactlyTheNewLength)
 {
-    OpenSample();
-    SetBackups(false);
-    QString text = form->Memo1()->Text();
+    openSample();
+    setBackups(false);
+    QString text = form->formPage()->Text();
     text.replace("Caption = 'Quen sample form - every kind of value'", "Caption = 'Q'");
-    form->Memo1()->setPlainText(text);
-    ASSERT_TRUE(form->Save());
-    const QByteArray written = Read(formPath);
+    form->formPage()->setPlainText(text);
+    ASSERT_TRUE(form->save());
+    const QByteArray written = read(formPath);
     EXPECT_LT(written.size(), originalForm.size());
-    EXPECT_EQ(written, dfm::FormDocument::ConvertFormText(text));
+    EXPECT_EQ(written, dfm::FormDocument::convertFormText(text));
     EXPECT_FALSE(QFile::exists(folder.filePath("Sample.D$$")));
 }
 
@@ -146,39 +146,39 @@ TEST_F(Saving, NewFilesKeepThePermissionsAndLinksAreMovedAside)
         return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & 0777 : 0u;
     };
     ::chmod(QFile::encodeName(unitPath).constData(), 0604);
-    OpenSample();
-    TypeAt(form->Memo2(), 0, "x");
-    ASSERT_TRUE(form->Save());
+    openSample();
+    typeAt(form->unitPage(), 0, "x");
+    ASSERT_TRUE(form->save());
     EXPECT_EQ(mode(unitPath), 0604u);
     EXPECT_FALSE(QFileInfo(formPath).isSymLink());
-    EXPECT_EQ(Read(formPath), originalForm);
+    EXPECT_EQ(read(formPath), originalForm);
     EXPECT_EQ(QFileInfo(folder.filePath("Sample.D$$")).symLinkTarget(), target);
-    EXPECT_EQ(Read(target), originalForm);
+    EXPECT_EQ(read(target), originalForm);
 }
 
 TEST_F(Saving, WithoutBackupsAReadOnlyFormIsAnError)
 {
     if (geteuid() == 0)
         GTEST_SKIP() << "permissions do not hold for root";
-    OpenSample();
-    SetBackups(false);
+    openSample();
+    setBackups(false);
     QFile::setPermissions(formPath, QFileDevice::ReadOwner);
-    TypeAt(form->Memo2(), 0, "x");
-    EXPECT_FALSE(form->Save());
+    typeAt(form->unitPage(), 0, "x");
+    EXPECT_FALSE(form->save());
     EXPECT_EQ(prompts.errors, QStringList{"Impossible d'ouvrir le fichier " + formPath + "."});
-    EXPECT_EQ(Read(unitPath), originalUnit);
+    EXPECT_EQ(read(unitPath), originalUnit);
 }
 
 TEST_F(Saving, WithoutBackupsAMissingFormFileIsAnError)
 {
-    OpenSample();
-    SetBackups(false);
+    openSample();
+    setBackups(false);
     QFile::remove(formPath);
-    TypeAt(form->Memo2(), 0, "x");
-    EXPECT_FALSE(form->Save());
+    typeAt(form->unitPage(), 0, "x");
+    EXPECT_FALSE(form->save());
     EXPECT_EQ(prompts.errors, QStringList{"Impossible d'ouvrir le fichier " + formPath + "."});
     EXPECT_FALSE(QFile::exists(formPath));
-    EXPECT_EQ(Read(unitPath), originalUnit);
+    EXPECT_EQ(read(unitPath), originalUnit);
 }
 
 // A file-size limit stands in for a full disk.
@@ -207,19 +207,19 @@ TEST_F(Saving, AFullDiskChangesNoFile)
 {
     for (bool backup : {true, false}) {
         SCOPED_TRACE(backup ? "backups on" : "backups off");
-        OpenSample();
-        SetBackups(backup);
-        const int second = form->Memo1()->document()->findBlockByNumber(1).position();
-        form->Memo1()->Select(second, 0);
-        form->Memo1()->insertPlainText("  Hint = '" + QString(3000, u'h') + "'\n");
+        openSample();
+        setBackups(backup);
+        const int second = form->formPage()->document()->findBlockByNumber(1).position();
+        form->formPage()->select(second, 0);
+        form->formPage()->insertPlainText("  Hint = '" + QString(3000, u'h') + "'\n");
         prompts.errors.clear();
         {
             FileSizeLimit limit(static_cast<rlim_t>(originalForm.size()));
-            EXPECT_FALSE(form->Save());
+            EXPECT_FALSE(form->save());
         }
         EXPECT_EQ(prompts.errors, QStringList{"Erreur d'écriture dans le flux."});
-        EXPECT_EQ(Read(formPath), originalForm);
-        EXPECT_EQ(Read(unitPath), originalUnit);
+        EXPECT_EQ(read(formPath), originalForm);
+        EXPECT_EQ(read(unitPath), originalUnit);
         EXPECT_FALSE(QFile::exists(folder.filePath("Sample.D$$")));
         const QStringList left = QDir(folder.path()).entryList(QDir::Files);
         EXPECT_EQ(QSet<QString>(left.begin(), left.end()), (QSet<QString>{"Sample.PAS", "Sample.dfm"}));
@@ -231,11 +231,11 @@ TEST_F(Saving, AnUnreadableUnitIsNotOverwrittenUnlessTyped)
 {
     QFile::remove(unitPath);
     ASSERT_TRUE(QDir(folder.path()).mkdir("Sample.PAS"));
-    OpenSample();
-    EXPECT_TRUE(form->Memo2()->Text().isEmpty());
+    openSample();
+    EXPECT_TRUE(form->unitPage()->Text().isEmpty());
     EXPECT_TRUE(prompts.errors.isEmpty());
-    TypeAt(form->Memo1(), 0, " ");
-    ASSERT_TRUE(form->Save());
+    typeAt(form->formPage(), 0, " ");
+    ASSERT_TRUE(form->save());
     EXPECT_TRUE(QFileInfo(unitPath).isDir());
     EXPECT_FALSE(QFile::exists(folder.filePath("Sample.P$$")));
     EXPECT_TRUE(prompts.errors.isEmpty());
@@ -244,47 +244,47 @@ TEST_F(Saving, AnUnreadableUnitIsNotOverwrittenUnlessTyped)
 TEST_F(Saving, NoUnitOnDiskGivesANewOneAndDropsTheOldBackup)
 {
     QFile::remove(unitPath);
-    Write(folder.filePath("Sample.P$$"), "old backup");
-    OpenSample();
-    TypeAt(form->Memo1(), 0, " ");
-    ASSERT_TRUE(form->Save());
+    write(folder.filePath("Sample.P$$"), "old backup");
+    openSample();
+    typeAt(form->formPage(), 0, " ");
+    ASSERT_TRUE(form->save());
     EXPECT_FALSE(QFile::exists(folder.filePath("Sample.P$$")));
-    EXPECT_EQ(Read(unitPath), "");
+    EXPECT_EQ(read(unitPath), "");
 }
 
 TEST_F(Saving, SaveAsWritesUnderTheNewNameOnly)
 {
-    OpenSample();
+    openSample();
     const QString chosen = folder.filePath("Copy");
     prompts.onExec = [&](QDialog& dialog) {
         static_cast<QFileDialog&>(dialog).selectFile(chosen);
         return int(QDialog::Accepted);
     };
-    TypeAt(form->Memo2(), 0, "{as}");
-    Trigger("ActSaveAs");
-    EXPECT_EQ(form->CurrentFileName(), chosen);
+    typeAt(form->unitPage(), 0, "{as}");
+    trigger("ActSaveAs");
+    EXPECT_EQ(form->currentFileName(), chosen);
     EXPECT_EQ(form->windowTitle(), chosen);
-    EXPECT_EQ(Read(chosen), originalForm);
-    EXPECT_EQ(Read(folder.filePath("Copy.PAS")), "{as}" + originalUnit);
-    EXPECT_EQ(Read(unitPath), originalUnit);
+    EXPECT_EQ(read(chosen), originalForm);
+    EXPECT_EQ(read(folder.filePath("Copy.PAS")), "{as}" + originalUnit);
+    EXPECT_EQ(read(unitPath), originalUnit);
     EXPECT_FALSE(QFile::exists(folder.filePath("Sample.D$$")));
-    EXPECT_TRUE(form->Memo2()->Modified());
+    EXPECT_TRUE(form->unitPage()->modified());
 
     // An empty source page writes no unit; a text that does not parse writes nothing.
-    form->Memo2()->clear();
+    form->unitPage()->clear();
     const QString second = folder.filePath("Second.dfm");
     prompts.onExec = [&](QDialog& dialog) {
         static_cast<QFileDialog&>(dialog).selectFile(second);
         return int(QDialog::Accepted);
     };
-    TypeAt(form->Memo1(), 0, "}");
-    Trigger("ActSaveAs");
+    typeAt(form->formPage(), 0, "}");
+    trigger("ActSaveAs");
     EXPECT_EQ(prompts.errors.size(), 1);
     EXPECT_FALSE(QFile::exists(second));
-    EXPECT_EQ(form->CurrentFileName(), chosen);
-    QTest::keyClick(form->Memo1(), Qt::Key_Backspace);
-    Trigger("ActSaveAs");
-    EXPECT_EQ(Read(second), originalForm);
+    EXPECT_EQ(form->currentFileName(), chosen);
+    QTest::keyClick(form->formPage(), Qt::Key_Backspace);
+    trigger("ActSaveAs");
+    EXPECT_EQ(read(second), originalForm);
     EXPECT_FALSE(QFile::exists(folder.filePath("Second.PAS")));
 }
 
@@ -322,21 +322,21 @@ TEST_F(Saving, RealFormsAndUnitsComeBackByteForByte)
         QString unitOriginal;
         if (unitOf.contains(project(row))) {
             unitOriginal = DFM_CORPUS_DIR "/unit/" + unitOf[project(row)];
-            unitPath = dfm::FormDocument::WithExtension(path, dfm::FormDocument::ExtensionOf(unitOriginal));
+            unitPath = dfm::FormDocument::withExtension(path, dfm::FormDocument::extensionOf(unitOriginal));
             ASSERT_TRUE(QFile::copy(unitOriginal, unitPath));
             ++withUnit;
         }
-        form->OpenFormFile(path);
-        ASSERT_EQ(form->CurrentFileName(), path);
-        EXPECT_EQ(form->Memo2()->Text().isEmpty(), unitPath.isEmpty());
-        for (dfm::TMemo* memo : {form->Memo1(), form->Memo2()}) {
-            TypeAt(memo, 0, "x");
+        form->openFormFile(path);
+        ASSERT_EQ(form->currentFileName(), path);
+        EXPECT_EQ(form->unitPage()->Text().isEmpty(), unitPath.isEmpty());
+        for (dfm::PageEditor* memo : {form->formPage(), form->unitPage()}) {
+            typeAt(memo, 0, "x");
             QTest::keyClick(memo, Qt::Key_Backspace);
         }
-        ASSERT_TRUE(form->Save());
-        EXPECT_EQ(Read(path), Read(original));
+        ASSERT_TRUE(form->save());
+        EXPECT_EQ(read(path), read(original));
         if (!unitPath.isEmpty()) {
-            EXPECT_EQ(Read(unitPath), Read(unitOriginal));
+            EXPECT_EQ(read(unitPath), read(unitOriginal));
         }
     }
     EXPECT_GT(rows.size(), 100);

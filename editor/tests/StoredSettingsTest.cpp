@@ -2,8 +2,8 @@
 // properties, and the object view command.
 #include "ColorValue.h"
 #include "EditorFixture.h"
-#include "TFObjectView.h"
-#include "TMRUManager.h"
+#include "ObjectViewWindow.h"
+#include "RecentFiles.h"
 
 #include <QGuiApplication>
 #include <QMenu>
@@ -15,12 +15,12 @@ namespace {
 
 using StoredSettings = EditorFixture;
 
-QString SettingsFile()
+QString settingsFile()
 {
     return qEnvironmentVariable("XDG_CONFIG_HOME") + "/QuenDFMEd/QuenDFMEd.conf";
 }
 
-QStringList Captions(const QMenu* menu)
+QStringList menuCaptions(const QMenu* menu)
 {
     QStringList captions;
     for (const QAction* action : menu->actions())
@@ -31,34 +31,34 @@ QStringList Captions(const QMenu* menu)
 class RecentForms : public EditorFixture {
 protected:
     // Copies of the sample form: F0.dfm, F1.dfm, ...
-    QString Copy(int n)
+    QString copy(int n)
     {
         const QString path = folder.filePath(QStringLiteral("F%1.dfm").arg(n));
         EXPECT_TRUE(QFile::copy(formPath, path));
         return path;
     }
-    QMenu* Reopen() const { return form->findChild<QMenu*>("Reopen1"); }
+    QMenu* reopen() const { return form->findChild<QMenu*>("Reopen1"); }
 };
 
 TEST_F(RecentForms, ElevenOpensKeepTheTenNewestBetweenRuns)
 {
     form->show();
-    ASSERT_NE(Reopen(), nullptr);
-    EXPECT_FALSE(Reopen()->menuAction()->isEnabled());
+    ASSERT_NE(reopen(), nullptr);
+    EXPECT_FALSE(reopen()->menuAction()->isEnabled());
     QStringList opened;
     for (int n = 0; n < 11; ++n) {
-        opened.prepend(Copy(n));
-        form->OpenFormFile(opened.constFirst());
+        opened.prepend(copy(n));
+        form->openFormFile(opened.constFirst());
     }
-    EXPECT_TRUE(Reopen()->menuAction()->isEnabled());
-    const QStringList captions = Captions(Reopen());
+    EXPECT_TRUE(reopen()->menuAction()->isEnabled());
+    const QStringList captions = menuCaptions(reopen());
     ASSERT_EQ(captions.size(), 10);
     EXPECT_EQ(captions.constFirst(), "&1 " + opened[0]);
     EXPECT_EQ(captions.constLast(), "&A " + opened[9]);
-    EXPECT_EQ(form->RecentFiles()->Items(), opened.mid(0, 10));
+    EXPECT_EQ(form->recentFiles()->items(), opened.mid(0, 10));
 
     ASSERT_TRUE(form->close());
-    QSettings stored(SettingsFile(), QSettings::IniFormat);
+    QSettings stored(settingsFile(), QSettings::IniFormat);
     stored.beginGroup("TForm1.MRUManager1");
     EXPECT_EQ(stored.childKeys().size(), 10);
     EXPECT_EQ(stored.value("Item_0").toString(), opened[0]);
@@ -66,34 +66,34 @@ TEST_F(RecentForms, ElevenOpensKeepTheTenNewestBetweenRuns)
     stored.endGroup();
 
     // Choosing an entry opens it; it moves to the top only through that open.
-    form = std::make_unique<dfm::TForm1>(prompts, QStringList{"QuenDFMEd"});
+    form = std::make_unique<dfm::EditorWindow>(prompts, QStringList{"QuenDFMEd"});
     form->show();
-    Reopen()->actions()[3]->trigger();
-    EXPECT_EQ(form->CurrentFileName(), opened[3]);
-    EXPECT_EQ(form->RecentFiles()->Items().constFirst(), opened[3]);
+    reopen()->actions()[3]->trigger();
+    EXPECT_EQ(form->currentFileName(), opened[3]);
+    EXPECT_EQ(form->recentFiles()->items().constFirst(), opened[3]);
 
     // A form that has gone away gives the open's error and stays in the list.
     ASSERT_TRUE(QFile::remove(opened[5]));
-    const QStringList before = form->RecentFiles()->Items();
-    Reopen()->actions()[before.indexOf(opened[5])]->trigger();
+    const QStringList before = form->recentFiles()->items();
+    reopen()->actions()[before.indexOf(opened[5])]->trigger();
     EXPECT_EQ(prompts.errors.size(), 1);
-    EXPECT_EQ(form->RecentFiles()->Items(), before);
-    EXPECT_EQ(form->CurrentFileName(), opened[3]);
+    EXPECT_EQ(form->recentFiles()->items(), before);
+    EXPECT_EQ(form->currentFileName(), opened[3]);
 }
 
 TEST_F(RecentForms, AFormNamedOnTheCommandLineJoinsOnlyAStoredList)
 {
-    const QString stored = Copy(1);
+    const QString stored = copy(1);
     {
-        QSettings settings(SettingsFile(), QSettings::IniFormat);
+        QSettings settings(settingsFile(), QSettings::IniFormat);
         settings.setValue("TForm1.MRUManager1/Item_0", stored);
     }
-    const QString named = Copy(2);
-    form = std::make_unique<dfm::TForm1>(prompts, QStringList{"QuenDFMEd", named});
-    EXPECT_EQ(form->RecentFiles()->Items(), QStringList{named});
+    const QString named = copy(2);
+    form = std::make_unique<dfm::EditorWindow>(prompts, QStringList{"QuenDFMEd", named});
+    EXPECT_EQ(form->recentFiles()->items(), QStringList{named});
     form->show();
-    EXPECT_EQ(form->CurrentFileName(), named);
-    EXPECT_EQ(form->RecentFiles()->Items(), QStringList{stored});
+    EXPECT_EQ(form->currentFileName(), named);
+    EXPECT_EQ(form->recentFiles()->items(), QStringList{stored});
 }
 
 TEST_F(StoredSettings, WindowFontsColoursAndHintsComeBackAfterARestart)
@@ -103,13 +103,13 @@ TEST_F(StoredSettings, WindowFontsColoursAndHintsComeBackAfterARestart)
     QFont font("DejaVu Sans Mono");
     font.setPointSize(12);
     font.setBold(true);
-    form->Memo2()->setFont(font);
-    form->Memo2()->SetBackgroundColor(QColor(10, 20, 30));
-    form->Memo1()->SetTextColor(QColor(255, 255, 0));
-    Trigger("ActHint");
+    form->unitPage()->setFont(font);
+    form->unitPage()->setBackgroundColor(QColor(10, 20, 30));
+    form->formPage()->setTextColor(QColor(255, 255, 0));
+    trigger("ActHint");
     ASSERT_TRUE(form->close());
     {
-        QSettings stored(SettingsFile(), QSettings::IniFormat);
+        QSettings stored(settingsFile(), QSettings::IniFormat);
         stored.beginGroup("TForm1");
         EXPECT_EQ(stored.value("NormPos").toString(), "40,50,740,570");
         EXPECT_EQ(stored.value("ShowCmd").toString(), "1");
@@ -121,27 +121,27 @@ TEST_F(StoredSettings, WindowFontsColoursAndHintsComeBackAfterARestart)
         EXPECT_EQ(stored.value("AppEvents1_ShowHint").toString(), "False");
     }
 
-    form = std::make_unique<dfm::TForm1>(prompts, QStringList{"QuenDFMEd"});
+    form = std::make_unique<dfm::EditorWindow>(prompts, QStringList{"QuenDFMEd"});
     form->show();
     EXPECT_EQ(form->geometry(), QRect(40, 50, 700, 520));
-    EXPECT_EQ(form->Memo2()->font().pointSize(), 12);
-    EXPECT_TRUE(form->Memo2()->font().bold());
-    EXPECT_EQ(form->Memo2()->BackgroundColor(), QColor(10, 20, 30));
-    EXPECT_EQ(form->Memo1()->TextColor(), QColor(255, 255, 0));
-    form->UpdateCommands();
-    EXPECT_FALSE(Action("ActHint")->isChecked());
+    EXPECT_EQ(form->unitPage()->font().pointSize(), 12);
+    EXPECT_TRUE(form->unitPage()->font().bold());
+    EXPECT_EQ(form->unitPage()->backgroundColor(), QColor(10, 20, 30));
+    EXPECT_EQ(form->formPage()->textColor(), QColor(255, 255, 0));
+    form->updateCommands();
+    EXPECT_FALSE(findAction("ActHint")->isChecked());
     EXPECT_TRUE(prompts.errors.isEmpty());
 }
 
 TEST_F(StoredSettings, ObjectViewShowsTheFormPagesTreeAndLeadsToItsLines)
 {
-    OpenSample();
-    dfm::TFObjectView* view = form->ObjectView();
+    openSample();
+    dfm::ObjectViewWindow* view = form->objectViewWindow();
     EXPECT_FALSE(view->isVisible());
     form->show();
-    Trigger("ActObjectView");
+    trigger("ActObjectView");
     ASSERT_TRUE(view->isVisible());
-    QTreeWidget* tree = view->Outline1();
+    QTreeWidget* tree = view->tree();
     ASSERT_EQ(tree->topLevelItemCount(), 1);
     EXPECT_EQ(tree->topLevelItem(0)->text(0), "SampleForm: TSampleForm [1]");
 
@@ -149,25 +149,25 @@ TEST_F(StoredSettings, ObjectViewShowsTheFormPagesTreeAndLeadsToItsLines)
     tree->expandAll();
     QTreeWidgetItem* panel = tree->topLevelItem(0)->child(0);
     tree->setCurrentItem(panel);
-    form->Pages()->setCurrentIndex(1);
-    view->ShowDefinition();
-    EXPECT_EQ(form->Pages()->currentIndex(), 0);
-    EXPECT_TRUE(form->Memo1()->textCursor().selectedText().startsWith("object "));
+    form->pages()->setCurrentIndex(1);
+    view->showDefinition();
+    EXPECT_EQ(form->pages()->currentIndex(), 0);
+    EXPECT_TRUE(form->formPage()->textCursor().selectedText().startsWith("object "));
 
     // Opening a form while the view is shown rebuilds it; while it is hidden, nothing does.
     const QString other = folder.filePath("Other.dfm");
     ASSERT_TRUE(QFile::copy(formPath, other));
     // The edits below are dropped at each open.
     prompts.answers = {false, false};
-    form->Memo1()->LoadText("object Other: TOther\nend\n", dfm::PageText::FormFormat());
-    form->OpenFormFile(other);
+    form->formPage()->loadText("object Other: TOther\nend\n", dfm::PageText::formFormat());
+    form->openFormFile(other);
     EXPECT_EQ(tree->topLevelItem(0)->text(0), "SampleForm: TSampleForm [1]");
     view->close();
-    form->Memo1()->LoadText("object Changed: TChanged\nend\n", dfm::PageText::FormFormat());
-    form->OpenFormFile(formPath);
-    form->Memo1()->LoadText("object Edited: TEdited\nend\n", dfm::PageText::FormFormat());
+    form->formPage()->loadText("object Changed: TChanged\nend\n", dfm::PageText::formFormat());
+    form->openFormFile(formPath);
+    form->formPage()->loadText("object Edited: TEdited\nend\n", dfm::PageText::formFormat());
     EXPECT_EQ(tree->topLevelItem(0)->text(0), "SampleForm: TSampleForm [1]");
-    Trigger("ActObjectView");
+    trigger("ActObjectView");
     EXPECT_EQ(tree->topLevelItem(0)->text(0), "Edited: TEdited [1]");
 }
 
@@ -175,42 +175,42 @@ TEST_F(StoredSettings, ObjectViewShowsTheFormPagesTreeAndLeadsToItsLines)
 
 namespace {
 
-QSettings ObjectViewStore()
+QSettings objectViewStore()
 {
     return QSettings(qEnvironmentVariable("XDG_CONFIG_HOME") + "/QuenDFMEd/QuenDFMEd.INI", QSettings::IniFormat);
 }
 
 TEST_F(StoredSettings, ObjectViewKeepsItsSettingsInItsOwnFile)
 {
-    QFile::remove(ObjectViewStore().fileName());
+    QFile::remove(objectViewStore().fileName());
     form->show();
     // Never shown in a run: nothing is written.
     form.reset();
-    EXPECT_FALSE(QFile::exists(ObjectViewStore().fileName()));
+    EXPECT_FALSE(QFile::exists(objectViewStore().fileName()));
 
     // Closed before the exit: saved once, at the close.
-    form = std::make_unique<dfm::TForm1>(prompts, QStringList{"QuenDFMEd"});
+    form = std::make_unique<dfm::EditorWindow>(prompts, QStringList{"QuenDFMEd"});
     form->show();
-    Trigger("ActObjectView");
-    form->ObjectView()->SetOutlineColor(dfm::ColorValue::FromColor(QColor(1, 2, 3)));
-    form->ObjectView()->close();
-    form->ObjectView()->SetOutlineColor(dfm::ColorValue::clWindow);
+    trigger("ActObjectView");
+    form->objectViewWindow()->setOutlineColor(dfm::ColorValue::fromColor(QColor(1, 2, 3)));
+    form->objectViewWindow()->close();
+    form->objectViewWindow()->setOutlineColor(dfm::ColorValue::clWindow);
     form.reset();
-    EXPECT_EQ(ObjectViewStore().value("TFObjectView/Visible").toString(), "0");
-    EXPECT_EQ(ObjectViewStore().value("TFObjectView/Outline1_Color").toString(), "197121");
-    EXPECT_EQ(ObjectViewStore().value("TFObjectView/Outline1_FontName").toString(), "Courier New");
-    EXPECT_EQ(ObjectViewStore().value("TFObjectView/Outline1_FontSize").toString(), "10");
+    EXPECT_EQ(objectViewStore().value("TFObjectView/Visible").toString(), "0");
+    EXPECT_EQ(objectViewStore().value("TFObjectView/Outline1_Color").toString(), "197121");
+    EXPECT_EQ(objectViewStore().value("TFObjectView/Outline1_FontName").toString(), "Courier New");
+    EXPECT_EQ(objectViewStore().value("TFObjectView/Outline1_FontSize").toString(), "10");
 
     // Restored when shown; left open at the exit: saved then, with the window's colour as a
     // desktop colour.
-    form = std::make_unique<dfm::TForm1>(prompts, QStringList{"QuenDFMEd"});
+    form = std::make_unique<dfm::EditorWindow>(prompts, QStringList{"QuenDFMEd"});
     form->show();
-    Trigger("ActObjectView");
-    EXPECT_EQ(form->ObjectView()->OutlineColor(), dfm::ColorValue::FromColor(QColor(1, 2, 3)));
-    form->ObjectView()->SetOutlineColor(dfm::ColorValue::clWindow);
+    trigger("ActObjectView");
+    EXPECT_EQ(form->objectViewWindow()->outlineColor(), dfm::ColorValue::fromColor(QColor(1, 2, 3)));
+    form->objectViewWindow()->setOutlineColor(dfm::ColorValue::clWindow);
     form.reset();
-    EXPECT_EQ(ObjectViewStore().value("TFObjectView/Visible").toString(), "1");
-    EXPECT_EQ(ObjectViewStore().value("TFObjectView/Outline1_Color").toString(), "-2147483643");
+    EXPECT_EQ(objectViewStore().value("TFObjectView/Visible").toString(), "1");
+    EXPECT_EQ(objectViewStore().value("TFObjectView/Outline1_Color").toString(), "-2147483643");
 }
 
 }  // namespace
@@ -219,22 +219,22 @@ namespace {
 
 TEST_F(StoredSettings, ADamagedStoreStillOpensAUsableWindowOnScreen)
 {
-    QDir().mkpath(QFileInfo(SettingsFile()).absolutePath());
+    QDir().mkpath(QFileInfo(settingsFile()).absolutePath());
     {
-        QFile file(SettingsFile());
+        QFile file(settingsFile());
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("[TForm1\n\x01\x02garbage=\n[TForm1]\nNormPos=90000,90000,90700,90500\nPixelsPerInch=96\n"
                    "Memo1_FontSize=0\nMemo1_Color=navy\nMemo2_FontName=\nShowCmd=banana\n"
                    "[TForm1.MRUManager1]\nItem_0=\nItem_3=/nowhere/Gone.dfm\n");
     }
-    form = std::make_unique<dfm::TForm1>(prompts, QStringList{"QuenDFMEd"});
+    form = std::make_unique<dfm::EditorWindow>(prompts, QStringList{"QuenDFMEd"});
     form->show();
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_TRUE(screen.intersects(form->frameGeometry())) << form->frameGeometry().x();
-    EXPECT_EQ(form->Memo1()->font().pointSize(), 8);
-    EXPECT_EQ(form->Memo1()->BackgroundColor(), QColor(Qt::black));
-    EXPECT_FALSE(form->Memo2()->font().family().isEmpty());
-    EXPECT_EQ(form->RecentFiles()->Items(), QStringList{"/nowhere/Gone.dfm"});
+    EXPECT_EQ(form->formPage()->font().pointSize(), 8);
+    EXPECT_EQ(form->formPage()->backgroundColor(), QColor(Qt::black));
+    EXPECT_FALSE(form->unitPage()->font().family().isEmpty());
+    EXPECT_EQ(form->recentFiles()->items(), QStringList{"/nowhere/Gone.dfm"});
     EXPECT_TRUE(prompts.errors.isEmpty());
 }
 

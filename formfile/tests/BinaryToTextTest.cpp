@@ -10,13 +10,13 @@ namespace {
 
 using namespace test;
 
-// The text of a root TForm1 named Form1 holding one property.
-std::string PropertyText(const std::string& value)
+// The text of a root EditorWindow named Form1 holding one property.
+std::string propertyText(const std::string& value)
 {
-    return BinaryText(Stream(Object("TForm1", "Form1", Prop("P", value))));
+    return binaryText(stream(object("TForm1", "Form1", prop("P", value))));
 }
 
-std::string PropertyLines(const std::vector<std::string>& valueLines)
+std::string propertyLines(const std::vector<std::string>& valueLines)
 {
     std::string out = "object Form1: TForm1\r\n";
     bool first = true;
@@ -31,27 +31,27 @@ std::string PropertyLines(const std::vector<std::string>& valueLines)
 
 TEST(BinaryToText, ObjectLines)
 {
-    const std::string button = Object("TButton", "Button1", Prop("Left", Int8(8)));
-    EXPECT_EQ(BinaryText(Stream(Object("TForm1", "Form1", Prop("Left", "\x03" + Le(192, 2)) + Prop("Caption", Str("Form1")),
+    const std::string button = object("TButton", "Button1", prop("Left", int8(8)));
+    EXPECT_EQ(binaryText(stream(object("TForm1", "Form1", prop("Left", "\x03" + le(192, 2)) + prop("Caption", putStr("Form1")),
                                        button))),
-              Lines({"object Form1: TForm1", "  Left = 192", "  Caption = 'Form1'", "  object Button1: TButton",
+              lines({"object Form1: TForm1", "  Left = 192", "  Caption = 'Form1'", "  object Button1: TButton",
                      "    Left = 8", "  end", "end"}));
-    EXPECT_EQ(BinaryText(Stream(Object("TForm1", "", ""))), Lines({"object TForm1", "end"}));
-    EXPECT_EQ(BinaryText(Stream(Object("TForm1", "Form1", "", "", "\xF1"))),
-              Lines({"inherited Form1: TForm1", "end"}));
-    EXPECT_EQ(BinaryText(Stream(Object("TButton", "Button1", "", "", "\xF2\x02\x02"))),
-              Lines({"object Button1: TButton [2]", "end"}));
-    EXPECT_EQ(BinaryText(Stream(Object("TButton", "Button1", "", "", "\xF3\x02\x05"))),
-              Lines({"inherited Button1: TButton [5]", "end"}));
+    EXPECT_EQ(binaryText(stream(object("TForm1", "", ""))), lines({"object TForm1", "end"}));
+    EXPECT_EQ(binaryText(stream(object("TForm1", "Form1", "", "", "\xF1"))),
+              lines({"inherited Form1: TForm1", "end"}));
+    EXPECT_EQ(binaryText(stream(object("TButton", "Button1", "", "", "\xF2\x02\x02"))),
+              lines({"object Button1: TButton [2]", "end"}));
+    EXPECT_EQ(binaryText(stream(object("TButton", "Button1", "", "", "\xF3\x02\x05"))),
+              lines({"inherited Button1: TButton [5]", "end"}));
     // A frame embedded in its owner; the inherited flag wins over it; bit 3 changes nothing.
-    EXPECT_EQ(BinaryText(Stream(Object("TFrame2", "Frame21", "", "", "\xF4"))),
-              Lines({"inline Frame21: TFrame2", "end"}));
-    EXPECT_EQ(BinaryText(Stream(Object("TFrame2", "Frame21", "", "", "\xF5"))),
-              Lines({"inherited Frame21: TFrame2", "end"}));
-    EXPECT_EQ(BinaryText(Stream(Object("TFrame2", "Frame21", "", "", "\xF8"))),
-              Lines({"object Frame21: TFrame2", "end"}));
-    // Bytes after the root are not part of the form.
-    EXPECT_EQ(BinaryText(Stream(Object("TForm1", "", "")) + "garbage"), Lines({"object TForm1", "end"}));
+    EXPECT_EQ(binaryText(stream(object("TFrame2", "Frame21", "", "", "\xF4"))),
+              lines({"inline Frame21: TFrame2", "end"}));
+    EXPECT_EQ(binaryText(stream(object("TFrame2", "Frame21", "", "", "\xF5"))),
+              lines({"inherited Frame21: TFrame2", "end"}));
+    EXPECT_EQ(binaryText(stream(object("TFrame2", "Frame21", "", "", "\xF8"))),
+              lines({"object Frame21: TFrame2", "end"}));
+    // hexBytes after the root are not part of the form.
+    EXPECT_EQ(binaryText(stream(object("TForm1", "", "")) + "garbage"), lines({"object TForm1", "end"}));
 }
 
 TEST(BinaryToText, ScalarValues)
@@ -60,30 +60,30 @@ TEST(BinaryToText, ScalarValues)
         std::string value;
         const char* text;
     } cases[] = {
-        {Int8(-8), "-8"},
-        {"\x04" + Le(100000, 4), "100000"},
-        {"\x13" + Le(static_cast<std::uint64_t>(-5000000000LL), 8), "-5000000000"},
-        {"\x05" + Le(0x8000000000000000u, 8) + Le(0x3FFF + 66, 2), "7.37869762948382E19"},
-        {"\x0F" + Le(0x3DCCCCCD, 4), "0.100000001490116s"},
-        {"\x10" + Le(15000, 8), "15000c"},
-        {"\x11" + Le(0x40E5F4C000000000u, 8), "44966d"},
-        {"\x15" + Le(0x3FF8000000000000u, 8), "1.5"},
-        {"\x07" + Name("clBtnFace"), "clBtnFace"},
+        {int8(-8), "-8"},
+        {"\x04" + le(100000, 4), "100000"},
+        {"\x13" + le(static_cast<std::uint64_t>(-5000000000LL), 8), "-5000000000"},
+        {"\x05" + le(0x8000000000000000u, 8) + le(0x3FFF + 66, 2), "7.37869762948382E19"},
+        {"\x0F" + le(0x3DCCCCCD, 4), "0.100000001490116s"},
+        {"\x10" + le(15000, 8), "15000c"},
+        {"\x11" + le(0x40E5F4C000000000u, 8), "44966d"},
+        {"\x15" + le(0x3FF8000000000000u, 8), "1.5"},
+        {"\x07" + encodedName("clBtnFace"), "clBtnFace"},
         {"\x08", "False"},
         {"\x09", "True"},
         {"\x0D", "nil"},
-        {"\x0B" + Name("fsBold") + Name("fsItalic") + std::string(1, '\0'), "[fsBold, fsItalic]"},
+        {"\x0B" + encodedName("fsBold") + encodedName("fsItalic") + std::string(1, '\0'), "[fsBold, fsItalic]"},
         {"\x0B" + std::string(1, '\0'), "[]"},
         {"\x06" + std::string(1, '\0'), "''"},
-        {"\x12" + Le(0, 4), "''"},
+        {"\x12" + le(0, 4), "''"},
         {"\x01" + std::string(1, '\0'), "()"},
         {"\x0E" + std::string(1, '\0'), "<>"},
-        {"\x0A" + Le(0, 4), "{}"},
-        {"\x0A" + Le(3, 4) + "\x01\xAB\xFF", "{01ABFF}"},
+        {"\x0A" + le(0, 4), "{}"},
+        {"\x0A" + le(3, 4) + "\x01\xAB\xFF", "{01ABFF}"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        EXPECT_EQ(PropertyText(c.value), PropertyLines({c.text}));
+        EXPECT_EQ(propertyText(c.value), propertyLines({c.text}));
     }
 }
 
@@ -96,39 +96,39 @@ TEST(BinaryToText, StringLiterals)
         std::string value;
         std::vector<std::string> lines;
     } cases[] = {
-        {"quote", Str("It's"), {"'It'#39's'"}},
-        {"line break", Str("\r\n"), {"#13#10"}},
-        {"mixed", Str("a\r\nb"), {"'a'#13#10'b'"}},
-        {"high bytes", Str("caf\xE9\x7F"), {"'caf\xE9\x7F'"}},
-        {"64 characters", Str(s64), {"'" + s64 + "'"}},
-        {"65 characters", Str(s65), {"", "    '" + s64 + "' +", "    'a'"}},
-        {"70 control characters", Str(std::string(70, '\t')), {"", "    " + [] {
+        {"quote", putStr("It's"), {"'It'#39's'"}},
+        {"line break", putStr("\r\n"), {"#13#10"}},
+        {"mixed", putStr("a\r\nb"), {"'a'#13#10'b'"}},
+        {"high bytes", putStr("caf\xE9\x7F"), {"'caf\xE9\x7F'"}},
+        {"64 characters", putStr(s64), {"'" + s64 + "'"}},
+        {"65 characters", putStr(s65), {"", "    '" + s64 + "' +", "    'a'"}},
+        {"70 control characters", putStr(std::string(70, '\t')), {"", "    " + [] {
                                                                    std::string s;
                                                                    for (int i = 0; i < 64; ++i)
                                                                        s += "#9";
                                                                    return s + " +";
                                                                }(), "    #9#9#9#9#9#9"}},
-        {"escape ends a full line", Str(std::string(63, 'a') + "'b"), {"", "    '" + std::string(63, 'a') + "'#39 +", "    'b'"}},
-        {"wide units", Wide(u"x\u20ACy\u00E9"), {"'x'#8364'y\xE9'"}},
-        {"wide of 65 units", Wide(std::u16string(64, u'b') + u"\u20AC"), {"", "    '" + std::string(64, 'b') + "' +", "    #8364"}},
-        {"utf-8 string", "\x14" + Le(5, 4) + "a\xE2\x82\xAC" "b", {"'a'#8364'b'"}},
-        {"invalid utf-8 written as bytes", "\x14" + Le(3, 4) + "a\xFF" "b", {"'a\xFF" "b'"}},
+        {"escape ends a full line", putStr(std::string(63, 'a') + "'b"), {"", "    '" + std::string(63, 'a') + "'#39 +", "    'b'"}},
+        {"wide units", wideBytes(u"x\u20ACy\u00E9"), {"'x'#8364'y\xE9'"}},
+        {"wide of 65 units", wideBytes(std::u16string(64, u'b') + u"\u20AC"), {"", "    '" + std::string(64, 'b') + "' +", "    #8364"}},
+        {"utf-8 string", "\x14" + le(5, 4) + "a\xE2\x82\xAC" "b", {"'a'#8364'b'"}},
+        {"invalid utf-8 written as bytes", "\x14" + le(3, 4) + "a\xFF" "b", {"'a\xFF" "b'"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_EQ(PropertyText(c.value), PropertyLines(c.lines));
+        EXPECT_EQ(propertyText(c.value), propertyLines(c.lines));
     }
 }
 
 TEST(BinaryToText, ListsCollectionsAndBinary)
 {
     const std::string s70(70, 's');
-    EXPECT_EQ(PropertyText("\x01" + Str("a") + Int8(1) + Str(s70) + std::string(1, '\0')),
-              PropertyLines({"(", "    'a'", "    1", "    ", "      '" + std::string(64, 's') + "' +",
+    EXPECT_EQ(propertyText("\x01" + putStr("a") + int8(1) + putStr(s70) + std::string(1, '\0')),
+              propertyLines({"(", "    'a'", "    1", "    ", "      '" + std::string(64, 's') + "' +",
                              "      'ssssss')"}));
-    EXPECT_EQ(PropertyText("\x0E\x01" + Prop("Width", Int8(50)) + std::string(1, '\0') + Int8(3) + "\x01"
-                           + Prop("Width", Int8(80)) + std::string(1, '\0') + Int8(0) + "\x01" + std::string(2, '\0')),
-              PropertyLines({"<", "    item", "      Width = 50", "    end", "    item [3]", "      Width = 80",
+    EXPECT_EQ(propertyText("\x0E\x01" + prop("Width", int8(50)) + std::string(1, '\0') + int8(3) + "\x01"
+                           + prop("Width", int8(80)) + std::string(1, '\0') + int8(0) + "\x01" + std::string(2, '\0')),
+              propertyLines({"<", "    item", "      Width = 50", "    end", "    item [3]", "      Width = 80",
                              "    end", "    item [0]", "    end>"}));
 
     std::string bytes31;
@@ -136,84 +136,84 @@ TEST(BinaryToText, ListsCollectionsAndBinary)
     for (int i = 0; i < 40; ++i)
         (i < 31 ? bytes31 : bytes40) += static_cast<char>(i);
     bytes40 = bytes31 + bytes40;
-    EXPECT_EQ(PropertyText("\x0A" + Le(31, 4) + bytes31),
-              PropertyLines({"{000102030405060708090A0B0C0D0E0F101112131415161718191A1B1C1D1E}"}));
-    EXPECT_EQ(PropertyText("\x0A" + Le(32, 4) + bytes40.substr(0, 32)),
-              PropertyLines({"{", "    000102030405060708090A0B0C0D0E0F101112131415161718191A1B1C1D1E1F}"}));
-    EXPECT_EQ(PropertyText("\x0A" + Le(40, 4) + bytes40),
-              PropertyLines({"{", "    000102030405060708090A0B0C0D0E0F101112131415161718191A1B1C1D1E1F",
+    EXPECT_EQ(propertyText("\x0A" + le(31, 4) + bytes31),
+              propertyLines({"{000102030405060708090A0B0C0D0E0F101112131415161718191A1B1C1D1E}"}));
+    EXPECT_EQ(propertyText("\x0A" + le(32, 4) + bytes40.substr(0, 32)),
+              propertyLines({"{", "    000102030405060708090A0B0C0D0E0F101112131415161718191A1B1C1D1E1F}"}));
+    EXPECT_EQ(propertyText("\x0A" + le(40, 4) + bytes40),
+              propertyLines({"{", "    000102030405060708090A0B0C0D0E0F101112131415161718191A1B1C1D1E1F",
                              "    2021222324252627}"}));
 }
 
 // A tag that starts no value writes nothing there and is read as what follows a property.
 TEST(BinaryToText, UnknownTagsNeverHang)
 {
-    EXPECT_EQ(BinaryText(Stream(Object("TForm1", "", Prop("P", "")))), Lines({"object TForm1", "  P = ", "end"}));
-    EXPECT_THROW_MSG(PropertyText("\x01\x80" + std::string(3, '\0')), EReadError, "Valeur de propriété incorrecte");
-    EXPECT_THROW(BinaryText(Stream(Object("TForm1", "", Prop("P", "\x16\x01\x41\x02")))), EFormError);
+    EXPECT_EQ(binaryText(stream(object("TForm1", "", prop("P", "")))), lines({"object TForm1", "  P = ", "end"}));
+    EXPECT_THROW_MSG(propertyText("\x01\x80" + std::string(3, '\0')), ReadError, "Valeur de propriété incorrecte");
+    EXPECT_THROW(binaryText(stream(object("TForm1", "", prop("P", "\x16\x01\x41\x02")))), FormError);
 }
 
 TEST(BinaryToText, FailuresAndPartialOutput)
 {
-    TMemoryStream in(Stream(Object("TForm1", "Form1", Prop("Caption", Str("x")))).substr(0, 20));
-    TMemoryStream out;
-    EXPECT_THROW_MSG(BinaryToText(in, out), EReadError, "Erreur de lecture du flux");
-    EXPECT_EQ(out.View(), "object Form1: TForm1\r\n  ");
+    MemoryStream in(stream(object("TForm1", "Form1", prop("Caption", putStr("x")))).substr(0, 20));
+    MemoryStream out;
+    EXPECT_THROW_MSG(binaryToText(in, out), ReadError, "Erreur de lecture du flux");
+    EXPECT_EQ(out.view(), "object Form1: TForm1\r\n  ");
 
-    EXPECT_THROW_MSG(BinaryText("TPF1"), EReadError, "Format de flux incorrect");
-    EXPECT_THROW_MSG(PropertyText("\x0E\x06"), EReadError, "Valeur de propriété incorrecte");
-    EXPECT_THROW_MSG(BinaryText(Stream("\xF2\x06" + Object("TA", "", ""))), EReadError,
+    EXPECT_THROW_MSG(binaryText("TPF1"), ReadError, "Format de flux incorrect");
+    EXPECT_THROW_MSG(propertyText("\x0E\x06"), ReadError, "Valeur de propriété incorrecte");
+    EXPECT_THROW_MSG(binaryText(stream("\xF2\x06" + object("TA", "", ""))), ReadError,
                      "Valeur de propriété incorrecte");
 
-    TMemoryStream textFile(Lines({"object Form1: TForm1", "end"}));
-    TMemoryStream nothing;
-    EXPECT_THROW_MSG(ResourceToText(textFile, nothing), EInvalidImage, "Format de flux incorrect");
-    EXPECT_EQ(nothing.ByteCount(), 0u);
+    MemoryStream textFile(lines({"object Form1: TForm1", "end"}));
+    MemoryStream nothing;
+    EXPECT_THROW_MSG(resourceToText(textFile, nothing), InvalidImageError, "Format de flux incorrect");
+    EXPECT_EQ(nothing.byteCount(), 0u);
 }
 
 TEST(BinaryToText, HostileNestingIsRefused)
 {
-    const std::string deepLists = Stream(Object("TForm1", "", Prop("P", std::string(1000000, '\x01'))));
-    EXPECT_THROW_MSG(BinaryText(deepLists), EReadError, "Form nesting deeper than 1000 levels");
+    const std::string deepLists = stream(object("TForm1", "", prop("P", std::string(1000000, '\x01'))));
+    EXPECT_THROW_MSG(binaryText(deepLists), ReadError, "Form nesting deeper than 1000 levels");
 
     std::string nested;
     for (int i = 0; i < 1001; ++i)
-        nested = Object("TA", "", "", nested);
-    EXPECT_THROW_MSG(BinaryText(Stream(nested)), EReadError, "Form nesting deeper than 1000 levels");
+        nested = object("TA", "", "", nested);
+    EXPECT_THROW_MSG(binaryText(stream(nested)), ReadError, "Form nesting deeper than 1000 levels");
 
     // 1000 levels are still fine.
     std::string lists = std::string(999, '\x01') + std::string(999, '\0');
-    EXPECT_NO_THROW(PropertyText(lists));
+    EXPECT_NO_THROW(propertyText(lists));
 }
 
 TEST(CodePage, TrailBytesAreNotSplitFromTheirLeadBytes)
 {
     const CodePage japanese(932);
-    EXPECT_TRUE(japanese.HasLeadBytes());
-    EXPECT_TRUE(japanese.IsTrailByteAt("a\x82\xA0", 2));
-    EXPECT_FALSE(japanese.IsTrailByteAt("a\x82\x82\xA0", 3));
-    EXPECT_FALSE(CodePage(1252).IsTrailByteAt("a\x82\xA0", 2));
-    EXPECT_EQ(japanese.FromWide(u"a\u3042"), "a\x82\xA0");
+    EXPECT_TRUE(japanese.hasLeadBytes());
+    EXPECT_TRUE(japanese.isTrailByteAt("a\x82\xA0", 2));
+    EXPECT_FALSE(japanese.isTrailByteAt("a\x82\x82\xA0", 3));
+    EXPECT_FALSE(CodePage(1252).isTrailByteAt("a\x82\xA0", 2));
+    EXPECT_EQ(japanese.fromWide(u"a\u3042"), "a\x82\xA0");
 }
 
 TEST(BinaryToText, LongStringsKeepDoubleByteCharactersWhole)
 {
     const auto text = [](const std::string& value, int page) {
-        TMemoryStream in(Stream(Object("TForm1", "", Prop("P", value))));
-        TMemoryStream out;
-        BinaryToText(in, out, CodePage(page));
-        return std::string(out.View());
+        MemoryStream in(stream(object("TForm1", "", prop("P", value))));
+        MemoryStream out;
+        binaryToText(in, out, CodePage(page));
+        return std::string(out.view());
     };
     // 63 single bytes, then a two-byte character across the 64-character line end.
     const std::string narrow = std::string(63, 'a') + "\x82\xA0" + "b";
-    EXPECT_EQ(text(Str(narrow), 932),
-              Lines({"object TForm1", "  P = ", "    '" + std::string(63, 'a') + "' +", "    '\x82\xA0" "b'", "end"}));
-    EXPECT_EQ(text(Str(narrow), 1252),
-              Lines({"object TForm1", "  P = ", "    '" + std::string(63, 'a') + "\x82' +", "    '\xA0" "b'", "end"}));
-    // Wide text is tested on its bytes in the code page: U+3042 takes two bytes there.
+    EXPECT_EQ(text(putStr(narrow), 932),
+              lines({"object TForm1", "  P = ", "    '" + std::string(63, 'a') + "' +", "    '\x82\xA0" "b'", "end"}));
+    EXPECT_EQ(text(putStr(narrow), 1252),
+              lines({"object TForm1", "  P = ", "    '" + std::string(63, 'a') + "\x82' +", "    '\xA0" "b'", "end"}));
+    // wideBytes text is tested on its bytes in the code page: U+3042 takes two bytes there.
     const std::u16string wide = std::u16string(62, u'a') + u"\u00C0\u00C1\u3042";
-    EXPECT_EQ(text(Wide(wide), 932),
-              Lines({"object TForm1", "  P = ", "    '" + std::string(62, 'a') + "\xC0\xC1' +", "    #12354", "end"}));
+    EXPECT_EQ(text(wideBytes(wide), 932),
+              lines({"object TForm1", "  P = ", "    '" + std::string(62, 'a') + "\xC0\xC1' +", "    #12354", "end"}));
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// Builds binary form streams byte by byte for tests, without going through TWriter.
+// Builds binary form streams byte by byte for tests, without going through FormWriter.
 #pragma once
 
 #include <cstdint>
@@ -7,12 +7,12 @@
 
 namespace dfm::test {
 
-inline std::string Name(std::string_view s)
+inline std::string encodedName(std::string_view s)
 {
     return std::string(1, static_cast<char>(s.size())) + std::string(s);
 }
 
-inline std::string Le(std::uint64_t value, int bytes)
+inline std::string le(std::uint64_t value, int bytes)
 {
     std::string out;
     for (int i = 0; i < bytes; ++i)
@@ -20,39 +20,39 @@ inline std::string Le(std::uint64_t value, int bytes)
     return out;
 }
 
-inline std::string Str(std::string_view s)
+inline std::string putStr(std::string_view s)
 {
     if (s.size() < 256)
-        return "\x06" + Name(s);
-    return "\x0C" + Le(s.size(), 4) + std::string(s);
+        return "\x06" + encodedName(s);
+    return "\x0C" + le(s.size(), 4) + std::string(s);
 }
 
-inline std::string Wide(std::u16string_view s)
+inline std::string wideBytes(std::u16string_view s)
 {
-    std::string out = "\x12" + Le(s.size(), 4);
+    std::string out = "\x12" + le(s.size(), 4);
     for (const char16_t unit : s)
-        out += Le(unit, 2);
+        out += le(unit, 2);
     return out;
 }
 
-inline std::string Int8(int value)
+inline std::string int8(int value)
 {
-    return "\x02" + Le(static_cast<std::uint64_t>(value), 1);
+    return "\x02" + le(static_cast<std::uint64_t>(value), 1);
 }
 
-inline std::string Prop(std::string_view name, const std::string& value)
+inline std::string prop(std::string_view name, const std::string& value)
 {
-    return Name(name) + value;
+    return encodedName(name) + value;
 }
 
-inline std::string Object(std::string_view className, std::string_view objectName, const std::string& properties,
+inline std::string object(std::string_view className, std::string_view objectName, const std::string& properties,
                           const std::string& children = "", const std::string& prefix = "")
 {
-    return prefix + Name(className) + Name(objectName) + properties + std::string(1, '\0') + children
+    return prefix + encodedName(className) + encodedName(objectName) + properties + std::string(1, '\0') + children
         + std::string(1, '\0');
 }
 
-inline std::string Stream(const std::string& root)
+inline std::string stream(const std::string& root)
 {
     return "TPF0" + root;
 }

@@ -1,7 +1,7 @@
 // The binary form stream: value widths and tags written, values read back, header and failures.
 #include "ResourceHeader.h"
-#include "TReader.h"
-#include "TWriter.h"
+#include "FormReader.h"
+#include "FormWriter.h"
 #include "TestSupport.h"
 
 #include <limits>
@@ -9,21 +9,21 @@
 namespace dfm {
 namespace {
 
-using test::Bytes;
+using test::hexBytes;
 
 template <typename Fill>
-std::string Written(Fill fill)
+std::string written(Fill fill)
 {
-    TMemoryStream out;
+    MemoryStream out;
     {
-        TWriter writer(out);
+        FormWriter writer(out);
         fill(writer);
-        writer.Flush();
+        writer.flush();
     }
-    return std::string(out.View());
+    return std::string(out.view());
 }
 
-TEST(TWriter, IntegerTakesTheSmallestTag)
+TEST(FormWriter, IntegerTakesTheSmallestTag)
 {
     const struct {
         std::int32_t value;
@@ -42,20 +42,20 @@ TEST(TWriter, IntegerTakesTheSmallestTag)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.value);
-        EXPECT_EQ(Written([&](TWriter& w) { w.PutIntegerValue(c.value); }), Bytes(c.bytes));
-        TMemoryStream in(Bytes(c.bytes));
-        TReader reader(in);
-        EXPECT_EQ(reader.TakeIntegerValue(), c.value);
+        EXPECT_EQ(written([&](FormWriter& w) { w.putIntegerValue(c.value); }), hexBytes(c.bytes));
+        MemoryStream in(hexBytes(c.bytes));
+        FormReader reader(in);
+        EXPECT_EQ(reader.takeIntegerValue(), c.value);
     }
 }
 
-TEST(TWriter, StringsNamesAndIdentifiers)
+TEST(FormWriter, StringsNamesAndIdentifiers)
 {
     const std::string s255(255, 'x');
     const std::string s256(256, 'x');
-    EXPECT_EQ(Written([&](TWriter& w) { w.PutStringValue(s255); }), Bytes("06 FF") + s255);
-    EXPECT_EQ(Written([&](TWriter& w) { w.PutStringValue(s256); }), Bytes("0C 00 01 00 00") + s256);
-    EXPECT_EQ(Written([&](TWriter& w) { w.PutName(std::string(300, 'n')); }), Bytes("FF") + std::string(255, 'n'));
+    EXPECT_EQ(written([&](FormWriter& w) { w.putStringValue(s255); }), hexBytes("06 FF") + s255);
+    EXPECT_EQ(written([&](FormWriter& w) { w.putStringValue(s256); }), hexBytes("0C 00 01 00 00") + s256);
+    EXPECT_EQ(written([&](FormWriter& w) { w.putName(std::string(300, 'n')); }), hexBytes("FF") + std::string(255, 'n'));
 
     const struct {
         const char* text;
@@ -66,123 +66,123 @@ TEST(TWriter, StringsNamesAndIdentifiers)
     };
     for (const auto& c : idents) {
         SCOPED_TRACE(c.text);
-        EXPECT_EQ(Written([&](TWriter& w) { w.PutIdentValue(c.text); }), Bytes(c.bytes));
+        EXPECT_EQ(written([&](FormWriter& w) { w.putIdentValue(c.text); }), hexBytes(c.bytes));
     }
 }
 
-TEST(TWriter, EmptyAggregatesAndPrefixes)
+TEST(FormWriter, EmptyAggregatesAndPrefixes)
 {
-    EXPECT_EQ(Written([](TWriter& w) { w.PutBinaryValue([](TStream&) {}); }), Bytes("0A 00 00 00 00"));
-    EXPECT_EQ(Written([](TWriter& w) { w.PutListStart(); w.PutListEnd(); }), Bytes("01 00"));
-    EXPECT_EQ(Written([](TWriter& w) { w.PutObjectPrefix(0, 7); }), "");
-    EXPECT_EQ(Written([](TWriter& w) { w.PutObjectPrefix(1, 0); }), Bytes("F1"));
-    EXPECT_EQ(Written([](TWriter& w) { w.PutObjectPrefix(3, 5); }), Bytes("F3 02 05"));
-    EXPECT_EQ(Written([](TWriter& w) { w.PutCurrencyValue(15000); }), Bytes("10 98 3A 00 00 00 00 00 00"));
+    EXPECT_EQ(written([](FormWriter& w) { w.putBinaryValue([](ByteStream&) {}); }), hexBytes("0A 00 00 00 00"));
+    EXPECT_EQ(written([](FormWriter& w) { w.putListStart(); w.putListEnd(); }), hexBytes("01 00"));
+    EXPECT_EQ(written([](FormWriter& w) { w.putObjectPrefix(0, 7); }), "");
+    EXPECT_EQ(written([](FormWriter& w) { w.putObjectPrefix(1, 0); }), hexBytes("F1"));
+    EXPECT_EQ(written([](FormWriter& w) { w.putObjectPrefix(3, 5); }), hexBytes("F3 02 05"));
+    EXPECT_EQ(written([](FormWriter& w) { w.putCurrencyValue(15000); }), hexBytes("10 98 3A 00 00 00 00 00 00"));
 }
 
-TEST(TWriter, LongOutputCrossesTheBufferIntact)
+TEST(FormWriter, LongOutputCrossesTheBufferIntact)
 {
     std::string expected;
-    const std::string text = Written([&](TWriter& w) {
+    const std::string text = written([&](FormWriter& w) {
         for (int i = 0; i < 3000; ++i) {
-            w.PutStringValue("abc");
-            expected += Bytes("06 03") + "abc";
+            w.putStringValue("abc");
+            expected += hexBytes("06 03") + "abc";
         }
-        w.PutBytes(std::string(10000, 'z').data(), 10000);
+        w.putBytes(std::string(10000, 'z').data(), 10000);
         expected += std::string(10000, 'z');
     });
     EXPECT_EQ(text, expected);
 }
 
 // What was written before a failure reaches the stream while the error unwinds.
-TEST(TWriter, FlushesWhenDestroyedDuringAnError)
+TEST(FormWriter, FlushesWhenDestroyedDuringAnError)
 {
-    TMemoryStream out;
+    MemoryStream out;
     try {
-        TWriter writer(out);
-        writer.PutSignature();
-        throw EReadError(msg::ReadError);
-    } catch (const EReadError&) {
+        FormWriter writer(out);
+        writer.putSignature();
+        throw ReadError(msg::StreamReadFailed);
+    } catch (const ReadError&) {
     }
-    EXPECT_EQ(out.View(), "TPF0");
+    EXPECT_EQ(out.view(), "TPF0");
 }
 
-TEST(TReader, ReadsEachValueKind)
+TEST(FormReader, ReadsEachValueKind)
 {
-    TMemoryStream in(Bytes("F3 02 05 | 05 00 00 00 00 00 00 00 80 FF 3F | 0F 00 00 C0 3F | 10 98 3A 00 00 00 00 00 00"
+    MemoryStream in(hexBytes("F3 02 05 | 05 00 00 00 00 00 00 00 80 FF 3F | 0F 00 00 C0 3F | 10 98 3A 00 00 00 00 00 00"
                            "| 11 00 00 00 00 00 00 F8 3F | 06 02 68 69 | 12 01 00 00 00 AC 20 | 07 02 61 62 | 08 09 0D"
                            "| 13 FF FF FF FF FF FF FF FF | 02 05 | 03 10 27 | 02 03"));
-    TReader reader(in);
-    const ObjectPrefix prefix = reader.TakeObjectPrefix();
+    FormReader reader(in);
+    const ObjectPrefix prefix = reader.takeObjectPrefix();
     EXPECT_EQ(prefix.flags, 3u);
     EXPECT_EQ(prefix.position, 5);
-    EXPECT_EQ(reader.TakeExtendedValue().ToText(), "1");
-    EXPECT_EQ(reader.TakeSingleValue(), 1.5f);
-    EXPECT_EQ(reader.TakeCurrencyValue(), 15000);
-    EXPECT_EQ(reader.TakeDateValue(), 1.5);
-    EXPECT_EQ(reader.TakeStringValue(), "hi");
-    EXPECT_EQ(reader.TakeWideStringValue(), u"\u20AC");
-    EXPECT_EQ(reader.TakeIdentValue(), "ab");
-    EXPECT_EQ(reader.TakeIdentValue(), "False");
-    EXPECT_EQ(reader.TakeIdentValue(), "True");
-    EXPECT_EQ(reader.TakeIdentValue(), "nil");
-    EXPECT_EQ(reader.TakeInt64Value(), -1);
+    EXPECT_EQ(reader.takeExtendedValue().toText(), "1");
+    EXPECT_EQ(reader.takeSingleValue(), 1.5f);
+    EXPECT_EQ(reader.takeCurrencyValue(), 15000);
+    EXPECT_EQ(reader.takeDateValue(), 1.5);
+    EXPECT_EQ(reader.takeStringValue(), "hi");
+    EXPECT_EQ(reader.takeWideStringValue(), u"\u20AC");
+    EXPECT_EQ(reader.takeIdentValue(), "ab");
+    EXPECT_EQ(reader.takeIdentValue(), "False");
+    EXPECT_EQ(reader.takeIdentValue(), "True");
+    EXPECT_EQ(reader.takeIdentValue(), "nil");
+    EXPECT_EQ(reader.takeInt64Value(), -1);
     // An integer stands in for a float or currency value.
-    EXPECT_EQ(reader.TakeExtendedValue().ToText(), "5");
-    EXPECT_EQ(reader.TakeCurrencyValue(), 10000 * 10000);
-    EXPECT_EQ(reader.TakeSingleValue(), 3.0f);
+    EXPECT_EQ(reader.takeExtendedValue().toText(), "5");
+    EXPECT_EQ(reader.takeCurrencyValue(), 10000 * 10000);
+    EXPECT_EQ(reader.takeSingleValue(), 3.0f);
 }
 
-TEST(TReader, FailuresCarryTheirFixedMessages)
+TEST(FormReader, FailuresCarryTheirFixedMessages)
 {
     const auto read = [](const std::string& bytes, auto take) {
-        TMemoryStream in(bytes);
-        TReader reader(in);
+        MemoryStream in(bytes);
+        FormReader reader(in);
         take(reader);
     };
-    EXPECT_THROW_MSG(read(Bytes("06 05 61 62"), [](TReader& r) { r.TakeStringValue(); }), EReadError,
+    EXPECT_THROW_MSG(read(hexBytes("06 05 61 62"), [](FormReader& r) { r.takeStringValue(); }), ReadError,
                      "Erreur de lecture du flux");
-    EXPECT_THROW_MSG(read("", [](TReader& r) { r.TakeTag(); }), EReadError, "Erreur de lecture du flux");
-    EXPECT_THROW_MSG(read("TPF1", [](TReader& r) { r.TakeSignature(); }), EReadError, "Format de flux incorrect");
-    EXPECT_THROW_MSG(read(Bytes("07 01 41"), [](TReader& r) { r.TakeStringValue(); }), EReadError,
+    EXPECT_THROW_MSG(read("", [](FormReader& r) { r.takeTag(); }), ReadError, "Erreur de lecture du flux");
+    EXPECT_THROW_MSG(read("TPF1", [](FormReader& r) { r.takeSignature(); }), ReadError, "Format de flux incorrect");
+    EXPECT_THROW_MSG(read(hexBytes("07 01 41"), [](FormReader& r) { r.takeStringValue(); }), ReadError,
                      "Valeur de propriété incorrecte");
-    EXPECT_THROW_MSG(read(Bytes("06 00"), [](TReader& r) { r.TakeIntegerValue(); }), EReadError,
+    EXPECT_THROW_MSG(read(hexBytes("06 00"), [](FormReader& r) { r.takeIntegerValue(); }), ReadError,
                      "Valeur de propriété incorrecte");
-    EXPECT_THROW_MSG(read(Bytes("06 00"), [](TReader& r) { r.TakeIdentValue(); }), EReadError,
+    EXPECT_THROW_MSG(read(hexBytes("06 00"), [](FormReader& r) { r.takeIdentValue(); }), ReadError,
                      "Valeur de propriété incorrecte");
-    EXPECT_THROW_MSG(read(Bytes("06 00"), [](TReader& r) { r.TakeWideStringValue(); }), EReadError,
+    EXPECT_THROW_MSG(read(hexBytes("06 00"), [](FormReader& r) { r.takeWideStringValue(); }), ReadError,
                      "Valeur de propriété incorrecte");
-    EXPECT_THROW_MSG(read(Bytes("01"), [](TReader& r) { r.ExpectTag(EndOfList); }), EReadError,
+    EXPECT_THROW_MSG(read(hexBytes("01"), [](FormReader& r) { r.expectTag(EndOfList); }), ReadError,
                      "Valeur de propriété incorrecte");
-    EXPECT_THROW_MSG(read(Bytes("F2 06 00"), [](TReader& r) { r.TakeObjectPrefix(); }), EReadError,
+    EXPECT_THROW_MSG(read(hexBytes("F2 06 00"), [](FormReader& r) { r.takeObjectPrefix(); }), ReadError,
                      "Valeur de propriété incorrecte");
 }
 
 // A length field far beyond the data must fail on the data, not try to reserve it.
-TEST(TReader, HugeLengthsFailWithoutAllocating)
+TEST(FormReader, HugeLengthsFailWithoutAllocating)
 {
     for (const char* bytes : {"0C FF FF FF 7F 41", "12 FF FF FF FF 41 00", "14 FF FF FF FF 41"}) {
         SCOPED_TRACE(bytes);
-        TMemoryStream in(Bytes(bytes));
-        TReader reader(in);
+        MemoryStream in(hexBytes(bytes));
+        FormReader reader(in);
         std::string text;
-        const auto tag = reader.PeekTag();
-        EXPECT_THROW(tag == LongString ? reader.TakeStringValue(text)
-                         : tag == WideString ? static_cast<void>(reader.TakeWideStringValue())
-                                             : reader.TakeUtf8StringValue(text),
-                     EReadError);
+        const auto tag = reader.peekTag();
+        EXPECT_THROW(tag == LongString ? reader.takeStringValue(text)
+                         : tag == WideString ? static_cast<void>(reader.takeWideStringValue())
+                                             : reader.takeUtf8StringValue(text),
+                     ReadError);
     }
 }
 
-TEST(TReader, GivesBackWhatItBufferedButDidNotUse)
+TEST(FormReader, GivesBackWhatItBufferedButDidNotUse)
 {
-    TMemoryStream in(std::string("TPF0") + std::string(10000, 'x'));
+    MemoryStream in(std::string("TPF0") + std::string(10000, 'x'));
     {
-        TReader reader(in);
-        reader.TakeSignature();
-        reader.TakeTag();
+        FormReader reader(in);
+        reader.takeSignature();
+        reader.takeTag();
     }
-    EXPECT_EQ(in.Position(), 5);
+    EXPECT_EQ(in.position(), 5);
 }
 
 TEST(ResourceHeader, SkipsToTheFormStream)
@@ -192,30 +192,30 @@ TEST(ResourceHeader, SkipsToTheFormStream)
         std::string bytes;
         std::int64_t streamAt;
     } cases[] = {
-        {"class name", Bytes("FF 0A 00 54 46 4F 52 4D 31 00 30 10 D2 04 00 00") + "TPF0", 16},
-        {"empty name", Bytes("FF 0A 00 00 30 10 00 00 00 00") + "TPF0", 10},
-        {"odd flags and size", Bytes("FF 0A 00 41 00 FF FF 12 34 56 78") + "TPF0", 11},
+        {"class name", hexBytes("FF 0A 00 54 46 4F 52 4D 31 00 30 10 D2 04 00 00") + "TPF0", 16},
+        {"empty name", hexBytes("FF 0A 00 00 30 10 00 00 00 00") + "TPF0", 10},
+        {"odd flags and size", hexBytes("FF 0A 00 41 00 FF FF 12 34 56 78") + "TPF0", 11},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        TMemoryStream in(c.bytes);
-        SkipResourceHeader(in);
-        EXPECT_EQ(in.Position(), c.streamAt);
+        MemoryStream in(c.bytes);
+        skipResourceHeader(in);
+        EXPECT_EQ(in.position(), c.streamAt);
     }
-    EXPECT_EQ(MakeResourceHeader("TForm1", 1234), Bytes("FF 0A 00 54 46 4F 52 4D 31 00 30 10 D2 04 00 00"));
+    EXPECT_EQ(makeResourceHeader("TForm1", 1234), hexBytes("FF 0A 00 54 46 4F 52 4D 31 00 30 10 D2 04 00 00"));
 }
 
 TEST(ResourceHeader, RefusesWhatIsNotAFormResource)
 {
-    for (const std::string& bytes : {std::string("object Form1: TForm1\r\n"), Bytes("FF 0B 00 41 00"),
-                                     Bytes("FE 0A 00"), std::string()}) {
-        TMemoryStream in(bytes);
-        EXPECT_THROW_MSG(SkipResourceHeader(in), EInvalidImage, "Format de flux incorrect");
+    for (const std::string& bytes : {std::string("object Form1: TForm1\r\n"), hexBytes("FF 0B 00 41 00"),
+                                     hexBytes("FE 0A 00"), std::string()}) {
+        MemoryStream in(bytes);
+        EXPECT_THROW_MSG(skipResourceHeader(in), InvalidImageError, "Format de flux incorrect");
     }
     // A header cut short passes the check; the signature read then fails.
-    TMemoryStream cut(Bytes("FF 0A 00 41 42"));
-    TMemoryStream out;
-    EXPECT_THROW_MSG(ResourceToText(cut, out), EReadError, "Erreur de lecture du flux");
+    MemoryStream cut(hexBytes("FF 0A 00 41 42"));
+    MemoryStream out;
+    EXPECT_THROW_MSG(resourceToText(cut, out), ReadError, "Erreur de lecture du flux");
 }
 
 }  // namespace

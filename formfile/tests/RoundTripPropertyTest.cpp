@@ -1,7 +1,7 @@
 // Random forms of every value kind: binary -> text -> binary gives the same bytes, wherever the
 // text can carry the value kind.
 #include "AsciiText.h"
-#include "TWriter.h"
+#include "FormWriter.h"
 #include "TestSupport.h"
 
 #include <bit>
@@ -15,92 +15,92 @@ class RandomForm {
 public:
     explicit RandomForm(std::uint32_t seed) : random_(seed) {}
 
-    std::string Make()
+    std::string make()
     {
-        TMemoryStream out;
+        MemoryStream out;
         {
-            TWriter writer(out);
-            writer.PutSignature();
-            PutObject(writer, 0);
-            writer.Flush();
+            FormWriter writer(out);
+            writer.putSignature();
+            putObject(writer, 0);
+            writer.flush();
         }
-        return std::string(out.View());
+        return std::string(out.view());
     }
 
 private:
-    int Below(int n) { return static_cast<int>(random_() % static_cast<unsigned>(n)); }
-    bool OneIn(int n) { return Below(n) == 0; }
+    int below(int n) { return static_cast<int>(random_() % static_cast<unsigned>(n)); }
+    bool oneIn(int n) { return below(n) == 0; }
 
-    std::string Identifier(int maxLength = 12)
+    std::string identifier(int maxLength = 12)
     {
         static const char first[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz_";
         static const char rest[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz_0123456789";
         for (;;) {
-            std::string s(1, first[Below(sizeof first - 1)]);
-            for (int n = Below(maxLength); n > 0; --n)
-                s += rest[Below(sizeof rest - 1)];
+            std::string s(1, first[below(sizeof first - 1)]);
+            for (int n = below(maxLength); n > 0; --n)
+                s += rest[below(sizeof rest - 1)];
             // These words open or close objects; they cannot name a property.
-            if (!ascii::EqualsIgnoringCase(s, "end") && !ascii::EqualsIgnoringCase(s, "object")
-                && !ascii::EqualsIgnoringCase(s, "inherited") && !ascii::EqualsIgnoringCase(s, "inline")
-                && !ascii::EqualsIgnoringCase(s, "item"))
+            if (!ascii::equalsIgnoringCase(s, "end") && !ascii::equalsIgnoringCase(s, "object")
+                && !ascii::equalsIgnoringCase(s, "inherited") && !ascii::equalsIgnoringCase(s, "inline")
+                && !ascii::equalsIgnoringCase(s, "item"))
                 return s;
         }
     }
 
-    std::string DottedIdentifier()
+    std::string dottedIdentifier()
     {
-        std::string s = Identifier();
-        for (int n = Below(3); n > 0; --n)
-            s += "." + Identifier();
+        std::string s = identifier();
+        for (int n = below(3); n > 0; --n)
+            s += "." + identifier();
         return s;
     }
 
     // A decimal with at most 15 significant digits: exactly what the text keeps.
-    std::string Decimal()
+    std::string decimal()
     {
-        std::string s = Below(2) ? "-" : "";
+        std::string s = below(2) ? "-" : "";
         s += std::to_string(1 + random_() % 999999999999999ull);
-        return s + "E" + std::to_string(Below(80) - 50);
+        return s + "E" + std::to_string(below(80) - 50);
     }
 
-    void PutObject(TWriter& w, int depth)
+    void putObject(FormWriter& w, int depth)
     {
         static const unsigned flagChoices[] = {0, 0, 0, 1, 2, 3, 4, 6};
-        const unsigned flags = flagChoices[Below(8)];
-        w.PutObjectPrefix(flags, Below(3) == 0 ? Below(100000) : Below(100));
-        w.PutName(Identifier(30));
-        w.PutName(OneIn(4) ? "" : Identifier());
-        for (int n = Below(8); n > 0; --n)
-            PutProperty(w, depth);
-        w.PutListEnd();
+        const unsigned flags = flagChoices[below(8)];
+        w.putObjectPrefix(flags, below(3) == 0 ? below(100000) : below(100));
+        w.putName(identifier(30));
+        w.putName(oneIn(4) ? "" : identifier());
+        for (int n = below(8); n > 0; --n)
+            putProperty(w, depth);
+        w.putListEnd();
         if (depth < 4)
-            for (int n = Below(4); n > 0; --n)
-                PutObject(w, depth + 1);
-        w.PutListEnd();
+            for (int n = below(4); n > 0; --n)
+                putObject(w, depth + 1);
+        w.putListEnd();
     }
 
-    void PutProperty(TWriter& w, int depth)
+    void putProperty(FormWriter& w, int depth)
     {
-        w.PutName(DottedIdentifier());
-        PutValue(w, depth);
+        w.putName(dottedIdentifier());
+        putValue(w, depth);
     }
 
-    void PutValue(TWriter& w, int depth)
+    void putValue(FormWriter& w, int depth)
     {
-        switch (Below(depth < 3 ? 16 : 13)) {
+        switch (below(depth < 3 ? 16 : 13)) {
         case 0: {
             const std::int64_t widths[] = {100, 30000, 2000000000};
-            const std::int64_t limit = widths[Below(3)];
-            w.PutIntegerValue(static_cast<std::int32_t>(static_cast<std::int64_t>(random_() % (2 * limit)) - limit));
+            const std::int64_t limit = widths[below(3)];
+            w.putIntegerValue(static_cast<std::int32_t>(static_cast<std::int64_t>(random_() % (2 * limit)) - limit));
             break;
         }
         case 1: {
-            Extended80 x = *Extended80::Parse(Decimal());
+            Extended80 x = *Extended80::parse(decimal());
             // An integral value within 32 bits reads back as an integer.
-            if (const auto integral = x.ToInt64(); integral && *integral >= INT32_MIN && *integral <= INT32_MAX
-                && Extended80::FromInt64(*integral) == x)
-                x = *Extended80::Parse("0.5");
-            w.PutExtendedValue(x);
+            if (const auto integral = x.toInt64(); integral && *integral >= INT32_MIN && *integral <= INT32_MAX
+                && Extended80::fromInt64(*integral) == x)
+                x = *Extended80::parse("0.5");
+            w.putExtendedValue(x);
             break;
         }
         case 2: {
@@ -108,74 +108,74 @@ private:
             do
                 f = std::bit_cast<float>(static_cast<std::uint32_t>(random_()));
             while (!std::isfinite(f) || (std::signbit(f) && f == 0));
-            w.PutSingleValue(f);
+            w.putSingleValue(f);
             break;
         }
         case 3:
-            w.PutCurrencyValue(static_cast<std::int64_t>(random_() % 2000000000000000ull) - 1000000000000000);
+            w.putCurrencyValue(static_cast<std::int64_t>(random_() % 2000000000000000ull) - 1000000000000000);
             break;
         case 4:
-            w.PutDateValue(Extended80::Parse(Decimal())->ToDouble());
+            w.putDateValue(Extended80::parse(decimal())->toDouble());
             break;
         case 5: {
-            std::string s(static_cast<std::size_t>(OneIn(5) ? Below(400) : Below(80)), '\0');
+            std::string s(static_cast<std::size_t>(oneIn(5) ? below(400) : below(80)), '\0');
             for (auto& c : s)
-                c = static_cast<char>(OneIn(3) ? Below(256) : 'a' + Below(26));
-            w.PutStringValue(s);
+                c = static_cast<char>(oneIn(3) ? below(256) : 'a' + below(26));
+            w.putStringValue(s);
             break;
         }
         case 6: {
-            std::u16string s(static_cast<std::size_t>(1 + Below(150)), u'\0');
+            std::u16string s(static_cast<std::size_t>(1 + below(150)), u'\0');
             for (auto& unit : s)
-                unit = static_cast<char16_t>(OneIn(3) ? Below(65536) : Below(256));
-            s[static_cast<std::size_t>(Below(static_cast<int>(s.size())))] = static_cast<char16_t>(256 + Below(65000));
-            w.PutWideStringValue(s);
+                unit = static_cast<char16_t>(oneIn(3) ? below(65536) : below(256));
+            s[static_cast<std::size_t>(below(static_cast<int>(s.size())))] = static_cast<char16_t>(256 + below(65000));
+            w.putWideStringValue(s);
             break;
         }
         case 7:
-            w.PutIdentValue(OneIn(4) ? (Below(2) ? "True" : "nil") : DottedIdentifier());
+            w.putIdentValue(oneIn(4) ? (below(2) ? "True" : "nil") : dottedIdentifier());
             break;
         case 8:
-            w.PutTag(Set);
-            for (int n = Below(4); n > 0; --n)
-                w.PutName(Identifier());
-            w.PutName("");
+            w.putTag(Set);
+            for (int n = below(4); n > 0; --n)
+                w.putName(identifier());
+            w.putName("");
             break;
         case 9:
-            w.PutBinaryValue([this](TStream& data) {
-                for (int n = OneIn(3) ? Below(200) : Below(40); n > 0; --n) {
-                    const auto byte = static_cast<unsigned char>(Below(256));
-                    data.WriteBuffer(&byte, 1);
+            w.putBinaryValue([this](ByteStream& data) {
+                for (int n = oneIn(3) ? below(200) : below(40); n > 0; --n) {
+                    const auto byte = static_cast<unsigned char>(below(256));
+                    data.writeBuffer(&byte, 1);
                 }
             });
             break;
         case 10:
-            w.PutTag(Below(2) ? False : True);
+            w.putTag(below(2) ? False : True);
             break;
         case 11:
-            w.PutIntegerValue(Below(256) - 128);
+            w.putIntegerValue(below(256) - 128);
             break;
         case 12:
-            w.PutStringValue(Identifier());
+            w.putStringValue(identifier());
             break;
         case 13:
         case 14:
-            w.PutListStart();
-            for (int n = Below(5); n > 0; --n)
-                PutValue(w, depth + 1);
-            w.PutListEnd();
+            w.putListStart();
+            for (int n = below(5); n > 0; --n)
+                putValue(w, depth + 1);
+            w.putListEnd();
             break;
         case 15:
-            w.PutTag(Collection);
-            for (int n = Below(4); n > 0; --n) {
-                if (Below(2))
-                    w.PutIntegerValue(Below(3) == 0 ? -2 - Below(1000) : Below(70000));
-                w.PutListStart();
-                for (int p = Below(4); p > 0; --p)
-                    PutProperty(w, depth + 1);
-                w.PutListEnd();
+            w.putTag(Collection);
+            for (int n = below(4); n > 0; --n) {
+                if (below(2))
+                    w.putIntegerValue(below(3) == 0 ? -2 - below(1000) : below(70000));
+                w.putListStart();
+                for (int p = below(4); p > 0; --p)
+                    putProperty(w, depth + 1);
+                w.putListEnd();
             }
-            w.PutListEnd();
+            w.putListEnd();
             break;
         }
     }
@@ -187,9 +187,9 @@ TEST(RoundTrip, RandomFormsComeBackByteForByte)
 {
     for (std::uint32_t seed = 1; seed <= 1500; ++seed) {
         SCOPED_TRACE(seed);
-        const std::string binary = RandomForm(seed).Make();
-        const std::string text = test::BinaryText(binary);
-        ASSERT_EQ(test::TextBinary(text), binary) << text;
+        const std::string binary = RandomForm(seed).make();
+        const std::string text = test::binaryText(binary);
+        ASSERT_EQ(test::textBinary(text), binary) << text;
     }
 }
 

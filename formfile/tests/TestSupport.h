@@ -3,7 +3,7 @@
 
 #include "BinaryToText.h"
 #include "Errors.h"
-#include "TMemoryStream.h"
+#include "MemoryStream.h"
 #include "TextToBinary.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +14,7 @@
 namespace dfm::test {
 
 // "54 50 46 30" -> "TPF0"; blanks between bytes are ignored.
-inline std::string Bytes(std::string_view hex)
+inline std::string hexBytes(std::string_view hex)
 {
     std::string out;
     int high = -1;
@@ -38,24 +38,24 @@ inline std::string Bytes(std::string_view hex)
     return out;
 }
 
-inline std::string BinaryText(std::string_view stream)
+inline std::string binaryText(std::string_view stream)
 {
-    TMemoryStream in(stream);
-    TMemoryStream out;
-    BinaryToText(in, out);
-    return std::string(out.View());
+    MemoryStream in(stream);
+    MemoryStream out;
+    binaryToText(in, out);
+    return std::string(out.view());
 }
 
-inline std::string TextBinary(std::string_view text)
+inline std::string textBinary(std::string_view text)
 {
-    TMemoryStream in(text);
-    TMemoryStream out;
-    TextToBinary(in, out);
-    return std::string(out.View());
+    MemoryStream in(text);
+    MemoryStream out;
+    textToBinary(in, out);
+    return std::string(out.view());
 }
 
 // Joins lines with CR LF, ending the last one too.
-inline std::string Lines(std::initializer_list<std::string_view> lines)
+inline std::string lines(std::initializer_list<std::string_view> lines)
 {
     std::string out;
     for (const auto line : lines) {

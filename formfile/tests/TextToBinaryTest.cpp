@@ -7,31 +7,31 @@ namespace {
 
 using namespace test;
 
-std::string PropertyBinary(const std::string& valueText)
+std::string propertyBinary(const std::string& valueText)
 {
-    return TextBinary("object Form1: TForm1\r\n  P = " + valueText + "\r\nend\r\n");
+    return textBinary("object Form1: TForm1\r\n  P = " + valueText + "\r\nend\r\n");
 }
 
 std::string Expected(const std::string& value)
 {
-    return Stream(Object("TForm1", "Form1", Prop("P", value)));
+    return stream(object("TForm1", "Form1", prop("P", value)));
 }
 
 TEST(TextToBinary, HeadersAndObjects)
 {
-    EXPECT_EQ(TextBinary("object Form1: TForm1 end"), TextBinary("OBJECT Form1 : TForm1\r\nEND"));
-    EXPECT_EQ(TextBinary("object TForm1 end"), Stream(Object("TForm1", "", "")));
-    EXPECT_EQ(TextBinary("object B: TB [0] end"), Stream(Object("TB", "B", "", "", std::string("\xF2\x02\x00", 3))));
-    EXPECT_EQ(TextBinary("object B: TB [-3] end"), Stream(Object("TB", "B", "")));
-    EXPECT_EQ(TextBinary("inherited B: TB [5] end"), Stream(Object("TB", "B", "", "", "\xF3\x02\x05")));
-    EXPECT_EQ(TextBinary("INLINE Frame21: TFrame2 end"), Stream(Object("TFrame2", "Frame21", "", "", "\xF4")));
-    EXPECT_EQ(TextBinary("object F: TF\r\n  Left = 1\r\n  inline A: TA\r\n  end\r\n  object B: TB end\r\nend"),
-              Stream(Object("TF", "F", Prop("Left", Int8(1)),
-                            Object("TA", "A", "", "", "\xF4") + Object("TB", "B", ""))));
+    EXPECT_EQ(textBinary("object Form1: TForm1 end"), textBinary("OBJECT Form1 : TForm1\r\nEND"));
+    EXPECT_EQ(textBinary("object TForm1 end"), stream(object("TForm1", "", "")));
+    EXPECT_EQ(textBinary("object B: TB [0] end"), stream(object("TB", "B", "", "", std::string("\xF2\x02\x00", 3))));
+    EXPECT_EQ(textBinary("object B: TB [-3] end"), stream(object("TB", "B", "")));
+    EXPECT_EQ(textBinary("inherited B: TB [5] end"), stream(object("TB", "B", "", "", "\xF3\x02\x05")));
+    EXPECT_EQ(textBinary("INLINE Frame21: TFrame2 end"), stream(object("TFrame2", "Frame21", "", "", "\xF4")));
+    EXPECT_EQ(textBinary("object F: TF\r\n  Left = 1\r\n  inline A: TA\r\n  end\r\n  object B: TB end\r\nend"),
+              stream(object("TF", "F", prop("Left", int8(1)),
+                            object("TA", "A", "", "", "\xF4") + object("TB", "B", ""))));
     // Anything after the root's end is not looked at.
-    EXPECT_EQ(TextBinary("object TForm1 end garbage ! {"), Stream(Object("TForm1", "", "")));
+    EXPECT_EQ(textBinary("object TForm1 end garbage ! {"), stream(object("TForm1", "", "")));
     // A word that opens no object is a property, even in object position of the property list.
-    EXPECT_EQ(TextBinary("object T\r\n  Objects = 1\r\nend"), Stream(Object("T", "", Prop("Objects", Int8(1)))));
+    EXPECT_EQ(textBinary("object T\r\n  Objects = 1\r\nend"), stream(object("T", "", prop("Objects", int8(1)))));
 }
 
 TEST(TextToBinary, ValueMapping)
@@ -40,45 +40,45 @@ TEST(TextToBinary, ValueMapping)
         const char* text;
         std::string value;
     } cases[] = {
-        {"-8", Int8(-8)},
-        {"200", "\x03" + Le(200, 2)},
-        {"100000", "\x04" + Le(100000, 4)},
-        {"$FF", "\x03" + Le(255, 2)},
-        {"$FFFFFFFF", Int8(-1)},
-        {"15000c", "\x10" + Le(15000, 8)},
-        {"2.5s", "\x0F" + Le(0x40200000, 4)},
-        {"1.5d", "\x11" + Le(0x3FF8000000000000u, 8)},
-        {"2.5", "\x05" + Le(0xA000000000000000u, 8) + Le(0x4000, 2)},
-        {"10000000000", "\x05" + Le(0x9502F90000000000u, 8) + Le(0x3FFF + 33, 2)},
-        {"-2147483649", "\x05" + Le(0x8000000100000000u, 8) + Le(0x8000 | (0x3FFF + 31), 2)},
-        {"clRed", "\x07" + Name("clRed")},
-        {"DM.Source1", "\x07" + Name("DM.Source1")},
+        {"-8", int8(-8)},
+        {"200", "\x03" + le(200, 2)},
+        {"100000", "\x04" + le(100000, 4)},
+        {"$FF", "\x03" + le(255, 2)},
+        {"$FFFFFFFF", int8(-1)},
+        {"15000c", "\x10" + le(15000, 8)},
+        {"2.5s", "\x0F" + le(0x40200000, 4)},
+        {"1.5d", "\x11" + le(0x3FF8000000000000u, 8)},
+        {"2.5", "\x05" + le(0xA000000000000000u, 8) + le(0x4000, 2)},
+        {"10000000000", "\x05" + le(0x9502F90000000000u, 8) + le(0x3FFF + 33, 2)},
+        {"-2147483649", "\x05" + le(0x8000000100000000u, 8) + le(0x8000 | (0x3FFF + 31), 2)},
+        {"clRed", "\x07" + encodedName("clRed")},
+        {"DM.Source1", "\x07" + encodedName("DM.Source1")},
         {"TRUE", "\x09"},
         {"nil", "\x0D"},
-        {"'a' + 'b' + 'c'", Str("abc")},
-        {"'x'#8364", Wide(u"x\u20AC")},
-        {"'a' +\r\n    'x'#8364 + 'b'", Wide(u"ax\u20ACb")},
-        {"#233'x' + #8364", Wide(u"\u00E9x\u20AC")},
+        {"'a' + 'b' + 'c'", putStr("abc")},
+        {"'x'#8364", wideBytes(u"x\u20AC")},
+        {"'a' +\r\n    'x'#8364 + 'b'", wideBytes(u"ax\u20ACb")},
+        {"#233'x' + #8364", wideBytes(u"\u00E9x\u20AC")},
         {"[]", "\x0B" + std::string(1, '\0')},
-        {"[fsBold, fsItalic]", "\x0B" + Name("fsBold") + Name("fsItalic") + std::string(1, '\0')},
+        {"[fsBold, fsItalic]", "\x0B" + encodedName("fsBold") + encodedName("fsItalic") + std::string(1, '\0')},
         {"()", "\x01" + std::string(1, '\0')},
-        {"('a' 1)", "\x01" + Str("a") + Int8(1) + std::string(1, '\0')},
+        {"('a' 1)", "\x01" + putStr("a") + int8(1) + std::string(1, '\0')},
         {"<>", "\x0E" + std::string(1, '\0')},
         {"<item [-1] end item [-2] A = 1 end item [3] end>",
-         "\x0E\x01" + std::string(1, '\0') + Int8(-2) + "\x01" + Prop("A", Int8(1)) + std::string(1, '\0') + Int8(3)
+         "\x0E\x01" + std::string(1, '\0') + int8(-2) + "\x01" + prop("A", int8(1)) + std::string(1, '\0') + int8(3)
              + "\x01" + std::string(2, '\0')},
-        {"{}", "\x0A" + Le(0, 4)},
-        {"{0a FF}", "\x0A" + Le(2, 4) + "\x0A\xFF"},
+        {"{}", "\x0A" + le(0, 4)},
+        {"{0a FF}", "\x0A" + le(2, 4) + "\x0A\xFF"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        EXPECT_EQ(PropertyBinary(c.text), Expected(c.value));
+        EXPECT_EQ(propertyBinary(c.text), Expected(c.value));
     }
     std::string parts = "'";
     for (int i = 0; i < 5; ++i)
         parts += std::string(60, 'x') + "' + '";
-    EXPECT_EQ(PropertyBinary(parts + "'"), Expected(Str(std::string(300, 'x'))));
-    EXPECT_EQ(TextBinary("object T\r\n  Font . Name = 1\r\nend"), Stream(Object("T", "", Prop("Font.Name", Int8(1)))));
+    EXPECT_EQ(propertyBinary(parts + "'"), Expected(putStr(std::string(300, 'x'))));
+    EXPECT_EQ(textBinary("object T\r\n  Font . Name = 1\r\nend"), stream(object("T", "", prop("Font.Name", int8(1)))));
 }
 
 TEST(TextToBinary, ErrorsNameTheirLine)
@@ -111,24 +111,24 @@ TEST(TextToBinary, ErrorsNameTheirLine)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        EXPECT_THROW_MSG(TextBinary(c.text), EParserError, c.message);
+        EXPECT_THROW_MSG(textBinary(c.text), ParserError, c.message);
     }
-    EXPECT_THROW_MSG(PropertyBinary("1.2.3"), EConvertError, "'1.2.3' n'est pas une valeur en virgule flottante correcte");
-    EXPECT_THROW_MSG(PropertyBinary("-"), EConvertError, "'-' n'est pas une valeur entière correcte");
-    EXPECT_THROW_MSG(PropertyBinary("1E30c"), EConvertError, "'1E30c' n'est pas une valeur en virgule flottante correcte");
-    EXPECT_THROW_MSG(PropertyBinary("1E39s"), EConvertError, "'1E39s' n'est pas une valeur en virgule flottante correcte");
-    EXPECT_THROW_MSG(PropertyBinary("-1E309d"), EConvertError, "'-1E309d' n'est pas une valeur en virgule flottante correcte");
-    EXPECT_THROW_MSG(PropertyBinary("1E5000"), EConvertError, "'1E5000' n'est pas une valeur en virgule flottante correcte");
-    EXPECT_THROW_MSG(TextBinary("object A [99999999999] end"), EConvertError,
+    EXPECT_THROW_MSG(propertyBinary("1.2.3"), ConvertError, "'1.2.3' n'est pas une valeur en virgule flottante correcte");
+    EXPECT_THROW_MSG(propertyBinary("-"), ConvertError, "'-' n'est pas une valeur entière correcte");
+    EXPECT_THROW_MSG(propertyBinary("1E30c"), ConvertError, "'1E30c' n'est pas une valeur en virgule flottante correcte");
+    EXPECT_THROW_MSG(propertyBinary("1E39s"), ConvertError, "'1E39s' n'est pas une valeur en virgule flottante correcte");
+    EXPECT_THROW_MSG(propertyBinary("-1E309d"), ConvertError, "'-1E309d' n'est pas une valeur en virgule flottante correcte");
+    EXPECT_THROW_MSG(propertyBinary("1E5000"), ConvertError, "'1E5000' n'est pas une valeur en virgule flottante correcte");
+    EXPECT_THROW_MSG(textBinary("object A [99999999999] end"), ConvertError,
                      "'99999999999' n'est pas une valeur entière correcte");
 }
 
 TEST(TextToBinary, KeepsWhatWasWrittenBeforeAFailure)
 {
-    TMemoryStream in("object Form1: TForm1\r\n  Left = 1\r\n  Top = ?\r\nend");
-    TMemoryStream out;
-    EXPECT_THROW(TextToBinary(in, out), EParserError);
-    EXPECT_EQ(out.View(), "TPF0" + Name("TForm1") + Name("Form1") + Prop("Left", Int8(1)) + Name("Top"));
+    MemoryStream in("object Form1: TForm1\r\n  Left = 1\r\n  Top = ?\r\nend");
+    MemoryStream out;
+    EXPECT_THROW(textToBinary(in, out), ParserError);
+    EXPECT_EQ(out.view(), "TPF0" + encodedName("TForm1") + encodedName("Form1") + prop("Left", int8(1)) + encodedName("Top"));
 }
 
 TEST(TextToBinary, HostileNestingIsRefused)
@@ -136,27 +136,27 @@ TEST(TextToBinary, HostileNestingIsRefused)
     std::string lists;
     for (int i = 0; i < 1000000; ++i)
         lists += "(\r\n";
-    EXPECT_THROW_MSG(PropertyBinary(lists), EParserError, "Form nesting deeper than 1000 levels à la ligne 1001");
-    EXPECT_NO_THROW(PropertyBinary(std::string(999, '(') + std::string(999, ')')));
+    EXPECT_THROW_MSG(propertyBinary(lists), ParserError, "Form nesting deeper than 1000 levels à la ligne 1001");
+    EXPECT_NO_THROW(propertyBinary(std::string(999, '(') + std::string(999, ')')));
     std::string objects;
     for (int i = 0; i < 1001; ++i)
         objects += "object A\r\n";
-    EXPECT_THROW_MSG(TextBinary(objects), EParserError, "Form nesting deeper than 1000 levels à la ligne 1001");
+    EXPECT_THROW_MSG(textBinary(objects), ParserError, "Form nesting deeper than 1000 levels à la ligne 1001");
 }
 
 TEST(TextToResource, PutsTheHeaderInFront)
 {
     const auto resource = [](const std::string& text) {
-        TMemoryStream in(text);
-        TMemoryStream out;
-        TextToResource(in, out);
-        return std::string(out.View());
+        MemoryStream in(text);
+        MemoryStream out;
+        textToResource(in, out);
+        return std::string(out.view());
     };
-    const std::string stream = TextBinary("object Form1: TForm1\r\nend");
+    const std::string stream = textBinary("object Form1: TForm1\r\nend");
     EXPECT_EQ(resource("object Form1: TForm1\r\nend"),
-              Bytes("FF 0A 00 54 46 4F 52 4D 31 00 30 10") + Le(stream.size(), 4) + stream);
-    EXPECT_EQ(resource("inherited Form1: TForm1 [2] end").substr(0, 10), Bytes("FF 0A 00 54 46 4F 52 4D 31 00"));
-    EXPECT_EQ(resource("inherited Form1: TForm1 [300] end").substr(0, 10), Bytes("FF 0A 00 54 46 4F 52 4D 31 00"));
+              hexBytes("FF 0A 00 54 46 4F 52 4D 31 00 30 10") + le(stream.size(), 4) + stream);
+    EXPECT_EQ(resource("inherited Form1: TForm1 [2] end").substr(0, 10), hexBytes("FF 0A 00 54 46 4F 52 4D 31 00"));
+    EXPECT_EQ(resource("inherited Form1: TForm1 [300] end").substr(0, 10), hexBytes("FF 0A 00 54 46 4F 52 4D 31 00"));
     EXPECT_EQ(resource("object " + std::string(70, 'c') + " end").substr(3, 71), std::string(70, 'C') + '\0');
 }
 
@@ -164,14 +164,14 @@ TEST(TextToResource, WritesNothingOnFailure)
 {
     for (const std::string& text : {std::string("object Form1: TForm1\r\n  Left = ?\r\nend"),
                                     "object " + std::string(71, 'c') + " end"}) {
-        TMemoryStream in(text);
-        TMemoryStream out;
-        EXPECT_THROW(TextToResource(in, out), EFormError);
-        EXPECT_EQ(out.ByteCount(), 0u);
+        MemoryStream in(text);
+        MemoryStream out;
+        EXPECT_THROW(textToResource(in, out), FormError);
+        EXPECT_EQ(out.byteCount(), 0u);
     }
-    TMemoryStream in("object " + std::string(71, 'c') + " end");
-    TMemoryStream out;
-    EXPECT_THROW_MSG(TextToResource(in, out), EWriteError,
+    MemoryStream in("object " + std::string(71, 'c') + " end");
+    MemoryStream out;
+    EXPECT_THROW_MSG(textToResource(in, out), WriteError,
                      "The class name of the root object is longer than 70 characters");
 }
 

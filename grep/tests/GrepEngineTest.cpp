@@ -13,24 +13,24 @@ using test::TempTree;
 
 constexpr const char* Key = "TButtonOK";
 
-std::vector<std::string> Sorted(std::vector<std::string> list)
+std::vector<std::string> sorted(std::vector<std::string> list)
 {
     std::sort(list.begin(), list.end());
     return list;
 }
 
-std::size_t IndexOf(const std::vector<std::string>& list, const std::string& item)
+std::size_t indexOf(const std::vector<std::string>& list, const std::string& item)
 {
     return static_cast<std::size_t>(std::find(list.begin(), list.end(), item) - list.begin());
 }
 
 class GrepEngineTest : public ::testing::Test {
 protected:
-    GrepEngine::Outcome Run(const std::string& directory, const std::string& mask, bool subdirectories = true,
+    GrepEngine::Outcome run(const std::string& directory, const std::string& mask, bool subdirectories = true,
                             const std::string& key = Key, bool caseSensitive = true)
     {
         GrepEngine engine(host);
-        return engine.Search({directory, mask, key, subdirectories, caseSensitive});
+        return engine.search({directory, mask, key, subdirectories, caseSensitive});
     }
 
     TempTree tree;
@@ -52,51 +52,51 @@ TEST_F(GrepEngineTest, MaskPiecesMatchLikeFormFileMasks)
         {"Main.dfm", "df*", true},   {"dfm", "dfm", false},       {"Main.dfm", " dfm", false},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(GrepEngine::MatchesPiece(c.name, c.piece), c.matches) << c.name << " / " << c.piece;
+        EXPECT_EQ(GrepEngine::matchesPiece(c.name, c.piece), c.matches) << c.name << " / " << c.piece;
 }
 
 TEST_F(GrepEngineTest, WalksDepthFirstPreOrderSkippingHiddenEntries)
 {
     const std::string hit = std::string("object Form1\r\n  ") + Key + "\r\n";
-    tree.Write("a.pas", hit);
-    tree.Write("b.dfm", hit);
-    tree.Write("c.DFM", hit);
-    tree.Write("miss.dfm", "nothing here");
-    tree.Write("d.txt", hit);
-    tree.Write("sub/e.dfm", hit);
-    tree.Write("sub/deep/f.dfm", hit);
-    tree.Write("sub2/g.dfm", hit);
-    tree.Write(".hidden.dfm", hit);
-    tree.Write(".svn/h.dfm", hit);
-    tree.Write("sub/.cache/i.dfm", hit);
-    const std::string root = tree.Root();
+    tree.write("a.pas", hit);
+    tree.write("b.dfm", hit);
+    tree.write("c.DFM", hit);
+    tree.write("miss.dfm", "nothing here");
+    tree.write("d.txt", hit);
+    tree.write("sub/e.dfm", hit);
+    tree.write("sub/deep/f.dfm", hit);
+    tree.write("sub2/g.dfm", hit);
+    tree.write(".hidden.dfm", hit);
+    tree.write(".svn/h.dfm", hit);
+    tree.write("sub/.cache/i.dfm", hit);
+    const std::string root = tree.root();
 
-    ASSERT_EQ(Run(root, "pas;dfm"), GrepEngine::Outcome::Completed);
+    ASSERT_EQ(run(root, "pas;dfm"), GrepEngine::Outcome::Completed);
     const std::vector<std::string> expected = {root + "a.pas", root + "b.dfm", root + "c.DFM",
                                                root + "sub/e.dfm", root + "sub/deep/f.dfm", root + "sub2/g.dfm"};
-    EXPECT_EQ(Sorted(host.files), Sorted(expected));
+    EXPECT_EQ(sorted(host.files), sorted(expected));
     // Every .pas before any .dfm of its folder; a folder's files before its subfolders.
     EXPECT_EQ(host.files[0], root + "a.pas");
-    EXPECT_LT(IndexOf(host.files, root + "c.DFM"), IndexOf(host.files, root + "sub/e.dfm"));
-    EXPECT_LT(IndexOf(host.files, root + "sub/e.dfm"), IndexOf(host.files, root + "sub/deep/f.dfm"));
-    const std::size_t deep = IndexOf(host.files, root + "sub/deep/f.dfm");
-    const std::size_t sibling = IndexOf(host.files, root + "sub2/g.dfm");
-    EXPECT_TRUE(sibling < IndexOf(host.files, root + "sub/e.dfm") || sibling > deep);
+    EXPECT_LT(indexOf(host.files, root + "c.DFM"), indexOf(host.files, root + "sub/e.dfm"));
+    EXPECT_LT(indexOf(host.files, root + "sub/e.dfm"), indexOf(host.files, root + "sub/deep/f.dfm"));
+    const std::size_t deep = indexOf(host.files, root + "sub/deep/f.dfm");
+    const std::size_t sibling = indexOf(host.files, root + "sub2/g.dfm");
+    EXPECT_TRUE(sibling < indexOf(host.files, root + "sub/e.dfm") || sibling > deep);
     EXPECT_EQ(host.statuses.back(), (RecordingHost::Status{"Found 6 file(s).", false}));
     EXPECT_EQ(host.started, 1);
     EXPECT_EQ(host.ended, 1);
 
     host.files.clear();
-    ASSERT_EQ(Run(root, "dfm", false), GrepEngine::Outcome::Completed);
-    EXPECT_EQ(Sorted(host.files), Sorted({root + "b.dfm", root + "c.DFM"}));
+    ASSERT_EQ(run(root, "dfm", false), GrepEngine::Outcome::Completed);
+    EXPECT_EQ(sorted(host.files), sorted({root + "b.dfm", root + "c.DFM"}));
 }
 
 TEST_F(GrepEngineTest, MaskPiecesAreUsedAsTyped)
 {
-    tree.Write("a.pas", Key);
-    tree.Write("README", Key);
-    tree.Write("b.txt", Key);
-    const std::string root = tree.Root();
+    tree.write("a.pas", Key);
+    tree.write("README", Key);
+    tree.write("b.txt", Key);
+    const std::string root = tree.root();
     struct Case {
         const char* mask;
         std::vector<std::string> files;
@@ -111,28 +111,28 @@ TEST_F(GrepEngineTest, MaskPiecesAreUsedAsTyped)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.mask);
         host.files.clear();
-        ASSERT_EQ(Run(root, c.mask), GrepEngine::Outcome::Completed);
-        EXPECT_EQ(Sorted(host.files), c.files);
+        ASSERT_EQ(run(root, c.mask), GrepEngine::Outcome::Completed);
+        EXPECT_EQ(sorted(host.files), c.files);
     }
 }
 
 TEST_F(GrepEngineTest, DirectoryTextsGiveFullPathsAndBecomeTheWorkingDirectory)
 {
-    tree.Write("Main.dfm", Key);
-    const std::string root = tree.Root();
+    tree.write("Main.dfm", Key);
+    const std::string root = tree.root();
     const std::string withoutSlash = root.substr(0, root.size() - 1);
     char* before = ::getcwd(nullptr, 0);
 
-    ASSERT_EQ(Run(withoutSlash, "dfm"), GrepEngine::Outcome::Completed);
-    ASSERT_EQ(Run(root, "dfm"), GrepEngine::Outcome::Completed);
+    ASSERT_EQ(run(withoutSlash, "dfm"), GrepEngine::Outcome::Completed);
+    ASSERT_EQ(run(root, "dfm"), GrepEngine::Outcome::Completed);
     EXPECT_EQ(host.files, std::vector<std::string>({root + "Main.dfm", root + "Main.dfm"}));
     char* now = ::getcwd(nullptr, 0);
     EXPECT_EQ(std::string(now) + '/', root);
 
     // A relative text is taken from the working directory at the start.
-    tree.Write("sub/Other.dfm", Key);
+    tree.write("sub/Other.dfm", Key);
     host.files.clear();
-    ASSERT_EQ(Run("./sub/../sub", "dfm"), GrepEngine::Outcome::Completed);
+    ASSERT_EQ(run("./sub/../sub", "dfm"), GrepEngine::Outcome::Completed);
     EXPECT_EQ(host.files, std::vector<std::string>({root + "sub/Other.dfm"}));
     ::chdir(before);
     std::free(before);
@@ -141,7 +141,7 @@ TEST_F(GrepEngineTest, DirectoryTextsGiveFullPathsAndBecomeTheWorkingDirectory)
 
 TEST_F(GrepEngineTest, InputChecksRefuseInTheirOrder)
 {
-    const std::string root = tree.Root();
+    const std::string root = tree.root();
     struct Case {
         std::string directory;
         std::string mask;
@@ -160,7 +160,7 @@ TEST_F(GrepEngineTest, InputChecksRefuseInTheirOrder)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
         host.refusals.clear();
-        EXPECT_EQ(Run(c.directory, c.mask, true, c.key), GrepEngine::Outcome::Refused);
+        EXPECT_EQ(run(c.directory, c.mask, true, c.key), GrepEngine::Outcome::Refused);
         EXPECT_EQ(host.refusals, std::vector<std::string>{c.message});
         EXPECT_EQ(host.refusedInput, c.input);
     }
@@ -170,10 +170,10 @@ TEST_F(GrepEngineTest, InputChecksRefuseInTheirOrder)
 
 TEST_F(GrepEngineTest, StatusLineCountsResultsAndMarksMatches)
 {
-    tree.Write("only.dfm", Key);
-    const std::string path = tree.Path("only.dfm");
+    tree.write("only.dfm", Key);
+    const std::string path = tree.path("only.dfm");
     host.files = {"kept from before"};
-    ASSERT_EQ(Run(tree.Root(), "dfm"), GrepEngine::Outcome::Completed);
+    ASSERT_EQ(run(tree.root(), "dfm"), GrepEngine::Outcome::Completed);
     const std::vector<RecordingHost::Status> expected = {
         {"0001 " + path, false}, {"0001 " + path, true}, {"Found 2 file(s).", false}};
     EXPECT_EQ(host.statuses, expected);
@@ -181,22 +181,22 @@ TEST_F(GrepEngineTest, StatusLineCountsResultsAndMarksMatches)
 
 TEST_F(GrepEngineTest, CaseIsFoldedOnlyWhenAsked)
 {
-    tree.Write("upper.dfm", "TBUTTONOK");
-    tree.Write("exact.dfm", Key);
-    ASSERT_EQ(Run(tree.Root(), "dfm", false, "tbuttonok", false), GrepEngine::Outcome::Completed);
-    EXPECT_EQ(Sorted(host.files), Sorted({tree.Path("exact.dfm"), tree.Path("upper.dfm")}));
+    tree.write("upper.dfm", "TBUTTONOK");
+    tree.write("exact.dfm", Key);
+    ASSERT_EQ(run(tree.root(), "dfm", false, "tbuttonok", false), GrepEngine::Outcome::Completed);
+    EXPECT_EQ(sorted(host.files), sorted({tree.path("exact.dfm"), tree.path("upper.dfm")}));
     host.files.clear();
-    ASSERT_EQ(Run(tree.Root(), "dfm", false, Key, true), GrepEngine::Outcome::Completed);
-    EXPECT_EQ(host.files, std::vector<std::string>{tree.Path("exact.dfm")});
+    ASSERT_EQ(run(tree.root(), "dfm", false, Key, true), GrepEngine::Outcome::Completed);
+    EXPECT_EQ(host.files, std::vector<std::string>{tree.path("exact.dfm")});
 }
 
 TEST_F(GrepEngineTest, StopEndsTheWalkBeforeTheFileShown)
 {
-    tree.Write("a.dfm", Key);
-    tree.Write("b.dfm", Key);
-    tree.Write("sub/c.dfm", Key);
+    tree.write("a.dfm", Key);
+    tree.write("b.dfm", Key);
+    tree.write("sub/c.dfm", Key);
     host.stopRequested = true;
-    EXPECT_EQ(Run(tree.Root(), "dfm"), GrepEngine::Outcome::Stopped);
+    EXPECT_EQ(run(tree.root(), "dfm"), GrepEngine::Outcome::Stopped);
     EXPECT_TRUE(host.files.empty());
     ASSERT_EQ(host.statuses.size(), 1u);
     EXPECT_FALSE(host.statuses[0].found);
@@ -206,38 +206,38 @@ TEST_F(GrepEngineTest, StopEndsTheWalkBeforeTheFileShown)
     int shown = 0;
     host.statuses.clear();
     host.onEvents = [&] { host.stopRequested = ++shown == 2; };
-    EXPECT_EQ(Run(tree.Root(), "dfm"), GrepEngine::Outcome::Stopped);
+    EXPECT_EQ(run(tree.root(), "dfm"), GrepEngine::Outcome::Stopped);
     EXPECT_EQ(host.files.size(), 1u);
     EXPECT_NE(host.statuses.back().text.rfind("0001 ", 0), std::string::npos);
 }
 
 TEST_F(GrepEngineTest, BadEntriesLetTheWalkGoOn)
 {
-    tree.Write("a/one.dfm", Key);
-    tree.Write("a/vanishing.dfm", Key);
-    tree.Write("z/two.dfm", Key);
+    tree.write("a/one.dfm", Key);
+    tree.write("a/vanishing.dfm", Key);
+    tree.write("z/two.dfm", Key);
     // A link back up the tree, a link to itself, and a dangling link.
-    ASSERT_EQ(::symlink("..", tree.Path("a/loop").c_str()), 0);
-    ASSERT_EQ(::symlink("self.dfm", tree.Path("a/self.dfm").c_str()), 0);
-    ASSERT_EQ(::symlink("nowhere", tree.Path("a/dangling.dfm").c_str()), 0);
+    ASSERT_EQ(::symlink("..", tree.path("a/loop").c_str()), 0);
+    ASSERT_EQ(::symlink("self.dfm", tree.path("a/self.dfm").c_str()), 0);
+    ASSERT_EQ(::symlink("nowhere", tree.path("a/dangling.dfm").c_str()), 0);
     // A file that goes away between the listing and its scan.
     host.onEvents = [&] {
         const std::string& shown = host.statuses.back().text;
         if (shown.ends_with("vanishing.dfm"))
             std::filesystem::remove(shown.substr(5));
     };
-    ASSERT_EQ(Run(tree.Root(), "dfm"), GrepEngine::Outcome::Completed);
-    EXPECT_EQ(Sorted(host.files), Sorted({tree.Path("a/one.dfm"), tree.Path("z/two.dfm")}));
+    ASSERT_EQ(run(tree.root(), "dfm"), GrepEngine::Outcome::Completed);
+    EXPECT_EQ(sorted(host.files), sorted({tree.path("a/one.dfm"), tree.path("z/two.dfm")}));
     ASSERT_EQ(host.errors.size(), 1u);
     EXPECT_TRUE(host.errors[0].ends_with("VANISHING.DFM.\rFile not found."));
 
     if (::geteuid() == 0)
         GTEST_SKIP() << "permissions do not stop root";
-    tree.Write("b/hidden-by-mode.dfm", Key);
-    ::chmod(tree.Path("b").c_str(), 0);
+    tree.write("b/hidden-by-mode.dfm", Key);
+    ::chmod(tree.path("b").c_str(), 0);
     host.files.clear();
-    ASSERT_EQ(Run(tree.Root(), "dfm"), GrepEngine::Outcome::Completed);
-    EXPECT_EQ(Sorted(host.files), Sorted({tree.Path("a/one.dfm"), tree.Path("z/two.dfm")}));
+    ASSERT_EQ(run(tree.root(), "dfm"), GrepEngine::Outcome::Completed);
+    EXPECT_EQ(sorted(host.files), sorted({tree.path("a/one.dfm"), tree.path("z/two.dfm")}));
 }
 
 }  // namespace

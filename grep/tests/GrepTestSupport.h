@@ -37,17 +37,17 @@ public:
     TempTree& operator=(const TempTree&) = delete;
 
     // The root with a final "/".
-    std::string Root() const { return root_.string() + '/'; }
-    std::string Path(const std::string& relative) const { return Root() + relative; }
+    std::string root() const { return root_.string() + '/'; }
+    std::string path(const std::string& relative) const { return root() + relative; }
 
-    std::string Write(const std::string& relative, const std::string& bytes) const
+    std::string write(const std::string& relative, const std::string& bytes) const
     {
         const std::filesystem::path path = root_ / relative;
         std::filesystem::create_directories(path.parent_path());
         std::ofstream(path, std::ios::binary) << bytes;
         return path.string();
     }
-    void MakeDirectory(const std::string& relative) const { std::filesystem::create_directories(root_ / relative); }
+    void makeDirectory(const std::string& relative) const { std::filesystem::create_directories(root_ / relative); }
 
 private:
     std::filesystem::path root_;
@@ -55,24 +55,24 @@ private:
 
 class RecordingHost : public GrepHost {
 public:
-    void ScanWarning(const std::string& text) override { warnings.push_back(text); }
-    void ScanError(const std::string& text) override { errors.push_back(text); }
-    void InputRefused(GrepInput input, const std::string& message) override
+    void scanWarning(const std::string& text) override { warnings.push_back(text); }
+    void scanError(const std::string& text) override { errors.push_back(text); }
+    void inputRefused(GrepInput input, const std::string& message) override
     {
         refusedInput = input;
         refusals.push_back(message);
     }
-    void SearchStarted() override { ++started; }
-    void SearchEnded() override { ++ended; }
-    void ShowStatus(const std::string& text, bool found) override { statuses.push_back({text, found}); }
-    void LetEventsThrough() override
+    void searchStarted() override { ++started; }
+    void searchEnded() override { ++ended; }
+    void showStatus(const std::string& text, bool found) override { statuses.push_back({text, found}); }
+    void letEventsThrough() override
     {
         if (onEvents)
             onEvents();
     }
-    bool TakeStopRequest() override { return std::exchange(stopRequested, false); }
-    void AddFile(const std::string& path) override { files.push_back(path); }
-    std::size_t FileCount() const override { return files.size(); }
+    bool takeStopRequest() override { return std::exchange(stopRequested, false); }
+    void addFile(const std::string& path) override { files.push_back(path); }
+    std::size_t fileCount() const override { return files.size(); }
 
     struct Status {
         std::string text;

@@ -1,6 +1,6 @@
 // The grep window's file information: attribute bits and their summary, and the properties dialog.
 #include "ShellFileInfo.h"
-#include "TFileProperties.h"
+#include "FilePropertiesDialog.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -18,7 +18,7 @@
 #include <unistd.h>
 
 using dfm::ShellFileInfo;
-using dfm::TFileProperties;
+using dfm::FilePropertiesDialog;
 
 namespace {
 
@@ -26,7 +26,7 @@ constexpr quint32 WritableFileBits = ShellFileInfo::CanCopy | ShellFileInfo::Can
     | ShellFileInfo::CanMove | ShellFileInfo::CanRename | ShellFileInfo::HasPropertySheet;
 constexpr quint32 EntryBits = ShellFileInfo::CanDelete | ShellFileInfo::CanMove | ShellFileInfo::CanRename;
 
-bool IsRoot()
+bool isRoot()
 {
     return ::geteuid() == 0;
 }
@@ -53,14 +53,14 @@ protected:
         }
     }
 
-    QString Path(const QString& name) const
+    QString testPath(const QString& name) const
     {
         return dir.filePath(name);
     }
 
-    QString MakeFile(const QString& name, qint64 size = 3, int mode = 0644)
+    QString makeFile(const QString& name, qint64 size = 3, int mode = 0644)
     {
-        const QString path = Path(name);
+        const QString path = testPath(name);
         QFile file(path);
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(QByteArray(size, 'x'));
@@ -69,9 +69,9 @@ protected:
         return path;
     }
 
-    QString MakeFolder(const QString& name, int mode = 0755)
+    QString makeFolder(const QString& name, int mode = 0755)
     {
-        const QString path = Path(name);
+        const QString path = testPath(name);
         EXPECT_EQ(::mkdir(QFile::encodeName(path).constData(), 0755), 0);
         if (mode != 0755) {
             EXPECT_EQ(::chmod(QFile::encodeName(path).constData(), mode), 0);
@@ -80,9 +80,9 @@ protected:
         return path;
     }
 
-    QString MakeLink(const QString& name, const QString& target)
+    QString makeLink(const QString& name, const QString& target)
     {
-        const QString path = Path(name);
+        const QString path = testPath(name);
         EXPECT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(path).constData()), 0);
         return path;
     }
@@ -95,7 +95,7 @@ protected:
 using ShellFileInfoGet = ScratchFolder;
 using FileProperties = ScratchFolder;
 
-QWidget* PropertiesWindow()
+QWidget* propertiesWindow()
 {
     for (QWidget* widget : QApplication::topLevelWidgets()) {
         if (widget->objectName() == QStringLiteral("FileProperties"))
@@ -104,7 +104,7 @@ QWidget* PropertiesWindow()
     return nullptr;
 }
 
-QString Value(QWidget* dialog, const char* name)
+QString value(QWidget* dialog, const char* name)
 {
     auto* label = dialog->findChild<QLabel*>(QString::fromLatin1(name));
     return label ? label->text() : QStringLiteral("<no label %1>").arg(QString::fromLatin1(name));
@@ -133,17 +133,17 @@ TEST(AttributeSummary, PrintsEachBitInItsPlace)
         {ShellFileInfo::HasPropertySheet | 0x80000000u, "Can: [] Is: []"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(ShellFileInfo::AttributeSummary(c.bits), QString::fromLatin1(c.summary)) << std::hex << c.bits;
+        EXPECT_EQ(ShellFileInfo::attributeSummary(c.bits), QString::fromLatin1(c.summary)) << std::hex << c.bits;
 }
 
 TEST_F(ShellFileInfoGet, DescribesAWritableFile)
 {
-    const QString path = MakeFile(QStringLiteral("notes.txt"));
-    const ShellFileInfo info = ShellFileInfo::Get(path);
+    const QString path = makeFile(QStringLiteral("notes.txt"));
+    const ShellFileInfo info = ShellFileInfo::get(path);
     EXPECT_EQ(info.displayName, QStringLiteral("notes.txt"));
     EXPECT_FALSE(info.typeName.isEmpty());
     EXPECT_EQ(info.attributes, WritableFileBits);
-    EXPECT_EQ(ShellFileInfo::AttributeSummary(info.attributes), QStringLiteral("Can: [ Cpy Del Lnk Mov Ren] Is: []"));
+    EXPECT_EQ(ShellFileInfo::attributeSummary(info.attributes), QStringLiteral("Can: [ Cpy Del Lnk Mov Ren] Is: []"));
 }
 
 TEST_F(ShellFileInfoGet, CallsABinaryFormAFormFile)
@@ -151,59 +151,59 @@ TEST_F(ShellFileInfoGet, CallsABinaryFormAFormFile)
     // Its resource header starts with the bytes that mark another file type's images.
     const QString path = dir.filePath(QStringLiteral("Sample.DFM"));
     ASSERT_TRUE(QFile::copy(QStringLiteral(DFM_SOURCE_DIR "/examples/Sample.dfm"), path));
-    EXPECT_EQ(ShellFileInfo::Get(path).typeName, QStringLiteral("Delphi form file"));
+    EXPECT_EQ(ShellFileInfo::get(path).typeName, QStringLiteral("Delphi form file"));
 }
 
 TEST_F(ShellFileInfoGet, KeepsTheNameAsWritten)
 {
     const QString name = QStringLiteral("Gr\u00FC\u00DFe \u65E5\u672C <b>.dfm");
-    EXPECT_EQ(ShellFileInfo::Get(MakeFile(name)).displayName, name);
+    EXPECT_EQ(ShellFileInfo::get(makeFile(name)).displayName, name);
 }
 
 TEST_F(ShellFileInfoGet, MarksAReadOnlyFile)
 {
-    const QString path = MakeFile(QStringLiteral("locked.txt"), 3, 0444);
-    if (IsRoot())
+    const QString path = makeFile(QStringLiteral("locked.txt"), 3, 0444);
+    if (isRoot())
         GTEST_SKIP() << "root may write to any file";
-    const ShellFileInfo info = ShellFileInfo::Get(path);
+    const ShellFileInfo info = ShellFileInfo::get(path);
     EXPECT_EQ(info.attributes, WritableFileBits | ShellFileInfo::ReadOnly);
-    EXPECT_EQ(ShellFileInfo::AttributeSummary(info.attributes),
+    EXPECT_EQ(ShellFileInfo::attributeSummary(info.attributes),
               QStringLiteral("Can: [ Cpy Del Lnk Mov Ren] Is: [ RO]"));
 }
 
 TEST_F(ShellFileInfoGet, GivesNothingForWhatIsNotThere)
 {
-    const QString file = MakeFile(QStringLiteral("plain.txt"));
+    const QString file = makeFile(QStringLiteral("plain.txt"));
     const QString cases[] = {
-        Path(QStringLiteral("missing.txt")),
-        Path(QStringLiteral("missing/")),
-        Path(QStringLiteral("missing/.")),
+        testPath(QStringLiteral("missing.txt")),
+        testPath(QStringLiteral("missing/")),
+        testPath(QStringLiteral("missing/.")),
         file + QStringLiteral("/"), // a file cannot be opened as a folder
         QString(),
         file + QChar(0) + QStringLiteral("tail"), // must not be read as the file before the NUL
     };
     for (const QString& path : cases) {
-        const ShellFileInfo info = ShellFileInfo::Get(path);
+        const ShellFileInfo info = ShellFileInfo::get(path);
         EXPECT_TRUE(info.displayName.isEmpty()) << path.toStdString();
         EXPECT_TRUE(info.typeName.isEmpty()) << path.toStdString();
         EXPECT_TRUE(info.icon.isNull()) << path.toStdString();
         EXPECT_EQ(info.attributes, 0u) << path.toStdString();
-        EXPECT_EQ(ShellFileInfo::AttributeSummary(info.attributes), QStringLiteral("Can: [] Is: []"));
+        EXPECT_EQ(ShellFileInfo::attributeSummary(info.attributes), QStringLiteral("Can: [] Is: []"));
     }
 }
 
 TEST_F(ShellFileInfoGet, DescribesALinkAsItselfAndItsContentsAsTheTarget)
 {
-    const QString target = MakeFile(QStringLiteral("target.txt"));
-    const ShellFileInfo info = ShellFileInfo::Get(MakeLink(QStringLiteral("shortcut"), target));
+    const QString target = makeFile(QStringLiteral("target.txt"));
+    const ShellFileInfo info = ShellFileInfo::get(makeLink(QStringLiteral("shortcut"), target));
     EXPECT_EQ(info.displayName, QStringLiteral("shortcut"));
     EXPECT_EQ(info.attributes, WritableFileBits | ShellFileInfo::Link);
-    EXPECT_EQ(ShellFileInfo::AttributeSummary(info.attributes), QStringLiteral("Can: [ Cpy Del Lnk Mov Ren] Is: [ Lnk]"));
+    EXPECT_EQ(ShellFileInfo::attributeSummary(info.attributes), QStringLiteral("Can: [ Cpy Del Lnk Mov Ren] Is: [ Lnk]"));
 }
 
 TEST_F(ShellFileInfoGet, KeepsADanglingLinkThatCanOnlyBeRemovedOrRenamed)
 {
-    const ShellFileInfo info = ShellFileInfo::Get(MakeLink(QStringLiteral("dangling"), Path(QStringLiteral("gone"))));
+    const ShellFileInfo info = ShellFileInfo::get(makeLink(QStringLiteral("dangling"), testPath(QStringLiteral("gone"))));
     EXPECT_EQ(info.displayName, QStringLiteral("dangling"));
     EXPECT_FALSE(info.typeName.isEmpty());
     EXPECT_EQ(info.attributes,
@@ -213,25 +213,25 @@ TEST_F(ShellFileInfoGet, KeepsADanglingLinkThatCanOnlyBeRemovedOrRenamed)
 TEST_F(ShellFileInfoGet, OffersDroppingOntoFoldersAndPrograms)
 {
     const quint32 folderBits = WritableFileBits | ShellFileInfo::DropTarget;
-    EXPECT_EQ(ShellFileInfo::Get(MakeFolder(QStringLiteral("folder"))).attributes, folderBits);
-    EXPECT_EQ(ShellFileInfo::Get(MakeFile(QStringLiteral("run.sh"), 3, 0755)).attributes, folderBits);
-    EXPECT_EQ(ShellFileInfo::Get(MakeLink(QStringLiteral("to-folder"), Path(QStringLiteral("folder")))).attributes,
+    EXPECT_EQ(ShellFileInfo::get(makeFolder(QStringLiteral("folder"))).attributes, folderBits);
+    EXPECT_EQ(ShellFileInfo::get(makeFile(QStringLiteral("run.sh"), 3, 0755)).attributes, folderBits);
+    EXPECT_EQ(ShellFileInfo::get(makeLink(QStringLiteral("to-folder"), testPath(QStringLiteral("folder")))).attributes,
               folderBits | ShellFileInfo::Link);
 }
 
 TEST_F(ShellFileInfoGet, NamesAFolderWrittenWithATrailingSeparatorOrDot)
 {
-    const QString folder = MakeFolder(QStringLiteral("forms"));
-    MakeFolder(QStringLiteral("forms/sub"));
-    MakeLink(QStringLiteral("forms-link"), folder);
+    const QString folder = makeFolder(QStringLiteral("forms"));
+    makeFolder(QStringLiteral("forms/sub"));
+    makeLink(QStringLiteral("forms-link"), folder);
     const QString cases[] = {
         folder + QStringLiteral("/"),
         folder + QStringLiteral("/."),
         folder + QStringLiteral("/sub/.."),
-        Path(QStringLiteral("forms-link/")), // the folder the link leads to, not the link
+        testPath(QStringLiteral("forms-link/")), // the folder the link leads to, not the link
     };
     for (const QString& path : cases) {
-        const ShellFileInfo info = ShellFileInfo::Get(path);
+        const ShellFileInfo info = ShellFileInfo::get(path);
         EXPECT_EQ(info.displayName, QStringLiteral("forms")) << path.toStdString();
         // The scratch folder holds it, so it may be removed; its own entries do not matter.
         EXPECT_EQ(info.attributes, WritableFileBits | ShellFileInfo::DropTarget) << path.toStdString();
@@ -240,7 +240,7 @@ TEST_F(ShellFileInfoGet, NamesAFolderWrittenWithATrailingSeparatorOrDot)
 
 TEST_F(ShellFileInfoGet, NeverOffersToRemoveTheRoot)
 {
-    const ShellFileInfo info = ShellFileInfo::Get(QStringLiteral("/"));
+    const ShellFileInfo info = ShellFileInfo::get(QStringLiteral("/"));
     EXPECT_EQ(info.displayName, QStringLiteral("/"));
     EXPECT_EQ(info.attributes & EntryBits, 0u);
     EXPECT_TRUE(info.attributes & ShellFileInfo::HasPropertySheet);
@@ -248,27 +248,27 @@ TEST_F(ShellFileInfoGet, NeverOffersToRemoveTheRoot)
 
 TEST_F(ShellFileInfoGet, ReadOnlyFolderKeepsItsEntriesInPlace)
 {
-    const QString folder = MakeFolder(QStringLiteral("shelf"));
-    const QString file = MakeFile(QStringLiteral("shelf/book.txt"));
-    MakeFolder(QStringLiteral("shelf/inner"));
+    const QString folder = makeFolder(QStringLiteral("shelf"));
+    const QString file = makeFile(QStringLiteral("shelf/book.txt"));
+    makeFolder(QStringLiteral("shelf/inner"));
     ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
     lockedFolders.prepend(folder);
 
     // The locked folder itself sits in the writable scratch folder, however it is written.
-    EXPECT_TRUE(ShellFileInfo::Get(folder + QStringLiteral("/inner/..")).attributes & ShellFileInfo::CanDelete);
-    if (IsRoot())
+    EXPECT_TRUE(ShellFileInfo::get(folder + QStringLiteral("/inner/..")).attributes & ShellFileInfo::CanDelete);
+    if (isRoot())
         GTEST_SKIP() << "root may change any folder";
-    const ShellFileInfo info = ShellFileInfo::Get(file);
+    const ShellFileInfo info = ShellFileInfo::get(file);
     EXPECT_EQ(info.attributes & EntryBits, 0u);
     EXPECT_EQ(info.attributes, ShellFileInfo::CanCopy | ShellFileInfo::CanLink | ShellFileInfo::HasPropertySheet);
-    EXPECT_EQ(ShellFileInfo::Get(folder + QStringLiteral("/inner/.")).attributes & EntryBits, 0u);
+    EXPECT_EQ(ShellFileInfo::get(folder + QStringLiteral("/inner/.")).attributes & EntryBits, 0u);
 }
 
 TEST_F(ShellFileInfoGet, LooksAtAPipeWithoutWaitingForAWriter)
 {
-    const QString pipe = Path(QStringLiteral("pipe"));
+    const QString pipe = testPath(QStringLiteral("pipe"));
     ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0644), 0);
-    const ShellFileInfo info = ShellFileInfo::Get(pipe);
+    const ShellFileInfo info = ShellFileInfo::get(pipe);
     EXPECT_EQ(info.displayName, QStringLiteral("pipe"));
     // A pipe's contents cannot be copied as a file's can.
     EXPECT_EQ(info.attributes, EntryBits | ShellFileInfo::CanLink | ShellFileInfo::HasPropertySheet);
@@ -291,10 +291,10 @@ TEST(FilePropertiesText, WritesSizesWithSeparatorsAndAFigure)
         {Q_INT64_C(3) << 40, "3,298,534,883,328 bytes (3.0 TiB)"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(TFileProperties::SizeText(c.bytes), QString::fromLatin1(c.text)) << c.bytes;
+        EXPECT_EQ(FilePropertiesDialog::sizeText(c.bytes), QString::fromLatin1(c.text)) << c.bytes;
     // The C locale leaves separators out unless asked.
     QLocale::setDefault(QLocale::c());
-    EXPECT_EQ(TFileProperties::SizeText(12345), QStringLiteral("12,345 bytes (12.1 KiB)"));
+    EXPECT_EQ(FilePropertiesDialog::sizeText(12345), QStringLiteral("12,345 bytes (12.1 KiB)"));
     QLocale::setDefault(saved);
 }
 
@@ -317,41 +317,41 @@ TEST(FilePropertiesText, WritesPermissionsAsAListingDoes)
         {07000, "--S--S--T"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(TFileProperties::PermissionText(c.mode), QString::fromLatin1(c.text)) << std::oct << c.mode;
+        EXPECT_EQ(FilePropertiesDialog::permissionText(c.mode), QString::fromLatin1(c.text)) << std::oct << c.mode;
 }
 
 TEST_F(FileProperties, ShowsNothingForAMissingFile)
 {
     QWidget owner;
     const qsizetype before = QApplication::topLevelWidgets().size();
-    EXPECT_FALSE(TFileProperties::ShowItemProperties(Path(QStringLiteral("missing.dfm")), &owner));
-    EXPECT_FALSE(TFileProperties::ShowItemProperties(QString(), &owner));
+    EXPECT_FALSE(FilePropertiesDialog::showItemProperties(testPath(QStringLiteral("missing.dfm")), &owner));
+    EXPECT_FALSE(FilePropertiesDialog::showItemProperties(QString(), &owner));
     EXPECT_EQ(QApplication::topLevelWidgets().size(), before);
-    EXPECT_EQ(PropertiesWindow(), nullptr);
+    EXPECT_EQ(propertiesWindow(), nullptr);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(FileProperties, ShowsTheFileInItsOwnWindowAndGoesAwayWhenClosed)
 {
-    const QString path = MakeFile(QStringLiteral("Main.dfm"), 12345, 0640);
+    const QString path = makeFile(QStringLiteral("Main.dfm"), 12345, 0640);
     QWidget owner;
-    ASSERT_TRUE(TFileProperties::ShowItemProperties(path, &owner));
+    ASSERT_TRUE(FilePropertiesDialog::showItemProperties(path, &owner));
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 
-    QPointer<QWidget> dialog = PropertiesWindow();
+    QPointer<QWidget> dialog = propertiesWindow();
     ASSERT_TRUE(dialog);
     EXPECT_TRUE(dialog->isWindow());
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_EQ(dialog->parentWidget(), &owner);
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Properties - Main.dfm"));
-    EXPECT_EQ(Value(dialog, "PathValue"), path);
-    EXPECT_EQ(Value(dialog, "SizeValue"), QStringLiteral("12,345 bytes (12.1 KiB)"));
-    EXPECT_EQ(Value(dialog, "PermissionsValue"), QStringLiteral("rw-r-----"));
-    EXPECT_EQ(Value(dialog, "LinkValue"), QStringLiteral("No"));
-    EXPECT_NE(Value(dialog, "ModifiedValue"), QStringLiteral("Unknown"));
+    EXPECT_EQ(value(dialog, "PathValue"), path);
+    EXPECT_EQ(value(dialog, "SizeValue"), QStringLiteral("12,345 bytes (12.1 KiB)"));
+    EXPECT_EQ(value(dialog, "PermissionsValue"), QStringLiteral("rw-r-----"));
+    EXPECT_EQ(value(dialog, "LinkValue"), QStringLiteral("No"));
+    EXPECT_NE(value(dialog, "ModifiedValue"), QStringLiteral("Unknown"));
     const passwd* me = ::getpwuid(::geteuid());
     if (me != nullptr) {
-        EXPECT_TRUE(Value(dialog, "OwnerValue").startsWith(QString::fromLocal8Bit(me->pw_name)));
+        EXPECT_TRUE(value(dialog, "OwnerValue").startsWith(QString::fromLocal8Bit(me->pw_name)));
     }
 
     auto* buttons = dialog->findChild<QDialogButtonBox*>();
@@ -363,33 +363,33 @@ TEST_F(FileProperties, ShowsTheFileInItsOwnWindowAndGoesAwayWhenClosed)
 
 TEST_F(FileProperties, ShowsALinkWithItsTargetsDetails)
 {
-    const QString target = MakeFile(QStringLiteral("target.dfm"), 2048);
-    ASSERT_TRUE(TFileProperties::ShowItemProperties(MakeLink(QStringLiteral("link.dfm"), target), nullptr));
-    QWidget* dialog = PropertiesWindow();
+    const QString target = makeFile(QStringLiteral("target.dfm"), 2048);
+    ASSERT_TRUE(FilePropertiesDialog::showItemProperties(makeLink(QStringLiteral("link.dfm"), target), nullptr));
+    QWidget* dialog = propertiesWindow();
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Properties - link.dfm"));
-    EXPECT_EQ(Value(dialog, "SizeValue"), QStringLiteral("2,048 bytes (2.0 KiB)"));
-    EXPECT_EQ(Value(dialog, "LinkValue"), QStringLiteral("Yes, to %1").arg(target));
+    EXPECT_EQ(value(dialog, "SizeValue"), QStringLiteral("2,048 bytes (2.0 KiB)"));
+    EXPECT_EQ(value(dialog, "LinkValue"), QStringLiteral("Yes, to %1").arg(target));
 }
 
 TEST_F(FileProperties, ShowsADanglingLink)
 {
-    const QString gone = Path(QStringLiteral("gone.dfm"));
-    ASSERT_TRUE(TFileProperties::ShowItemProperties(MakeLink(QStringLiteral("dangling.dfm"), gone), nullptr));
-    QWidget* dialog = PropertiesWindow();
+    const QString gone = testPath(QStringLiteral("gone.dfm"));
+    ASSERT_TRUE(FilePropertiesDialog::showItemProperties(makeLink(QStringLiteral("dangling.dfm"), gone), nullptr));
+    QWidget* dialog = propertiesWindow();
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(Value(dialog, "LinkValue"), QStringLiteral("Yes, to %1 (missing)").arg(gone));
-    EXPECT_EQ(Value(dialog, "SizeValue"), QStringLiteral("\u2014"));
-    EXPECT_EQ(Value(dialog, "CreatedValue"), QStringLiteral("Unknown"));
+    EXPECT_EQ(value(dialog, "LinkValue"), QStringLiteral("Yes, to %1 (missing)").arg(gone));
+    EXPECT_EQ(value(dialog, "SizeValue"), QStringLiteral("\u2014"));
+    EXPECT_EQ(value(dialog, "CreatedValue"), QStringLiteral("Unknown"));
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(FileProperties, SaysUnknownWhenTheFileWentAwayBeforeLooking)
 {
-    QPointer<TFileProperties> dialog = new TFileProperties(Path(QStringLiteral("vanished.dfm")));
+    QPointer<FilePropertiesDialog> dialog = new FilePropertiesDialog(testPath(QStringLiteral("vanished.dfm")));
     for (const char* name : {"TypeValue", "SizeValue", "ModifiedValue", "CreatedValue", "LastReadValue",
                              "PermissionsValue", "OwnerValue", "GroupValue", "LinkValue"})
-        EXPECT_EQ(Value(dialog, name), QStringLiteral("Unknown")) << name;
+        EXPECT_EQ(value(dialog, name), QStringLiteral("Unknown")) << name;
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Properties - vanished.dfm"));
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     delete dialog;

@@ -114,7 +114,7 @@ TEST(ObjectTreeBuilderTest, ItemsAndPlaces)
 {
     for (const BuildCase& c : Cases) {
         SCOPED_TRACE(c.name);
-        const ObjectTree tree = ObjectTreeBuilder::Build(c.lines);
+        const ObjectTree tree = ObjectTreeBuilder::build(c.lines);
         EXPECT_EQ(tree.refused, c.refusedLine >= 0);
         EXPECT_EQ(tree.refusedLine, c.refusedLine);
         ASSERT_EQ(tree.items.size(), static_cast<qsizetype>(c.items.size()));
@@ -134,7 +134,7 @@ TEST(ObjectTreeBuilderTest, DeepNestingIsCappedAndFlagged)
         lines << QStringLiteral("object O%1: T").arg(i);
     for (int i = 0; i < 37; ++i)
         lines << "end";
-    const ObjectTree tree = ObjectTreeBuilder::Build(lines);
+    const ObjectTree tree = ObjectTreeBuilder::build(lines);
     ASSERT_FALSE(tree.refused);
     ASSERT_EQ(tree.items.size(), 37);
     // Depth 34 is indented like 33; from 35 on the items go to the top level, flagged.

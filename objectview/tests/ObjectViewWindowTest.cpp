@@ -2,7 +2,7 @@
 // definition, the font and colour dialogs, a refused build and the hints.
 #include "ColorValue.h"
 #include "ScriptedPrompts.h"
-#include "TFObjectView.h"
+#include "ObjectViewWindow.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -39,21 +39,21 @@ protected:
 
 class ObjectViewWindowTest : public ::testing::Test {
 protected:
-    QTreeWidget* Tree() const { return view->Outline1(); }
-    QTreeWidgetItem* Find(const QString& prefix) const
+    QTreeWidget* tree() const { return view->tree(); }
+    QTreeWidgetItem* find(const QString& prefix) const
     {
-        return Tree()->findItems(prefix, Qt::MatchStartsWith | Qt::MatchRecursive).value(0);
+        return tree()->findItems(prefix, Qt::MatchStartsWith | Qt::MatchRecursive).value(0);
     }
     // The names of the items the tree shows, in order.
-    QStringList Visible() const
+    QStringList visible() const
     {
         QStringList rows;
-        for (QTreeWidgetItem* item = Tree()->topLevelItem(0); item; item = Tree()->itemBelow(item))
+        for (QTreeWidgetItem* item = tree()->topLevelItem(0); item; item = tree()->itemBelow(item))
             rows << item->text(0).section(u':', 0, 0);
         return rows;
     }
-    static qint64 Picture(const QTreeWidgetItem* item) { return item->icon(0).cacheKey(); }
-    void ShowAndWait()
+    static qint64 pictureFor(const QTreeWidgetItem* item) { return item->icon(0).cacheKey(); }
+    void showAndWait()
     {
         view->show();
         view->activateWindow();
@@ -62,69 +62,69 @@ protected:
 
     ScriptedPrompts prompts;
     HintOwner owner;
-    TFObjectView* view = new TFObjectView(prompts, &owner);
+    ObjectViewWindow* view = new ObjectViewWindow(prompts, &owner);
 };
 
 TEST_F(ObjectViewWindowTest, RebuildShowsTheTopLevelCollapsedWithTheFirstCurrent)
 {
     EXPECT_FALSE(view->isVisible());
-    QSignalSpy jumps(view, &TFObjectView::ShowLineRequested);
-    view->ShowDefinition();  // an empty tree: nothing to jump to
+    QSignalSpy jumps(view, &ObjectViewWindow::showLineRequested);
+    view->showDefinition();  // an empty tree: nothing to jump to
     EXPECT_EQ(jumps.count(), 0);
 
-    view->BuildObjectTree({"object Old: TOld", "object Old2: TOld", "end", "end"});
-    view->ExpandAll();
-    view->BuildObjectTree(Example);
-    EXPECT_EQ(Visible(), QStringList{"Form1"});
-    EXPECT_EQ(Tree()->currentItem(), Tree()->topLevelItem(0));
-    EXPECT_TRUE(Tree()->updatesEnabled());
-    EXPECT_EQ(Find("Button1")->parent(), Find("Panel1"));
-    EXPECT_EQ(Find("Edit1")->text(0), "Edit1: TEdit [7] <Inherited>");
-    EXPECT_EQ(Find("Edit1")->data(0, Qt::UserRole).toInt(), 6);
+    view->buildObjectTree({"object Old: TOld", "object Old2: TOld", "end", "end"});
+    view->expandAll();
+    view->buildObjectTree(Example);
+    EXPECT_EQ(visible(), QStringList{"Form1"});
+    EXPECT_EQ(tree()->currentItem(), tree()->topLevelItem(0));
+    EXPECT_TRUE(tree()->updatesEnabled());
+    EXPECT_EQ(find("Button1")->parent(), find("Panel1"));
+    EXPECT_EQ(find("Edit1")->text(0), "Edit1: TEdit [7] <Inherited>");
+    EXPECT_EQ(find("Edit1")->data(0, Qt::UserRole).toInt(), 6);
 }
 
 TEST_F(ObjectViewWindowTest, ExpandAllAndCollapseAllReachEveryDepthAndFollowThePictures)
 {
-    view->BuildObjectTree(Example);
-    QTreeWidgetItem* form = Find("Form1");
-    const qint64 closed = Picture(form);
-    const qint64 leaf = Picture(Find("Button1"));
+    view->buildObjectTree(Example);
+    QTreeWidgetItem* form = find("Form1");
+    const qint64 closed = pictureFor(form);
+    const qint64 leaf = pictureFor(find("Button1"));
     EXPECT_NE(closed, leaf);
 
-    view->ExpandAll();
-    EXPECT_EQ(Visible(), (QStringList{"Form1", "Panel1", "Button1", "Edit1"}));
-    const qint64 open = Picture(form);
+    view->expandAll();
+    EXPECT_EQ(visible(), (QStringList{"Form1", "Panel1", "Button1", "Edit1"}));
+    const qint64 open = pictureFor(form);
     EXPECT_NE(open, closed);
-    EXPECT_EQ(Picture(Find("Panel1")), open);
-    EXPECT_EQ(Picture(Find("Button1")), leaf);
+    EXPECT_EQ(pictureFor(find("Panel1")), open);
+    EXPECT_EQ(pictureFor(find("Button1")), leaf);
 
-    view->CollapseAll();
-    EXPECT_EQ(Visible(), QStringList{"Form1"});
-    EXPECT_EQ(Picture(Find("Panel1")), closed);
+    view->collapseAll();
+    EXPECT_EQ(visible(), QStringList{"Form1"});
+    EXPECT_EQ(pictureFor(find("Panel1")), closed);
     form->setExpanded(true);
-    EXPECT_EQ(Visible(), (QStringList{"Form1", "Panel1", "Edit1"}));
-    EXPECT_EQ(Picture(form), open);
+    EXPECT_EQ(visible(), (QStringList{"Form1", "Panel1", "Edit1"}));
+    EXPECT_EQ(pictureFor(form), open);
 }
 
 TEST_F(ObjectViewWindowTest, ShowDefinitionAndDoubleClickJumpOnlyFromLeaves)
 {
-    ShowAndWait();
-    view->BuildObjectTree(Example);
-    QSignalSpy jumps(view, &TFObjectView::ShowLineRequested);
+    showAndWait();
+    view->buildObjectTree(Example);
+    QSignalSpy jumps(view, &ObjectViewWindow::showLineRequested);
     const auto doubleClick = [this](QTreeWidgetItem* item) {
-        const QPoint at = Tree()->visualItemRect(item).center();
-        QTest::mouseClick(Tree()->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(Tree()->viewport(), Qt::LeftButton, {}, at);
+        const QPoint at = tree()->visualItemRect(item).center();
+        QTest::mouseClick(tree()->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(tree()->viewport(), Qt::LeftButton, {}, at);
     };
-    QTreeWidgetItem* form = Tree()->topLevelItem(0);
+    QTreeWidgetItem* form = tree()->topLevelItem(0);
     doubleClick(form);
     EXPECT_TRUE(form->isExpanded());
-    doubleClick(Find("Edit1"));
+    doubleClick(find("Edit1"));
     doubleClick(form);
     EXPECT_FALSE(form->isExpanded());
-    view->ShowDefinition();
+    view->showDefinition();
     // Alt+D presses "&Def." while the window is active; the press shows for a moment before it acts.
-    Tree()->setCurrentItem(Find("Edit1"));
+    tree()->setCurrentItem(find("Edit1"));
     QTest::keyClick(view, Qt::Key_D, Qt::AltModifier);
     EXPECT_TRUE(jumps.count() == 3 || jumps.wait(1000));
     ASSERT_EQ(jumps.count(), 3);
@@ -135,9 +135,9 @@ TEST_F(ObjectViewWindowTest, ShowDefinitionAndDoubleClickJumpOnlyFromLeaves)
 
 TEST_F(ObjectViewWindowTest, FontAndBackgroundDialogs)
 {
-    ShowAndWait();
-    view->BuildObjectTree(Example);
-    const auto rowHeight = [this] { return Tree()->visualItemRect(Tree()->topLevelItem(0)).height(); };
+    showAndWait();
+    view->buildObjectTree(Example);
+    const auto rowHeight = [this] { return tree()->visualItemRect(tree()->topLevelItem(0)).height(); };
     EXPECT_EQ(rowHeight(), 16);  // 13 px characters at 96 dpi
 
     // 15 points make 20 px characters and 24 px rows; an untouched colour stays a desktop colour.
@@ -151,15 +151,15 @@ TEST_F(ObjectViewWindowTest, FontAndBackgroundDialogs)
     view->findChild<QToolButton*>("SpeedButton1")->click();
     EXPECT_EQ(offered, 10);
     EXPECT_EQ(rowHeight(), 24);
-    EXPECT_EQ(view->OutlineFontColor(), ColorValue::clWindowText);
+    EXPECT_EQ(view->outlineFontColor(), ColorValue::clWindowText);
 
     prompts.onExec = [](QDialog& dialog) {
         auto* colours = dialog.findChild<QComboBox*>("ColorBox");
         colours->setCurrentIndex(colours->findText("Red"));
         return int(QDialog::Rejected);
     };
-    view->ChangeFont();
-    EXPECT_EQ(view->OutlineFontColor(), ColorValue::clWindowText);
+    view->changeFont();
+    EXPECT_EQ(view->outlineFontColor(), ColorValue::clWindowText);
 
     prompts.onExec = [](QDialog& dialog) {
         if (auto* colours = qobject_cast<QColorDialog*>(&dialog)) {
@@ -171,25 +171,25 @@ TEST_F(ObjectViewWindowTest, FontAndBackgroundDialogs)
         }
         return int(QDialog::Accepted);
     };
-    view->ChangeFont();
-    EXPECT_EQ(view->OutlineFontColor(), ColorValue::FromColor(Qt::red));
-    EXPECT_EQ(Tree()->palette().color(QPalette::Text), QColor(Qt::red));
+    view->changeFont();
+    EXPECT_EQ(view->outlineFontColor(), ColorValue::fromColor(Qt::red));
+    EXPECT_EQ(tree()->palette().color(QPalette::Text), QColor(Qt::red));
     view->findChild<QToolButton*>("SpeedButton2")->click();
-    EXPECT_EQ(view->OutlineColor(), ColorValue::FromColor(QColor(10, 20, 30)));
-    EXPECT_EQ(Tree()->palette().color(QPalette::Base), QColor(10, 20, 30));
+    EXPECT_EQ(view->outlineColor(), ColorValue::fromColor(QColor(10, 20, 30)));
+    EXPECT_EQ(tree()->palette().color(QPalette::Base), QColor(10, 20, 30));
 }
 
 TEST_F(ObjectViewWindowTest, RefusedBuildThrowsAndKeepsTheItemsBefore)
 {
     try {
-        view->BuildObjectTree({"object Form1: TForm1", "object B", "object C", "object D", "object E: TE"});
+        view->buildObjectTree({"object Form1: TForm1", "object B", "object C", "object D", "object E: TE"});
         ADD_FAILURE() << "no error";
     } catch (const std::runtime_error& error) {
         EXPECT_STREQ(error.what(), "Erreur chargement de fichier");
     }
-    EXPECT_EQ(Visible(), QStringList{"Form1"});
-    EXPECT_EQ(Tree()->currentItem(), Tree()->topLevelItem(0));
-    EXPECT_TRUE(Tree()->updatesEnabled());
+    EXPECT_EQ(visible(), QStringList{"Form1"});
+    EXPECT_EQ(tree()->currentItem(), tree()->topLevelItem(0));
+    EXPECT_TRUE(tree()->updatesEnabled());
 }
 
 TEST_F(ObjectViewWindowTest, HintSplitsIntoTooltipAndTheOwnersStatusLine)

@@ -9,7 +9,7 @@ using dfm::StoredFont;
 
 namespace {
 
-StoredFont TenPointFont()
+StoredFont tenPointFont()
 {
     StoredFont font;
     font.font = QFont(QStringLiteral("Sans"));
@@ -30,21 +30,21 @@ TEST(StoredTexts, FontIsWrittenAsSevenValuesAndReadBack)
     font.charset = 0;
     font.pitch = StoredFont::Pitch::Fixed;
     const QStringList texts = {"0", "-2147483643", "-11", "Courier New", "fpFixed", "8", "[fsBold,fsItalic]"};
-    ASSERT_EQ(StoredFont::ValueNames(), QStringList({"Charset", "Color", "Height", "Name", "Pitch", "Size", "Style"}));
-    StoredFont back = TenPointFont();
+    ASSERT_EQ(StoredFont::valueNames(), QStringList({"Charset", "Color", "Height", "Name", "Pitch", "Size", "Style"}));
+    StoredFont back = tenPointFont();
     for (int i = 0; i < texts.size(); ++i) {
-        const QString name = StoredFont::ValueNames()[i];
-        EXPECT_EQ(font.ValueText(name, 96), texts[i]) << name.toStdString();
-        back.SetValueText(name, texts[i], 96);
+        const QString name = StoredFont::valueNames()[i];
+        EXPECT_EQ(font.valueText(name, 96), texts[i]) << name.toStdString();
+        back.setValueText(name, texts[i], 96);
     }
-    for (const QString& name : StoredFont::ValueNames())
-        EXPECT_EQ(back.ValueText(name, 96), font.ValueText(name, 96)) << name.toStdString();
+    for (const QString& name : StoredFont::valueNames())
+        EXPECT_EQ(back.valueText(name, 96), font.valueText(name, 96)) << name.toStdString();
 
     font.font.setUnderline(true);
     font.font.setStrikeOut(true);
-    EXPECT_EQ(font.ValueText("Style", 96), "[fsBold,fsItalic,fsUnderline,fsStrikeOut]");
-    EXPECT_EQ(TenPointFont().ValueText("Style", 96), "[]");
-    EXPECT_EQ(TenPointFont().ValueText("Height", 120), "-17");
+    EXPECT_EQ(font.valueText("Style", 96), "[fsBold,fsItalic,fsUnderline,fsStrikeOut]");
+    EXPECT_EQ(tenPointFont().valueText("Style", 96), "[]");
+    EXPECT_EQ(tenPointFont().valueText("Height", 120), "-17");
 }
 
 TEST(StoredTexts, FontTextsOnADefaultTenPointFont)
@@ -74,9 +74,9 @@ TEST(StoredTexts, FontTextsOnADefaultTenPointFont)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.assignments.join(u' ').toStdString());
-        StoredFont font = TenPointFont();
+        StoredFont font = tenPointFont();
         for (const QString& assignment : c.assignments)
-            font.SetValueText(assignment.section(u'=', 0, 0), assignment.section(u'=', 1), c.dotsPerInch);
-        EXPECT_EQ(font.ValueText(c.probe, c.dotsPerInch), c.expected);
+            font.setValueText(assignment.section(u'=', 0, 0), assignment.section(u'=', 1), c.dotsPerInch);
+        EXPECT_EQ(font.valueText(c.probe, c.dotsPerInch), c.expected);
     }
 }

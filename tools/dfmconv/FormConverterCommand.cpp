@@ -4,8 +4,8 @@
 #include "Errors.h"
 #include "RoundTrip.h"
 #include "SafeOutputFile.h"
-#include "TFileStream.h"
-#include "TMemoryStream.h"
+#include "FileStream.h"
+#include "MemoryStream.h"
 #include "TextToBinary.h"
 
 #include <algorithm>
@@ -43,7 +43,7 @@ constexpr const char* UsageText =
     "An input is never overwritten, and a conversion that fails leaves no output file.\n"
     "Exit status: 0 success, 1 a file failed (or differs, for check), 2 wrong usage.\n";
 
-bool HasFormExtension(const fs::path& path)
+bool hasFormExtension(const fs::path& path)
 {
     std::string extension = path.extension().string();
     std::transform(extension.begin(), extension.end(), extension.begin(),
@@ -51,22 +51,22 @@ bool HasFormExtension(const fs::path& path)
     return extension == ".dfm";
 }
 
-bool StartsAsBinaryForm(const fs::path& path)
+bool startsAsBinaryForm(const fs::path& path)
 {
     std::ifstream file(path, std::ios::binary);
     char first = 0;
     return file.get(first) && static_cast<unsigned char>(first) == 0xFF;
 }
 
-std::string ReadWholeFile(const std::string& path)
+std::string readWholeFile(const std::string& path)
 {
-    dfm::TFileStream file(path, dfm::TFileStream::Mode::OpenRead);
-    dfm::TMemoryStream memory;
-    memory.CopyFrom(file);
-    return std::string(memory.View());
+    dfm::FileStream file(path, dfm::FileStream::Mode::OpenRead);
+    dfm::MemoryStream memory;
+    memory.copyFrom(file);
+    return std::string(memory.view());
 }
 
-bool SameFile(const std::string& a, const std::string& b)
+bool sameFile(const std::string& a, const std::string& b)
 {
     struct stat sa {};
     struct stat sb {};
@@ -76,45 +76,45 @@ bool SameFile(const std::string& a, const std::string& b)
 
 }  // namespace
 
-int FormConverterCommand::Usage(std::ostream& stream, int status)
+int FormConverterCommand::usage(std::ostream& stream, int status)
 {
     stream << UsageText;
     return status;
 }
 
-int FormConverterCommand::Run(const std::vector<std::string>& arguments)
+int FormConverterCommand::run(const std::vector<std::string>& arguments)
 {
     bool recursive = false;
     std::vector<std::string> words;
     for (const std::string& argument : arguments) {
         if (argument == "-h" || argument == "--help")
-            return Usage(out_, Success);
+            return usage(out_, Success);
         if (argument == "-r")
             recursive = true;
         else if (argument.size() > 1 && argument[0] == '-')
-            return err_ << "dfmconv: unknown option " << argument << "\n", Usage(err_, WrongUsage);
+            return err_ << "dfmconv: unknown option " << argument << "\n", usage(err_, WrongUsage);
         else
             words.push_back(argument);
     }
     if (words.empty())
-        return Usage(err_, WrongUsage);
+        return usage(err_, WrongUsage);
     const std::string command = words.front();
     words.erase(words.begin());
     if (command == "check") {
         if (words.empty())
-            return err_ << "dfmconv: check needs at least one PATH\n", Usage(err_, WrongUsage);
-        return Check(words, recursive);
+            return err_ << "dfmconv: check needs at least one PATH\n", usage(err_, WrongUsage);
+        return check(words, recursive);
     }
     if (command == "totext" || command == "tobinary") {
         if (words.empty() || words.size() > 2)
-            return err_ << "dfmconv: " << command << " needs IN and at most one OUT\n", Usage(err_, WrongUsage);
-        return Convert(command == "totext" ? Direction::ToText : Direction::ToBinary, words, recursive);
+            return err_ << "dfmconv: " << command << " needs IN and at most one OUT\n", usage(err_, WrongUsage);
+        return convert(command == "totext" ? Direction::ToText : Direction::ToBinary, words, recursive);
     }
     err_ << "dfmconv: unknown command " << command << "\n";
-    return Usage(err_, WrongUsage);
+    return usage(err_, WrongUsage);
 }
 
-int FormConverterCommand::Convert(Direction direction, const std::vector<std::string>& paths, bool recursive)
+int FormConverterCommand::convert(Direction direction, const std::vector<std::string>& paths, bool recursive)
 {
     const std::string& in = paths[0];
     const std::string out = paths.size() > 1 ? paths[1] : "-";
@@ -123,16 +123,16 @@ int FormConverterCommand::Convert(Direction direction, const std::vector<std::st
             err_ << "dfmconv: -r needs an IN folder and an OUT folder\n";
             return WrongUsage;
         }
-        return ConvertTree(direction, in, out);
+        return convertTree(direction, in, out);
     }
-    if (in != "-" && out != "-" && SameFile(in, out)) {
+    if (in != "-" && out != "-" && sameFile(in, out)) {
         err_ << "dfmconv: " << out << " is the input; it is never overwritten\n";
         return WrongUsage;
     }
-    return ConvertFile(direction, in, out) ? Success : FileFailed;
+    return convertFile(direction, in, out) ? Success : FileFailed;
 }
 
-int FormConverterCommand::ConvertTree(Direction direction, const fs::path& in, const fs::path& out)
+int FormConverterCommand::convertTree(Direction direction, const fs::path& in, const fs::path& out)
 {
     std::error_code error;
     if (!fs::is_directory(in, error)) {
@@ -143,15 +143,15 @@ int FormConverterCommand::ConvertTree(Direction direction, const fs::path& in, c
         err_ << "dfmconv: OUT must be another folder than IN\n";
         return WrongUsage;
     }
-    const std::vector<fs::path> files = FormFilesIn(in, true, direction == Direction::ToText);
+    const std::vector<fs::path> files = formFilesIn(in, true, direction == Direction::ToText);
     int failed = 0;
     for (const fs::path& file : files) {
         const fs::path target = out / fs::relative(file, in);
         fs::create_directories(target.parent_path(), error);
-        if (SameFile(file.string(), target.string())) {
+        if (sameFile(file.string(), target.string())) {
             err_ << "dfmconv: " << target.string() << " is an input; it is never overwritten\n";
             ++failed;
-        } else if (!ConvertFile(direction, file.string(), target.string())) {
+        } else if (!convertFile(direction, file.string(), target.string())) {
             ++failed;
         }
     }
@@ -160,36 +160,36 @@ int FormConverterCommand::ConvertTree(Direction direction, const fs::path& in, c
     return failed == 0 ? Success : FileFailed;
 }
 
-bool FormConverterCommand::ConvertFile(Direction direction, const std::string& in, const std::string& out)
+bool FormConverterCommand::convertFile(Direction direction, const std::string& in, const std::string& out)
 {
-    const auto convert = [direction](dfm::TStream& input, dfm::TStream& output) {
+    const auto convert = [direction](dfm::ByteStream& input, dfm::ByteStream& output) {
         if (direction == Direction::ToText)
-            dfm::ResourceToText(input, output);
+            dfm::resourceToText(input, output);
         else
-            dfm::TextToResource(input, output);
+            dfm::textToResource(input, output);
     };
     try {
-        std::unique_ptr<dfm::TStream> input;
+        std::unique_ptr<dfm::ByteStream> input;
         if (in == "-") {
             // Standard input cannot move back, which the readers need: take it whole.
-            auto memory = std::make_unique<dfm::TMemoryStream>();
+            auto memory = std::make_unique<dfm::MemoryStream>();
             const std::string all{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
-            memory->WriteBuffer(all.data(), all.size());
-            memory->SetPosition(0);
+            memory->writeBuffer(all.data(), all.size());
+            memory->setPosition(0);
             input = std::move(memory);
         } else {
-            input = std::make_unique<dfm::TFileStream>(in, dfm::TFileStream::Mode::OpenRead);
+            input = std::make_unique<dfm::FileStream>(in, dfm::FileStream::Mode::OpenRead);
         }
         if (out == "-") {
-            dfm::TMemoryStream output;
+            dfm::MemoryStream output;
             convert(*input, output);
-            out_.write(reinterpret_cast<const char*>(output.Memory()), static_cast<std::streamsize>(output.ByteCount()));
+            out_.write(reinterpret_cast<const char*>(output.memory()), static_cast<std::streamsize>(output.byteCount()));
             out_.flush();
             return static_cast<bool>(out_);
         }
         SafeOutputFile output(out);
-        convert(*input, output.Stream());
-        output.Commit();
+        convert(*input, output.stream());
+        output.commit();
         return true;
     } catch (const std::exception& error) {
         err_ << "dfmconv: " << in << ": " << error.what() << "\n";
@@ -197,14 +197,14 @@ bool FormConverterCommand::ConvertFile(Direction direction, const std::string& i
     }
 }
 
-std::vector<fs::path> FormConverterCommand::FormFilesIn(const fs::path& folder, bool recursive, bool wantBinary)
+std::vector<fs::path> FormConverterCommand::formFilesIn(const fs::path& folder, bool recursive, bool wantBinary)
 {
     std::vector<fs::path> files;
     std::error_code error;
     const auto consider = [&](const fs::directory_entry& entry) {
         std::error_code statError;
-        if (entry.is_regular_file(statError) && HasFormExtension(entry.path())
-            && StartsAsBinaryForm(entry.path()) == wantBinary)
+        if (entry.is_regular_file(statError) && hasFormExtension(entry.path())
+            && startsAsBinaryForm(entry.path()) == wantBinary)
             files.push_back(entry.path());
     };
     if (recursive) {
@@ -221,13 +221,13 @@ std::vector<fs::path> FormConverterCommand::FormFilesIn(const fs::path& folder, 
     return files;
 }
 
-int FormConverterCommand::Check(const std::vector<std::string>& paths, bool recursive)
+int FormConverterCommand::check(const std::vector<std::string>& paths, bool recursive)
 {
     std::vector<fs::path> files;
     for (const std::string& path : paths) {
         std::error_code error;
         if (fs::is_directory(path, error)) {
-            const std::vector<fs::path> found = FormFilesIn(path, recursive, true);
+            const std::vector<fs::path> found = formFilesIn(path, recursive, true);
             files.insert(files.end(), found.begin(), found.end());
         } else {
             files.emplace_back(path);
@@ -237,12 +237,12 @@ int FormConverterCommand::Check(const std::vector<std::string>& paths, bool recu
     for (const fs::path& file : files) {
         dfm::RoundTripResult result;
         try {
-            result = dfm::CheckRoundTrip(ReadWholeFile(file.string()));
-        } catch (const dfm::EFormError& error) {
+            result = dfm::checkRoundTrip(readWholeFile(file.string()));
+        } catch (const dfm::FormError& error) {
             result.message = error.what();
         }
         ++counts[result.kind];
-        out_ << dfm::RoundTripKindName(result.kind) << "\t" << file.string();
+        out_ << dfm::roundTripKindName(result.kind) << "\t" << file.string();
         if (result.kind == dfm::RoundTripResult::Kind::Differs)
             out_ << "\tat offset " << result.offset;
         if (result.kind == dfm::RoundTripResult::Kind::Failed)

@@ -12,17 +12,17 @@ public:
 
     FormConverterCommand(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
 
-    int Run(const std::vector<std::string>& arguments);
+    int run(const std::vector<std::string>& arguments);
 
 private:
     enum class Direction { ToText, ToBinary };
 
-    int Usage(std::ostream& stream, int status);
-    int Convert(Direction direction, const std::vector<std::string>& paths, bool recursive);
-    int ConvertTree(Direction direction, const std::filesystem::path& in, const std::filesystem::path& out);
-    bool ConvertFile(Direction direction, const std::string& in, const std::string& out);
-    int Check(const std::vector<std::string>& paths, bool recursive);
-    std::vector<std::filesystem::path> FormFilesIn(const std::filesystem::path& folder, bool recursive,
+    int usage(std::ostream& stream, int status);
+    int convert(Direction direction, const std::vector<std::string>& paths, bool recursive);
+    int convertTree(Direction direction, const std::filesystem::path& in, const std::filesystem::path& out);
+    bool convertFile(Direction direction, const std::string& in, const std::string& out);
+    int check(const std::vector<std::string>& paths, bool recursive);
+    std::vector<std::filesystem::path> formFilesIn(const std::filesystem::path& folder, bool recursive,
                                                    bool wantBinary);
 
     std::ostream& out_;

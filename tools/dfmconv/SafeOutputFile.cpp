@@ -16,7 +16,7 @@ SafeOutputFile::SafeOutputFile(const std::string& fileName) : fileName_(fileName
     pattern.push_back('\0');
     const int fd = ::mkstemp(pattern.data());
     if (fd < 0)
-        throw dfm::EFCreateError(fileName);
+        throw dfm::FileCreateError(fileName);
     // mkstemp makes the file private; give it the permissions of any new file of the user.
     const mode_t mask = ::umask(0);
     ::umask(mask);
@@ -24,7 +24,7 @@ SafeOutputFile::SafeOutputFile(const std::string& fileName) : fileName_(fileName
     ::close(fd);
     tempName_ = pattern.data();
     try {
-        stream_ = std::make_unique<dfm::TFileStream>(tempName_, dfm::TFileStream::Mode::OpenWrite);
+        stream_ = std::make_unique<dfm::FileStream>(tempName_, dfm::FileStream::Mode::OpenWrite);
     } catch (...) {
         ::unlink(tempName_.c_str());  // no destructor runs for a half-built object
         throw;
@@ -38,11 +38,11 @@ SafeOutputFile::~SafeOutputFile()
         ::unlink(tempName_.c_str());
 }
 
-void SafeOutputFile::Commit()
+void SafeOutputFile::commit()
 {
-    stream_->Flush();
+    stream_->flush();
     stream_.reset();
     if (std::rename(tempName_.c_str(), fileName_.c_str()) != 0)
-        throw dfm::EFCreateError(fileName_);
+        throw dfm::FileCreateError(fileName_);
     committed_ = true;
 }

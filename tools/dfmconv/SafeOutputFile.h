@@ -2,7 +2,7 @@
 // temporary name, renamed into place on Commit, removed otherwise.
 #pragma once
 
-#include "TFileStream.h"
+#include "FileStream.h"
 
 #include <memory>
 #include <string>
@@ -14,12 +14,12 @@ public:
     SafeOutputFile(const SafeOutputFile&) = delete;
     SafeOutputFile& operator=(const SafeOutputFile&) = delete;
 
-    dfm::TStream& Stream() { return *stream_; }
-    void Commit();
+    dfm::ByteStream& stream() { return *stream_; }
+    void commit();
 
 private:
     std::string fileName_;
     std::string tempName_;
-    std::unique_ptr<dfm::TFileStream> stream_;
+    std::unique_ptr<dfm::FileStream> stream_;
     bool committed_ = false;
 };

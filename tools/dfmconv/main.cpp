@@ -6,5 +6,5 @@
 int main(int argc, char** argv)
 {
     std::ios::sync_with_stdio(false);
-    return FormConverterCommand(std::cout, std::cerr).Run({argv + 1, argv + argc});
+    return FormConverterCommand(std::cout, std::cerr).run({argv + 1, argv + argc});
 }

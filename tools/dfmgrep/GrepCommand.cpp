@@ -31,13 +31,13 @@ constexpr const char* UsageText =
 
 }  // namespace
 
-int GrepCommand::Usage(std::ostream& stream, int status)
+int GrepCommand::usage(std::ostream& stream, int status)
 {
     stream << UsageText;
     return status;
 }
 
-int GrepCommand::Run(const std::vector<std::string>& arguments)
+int GrepCommand::run(const std::vector<std::string>& arguments)
 {
     GrepRequest request;
     request.mask = "DFM";
@@ -49,7 +49,7 @@ int GrepCommand::Run(const std::vector<std::string>& arguments)
             break;
         }
         if (argument == "-h" || argument == "--help")
-            return Usage(out_, Found);
+            return usage(out_, Found);
         // A lone "-" is a key like any other.
         if (argument.size() < 2 || argument[0] != '-')
             break;
@@ -61,7 +61,7 @@ int GrepCommand::Run(const std::vector<std::string>& arguments)
                 request.caseSensitive = false;
             } else {
                 err_ << "dfmgrep: unknown option " << argument << "\n";
-                return Usage(err_, WrongUsage);
+                return usage(err_, WrongUsage);
             }
         }
     }
@@ -69,7 +69,7 @@ int GrepCommand::Run(const std::vector<std::string>& arguments)
     if (words < 2 || words > 3) {
         if (!arguments.empty())
             err_ << "dfmgrep: needs KEY, DIRECTORY and at most one MASK\n";
-        return Usage(err_, WrongUsage);
+        return usage(err_, WrongUsage);
     }
     request.key = arguments[next];
     request.directory = arguments[next + 1];
@@ -77,7 +77,7 @@ int GrepCommand::Run(const std::vector<std::string>& arguments)
         request.mask = arguments[next + 2];
 
     listed_.clear();
-    const GrepEngine::Outcome outcome = GrepEngine(*this).Search(request);
+    const GrepEngine::Outcome outcome = GrepEngine(*this).search(request);
     out_.flush();
     if (outcome == GrepEngine::Outcome::Refused)
         return WrongUsage;
@@ -86,26 +86,26 @@ int GrepCommand::Run(const std::vector<std::string>& arguments)
         err_ << "dfmgrep: cannot write the list of found files\n";
         return WrongUsage;
     }
-    err_ << GrepEngine::FoundText(listed_.size()) << "\n";
+    err_ << GrepEngine::foundText(listed_.size()) << "\n";
     return listed_.empty() ? NothingFound : Found;
 }
 
-void GrepCommand::ScanWarning(const std::string& text)
+void GrepCommand::scanWarning(const std::string& text)
 {
-    PrintMessage(text);
+    printMessage(text);
 }
 
-void GrepCommand::ScanError(const std::string& text)
+void GrepCommand::scanError(const std::string& text)
 {
-    PrintMessage(text);
+    printMessage(text);
 }
 
-void GrepCommand::InputRefused(GrepInput, const std::string& message)
+void GrepCommand::inputRefused(GrepInput, const std::string& message)
 {
-    PrintMessage(message);
+    printMessage(message);
 }
 
-void GrepCommand::AddFile(const std::string& path)
+void GrepCommand::addFile(const std::string& path)
 {
     // The engine reports a file once for each piece of the mask it matches (dfm;DFM, or
     // pas;*): a list for other programs names each file once.
@@ -113,7 +113,7 @@ void GrepCommand::AddFile(const std::string& path)
         out_ << path << '\n';
 }
 
-void GrepCommand::PrintMessage(const std::string& text)
+void GrepCommand::printMessage(const std::string& text)
 {
     // The boxes break their text into lines at "\r"; one message stays one line here.
     std::string line = text;

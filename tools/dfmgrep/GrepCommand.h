@@ -18,23 +18,23 @@ public:
     GrepCommand(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
 
     // arguments: the command line without the program's name.
-    int Run(const std::vector<std::string>& arguments);
+    int run(const std::vector<std::string>& arguments);
 
-    void ScanWarning(const std::string& text) override;
-    void ScanError(const std::string& text) override;
-    void InputRefused(GrepInput input, const std::string& message) override;
-    void SearchStarted() override {}
-    void SearchEnded() override {}
-    void ShowStatus(const std::string&, bool) override {}
-    void LetEventsThrough() override {}
-    bool TakeStopRequest() override { return false; }
-    void AddFile(const std::string& path) override;
-    std::size_t FileCount() const override { return listed_.size(); }
+    void scanWarning(const std::string& text) override;
+    void scanError(const std::string& text) override;
+    void inputRefused(GrepInput input, const std::string& message) override;
+    void searchStarted() override {}
+    void searchEnded() override {}
+    void showStatus(const std::string&, bool) override {}
+    void letEventsThrough() override {}
+    bool takeStopRequest() override { return false; }
+    void addFile(const std::string& path) override;
+    std::size_t fileCount() const override { return listed_.size(); }
 
 private:
-    int Usage(std::ostream& stream, int status);
+    int usage(std::ostream& stream, int status);
     // A box's text on one line of the error stream.
-    void PrintMessage(const std::string& text);
+    void printMessage(const std::string& text);
 
     std::ostream& out_;
     std::ostream& err_;

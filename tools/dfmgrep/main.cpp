@@ -6,5 +6,5 @@
 int main(int argc, char** argv)
 {
     std::ios::sync_with_stdio(false);
-    return dfm::GrepCommand(std::cout, std::cerr).Run({argv + 1, argv + argc});
+    return dfm::GrepCommand(std::cout, std::cerr).run({argv + 1, argv + argc});
 }

@@ -13,9 +13,9 @@
 
 class ScriptedPrompts : public dfm::UserPrompts {
 public:
-    void Notice(const QString& text) override { notices << text; }
-    void ErrorBox(const QString& text) override { errors << text; }
-    bool AskYesNo(const QString& caption, const QString& text) override
+    void notice(const QString& text) override { notices << text; }
+    void errorBox(const QString& text) override { errors << text; }
+    bool askYesNo(const QString& caption, const QString& text) override
     {
         questions << caption + u'|' + text;
         if (answers.empty()) {
@@ -26,7 +26,7 @@ public:
         answers.pop_front();
         return answer;
     }
-    int Exec(QDialog& dialog) override
+    int exec(QDialog& dialog) override
     {
         if (!onExec) {
             ADD_FAILURE() << "unexpected dialog: " << dialog.windowTitle().toStdString();
@@ -34,10 +34,10 @@ public:
         }
         return onExec(dialog);
     }
-    void Beep() override { ++beeps; }
-    void Warning(const QString& text) override { warnings << text; }
-    void Error(const QString& text) override { typedErrors << text; }
-    bool Launch(const QString& path) override
+    void beep() override { ++beeps; }
+    void warning(const QString& text) override { warnings << text; }
+    void error(const QString& text) override { typedErrors << text; }
+    bool launch(const QString& path) override
     {
         launched << path;
         return launchSucceeds;

@@ -14,7 +14,7 @@ namespace {
 const std::string Dfmconv = DFMCONV_PATH;
 const std::string Sample = std::string(DFM_SOURCE_DIR) + "/examples/Sample.dfm";
 
-std::string ReadFile(const fs::path& path)
+std::string readFile(const fs::path& path)
 {
     std::ifstream file(path, std::ios::binary);
     std::ostringstream content;
@@ -22,7 +22,7 @@ std::string ReadFile(const fs::path& path)
     return content.str();
 }
 
-void WriteFile(const fs::path& path, const std::string& content)
+void writeFile(const fs::path& path, const std::string& content)
 {
     std::ofstream(path, std::ios::binary) << content;
 }
@@ -37,14 +37,14 @@ protected:
     void TearDown() override { fs::remove_all(folder_); }
 
     // Runs dfmconv with arguments (a shell fragment); keeps its output and error text.
-    int Run(const std::string& arguments)
+    int run(const std::string& arguments)
     {
         // Standard input is empty unless the arguments redirect it: the last redirection wins.
         const std::string command = "cd " + folder_.string() + " && " + Dfmconv + " </dev/null " + arguments
             + " >" + (folder_ / ".out").string() + " 2>" + (folder_ / ".err").string();
         const int status = std::system(command.c_str());
-        out_ = ReadFile(folder_ / ".out");
-        err_ = ReadFile(folder_ / ".err");
+        out_ = readFile(folder_ / ".out");
+        err_ = readFile(folder_ / ".err");
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
@@ -55,48 +55,48 @@ protected:
 
 TEST_F(DfmconvTest, UsageAndExitStatus)
 {
-    EXPECT_EQ(Run(""), 2);
+    EXPECT_EQ(run(""), 2);
     EXPECT_NE(err_.find("Usage: dfmconv"), std::string::npos);
-    EXPECT_EQ(Run("--help"), 0);
+    EXPECT_EQ(run("--help"), 0);
     EXPECT_NE(out_.find("Usage: dfmconv"), std::string::npos);
-    EXPECT_EQ(Run("convert a b"), 2);
-    EXPECT_EQ(Run("-x totext a"), 2);
-    EXPECT_EQ(Run("totext"), 2);
-    EXPECT_EQ(Run("totext a b c"), 2);
-    EXPECT_EQ(Run("check"), 2);
-    EXPECT_EQ(Run("-r totext " + Sample), 2);
+    EXPECT_EQ(run("convert a b"), 2);
+    EXPECT_EQ(run("-x totext a"), 2);
+    EXPECT_EQ(run("totext"), 2);
+    EXPECT_EQ(run("totext a b c"), 2);
+    EXPECT_EQ(run("check"), 2);
+    EXPECT_EQ(run("-r totext " + Sample), 2);
 }
 
 TEST_F(DfmconvTest, ConvertsBothWaysThroughFilesAndPipes)
 {
-    ASSERT_EQ(Run("totext " + Sample + " sample.txt"), 0) << err_;
-    const std::string text = ReadFile(folder_ / "sample.txt");
+    ASSERT_EQ(run("totext " + Sample + " sample.txt"), 0) << err_;
+    const std::string text = readFile(folder_ / "sample.txt");
     EXPECT_EQ(text.rfind("object SampleForm: TSampleForm\r\n", 0), 0u);
-    ASSERT_EQ(Run("tobinary sample.txt back.dfm"), 0) << err_;
-    EXPECT_EQ(ReadFile(folder_ / "back.dfm"), ReadFile(Sample));
+    ASSERT_EQ(run("tobinary sample.txt back.dfm"), 0) << err_;
+    EXPECT_EQ(readFile(folder_ / "back.dfm"), readFile(Sample));
 
-    ASSERT_EQ(Run("totext " + Sample), 0);
+    ASSERT_EQ(run("totext " + Sample), 0);
     EXPECT_EQ(out_, text);
-    ASSERT_EQ(Run("tobinary - - < sample.txt"), 0) << err_;
-    EXPECT_EQ(out_, ReadFile(Sample));
+    ASSERT_EQ(run("tobinary - - < sample.txt"), 0) << err_;
+    EXPECT_EQ(out_, readFile(Sample));
 }
 
 TEST_F(DfmconvTest, AFailedConversionLeavesNoOutput)
 {
-    WriteFile(folder_ / "broken.txt", "object Form1: TForm1\r\n  Left = ?\r\nend\r\n");
-    EXPECT_EQ(Run("tobinary broken.txt new.dfm"), 1);
+    writeFile(folder_ / "broken.txt", "object Form1: TForm1\r\n  Left = ?\r\nend\r\n");
+    EXPECT_EQ(run("tobinary broken.txt new.dfm"), 1);
     EXPECT_NE(err_.find("Valeur de propriété incorrecte à la ligne 2"), std::string::npos) << err_;
     EXPECT_FALSE(fs::exists(folder_ / "new.dfm"));
 
-    WriteFile(folder_ / "old.dfm", "previous content");
-    EXPECT_EQ(Run("tobinary broken.txt old.dfm"), 1);
-    EXPECT_EQ(ReadFile(folder_ / "old.dfm"), "previous content");
+    writeFile(folder_ / "old.dfm", "previous content");
+    EXPECT_EQ(run("tobinary broken.txt old.dfm"), 1);
+    EXPECT_EQ(readFile(folder_ / "old.dfm"), "previous content");
 
-    EXPECT_EQ(Run("totext broken.txt out.txt"), 1);
+    EXPECT_EQ(run("totext broken.txt out.txt"), 1);
     EXPECT_NE(err_.find("Format de flux incorrect"), std::string::npos);
-    EXPECT_EQ(Run("totext missing.dfm out.txt"), 1);
+    EXPECT_EQ(run("totext missing.dfm out.txt"), 1);
     EXPECT_NE(err_.find("Impossible d'ouvrir le fichier missing.dfm"), std::string::npos);
-    EXPECT_EQ(Run("tobinary broken.txt -"), 1);
+    EXPECT_EQ(run("tobinary broken.txt -"), 1);
     EXPECT_EQ(out_, "");
     EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 4) << "stray files left";
 }
@@ -105,10 +105,10 @@ TEST_F(DfmconvTest, NeverOverwritesItsInput)
 {
     fs::copy_file(Sample, folder_ / "form.dfm");
     fs::create_hard_link(folder_ / "form.dfm", folder_ / "alias.txt");
-    EXPECT_EQ(Run("totext form.dfm form.dfm"), 2);
-    EXPECT_EQ(Run("totext form.dfm alias.txt"), 2);
-    EXPECT_EQ(ReadFile(folder_ / "form.dfm"), ReadFile(Sample));
-    EXPECT_EQ(Run("-r totext . ."), 2);
+    EXPECT_EQ(run("totext form.dfm form.dfm"), 2);
+    EXPECT_EQ(run("totext form.dfm alias.txt"), 2);
+    EXPECT_EQ(readFile(folder_ / "form.dfm"), readFile(Sample));
+    EXPECT_EQ(run("-r totext . ."), 2);
 }
 
 TEST_F(DfmconvTest, WorksThroughTrees)
@@ -116,17 +116,17 @@ TEST_F(DfmconvTest, WorksThroughTrees)
     fs::create_directories(folder_ / "in/sub/deeper");
     fs::copy_file(Sample, folder_ / "in/a.dfm");
     fs::copy_file(Sample, folder_ / "in/sub/deeper/B.DFM");
-    WriteFile(folder_ / "in/sub/text.dfm", "object T\r\nend\r\n");
-    WriteFile(folder_ / "in/sub/notes.txt", "not a form");
-    ASSERT_EQ(Run("-r totext in out"), 0) << err_;
+    writeFile(folder_ / "in/sub/text.dfm", "object T\r\nend\r\n");
+    writeFile(folder_ / "in/sub/notes.txt", "not a form");
+    ASSERT_EQ(run("-r totext in out"), 0) << err_;
     EXPECT_TRUE(fs::exists(folder_ / "out/a.dfm"));
     EXPECT_TRUE(fs::exists(folder_ / "out/sub/deeper/B.DFM"));
     EXPECT_FALSE(fs::exists(folder_ / "out/sub/text.dfm"));
     EXPECT_FALSE(fs::exists(folder_ / "out/sub/notes.txt"));
     EXPECT_NE(err_.find("Converted 2 file(s), 0 failed."), std::string::npos);
 
-    ASSERT_EQ(Run("-r tobinary out back"), 0) << err_;
-    EXPECT_EQ(ReadFile(folder_ / "back/sub/deeper/B.DFM"), ReadFile(Sample));
+    ASSERT_EQ(run("-r tobinary out back"), 0) << err_;
+    EXPECT_EQ(readFile(folder_ / "back/sub/deeper/B.DFM"), readFile(Sample));
 }
 
 TEST_F(DfmconvTest, CheckReportsEachFileAndASummary)
@@ -134,19 +134,19 @@ TEST_F(DfmconvTest, CheckReportsEachFileAndASummary)
     fs::create_directories(folder_ / "forms/sub");
     fs::copy_file(Sample, folder_ / "forms/good.dfm");
     fs::copy_file(Sample, folder_ / "forms/sub/nested.dfm");
-    std::string cut = ReadFile(Sample);
+    std::string cut = readFile(Sample);
     cut.resize(cut.size() / 2);
-    WriteFile(folder_ / "forms/cut.dfm", cut);
-    WriteFile(folder_ / "forms/text.dfm", "object T\r\nend\r\n");
+    writeFile(folder_ / "forms/cut.dfm", cut);
+    writeFile(folder_ / "forms/text.dfm", "object T\r\nend\r\n");
 
-    EXPECT_EQ(Run("check forms"), 1);
+    EXPECT_EQ(run("check forms"), 1);
     EXPECT_NE(out_.find("identical\tforms/good.dfm\n"), std::string::npos) << out_;
     EXPECT_NE(out_.find("failed\tforms/cut.dfm\tErreur de lecture du flux\n"), std::string::npos) << out_;
     EXPECT_EQ(out_.find("nested"), std::string::npos);
     EXPECT_NE(out_.find("Checked 2 file(s): 1 identical, 0 identical+trailing, 0 text-fixed, 0 differ, 1 failed."),
               std::string::npos) << out_;
 
-    EXPECT_EQ(Run("-r check forms/good.dfm forms/sub"), 0) << out_;
+    EXPECT_EQ(run("-r check forms/good.dfm forms/sub"), 0) << out_;
     EXPECT_NE(out_.find("Checked 2 file(s): 2 identical"), std::string::npos) << out_;
 }
 

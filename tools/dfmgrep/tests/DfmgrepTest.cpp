@@ -20,7 +20,7 @@ namespace {
 const std::string Dfmgrep = DFMGREP_PATH;
 const std::string Key = "KeyBtnOK7";
 
-std::vector<std::string> Lines(const std::string& text)
+std::vector<std::string> outputLines(const std::string& text)
 {
     std::vector<std::string> lines;
     std::istringstream stream(text);
@@ -29,23 +29,23 @@ std::vector<std::string> Lines(const std::string& text)
     return lines;
 }
 
-std::vector<std::string> Sorted(std::vector<std::string> list)
+std::vector<std::string> sorted(std::vector<std::string> list)
 {
     std::sort(list.begin(), list.end());
     return list;
 }
 
-std::string FolderOf(const std::string& path)
+std::string folderOf(const std::string& path)
 {
     return path.substr(0, path.rfind('/') + 1);
 }
 
 // Depth first with a folder's files before its subfolders': the lines below any folder form
 // one run, and that folder's own files lead it.
-void ExpectDepthFirst(const std::vector<std::string>& lines)
+void expectDepthFirst(const std::vector<std::string>& lines)
 {
     for (const std::string& line : lines) {
-        const std::string folder = FolderOf(line);
+        const std::string folder = folderOf(line);
         std::vector<std::size_t> inside;
         for (std::size_t i = 0; i < lines.size(); ++i) {
             if (lines[i].rfind(folder, 0) == 0)
@@ -54,7 +54,7 @@ void ExpectDepthFirst(const std::vector<std::string>& lines)
         EXPECT_EQ(inside.back() - inside.front() + 1, inside.size()) << folder << " is left and entered again";
         bool deeper = false;
         for (const std::size_t i : inside) {
-            const bool own = FolderOf(lines[i]) == folder;
+            const bool own = folderOf(lines[i]) == folder;
             EXPECT_FALSE(own && deeper) << lines[i] << " comes after a subfolder's file";
             deeper = deeper || !own;
         }
@@ -63,7 +63,7 @@ void ExpectDepthFirst(const std::vector<std::string>& lines)
 
 // A binary form (resource header, "TPF0", length-prefixed names and strings, NUL bytes)
 // with the key inside a string value.
-std::string BinaryForm()
+std::string binaryForm()
 {
     std::string form("\xFF\x0A\x00TFORM1\x00\x30\x10", 12);
     form += std::string("\x00\x00\x00\x00", 4) + "TPF0\x06TForm1\x05" "Form1";
@@ -88,44 +88,44 @@ protected:
         fs::remove_all(root_);
     }
 
-    void Write(const std::string& relative, const std::string& bytes)
+    void write(const std::string& relative, const std::string& bytes)
     {
         const fs::path path = root_ / relative;
         fs::create_directories(path.parent_path());
         std::ofstream(path, std::ios::binary) << bytes;
     }
 
-    void MakeTree()
+    void makeTree()
     {
         const std::string hit = "object Form1: TForm1\r\n  Caption = '" + Key + "'\r\nend\r\n";
-        Write("a.dfm", hit);
-        Write("B.DFM", BinaryForm());
-        Write("lower.dfm", "object F: TF\r\n  Hint = 'keybtnok7'\r\nend\r\n");
-        Write("miss.dfm", "object Form1: TForm1\r\nend\r\n");
-        Write("unit.pas", "unit Unit1;\r\n// " + Key + "\r\nend.\r\n");
-        Write("notes.txt", Key);
-        Write("dash.txt", "option -dashKey here");
-        Write(".hidden.dfm", hit);
-        Write(".git/e.dfm", hit);
-        Write("sub/c.dfm", hit);
-        Write("sub/x.pas", hit);
-        Write("sub/deep/d.dfm", std::string(100000, 'x') + Key);
-        Write("zz/f.DFM", hit);
+        write("a.dfm", hit);
+        write("B.DFM", binaryForm());
+        write("lower.dfm", "object F: TF\r\n  Hint = 'keybtnok7'\r\nend\r\n");
+        write("miss.dfm", "object Form1: TForm1\r\nend\r\n");
+        write("unit.pas", "unit Unit1;\r\n// " + Key + "\r\nend.\r\n");
+        write("notes.txt", Key);
+        write("dash.txt", "option -dashKey here");
+        write(".hidden.dfm", hit);
+        write(".git/e.dfm", hit);
+        write("sub/c.dfm", hit);
+        write("sub/x.pas", hit);
+        write("sub/deep/d.dfm", std::string(100000, 'x') + Key);
+        write("zz/f.DFM", hit);
     }
 
     // Runs the command in this process.
-    int Run(const std::vector<std::string>& arguments)
+    int run(const std::vector<std::string>& arguments)
     {
         std::ostringstream out;
         std::ostringstream err;
-        const int status = GrepCommand(out, err).Run(arguments);
+        const int status = GrepCommand(out, err).run(arguments);
         out_ = out.str();
         err_ = err.str();
         return status;
     }
 
     // Runs the built program through the shell (arguments: a shell fragment).
-    int RunProgram(const std::string& arguments, const std::string& out = "")
+    int runProgram(const std::string& arguments, const std::string& out = "")
     {
         const fs::path outFile = root_ / ".out";
         const fs::path errFile = root_ / ".err";
@@ -139,7 +139,7 @@ protected:
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
-    std::string Root() const { return root_.string() + '/'; }
+    std::string rootPath() const { return root_.string() + '/'; }
 
     fs::path root_;
     fs::path start_;
@@ -149,7 +149,7 @@ protected:
 
 TEST_F(DfmgrepTest, SearchesAsTheOptionsAndMaskSay)
 {
-    MakeTree();
+    makeTree();
     const std::string root = root_.string();
     struct Case {
         std::vector<std::string> arguments;
@@ -184,21 +184,21 @@ TEST_F(DfmgrepTest, SearchesAsTheOptionsAndMaskSay)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments.front().substr(0, 20) + " " + c.arguments.back());
-        EXPECT_EQ(Run(c.arguments), c.status);
-        const std::vector<std::string> lines = Lines(out_);
+        EXPECT_EQ(run(c.arguments), c.status);
+        const std::vector<std::string> lines = outputLines(out_);
         std::vector<std::string> expected;
         for (const std::string& name : c.found)
-            expected.push_back(Root() + name);
-        EXPECT_EQ(Sorted(lines), Sorted(expected));
-        ExpectDepthFirst(lines);
-        const std::vector<std::string> errors = Lines(err_);
+            expected.push_back(rootPath() + name);
+        EXPECT_EQ(sorted(lines), sorted(expected));
+        expectDepthFirst(lines);
+        const std::vector<std::string> errors = outputLines(err_);
         ASSERT_FALSE(errors.empty());
         EXPECT_EQ(errors.back(), c.lastError);
         EXPECT_EQ(errors.size(), 1u) << err_;
     }
     // Every piece of the mask in turn within a folder: its .pas files, then its .dfm files.
-    Run({"-r", Key, root, "pas;dfm"});
-    EXPECT_EQ(Lines(out_).front(), Root() + "unit.pas");
+    run({"-r", Key, root, "pas;dfm"});
+    EXPECT_EQ(outputLines(out_).front(), rootPath() + "unit.pas");
 }
 
 TEST_F(DfmgrepTest, WrongUsageShowsHowToUseIt)
@@ -207,34 +207,34 @@ TEST_F(DfmgrepTest, WrongUsageShowsHowToUseIt)
         {}, {Key}, {"-r", Key}, {"-x", Key, "/tmp"}, {"-rq", Key, "/tmp"}, {Key, "/tmp", "dfm", "extra"}, {"--"},
     };
     for (const std::vector<std::string>& arguments : wrong) {
-        EXPECT_EQ(Run(arguments), 2);
+        EXPECT_EQ(run(arguments), 2);
         EXPECT_EQ(out_, "");
         EXPECT_EQ(err_.find("dfmgrep: "), arguments.empty() ? std::string::npos : 0u) << err_;
         EXPECT_NE(err_.find("Usage: dfmgrep [-r] [-i] [--] KEY DIRECTORY [MASK]\n"), std::string::npos);
     }
-    EXPECT_EQ(Run({"--help"}), 0);
+    EXPECT_EQ(run({"--help"}), 0);
     EXPECT_EQ(out_.rfind("Usage: dfmgrep", 0), 0u);
 }
 
 TEST_F(DfmgrepTest, UnreadableFilesAreReportedOnOneLineAndTheSearchGoesOn)
 {
-    Write("b.dfm", Key);
+    write("b.dfm", Key);
     // Reading the process's own memory from offset 0 fails with an I/O error, even for root.
     fs::create_symlink("/proc/self/mem", root_ / "a.dfm");
     // A pipe must be passed over, not waited on.
     ASSERT_EQ(::mkfifo((root_ / "c.dfm").c_str(), 0600), 0);
-    std::string upperRoot = Root();
+    std::string upperRoot = rootPath();
     std::transform(upperRoot.begin(), upperRoot.end(), upperRoot.begin(), ::toupper);
 
-    EXPECT_EQ(Run({Key, root_.string()}), 0);
-    EXPECT_EQ(out_, Root() + "b.dfm\n");
-    EXPECT_EQ(Lines(err_), (std::vector<std::string>{"dfmgrep: Cannot scan " + upperRoot + "A.DFM. Disk read error.",
+    EXPECT_EQ(run({Key, root_.string()}), 0);
+    EXPECT_EQ(out_, rootPath() + "b.dfm\n");
+    EXPECT_EQ(outputLines(err_), (std::vector<std::string>{"dfmgrep: Cannot scan " + upperRoot + "A.DFM. Disk read error.",
                                                      "Found 1 file(s)."}));
 }
 
 TEST_F(DfmgrepTest, TheProgramListsWithoutTouchingTheTree)
 {
-    MakeTree();
+    makeTree();
     const auto snapshot = [this] {
         std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>> files;
         for (const auto& entry : fs::recursive_directory_iterator(root_)) {
@@ -246,16 +246,16 @@ TEST_F(DfmgrepTest, TheProgramListsWithoutTouchingTheTree)
     };
     const auto before = snapshot();
     // A relative directory is shown from where the search starts.
-    EXPECT_EQ(RunProgram("-r -i " + Key + " sub 'pas;dfm'"), 0);
-    EXPECT_EQ(out_, Root() + "sub/x.pas\n" + Root() + "sub/c.dfm\n" + Root() + "sub/deep/d.dfm\n");
+    EXPECT_EQ(runProgram("-r -i " + Key + " sub 'pas;dfm'"), 0);
+    EXPECT_EQ(out_, rootPath() + "sub/x.pas\n" + rootPath() + "sub/c.dfm\n" + rootPath() + "sub/deep/d.dfm\n");
     EXPECT_EQ(err_, "Found 3 file(s).\n");
     EXPECT_EQ(snapshot(), before);
 
-    EXPECT_EQ(RunProgram(""), 2);
+    EXPECT_EQ(runProgram(""), 2);
     EXPECT_EQ(err_.rfind("Usage: dfmgrep", 0), 0u);
     // A list that could not be written is not a success.
     if (fs::exists("/dev/full")) {
-        EXPECT_EQ(RunProgram("-r " + Key + " .", "/dev/full"), 2);
+        EXPECT_EQ(runProgram("-r " + Key + " .", "/dev/full"), 2);
         EXPECT_EQ(err_, "dfmgrep: cannot write the list of found files\n");
     }
 }

@@ -1,0 +1,111 @@
+#include "PageEditor.h"
+
+#include <QTextBlock>
+
+namespace dfm {
+
+PageEditor::PageEditor(QWidget* parent) : QPlainTextEdit(parent)
+{
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Dropped files open a form through the window; they are never pasted as text.
+    setAcceptDrops(false);
+    // The selection stays visible when the editor loses the focus.
+    QPalette colours = palette();
+    colours.setColor(QPalette::Inactive, QPalette::Highlight, colours.color(QPalette::Active, QPalette::Highlight));
+    colours.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                     colours.color(QPalette::Active, QPalette::HighlightedText));
+    setPalette(colours);
+    connect(this, &QPlainTextEdit::textChanged, this, [this] {
+        if (!loading_) {
+            modified_ = true;
+            edited_ = true;
+        }
+    });
+    connect(this, &QPlainTextEdit::undoAvailable, this, [this](bool available) { canUndo_ = available; });
+}
+
+void PageEditor::loadText(const QString& text, const TextFormat& format)
+{
+    loading_ = true;
+    format_ = format;
+    setPlainText(text);
+    loading_ = false;
+    modified_ = false;
+    edited_ = false;
+}
+
+QString PageEditor::Text() const
+{
+    QString text = document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    return text;
+}
+
+void PageEditor::select(qsizetype start, qsizetype length)
+{
+    QTextCursor cursor = textCursor();
+    const qsizetype end = document()->characterCount() - 1;
+    cursor.setPosition(static_cast<int>(qBound<qsizetype>(0, start, end)));
+    cursor.setPosition(static_cast<int>(qBound<qsizetype>(0, start + length, end)), QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+    ensureCursorVisible();
+}
+
+qsizetype PageEditor::selectionStart() const
+{
+    return textCursor().selectionStart();
+}
+
+qsizetype PageEditor::selectionEnd() const
+{
+    return textCursor().selectionEnd();
+}
+
+int PageEditor::caretLine() const
+{
+    return document()->findBlock(textCursor().selectionEnd()).blockNumber() + 1;
+}
+
+int PageEditor::caretColumn() const
+{
+    const int end = textCursor().selectionEnd();
+    return end - document()->findBlock(end).position() + 1;
+}
+
+QString PageEditor::line(int index) const
+{
+    return document()->findBlockByNumber(index).text();
+}
+
+int PageEditor::lineCount() const
+{
+    return document()->blockCount();
+}
+
+QColor PageEditor::textColor() const
+{
+    return palette().color(QPalette::Text);
+}
+
+void PageEditor::setTextColor(const QColor& color)
+{
+    QPalette colours = palette();
+    colours.setColor(QPalette::Text, color);
+    setPalette(colours);
+}
+
+QColor PageEditor::backgroundColor() const
+{
+    return palette().color(QPalette::Base);
+}
+
+void PageEditor::setBackgroundColor(const QColor& color)
+{
+    QPalette colours = palette();
+    colours.setColor(QPalette::Base, color);
+    setPalette(colours);
+}
+
+}  // namespace dfm

@@ -1,0 +1,53 @@
+// One editor page: plain text, no wrap, with the modified flag and the byte layout of its file.
+#pragma once
+
+#include "PageText.h"
+
+#include <QPlainTextEdit>
+
+namespace dfm {
+
+class PageEditor : public QPlainTextEdit {
+    Q_OBJECT
+public:
+    explicit PageEditor(QWidget* parent);
+
+    // Replaces the text as loaded from a file: no change marks, no undo history.
+    void loadText(const QString& text, const TextFormat& format);
+    const TextFormat& format() const { return format_; }
+    // The text exactly as held, lines joined by "\n" (the plain-text view would turn
+    // no-break spaces into blanks).
+    QString Text() const;
+
+    // Set by every change of the text after a load; cleared by a load and on request.
+    bool modified() const { return modified_; }
+    void setModified(bool on) { modified_ = on; }
+    // Whether the text was changed at all since the last load (the modified flag may be cleared).
+    bool editedSinceLoad() const { return edited_; }
+    bool canUndo() const { return canUndo_; }
+
+    // Selection in offsets of the shown text; the caret ends at start + length.
+    void select(qsizetype start, qsizetype length);
+    qsizetype selectionStart() const;
+    qsizetype selectionEnd() const;
+    // 1-based line and column of the selection's end.
+    int caretLine() const;
+    int caretColumn() const;
+    // The text of the 0-based line, or an empty text beyond the last one.
+    QString line(int index) const;
+    int lineCount() const;
+
+    QColor textColor() const;
+    void setTextColor(const QColor& color);
+    QColor backgroundColor() const;
+    void setBackgroundColor(const QColor& color);
+
+private:
+    TextFormat format_;
+    bool loading_ = false;
+    bool modified_ = false;
+    bool edited_ = false;
+    bool canUndo_ = false;
+};
+
+}  // namespace dfm

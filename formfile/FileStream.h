@@ -1,0 +1,43 @@
+// A disk file opened for reading, opened for writing, or created.
+#pragma once
+
+#include "ByteStream.h"
+
+#include <memory>
+#include <string>
+
+namespace dfm {
+
+// Reads and writes go through a 64 KiB buffer, so that the 4096-byte pieces of the
+// form readers and writers cost no system call each.
+class FileStream : public ByteStream {
+public:
+    enum class Mode { OpenRead, OpenWrite, Create };
+
+    // FileOpenError / FileCreateError when the file cannot be had.
+    FileStream(const std::string& fileName, Mode mode);
+    // Writes what is still buffered; a failure there is lost, so writers call Flush first.
+    ~FileStream() override;
+    FileStream(const FileStream&) = delete;
+    FileStream& operator=(const FileStream&) = delete;
+
+    std::size_t read(void* buffer, std::size_t count) override;
+    std::size_t write(const void* buffer, std::size_t count) override;
+    std::int64_t seek(std::int64_t offset, SeekOrigin origin) override;
+    void flush() override;
+
+private:
+    static constexpr std::size_t BufferSize = 65536;
+
+    std::size_t readDirect(void* buffer, std::size_t count);
+    std::size_t writeDirect(const void* buffer, std::size_t count);
+    void dropReadAhead();
+
+    int fd_ = -1;
+    std::unique_ptr<unsigned char[]> buffer_;
+    std::size_t readPos_ = 0;    // read-ahead: buffer_[readPos_, readEnd_) lies before the file position
+    std::size_t readEnd_ = 0;
+    std::size_t writeUsed_ = 0;  // pending output: buffer_[0, writeUsed_)
+};
+
+}  // namespace dfm

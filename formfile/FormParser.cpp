@@ -1,0 +1,345 @@
+#include "FormParser.h"
+
+#include "AsciiText.h"
+#include "Errors.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace dfm {
+
+namespace {
+
+bool isFloatSuffix(unsigned char c)
+{
+    switch (c) {
+    case 'c': case 'C': case 'd': case 'D': case 's': case 'S':
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+FormParser::FormParser(ByteStream& input) : input_(input)
+{
+    advance();
+}
+
+FormParser::~FormParser()
+{
+    if (tokenPtr_ >= bufferEnd_)
+        return;
+    try {
+        input_.seek(-static_cast<std::int64_t>(bufferEnd_ - tokenPtr_), SeekOrigin::Current);
+    } catch (...) {
+        // A stream that cannot move back keeps its position; nothing reads it after us.
+    }
+}
+
+void FormParser::refill()
+{
+    buffer_[sourceEnd_] = savedChar_;
+    const std::size_t kept = bufferEnd_ - sourcePtr_;
+    std::memmove(buffer_, buffer_ + sourcePtr_, kept);
+    bufferEnd_ = kept;
+    while (bufferEnd_ < BufferSize) {
+        const std::size_t got = input_.read(buffer_ + bufferEnd_, BufferSize - bufferEnd_);
+        if (got == 0)
+            break;
+        bufferEnd_ += got;
+    }
+    sourcePtr_ = 0;
+    tokenPtr_ = 0;
+    sourceEnd_ = bufferEnd_;
+    if (bufferEnd_ == BufferSize) {
+        // Expose whole lines only, so that no token straddles a refill.
+        std::size_t lineFeed = BufferSize - 2;
+        while (lineFeed > 0 && buffer_[lineFeed] != '\n')
+            --lineFeed;
+        if (lineFeed == 0) {
+            sourceEnd_ = 0;
+            savedChar_ = buffer_[0];
+            buffer_[0] = '\0';
+            Fail(msg::LineTooLong);
+        }
+        sourceEnd_ = lineFeed + 1;
+    }
+    savedChar_ = sourceEnd_ < BufferSize ? buffer_[sourceEnd_] : '\0';
+    buffer_[sourceEnd_] = '\0';
+}
+
+void FormParser::skipBlanks()
+{
+    for (;;) {
+        auto c = static_cast<unsigned char>(buffer_[sourcePtr_]);
+        while (c != 0 && c <= ' ') {
+            if (c == '\n')
+                ++lineNumber_;
+            c = static_cast<unsigned char>(buffer_[++sourcePtr_]);
+        }
+        if (c != 0)
+            return;
+        refill();
+        if (buffer_[sourcePtr_] == '\0')
+            return;
+    }
+}
+
+int FormParser::advance()
+{
+    skipBlanks();
+    std::size_t p = sourcePtr_;
+    tokenPtr_ = p;
+    floatSuffix_ = 0;
+    const auto c = static_cast<unsigned char>(buffer_[p]);
+    if (c == '#' || c == '\'') {
+        scanString(p);
+        return token_;
+    }
+    if (c == '$') {
+        ++p;
+        while (ascii::isHexDigit(static_cast<unsigned char>(buffer_[p])))
+            ++p;
+        token_ = IntegerToken;
+    } else if (c == '-' || ascii::isDigit(c)) {
+        ++p;
+        while (ascii::isDigit(static_cast<unsigned char>(buffer_[p])))
+            ++p;
+        token_ = IntegerToken;
+        while (ascii::isNumberTail(static_cast<unsigned char>(buffer_[p]))) {
+            ++p;
+            token_ = FloatToken;
+        }
+        if (isFloatSuffix(static_cast<unsigned char>(buffer_[p]))) {
+            floatSuffix_ = buffer_[p];
+            ++p;
+            token_ = FloatToken;
+        }
+    } else if (ascii::isIdentStart(c)) {
+        ++p;
+        while (ascii::isIdentChar(static_cast<unsigned char>(buffer_[p])))
+            ++p;
+        token_ = Symbol;
+    } else if (c == 0) {
+        token_ = EndOfText;
+    } else {
+        ++p;
+        token_ = c;
+    }
+    sourcePtr_ = p;
+    return token_;
+}
+
+namespace {
+
+// The second pass over a literal already checked: #n gives the low 16 bits of n (its byte when
+// narrow), a quoted character its byte, '' one quote.
+template <typename Unit>
+void decodeLiteral(const char* p, const char* end, Unit* out)
+{
+    while (p < end) {
+        if (*p == '#') {
+            ++p;
+            unsigned low16 = 0;
+            while (ascii::isDigit(static_cast<unsigned char>(*p)))
+                low16 = (low16 * 10 + static_cast<unsigned>(*p++ - '0')) & 0xFFFFu;
+            *out++ = static_cast<Unit>(low16);
+            continue;
+        }
+        ++p;
+        for (;;) {
+            const auto c = static_cast<unsigned char>(*p++);
+            if (c == '\'') {
+                if (*p != '\'')
+                    break;
+                ++p;
+            }
+            *out++ = static_cast<Unit>(c);
+        }
+    }
+}
+
+}  // namespace
+
+// A literal of quoted runs and #n parts without blanks between them. The first pass checks
+// it, counts its characters and tells narrow from wide; the second decodes.
+void FormParser::scanString(std::size_t p)
+{
+    bool wide = false;
+    std::size_t count = 0;
+    std::size_t q = p;
+    for (;;) {
+        if (buffer_[q] == '#') {
+            ++q;
+            ++count;
+            unsigned value = 0;
+            while (ascii::isDigit(static_cast<unsigned char>(buffer_[q]))) {
+                value = std::min(value * 10 + static_cast<unsigned>(buffer_[q] - '0'), 65536u);
+                ++q;
+            }
+            wide = wide || value > 255;
+        } else if (buffer_[q] == '\'') {
+            ++q;
+            for (;;) {
+                const char c = buffer_[q];
+                if (c == '\0' || c == '\r' || c == '\n') {
+                    sourcePtr_ = q;
+                    Fail(msg::BadStringConstant);
+                }
+                ++q;
+                if (c == '\'') {
+                    if (buffer_[q] != '\'')
+                        break;
+                    ++q;
+                }
+                ++count;
+            }
+        } else {
+            break;
+        }
+    }
+
+    if (wide) {
+        wideText_.resize(count);
+        decodeLiteral(buffer_ + p, buffer_ + q, wideText_.data());
+    } else {
+        stringText_.resize(count);
+        decodeLiteral(buffer_ + p, buffer_ + q, stringText_.data());
+    }
+    sourcePtr_ = q;
+    token_ = wide ? WideStringToken : StringToken;
+}
+
+std::string_view FormParser::tokenText() const
+{
+    if (token_ == StringToken)
+        return stringText_;
+    return rawTokenText();
+}
+
+std::int32_t FormParser::tokenAsInteger() const
+{
+    const std::string_view text = rawTokenText();
+    const auto fail = [&]() -> std::int32_t {
+        throw ConvertError(msg::notAnInteger(text));
+    };
+    if (!text.empty() && text[0] == '$') {
+        std::string_view digits = text.substr(1);
+        if (digits.empty())
+            return fail();
+        while (digits.size() > 1 && digits[0] == '0')
+            digits.remove_prefix(1);
+        if (digits.size() > 8)
+            return fail();
+        std::uint32_t value = 0;
+        for (const char c : digits) {
+            if (!ascii::isHexDigit(static_cast<unsigned char>(c)))
+                return fail();
+            value = value * 16 + static_cast<std::uint32_t>(ascii::hexValue(static_cast<unsigned char>(c)));
+        }
+        return static_cast<std::int32_t>(value);
+    }
+    const bool negative = !text.empty() && text[0] == '-';
+    const std::string_view digits = text.substr(negative ? 1 : 0);
+    if (digits.empty())
+        return fail();
+    std::int64_t value = 0;
+    for (const char c : digits) {
+        if (!ascii::isDigit(static_cast<unsigned char>(c)))
+            return fail();
+        value = value * 10 + (c - '0');
+        if (value > std::int64_t{1} << 31)
+            return fail();
+    }
+    if (negative)
+        value = -value;
+    if (value > INT32_MAX)
+        return fail();
+    return static_cast<std::int32_t>(value);
+}
+
+Extended80 FormParser::tokenAsFloat() const
+{
+    std::string_view text = rawTokenText();
+    if (floatSuffix_ != 0)
+        text.remove_suffix(1);
+    const auto value = Extended80::parse(text);
+    if (!value)
+        throw ConvertError(msg::notAFloat(text));
+    return *value;
+}
+
+void FormParser::expectToken(int kind) const
+{
+    if (token_ == kind)
+        return;
+    switch (kind) {
+    case Symbol:
+        Fail(msg::IdentifierExpected);
+    case StringToken:
+    case WideStringToken:
+        Fail(msg::StringExpected);
+    case IntegerToken:
+    case FloatToken:
+        Fail(msg::NumberExpected);
+    default:
+        Fail("''" + std::string(1, static_cast<char>(kind)) + "'' attendu");
+    }
+}
+
+void FormParser::expectSymbol(std::string_view word) const
+{
+    if (!tokenIsSymbol(word))
+        Fail(std::string(word) + " attendu");
+}
+
+std::string FormParser::takeDottedIdent()
+{
+    expectToken(Symbol);
+    std::size_t p = sourcePtr_;
+    while (buffer_[p] == '.') {
+        if (!ascii::isIdentStart(static_cast<unsigned char>(buffer_[p + 1]))) {
+            sourcePtr_ = p + 1;
+            Fail(msg::IdentifierExpected);
+        }
+        p += 2;
+        while (ascii::isIdentChar(static_cast<unsigned char>(buffer_[p])))
+            ++p;
+    }
+    sourcePtr_ = p;
+    return std::string(rawTokenText());
+}
+
+void FormParser::readHexBlock(ByteStream& output)
+{
+    constexpr std::size_t MaxBytesPerStep = 256;
+    unsigned char bytes[MaxBytesPerStep];
+    skipBlanks();
+    while (buffer_[sourcePtr_] != '}') {
+        const auto* p = reinterpret_cast<const unsigned char*>(buffer_ + sourcePtr_);
+        std::size_t count = 0;
+        // The NUL at the end of the exposed text is no digit, so p[1] is always readable here.
+        for (; count < MaxBytesPerStep; ++count, p += 2) {
+            const int high = ascii::hexValue(p[0]);
+            const int low = high < 0 ? -1 : ascii::hexValue(p[1]);
+            if (low < 0)
+                break;
+            bytes[count] = static_cast<unsigned char>((high << 4) | low);
+        }
+        if (count == 0)
+            Fail(msg::BadBinaryValue);
+        output.writeBuffer(bytes, count);
+        sourcePtr_ += 2 * count;
+        skipBlanks();
+    }
+    advance();
+}
+
+void FormParser::Fail(const std::string& message) const
+{
+    throw ParserError(message, lineNumber_);
+}
+
+}  // namespace dfm

@@ -1,0 +1,75 @@
+// Cuts form text into tokens through a 4096-byte buffer that only exposes whole lines.
+#pragma once
+
+#include "AsciiText.h"
+#include "Extended80.h"
+#include "ByteStream.h"
+
+#include <string>
+#include <string_view>
+
+namespace dfm {
+
+enum TokenKind : int {
+    EndOfText = 0,
+    Symbol = 1,
+    StringToken = 2,
+    IntegerToken = 3,
+    FloatToken = 4,
+    WideStringToken = 5,
+    // Any other byte is a one-character token whose kind is its own code.
+};
+
+class FormParser {
+public:
+    static constexpr std::size_t BufferSize = 4096;
+
+    // Scans the first token.
+    explicit FormParser(ByteStream& input);
+    // Moves the input back to the first byte of the current token.
+    ~FormParser();
+    FormParser(const FormParser&) = delete;
+    FormParser& operator=(const FormParser&) = delete;
+
+    int advance();
+    int Token() const { return token_; }
+    // Decoded for a StringToken, the raw characters otherwise; valid until the next Advance.
+    std::string_view tokenText() const;
+    const std::u16string& tokenWideText() const { return wideText_; }
+    std::int32_t tokenAsInteger() const;
+    Extended80 tokenAsFloat() const;
+    // The suffix letter of a float token (s, c, d in either case), or 0.
+    char floatSuffix() const { return floatSuffix_; }
+    bool tokenIsSymbol(std::string_view word) const
+    {
+        return token_ == Symbol && sourcePtr_ - tokenPtr_ == word.size()
+            && ascii::equalsIgnoringCase(rawTokenText(), word);
+    }
+    void expectToken(int kind) const;
+    void expectSymbol(std::string_view word) const;
+    std::string takeDottedIdent();
+    void readHexBlock(ByteStream& output);
+    [[noreturn]] void Fail(const std::string& message) const;
+    int lineNumber() const { return lineNumber_; }
+
+private:
+    void refill();
+    void skipBlanks();
+    void scanString(std::size_t p);
+    std::string_view rawTokenText() const { return {buffer_ + tokenPtr_, sourcePtr_ - tokenPtr_}; }
+
+    ByteStream& input_;
+    std::size_t bufferEnd_ = 0;  // end of the data read
+    std::size_t sourceEnd_ = 0;  // end of the exposed text, where the NUL stands
+    std::size_t sourcePtr_ = 0;  // scan position
+    std::size_t tokenPtr_ = 0;   // start of the current token
+    char savedChar_ = 0;         // the byte under the NUL
+    int token_ = EndOfText;
+    char floatSuffix_ = 0;
+    int lineNumber_ = 1;
+    std::string stringText_;
+    std::u16string wideText_;
+    char buffer_[BufferSize] = {};
+};
+
+}  // namespace dfm

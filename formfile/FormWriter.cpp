@@ -1,0 +1,164 @@
+#include "FormWriter.h"
+
+#include "AsciiText.h"
+#include "MemoryStream.h"
+
+#include <bit>
+
+namespace dfm {
+
+FormWriter::FormWriter(ByteStream& output) : output_(output) {}
+
+FormWriter::~FormWriter()
+{
+    try {
+        flush();
+    } catch (...) {
+        // Reported by the explicit Flush of the normal path; here an error is already unwinding.
+    }
+}
+
+void FormWriter::flush()
+{
+    const std::size_t count = used_;
+    used_ = 0;
+    output_.writeBuffer(buffer_, count);
+}
+
+void FormWriter::putBytesSlow(const void* data, std::size_t count)
+{
+    const auto* in = static_cast<const unsigned char*>(data);
+    while (count > 0) {
+        if (used_ == BufferSize)
+            flush();
+        const std::size_t n = std::min(count, BufferSize - used_);
+        std::memcpy(buffer_ + used_, in, n);
+        used_ += n;
+        in += n;
+        count -= n;
+    }
+}
+
+void FormWriter::putManySpaces(std::size_t count)
+{
+    while (count > 0) {
+        const std::size_t n = std::min(count, BufferSize);
+        std::memset(reserve(n), ' ', n);
+        commit(n);
+        count -= n;
+    }
+}
+
+void FormWriter::putLittleEndian(std::uint64_t value, int byteCount)
+{
+    char* bytes = reserve(8);
+    for (int i = 0; i < byteCount; ++i)
+        bytes[i] = static_cast<char>(value >> (8 * i));
+    commit(static_cast<std::size_t>(byteCount));
+}
+
+void FormWriter::putName(std::string_view name)
+{
+    const std::size_t length = std::min<std::size_t>(name.size(), 255);
+    putTag(static_cast<std::uint8_t>(length));
+    putBytes(name.data(), length);
+}
+
+void FormWriter::putIntegerValue(std::int32_t value)
+{
+    if (value >= -128 && value <= 127) {
+        putTag(Int8);
+        putLittleEndian(static_cast<std::uint32_t>(value), 1);
+    } else if (value >= -32768 && value <= 32767) {
+        putTag(Int16);
+        putLittleEndian(static_cast<std::uint32_t>(value), 2);
+    } else {
+        putTag(Int32);
+        putLittleEndian(static_cast<std::uint32_t>(value), 4);
+    }
+}
+
+void FormWriter::putStringValue(std::string_view value)
+{
+    if (value.size() < 256) {
+        putTag(ShortString);
+        putTag(static_cast<std::uint8_t>(value.size()));
+    } else {
+        putTag(LongString);
+        putLittleEndian(value.size(), 4);
+    }
+    putBytes(value.data(), value.size());
+}
+
+void FormWriter::putWideStringValue(std::u16string_view value)
+{
+    putTag(WideString);
+    putLittleEndian(value.size(), 4);
+    for (const char16_t unit : value)
+        putLittleEndian(unit, 2);
+}
+
+void FormWriter::putExtendedValue(const Extended80& value)
+{
+    putTag(Extended);
+    unsigned char bytes[Extended80::ByteSize];
+    value.toBytes(bytes);
+    putBytes(bytes, sizeof bytes);
+}
+
+void FormWriter::putSingleValue(float value)
+{
+    putTag(Single);
+    putLittleEndian(std::bit_cast<std::uint32_t>(value), 4);
+}
+
+void FormWriter::putCurrencyValue(std::int64_t value)
+{
+    putTag(Currency);
+    putLittleEndian(static_cast<std::uint64_t>(value), 8);
+}
+
+void FormWriter::putDateValue(double value)
+{
+    putTag(Date);
+    putLittleEndian(std::bit_cast<std::uint64_t>(value), 8);
+}
+
+void FormWriter::putIdentValue(std::string_view text)
+{
+    if (ascii::equalsIgnoringCase(text, "False")) {
+        putTag(False);
+    } else if (ascii::equalsIgnoringCase(text, "True")) {
+        putTag(True);
+    } else if (ascii::equalsIgnoringCase(text, "nil")) {
+        putTag(Nil);
+    } else {
+        putTag(Identifier);
+        putName(text);
+    }
+}
+
+void FormWriter::putBinaryValue(const std::function<void(ByteStream&)>& fill)
+{
+    MemoryStream data;
+    fill(data);
+    putTag(Binary);
+    putLittleEndian(data.byteCount(), 4);
+    putBytes(data.memory(), data.byteCount());
+}
+
+void FormWriter::putObjectPrefix(unsigned flags, std::int32_t position)
+{
+    if (flags == 0)
+        return;
+    putTag(static_cast<std::uint8_t>(0xF0u | flags));
+    if (flags & ObjectFlag::HasPosition)
+        putIntegerValue(position);
+}
+
+void FormWriter::putSignature()
+{
+    putBytes("TPF0", 4);
+}
+
+}  // namespace dfm

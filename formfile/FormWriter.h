@@ -1,0 +1,114 @@
+// Appends a binary form stream (or raw text) to a ByteStream through a 4096-byte buffer.
+#pragma once
+
+#include "Extended80.h"
+#include "ByteStream.h"
+#include "ValueTag.h"
+
+#include <cstring>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace dfm {
+
+class FormWriter {
+public:
+    static constexpr std::size_t BufferSize = 4096;
+    static constexpr std::size_t ShortPiece = 256;
+
+    explicit FormWriter(ByteStream& output);
+    // Writes out what is buffered, also while an error unwinds; a failure here is swallowed,
+    // so callers that must know call Flush first.
+    ~FormWriter();
+    FormWriter(const FormWriter&) = delete;
+    FormWriter& operator=(const FormWriter&) = delete;
+
+    void flush();
+
+    // Up to 32 bytes with a few fixed-size moves instead of a library call; more with memcpy.
+    static void copyBytes(char* to, const char* from, std::size_t count)
+    {
+        if (count > 32) {
+            std::memcpy(to, from, count);
+        } else if (count >= 16) {
+            std::memcpy(to, from, 16);
+            std::memcpy(to + count - 16, from + count - 16, 16);
+        } else if (count >= 8) {
+            std::memcpy(to, from, 8);
+            std::memcpy(to + count - 8, from + count - 8, 8);
+        } else if (count >= 4) {
+            std::memcpy(to, from, 4);
+            std::memcpy(to + count - 4, from + count - 4, 4);
+        } else if (count > 0) {
+            to[0] = from[0];
+            to[count / 2] = from[count / 2];
+            to[count - 1] = from[count - 1];
+        }
+    }
+
+    void putBytes(const void* data, std::size_t count)
+    {
+        // Short pieces (tags, names, digits) go straight into the buffer; long ones loop.
+        if (count <= ShortPiece && count <= BufferSize - used_) {
+            copyBytes(reinterpret_cast<char*>(buffer_ + used_), static_cast<const char*>(data), count);
+            used_ += count;
+        } else {
+            putBytesSlow(data, count);
+        }
+    }
+    void putText(std::string_view text) { putBytes(text.data(), text.size()); }
+    // Room for count bytes (at most BufferSize) to be filled in place, then Commit what was used.
+    char* reserve(std::size_t count)
+    {
+        if (count > BufferSize - used_)
+            flush();
+        return reinterpret_cast<char*>(buffer_ + used_);
+    }
+    void commit(std::size_t count) { used_ += count; }
+    // Indentation is short: fill a fixed run of blanks (cheap wide stores) and keep what is needed.
+    static constexpr std::size_t BlankRun = 64;
+    static constexpr char Blanks[BlankRun + 1] = "                                                                ";
+    void putSpaces(std::size_t count)
+    {
+        if (count <= BlankRun) {
+            std::memcpy(reserve(BlankRun), Blanks, BlankRun);
+            commit(count);
+        } else {
+            putManySpaces(count);
+        }
+    }
+    void putTag(std::uint8_t tag)
+    {
+        if (used_ == BufferSize)
+            flush();
+        buffer_[used_++] = tag;
+    }
+    void putChar(char c) { putTag(static_cast<std::uint8_t>(c)); }
+    void putListStart() { putTag(List); }
+    void putListEnd() { putTag(EndOfList); }
+
+    void putName(std::string_view name);
+    void putIntegerValue(std::int32_t value);
+    void putStringValue(std::string_view value);
+    void putWideStringValue(std::u16string_view value);
+    void putExtendedValue(const Extended80& value);
+    void putSingleValue(float value);
+    void putCurrencyValue(std::int64_t value);
+    void putDateValue(double value);
+    void putIdentValue(std::string_view text);
+    void putBinaryValue(const std::function<void(ByteStream&)>& fill);
+    void putObjectPrefix(unsigned flags, std::int32_t position);
+    void putSignature();
+
+private:
+    void putBytesSlow(const void* data, std::size_t count);
+    void putManySpaces(std::size_t count);
+    void putLittleEndian(std::uint64_t value, int byteCount);
+
+    ByteStream& output_;
+    std::size_t used_ = 0;
+    unsigned char buffer_[BufferSize];
+};
+
+}  // namespace dfm

@@ -1,0 +1,245 @@
+#include "FileScanner.h"
+
+#include "CodePage.h"
+#include "ScanMessages.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <new>
+#include <unistd.h>
+
+namespace dfm {
+
+namespace {
+
+// An open file that is closed on every way out; Close reports a failure of its own.
+class ReadOnlyFile {
+public:
+    explicit ReadOnlyFile(const std::string& path)
+        // Non-blocking, so that a pipe that slips in under a form's name cannot hang the scan.
+        : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK))
+    {
+    }
+    ~ReadOnlyFile()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    ReadOnlyFile(const ReadOnlyFile&) = delete;
+    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+
+    bool isOpen() const { return fd_ >= 0; }
+
+    // Reads until count bytes or the end of the file; -1 on failure.
+    std::int64_t read(char* buffer, std::size_t count)
+    {
+        std::size_t done = 0;
+        while (done < count) {
+            const ssize_t got = ::read(fd_, buffer + done, count - done);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0)
+                return -1;
+            if (got == 0)
+                break;
+            done += static_cast<std::size_t>(got);
+        }
+        return static_cast<std::int64_t>(done);
+    }
+
+    bool stepBack(std::size_t count) { return ::lseek(fd_, -static_cast<off_t>(count), SEEK_CUR) >= 0; }
+
+    bool close()
+    {
+        const int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+// Sixteen bytes in one register where the target has them (SSE2, NEON), in plain code elsewhere.
+typedef unsigned char Bytes16 __attribute__((vector_size(16)));
+
+Bytes16 load16(const unsigned char* bytes)
+{
+    Bytes16 value;
+    std::memcpy(&value, bytes, sizeof value);
+    return value;
+}
+
+// Whether any byte of a comparison's result is set.
+template <typename Vector>
+bool anySet(const Vector& value)
+{
+    static_assert(sizeof value == 16);
+    std::uint64_t low;
+    std::uint64_t high;
+    std::memcpy(&low, &value, 8);
+    std::memcpy(&high, reinterpret_cast<const char*>(&value) + 8, 8);
+    return (low | high) != 0;
+}
+
+std::string upperCaseAsciiLetters(std::string text)
+{
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 0x20);
+    }
+    return text;
+}
+
+}  // namespace
+
+std::int64_t FileScanner::scanFile(std::string_view key, const std::string& path, bool fold, ScanMessages& messages)
+{
+    if (key.empty() || key.size() > MaxKeyLength)
+        return -1;
+    const std::unique_ptr<char[]> buffer(new (std::nothrow) char[ScanBlockSize]);
+    if (!buffer) {
+        messages.scanWarning("Not enough memory to perform search.");
+        return -1;
+    }
+    const std::string wanted = fold ? CodePage::system().upperCase(key) : std::string(key);
+    const SkipTable skip = buildSkipTable(wanted);
+
+    std::int64_t result = -1;
+    int error = 0;  // errno of the first failure
+    ReadOnlyFile file(path);
+    if (!file.isOpen())
+        error = errno;
+    std::int64_t position = 0;  // just behind the bytes read
+    while (error == 0) {
+        const std::int64_t count = file.read(buffer.get(), ScanBlockSize);
+        if (count < 0) {
+            error = errno;
+            break;
+        }
+        const auto n = static_cast<std::size_t>(count);
+        position += count;
+        if (fold)
+            upperCaseBuffer(buffer.get(), n);
+        const std::int64_t distance = findInBuffer(wanted, skip, std::string_view(buffer.get(), n));
+        if (distance != -1) {
+            result = position - distance;
+            break;
+        }
+        // A short block means the end has been met: there is nothing more to read.
+        if (n < ScanBlockSize)
+            break;
+        if (!file.stepBack(wanted.size()))
+            error = errno;
+        position -= static_cast<std::int64_t>(wanted.size());
+    }
+    if (file.isOpen() && !file.close() && error == 0)
+        error = errno;
+    if (error != 0) {
+        messages.scanError("Cannot scan " + upperCaseAsciiLetters(path) + ".\r" + ioErrorText(ioErrorCode(error)) +
+                           ".");
+        return -1;
+    }
+    return result;
+}
+
+FileScanner::SkipTable FileScanner::buildSkipTable(std::string_view key)
+{
+    SkipTable skip;
+    const std::size_t m = key.size();
+    skip.fill(static_cast<std::uint16_t>(m));
+    for (std::size_t j = 0; j + 1 < m; ++j)
+        skip[static_cast<unsigned char>(key[j])] = static_cast<std::uint16_t>(m - 1 - j);
+    return skip;
+}
+
+std::int64_t FileScanner::findInBuffer(std::string_view key, const SkipTable& skip, std::string_view text)
+{
+    const std::size_t m = key.size();
+    const std::size_t n = text.size();
+    if (m == 0 || m > n)
+        return -1;
+    const auto* t = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* k = reinterpret_cast<const unsigned char*>(key.data());
+    const unsigned char last = k[m - 1];
+    // Sixteen starts at a time: only a start under both the key's first and last byte is worth
+    // a comparison, which on text and binary data alike leaves few. A Horspool loop waits on
+    // each shift's load before taking the next, and took longer than reading the file.
+    const Bytes16 firsts = Bytes16{} + k[0];
+    const Bytes16 lasts = Bytes16{} + last;
+    std::size_t start = 0;
+    for (; start + m + 15 <= n; start += 16) {
+        const auto hits = (load16(t + start) == firsts) & (load16(t + start + m - 1) == lasts);
+        if (!anySet(hits))
+            continue;
+        for (std::size_t i = 0; i < 16; ++i) {
+            if (hits[i] && std::memcmp(t + start + i, k, m) == 0)
+                return static_cast<std::int64_t>(n - (start + i));
+        }
+    }
+    // The last starts, too few for sixteen: the shift comes from the text byte under the key's
+    // last position.
+    for (std::size_t pos = start + m - 1; pos < n; pos += skip[t[pos]]) {
+        if (t[pos] == last && std::memcmp(t + pos + 1 - m, k, m - 1) == 0)
+            return static_cast<std::int64_t>(n - (pos + 1 - m));
+    }
+    return -1;
+}
+
+void FileScanner::upperCaseBuffer(char* buffer, std::size_t count)
+{
+    // Eight bytes at a time: the fold of every block sits in the scan's inner loop.
+    constexpr std::uint64_t ones = 0x0101010101010101ULL;
+    std::size_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        std::uint64_t x;
+        std::memcpy(&x, buffer + i, 8);
+        const std::uint64_t low7 = x & (0x7F * ones);
+        const std::uint64_t atLeastA = low7 + (0x80 - 'a') * ones;
+        const std::uint64_t aboveZ = low7 + (0x80 - 'z' - 1) * ones;
+        const std::uint64_t lower = atLeastA & ~aboveZ & ~x & (0x80 * ones);
+        x ^= lower >> 2;
+        std::memcpy(buffer + i, &x, 8);
+    }
+    for (; i < count; ++i) {
+        if (buffer[i] >= 'a' && buffer[i] <= 'z')
+            buffer[i] = static_cast<char>(buffer[i] - 0x20);
+    }
+}
+
+std::string FileScanner::ioErrorText(int code)
+{
+    switch (code) {
+    case 2: return "File not found";
+    case 3: return "Path not found";
+    case 4: return "Too many open files";
+    case 5: return "File access denied";
+    case 6: return "Invalid file handle";
+    case 12: return "Invalid file access code";
+    case 15: return "Invalid drive";
+    case 100: return "Disk read error";
+    case 101: return "Disk write error";
+    case 102: return "File not assigned";
+    case 103: return "File not open";
+    default: return {};
+    }
+}
+
+int FileScanner::ioErrorCode(int error)
+{
+    switch (error) {
+    case ENOENT: return 2;
+    case ENOTDIR: return 3;
+    case EMFILE:
+    case ENFILE: return 4;
+    case EACCES:
+    case EPERM: return 5;
+    case EBADF: return 6;
+    case EIO: return 100;
+    default: return 0;
+    }
+}
+
+}  // namespace dfm

@@ -1,0 +1,75 @@
+// The object view: a tool window showing the objects of the open form as a tree, each item leading
+// to the line where its object begins.
+#pragma once
+
+#include <QIcon>
+#include <QStringList>
+#include <QWidget>
+
+#include <cstdint>
+#include <memory>
+
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace dfm {
+
+class WindowSettings;
+class UserPrompts;
+
+class ObjectViewWindow : public QWidget {
+    Q_OBJECT
+public:
+    // Created hidden; the owner (the editor window) shows it and destroys it with itself.
+    ObjectViewWindow(UserPrompts& prompts, QWidget* owner);
+    ~ObjectViewWindow() override;
+
+    // Rebuilds the tree from the form text's lines. When an item cannot be placed the items before it
+    // stay and std::runtime_error("Erreur chargement de fichier") is thrown.
+    void buildObjectTree(const QStringList& lines);
+    QTreeWidget* tree() const { return tree_; }
+
+    // Asks the editor to show the current item's line; nothing when the tree is empty.
+    void showDefinition();
+    void expandAll();
+    void collapseAll();
+    // The font and colour dialogs go through the prompts; OK applies the choice.
+    void changeFont();
+    void changeBackground();
+
+    // Kept as given, so that a colour of the desktop's scheme stays one when stored.
+    std::int32_t outlineColor() const { return outlineColor_; }
+    void setOutlineColor(std::int32_t value);
+    std::int32_t outlineFontColor() const { return outlineFontColor_; }
+    void setOutlineFontColor(std::int32_t value);
+
+signals:
+    // The editor's show-line operation is connected here.
+    void showLineRequested(int lineIndex);
+
+protected:
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createControls();
+    void createWindowSettings();
+    void applyFont(const QFont& font);
+    void applyColors();
+    void updatePicture(QTreeWidgetItem* item) const;
+    void itemDoubleClicked();
+
+    UserPrompts& prompts_;
+    std::int32_t outlineColor_;
+    std::int32_t outlineFontColor_;
+    QTreeWidget* tree_ = nullptr;
+    QIcon openPicture_;
+    QIcon closedPicture_;
+    QIcon leafPicture_;
+    // Read by the tree's delegate: every row is this high.
+    int rowHeight_ = 16;
+    std::unique_ptr<WindowSettings> windowSettings_;
+};
+
+}  // namespace dfm
