@@ -26,7 +26,7 @@ public:
         return low + static_cast<T>(next() % static_cast<std::uint64_t>(high - low + 1));
     }
     bool chance(int percent) { return range(0, 99) < percent; }
-    double Unit() { return static_cast<double>(next() >> 11) / 9007199254740992.0; }
+    double unit() { return static_cast<double>(next() >> 11) / 9007199254740992.0; }
     template <typename T>
     const T& pick(const std::vector<T>& items) { return items[next() % items.size()]; }
 

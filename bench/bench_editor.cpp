@@ -90,7 +90,7 @@ int main(int argc, char** argv)
             form.openFormFile(path);
             QApplication::processEvents();
         });
-    const qsizetype shown = dfm::PageText::characterCount(form.formPage()->Text());
+    const qsizetype shown = dfm::PageText::characterCount(form.formPage()->text());
     const int lines = form.formPage()->lineCount();
     const double save = bestOf(
         Runs, [&] { form.formPage()->setModified(true); },
@@ -108,7 +108,7 @@ int main(int argc, char** argv)
             emit form.replaceDialog()->replaceAllClicked();
             QApplication::processEvents();
         });
-    const qsizetype replaced = form.formPage()->Text().count(QStringLiteral("Lbl"));
+    const qsizetype replaced = form.formPage()->text().count(QStringLiteral("Lbl"));
     const double largeKey = keystrokeSeconds(form, text);
     const double smallKey = keystrokeSeconds(form, formText(20000));
     form.formPage()->setModified(false);

@@ -308,7 +308,7 @@ std::u16string FormGenerator::wideCaption()
 // Pictures of 100 bytes to 20 KB, small ones far more common (log-uniform).
 std::size_t FormGenerator::blobSize()
 {
-    return static_cast<std::size_t>(100.0 * std::exp(random_.Unit() * std::log(200.0)));
+    return static_cast<std::size_t>(100.0 * std::exp(random_.unit() * std::log(200.0)));
 }
 
 // A bitmap file image: header, a small palette, then pixel rows with runs and noise,

@@ -135,7 +135,7 @@ void textForm(Random& random, std::string& out, std::size_t size)
     out += "end\r\n";
 }
 
-void Unit(Random& random, std::string& out, std::size_t size)
+void unit(Random& random, std::string& out, std::size_t size)
 {
     out += "unit Unit" + std::to_string(random.range(1, 999)) + ";\r\n\r\ninterface\r\n\r\nuses\r\n"
         "  Windows, Messages, SysUtils, Classes, Graphics, Controls, Forms, Dialogs;\r\n\r\nimplementation\r\n\r\n";
@@ -282,7 +282,7 @@ bool writeMarker(const fs::path& path, const std::string& line)
     return static_cast<bool>(file);
 }
 
-int Fail(const std::string& message)
+int fail(const std::string& message)
 {
     std::cerr << "bench_grep_tree: " << message << "\n";
     return 1;
@@ -312,11 +312,11 @@ int main(int argc, char** argv)
     }
     // Without our marker these folders may be someone's own: never delete them.
     if (state.empty() && (fs::exists(tree, error) || fs::exists(part, error)))
-        return Fail(tree.string() + " or " + part.string() + " exists and was not made by this generator");
+        return fail(tree.string() + " or " + part.string() + " exists and was not made by this generator");
     fs::remove_all(tree, error);
     fs::remove_all(part, error);
     if (!writeMarker(marker, "incomplete"))
-        return Fail("cannot write " + marker.string());
+        return fail("cannot write " + marker.string());
 
     Random random(20240611);
     const std::vector<PlannedFile> files = plan(random);
@@ -329,16 +329,16 @@ int main(int argc, char** argv)
         stream.write(content.data(), static_cast<std::streamsize>(content.size()));
         stream.close();
         if (!stream)
-            return Fail("cannot write " + (part / file.path).string());
+            return fail("cannot write " + (part / file.path).string());
         total += content.size();
     }
     fs::rename(part, tree, error);
     if (error)
-        return Fail("cannot rename " + part.string() + ": " + error.message());
+        return fail("cannot rename " + part.string() + ": " + error.message());
     std::ostringstream done;
     done << TreeVersion << " complete: " << files.size() << " files, " << total << " bytes, key " << Key;
     if (!writeMarker(marker, done.str()))
-        return Fail("cannot write " + marker.string());
+        return fail("cannot write " + marker.string());
     std::cout << tree.string() << ": " << done.str() << "\n";
     return 0;
 }

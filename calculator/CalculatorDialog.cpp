@@ -84,7 +84,7 @@ CalculatorDialog::CalculatorDialog(UserPrompts& prompts, const QString& title, d
 
 void CalculatorDialog::createDisplay(double scale)
 {
-    display_ = new QLabel(panel_->engine().Text(), this);
+    display_ = new QLabel(panel_->engine().text(), this);
     display_->setObjectName(QStringLiteral("Display"));
     display_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     display_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -103,7 +103,7 @@ void CalculatorDialog::createDisplay(double scale)
     // The shortcuts work while the menu is closed, as the dialog's own.
     addActions({copyItem_, pasteItem_});
     connect(copyItem_, &QAction::triggered, panel_, &CalculatorKeypad::copy);
-    connect(pasteItem_, &QAction::triggered, panel_, &CalculatorKeypad::Paste);
+    connect(pasteItem_, &QAction::triggered, panel_, &CalculatorKeypad::paste);
     const auto updatePaste = [this] { pasteItem_->setEnabled(clipboardHoldsText()); };
     updatePaste();
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, updatePaste);

@@ -150,13 +150,13 @@ void CalculatorEngine::show(double value)
     // largest double when shown.
     const QString shown = std::isfinite(value) ? format(value, precision_, separator_) : QString();
     if (!parse(shown, separator_)) {
-        Fail();
+        fail();
         return;
     }
     text_ = shown;
 }
 
-void CalculatorEngine::Fail()
+void CalculatorEngine::fail()
 {
     status_ = CalculatorStatus::Error;
     text_ = QStringLiteral("Error");
@@ -184,12 +184,12 @@ void CalculatorEngine::key(QChar key)
         const double value = displayValue();
         if (k == u'R') {
             if (value == 0)
-                Fail();
+                fail();
             else
                 show(1 / value);
         } else {
             if (value < 0)
-                Fail();
+                fail();
             else
                 show(std::sqrt(value));
         }
@@ -206,7 +206,7 @@ void CalculatorEngine::key(QChar key)
     } else if (k == CtrlC) {
         copy();
     } else if (k == CtrlV) {
-        Paste();
+        paste();
     }
 }
 
@@ -254,7 +254,7 @@ void CalculatorEngine::applyOperator(QChar key)
             show(operand_ * r);
         else if (operator_ == u'/') {
             if (r == 0)
-                Fail();
+                fail();
             else
                 show(operand_ / r);
         }
@@ -275,7 +275,7 @@ void CalculatorEngine::copy()
     host_.copyText(text_);
 }
 
-void CalculatorEngine::Paste()
+void CalculatorEngine::paste()
 {
     std::optional<QString> pasted = host_.pastedText();
     if (!pasted)
@@ -319,7 +319,7 @@ void CalculatorEngine::memoryPlus()
     if (std::isfinite(sum))
         memory_ = sum;
     else
-        Fail();
+        fail();
 }
 
 bool CalculatorEngine::accept()

@@ -50,12 +50,12 @@ public:
     bool accept();
     // The display's own Copy and Paste: they act in every status.
     void copy();
-    void Paste();
+    void paste();
     // A value carried over from the last opening: shown as a result, "=" pending.
     void preset(double value);
 
-    QString Text() const { return text_; }
-    CalculatorStatus Status() const { return status_; }
+    QString text() const { return text_; }
+    CalculatorStatus status() const { return status_; }
     double displayValue() const;
     double memory() const { return memory_; }
     void setMemory(double memory) { memory_ = memory; }
@@ -64,7 +64,7 @@ public:
 private:
     void startEntry();
     void show(double value);
-    void Fail();
+    void fail();
     void refuse();
     void digit(QChar digit);
     void erase();

@@ -26,7 +26,7 @@ public:
     // character goes to the arithmetic as it is.
     void pressKey(QChar key);
     void copy();
-    void Paste();
+    void paste();
     void preset(double value);
     void setMemory(double memory);
 

@@ -513,7 +513,7 @@ bool EditorWindow::save()
         return true;
     const bool writeUnit = !unitUnreadable_ || unitPage_->editedSinceLoad();
     try {
-        FormDocument::save({currentFileName_, formPage_->Text(), unitPage_->Text(), unitPage_->format()},
+        FormDocument::save({currentFileName_, formPage_->text(), unitPage_->text(), unitPage_->format()},
                            backupEnabled_, writeUnit);
     } catch (const ParserError& error) {
         showError(error);
@@ -540,7 +540,7 @@ void EditorWindow::saveAs()
         return;
     const QString chosen = saveDialog_->selectedFiles().constFirst();
     actFileSave_->setEnabled(false);
-    FormDocument::saveAs({chosen, formPage_->Text(), unitPage_->Text(), unitPage_->format()});
+    FormDocument::saveAs({chosen, formPage_->text(), unitPage_->text(), unitPage_->format()});
     const QFileInfo info(chosen);
     openDialog_->setDirectory(info.absolutePath());
     openDialog_->selectFile(info.fileName());
@@ -552,7 +552,7 @@ void EditorWindow::saveAs()
 bool EditorWindow::searchText(const QString& text, bool matchCase, bool fromSelectionEnd, PageEditor* editor)
 {
     const qsizetype start = fromSelectionEnd ? editor->selectionEnd() : 0;
-    const qsizetype at = findInText(editor->Text(), text, matchCase, start, searchCodePage(editor));
+    const qsizetype at = findInText(editor->text(), text, matchCase, start, searchCodePage(editor));
     if (at < 0) {
         prompts_.beep();
         return false;
@@ -597,7 +597,7 @@ void EditorWindow::replaceAll(PageEditor* target, const QString& findText, bool 
     if (selection.hasSelection() && sameText(selection.selectedText(), findText, matchCase))
         starts.push_back(selection.selectionStart());
     for (qsizetype at :
-         findAllInText(target->Text(), findText, matchCase, selection.selectionEnd(), searchCodePage(target)))
+         findAllInText(target->text(), findText, matchCase, selection.selectionEnd(), searchCodePage(target)))
         starts.push_back(at);
     if (!starts.empty()) {
         // Back to front, so that the offsets still to replace stay valid; one undo step.
@@ -634,7 +634,7 @@ void EditorWindow::findDeclaration(DeclarationFinder::Mode mode)
 {
     const int n = formPage_->caretLine() - 1;
     const DeclarationFinder::Target target =
-        DeclarationFinder::nameAt(formPage_->line(n), formPage_->Text(), formPage_->selectionStart(), mode);
+        DeclarationFinder::nameAt(formPage_->line(n), formPage_->text(), formPage_->selectionStart(), mode);
     if (target.outcome == DeclarationFinder::Outcome::Nothing)
         return;
     if (target.outcome == DeclarationFinder::Outcome::InheritedHasNoDeclaration) {
@@ -701,7 +701,7 @@ void EditorWindow::showObjectView()
 
 QStringList EditorWindow::formLines() const
 {
-    return formPage_->Text().split(u'\n');
+    return formPage_->text().split(u'\n');
 }
 
 void EditorWindow::openFoundForm(const QString& path, const QString& key)

@@ -36,7 +36,7 @@ void PageEditor::loadText(const QString& text, const TextFormat& format)
     edited_ = false;
 }
 
-QString PageEditor::Text() const
+QString PageEditor::text() const
 {
     QString text = document()->toRawText();
     text.replace(QChar::ParagraphSeparator, u'\n');

@@ -17,7 +17,7 @@ public:
     const TextFormat& format() const { return format_; }
     // The text exactly as held, lines joined by "\n" (the plain-text view would turn
     // no-break spaces into blanks).
-    QString Text() const;
+    QString text() const;
 
     // Set by every change of the text after a load; cleared by a load and on request.
     bool modified() const { return modified_; }

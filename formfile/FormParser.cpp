@@ -62,7 +62,7 @@ void FormParser::refill()
             sourceEnd_ = 0;
             savedChar_ = buffer_[0];
             buffer_[0] = '\0';
-            Fail(msg::LineTooLong);
+            fail(msg::LineTooLong);
         }
         sourceEnd_ = lineFeed + 1;
     }
@@ -186,7 +186,7 @@ void FormParser::scanString(std::size_t p)
                 const char c = buffer_[q];
                 if (c == '\0' || c == '\r' || c == '\n') {
                     sourcePtr_ = q;
-                    Fail(msg::BadStringConstant);
+                    fail(msg::BadStringConstant);
                 }
                 ++q;
                 if (c == '\'') {
@@ -277,22 +277,22 @@ void FormParser::expectToken(int kind) const
         return;
     switch (kind) {
     case Symbol:
-        Fail(msg::IdentifierExpected);
+        fail(msg::IdentifierExpected);
     case StringToken:
     case WideStringToken:
-        Fail(msg::StringExpected);
+        fail(msg::StringExpected);
     case IntegerToken:
     case FloatToken:
-        Fail(msg::NumberExpected);
+        fail(msg::NumberExpected);
     default:
-        Fail("''" + std::string(1, static_cast<char>(kind)) + "'' attendu");
+        fail("''" + std::string(1, static_cast<char>(kind)) + "'' attendu");
     }
 }
 
 void FormParser::expectSymbol(std::string_view word) const
 {
     if (!tokenIsSymbol(word))
-        Fail(std::string(word) + " attendu");
+        fail(std::string(word) + " attendu");
 }
 
 std::string FormParser::takeDottedIdent()
@@ -302,7 +302,7 @@ std::string FormParser::takeDottedIdent()
     while (buffer_[p] == '.') {
         if (!ascii::isIdentStart(static_cast<unsigned char>(buffer_[p + 1]))) {
             sourcePtr_ = p + 1;
-            Fail(msg::IdentifierExpected);
+            fail(msg::IdentifierExpected);
         }
         p += 2;
         while (ascii::isIdentChar(static_cast<unsigned char>(buffer_[p])))
@@ -329,7 +329,7 @@ void FormParser::readHexBlock(ByteStream& output)
             bytes[count] = static_cast<unsigned char>((high << 4) | low);
         }
         if (count == 0)
-            Fail(msg::BadBinaryValue);
+            fail(msg::BadBinaryValue);
         output.writeBuffer(bytes, count);
         sourcePtr_ += 2 * count;
         skipBlanks();
@@ -337,7 +337,7 @@ void FormParser::readHexBlock(ByteStream& output)
     advance();
 }
 
-void FormParser::Fail(const std::string& message) const
+void FormParser::fail(const std::string& message) const
 {
     throw ParserError(message, lineNumber_);
 }

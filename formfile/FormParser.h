@@ -32,7 +32,7 @@ public:
     FormParser& operator=(const FormParser&) = delete;
 
     int advance();
-    int Token() const { return token_; }
+    int token() const { return token_; }
     // Decoded for a StringToken, the raw characters otherwise; valid until the next Advance.
     std::string_view tokenText() const;
     const std::u16string& tokenWideText() const { return wideText_; }
@@ -49,7 +49,7 @@ public:
     void expectSymbol(std::string_view word) const;
     std::string takeDottedIdent();
     void readHexBlock(ByteStream& output);
-    [[noreturn]] void Fail(const std::string& message) const;
+    [[noreturn]] void fail(const std::string& message) const;
     int lineNumber() const { return lineNumber_; }
 
 private:

@@ -43,7 +43,7 @@ public:
 private:
     NestingGuard nest()
     {
-        return NestingGuard(depth_, [this](const std::string& message) { parser_.Fail(message); });
+        return NestingGuard(depth_, [this](const std::string& message) { parser_.fail(message); });
     }
     bool atObjectKeyword() const;
     std::int32_t takeOrderModifier();
@@ -71,7 +71,7 @@ bool BinaryConverter::atObjectKeyword() const
 // "[" integer "]" when present, else -1.
 std::int32_t BinaryConverter::takeOrderModifier()
 {
-    if (parser_.Token() != '[')
+    if (parser_.token() != '[')
         return -1;
     parser_.advance();
     parser_.expectToken(IntegerToken);
@@ -125,7 +125,7 @@ void BinaryConverter::convertProperty()
     parser_.expectToken(Symbol);
     std::string name(parser_.tokenText());
     parser_.advance();
-    while (parser_.Token() == '.') {
+    while (parser_.token() == '.') {
         parser_.advance();
         parser_.expectToken(Symbol);
         name += '.';
@@ -140,7 +140,7 @@ void BinaryConverter::convertProperty()
 
 void BinaryConverter::convertValue()
 {
-    switch (parser_.Token()) {
+    switch (parser_.token()) {
     case Symbol:
         writer_.putIdentValue(parser_.takeDottedIdent());
         break;
@@ -167,7 +167,7 @@ void BinaryConverter::convertValue()
         writer_.putBinaryValue([this](ByteStream& data) { parser_.readHexBlock(data); });
         break;
     default:
-        parser_.Fail(msg::BadPropertyValue);
+        parser_.fail(msg::BadPropertyValue);
     }
     parser_.advance();
 }
@@ -180,13 +180,13 @@ void BinaryConverter::convertString()
     narrow_.clear();
     wide_.clear();
     for (;;) {
-        if (parser_.Token() == WideStringToken && !wide) {
+        if (parser_.token() == WideStringToken && !wide) {
             wide = true;
             wide_.assign(narrow_.begin(), narrow_.end());
             for (auto& unit : wide_)
                 unit = static_cast<char16_t>(static_cast<unsigned char>(unit));
         }
-        if (parser_.Token() == WideStringToken) {
+        if (parser_.token() == WideStringToken) {
             wide_ += parser_.tokenWideText();
         } else if (wide) {
             for (const char c : parser_.tokenText())
@@ -197,8 +197,8 @@ void BinaryConverter::convertString()
         if (parser_.advance() != '+')
             break;
         parser_.advance();
-        if (parser_.Token() != StringToken && parser_.Token() != WideStringToken)
-            parser_.Fail(msg::StringExpected);
+        if (parser_.token() != StringToken && parser_.token() != WideStringToken)
+            parser_.fail(msg::StringExpected);
     }
     if (wide)
         writer_.putWideStringValue(wide_);
@@ -256,7 +256,7 @@ void BinaryConverter::convertList()
     const NestingGuard nesting = nest();
     parser_.advance();
     writer_.putListStart();
-    while (parser_.Token() != ')')
+    while (parser_.token() != ')')
         convertValue();
     writer_.putListEnd();
 }
@@ -266,7 +266,7 @@ void BinaryConverter::convertCollection()
     const NestingGuard nesting = nest();
     parser_.advance();
     writer_.putTag(Collection);
-    while (parser_.Token() != '>') {
+    while (parser_.token() != '>') {
         parser_.expectSymbol("item");
         parser_.advance();
         const std::int32_t index = takeOrderModifier();
@@ -285,7 +285,7 @@ void BinaryConverter::convertSet()
 {
     parser_.advance();
     writer_.putTag(Set);
-    if (parser_.Token() != ']') {
+    if (parser_.token() != ']') {
         for (;;) {
             parser_.expectToken(Symbol);
             writer_.putName(parser_.tokenText());

@@ -14,7 +14,7 @@
 namespace {
 
 // The reproducer is saved by the fuzzer; the start of the detail is enough to read the log.
-[[noreturn]] void Fail(const char* what, std::string_view detail)
+[[noreturn]] void fail(const char* what, std::string_view detail)
 {
     detail = detail.substr(0, 2000);
     std::fprintf(stderr, "fuzz_text_to_resource: %s: %.*s\n", what, static_cast<int>(detail.size()),
@@ -41,13 +41,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         first.setPosition(0);
         dfm::resourceToText(first, textAgain);
     } catch (const dfm::FormError& error) {
-        Fail("the written .DFM does not read back", error.what());
+        fail("the written .DFM does not read back", error.what());
     }
     try {
         textAgain.setPosition(0);
         dfm::textToResource(textAgain, second);
     } catch (const dfm::FormError& error) {
-        Fail("the text of the written .DFM is refused", error.what());
+        fail("the text of the written .DFM is refused", error.what());
     }
     if (first.view() == second.view())
         return 0;
@@ -59,9 +59,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         second.setPosition(0);
         dfm::resourceToText(second, textThird);
     } catch (const dfm::FormError& error) {
-        Fail("the rewritten .DFM does not read back", error.what());
+        fail("the rewritten .DFM does not read back", error.what());
     }
     if (textThird.view() != textAgain.view())
-        Fail("text -> binary -> text changed the text; it was", textAgain.view());
+        fail("text -> binary -> text changed the text; it was", textAgain.view());
     return 0;
 }

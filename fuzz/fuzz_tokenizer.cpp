@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         dfm::FormParser parser(input);
         long tokens = 0;
-        int kind = parser.Token();
+        int kind = parser.token();
         while (kind != dfm::EndOfText) {
             if (++tokens > MaxTokens) {
                 std::fprintf(stderr, "fuzz_tokenizer: more than %ld tokens, the parser is stuck\n", MaxTokens);
@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (kind == '{') {
                 dfm::MemoryStream bytes;
                 parser.readHexBlock(bytes);  // moves on to the token after '}'
-                kind = parser.Token();
+                kind = parser.token();
             } else {
                 kind = parser.advance();
             }

@@ -166,7 +166,7 @@ TEST_F(Commands, ShortcutsRunTheirCommandsOnlyWhileEnabled)
     QTest::keyClick(form->formPage(), Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(read(formPath), originalForm);
     form->openFormFile(formPath);
-    typeAt(form->formPage(), form->formPage()->Text().indexOf("Left = ") + 7, "1");
+    typeAt(form->formPage(), form->formPage()->text().indexOf("Left = ") + 7, "1");
     form->updateCommands();
     QTest::keyClick(form->formPage(), Qt::Key_S, Qt::ControlModifier);
     EXPECT_NE(read(formPath), originalForm);

@@ -44,7 +44,7 @@ TEST_F(EditorWindow, OpensTheFormAsTextWithItsUnit)
     openSample();
     EXPECT_EQ(form->windowTitle(), formPath);
     EXPECT_EQ(form->formPage()->line(0), "object SampleForm: TSampleForm");
-    EXPECT_EQ(dfm::PageText::encode(form->unitPage()->Text(), form->unitPage()->format()), originalUnit);
+    EXPECT_EQ(dfm::PageText::encode(form->unitPage()->text(), form->unitPage()->format()), originalUnit);
     EXPECT_FALSE(findAction("ActFileSave")->isEnabled());
     EXPECT_TRUE(findAction("ActSaveAs")->isEnabled());
     EXPECT_FALSE(form->formPage()->modified());
@@ -81,7 +81,7 @@ TEST_F(EditorWindow, OpensAnyLetterCaseOfTheExtension)
         QFile::copy(formPath, path);
         form->openFormFile(path);
         EXPECT_EQ(form->currentFileName(), path);
-        EXPECT_TRUE(form->unitPage()->Text().isEmpty());
+        EXPECT_TRUE(form->unitPage()->text().isEmpty());
     }
     EXPECT_TRUE(prompts.errors.isEmpty());
     EXPECT_TRUE(prompts.notices.isEmpty());
@@ -117,7 +117,7 @@ TEST_F(EditorWindow, BadFormFilesGiveTheirErrorAndChangeNothing)
         // The old document stays whole, under its own name.
         EXPECT_EQ(form->currentFileName(), formPath);
         EXPECT_EQ(form->windowTitle(), formPath);
-        EXPECT_TRUE(form->unitPage()->Text().startsWith("{kept}"));
+        EXPECT_TRUE(form->unitPage()->text().startsWith("{kept}"));
         EXPECT_TRUE(form->unitPage()->modified());
     }
     // A later save writes the old document under its old name only.
@@ -212,7 +212,7 @@ protected:
         form->formPage()->loadText(text, dfm::PageText::formFormat());
         form->pages()->setCurrentIndex(0);
     }
-    QString Text() const { return form->formPage()->Text(); }
+    QString text() const { return form->formPage()->text(); }
     QString selected() const { return form->formPage()->textCursor().selectedText(); }
     void replace(const QString& find, const QString& with, bool all, bool matchCase = false)
     {
@@ -264,15 +264,15 @@ TEST_F(SearchAndReplace, ReplaceTakesTheSelectionOrTheFirstOccurrence)
     load("cat dog cat dog cat");
     form->formPage()->select(15, 0);
     replace("cat", "cow", false);
-    EXPECT_EQ(Text(), "cow dog cat dog cat");
+    EXPECT_EQ(text(), "cow dog cat dog cat");
     replace("cat", "cow", false);
-    EXPECT_EQ(Text(), "cow dog cow dog cat");
+    EXPECT_EQ(text(), "cow dog cow dog cat");
     EXPECT_EQ(form->formPage()->selectionStart(), 11);
     form->formPage()->select(16, 3);
     replace("CAT", "pig", false);
-    EXPECT_EQ(Text(), "cow dog cow dog pig");
+    EXPECT_EQ(text(), "cow dog cow dog pig");
     replace("cat", "x", false);
-    EXPECT_EQ(Text(), "cow dog cow dog pig");
+    EXPECT_EQ(text(), "cow dog cow dog pig");
     EXPECT_EQ(prompts.beeps, 1);
 }
 
@@ -305,7 +305,7 @@ TEST_F(SearchAndReplace, ReplaceAllWorksFromTheCaretOn)
         form->formPage()->select(c.caret, c.selected);
         const int beeps = prompts.beeps;
         replace(c.find, c.with, true, c.matchCase);
-        EXPECT_EQ(Text(), c.expected);
+        EXPECT_EQ(text(), c.expected);
         EXPECT_EQ(prompts.beeps, beeps + 1);
     }
     // The caret ends after the last replacement, nothing selected.
@@ -317,7 +317,7 @@ TEST_F(SearchAndReplace, ReplaceAllWorksFromTheCaretOn)
     load("a a a");
     replace("a", "b", true);
     trigger("Actundo");
-    EXPECT_EQ(Text(), "a a a");
+    EXPECT_EQ(text(), "a a a");
 }
 
 TEST_F(EditorWindow, CaretStatusFollowsTheSelectionEnd)
@@ -345,9 +345,9 @@ TEST_F(EditorWindow, CaretStatusFollowsTheSelectionEnd)
 TEST_F(EditorWindow, FinderLeadsFromTheFormToTheUnit)
 {
     openSample();
-    PageEditor* memo1 = form->formPage();
-    const QString text = memo1->Text();
-    const auto caretOn = [&](const QString& needle) { memo1->select(text.indexOf(needle), 0); };
+    PageEditor* formPage = form->formPage();
+    const QString text = formPage->text();
+    const auto caretOn = [&](const QString& needle) { formPage->select(text.indexOf(needle), 0); };
     const auto source = [&] { return form->unitPage()->textCursor().selectedText(); };
     const auto sourceLine = [&] { return form->unitPage()->caretLine(); };
 
@@ -364,7 +364,7 @@ TEST_F(EditorWindow, FinderLeadsFromTheFormToTheUnit)
     EXPECT_EQ(source(), "Footer:");
 
     form->pages()->setCurrentIndex(0);
-    memo1->select(text.indexOf("CloseButtonClick") + 4, 0);
+    formPage->select(text.indexOf("CloseButtonClick") + 4, 0);
     trigger("Findimplementation1");
     EXPECT_EQ(source(), "CloseButtonClick");
     EXPECT_EQ(sourceLine(), 51);
@@ -374,7 +374,7 @@ TEST_F(EditorWindow, FinderLeadsFromTheFormToTheUnit)
     EXPECT_EQ(prompts.notices, QStringList{"Inherited objects have no declaration..."});
     EXPECT_EQ(prompts.beeps, 0);
 
-    memo1->select(text.indexOf("CloseButtonClick") + 4, 0);
+    formPage->select(text.indexOf("CloseButtonClick") + 4, 0);
     trigger("Finddeclaration1");
     EXPECT_EQ(prompts.beeps, 1);
 
@@ -394,7 +394,7 @@ TEST_F(EditorWindow, ShowLineSelectsTheObjectLine)
     EXPECT_EQ(form->pages()->currentIndex(), 0);
     EXPECT_EQ(form->formPage()->selectionStart(), 2);
     EXPECT_EQ(form->formPage()->textCursor().selectedText(), "ject SampleForm: TSampleForm");
-    const int panel = form->formPage()->Text().split(u'\n').indexOf("  object MainPanel: TPanel");
+    const int panel = form->formPage()->text().split(u'\n').indexOf("  object MainPanel: TPanel");
     form->showLine(panel);
     EXPECT_EQ(form->formPage()->textCursor().selectedText(), "object MainPanel: TPanel");
     EXPECT_EQ(form->caretStatusText(), QStringLiteral("L: %1 C: 027").arg(panel + 1, 3, 10, QLatin1Char('0')));
@@ -443,13 +443,13 @@ TEST_F(EditorWindow, EditCommandsFollowTheFocusedEditor)
         GTEST_SKIP() << "no keyboard focus on this platform";
     EXPECT_TRUE(findAction("Copier1")->isEnabled());
     trigger("Couper1");
-    EXPECT_EQ(form->formPage()->Text(), "");
+    EXPECT_EQ(form->formPage()->text(), "");
     form->updateCommands();
     EXPECT_TRUE(findAction("Actundo")->isEnabled());
     EXPECT_TRUE(findAction("ActCancelModified")->isEnabled());
     trigger("Coller1");
     trigger("Coller1");
-    EXPECT_EQ(form->formPage()->Text(), "hellohello");
+    EXPECT_EQ(form->formPage()->text(), "hellohello");
 }
 
 TEST_F(EditorWindow, HintLineShowsTheLongPart)
@@ -529,7 +529,7 @@ TEST_F(EditorWindow, GrepShowsItsWindowAndAFoundFormOpensWithTheKeySelected)
     grep->openResult();
 
     EXPECT_EQ(form->currentFileName(), QDir(folder.path()).filePath("Sample.dfm"));
-    const QString text = form->formPage()->Text();
+    const QString text = form->formPage()->text();
     const qsizetype first = text.indexOf("caption", 0, Qt::CaseInsensitive);
     EXPECT_EQ(form->formPage()->selectionStart(), first);
     EXPECT_EQ(form->formPage()->textCursor().selectedText(), "Caption");

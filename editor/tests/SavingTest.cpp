@@ -126,7 +126,7 @@ TEST_F(Saving, InPlaceWriteLeavesExactlyTheNewLength)
 {
     openSample();
     setBackups(false);
-    QString text = form->formPage()->Text();
+    QString text = form->formPage()->text();
     text.replace("Caption = 'Quen sample form - every kind of value'", "Caption = 'Q'");
     form->formPage()->setPlainText(text);
     ASSERT_TRUE(form->save());
@@ -232,7 +232,7 @@ TEST_F(Saving, AnUnreadableUnitIsNotOverwrittenUnlessTyped)
     QFile::remove(unitPath);
     ASSERT_TRUE(QDir(folder.path()).mkdir("Sample.PAS"));
     openSample();
-    EXPECT_TRUE(form->unitPage()->Text().isEmpty());
+    EXPECT_TRUE(form->unitPage()->text().isEmpty());
     EXPECT_TRUE(prompts.errors.isEmpty());
     typeAt(form->formPage(), 0, " ");
     ASSERT_TRUE(form->save());
@@ -328,7 +328,7 @@ TEST_F(Saving, RealFormsAndUnitsComeBackByteForByte)
         }
         form->openFormFile(path);
         ASSERT_EQ(form->currentFileName(), path);
-        EXPECT_EQ(form->unitPage()->Text().isEmpty(), unitPath.isEmpty());
+        EXPECT_EQ(form->unitPage()->text().isEmpty(), unitPath.isEmpty());
         for (dfm::PageEditor* memo : {form->formPage(), form->unitPage()}) {
             typeAt(memo, 0, "x");
             QTest::keyClick(memo, Qt::Key_Backspace);

@@ -24,8 +24,8 @@ std::vector<Token> tokens(const std::string& text)
     MemoryStream in(text);
     FormParser parser(in);
     std::vector<Token> tokens;
-    for (int guard = 0; parser.Token() != EndOfText && guard < 1000; ++guard) {
-        tokens.push_back({parser.Token(), std::string(parser.tokenText())});
+    for (int guard = 0; parser.token() != EndOfText && guard < 1000; ++guard) {
+        tokens.push_back({parser.token(), std::string(parser.tokenText())});
         parser.advance();
     }
     return tokens;
@@ -58,10 +58,10 @@ TEST(FormParser, WideStringLiterals)
 {
     MemoryStream in("'a'#8364'b' #65601 #256");
     FormParser parser(in);
-    EXPECT_EQ(parser.Token(), WideStringToken);
+    EXPECT_EQ(parser.token(), WideStringToken);
     EXPECT_EQ(parser.tokenWideText(), u"a\u20ACb");
     parser.advance();
-    EXPECT_EQ(parser.Token(), WideStringToken);
+    EXPECT_EQ(parser.token(), WideStringToken);
     EXPECT_EQ(parser.tokenWideText(), std::u16string(1, static_cast<char16_t>(65601 & 0xFFFF)));
     parser.advance();
     EXPECT_EQ(parser.tokenWideText(), u"\u0100");
@@ -104,7 +104,7 @@ TEST(FormParser, ExpectationsNameWhatWasExpected)
     EXPECT_NO_THROW(parser.expectToken(IntegerToken));
     EXPECT_THROW_MSG(parser.expectToken(FloatToken), ParserError, "Nombre attendu à la ligne 3");
     try {
-        parser.Fail("x");
+        parser.fail("x");
     } catch (const ParserError& error) {
         EXPECT_EQ(error.line(), 3);
     }
@@ -150,7 +150,7 @@ TEST(FormParser, HexBlocks)
         FormParser parser(in);
         MemoryStream out;
         parser.readHexBlock(out);
-        EXPECT_EQ(parser.Token(), '}');
+        EXPECT_EQ(parser.token(), '}');
         if (line)
             *line = parser.lineNumber();
         return std::string(out.view());

@@ -60,7 +60,7 @@ protected:
     QCheckBox* check(const char* name) const { return get<QCheckBox>(name); }
     QPushButton* button(const char* name) const { return get<QPushButton>(name); }
     QListWidget* list() const { return get<QListWidget>("lbxFiles"); }
-    QString Status() const { return get<QLabel>("lblStatus")->text(); }
+    QString status() const { return get<QLabel>("lblStatus")->text(); }
     QStringList lines() const
     {
         QStringList lines;
@@ -125,7 +125,7 @@ TEST_F(GrepWindowTest, CompletedSearchesStoreHistoriesUnderExactNames)
     tree.write("Main.pas", "TButton");
     search(root(), "pas", "TButton");
     EXPECT_EQ(lines(), QStringList{pathOf("Main.pas")});
-    EXPECT_EQ(Status(), "Found 1 file(s).");
+    EXPECT_EQ(status(), "Found 1 file(s).");
     {
         QSettings stored = storedSettings();
         EXPECT_EQ(stored.value("Expression/000").toString(), "TButton");
@@ -226,7 +226,7 @@ TEST_F(GrepWindowTest, KeepListAppendsAndSortListSortsWithoutCase)
     search(root(), "dfm", "key");
     search(root(), "dfm", "key");
     EXPECT_EQ(list()->count(), 6);
-    EXPECT_EQ(Status(), "Found 6 file(s).");
+    EXPECT_EQ(status(), "Found 6 file(s).");
 
     check("chkSort")->click();
     const QStringList sorted = {pathOf("A.dfm"), pathOf("A.dfm"), pathOf("b.dfm"),
@@ -237,7 +237,7 @@ TEST_F(GrepWindowTest, KeepListAppendsAndSortListSortsWithoutCase)
     EXPECT_EQ(lines(), QStringList({pathOf("A.dfm"), pathOf("b.dfm"), pathOf("c.dfm")}));
     button("btnClear")->click();
     EXPECT_EQ(list()->count(), 0);
-    EXPECT_EQ(Status(), "");
+    EXPECT_EQ(status(), "");
 }
 
 TEST_F(GrepWindowTest, StopAtTheFirstFileKeepsEverythingElse)
@@ -257,7 +257,7 @@ TEST_F(GrepWindowTest, StopAtTheFirstFileKeepsEverythingElse)
     EXPECT_EQ(seenWhileBusy, QStringList({"busy", "search off", "stop shown"}));
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(list()->count(), 0);
-    EXPECT_EQ(Status(), "0000 " + pathOf("a.dfm"));
+    EXPECT_EQ(status(), "0000 " + pathOf("a.dfm"));
     EXPECT_EQ(get<QLabel>("lblStatus")->palette().color(QPalette::WindowText), QColor(Qt::black));
     EXPECT_TRUE(storedSettings().allKeys().isEmpty());
     EXPECT_EQ(box("cbxExp")->count(), 0);
@@ -276,14 +276,14 @@ TEST_F(GrepWindowTest, ClickShowsTheFileAndItsShellActions)
     ASSERT_EQ(list()->count(), 5);
     EXPECT_TRUE(get<QWidget>("pnlInfo")->isEnabled());
     list()->setCurrentRow(2);
-    EXPECT_EQ(Status(), "3. " + pathOf("3.txt"));
+    EXPECT_EQ(status(), "3. " + pathOf("3.txt"));
     EXPECT_EQ(get<QLabel>("lblname")->text(), "3.txt");
     EXPECT_EQ(get<QLabel>("lbltype")->text(), "plain text document");
     EXPECT_TRUE(get<QToolButton>("sbProp")->isEnabled());
     // A click looks the file up as the keyboard does.
     window->show();
     QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, list()->visualItemRect(list()->item(1)).center());
-    EXPECT_EQ(Status(), "2. " + pathOf("2.txt"));
+    EXPECT_EQ(status(), "2. " + pathOf("2.txt"));
     EXPECT_EQ(get<QLabel>("lblname")->text(), "2.txt");
     window->hide();
 
