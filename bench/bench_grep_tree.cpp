@@ -253,7 +253,7 @@ std::string fileContent(Random& random, const PlannedFile& file)
     switch (file.kind) {
     case Kind::BinaryForm: binaryForm(random, out, file.size); break;
     case Kind::TextForm: textForm(random, out, file.size); break;
-    case Kind::Unit: Unit(random, out, file.size); break;
+    case Kind::Unit: unit(random, out, file.size); break;
     case Kind::Notes: notes(random, out, file.size); break;
     case Kind::Data: data(random, out, file.size); break;
     }
