@@ -572,7 +572,7 @@ void FormGenerator::image()
 {
     beginObject("TImage", nextName("Image"));
     bounds(800, 600);
-    // pictureFor data: the graphic's class name, then its bytes.
+    // Picture data: the graphic's class name, then its bytes.
     std::string data = "\x07TBitmap" + bitmapBytes(blobSize());
     blob("Picture.Data", data);
     if (random_.chance(40))

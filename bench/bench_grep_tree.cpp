@@ -65,7 +65,7 @@ std::string sentence(Random& random, int words)
     return text;
 }
 
-// hexBytes laid out like a binary form: the resource header, "TPF0", components with
+// Bytes laid out like a binary form: the resource header, "TPF0", components with
 // length-prefixed class and property names, values after their tags, NUL list ends, and
 // binary data blocks of random bytes.
 void binaryForm(Random& random, std::string& out, std::size_t size)

@@ -63,7 +63,7 @@ QIcon standardIcon(const char* themeName, QStyle::StandardPixmap fallback)
 // A page held as bytes of a double-byte code page: searches never match from a trail byte.
 const CodePage* searchCodePage(const PageEditor* editor)
 {
-    return editor->format().encoding == TextFormat::Encoding::hexBytes ? &CodePage::system() : nullptr;
+    return editor->format().encoding == TextFormat::Encoding::Bytes ? &CodePage::system() : nullptr;
 }
 
 QString threeDigits(int value)

@@ -264,7 +264,7 @@ void TextConverter::convertCollection()
     writer_.putChar('>');
 }
 
-// hexBytes written as themselves inside a quoted run: all from 32 up but the quote.
+// Bytes written as themselves inside a quoted run: all from 32 up but the quote.
 constexpr std::array<bool, 256> QuotableByte = [] {
     std::array<bool, 256> quotable{};
     for (std::size_t c = 32; c < 256; ++c)
@@ -282,7 +282,7 @@ std::size_t quotableRunEnd(std::string_view text, std::size_t from, std::size_t 
     while (from + 8 <= limit) {
         std::uint64_t eight;
         std::memcpy(&eight, text.data() + from, 8);
-        // hexBytes 128 and up are quotable: they never count as below 32.
+        // Bytes 128 and up are quotable: they never count as below 32.
         const std::uint64_t control = (eight - 32 * Ones) & ~eight & Highs;
         const std::uint64_t quotes = ((eight ^ ('\'' * Ones)) - Ones) & ~(eight ^ ('\'' * Ones)) & Highs;
         if ((control | quotes) != 0)

@@ -1,4 +1,4 @@
-// hexBytes of a form or unit file <-> the text an editor page shows, without losing a byte.
+// Bytes of a form or unit file <-> the text an editor page shows, without losing a byte.
 #pragma once
 
 #include <QByteArray>
@@ -11,8 +11,8 @@ namespace dfm {
 
 // How a page's bytes were laid out, so that saving unchanged text gives the same bytes.
 struct TextFormat {
-    enum class Encoding { hexBytes, Utf8 };
-    Encoding encoding = Encoding::hexBytes;
+    enum class Encoding { Bytes, Utf8 };
+    Encoding encoding = Encoding::Bytes;
     bool byteOrderMark = false;
     bool lfOnly = false;        // lines ended by LF alone instead of CR LF
     bool finalBreak = true;     // the last line is followed by a line break

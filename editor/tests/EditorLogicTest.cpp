@@ -43,13 +43,13 @@ TEST(PageText, UnitFilesAreWrittenBackAsTheyWereRead)
         TextFormat::Encoding encoding;
         QString shown;
     } cases[] = {
-        {"CR LF", "unit A;\r\nend.\r\n", TextFormat::Encoding::hexBytes, "unit A;\nend.\n"},
-        {"LF only", "unit A;\nend.\n", TextFormat::Encoding::hexBytes, "unit A;\nend.\n"},
-        {"no final break", "unit A;\r\nend.", TextFormat::Encoding::hexBytes, "unit A;\nend."},
-        {"Windows-1252", "{ caf\xE9 \x80 }\r\n", TextFormat::Encoding::hexBytes, QStringLiteral("{ caf\u00E9 \u20AC }\n")},
+        {"CR LF", "unit A;\r\nend.\r\n", TextFormat::Encoding::Bytes, "unit A;\nend.\n"},
+        {"LF only", "unit A;\nend.\n", TextFormat::Encoding::Bytes, "unit A;\nend.\n"},
+        {"no final break", "unit A;\r\nend.", TextFormat::Encoding::Bytes, "unit A;\nend."},
+        {"Windows-1252", "{ caf\xE9 \x80 }\r\n", TextFormat::Encoding::Bytes, QStringLiteral("{ caf\u00E9 \u20AC }\n")},
         {"UTF-8", "{ caf\xC3\xA9 }\r\n", TextFormat::Encoding::Utf8, QStringLiteral("{ caf\u00E9 }\n")},
         {"UTF-8 with mark", "\xEF\xBB\xBF{ \xE2\x82\xAC }\r\n", TextFormat::Encoding::Utf8, QStringLiteral("{ \u20AC }\n")},
-        {"empty", "", TextFormat::Encoding::hexBytes, ""},
+        {"empty", "", TextFormat::Encoding::Bytes, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

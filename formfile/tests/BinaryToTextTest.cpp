@@ -50,7 +50,7 @@ TEST(BinaryToText, ObjectLines)
               lines({"inherited Frame21: TFrame2", "end"}));
     EXPECT_EQ(binaryText(stream(object("TFrame2", "Frame21", "", "", "\xF8"))),
               lines({"object Frame21: TFrame2", "end"}));
-    // hexBytes after the root are not part of the form.
+    // Bytes after the root are not part of the form.
     EXPECT_EQ(binaryText(stream(object("TForm1", "", "")) + "garbage"), lines({"object TForm1", "end"}));
 }
 
@@ -210,7 +210,7 @@ TEST(BinaryToText, LongStringsKeepDoubleByteCharactersWhole)
               lines({"object TForm1", "  P = ", "    '" + std::string(63, 'a') + "' +", "    '\x82\xA0" "b'", "end"}));
     EXPECT_EQ(text(putStr(narrow), 1252),
               lines({"object TForm1", "  P = ", "    '" + std::string(63, 'a') + "\x82' +", "    '\xA0" "b'", "end"}));
-    // wideBytes text is tested on its bytes in the code page: U+3042 takes two bytes there.
+    // Wide text is tested on its bytes in the code page: U+3042 takes two bytes there.
     const std::u16string wide = std::u16string(62, u'a') + u"\u00C0\u00C1\u3042";
     EXPECT_EQ(text(wideBytes(wide), 932),
               lines({"object TForm1", "  P = ", "    '" + std::string(62, 'a') + "\xC0\xC1' +", "    #12354", "end"}));

@@ -1,4 +1,5 @@
-#include "FormDocument.h"
+// Reading and writing the files of one form.
+#include "FormFiles.h"
 
 #include "BinaryToText.h"
 #include "Errors.h"
@@ -18,7 +19,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace dfm {
+namespace dfm::FormFiles {
 
 namespace {
 
@@ -136,21 +137,34 @@ void writeInPlace(const QString& path, const QByteArray& bytes)
         throw WriteError(msg::StreamWriteFailed);
 }
 
+void checkCapacity(const QString& text, const QString& path)
+{
+    const qsizetype count = PageText::characterCount(text);
+    if (count > PageCapacity) {
+        throw FormError(QStringLiteral("%1 holds %2 characters of text; an editor page holds at most %3, "
+                                        "so the file is not opened")
+                             .arg(path)
+                             .arg(count)
+                             .arg(PageCapacity)
+                             .toStdString());
+    }
+}
+
 }  // namespace
 
-QString FormDocument::extensionOf(const QString& path)
+QString extensionOf(const QString& path)
 {
     const qsizetype nameStart = path.lastIndexOf(u'/') + 1;
     const qsizetype dot = path.lastIndexOf(u'.');
     return dot >= nameStart ? path.mid(dot) : QString();
 }
 
-QString FormDocument::withExtension(const QString& path, const QString& extension)
+QString withExtension(const QString& path, const QString& extension)
 {
     return path.left(path.size() - extensionOf(path).size()) + extension;
 }
 
-QString FormDocument::unitFileName(const QString& formPath)
+QString unitFileName(const QString& formPath)
 {
     if (formPath.isEmpty())
         return {};
@@ -169,20 +183,7 @@ QString FormDocument::unitFileName(const QString& formPath)
     return unit;
 }
 
-void FormDocument::checkCapacity(const QString& text, const QString& path)
-{
-    const qsizetype count = PageText::characterCount(text);
-    if (count > Capacity) {
-        throw FormError(QStringLiteral("%1 holds %2 characters of text; an editor page holds at most %3, "
-                                        "so the file is not opened")
-                             .arg(path)
-                             .arg(count)
-                             .arg(Capacity)
-                             .toStdString());
-    }
-}
-
-FormDocument::Loaded FormDocument::load(const QString& formPath)
+Loaded load(const QString& formPath)
 {
     const std::string native = nativePath(formPath);
     if (QFileInfo(formPath).isDir())
@@ -214,7 +215,7 @@ FormDocument::Loaded FormDocument::load(const QString& formPath)
     return loaded;
 }
 
-QByteArray FormDocument::convertFormText(const QString& formText)
+QByteArray convertFormText(const QString& formText)
 {
     const QByteArray bytes = PageText::encode(formText, PageText::formFormat());
     MemoryStream input(std::string_view(bytes.constData(), bytes.size()));
@@ -223,7 +224,7 @@ QByteArray FormDocument::convertFormText(const QString& formText)
     return QByteArray(output.view().data(), static_cast<qsizetype>(output.view().size()));
 }
 
-void FormDocument::save(const Texts& texts, bool backup, bool writeUnit)
+void save(const Texts& texts, bool backup, bool writeUnit)
 {
     const QByteArray resource = convertFormText(texts.formText);
     const QString unitPath = unitFileName(texts.formPath);
@@ -243,7 +244,7 @@ void FormDocument::save(const Texts& texts, bool backup, bool writeUnit)
         unit->commit();
 }
 
-void FormDocument::saveAs(const Texts& texts)
+void saveAs(const Texts& texts)
 {
     const QByteArray resource = convertFormText(texts.formText);
     PendingFile form(texts.formPath, resource);
@@ -256,4 +257,4 @@ void FormDocument::saveAs(const Texts& texts)
         unit->commit();
 }
 
-}  // namespace dfm
+}  // namespace dfm::FormFiles

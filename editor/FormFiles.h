@@ -1,0 +1,53 @@
+// The files of one form on disk: reading a form file with its unit, and writing them back with
+// backups. No widgets and no document state: texts and paths in, texts out.
+#pragma once
+
+#include "PageText.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace dfm::FormFiles {
+
+// An editor page holds at most this many characters (a line break counts two).
+inline constexpr qsizetype PageCapacity = 2097152;
+
+struct Loaded {
+    QString formText;
+    QString unitText;
+    TextFormat unitFormat;
+    bool unitUnreadable = false;  // a unit file is there but could not be read
+};
+
+struct Texts {
+    QString formPath;
+    QString formText;
+    QString unitText;
+    TextFormat unitFormat;
+};
+
+// The path with its extension (from the last dot of the file name) replaced; a name without
+// extension gets it appended.
+QString withExtension(const QString& path, const QString& extension);
+// The extension of the file name, dot included; empty when there is none.
+QString extensionOf(const QString& path);
+// The companion unit: ".PAS", or an existing file whose extension differs only in case.
+QString unitFileName(const QString& formPath);
+
+// Throws the form errors of the conversion and of the file layer, or FormError with our own
+// message when a text does not fit in an editor page.
+Loaded load(const QString& formPath);
+
+// The whole form file for the text; throws ParserError and the conversion errors.
+QByteArray convertFormText(const QString& formText);
+
+// Save: the form text is converted first and both files are written to temporary files, so that
+// a failure leaves every file on disk as it was. With backups the previous form and unit are
+// moved aside as .D$$ and .P$$; without, the form file is rewritten in place and cut to its new
+// length. writeUnit false leaves the unit and its backup alone.
+void save(const Texts& texts, bool backup, bool writeUnit);
+
+// Save as: the form under formPath; the unit beside it unless the unit text is empty.
+void saveAs(const Texts& texts);
+
+}  // namespace dfm::FormFiles
