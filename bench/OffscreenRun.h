@@ -2,7 +2,7 @@
 // binary form they open.
 #pragma once
 
-#include "FormDocument.h"
+#include "FormFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -26,7 +26,7 @@ public:
     static bool writeForm(const QString& path, const QString& text)
     {
         QFile file(path);
-        return file.open(QIODevice::WriteOnly) && file.write(dfm::FormDocument::convertFormText(text)) >= 0;
+        return file.open(QIODevice::WriteOnly) && file.write(dfm::FormFiles::convertFormText(text)) >= 0;
     }
 
 private:

@@ -1,6 +1,6 @@
 // bench_editor: the editor window on a form of about 2,000,000 characters of text: opening it
 // until the text is shown, saving it, and the cost of one keystroke on a large and a small page.
-#include "FormDocument.h"
+#include "FormFiles.h"
 #include "OffscreenRun.h"
 #include "EditorWindow.h"
 #include "FindDialog.h"

@@ -5,7 +5,7 @@
 #include "ColorValue.h"
 #include "CommandLineFileName.h"
 #include "Errors.h"
-#include "FormDocument.h"
+#include "FormFiles.h"
 #include "ObjectViewWindow.h"
 #include "WindowSettings.h"
 #include "RecentFiles.h"
@@ -471,7 +471,7 @@ void EditorWindow::updateCommands()
 void EditorWindow::openFormFile(const QString& path)
 {
     runCommand([&] {
-        const QString extension = FormDocument::extensionOf(path);
+        const QString extension = FormFiles::extensionOf(path);
         if (extension.compare(QStringLiteral(".DFM"), Qt::CaseInsensitive) != 0) {
             prompts_.notice(QStringLiteral("Can't load \"%1\" file type !").arg(extension));
             return;
@@ -484,7 +484,7 @@ void EditorWindow::openFormFile(const QString& path)
         }
         // Read everything before the document changes, so that a failed open keeps the old one
         // whole, under its own name.
-        const FormDocument::Loaded loaded = FormDocument::load(path);
+        const FormFiles::Loaded loaded = FormFiles::load(path);
         const QFileInfo info(path);
         saveDialog_->setDirectory(info.absolutePath());
         saveDialog_->selectFile(info.fileName());
@@ -513,7 +513,7 @@ bool EditorWindow::save()
         return true;
     const bool writeUnit = !unitUnreadable_ || unitPage_->editedSinceLoad();
     try {
-        FormDocument::save({currentFileName_, formPage_->text(), unitPage_->text(), unitPage_->format()},
+        FormFiles::save({currentFileName_, formPage_->text(), unitPage_->text(), unitPage_->format()},
                            backupEnabled_, writeUnit);
     } catch (const ParserError& error) {
         showError(error);
@@ -540,7 +540,7 @@ void EditorWindow::saveAs()
         return;
     const QString chosen = saveDialog_->selectedFiles().constFirst();
     actFileSave_->setEnabled(false);
-    FormDocument::saveAs({chosen, formPage_->text(), unitPage_->text(), unitPage_->format()});
+    FormFiles::saveAs({chosen, formPage_->text(), unitPage_->text(), unitPage_->format()});
     const QFileInfo info(chosen);
     openDialog_->setDirectory(info.absolutePath());
     openDialog_->selectFile(info.fileName());

@@ -2,7 +2,7 @@
 #include "CodePage.h"
 #include "CommandLineFileName.h"
 #include "DeclarationFinder.h"
-#include "FormDocument.h"
+#include "FormFiles.h"
 #include "PageText.h"
 #include "TextSearch.h"
 
@@ -144,22 +144,22 @@ TEST(FindInText, CaseStartAndTrailBytes)
     EXPECT_EQ(findInText(bytes, QStringLiteral("A"), true, 0), 1);
 }
 
-TEST(FormDocument, FileNamesBesideTheForm)
+TEST(FormFiles, FileNamesBesideTheForm)
 {
-    EXPECT_EQ(FormDocument::extensionOf("/x/Unit1.dfm"), ".dfm");
-    EXPECT_EQ(FormDocument::extensionOf("/x.y/Unit1"), "");
-    EXPECT_EQ(FormDocument::withExtension("/x/Unit1.dfm", ".PAS"), "/x/Unit1.PAS");
-    EXPECT_EQ(FormDocument::withExtension("/x.y/Unit1", ".PAS"), "/x.y/Unit1.PAS");
-    EXPECT_EQ(FormDocument::withExtension("/x/Unit1.PAS", ".P$$"), "/x/Unit1.P$$");
+    EXPECT_EQ(FormFiles::extensionOf("/x/Unit1.dfm"), ".dfm");
+    EXPECT_EQ(FormFiles::extensionOf("/x.y/Unit1"), "");
+    EXPECT_EQ(FormFiles::withExtension("/x/Unit1.dfm", ".PAS"), "/x/Unit1.PAS");
+    EXPECT_EQ(FormFiles::withExtension("/x.y/Unit1", ".PAS"), "/x.y/Unit1.PAS");
+    EXPECT_EQ(FormFiles::withExtension("/x/Unit1.PAS", ".P$$"), "/x/Unit1.P$$");
 
     QTemporaryDir folder;
     const QString form = folder.filePath("Unit1.dfm");
-    EXPECT_EQ(FormDocument::unitFileName(form), folder.filePath("Unit1.PAS"));
+    EXPECT_EQ(FormFiles::unitFileName(form), folder.filePath("Unit1.PAS"));
     QFile lower(folder.filePath("Unit1.pas"));
     ASSERT_TRUE(lower.open(QIODevice::WriteOnly));
     lower.close();
-    EXPECT_EQ(FormDocument::unitFileName(form), folder.filePath("Unit1.pas"));
-    EXPECT_EQ(FormDocument::unitFileName(QString()), QString());
+    EXPECT_EQ(FormFiles::unitFileName(form), folder.filePath("Unit1.pas"));
+    EXPECT_EQ(FormFiles::unitFileName(QString()), QString());
 }
 
 }  // namespace

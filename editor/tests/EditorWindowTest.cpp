@@ -4,7 +4,7 @@
 #include "FindDialog.h"
 #include "GrepWindow.h"
 
-#include "FormDocument.h"
+#include "FormFiles.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -197,7 +197,7 @@ TEST_F(EditorWindow, RefusesAFormTooLargeForAPage)
         text += "  Caption = '" + QByteArray(200, 'x') + "'\r\n";
     text += "end\r\n";
     const QString big = folder.filePath("Big.dfm");
-    write(big, dfm::FormDocument::convertFormText(QString::fromLatin1(text)));
+    write(big, dfm::FormFiles::convertFormText(QString::fromLatin1(text)));
     form->openFormFile(big);
     ASSERT_EQ(prompts.errors.size(), 1);
     EXPECT_TRUE(prompts.errors[0].contains("at most 2097152")) << prompts.errors[0].toStdString();

@@ -1,7 +1,7 @@
 // Saving through the real window: bytes and backups on disk, and every failure leaving the
 // files as they were.
 #include "EditorFixture.h"
-#include "FormDocument.h"
+#include "FormFiles.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -132,7 +132,7 @@ TEST_F(Saving, InPlaceWriteLeavesExactlyTheNewLength)
     ASSERT_TRUE(form->save());
     const QByteArray written = read(formPath);
     EXPECT_LT(written.size(), originalForm.size());
-    EXPECT_EQ(written, dfm::FormDocument::convertFormText(text));
+    EXPECT_EQ(written, dfm::FormFiles::convertFormText(text));
     EXPECT_FALSE(QFile::exists(folder.filePath("Sample.D$$")));
 }
 
@@ -322,7 +322,7 @@ TEST_F(Saving, RealFormsAndUnitsComeBackByteForByte)
         QString unitOriginal;
         if (unitOf.contains(project(row))) {
             unitOriginal = DFM_CORPUS_DIR "/unit/" + unitOf[project(row)];
-            unitPath = dfm::FormDocument::withExtension(path, dfm::FormDocument::extensionOf(unitOriginal));
+            unitPath = dfm::FormFiles::withExtension(path, dfm::FormFiles::extensionOf(unitOriginal));
             ASSERT_TRUE(QFile::copy(unitOriginal, unitPath));
             ++withUnit;
         }
