@@ -40,6 +40,22 @@ QString formText(qsizetype characters)
     return text + QStringLiteral("end\n");
 }
 
+// The window's parts, by their object names.
+dfm::PageEditor* formPage(const dfm::EditorWindow& form)
+{
+    return form.findChild<dfm::PageEditor*>(QStringLiteral("Memo1"));
+}
+
+dfm::PageEditor* unitPage(const dfm::EditorWindow& form)
+{
+    return form.findChild<dfm::PageEditor*>(QStringLiteral("Memo2"));
+}
+
+dfm::FindDialog* replaceDialog(const dfm::EditorWindow& form)
+{
+    return form.findChild<dfm::FindDialog*>(QStringLiteral("ReplaceDialog1"));
+}
+
 double bestOf(int runs, const std::function<void()>& setUp, const std::function<void()>& measured)
 {
     double best = 1e9;
@@ -55,13 +71,13 @@ double bestOf(int runs, const std::function<void()>& setUp, const std::function<
 // Mean time of a keystroke (typed, then its change handlers and repaint) in the page.
 double keystrokeSeconds(dfm::EditorWindow& form, const QString& pageText)
 {
-    form.formPage()->loadText(pageText, dfm::PageText::formFormat());
-    form.formPage()->select(pageText.size() / 2, 0);
+    formPage(form)->loadText(pageText);
+    formPage(form)->select(pageText.size() / 2, 0);
     QApplication::processEvents();
     constexpr int Keys = 400;
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < Keys; ++i) {
-        QTest::keyClick(form.formPage(), Qt::Key_A);
+        QTest::keyClick(formPage(form), Qt::Key_A);
         QApplication::processEvents();
     }
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / Keys;
@@ -85,34 +101,34 @@ int main(int argc, char** argv)
     QApplication::processEvents();
 
     const double open = bestOf(
-        Runs, [&] { form.formPage()->loadText(QString(), dfm::PageText::formFormat()); },
+        Runs, [&] { formPage(form)->loadText(QString()); },
         [&] {
             form.openFormFile(path);
             QApplication::processEvents();
         });
-    const qsizetype shown = dfm::PageText::characterCount(form.formPage()->text());
-    const int lines = form.formPage()->lineCount();
+    const qsizetype shown = dfm::PageText::characterCount(formPage(form)->text());
+    const int lines = formPage(form)->lineCount();
     const double save = bestOf(
-        Runs, [&] { form.formPage()->setModified(true); },
+        Runs, [&] { formPage(form)->setModified(true); },
         [&] {
             if (!form.save())
                 std::fprintf(stderr, "save failed\n");
         });
     const double replaceAll = bestOf(
-        3, [&] { form.formPage()->loadText(text, dfm::PageText::formFormat()); },
+        3, [&] { formPage(form)->loadText(text); },
         [&] {
-            form.formPage()->select(0, 0);
+            formPage(form)->select(0, 0);
             form.findChild<QAction*>(QStringLiteral("ActReplace"))->trigger();
-            form.replaceDialog()->setFindText(QStringLiteral("label"));
-            form.replaceDialog()->findChild<QLineEdit*>(QStringLiteral("ReplaceEdit"))->setText(QStringLiteral("Lbl"));
-            emit form.replaceDialog()->replaceAllClicked();
+            replaceDialog(form)->setFindText(QStringLiteral("label"));
+            replaceDialog(form)->findChild<QLineEdit*>(QStringLiteral("ReplaceEdit"))->setText(QStringLiteral("Lbl"));
+            emit replaceDialog(form)->replaceAllClicked();
             QApplication::processEvents();
         });
-    const qsizetype replaced = form.formPage()->text().count(QStringLiteral("Lbl"));
+    const qsizetype replaced = formPage(form)->text().count(QStringLiteral("Lbl"));
     const double largeKey = keystrokeSeconds(form, text);
     const double smallKey = keystrokeSeconds(form, formText(20000));
-    form.formPage()->setModified(false);
-    form.unitPage()->setModified(false);
+    formPage(form)->setModified(false);
+    unitPage(form)->setModified(false);
 
     std::printf("form text: %lld characters (line breaks counted as two), %lld lines\n",
                 static_cast<long long>(shown), static_cast<long long>(lines));

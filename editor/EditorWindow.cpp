@@ -1,36 +1,36 @@
+// The editor window: its pages, its command table with the menus and tool bar built from it, and
+// the commands' handlers over the open document.
 #include "EditorWindow.h"
 
+#include "AboutDialog.h"
 #include "Clipboard.h"
 #include "CodePage.h"
 #include "ColorValue.h"
 #include "CommandLineFileName.h"
 #include "Errors.h"
-#include "FormFiles.h"
-#include "ObjectViewWindow.h"
-#include "WindowSettings.h"
-#include "RecentFiles.h"
-#include "AboutDialog.h"
 #include "FindDialog.h"
 #include "FontDialog.h"
+#include "FormFiles.h"
 #include "GrepWindow.h"
+#include "ObjectViewWindow.h"
 #include "PageEditor.h"
 #include "PopupCalculator.h"
+#include "RecentFiles.h"
 #include "TextRules.h"
 #include "TextSearch.h"
 #include "UserPrompts.h"
+#include "WindowSettings.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QColorDialog>
-#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QStatusBar>
-#include <QStyle>
 #include <QTabWidget>
 #include <QTextBlock>
 #include <QToolBar>
@@ -58,12 +58,6 @@ QFont initialEditorFont()
 QIcon standardIcon(const char* themeName, QStyle::StandardPixmap fallback)
 {
     return QIcon::fromTheme(QString::fromLatin1(themeName), QApplication::style()->standardIcon(fallback));
-}
-
-// A page held as bytes of a double-byte code page: searches never match from a trail byte.
-const CodePage* searchCodePage(const PageEditor* editor)
-{
-    return editor->format().encoding == TextFormat::Encoding::Bytes ? &CodePage::system() : nullptr;
 }
 
 QString threeDigits(int value)
@@ -99,11 +93,10 @@ EditorWindow::EditorWindow(UserPrompts& prompts, const QStringList& arguments, Q
     connect(qApp, &QApplication::focusChanged, this, &EditorWindow::scheduleUpdate);
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &EditorWindow::scheduleUpdate);
 
-    backupEnabled_ = true;
     const QString name = commandLineFileName(arguments);
     if (!name.isEmpty())
         openFormFile(name);
-    backupEnabled_ = windowSettings_->readInteger(QStringLiteral("CREATEBACKUP"), 1) == 1;
+    document_.setBackupEnabled(windowSettings_->readInteger(QStringLiteral("CREATEBACKUP"), 1) == 1);
     grepWindow_ = new GrepWindow(prompts_, *this, this);
     formPage_->setFocus();
     updateCommands();
@@ -116,7 +109,7 @@ EditorWindow::~EditorWindow()
     for (QObject* sender : std::initializer_list<QObject*>{qApp, QApplication::clipboard(), pages_, formPage_, unitPage_})
         disconnect(sender, nullptr, this, nullptr);
     windowSettings_->saveAtDestruction();
-    windowSettings_->writeInteger(QStringLiteral("CREATEBACKUP"), backupEnabled_ ? 1 : 0);
+    windowSettings_->writeInteger(QStringLiteral("CREATEBACKUP"), document_.backupEnabled() ? 1 : 0);
 }
 
 void EditorWindow::createPages()
@@ -152,155 +145,139 @@ void EditorWindow::createPages()
     });
 }
 
-QAction* EditorWindow::createAction(const char* name, const QString& caption, const QKeySequence& shortcut, const char* group,
-                           const QString& hint, const QIcon& icon, void (EditorWindow::*execute)())
+std::span<const EditorCommand> EditorWindow::commands()
 {
-    auto* action = new QAction(icon, caption, this);
-    action->setObjectName(QString::fromLatin1(name));
-    action->setShortcut(shortcut);
-    action->setProperty("category", QString::fromLatin1(group));
-    // Short part: the tooltip; long part: the status bar's hint line.
-    const qsizetype bar = hint.indexOf(u'|');
-    action->setToolTip(bar < 0 ? hint : hint.left(bar));
-    action->setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
-    connect(action, &QAction::triggered, this, [this, execute] {
-        runCommand([this, execute] { (this->*execute)(); });
-        scheduleUpdate();
-    });
-    addAction(action);
-    return action;
+    using W = EditorWindow;
+    using S = QStyle;
+    static const EditorCommand table[] = {
+        {"ActFileOpen", "&Open file", "Ctrl+O", "CatFile", "Open DFM|Open a DFM to explore", "document-open",
+         S::SP_DialogOpenButton, &W::openFromDialog},
+        {"ActFileSave", "&Save file", "Ctrl+S", "CatFile", "Save|Save current DFM", "document-save",
+         S::SP_DialogSaveButton, &W::saveCommand, &W::hasUnsavedChanges},
+        {"ActSaveAs", "Save &as", "", "CatFile", "Save as|Save current form as...", "document-save-as",
+         S::SP_DriveFDIcon, &W::saveAs, &W::isDocumentOpen},
+        {"ActGrep", "&Grep", "Alt+G", "CatFile", "Grep|Search for files on disk", "system-search",
+         S::SP_FileDialogContentsView, &W::showGrepWindow},
+        {"ActObjectView", "&Object view", "", "Tools", "Show hierarchical object view", "view-list-tree",
+         S::SP_FileDialogListView, &W::showObjectView},
+        {"ActExit", "E&xit", "Alt+X", "CatFile", "Close application", "application-exit", S::SP_DialogCloseButton,
+         &W::exitProgram},
+        {"Actundo", "&Undo", "Ctrl+Z", "Edition", "UndoUndo last change", "edit-undo", S::SP_ArrowBack,
+         &W::undoLastChange, &W::canUndo},
+        {"Copier1", "&Copy", "Ctrl+C", "Edition", "Copy|Copy text", "edit-copy", S::SP_FileLinkIcon,
+         &W::copySelection, &W::hasSelection},
+        {"Couper1", "C&ut", "Ctrl+X", "Edition", "Cut|Cut text", "edit-cut", S::SP_TrashIcon, &W::cutSelection,
+         &W::hasSelection},
+        {"Coller1", "&Paste", "Ctrl+V", "Edition", "Paste|Paste from clipboard", "edit-paste",
+         S::SP_DialogApplyButton, &W::pasteClipboard, &W::canPaste},
+        {"ActFind", "&Find", "Ctrl+F", "Edition", "Find|Find text", "edit-find", S::SP_FileDialogContentsView,
+         &W::showFindDialog},
+        {"ActReplace", "&Replace", "Ctrl+R", "Edition", "Replace|Replace text", "edit-find-replace",
+         S::SP_BrowserReload, &W::showReplaceDialog},
+        {"ActUpSize", "Up&size font", "", "Edition", "Upsize font|Upsize memo font", "zoom-in", S::SP_ArrowUp,
+         &W::enlargeFont, &W::canEnlargeFont},
+        {"ActDownSize", "&Downsize font", "", "Edition", "Downsize font|Downsize memo font", "zoom-out",
+         S::SP_ArrowDown, &W::reduceFont, &W::canReduceFont},
+        {"ActCancelModified", "Cancel &modified flag", "", "Edition",
+         "Cancel \"Modified\"|Cancel \"modified\" flag to avoid auto saving", "edit-clear", S::SP_DialogResetButton,
+         &W::clearModifiedFlags, &W::pagesModified},
+        {"ActFont", "Change &font", "", "Tools", "Font|Change font", "preferences-desktop-font",
+         S::SP_FileDialogInfoView, &W::chooseFont},
+        {"ActCalc", "&Calculator", "", "Tools", "Calculator|Popup calculator", "accessories-calculator",
+         S::SP_ComputerIcon, &W::showCalculator},
+        {"ActHint", "Display &hints", "", "Tools", "Hints|Switch on / off hint display", nullptr, {},
+         &W::toggleHints, nullptr, &W::hintsShown},
+        {"ActHintColor", "Hint c&olor", "", "Tools", "Hints color|CHange hints color", nullptr, {},
+         &W::chooseHintColor},
+        {"ActBackground", "Bac&kground color", "", "Tools", "Background|Change background color", nullptr, {},
+         &W::chooseBackgroundColor},
+        {"ActCreateBackup", "Create backup", "", "Tools", "Create backup of modified DFM and PAS files (D$$ and P$$)",
+         nullptr, {}, &W::toggleBackups, nullptr, &W::backupsMade},
+        {"About1", "&About", "", "Help", "", nullptr, {}, &W::showAbout},
+        {"Finddeclaration1", "Find &declaration", "Ctrl+Alt+D", "", "", nullptr, {}, &W::findDeclaration, nullptr,
+         nullptr, EditorCommand::Scope::FormPage},
+        {"Findimplementation1", "Find &implementation", "Ctrl+Alt+I", "", "", nullptr, {}, &W::findImplementation,
+         nullptr, nullptr, EditorCommand::Scope::FormPage},
+    };
+    return table;
 }
 
 void EditorWindow::createActions()
 {
-    const QKeySequence none;
-    actFileOpen_ = createAction("ActFileOpen", QStringLiteral("&Open file"), QKeySequence(Qt::CTRL | Qt::Key_O), "CatFile",
-                             QStringLiteral("Open DFM|Open a DFM to explore"),
-                             standardIcon("document-open", QStyle::SP_DialogOpenButton), &EditorWindow::openFromDialog);
-    actFileSave_ = createAction("ActFileSave", QStringLiteral("&Save file"), QKeySequence(Qt::CTRL | Qt::Key_S), "CatFile",
-                             QStringLiteral("Save|Save current DFM"),
-                             standardIcon("document-save", QStyle::SP_DialogSaveButton), &EditorWindow::saveCommand);
-    actSaveAs_ = createAction("ActSaveAs", QStringLiteral("Save &as"), none, "CatFile",
-                           QStringLiteral("Save as|Save current form as..."),
-                           standardIcon("document-save-as", QStyle::SP_DriveFDIcon), &EditorWindow::saveAsCommand);
-    actGrep_ = createAction("ActGrep", QStringLiteral("&Grep"), QKeySequence(Qt::ALT | Qt::Key_G), "CatFile",
-                         QStringLiteral("Grep|Search for files on disk"),
-                         standardIcon("system-search", QStyle::SP_FileDialogContentsView), &EditorWindow::showGrepWindow);
-    actObjectView_ = createAction("ActObjectView", QStringLiteral("&Object view"), none, "Tools",
-                               QStringLiteral("Show hierarchical object view"),
-                               standardIcon("view-list-tree", QStyle::SP_FileDialogListView),
-                               &EditorWindow::showObjectView);
-    actExit_ = createAction("ActExit", QStringLiteral("E&xit"), QKeySequence(Qt::ALT | Qt::Key_X), "CatFile",
-                         QStringLiteral("Close application"),
-                         standardIcon("application-exit", QStyle::SP_DialogCloseButton), &EditorWindow::exitProgram);
-    actUndo_ = createAction("Actundo", QStringLiteral("&Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z), "Edition",
-                         QStringLiteral("UndoUndo last change"), standardIcon("edit-undo", QStyle::SP_ArrowBack),
-                         &EditorWindow::undoLastChange);
-    copyAction_ = createAction("Copier1", QStringLiteral("&Copy"), QKeySequence(Qt::CTRL | Qt::Key_C), "Edition",
-                         QStringLiteral("Copy|Copy text"), standardIcon("edit-copy", QStyle::SP_FileLinkIcon),
-                         &EditorWindow::copySelection);
-    cutAction_ = createAction("Couper1", QStringLiteral("C&ut"), QKeySequence(Qt::CTRL | Qt::Key_X), "Edition",
-                         QStringLiteral("Cut|Cut text"), standardIcon("edit-cut", QStyle::SP_TrashIcon),
-                         &EditorWindow::cutSelection);
-    pasteAction_ = createAction("Coller1", QStringLiteral("&Paste"), QKeySequence(Qt::CTRL | Qt::Key_V), "Edition",
-                         QStringLiteral("Paste|Paste from clipboard"),
-                         standardIcon("edit-paste", QStyle::SP_DialogApplyButton), &EditorWindow::pasteClipboard);
-    actFind_ = createAction("ActFind", QStringLiteral("&Find"), QKeySequence(Qt::CTRL | Qt::Key_F), "Edition",
-                         QStringLiteral("Find|Find text"),
-                         standardIcon("edit-find", QStyle::SP_FileDialogContentsView), &EditorWindow::showFindDialog);
-    actReplace_ = createAction("ActReplace", QStringLiteral("&Replace"), QKeySequence(Qt::CTRL | Qt::Key_R), "Edition",
-                            QStringLiteral("Replace|Replace text"),
-                            standardIcon("edit-find-replace", QStyle::SP_BrowserReload), &EditorWindow::showReplaceDialog);
-    actUpSize_ = createAction("ActUpSize", QStringLiteral("Up&size font"), none, "Edition",
-                           QStringLiteral("Upsize font|Upsize memo font"),
-                           standardIcon("zoom-in", QStyle::SP_ArrowUp), &EditorWindow::enlargeFont);
-    actDownSize_ = createAction("ActDownSize", QStringLiteral("&Downsize font"), none, "Edition",
-                             QStringLiteral("Downsize font|Downsize memo font"),
-                             standardIcon("zoom-out", QStyle::SP_ArrowDown), &EditorWindow::reduceFont);
-    actCancelModified_ =
-        createAction("ActCancelModified", QStringLiteral("Cancel &modified flag"), none, "Edition",
-                  QStringLiteral("Cancel \"Modified\"|Cancel \"modified\" flag to avoid auto saving"),
-                  standardIcon("edit-clear", QStyle::SP_DialogResetButton), &EditorWindow::clearModifiedFlags);
-    actFont_ = createAction("ActFont", QStringLiteral("Change &font"), none, "Tools", QStringLiteral("Font|Change font"),
-                         standardIcon("preferences-desktop-font", QStyle::SP_FileDialogInfoView),
-                         &EditorWindow::chooseFont);
-    actCalc_ = createAction("ActCalc", QStringLiteral("&Calculator"), none, "Tools",
-                         QStringLiteral("Calculator|Popup calculator"),
-                         standardIcon("accessories-calculator", QStyle::SP_ComputerIcon), &EditorWindow::showCalculator);
-    actHint_ = createAction("ActHint", QStringLiteral("Display &hints"), none, "Tools",
-                         QStringLiteral("Hints|Switch on / off hint display"), QIcon(), &EditorWindow::toggleHints);
-    actHintColor_ = createAction("ActHintColor", QStringLiteral("Hint c&olor"), none, "Tools",
-                              QStringLiteral("Hints color|CHange hints color"), QIcon(), &EditorWindow::chooseHintColor);
-    actBackground_ = createAction("ActBackground", QStringLiteral("Bac&kground color"), none, "Tools",
-                               QStringLiteral("Background|Change background color"), QIcon(),
-                               &EditorWindow::chooseBackgroundColor);
-    actCreateBackup_ = createAction("ActCreateBackup", QStringLiteral("Create backup"), none, "Tools",
-                                 QStringLiteral("Create backup of modified DFM and PAS files (D$$ and P$$)"), QIcon(),
-                                 &EditorWindow::toggleBackups);
-    aboutAction_ = createAction("About1", QStringLiteral("&About"), none, "Help", QString(), QIcon(), &EditorWindow::showAbout);
-    actHint_->setCheckable(true);
-    actCreateBackup_->setCheckable(true);
-    actFileSave_->setEnabled(false);
-    actSaveAs_->setEnabled(false);
-
-    findDeclarationAction_ = new QAction(QStringLiteral("Find &declaration"), formPage_);
-    findDeclarationAction_->setObjectName(QStringLiteral("Finddeclaration1"));
-    findDeclarationAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_D));
-    findImplementationAction_ = new QAction(QStringLiteral("Find &implementation"), formPage_);
-    findImplementationAction_->setObjectName(QStringLiteral("Findimplementation1"));
-    findImplementationAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_I));
-    for (QAction* entry : {findDeclarationAction_, findImplementationAction_}) {
-        // The shortcuts act while the form page's editor has the focus.
-        entry->setShortcutContext(Qt::WidgetShortcut);
-        formPage_->addAction(entry);
-        connect(entry, &QAction::triggered, this, [this, entry] {
-            runCommand([this, entry] {
-                findDeclaration(entry == findDeclarationAction_ ? DeclarationFinder::Mode::Declaration
-                                                           : DeclarationFinder::Mode::Implementation);
-            });
+    for (const EditorCommand& command : commands()) {
+        const bool inFormPage = command.scope == EditorCommand::Scope::FormPage;
+        auto* entry = new QAction(QString::fromUtf8(command.caption), inFormPage ? static_cast<QObject*>(formPage_) : this);
+        entry->setObjectName(QString::fromLatin1(command.objectName));
+        if (command.iconName != nullptr)
+            entry->setIcon(standardIcon(command.iconName, command.iconFallback));
+        entry->setShortcut(QKeySequence(QString::fromLatin1(command.shortcut), QKeySequence::PortableText));
+        if (*command.group != '\0')
+            entry->setProperty("category", QString::fromLatin1(command.group));
+        // Short part: the tooltip; long part: the status bar's hint line.
+        const QString hint = QString::fromUtf8(command.hint);
+        const qsizetype bar = hint.indexOf(u'|');
+        if (!hint.isEmpty()) {
+            entry->setToolTip(bar < 0 ? hint : hint.left(bar));
+            entry->setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
+        }
+        entry->setCheckable(command.checked != nullptr);
+        const auto run = command.run;
+        connect(entry, &QAction::triggered, this, [this, run] {
+            runCommand([this, run] { (this->*run)(); });
+            scheduleUpdate();
         });
+        if (inFormPage) {
+            // These act while the form page's editor has the focus.
+            entry->setShortcutContext(Qt::WidgetShortcut);
+            formPage_->addAction(entry);
+        } else {
+            addAction(entry);
+        }
+        actions_[entry->objectName()] = entry;
     }
     formPageMenu_ = new QMenu(this);
     formPageMenu_->setObjectName(QStringLiteral("PopupMenu1"));
-    formPageMenu_->addAction(findDeclarationAction_);
-    formPageMenu_->addAction(findImplementationAction_);
+    formPageMenu_->addActions({action("Finddeclaration1"), action("Findimplementation1")});
     formPage_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(formPage_, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { formPageMenu_->popup(formPage_->viewport()->mapToGlobal(at)); });
 }
 
+QAction* EditorWindow::action(const char* objectName) const
+{
+    return actions_.at(QString::fromLatin1(objectName));
+}
+
 void EditorWindow::createMenus()
 {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    file->addAction(actFileOpen_);
-    reopenMenu_ = file->addMenu(QStringLiteral("Re-open ..."));
-    reopenMenu_->setObjectName(QStringLiteral("Reopen1"));
-    recentFiles_ = new RecentFiles(reopenMenu_, this);
-    connect(recentFiles_, &RecentFiles::chosen, this, &EditorWindow::openFormFile);
-    file->addAction(actFileSave_);
-    file->addSeparator();
-    file->addAction(actSaveAs_);
-    file->addSeparator();
-    file->addAction(actExit_);
-
-    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
-    edit->addAction(actUndo_);
-    edit->addSeparator();
-    edit->addActions({cutAction_, copyAction_, pasteAction_});
-    edit->addSeparator();
-    edit->addActions({actFind_, actReplace_});
-    edit->addSeparator();
-    edit->addAction(actCancelModified_);
-
-    QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
-    tools->addAction(actObjectView_);
-    tools->addSeparator();
-    tools->addActions({actGrep_, actCalc_});
-    tools->addSeparator();
-    tools->addActions({actDownSize_, actUpSize_, actFont_, actHint_, actHintColor_, actBackground_, actCreateBackup_});
-
-    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    help->addAction(aboutAction_);
+    // Entries by command object name; "-" is a separator, "Reopen1" the recent-file submenu.
+    const struct {
+        const char* title;
+        std::vector<const char*> entries;
+    } menus[] = {
+        {"&File", {"ActFileOpen", "Reopen1", "ActFileSave", "-", "ActSaveAs", "-", "ActExit"}},
+        {"&Edit",
+         {"Actundo", "-", "Couper1", "Copier1", "Coller1", "-", "ActFind", "ActReplace", "-", "ActCancelModified"}},
+        {"&Tools",
+         {"ActObjectView", "-", "ActGrep", "ActCalc", "-", "ActDownSize", "ActUpSize", "ActFont", "ActHint",
+          "ActHintColor", "ActBackground", "ActCreateBackup"}},
+        {"&Help", {"About1"}},
+    };
+    for (const auto& [title, entries] : menus) {
+        QMenu* menu = menuBar()->addMenu(QString::fromLatin1(title));
+        for (const char* entry : entries) {
+            if (std::string_view(entry) == "-") {
+                menu->addSeparator();
+            } else if (std::string_view(entry) == "Reopen1") {
+                reopenMenu_ = menu->addMenu(QStringLiteral("Re-open ..."));
+                reopenMenu_->setObjectName(QStringLiteral("Reopen1"));
+                recentFiles_ = new RecentFiles(reopenMenu_, this);
+                connect(recentFiles_, &RecentFiles::chosen, this, &EditorWindow::openFormFile);
+            } else {
+                menu->addAction(action(entry));
+            }
+        }
+    }
 }
 
 void EditorWindow::createToolBar()
@@ -309,22 +286,24 @@ void EditorWindow::createToolBar()
     bar->setObjectName(QStringLiteral("ToolBar1"));
     bar->setMovable(false);
     bar->setIconSize(QSize(16, 16));
-    const QList<QList<QAction*>> groups = {
-        {actFileOpen_, actFileSave_, actSaveAs_},
-        {actGrep_},
-        {actUndo_},
-        {copyAction_, cutAction_, pasteAction_},
-        {actFind_, actReplace_},
-        {actUpSize_, actDownSize_, actFont_},
-        {actCalc_},
-        {actObjectView_},
-        {actCancelModified_},
-        {actExit_},
+    // Groups of buttons by command object name, a separator between groups.
+    const std::vector<std::vector<const char*>> groups = {
+        {"ActFileOpen", "ActFileSave", "ActSaveAs"},
+        {"ActGrep"},
+        {"Actundo"},
+        {"Copier1", "Couper1", "Coller1"},
+        {"ActFind", "ActReplace"},
+        {"ActUpSize", "ActDownSize", "ActFont"},
+        {"ActCalc"},
+        {"ActObjectView"},
+        {"ActCancelModified"},
+        {"ActExit"},
     };
-    for (const QList<QAction*>& group : groups) {
+    for (const std::vector<const char*>& group : groups) {
         if (!bar->actions().isEmpty())
             bar->addSeparator();
-        bar->addActions(group);
+        for (const char* name : group)
+            bar->addAction(action(name));
     }
 }
 
@@ -446,28 +425,62 @@ PageEditor* EditorWindow::focusedPage() const
 // The shared change handler of both editors.
 void EditorWindow::pageTextChanged()
 {
-    actFileSave_->setEnabled(true);
+    // Only the first change after an open or a save alters a rule; one update then suffices.
+    if (!unsavedChanges_) {
+        unsavedChanges_ = true;
+        updateCommands();
+    }
     updateCaretStatus();
     scheduleUpdate();
 }
-
 void EditorWindow::updateCommands()
 {
-    PageEditor* current = currentPage();
-    PageEditor* focused = focusedPage();
-    actUndo_->setEnabled(current->canUndo());
-    const bool selection = focused != nullptr && focused->textCursor().hasSelection();
-    copyAction_->setEnabled(selection);
-    cutAction_->setEnabled(selection);
-    pasteAction_->setEnabled(focused != nullptr && clipboardHoldsText());
-    const int points = current->font().pointSize();
-    actUpSize_->setEnabled(points < 39);
-    actDownSize_->setEnabled(points > 7);
-    actCancelModified_->setEnabled(formPage_->modified() || unitPage_->modified());
-    actHint_->setChecked(showHints_);
-    actCreateBackup_->setChecked(backupEnabled_);
+    for (const EditorCommand& command : commands()) {
+        QAction* entry = action(command.objectName);
+        if (command.enabled != nullptr)
+            entry->setEnabled((this->*command.enabled)());
+        if (command.checked != nullptr)
+            entry->setChecked((this->*command.checked)());
+    }
 }
 
+bool EditorWindow::canUndo() const
+{
+    return currentPage()->canUndo();
+}
+
+bool EditorWindow::hasSelection() const
+{
+    const PageEditor* page = focusedPage();
+    return page != nullptr && page->textCursor().hasSelection();
+}
+
+bool EditorWindow::canPaste() const
+{
+    return focusedPage() != nullptr && clipboardHoldsText();
+}
+
+bool EditorWindow::canEnlargeFont() const
+{
+    return currentPage()->font().pointSize() < 39;
+}
+
+bool EditorWindow::canReduceFont() const
+{
+    return currentPage()->font().pointSize() > 7;
+}
+
+bool EditorWindow::pagesModified() const
+{
+    return formPage_->modified() || unitPage_->modified();
+}
+
+const CodePage* EditorWindow::searchCodePage(const PageEditor* page) const
+{
+    // A page held as bytes of a double-byte code page: searches never match from a trail byte.
+    const TextFormat format = page == formPage_ ? PageText::formFormat() : document_.unitFormat();
+    return format.encoding == TextFormat::Encoding::Bytes ? &CodePage::system() : nullptr;
+}
 void EditorWindow::openFormFile(const QString& path)
 {
     runCommand([&] {
@@ -476,45 +489,38 @@ void EditorWindow::openFormFile(const QString& path)
             prompts_.notice(QStringLiteral("Can't load \"%1\" file type !").arg(extension));
             return;
         }
-        if (actFileSave_->isEnabled()
+        if (unsavedChanges_
             && prompts_.askYesNo(QStringLiteral("Save change"),
                                  QStringLiteral("Current form has been modified.\nSave change ?"))) {
             if (!save())
                 return;
         }
-        // Read everything before the document changes, so that a failed open keeps the old one
-        // whole, under its own name.
-        const FormFiles::Loaded loaded = FormFiles::load(path);
+        const FormDocument::Texts texts = document_.open(path);
         const QFileInfo info(path);
         saveDialog_->setDirectory(info.absolutePath());
         saveDialog_->selectFile(info.fileName());
-        // A grep search changes the working directory: a relative name would then save elsewhere.
-        currentFileName_ = QDir::isRelativePath(path) ? info.absoluteFilePath() : path;
-        formPage_->loadText(loaded.formText, PageText::formFormat());
-        unitPage_->loadText(loaded.unitText, loaded.unitFormat);
-        unitUnreadable_ = loaded.unitUnreadable;
-        setWindowTitle(currentFileName_);
-        actFileSave_->setEnabled(false);
-        actSaveAs_->setEnabled(true);
+        formPage_->loadText(texts.form);
+        unitPage_->loadText(texts.unit);
+        setWindowTitle(document_.formPath());
+        unsavedChanges_ = false;
+        updateCommands();
         updateCaretStatus();
-        recentFiles_->add(currentFileName_);
+        recentFiles_->add(document_.formPath());
         if (objectViewWindow_->isVisible())
             objectViewWindow_->buildObjectTree(formLines());
     });
     scheduleUpdate();
 }
-
 bool EditorWindow::save()
 {
-    if (currentFileName_.isEmpty())
+    if (!document_.isOpen())
         return true;
-    actFileSave_->setEnabled(false);
+    unsavedChanges_ = false;
+    updateCommands();
     if (!formPage_->modified() && !unitPage_->modified())
         return true;
-    const bool writeUnit = !unitUnreadable_ || unitPage_->editedSinceLoad();
     try {
-        FormFiles::save({currentFileName_, formPage_->text(), unitPage_->text(), unitPage_->format()},
-                           backupEnabled_, writeUnit);
+        document_.save(formPage_->text(), unitPage_->text(), unitPage_->editedSinceLoad());
     } catch (const ParserError& error) {
         showError(error);
         if (pages_->currentWidget() == formTab_) {
@@ -527,28 +533,23 @@ bool EditorWindow::save()
         showError(error);
         return false;
     }
-    if (writeUnit)
-        unitUnreadable_ = false;
     return true;
 }
-
 void EditorWindow::saveAs()
 {
-    if (currentFileName_.isEmpty())
+    if (!document_.isOpen())
         return;
     if (prompts_.exec(*saveDialog_) != QDialog::Accepted || saveDialog_->selectedFiles().isEmpty())
         return;
     const QString chosen = saveDialog_->selectedFiles().constFirst();
-    actFileSave_->setEnabled(false);
-    FormFiles::saveAs({chosen, formPage_->text(), unitPage_->text(), unitPage_->format()});
+    unsavedChanges_ = false;
+    updateCommands();
+    document_.saveAs(chosen, formPage_->text(), unitPage_->text());
     const QFileInfo info(chosen);
     openDialog_->setDirectory(info.absolutePath());
     openDialog_->selectFile(info.fileName());
     setWindowTitle(chosen);
-    currentFileName_ = chosen;
-    unitUnreadable_ = false;
 }
-
 bool EditorWindow::searchText(const QString& text, bool matchCase, bool fromSelectionEnd, PageEditor* editor)
 {
     const qsizetype start = fromSelectionEnd ? editor->selectionEnd() : 0;
@@ -630,7 +631,7 @@ void EditorWindow::showLine(int n)
     updateCaretStatus();
 }
 
-void EditorWindow::findDeclaration(DeclarationFinder::Mode mode)
+void EditorWindow::findDeclarationOf(DeclarationFinder::Mode mode)
 {
     const int n = formPage_->caretLine() - 1;
     const DeclarationFinder::Target target =
@@ -658,16 +659,6 @@ void EditorWindow::updateCaretStatus()
         QStringLiteral("L: %1 C: %2").arg(threeDigits(memo->caretLine()), threeDigits(memo->caretColumn())));
 }
 
-QString EditorWindow::caretStatusText() const
-{
-    return caretPanel_->text();
-}
-
-QString EditorWindow::hintLineText() const
-{
-    return hintPanel_->text();
-}
-
 void EditorWindow::openFromDialog()
 {
     if (prompts_.exec(*openDialog_) == QDialog::Accepted && !openDialog_->selectedFiles().isEmpty())
@@ -677,11 +668,6 @@ void EditorWindow::openFromDialog()
 void EditorWindow::saveCommand()
 {
     save();
-}
-
-void EditorWindow::saveAsCommand()
-{
-    saveAs();
 }
 
 void EditorWindow::showGrepWindow()
@@ -823,9 +809,18 @@ void EditorWindow::chooseBackgroundColor()
 
 void EditorWindow::toggleBackups()
 {
-    backupEnabled_ = !backupEnabled_;
+    document_.setBackupEnabled(!document_.backupEnabled());
 }
 
+void EditorWindow::findDeclaration()
+{
+    findDeclarationOf(DeclarationFinder::Mode::Declaration);
+}
+
+void EditorWindow::findImplementation()
+{
+    findDeclarationOf(DeclarationFinder::Mode::Implementation);
+}
 void EditorWindow::showCalculator()
 {
     calculator_->execute(this);

@@ -2,6 +2,8 @@
 #pragma once
 
 #include "DeclarationFinder.h"
+#include "EditorCommand.h"
+#include "FormDocument.h"
 #include "FormOpener.h"
 
 #include <QMainWindow>
@@ -10,7 +12,9 @@
 
 #include <exception>
 #include <functional>
+#include <map>
 #include <memory>
+#include <span>
 
 class QAction;
 class QFileDialog;
@@ -20,14 +24,15 @@ class QTabWidget;
 
 namespace dfm {
 
-class ObjectViewWindow;
+class CodePage;
 class FindDialog;
-class WindowSettings;
-class RecentFiles;
+class GrepWindow;
+class ObjectViewWindow;
 class PageEditor;
 class PopupCalculator;
-class GrepWindow;
+class RecentFiles;
 class UserPrompts;
+class WindowSettings;
 
 class EditorWindow : public QMainWindow, public FormOpener {
     Q_OBJECT
@@ -36,38 +41,21 @@ public:
     EditorWindow(UserPrompts& prompts, const QStringList& arguments, QWidget* parent = nullptr);
     ~EditorWindow() override;
 
+    // Every command of the window, in the order its actions are made.
+    static std::span<const EditorCommand> commands();
+
+    const FormDocument& document() const { return document_; }
     void openFormFile(const QString& path);
     // False when an error stopped it (the error box has been shown).
     bool save();
-    void saveAs();
-    bool searchText(const QString& text, bool matchCase, bool fromSelectionEnd, PageEditor* editor);
-    // Brings the 0-based line of the form page into view, selected.
-    void showLine(int n);
-    void findDeclaration(DeclarationFinder::Mode mode);
     // A form double-clicked in the grep window: open it, select the key, hand it to Find.
     void openFoundForm(const QString& path, const QString& key) override;
+    // Brings the 0-based line of the form page into view, selected.
+    void showLine(int n);
     // Files dropped from the desktop on the window.
     void filesDropped(const QList<QUrl>& urls);
-    void updateCaretStatus();
     // The update rules of the commands; run whenever the application is idle.
     void updateCommands();
-
-    QString currentFileName() const { return currentFileName_; }
-    bool backupEnabled() const { return backupEnabled_; }
-    PageEditor* formPage() const { return formPage_; }
-    PageEditor* unitPage() const { return unitPage_; }
-    PageEditor* currentPage() const;
-    FindDialog* findDialog() const { return findDialog_; }
-    FindDialog* replaceDialog() const { return replaceDialog_; }
-    QFileDialog* openDialog() const { return openDialog_; }
-    QFileDialog* saveDialog() const { return saveDialog_; }
-    QTabWidget* pages() const { return pages_; }
-    GrepWindow* grepWindow() const { return grepWindow_; }
-    ObjectViewWindow* objectViewWindow() const { return objectViewWindow_; }
-    RecentFiles* recentFiles() const { return recentFiles_; }
-    PopupCalculator* calculator() const { return calculator_.get(); }
-    QString caretStatusText() const;
-    QString hintLineText() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -85,23 +73,34 @@ private:
     void createStatusBar();
     void createDialogs();
     void createWindowSettings();
-    QAction* createAction(const char* name, const QString& caption, const QKeySequence& shortcut, const char* group,
-                       const QString& hint, const QIcon& icon, void (EditorWindow::*execute)());
+    QAction* action(const char* objectName) const;
 
     // The command boundary: an error ends the command with the error box.
     void runCommand(const std::function<void()>& body);
     void showError(const std::exception& error);
     void scheduleUpdate();
     void pageTextChanged();
+    void updateCaretStatus();
+    PageEditor* currentPage() const;
     PageEditor* focusedPage() const;
-
-    void openFromDialog();
-    void saveCommand();
-    void saveAsCommand();
-    void showGrepWindow();
-    void showObjectView();
+    // The code page whose trail bytes a search in the page must not start at, if any.
+    const CodePage* searchCodePage(const PageEditor* page) const;
     // The form page's lines, as the object view builds its tree from them.
     QStringList formLines() const;
+    bool searchText(const QString& text, bool matchCase, bool fromSelectionEnd, PageEditor* page);
+    void findNext(FindDialog* dialog, PageEditor* target);
+    void replaceText(bool all);
+    void replaceAll(PageEditor* target, const QString& findText, bool matchCase);
+    void findDeclarationOf(DeclarationFinder::Mode mode);
+    void changeFontSize(int points);
+    void setHintColor(const QColor& color);
+
+    // Command handlers.
+    void openFromDialog();
+    void saveCommand();
+    void saveAs();
+    void showGrepWindow();
+    void showObjectView();
     void exitProgram();
     void undoLastChange();
     void copySelection();
@@ -119,21 +118,29 @@ private:
     void chooseBackgroundColor();
     void toggleBackups();
     void showAbout();
-    void findNext(FindDialog* dialog, PageEditor* target);
-    void replaceText(bool all);
-    void replaceAll(PageEditor* target, const QString& findText, bool matchCase);
-    void changeFontSize(int points);
-    void setHintColor(const QColor& color);
+    void findDeclaration();
+    void findImplementation();
+
+    // Enabled rules and switch states of the commands.
+    bool hasUnsavedChanges() const { return unsavedChanges_; }
+    bool isDocumentOpen() const { return document_.isOpen(); }
+    bool canUndo() const;
+    bool hasSelection() const;
+    bool canPaste() const;
+    bool canEnlargeFont() const;
+    bool canReduceFont() const;
+    bool pagesModified() const;
+    bool hintsShown() const { return showHints_; }
+    bool backupsMade() const { return document_.backupEnabled(); }
 
     UserPrompts& prompts_;
-    QString currentFileName_;
-    bool backupEnabled_ = true;
+    FormDocument document_;
+    // Some page changed since the last open or save: Save is offered.
+    bool unsavedChanges_ = false;
     bool showHints_ = true;
     QColor hintColor_;
-    // The unit was there at opening but could not be read: it is not overwritten by the
-    // empty page unless the user typed into that page.
-    bool unitUnreadable_ = false;
 
+    std::map<QString, QAction*> actions_;
     QTabWidget* pages_ = nullptr;
     QWidget* formTab_ = nullptr;
     QWidget* unitTab_ = nullptr;
@@ -155,31 +162,6 @@ private:
     std::unique_ptr<WindowSettings> windowSettings_;
     std::unique_ptr<PopupCalculator> calculator_;
     QTimer updateTimer_;
-
-    QAction* actFileOpen_ = nullptr;
-    QAction* actFileSave_ = nullptr;
-    QAction* actSaveAs_ = nullptr;
-    QAction* actGrep_ = nullptr;
-    QAction* actObjectView_ = nullptr;
-    QAction* actExit_ = nullptr;
-    QAction* actUndo_ = nullptr;
-    QAction* copyAction_ = nullptr;
-    QAction* cutAction_ = nullptr;
-    QAction* pasteAction_ = nullptr;
-    QAction* actFind_ = nullptr;
-    QAction* actReplace_ = nullptr;
-    QAction* actUpSize_ = nullptr;
-    QAction* actDownSize_ = nullptr;
-    QAction* actCancelModified_ = nullptr;
-    QAction* actFont_ = nullptr;
-    QAction* actCalc_ = nullptr;
-    QAction* actHint_ = nullptr;
-    QAction* actHintColor_ = nullptr;
-    QAction* actBackground_ = nullptr;
-    QAction* actCreateBackup_ = nullptr;
-    QAction* aboutAction_ = nullptr;
-    QAction* findDeclarationAction_ = nullptr;
-    QAction* findImplementationAction_ = nullptr;
 };
 
 }  // namespace dfm

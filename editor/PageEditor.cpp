@@ -26,10 +26,9 @@ PageEditor::PageEditor(QWidget* parent) : QPlainTextEdit(parent)
     connect(this, &QPlainTextEdit::undoAvailable, this, [this](bool available) { canUndo_ = available; });
 }
 
-void PageEditor::loadText(const QString& text, const TextFormat& format)
+void PageEditor::loadText(const QString& text)
 {
     loading_ = true;
-    format_ = format;
     setPlainText(text);
     loading_ = false;
     modified_ = false;

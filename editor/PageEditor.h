@@ -1,7 +1,5 @@
-// One editor page: plain text, no wrap, with the modified flag and the byte layout of its file.
+// One editor page: plain text, no wrap, with the modified flag; it holds only text.
 #pragma once
-
-#include "PageText.h"
 
 #include <QPlainTextEdit>
 
@@ -13,8 +11,7 @@ public:
     explicit PageEditor(QWidget* parent);
 
     // Replaces the text as loaded from a file: no change marks, no undo history.
-    void loadText(const QString& text, const TextFormat& format);
-    const TextFormat& format() const { return format_; }
+    void loadText(const QString& text);
     // The text exactly as held, lines joined by "\n" (the plain-text view would turn
     // no-break spaces into blanks).
     QString text() const;
@@ -43,7 +40,6 @@ public:
     void setBackgroundColor(const QColor& color);
 
 private:
-    TextFormat format_;
     bool loading_ = false;
     bool modified_ = false;
     bool edited_ = false;

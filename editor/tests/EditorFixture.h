@@ -3,11 +3,17 @@
 
 #include "ScriptedPrompts.h"
 #include "EditorWindow.h"
+#include "FindDialog.h"
+#include "GrepWindow.h"
+#include "ObjectViewWindow.h"
 #include "PageEditor.h"
+#include "RecentFiles.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -34,8 +40,8 @@ protected:
     {
         // Nothing is saved behind the test's back when the window goes.
         if (form) {
-            form->formPage()->setModified(false);
-            form->unitPage()->setModified(false);
+            formPage()->setModified(false);
+            unitPage()->setModified(false);
         }
         form.reset();
     }
@@ -53,6 +59,24 @@ protected:
         file.write(bytes);
     }
 
+    // The window's parts, reached as a user's tools would: by their object names.
+    template <typename Part>
+    Part* part(const char* name) const
+    {
+        return form->findChild<Part*>(QString::fromLatin1(name));
+    }
+    dfm::PageEditor* formPage() const { return part<dfm::PageEditor>("Memo1"); }
+    dfm::PageEditor* unitPage() const { return part<dfm::PageEditor>("Memo2"); }
+    QTabWidget* pages() const { return part<QTabWidget>("pc1"); }
+    dfm::PageEditor* currentPage() const { return pages()->currentIndex() == 0 ? formPage() : unitPage(); }
+    QString caretStatus() const { return part<QLabel>("CaretPanel")->text(); }
+    QString hintLine() const { return part<QLabel>("HintPanel")->text(); }
+    dfm::FindDialog* findDialog() const { return part<dfm::FindDialog>("FindDialog1"); }
+    dfm::FindDialog* replaceDialog() const { return part<dfm::FindDialog>("ReplaceDialog1"); }
+    dfm::GrepWindow* grepWindow() const { return part<dfm::GrepWindow>("frmTernGrep"); }
+    dfm::ObjectViewWindow* objectViewWindow() const { return part<dfm::ObjectViewWindow>("FObjectView"); }
+    dfm::RecentFiles* recentFiles() const { return part<dfm::RecentFiles>("MRUManager1"); }
+
     QAction* findAction(const char* name) const { return form->findChild<QAction*>(QString::fromLatin1(name)); }
 
     // Runs a command as its menu entry would: the update rules have run while the user moved there.
@@ -65,7 +89,7 @@ protected:
     // Turns backups on or off through their command.
     void setBackups(bool on)
     {
-        if (form->backupEnabled() != on)
+        if (form->document().backupEnabled() != on)
             trigger("ActCreateBackup");
     }
 
@@ -84,7 +108,7 @@ protected:
     void openSample()
     {
         form->openFormFile(formPath);
-        ASSERT_EQ(form->currentFileName(), formPath);
+        ASSERT_EQ(form->document().formPath(), formPath);
     }
 
     QTemporaryDir folder;

@@ -29,26 +29,26 @@ TEST_F(EditorWindow, StartsEmptyWithTheInitialLook)
 {
     EXPECT_EQ(form->windowTitle(), "Quen Delphi Form Editor");
     EXPECT_EQ(form->size(), QSize(611, 499));
-    EXPECT_EQ(form->pages()->tabText(0), "&DFM");
-    EXPECT_EQ(form->pages()->tabText(1), "&Source");
-    EXPECT_EQ(form->currentPage(), form->formPage());
-    EXPECT_EQ(form->formPage()->backgroundColor(), QColor(0, 0, 128));
-    EXPECT_EQ(form->formPage()->textColor(), QColor(Qt::white));
-    EXPECT_EQ(form->formPage()->font().pointSize(), 8);
-    EXPECT_EQ(form->caretStatusText(), "L: 000 C: 000");
-    EXPECT_TRUE(form->backupEnabled());
+    EXPECT_EQ(pages()->tabText(0), "&DFM");
+    EXPECT_EQ(pages()->tabText(1), "&Source");
+    EXPECT_EQ(currentPage(), formPage());
+    EXPECT_EQ(formPage()->backgroundColor(), QColor(0, 0, 128));
+    EXPECT_EQ(formPage()->textColor(), QColor(Qt::white));
+    EXPECT_EQ(formPage()->font().pointSize(), 8);
+    EXPECT_EQ(caretStatus(), "L: 000 C: 000");
+    EXPECT_TRUE(form->document().backupEnabled());
 }
 
 TEST_F(EditorWindow, OpensTheFormAsTextWithItsUnit)
 {
     openSample();
     EXPECT_EQ(form->windowTitle(), formPath);
-    EXPECT_EQ(form->formPage()->line(0), "object SampleForm: TSampleForm");
-    EXPECT_EQ(dfm::PageText::encode(form->unitPage()->text(), form->unitPage()->format()), originalUnit);
+    EXPECT_EQ(formPage()->line(0), "object SampleForm: TSampleForm");
+    EXPECT_EQ(dfm::PageText::encode(unitPage()->text(), form->document().unitFormat()), originalUnit);
     EXPECT_FALSE(findAction("ActFileSave")->isEnabled());
     EXPECT_TRUE(findAction("ActSaveAs")->isEnabled());
-    EXPECT_FALSE(form->formPage()->modified());
-    EXPECT_FALSE(form->unitPage()->modified());
+    EXPECT_FALSE(formPage()->modified());
+    EXPECT_FALSE(unitPage()->modified());
     EXPECT_TRUE(prompts.errors.isEmpty());
 }
 
@@ -69,7 +69,7 @@ TEST_F(EditorWindow, RefusesOtherExtensionsAndKeepsTheDocument)
         prompts.notices.clear();
         form->openFormFile(c.path);
         EXPECT_EQ(prompts.notices, QStringList{c.message});
-        EXPECT_EQ(form->currentFileName(), formPath);
+        EXPECT_EQ(form->document().formPath(), formPath);
     }
 }
 
@@ -80,8 +80,8 @@ TEST_F(EditorWindow, OpensAnyLetterCaseOfTheExtension)
         const QString path = folder.filePath(name);
         QFile::copy(formPath, path);
         form->openFormFile(path);
-        EXPECT_EQ(form->currentFileName(), path);
-        EXPECT_TRUE(form->unitPage()->text().isEmpty());
+        EXPECT_EQ(form->document().formPath(), path);
+        EXPECT_TRUE(unitPage()->text().isEmpty());
     }
     EXPECT_TRUE(prompts.errors.isEmpty());
     EXPECT_TRUE(prompts.notices.isEmpty());
@@ -90,7 +90,7 @@ TEST_F(EditorWindow, OpensAnyLetterCaseOfTheExtension)
 TEST_F(EditorWindow, BadFormFilesGiveTheirErrorAndChangeNothing)
 {
     openSample();
-    typeAt(form->unitPage(), 0, "{kept}");
+    typeAt(unitPage(), 0, "{kept}");
     QDir(folder.path()).mkdir("Folder.dfm");
     write(folder.filePath("Text.dfm"), "object A: TA\r\nend\r\n");
     write(folder.filePath("Short.dfm"), originalForm.left(300));
@@ -115,10 +115,10 @@ TEST_F(EditorWindow, BadFormFilesGiveTheirErrorAndChangeNothing)
             EXPECT_EQ(prompts.errors[0], c.error);
         }
         // The old document stays whole, under its own name.
-        EXPECT_EQ(form->currentFileName(), formPath);
+        EXPECT_EQ(form->document().formPath(), formPath);
         EXPECT_EQ(form->windowTitle(), formPath);
-        EXPECT_TRUE(form->unitPage()->text().startsWith("{kept}"));
-        EXPECT_TRUE(form->unitPage()->modified());
+        EXPECT_TRUE(unitPage()->text().startsWith("{kept}"));
+        EXPECT_TRUE(unitPage()->modified());
     }
     // A later save writes the old document under its old name only.
     ASSERT_TRUE(form->save());
@@ -134,12 +134,12 @@ TEST_F(EditorWindow, AsksBeforeDroppingChangesAndSavesOnYes)
     for (bool yes : {false, true}) {
         SCOPED_TRACE(yes ? "yes" : "no");
         form->openFormFile(formPath);
-        typeAt(form->unitPage(), 0, "{changed}");
+        typeAt(unitPage(), 0, "{changed}");
         prompts.questions.clear();
         prompts.answers = {yes};
         form->openFormFile(other);
         EXPECT_EQ(prompts.questions, QStringList{"Save change|Current form has been modified.\nSave change ?"});
-        EXPECT_EQ(form->currentFileName(), other);
+        EXPECT_EQ(form->document().formPath(), other);
         EXPECT_EQ(read(unitPath).startsWith("{changed}"), yes);
         EXPECT_EQ(QFile::exists(folder.filePath("Sample.P$$")), yes);
     }
@@ -147,11 +147,11 @@ TEST_F(EditorWindow, AsksBeforeDroppingChangesAndSavesOnYes)
 
 TEST_F(EditorWindow, AsksEvenWithoutAFileAndThenOpens)
 {
-    typeAt(form->formPage(), 0, "x");
+    typeAt(formPage(), 0, "x");
     prompts.answers = {true};
     form->openFormFile(formPath);
     EXPECT_EQ(prompts.questions.size(), 1);
-    EXPECT_EQ(form->currentFileName(), formPath);
+    EXPECT_EQ(form->document().formPath(), formPath);
     EXPECT_EQ(read(formPath), originalForm);
 }
 
@@ -159,7 +159,7 @@ TEST_F(EditorWindow, OpensTheFileNamedOnTheCommandLine)
 {
     form.reset();
     form = std::make_unique<dfm::EditorWindow>(prompts, QStringList{"QuenDFMEd", "\"" + formPath + "\""});
-    EXPECT_EQ(form->currentFileName(), formPath);
+    EXPECT_EQ(form->document().formPath(), formPath);
     form.reset();
 
     // A relative name is held as a full one: a grep search may change the working directory
@@ -168,16 +168,16 @@ TEST_F(EditorWindow, OpensTheFileNamedOnTheCommandLine)
     QDir::setCurrent(folder.path());
     form = std::make_unique<dfm::EditorWindow>(prompts, QStringList{"QuenDFMEd", "Sample.dfm"});
     QDir::setCurrent(QDir::tempPath());
-    EXPECT_EQ(form->currentFileName(), formPath);
+    EXPECT_EQ(form->document().formPath(), formPath);
     EXPECT_EQ(form->windowTitle(), formPath);
-    typeAt(form->unitPage(), 0, "{ saved where it was opened }\n");
+    typeAt(unitPage(), 0, "{ saved where it was opened }\n");
     ASSERT_TRUE(form->save());
     EXPECT_TRUE(read(unitPath).startsWith("{ saved where it was opened }"));
     QDir::setCurrent(before);
     form.reset();
     form = std::make_unique<dfm::EditorWindow>(prompts, QStringList{"QuenDFMEd", "ed", "Main.dfm"});
     EXPECT_EQ(prompts.errors, QStringList{"Impossible d'ouvrir le fichier ed Main.dfm."});
-    EXPECT_TRUE(form->currentFileName().isEmpty());
+    EXPECT_TRUE(form->document().formPath().isEmpty());
 }
 
 TEST_F(EditorWindow, ADropOpensTheFirstFileOnly)
@@ -185,7 +185,7 @@ TEST_F(EditorWindow, ADropOpensTheFirstFileOnly)
     const QString second = folder.filePath("Second.dfm");
     QFile::copy(formPath, second);
     form->filesDropped({QUrl::fromLocalFile(second), QUrl::fromLocalFile(formPath), QUrl::fromLocalFile("/tmp/x.txt")});
-    EXPECT_EQ(form->currentFileName(), second);
+    EXPECT_EQ(form->document().formPath(), second);
     EXPECT_TRUE(prompts.notices.isEmpty());
 }
 
@@ -201,23 +201,23 @@ TEST_F(EditorWindow, RefusesAFormTooLargeForAPage)
     form->openFormFile(big);
     ASSERT_EQ(prompts.errors.size(), 1);
     EXPECT_TRUE(prompts.errors[0].contains("at most 2097152")) << prompts.errors[0].toStdString();
-    EXPECT_EQ(form->currentFileName(), formPath);
-    EXPECT_EQ(form->formPage()->line(0), "object SampleForm: TSampleForm");
+    EXPECT_EQ(form->document().formPath(), formPath);
+    EXPECT_EQ(formPage()->line(0), "object SampleForm: TSampleForm");
 }
 
 class SearchAndReplace : public EditorFixture {
 protected:
     void load(const QString& text)
     {
-        form->formPage()->loadText(text, dfm::PageText::formFormat());
-        form->pages()->setCurrentIndex(0);
+        formPage()->loadText(text);
+        pages()->setCurrentIndex(0);
     }
-    QString text() const { return form->formPage()->text(); }
-    QString selected() const { return form->formPage()->textCursor().selectedText(); }
+    QString text() const { return formPage()->text(); }
+    QString selected() const { return formPage()->textCursor().selectedText(); }
     void replace(const QString& find, const QString& with, bool all, bool matchCase = false)
     {
         trigger("ActReplace");
-        dfm::FindDialog* dialog = form->replaceDialog();
+        dfm::FindDialog* dialog = replaceDialog();
         dialog->setFindText(find);
         dialog->findChild<QLineEdit*>("ReplaceEdit")->setText(with);
         dialog->setMatchCase(matchCase);
@@ -229,46 +229,46 @@ TEST_F(SearchAndReplace, FindNextGoesForwardWithOrWithoutCase)
 {
     load("OBJECT a\nObject b\nobject c");
     trigger("ActFind");
-    dfm::FindDialog* dialog = form->findDialog();
+    dfm::FindDialog* dialog = findDialog();
     dialog->setFindText("object");
     for (qsizetype expected : {0, 9, 18}) {
         emit dialog->findNextClicked();
-        EXPECT_EQ(form->formPage()->selectionStart(), expected);
+        EXPECT_EQ(formPage()->selectionStart(), expected);
         EXPECT_EQ(selected().size(), 6);
     }
     emit dialog->findNextClicked();
     EXPECT_EQ(prompts.beeps, 1);
-    EXPECT_EQ(form->formPage()->selectionStart(), 18);
+    EXPECT_EQ(formPage()->selectionStart(), 18);
 
     dialog->setMatchCase(true);
-    form->formPage()->select(0, 0);
+    formPage()->select(0, 0);
     emit dialog->findNextClicked();
-    EXPECT_EQ(form->formPage()->selectionStart(), 18);
-    EXPECT_EQ(form->caretStatusText(), "L: 003 C: 007");
+    EXPECT_EQ(formPage()->selectionStart(), 18);
+    EXPECT_EQ(caretStatus(), "L: 003 C: 007");
 }
 
 TEST_F(SearchAndReplace, TheDialogKeepsItsPage)
 {
     load("alpha beta");
-    form->unitPage()->loadText("beta beta", {});
+    unitPage()->loadText("beta beta");
     trigger("ActFind");
-    form->pages()->setCurrentIndex(1);
-    form->findDialog()->setFindText("beta");
-    emit form->findDialog()->findNextClicked();
-    EXPECT_EQ(form->formPage()->selectionStart(), 6);
-    EXPECT_FALSE(form->unitPage()->textCursor().hasSelection());
+    pages()->setCurrentIndex(1);
+    findDialog()->setFindText("beta");
+    emit findDialog()->findNextClicked();
+    EXPECT_EQ(formPage()->selectionStart(), 6);
+    EXPECT_FALSE(unitPage()->textCursor().hasSelection());
 }
 
 TEST_F(SearchAndReplace, ReplaceTakesTheSelectionOrTheFirstOccurrence)
 {
     load("cat dog cat dog cat");
-    form->formPage()->select(15, 0);
+    formPage()->select(15, 0);
     replace("cat", "cow", false);
     EXPECT_EQ(text(), "cow dog cat dog cat");
     replace("cat", "cow", false);
     EXPECT_EQ(text(), "cow dog cow dog cat");
-    EXPECT_EQ(form->formPage()->selectionStart(), 11);
-    form->formPage()->select(16, 3);
+    EXPECT_EQ(formPage()->selectionStart(), 11);
+    formPage()->select(16, 3);
     replace("CAT", "pig", false);
     EXPECT_EQ(text(), "cow dog cow dog pig");
     replace("cat", "x", false);
@@ -302,7 +302,7 @@ TEST_F(SearchAndReplace, ReplaceAllWorksFromTheCaretOn)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         load(c.text);
-        form->formPage()->select(c.caret, c.selected);
+        formPage()->select(c.caret, c.selected);
         const int beeps = prompts.beeps;
         replace(c.find, c.with, true, c.matchCase);
         EXPECT_EQ(text(), c.expected);
@@ -311,8 +311,8 @@ TEST_F(SearchAndReplace, ReplaceAllWorksFromTheCaretOn)
     // The caret ends after the last replacement, nothing selected.
     load("a.b.a.b");
     replace("a", "xy", true);
-    EXPECT_EQ(form->formPage()->selectionStart(), 7);
-    EXPECT_EQ(form->formPage()->selectionEnd(), 7);
+    EXPECT_EQ(formPage()->selectionStart(), 7);
+    EXPECT_EQ(formPage()->selectionEnd(), 7);
     // One undo step takes the whole command back.
     load("a a a");
     replace("a", "b", true);
@@ -325,7 +325,7 @@ TEST_F(EditorWindow, CaretStatusFollowsTheSelectionEnd)
     QString text;
     for (int line = 1; line <= 1234; ++line)
         text += QStringLiteral("line %1\n").arg(line);
-    form->formPage()->loadText(text, dfm::PageText::formFormat());
+    formPage()->loadText(text);
     const struct {
         qsizetype start;
         qsizetype length;
@@ -337,34 +337,34 @@ TEST_F(EditorWindow, CaretStatusFollowsTheSelectionEnd)
         {text.indexOf("line 1234"), 0, "L: 1234 C: 001"},
     };
     for (const auto& c : cases) {
-        form->formPage()->select(c.start, c.length);
-        EXPECT_EQ(form->caretStatusText(), c.expected);
+        formPage()->select(c.start, c.length);
+        EXPECT_EQ(caretStatus(), c.expected);
     }
 }
 
 TEST_F(EditorWindow, FinderLeadsFromTheFormToTheUnit)
 {
     openSample();
-    PageEditor* formPage = form->formPage();
-    const QString text = formPage->text();
-    const auto caretOn = [&](const QString& needle) { formPage->select(text.indexOf(needle), 0); };
-    const auto source = [&] { return form->unitPage()->textCursor().selectedText(); };
-    const auto sourceLine = [&] { return form->unitPage()->caretLine(); };
+    PageEditor* page = formPage();
+    const QString text = page->text();
+    const auto caretOn = [&](const QString& needle) { page->select(text.indexOf(needle), 0); };
+    const auto source = [&] { return unitPage()->textCursor().selectedText(); };
+    const auto sourceLine = [&] { return unitPage()->caretLine(); };
 
     caretOn("object CloseButton");
     trigger("Finddeclaration1");
-    EXPECT_EQ(form->pages()->currentIndex(), 1);
+    EXPECT_EQ(pages()->currentIndex(), 1);
     EXPECT_EQ(source(), "CloseButton:");
     EXPECT_EQ(sourceLine(), 16);
-    EXPECT_EQ(form->findDialog()->findText(), "CLOSEBUTTON:");
+    EXPECT_EQ(findDialog()->findText(), "CLOSEBUTTON:");
 
-    form->pages()->setCurrentIndex(0);
+    pages()->setCurrentIndex(0);
     caretOn("inline Footer");
     trigger("Finddeclaration1");
     EXPECT_EQ(source(), "Footer:");
 
-    form->pages()->setCurrentIndex(0);
-    formPage->select(text.indexOf("CloseButtonClick") + 4, 0);
+    pages()->setCurrentIndex(0);
+    page->select(text.indexOf("CloseButtonClick") + 4, 0);
     trigger("Findimplementation1");
     EXPECT_EQ(source(), "CloseButtonClick");
     EXPECT_EQ(sourceLine(), 51);
@@ -374,32 +374,32 @@ TEST_F(EditorWindow, FinderLeadsFromTheFormToTheUnit)
     EXPECT_EQ(prompts.notices, QStringList{"Inherited objects have no declaration..."});
     EXPECT_EQ(prompts.beeps, 0);
 
-    formPage->select(text.indexOf("CloseButtonClick") + 4, 0);
+    page->select(text.indexOf("CloseButtonClick") + 4, 0);
     trigger("Finddeclaration1");
     EXPECT_EQ(prompts.beeps, 1);
 
-    form->unitPage()->loadText(QString(), {});
-    form->pages()->setCurrentIndex(0);
+    unitPage()->loadText(QString());
+    pages()->setCurrentIndex(0);
     trigger("Findimplementation1");
     EXPECT_EQ(prompts.beeps, 2);
     EXPECT_EQ(prompts.notices.last(), "Can't find \"IMPLEMENTATION\" !");
-    EXPECT_EQ(form->pages()->currentIndex(), 0);
+    EXPECT_EQ(pages()->currentIndex(), 0);
 }
 
 TEST_F(EditorWindow, ShowLineSelectsTheObjectLine)
 {
     openSample();
-    form->pages()->setCurrentIndex(1);
+    pages()->setCurrentIndex(1);
     form->showLine(0);
-    EXPECT_EQ(form->pages()->currentIndex(), 0);
-    EXPECT_EQ(form->formPage()->selectionStart(), 2);
-    EXPECT_EQ(form->formPage()->textCursor().selectedText(), "ject SampleForm: TSampleForm");
-    const int panel = form->formPage()->text().split(u'\n').indexOf("  object MainPanel: TPanel");
+    EXPECT_EQ(pages()->currentIndex(), 0);
+    EXPECT_EQ(formPage()->selectionStart(), 2);
+    EXPECT_EQ(formPage()->textCursor().selectedText(), "ject SampleForm: TSampleForm");
+    const int panel = formPage()->text().split(u'\n').indexOf("  object MainPanel: TPanel");
     form->showLine(panel);
-    EXPECT_EQ(form->formPage()->textCursor().selectedText(), "object MainPanel: TPanel");
-    EXPECT_EQ(form->caretStatusText(), QStringLiteral("L: %1 C: 027").arg(panel + 1, 3, 10, QLatin1Char('0')));
+    EXPECT_EQ(formPage()->textCursor().selectedText(), "object MainPanel: TPanel");
+    EXPECT_EQ(caretStatus(), QStringLiteral("L: %1 C: 027").arg(panel + 1, 3, 10, QLatin1Char('0')));
     form->showLine(100000);
-    EXPECT_EQ(form->formPage()->textCursor().selectedText(), "object MainPanel: TPanel");
+    EXPECT_EQ(formPage()->textCursor().selectedText(), "object MainPanel: TPanel");
 }
 
 TEST_F(EditorWindow, FontSizeStepsStopAtTheirBounds)
@@ -418,63 +418,63 @@ TEST_F(EditorWindow, FontSizeStepsStopAtTheirBounds)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.from);
-        QFont font = form->formPage()->font();
+        QFont font = formPage()->font();
         font.setPointSize(c.from);
-        form->formPage()->setFont(font);
+        formPage()->setFont(font);
         form->updateCommands();
         c.action->trigger();
         form->updateCommands();
-        EXPECT_EQ(form->formPage()->font().pointSize(), c.to);
+        EXPECT_EQ(formPage()->font().pointSize(), c.to);
         EXPECT_EQ(up->isEnabled(), c.upEnabled);
         EXPECT_EQ(down->isEnabled(), c.downEnabled);
     }
-    EXPECT_EQ(form->unitPage()->font().pointSize(), 8);
+    EXPECT_EQ(unitPage()->font().pointSize(), 8);
 }
 
 TEST_F(EditorWindow, EditCommandsFollowTheFocusedEditor)
 {
     form->show();
-    form->formPage()->loadText("hello", dfm::PageText::formFormat());
-    form->formPage()->setFocus();
+    formPage()->loadText("hello");
+    formPage()->setFocus();
     QApplication::setActiveWindow(form.get());
-    form->formPage()->select(0, 5);
+    formPage()->select(0, 5);
     form->updateCommands();
-    if (QApplication::focusWidget() != form->formPage())
+    if (QApplication::focusWidget() != formPage())
         GTEST_SKIP() << "no keyboard focus on this platform";
     EXPECT_TRUE(findAction("Copier1")->isEnabled());
     trigger("Couper1");
-    EXPECT_EQ(form->formPage()->text(), "");
+    EXPECT_EQ(formPage()->text(), "");
     form->updateCommands();
     EXPECT_TRUE(findAction("Actundo")->isEnabled());
     EXPECT_TRUE(findAction("ActCancelModified")->isEnabled());
     trigger("Coller1");
     trigger("Coller1");
-    EXPECT_EQ(form->formPage()->text(), "hellohello");
+    EXPECT_EQ(formPage()->text(), "hellohello");
 }
 
 TEST_F(EditorWindow, HintLineShowsTheLongPart)
 {
     QStatusTipEvent tip(findAction("ActFileOpen")->statusTip());
     QApplication::sendEvent(form.get(), &tip);
-    EXPECT_EQ(form->hintLineText(), "Open a DFM to explore");
+    EXPECT_EQ(hintLine(), "Open a DFM to explore");
     QStatusTipEvent none{QString()};
     QApplication::sendEvent(form.get(), &none);
-    EXPECT_EQ(form->hintLineText(), "");
+    EXPECT_EQ(hintLine(), "");
     QApplication::sendEvent(form.get(), &tip);
     QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
-    QApplication::sendEvent(form->formPage()->viewport(), &enter);
-    EXPECT_EQ(form->hintLineText(), "");
+    QApplication::sendEvent(formPage()->viewport(), &enter);
+    EXPECT_EQ(hintLine(), "");
 }
 
 TEST_F(EditorWindow, BackupSwitchIsStoredBetweenRuns)
 {
     trigger("ActCreateBackup");
-    EXPECT_FALSE(form->backupEnabled());
+    EXPECT_FALSE(form->document().backupEnabled());
     form.reset();
     const QString file = qEnvironmentVariable("XDG_CONFIG_HOME") + "/QuenDFMEd/QuenDFMEd.conf";
     EXPECT_EQ(QSettings(file, QSettings::IniFormat).value("TForm1/CREATEBACKUP").toString(), "0");
     form = std::make_unique<dfm::EditorWindow>(prompts, QStringList{"QuenDFMEd"});
-    EXPECT_FALSE(form->backupEnabled());
+    EXPECT_FALSE(form->document().backupEnabled());
     trigger("ActCreateBackup");
     form.reset();
     EXPECT_EQ(QSettings(file, QSettings::IniFormat).value("TForm1/CREATEBACKUP").toString(), "1");
@@ -483,7 +483,7 @@ TEST_F(EditorWindow, BackupSwitchIsStoredBetweenRuns)
         store.setValue("TForm1/CREATEBACKUP", "yes");
     }
     form = std::make_unique<dfm::EditorWindow>(prompts, QStringList{"QuenDFMEd"});
-    EXPECT_FALSE(form->backupEnabled());
+    EXPECT_FALSE(form->document().backupEnabled());
 }
 
 TEST_F(EditorWindow, ChosenFontAndColoursGoToTheCurrentPage)
@@ -497,14 +497,14 @@ TEST_F(EditorWindow, ChosenFontAndColoursGoToTheCurrentPage)
         dialog.findChild<QSpinBox*>("SizeBox")->setValue(14);
         return int(QDialog::Accepted);
     };
-    form->pages()->setCurrentIndex(1);
+    pages()->setCurrentIndex(1);
     trigger("ActBackground");
-    EXPECT_EQ(form->unitPage()->backgroundColor(), QColor(10, 20, 30));
-    EXPECT_EQ(form->formPage()->backgroundColor(), QColor(0, 0, 128));
+    EXPECT_EQ(unitPage()->backgroundColor(), QColor(10, 20, 30));
+    EXPECT_EQ(formPage()->backgroundColor(), QColor(0, 0, 128));
     trigger("ActFont");
-    EXPECT_EQ(form->unitPage()->font().pointSize(), 14);
-    EXPECT_TRUE(form->unitPage()->font().fixedPitch() || QFontInfo(form->unitPage()->font()).fixedPitch());
-    EXPECT_EQ(form->formPage()->font().pointSize(), 8);
+    EXPECT_EQ(unitPage()->font().pointSize(), 14);
+    EXPECT_TRUE(unitPage()->font().fixedPitch() || QFontInfo(unitPage()->font()).fixedPitch());
+    EXPECT_EQ(formPage()->font().pointSize(), 8);
 }
 
 }  // namespace
@@ -515,8 +515,8 @@ TEST_F(EditorWindow, GrepShowsItsWindowAndAFoundFormOpensWithTheKeySelected)
 {
     form->show();
     QApplication::setActiveWindow(form.get());
-    QTest::keyClick(form->formPage(), Qt::Key_G, Qt::AltModifier);
-    dfm::GrepWindow* grep = form->grepWindow();
+    QTest::keyClick(formPage(), Qt::Key_G, Qt::AltModifier);
+    dfm::GrepWindow* grep = grepWindow();
     ASSERT_TRUE(grep->isVisible());
     EXPECT_TRUE(form->isVisible());
 
@@ -528,12 +528,12 @@ TEST_F(EditorWindow, GrepShowsItsWindowAndAFoundFormOpensWithTheKeySelected)
     list->setCurrentRow(0);
     grep->openResult();
 
-    EXPECT_EQ(form->currentFileName(), QDir(folder.path()).filePath("Sample.dfm"));
-    const QString text = form->formPage()->text();
+    EXPECT_EQ(form->document().formPath(), QDir(folder.path()).filePath("Sample.dfm"));
+    const QString text = formPage()->text();
     const qsizetype first = text.indexOf("caption", 0, Qt::CaseInsensitive);
-    EXPECT_EQ(form->formPage()->selectionStart(), first);
-    EXPECT_EQ(form->formPage()->textCursor().selectedText(), "Caption");
-    EXPECT_EQ(form->findDialog()->findText(), "Caption");
+    EXPECT_EQ(formPage()->selectionStart(), first);
+    EXPECT_EQ(formPage()->textCursor().selectedText(), "Caption");
+    EXPECT_EQ(findDialog()->findText(), "Caption");
     EXPECT_TRUE(grep->isVisible());
 
     // A key the page lacks only beeps.

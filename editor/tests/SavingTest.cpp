@@ -20,7 +20,7 @@ using Saving = EditorFixture;
 TEST_F(Saving, WritesFormAndUnitAndMovesThePreviousOnesAside)
 {
     openSample();
-    typeAt(form->unitPage(), 0, "{edited}");
+    typeAt(unitPage(), 0, "{edited}");
     EXPECT_TRUE(findAction("ActFileSave")->isEnabled());
     trigger("ActFileSave");
     EXPECT_TRUE(prompts.errors.isEmpty());
@@ -31,7 +31,7 @@ TEST_F(Saving, WritesFormAndUnitAndMovesThePreviousOnesAside)
     EXPECT_EQ(read(unitPath), "{edited}" + originalUnit);
 
     // The flags stay set: a second save moves the first save's files aside.
-    typeAt(form->unitPage(), 0, "!");
+    typeAt(unitPage(), 0, "!");
     ASSERT_TRUE(form->save());
     EXPECT_EQ(read(folder.filePath("Sample.P$$")), "{edited}" + originalUnit);
     EXPECT_EQ(read(unitPath), "!{edited}" + originalUnit);
@@ -40,11 +40,11 @@ TEST_F(Saving, WritesFormAndUnitAndMovesThePreviousOnesAside)
 TEST_F(Saving, UnchangedTextIsWrittenBackByteForByte)
 {
     openSample();
-    for (dfm::PageEditor* memo : {form->formPage(), form->unitPage()}) {
+    for (dfm::PageEditor* memo : {formPage(), unitPage()}) {
         typeAt(memo, 40, "x");
         QTest::keyClick(memo, Qt::Key_Backspace);
     }
-    EXPECT_TRUE(form->formPage()->modified());
+    EXPECT_TRUE(formPage()->modified());
     ASSERT_TRUE(form->save());
     EXPECT_EQ(read(formPath), originalForm);
     EXPECT_EQ(read(unitPath), originalUnit);
@@ -64,8 +64,8 @@ TEST_F(Saving, UnitsComeBackInTheirOwnBytes)
         SCOPED_TRACE(c.name);
         write(unitPath, c.unit);
         openSample();
-        typeAt(form->unitPage(), 3, "x");
-        QTest::keyClick(form->unitPage(), Qt::Key_Backspace);
+        typeAt(unitPage(), 3, "x");
+        QTest::keyClick(unitPage(), Qt::Key_Backspace);
         ASSERT_TRUE(form->save());
         EXPECT_EQ(read(unitPath), c.unit);
     }
@@ -74,7 +74,7 @@ TEST_F(Saving, UnitsComeBackInTheirOwnBytes)
 TEST_F(Saving, NothingModifiedWritesNothing)
 {
     openSample();
-    typeAt(form->unitPage(), 0, "x");
+    typeAt(unitPage(), 0, "x");
     trigger("ActCancelModified");
     EXPECT_TRUE(findAction("ActFileSave")->isEnabled());
     trigger("ActFileSave");
@@ -86,13 +86,13 @@ TEST_F(Saving, NothingModifiedWritesNothing)
 TEST_F(Saving, ClosingSavesWithoutAskingUnlessTheFlagWasCancelled)
 {
     openSample();
-    typeAt(form->unitPage(), 0, "{a}");
+    typeAt(unitPage(), 0, "{a}");
     EXPECT_TRUE(form->close());
     EXPECT_EQ(read(unitPath), "{a}" + originalUnit);
     EXPECT_TRUE(prompts.questions.isEmpty());
 
     openSample();
-    typeAt(form->unitPage(), 0, "{b}");
+    typeAt(unitPage(), 0, "{b}");
     trigger("ActCancelModified");
     EXPECT_TRUE(form->close());
     EXPECT_EQ(read(unitPath), "{a}" + originalUnit);
@@ -104,14 +104,14 @@ TEST_F(Saving, TextThatDoesNotParseChangesNothingOnDisk)
         SCOPED_TRACE(backup ? "backups on" : "backups off");
         openSample();
         setBackups(backup);
-        typeAt(form->unitPage(), 0, "{unit edit}");
-        const int third = form->formPage()->document()->findBlockByNumber(2).position();
-        typeAt(form->formPage(), third, "= =");
+        typeAt(unitPage(), 0, "{unit edit}");
+        const int third = formPage()->document()->findBlockByNumber(2).position();
+        typeAt(formPage(), third, "= =");
         prompts.errors.clear();
         EXPECT_FALSE(form->save());
         ASSERT_EQ(prompts.errors.size(), 1);
         EXPECT_EQ(prompts.errors[0], "Identificateur attendu à la ligne 3.");
-        EXPECT_EQ(form->caretStatusText(), "L: 003 C: 001");
+        EXPECT_EQ(caretStatus(), "L: 003 C: 001");
         EXPECT_EQ(read(formPath), originalForm);
         EXPECT_EQ(read(unitPath), originalUnit);
         EXPECT_FALSE(QFile::exists(folder.filePath("Sample.D$$")));
@@ -126,9 +126,9 @@ TEST_F(Saving, InPlaceWriteLeavesExactlyTheNewLength)
 {
     openSample();
     setBackups(false);
-    QString text = form->formPage()->text();
+    QString text = formPage()->text();
     text.replace("Caption = 'Quen sample form - every kind of value'", "Caption = 'Q'");
-    form->formPage()->setPlainText(text);
+    formPage()->setPlainText(text);
     ASSERT_TRUE(form->save());
     const QByteArray written = read(formPath);
     EXPECT_LT(written.size(), originalForm.size());
@@ -147,7 +147,7 @@ TEST_F(Saving, NewFilesKeepThePermissionsAndLinksAreMovedAside)
     };
     ::chmod(QFile::encodeName(unitPath).constData(), 0604);
     openSample();
-    typeAt(form->unitPage(), 0, "x");
+    typeAt(unitPage(), 0, "x");
     ASSERT_TRUE(form->save());
     EXPECT_EQ(mode(unitPath), 0604u);
     EXPECT_FALSE(QFileInfo(formPath).isSymLink());
@@ -163,7 +163,7 @@ TEST_F(Saving, WithoutBackupsAReadOnlyFormIsAnError)
     openSample();
     setBackups(false);
     QFile::setPermissions(formPath, QFileDevice::ReadOwner);
-    typeAt(form->unitPage(), 0, "x");
+    typeAt(unitPage(), 0, "x");
     EXPECT_FALSE(form->save());
     EXPECT_EQ(prompts.errors, QStringList{"Impossible d'ouvrir le fichier " + formPath + "."});
     EXPECT_EQ(read(unitPath), originalUnit);
@@ -174,7 +174,7 @@ TEST_F(Saving, WithoutBackupsAMissingFormFileIsAnError)
     openSample();
     setBackups(false);
     QFile::remove(formPath);
-    typeAt(form->unitPage(), 0, "x");
+    typeAt(unitPage(), 0, "x");
     EXPECT_FALSE(form->save());
     EXPECT_EQ(prompts.errors, QStringList{"Impossible d'ouvrir le fichier " + formPath + "."});
     EXPECT_FALSE(QFile::exists(formPath));
@@ -209,9 +209,9 @@ TEST_F(Saving, AFullDiskChangesNoFile)
         SCOPED_TRACE(backup ? "backups on" : "backups off");
         openSample();
         setBackups(backup);
-        const int second = form->formPage()->document()->findBlockByNumber(1).position();
-        form->formPage()->select(second, 0);
-        form->formPage()->insertPlainText("  Hint = '" + QString(3000, u'h') + "'\n");
+        const int second = formPage()->document()->findBlockByNumber(1).position();
+        formPage()->select(second, 0);
+        formPage()->insertPlainText("  Hint = '" + QString(3000, u'h') + "'\n");
         prompts.errors.clear();
         {
             FileSizeLimit limit(static_cast<rlim_t>(originalForm.size()));
@@ -232,9 +232,9 @@ TEST_F(Saving, AnUnreadableUnitIsNotOverwrittenUnlessTyped)
     QFile::remove(unitPath);
     ASSERT_TRUE(QDir(folder.path()).mkdir("Sample.PAS"));
     openSample();
-    EXPECT_TRUE(form->unitPage()->text().isEmpty());
+    EXPECT_TRUE(unitPage()->text().isEmpty());
     EXPECT_TRUE(prompts.errors.isEmpty());
-    typeAt(form->formPage(), 0, " ");
+    typeAt(formPage(), 0, " ");
     ASSERT_TRUE(form->save());
     EXPECT_TRUE(QFileInfo(unitPath).isDir());
     EXPECT_FALSE(QFile::exists(folder.filePath("Sample.P$$")));
@@ -246,7 +246,7 @@ TEST_F(Saving, NoUnitOnDiskGivesANewOneAndDropsTheOldBackup)
     QFile::remove(unitPath);
     write(folder.filePath("Sample.P$$"), "old backup");
     openSample();
-    typeAt(form->formPage(), 0, " ");
+    typeAt(formPage(), 0, " ");
     ASSERT_TRUE(form->save());
     EXPECT_FALSE(QFile::exists(folder.filePath("Sample.P$$")));
     EXPECT_EQ(read(unitPath), "");
@@ -260,29 +260,29 @@ TEST_F(Saving, SaveAsWritesUnderTheNewNameOnly)
         static_cast<QFileDialog&>(dialog).selectFile(chosen);
         return int(QDialog::Accepted);
     };
-    typeAt(form->unitPage(), 0, "{as}");
+    typeAt(unitPage(), 0, "{as}");
     trigger("ActSaveAs");
-    EXPECT_EQ(form->currentFileName(), chosen);
+    EXPECT_EQ(form->document().formPath(), chosen);
     EXPECT_EQ(form->windowTitle(), chosen);
     EXPECT_EQ(read(chosen), originalForm);
     EXPECT_EQ(read(folder.filePath("Copy.PAS")), "{as}" + originalUnit);
     EXPECT_EQ(read(unitPath), originalUnit);
     EXPECT_FALSE(QFile::exists(folder.filePath("Sample.D$$")));
-    EXPECT_TRUE(form->unitPage()->modified());
+    EXPECT_TRUE(unitPage()->modified());
 
     // An empty source page writes no unit; a text that does not parse writes nothing.
-    form->unitPage()->clear();
+    unitPage()->clear();
     const QString second = folder.filePath("Second.dfm");
     prompts.onExec = [&](QDialog& dialog) {
         static_cast<QFileDialog&>(dialog).selectFile(second);
         return int(QDialog::Accepted);
     };
-    typeAt(form->formPage(), 0, "}");
+    typeAt(formPage(), 0, "}");
     trigger("ActSaveAs");
     EXPECT_EQ(prompts.errors.size(), 1);
     EXPECT_FALSE(QFile::exists(second));
-    EXPECT_EQ(form->currentFileName(), chosen);
-    QTest::keyClick(form->formPage(), Qt::Key_Backspace);
+    EXPECT_EQ(form->document().formPath(), chosen);
+    QTest::keyClick(formPage(), Qt::Key_Backspace);
     trigger("ActSaveAs");
     EXPECT_EQ(read(second), originalForm);
     EXPECT_FALSE(QFile::exists(folder.filePath("Second.PAS")));
@@ -327,9 +327,9 @@ TEST_F(Saving, RealFormsAndUnitsComeBackByteForByte)
             ++withUnit;
         }
         form->openFormFile(path);
-        ASSERT_EQ(form->currentFileName(), path);
-        EXPECT_EQ(form->unitPage()->text().isEmpty(), unitPath.isEmpty());
-        for (dfm::PageEditor* memo : {form->formPage(), form->unitPage()}) {
+        ASSERT_EQ(form->document().formPath(), path);
+        EXPECT_EQ(unitPage()->text().isEmpty(), unitPath.isEmpty());
+        for (dfm::PageEditor* memo : {formPage(), unitPage()}) {
             typeAt(memo, 0, "x");
             QTest::keyClick(memo, Qt::Key_Backspace);
         }

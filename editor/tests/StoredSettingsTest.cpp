@@ -55,7 +55,7 @@ TEST_F(RecentForms, ElevenOpensKeepTheTenNewestBetweenRuns)
     ASSERT_EQ(captions.size(), 10);
     EXPECT_EQ(captions.constFirst(), "&1 " + opened[0]);
     EXPECT_EQ(captions.constLast(), "&A " + opened[9]);
-    EXPECT_EQ(form->recentFiles()->items(), opened.mid(0, 10));
+    EXPECT_EQ(recentFiles()->items(), opened.mid(0, 10));
 
     ASSERT_TRUE(form->close());
     QSettings stored(settingsFile(), QSettings::IniFormat);
@@ -69,16 +69,16 @@ TEST_F(RecentForms, ElevenOpensKeepTheTenNewestBetweenRuns)
     form = std::make_unique<dfm::EditorWindow>(prompts, QStringList{"QuenDFMEd"});
     form->show();
     reopen()->actions()[3]->trigger();
-    EXPECT_EQ(form->currentFileName(), opened[3]);
-    EXPECT_EQ(form->recentFiles()->items().constFirst(), opened[3]);
+    EXPECT_EQ(form->document().formPath(), opened[3]);
+    EXPECT_EQ(recentFiles()->items().constFirst(), opened[3]);
 
     // A form that has gone away gives the open's error and stays in the list.
     ASSERT_TRUE(QFile::remove(opened[5]));
-    const QStringList before = form->recentFiles()->items();
+    const QStringList before = recentFiles()->items();
     reopen()->actions()[before.indexOf(opened[5])]->trigger();
     EXPECT_EQ(prompts.errors.size(), 1);
-    EXPECT_EQ(form->recentFiles()->items(), before);
-    EXPECT_EQ(form->currentFileName(), opened[3]);
+    EXPECT_EQ(recentFiles()->items(), before);
+    EXPECT_EQ(form->document().formPath(), opened[3]);
 }
 
 TEST_F(RecentForms, AFormNamedOnTheCommandLineJoinsOnlyAStoredList)
@@ -90,10 +90,10 @@ TEST_F(RecentForms, AFormNamedOnTheCommandLineJoinsOnlyAStoredList)
     }
     const QString named = copy(2);
     form = std::make_unique<dfm::EditorWindow>(prompts, QStringList{"QuenDFMEd", named});
-    EXPECT_EQ(form->recentFiles()->items(), QStringList{named});
+    EXPECT_EQ(recentFiles()->items(), QStringList{named});
     form->show();
-    EXPECT_EQ(form->currentFileName(), named);
-    EXPECT_EQ(form->recentFiles()->items(), QStringList{stored});
+    EXPECT_EQ(form->document().formPath(), named);
+    EXPECT_EQ(recentFiles()->items(), QStringList{stored});
 }
 
 TEST_F(StoredSettings, WindowFontsColoursAndHintsComeBackAfterARestart)
@@ -103,9 +103,9 @@ TEST_F(StoredSettings, WindowFontsColoursAndHintsComeBackAfterARestart)
     QFont font("DejaVu Sans Mono");
     font.setPointSize(12);
     font.setBold(true);
-    form->unitPage()->setFont(font);
-    form->unitPage()->setBackgroundColor(QColor(10, 20, 30));
-    form->formPage()->setTextColor(QColor(255, 255, 0));
+    unitPage()->setFont(font);
+    unitPage()->setBackgroundColor(QColor(10, 20, 30));
+    formPage()->setTextColor(QColor(255, 255, 0));
     trigger("ActHint");
     ASSERT_TRUE(form->close());
     {
@@ -124,10 +124,10 @@ TEST_F(StoredSettings, WindowFontsColoursAndHintsComeBackAfterARestart)
     form = std::make_unique<dfm::EditorWindow>(prompts, QStringList{"QuenDFMEd"});
     form->show();
     EXPECT_EQ(form->geometry(), QRect(40, 50, 700, 520));
-    EXPECT_EQ(form->unitPage()->font().pointSize(), 12);
-    EXPECT_TRUE(form->unitPage()->font().bold());
-    EXPECT_EQ(form->unitPage()->backgroundColor(), QColor(10, 20, 30));
-    EXPECT_EQ(form->formPage()->textColor(), QColor(255, 255, 0));
+    EXPECT_EQ(unitPage()->font().pointSize(), 12);
+    EXPECT_TRUE(unitPage()->font().bold());
+    EXPECT_EQ(unitPage()->backgroundColor(), QColor(10, 20, 30));
+    EXPECT_EQ(formPage()->textColor(), QColor(255, 255, 0));
     form->updateCommands();
     EXPECT_FALSE(findAction("ActHint")->isChecked());
     EXPECT_TRUE(prompts.errors.isEmpty());
@@ -136,7 +136,7 @@ TEST_F(StoredSettings, WindowFontsColoursAndHintsComeBackAfterARestart)
 TEST_F(StoredSettings, ObjectViewShowsTheFormPagesTreeAndLeadsToItsLines)
 {
     openSample();
-    dfm::ObjectViewWindow* view = form->objectViewWindow();
+    dfm::ObjectViewWindow* view = objectViewWindow();
     EXPECT_FALSE(view->isVisible());
     form->show();
     trigger("ActObjectView");
@@ -149,23 +149,23 @@ TEST_F(StoredSettings, ObjectViewShowsTheFormPagesTreeAndLeadsToItsLines)
     tree->expandAll();
     QTreeWidgetItem* panel = tree->topLevelItem(0)->child(0);
     tree->setCurrentItem(panel);
-    form->pages()->setCurrentIndex(1);
+    pages()->setCurrentIndex(1);
     view->showDefinition();
-    EXPECT_EQ(form->pages()->currentIndex(), 0);
-    EXPECT_TRUE(form->formPage()->textCursor().selectedText().startsWith("object "));
+    EXPECT_EQ(pages()->currentIndex(), 0);
+    EXPECT_TRUE(formPage()->textCursor().selectedText().startsWith("object "));
 
     // Opening a form while the view is shown rebuilds it; while it is hidden, nothing does.
     const QString other = folder.filePath("Other.dfm");
     ASSERT_TRUE(QFile::copy(formPath, other));
     // The edits below are dropped at each open.
     prompts.answers = {false, false};
-    form->formPage()->loadText("object Other: TOther\nend\n", dfm::PageText::formFormat());
+    formPage()->loadText("object Other: TOther\nend\n");
     form->openFormFile(other);
     EXPECT_EQ(tree->topLevelItem(0)->text(0), "SampleForm: TSampleForm [1]");
     view->close();
-    form->formPage()->loadText("object Changed: TChanged\nend\n", dfm::PageText::formFormat());
+    formPage()->loadText("object Changed: TChanged\nend\n");
     form->openFormFile(formPath);
-    form->formPage()->loadText("object Edited: TEdited\nend\n", dfm::PageText::formFormat());
+    formPage()->loadText("object Edited: TEdited\nend\n");
     EXPECT_EQ(tree->topLevelItem(0)->text(0), "SampleForm: TSampleForm [1]");
     trigger("ActObjectView");
     EXPECT_EQ(tree->topLevelItem(0)->text(0), "Edited: TEdited [1]");
@@ -192,9 +192,9 @@ TEST_F(StoredSettings, ObjectViewKeepsItsSettingsInItsOwnFile)
     form = std::make_unique<dfm::EditorWindow>(prompts, QStringList{"QuenDFMEd"});
     form->show();
     trigger("ActObjectView");
-    form->objectViewWindow()->setOutlineColor(dfm::ColorValue::fromColor(QColor(1, 2, 3)));
-    form->objectViewWindow()->close();
-    form->objectViewWindow()->setOutlineColor(dfm::ColorValue::clWindow);
+    objectViewWindow()->setOutlineColor(dfm::ColorValue::fromColor(QColor(1, 2, 3)));
+    objectViewWindow()->close();
+    objectViewWindow()->setOutlineColor(dfm::ColorValue::clWindow);
     form.reset();
     EXPECT_EQ(objectViewStore().value("TFObjectView/Visible").toString(), "0");
     EXPECT_EQ(objectViewStore().value("TFObjectView/Outline1_Color").toString(), "197121");
@@ -206,8 +206,8 @@ TEST_F(StoredSettings, ObjectViewKeepsItsSettingsInItsOwnFile)
     form = std::make_unique<dfm::EditorWindow>(prompts, QStringList{"QuenDFMEd"});
     form->show();
     trigger("ActObjectView");
-    EXPECT_EQ(form->objectViewWindow()->outlineColor(), dfm::ColorValue::fromColor(QColor(1, 2, 3)));
-    form->objectViewWindow()->setOutlineColor(dfm::ColorValue::clWindow);
+    EXPECT_EQ(objectViewWindow()->outlineColor(), dfm::ColorValue::fromColor(QColor(1, 2, 3)));
+    objectViewWindow()->setOutlineColor(dfm::ColorValue::clWindow);
     form.reset();
     EXPECT_EQ(objectViewStore().value("TFObjectView/Visible").toString(), "1");
     EXPECT_EQ(objectViewStore().value("TFObjectView/Outline1_Color").toString(), "-2147483643");
@@ -231,10 +231,10 @@ TEST_F(StoredSettings, ADamagedStoreStillOpensAUsableWindowOnScreen)
     form->show();
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_TRUE(screen.intersects(form->frameGeometry())) << form->frameGeometry().x();
-    EXPECT_EQ(form->formPage()->font().pointSize(), 8);
-    EXPECT_EQ(form->formPage()->backgroundColor(), QColor(Qt::black));
-    EXPECT_FALSE(form->unitPage()->font().family().isEmpty());
-    EXPECT_EQ(form->recentFiles()->items(), QStringList{"/nowhere/Gone.dfm"});
+    EXPECT_EQ(formPage()->font().pointSize(), 8);
+    EXPECT_EQ(formPage()->backgroundColor(), QColor(Qt::black));
+    EXPECT_FALSE(unitPage()->font().family().isEmpty());
+    EXPECT_EQ(recentFiles()->items(), QStringList{"/nowhere/Gone.dfm"});
     EXPECT_TRUE(prompts.errors.isEmpty());
 }
 

@@ -1,0 +1,41 @@
+// The open form and its operations.
+#include "FormDocument.h"
+
+#include "FormFiles.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace dfm {
+
+QString FormDocument::unitPath() const
+{
+    return FormFiles::unitFileName(formPath_);
+}
+
+FormDocument::Texts FormDocument::open(const QString& path)
+{
+    FormFiles::Loaded loaded = FormFiles::load(path);
+    // A grep search changes the working directory: a relative name would then save elsewhere.
+    formPath_ = QDir::isRelativePath(path) ? QFileInfo(path).absoluteFilePath() : path;
+    unitFormat_ = loaded.unitFormat;
+    unitUnreadable_ = loaded.unitUnreadable;
+    return {std::move(loaded.formText), std::move(loaded.unitText)};
+}
+
+void FormDocument::save(const QString& formText, const QString& unitText, bool unitTyped)
+{
+    const bool writeUnit = !unitUnreadable_ || unitTyped;
+    FormFiles::save({formPath_, formText, unitText, unitFormat_}, backupEnabled_, writeUnit);
+    if (writeUnit)
+        unitUnreadable_ = false;
+}
+
+void FormDocument::saveAs(const QString& path, const QString& formText, const QString& unitText)
+{
+    FormFiles::saveAs({path, formText, unitText, unitFormat_});
+    formPath_ = path;
+    unitUnreadable_ = false;
+}
+
+}  // namespace dfm
