@@ -22,11 +22,12 @@ struct ObjectTree
     int refusedLine = -1;
 };
 
-class ObjectTreeBuilder {
-public:
-    // One pass over the lines: an item for each object line with a "Name: Class" text, in line order,
-    // each after its parent.
-    static ObjectTree build(const QStringList& lines);
-};
+namespace ObjectTreeBuilder {
+
+// One pass over the lines: an item for each object line with a "Name: Class" text, in line order,
+// each after its parent.
+ObjectTree build(const QStringList& lines);
+
+}  // namespace ObjectTreeBuilder
 
 }  // namespace dfm
