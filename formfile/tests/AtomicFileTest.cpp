@@ -114,21 +114,6 @@ TEST(AtomicFile, ReplacesASymbolicLinkNotTheFileBehindIt)
     EXPECT_EQ(fs::read_symlink(folder.file("link.D$$")), target);
 }
 
-TEST(AtomicFile, WritesAreCompletedWhenInterruptedOrShort)
-{
-    TempFolder folder;
-    const std::string path = folder.file("f.dfm");
-    std::string content(100000, 'x');
-    for (std::size_t i = 0; i < content.size(); ++i)
-        content[i] = static_cast<char>(i % 251);
-    ScriptedSystemCalls calls;
-    calls.script(Call::Write, {Interrupted, atMost(3), Interrupted, atMost(40000)});
-    calls.script(Call::Fsync, {Interrupted});
-    writeAtomically(path, content);
-    EXPECT_TRUE(calls.scriptsUsedUp());
-    EXPECT_EQ(readFile(path), content);
-}
-
 // The error's class and message, or what went wrong instead.
 std::string failureOf(const std::function<void()>& action)
 {

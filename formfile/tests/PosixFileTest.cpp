@@ -124,26 +124,5 @@ TEST(PosixFile, EachCallIsTakenAgainWhenInterruptedAndReportsARealFailure)
     }
 }
 
-TEST(PosixFile, OwnsItsDescriptorThroughMoves)
-{
-    TempFolder folder;
-    const std::string path = folder.file("f.bin");
-    std::ofstream(path, std::ios::binary) << "0123456789";
-    ScriptedSystemCalls calls;
-    {
-        PosixFile first = PosixFile::open(path, O_RDONLY);
-        PosixFile second = std::move(first);
-        EXPECT_FALSE(first.isOpen());
-        EXPECT_TRUE(second.isOpen());
-        PosixFile third = PosixFile::open(path, O_RDONLY);
-        third = std::move(second);
-        EXPECT_EQ(calls.calls(Call::Close), 1);
-        EXPECT_TRUE(third.isOpen());
-    }
-    EXPECT_EQ(calls.calls(Call::Close), 2);
-    EXPECT_FALSE(PosixFile::open(folder.file("missing"), O_RDONLY).isOpen());
-    EXPECT_EQ(errno, ENOENT);
-}
-
 }  // namespace
 }  // namespace dfm
