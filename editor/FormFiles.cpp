@@ -1,22 +1,22 @@
 // Reading and writing the files of one form.
 #include "FormFiles.h"
 
+#include "AtomicFile.h"
 #include "BinaryToText.h"
 #include "Errors.h"
 #include "FileStream.h"
 #include "MemoryStream.h"
+#include "PosixFile.h"
 #include "TextToBinary.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 
 #include <cerrno>
-#include <cstdio>
 #include <fcntl.h>
 #include <optional>
-#include <sys/stat.h>
+#include <string_view>
 #include <unistd.h>
 
 namespace dfm::FormFiles {
@@ -28,57 +28,13 @@ std::string nativePath(const QString& path)
     return QFile::encodeName(path).toStdString();
 }
 
-// A file written beside its target and put in its place only by Commit. The target's own name
-// is replaced, also when it is a symbolic link (the link is what a backup moves aside).
-class PendingFile {
-public:
-    // The permissions are taken now, before a backup moves the old file aside.
-    PendingFile(const QString& path, const QByteArray& bytes)
-        : path_(path),
-          permissions_(QFileInfo::exists(path) ? QFileInfo(path).permissions() : newFilePermissions()),
-          file_(QFileInfo(path).absolutePath() + QStringLiteral("/.quendfmed-XXXXXX"))
-    {
-        if (!file_.open())
-            throw FileCreateError(nativePath(path));
-        if (file_.write(bytes) != bytes.size() || !file_.flush())
-            throw WriteError(msg::StreamWriteFailed);
-    }
+// Temporary files beside their targets are ".quendfmed-XXXXXX".
+constexpr std::string_view TempPrefix = "quendfmed";
 
-    void commit()
-    {
-        file_.setPermissions(permissions_);
-        file_.close();
-        if (::rename(QFile::encodeName(file_.fileName()).constData(), QFile::encodeName(path_).constData()) != 0)
-            throw FileCreateError(nativePath(path_));
-        file_.setAutoRemove(false);
-    }
-
-private:
-    // What creating the file would have given it: read and write for all, less the umask.
-    static QFileDevice::Permissions newFilePermissions()
-    {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        QFileDevice::Permissions permissions;
-        const std::pair<mode_t, QFileDevice::Permissions> bits[] = {
-            {S_IRUSR, QFileDevice::ReadOwner | QFileDevice::ReadUser},
-            {S_IWUSR, QFileDevice::WriteOwner | QFileDevice::WriteUser},
-            {S_IRGRP, QFileDevice::ReadGroup},
-            {S_IWGRP, QFileDevice::WriteGroup},
-            {S_IROTH, QFileDevice::ReadOther},
-            {S_IWOTH, QFileDevice::WriteOther},
-        };
-        for (const auto& [bit, permission] : bits) {
-            if ((mask & bit) == 0)
-                permissions |= permission;
-        }
-        return permissions;
-    }
-
-    QString path_;
-    QFileDevice::Permissions permissions_;
-    QTemporaryFile file_;
-};
+void writeAll(AtomicFile& file, const QByteArray& bytes)
+{
+    file.write(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
 
 // One generation of backup: the old backup goes, the file takes its name. Both steps may fail
 // (no such file) without harm.
@@ -88,22 +44,6 @@ void moveAside(const QString& path, const QString& backupPath)
     QFile::rename(path, backupPath);
 }
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 // Rewrites an existing file in place (same file, same permissions and links) and cuts it to the
 // new length. Room is reserved first, so that a full disk fails before a byte changes.
 void writeInPlace(const QString& path, const QByteArray& bytes)
@@ -111,29 +51,17 @@ void writeInPlace(const QString& path, const QByteArray& bytes)
     const std::string native = nativePath(path);
     if (QFileInfo(path).isDir())
         throw FileOpenError(native);
-    FileDescriptor file(::open(native.c_str(), O_WRONLY | O_CLOEXEC));
-    if (file.get() < 0)
+    PosixFile file = PosixFile::open(native, O_WRONLY | O_CLOEXEC);
+    if (!file.isOpen())
         throw FileOpenError(native);
-    const off_t oldSize = ::lseek(file.get(), 0, SEEK_END);
-    if (bytes.size() > oldSize) {
-        const int failure = ::posix_fallocate(file.get(), 0, bytes.size());
-        if (failure != 0 && failure != EOPNOTSUPP && failure != EINVAL) {
-            if (::ftruncate(file.get(), oldSize) != 0) {
-                // The old length could not be put back; the content itself was not touched.
-            }
-            throw WriteError(msg::StreamWriteFailed);
-        }
+    const std::int64_t oldSize = file.seek(0, SEEK_END);
+    if (bytes.size() > oldSize && !file.reserve(bytes.size()) && errno != EOPNOTSUPP && errno != EINVAL) {
+        // Should the old length not come back, the content itself is still untouched.
+        file.truncate(oldSize);
+        throw WriteError(msg::StreamWriteFailed);
     }
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::pwrite(file.get(), bytes.constData() + done, bytes.size() - done, done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            throw WriteError(msg::StreamWriteFailed);
-        done += n;
-    }
-    if (::ftruncate(file.get(), bytes.size()) != 0)
+    const auto size = static_cast<std::size_t>(bytes.size());
+    if (file.writeFullyAt(bytes.constData(), size, 0) != size || !file.truncate(bytes.size()) || !file.close())
         throw WriteError(msg::StreamWriteFailed);
 }
 
@@ -228,11 +156,12 @@ void save(const Texts& texts, bool backup, bool writeUnit)
 {
     const QByteArray resource = convertFormText(texts.formText);
     const QString unitPath = unitFileName(texts.formPath);
-    std::optional<PendingFile> unit;
+    std::optional<AtomicFile> unit;
     if (writeUnit)
-        unit.emplace(unitPath, PageText::encode(texts.unitText, texts.unitFormat));
+        writeAll(unit.emplace(nativePath(unitPath), TempPrefix), PageText::encode(texts.unitText, texts.unitFormat));
     if (backup) {
-        PendingFile form(texts.formPath, resource);
+        AtomicFile form(nativePath(texts.formPath), TempPrefix);
+        writeAll(form, resource);
         moveAside(texts.formPath, withExtension(texts.formPath, QStringLiteral(".D$$")));
         if (writeUnit)
             moveAside(unitPath, withExtension(unitPath, QStringLiteral(".P$$")));
@@ -247,11 +176,12 @@ void save(const Texts& texts, bool backup, bool writeUnit)
 void saveAs(const Texts& texts)
 {
     const QByteArray resource = convertFormText(texts.formText);
-    PendingFile form(texts.formPath, resource);
-    std::optional<PendingFile> unit;
+    AtomicFile form(nativePath(texts.formPath), TempPrefix);
+    writeAll(form, resource);
+    std::optional<AtomicFile> unit;
     if (!texts.unitText.isEmpty())
-        unit.emplace(withExtension(texts.formPath, QStringLiteral(".PAS")),
-                     PageText::encode(texts.unitText, texts.unitFormat));
+        writeAll(unit.emplace(nativePath(withExtension(texts.formPath, QStringLiteral(".PAS"))), TempPrefix),
+                 PageText::encode(texts.unitText, texts.unitFormat));
     form.commit();
     if (unit)
         unit->commit();

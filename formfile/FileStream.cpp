@@ -3,32 +3,38 @@
 #include "Errors.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace dfm {
 
-FileStream::FileStream(const std::string& fileName, Mode mode)
-    : buffer_(std::make_unique<unsigned char[]>(BufferSize))
+namespace {
+
+int openFlags(FileStream::Mode mode)
 {
     switch (mode) {
-    case Mode::OpenRead:
-        fd_ = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-        break;
-    case Mode::OpenWrite:
-        fd_ = ::open(fileName.c_str(), O_WRONLY | O_CLOEXEC);
-        break;
-    case Mode::Create:
-        fd_ = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-        break;
+    case FileStream::Mode::OpenRead:
+        return O_RDONLY | O_CLOEXEC;
+    case FileStream::Mode::OpenWrite:
+        return O_WRONLY | O_CLOEXEC;
+    case FileStream::Mode::Create:
+        return O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC;
     }
-    if (fd_ < 0) {
-        if (mode == Mode::Create)
-            throw FileCreateError(fileName);
+    return O_RDONLY | O_CLOEXEC;
+}
+
+}  // namespace
+
+FileStream::FileStream(const std::string& fileName, Mode mode)
+    : file_(PosixFile::open(fileName, openFlags(mode))),
+      buffer_(std::make_unique<unsigned char[]>(BufferSize))
+{
+    if (mode == Mode::Create && !file_.isOpen())
+        throw FileCreateError(fileName);
+    // A folder opens for reading, but what it gives is no file's content.
+    if (!file_.isOpen() || file_.isDirectory())
         throw FileOpenError(fileName);
-    }
 }
 
 FileStream::~FileStream()
@@ -38,39 +44,25 @@ FileStream::~FileStream()
     } catch (...) {
         // Reported by the writer's own Flush on the normal path.
     }
-    ::close(fd_);
 }
 
 std::size_t FileStream::readDirect(void* buffer, std::size_t count)
 {
-    for (;;) {
-        const ssize_t n = ::read(fd_, buffer, count);
-        if (n >= 0)
-            return static_cast<std::size_t>(n);
-        if (errno != EINTR)
-            return 0;
-    }
+    const std::ptrdiff_t n = file_.readSome(buffer, count);
+    if (n < 0)
+        throw ReadError(msg::StreamReadFailed);
+    return static_cast<std::size_t>(n);
 }
 
 std::size_t FileStream::writeDirect(const void* buffer, std::size_t count)
 {
-    const auto* p = static_cast<const char*>(buffer);
-    std::size_t done = 0;
-    while (done < count) {
-        const ssize_t n = ::write(fd_, p + done, count - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += static_cast<std::size_t>(n);
-    }
-    return done;
+    return file_.writeFully(buffer, count);
 }
 
 void FileStream::dropReadAhead()
 {
     if (readEnd_ > readPos_)
-        ::lseek(fd_, -static_cast<off_t>(readEnd_ - readPos_), SEEK_CUR);
+        file_.seek(-static_cast<std::int64_t>(readEnd_ - readPos_), SEEK_CUR);
     readPos_ = readEnd_ = 0;
 }
 
@@ -119,7 +111,7 @@ std::int64_t FileStream::seek(std::int64_t offset, SeekOrigin origin)
     const int whence = origin == SeekOrigin::Beginning ? SEEK_SET
         : origin == SeekOrigin::Current                ? SEEK_CUR
                                                        : SEEK_END;
-    const off_t result = ::lseek(fd_, offset, whence);
+    const std::int64_t result = file_.seek(offset, whence);
     if (result < 0)
         throw ReadError(msg::StreamReadFailed);
     return result;

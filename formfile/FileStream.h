@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ByteStream.h"
+#include "PosixFile.h"
 
 #include <memory>
 #include <string>
@@ -14,13 +15,14 @@ class FileStream : public ByteStream {
 public:
     enum class Mode { OpenRead, OpenWrite, Create };
 
-    // FileOpenError / FileCreateError when the file cannot be had.
+    // FileOpenError / FileCreateError when the file cannot be had; a folder cannot be opened.
     FileStream(const std::string& fileName, Mode mode);
     // Writes what is still buffered; a failure there is lost, so writers call Flush first.
     ~FileStream() override;
     FileStream(const FileStream&) = delete;
     FileStream& operator=(const FileStream&) = delete;
 
+    // ReadError when the disk fails, so that a failure is never taken for the end of the file.
     std::size_t read(void* buffer, std::size_t count) override;
     std::size_t write(const void* buffer, std::size_t count) override;
     std::int64_t seek(std::int64_t offset, SeekOrigin origin) override;
@@ -33,7 +35,7 @@ private:
     std::size_t writeDirect(const void* buffer, std::size_t count);
     void dropReadAhead();
 
-    int fd_ = -1;
+    PosixFile file_;
     std::unique_ptr<unsigned char[]> buffer_;
     std::size_t readPos_ = 0;    // read-ahead: buffer_[readPos_, readEnd_) lies before the file position
     std::size_t readEnd_ = 0;

@@ -1,6 +1,7 @@
 #include "FileScanner.h"
 
 #include "CodePage.h"
+#include "PosixFile.h"
 #include "ScanMessages.h"
 
 #include <cerrno>
@@ -10,57 +11,15 @@
 #include <new>
 #include <unistd.h>
 
-namespace dfm {
+namespace dfm::FileScanner {
 
 namespace {
 
-// An open file that is closed on every way out; Close reports a failure of its own.
-class ReadOnlyFile {
-public:
-    explicit ReadOnlyFile(const std::string& path)
-        // Non-blocking, so that a pipe that slips in under a form's name cannot hang the scan.
-        : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK))
-    {
-    }
-    ~ReadOnlyFile()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    ReadOnlyFile(const ReadOnlyFile&) = delete;
-    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
-
-    bool isOpen() const { return fd_ >= 0; }
-
-    // Reads until count bytes or the end of the file; -1 on failure.
-    std::int64_t read(char* buffer, std::size_t count)
-    {
-        std::size_t done = 0;
-        while (done < count) {
-            const ssize_t got = ::read(fd_, buffer + done, count - done);
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0)
-                return -1;
-            if (got == 0)
-                break;
-            done += static_cast<std::size_t>(got);
-        }
-        return static_cast<std::int64_t>(done);
-    }
-
-    bool stepBack(std::size_t count) { return ::lseek(fd_, -static_cast<off_t>(count), SEEK_CUR) >= 0; }
-
-    bool close()
-    {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
+// Non-blocking, so that a pipe that slips in under a form's name cannot hang the scan.
+PosixFile openForScan(const std::string& path)
+{
+    return PosixFile::open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+}
 
 // Sixteen bytes in one register where the target has them (SSE2, NEON), in plain code elsewhere.
 typedef unsigned char Bytes16 __attribute__((vector_size(16)));
@@ -95,7 +54,7 @@ std::string upperCaseAsciiLetters(std::string text)
 
 }  // namespace
 
-std::int64_t FileScanner::scanFile(std::string_view key, const std::string& path, bool fold, ScanMessages& messages)
+std::int64_t scanFile(std::string_view key, const std::string& path, bool fold, ScanMessages& messages)
 {
     if (key.empty() || key.size() > MaxKeyLength)
         return -1;
@@ -109,12 +68,12 @@ std::int64_t FileScanner::scanFile(std::string_view key, const std::string& path
 
     std::int64_t result = -1;
     int error = 0;  // errno of the first failure
-    ReadOnlyFile file(path);
+    PosixFile file = openForScan(path);
     if (!file.isOpen())
         error = errno;
     std::int64_t position = 0;  // just behind the bytes read
     while (error == 0) {
-        const std::int64_t count = file.read(buffer.get(), ScanBlockSize);
+        const std::int64_t count = file.readFully(buffer.get(), ScanBlockSize);
         if (count < 0) {
             error = errno;
             break;
@@ -131,7 +90,7 @@ std::int64_t FileScanner::scanFile(std::string_view key, const std::string& path
         // A short block means the end has been met: there is nothing more to read.
         if (n < ScanBlockSize)
             break;
-        if (!file.stepBack(wanted.size()))
+        if (file.seek(-static_cast<std::int64_t>(wanted.size()), SEEK_CUR) < 0)
             error = errno;
         position -= static_cast<std::int64_t>(wanted.size());
     }
@@ -145,7 +104,7 @@ std::int64_t FileScanner::scanFile(std::string_view key, const std::string& path
     return result;
 }
 
-FileScanner::SkipTable FileScanner::buildSkipTable(std::string_view key)
+SkipTable buildSkipTable(std::string_view key)
 {
     SkipTable skip;
     const std::size_t m = key.size();
@@ -155,7 +114,7 @@ FileScanner::SkipTable FileScanner::buildSkipTable(std::string_view key)
     return skip;
 }
 
-std::int64_t FileScanner::findInBuffer(std::string_view key, const SkipTable& skip, std::string_view text)
+std::int64_t findInBuffer(std::string_view key, const SkipTable& skip, std::string_view text)
 {
     const std::size_t m = key.size();
     const std::size_t n = text.size();
@@ -188,7 +147,7 @@ std::int64_t FileScanner::findInBuffer(std::string_view key, const SkipTable& sk
     return -1;
 }
 
-void FileScanner::upperCaseBuffer(char* buffer, std::size_t count)
+void upperCaseBuffer(char* buffer, std::size_t count)
 {
     // Eight bytes at a time: the fold of every block sits in the scan's inner loop.
     constexpr std::uint64_t ones = 0x0101010101010101ULL;
@@ -209,7 +168,7 @@ void FileScanner::upperCaseBuffer(char* buffer, std::size_t count)
     }
 }
 
-std::string FileScanner::ioErrorText(int code)
+std::string ioErrorText(int code)
 {
     switch (code) {
     case 2: return "File not found";
@@ -227,7 +186,7 @@ std::string FileScanner::ioErrorText(int code)
     }
 }
 
-int FileScanner::ioErrorCode(int error)
+int ioErrorCode(int error)
 {
     switch (error) {
     case ENOENT: return 2;
@@ -242,4 +201,4 @@ int FileScanner::ioErrorCode(int error)
     }
 }
 
-}  // namespace dfm
+}  // namespace dfm::FileScanner

@@ -12,26 +12,27 @@ namespace dfm {
 
 class ScanMessages;
 
-class FileScanner {
-public:
-    static constexpr std::size_t ScanBlockSize = 64512;
-    // Keys up to half a block: each block then moves the scan on by at least as much again.
-    static constexpr std::size_t MaxKeyLength = 32768;
-    using SkipTable = std::array<std::uint16_t, 256>;
+namespace FileScanner {
 
-    // The 0-based offset of the key's first occurrence, or -1: not found, or the file could not
-    // be read (messages has then shown why). fold: case-insensitive. An empty key, or one
-    // longer than MaxKeyLength, is found nowhere.
-    static std::int64_t scanFile(std::string_view key, const std::string& path, bool fold, ScanMessages& messages);
+inline constexpr std::size_t ScanBlockSize = 64512;
+// Keys up to half a block: each block then moves the scan on by at least as much again.
+inline constexpr std::size_t MaxKeyLength = 32768;
+using SkipTable = std::array<std::uint16_t, 256>;
 
-    static SkipTable buildSkipTable(std::string_view key);
-    // Distance from the first occurrence's start to the end of text, or -1.
-    static std::int64_t findInBuffer(std::string_view key, const SkipTable& skip, std::string_view text);
-    // a..z become A..Z; every other byte stays.
-    static void upperCaseBuffer(char* buffer, std::size_t count);
-    static std::string ioErrorText(int code);
-    // The scanner's I/O codes for an errno value (0 when it has none).
-    static int ioErrorCode(int error);
-};
+// The 0-based offset of the key's first occurrence, or -1: not found, or the file could not
+// be read (messages has then shown why). fold: case-insensitive. An empty key, or one
+// longer than MaxKeyLength, is found nowhere.
+std::int64_t scanFile(std::string_view key, const std::string& path, bool fold, ScanMessages& messages);
+
+SkipTable buildSkipTable(std::string_view key);
+// Distance from the first occurrence's start to the end of text, or -1.
+std::int64_t findInBuffer(std::string_view key, const SkipTable& skip, std::string_view text);
+// a..z become A..Z; every other byte stays.
+void upperCaseBuffer(char* buffer, std::size_t count);
+std::string ioErrorText(int code);
+// The scanner's I/O codes for an errno value (0 when it has none).
+int ioErrorCode(int error);
+
+}  // namespace FileScanner
 
 }  // namespace dfm

@@ -1,5 +1,7 @@
 // Byte streams: memory growth and seeking, and files whose operations fail on purpose.
 #include "FileStream.h"
+#include "ScriptedSystemCalls.h"
+#include "TempFolder.h"
 #include "TestSupport.h"
 
 #include <cstdio>
@@ -10,19 +12,7 @@
 namespace dfm {
 namespace {
 
-class TempFolder {
-public:
-    TempFolder()
-    {
-        char pattern[] = "/tmp/dfm-streams-XXXXXX";
-        path_ = ::mkdtemp(pattern);
-    }
-    ~TempFolder() { std::filesystem::remove_all(path_); }
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
+using test::TempFolder;
 
 TEST(MemoryStream, GrowsSeeksAndReads)
 {
@@ -69,6 +59,28 @@ TEST(FileStream, AFullDiskIsAWriteError)
                      "Erreur d'écriture dans le flux");
     MemoryStream text(test::lines({"object Form1: TForm1", "end"}));
     EXPECT_THROW_MSG(textToResource(text, full), WriteError, "Erreur d'écriture dans le flux");
+}
+
+TEST(FileStream, AFolderIsNoFileToRead)
+{
+    TempFolder folder;
+    const std::string name = folder.file("forms.dfm");
+    std::filesystem::create_directory(name);
+    EXPECT_THROW_MSG(FileStream(name, FileStream::Mode::OpenRead), FileOpenError,
+                     "Impossible d'ouvrir le fichier " + name);
+}
+
+// Taken for the end of the file, a failed read would give a short copy without a word.
+TEST(FileStream, AFailedReadIsAReadError)
+{
+    TempFolder folder;
+    const std::string name = folder.file("f.bin");
+    std::ofstream(name, std::ios::binary) << std::string(100000, 'x');
+    FileStream file(name, FileStream::Mode::OpenRead);
+    test::ScriptedSystemCalls calls;
+    calls.script(test::Call::Read, {test::atMost(10), test::failsWith(EIO)});
+    MemoryStream copy;
+    EXPECT_THROW_MSG(copy.copyFrom(file), ReadError, "Erreur de lecture du flux");
 }
 
 // Reading, writing and seeking mixed on one file see one consistent position.

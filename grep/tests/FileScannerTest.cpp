@@ -2,6 +2,7 @@
 #include "FileScanner.h"
 #include "CodePage.h"
 #include "GrepTestSupport.h"
+#include "ScriptedSystemCalls.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -212,6 +213,44 @@ TEST(FileScannerTest, ReadOnlyFilesAreScannedAndLeftAsTheyWere)
     EXPECT_EQ(before.st_mtim.tv_nsec, after.st_mtim.tv_nsec);
     EXPECT_EQ(before.st_size, after.st_size);
     EXPECT_EQ(after.st_mode & 0777, 0444u);
+}
+
+// What the disk does under the scan: an interrupted or short read must not be taken for the end
+// of the file, and a failure anywhere gives its code's text.
+TEST(FileScannerTest, DiskFailuresAndInterruptionsDuringTheScan)
+{
+    using test::Call;
+    const struct {
+        const char* name;
+        Call call;
+        std::vector<test::Step> steps;
+        std::int64_t offset;
+        std::string error;  // the second line of the box; empty: no box
+    } cases[] = {
+        {"reads interrupted and short", Call::Read,
+         {test::Interrupted, test::atMost(10), test::Interrupted, test::atMost(Block - 11)}, 70000, ""},
+        {"open interrupted", Call::Open, {test::Interrupted}, 70000, ""},
+        {"read failing in the second block", Call::Read, {test::atMost(Block), test::failsWith(EIO)}, -1,
+         "Disk read error."},
+        {"too many files open", Call::Open, {test::failsWith(EMFILE)}, -1, "Too many open files."},
+        {"a failure at closing", Call::Close, {test::failsWith(EIO)}, -1, "Disk read error."},
+    };
+    TempTree tree;
+    const std::string path = tree.write("scan.dfm", with(filler(80000), 70000, "key"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::ScriptedSystemCalls calls;
+        calls.script(c.call, c.steps);
+        RecordingHost host;
+        EXPECT_EQ(FileScanner::scanFile("key", path, false, host), c.offset);
+        EXPECT_TRUE(calls.scriptsUsedUp());
+        if (c.error.empty()) {
+            EXPECT_TRUE(host.errors.empty());
+        } else {
+            ASSERT_EQ(host.errors.size(), 1u);
+            EXPECT_TRUE(host.errors[0].ends_with("SCAN.DFM.\r" + c.error)) << host.errors[0];
+        }
+    }
 }
 
 TEST(FileScannerTest, IoErrorCodesHaveTheirTexts)

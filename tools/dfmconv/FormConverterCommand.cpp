@@ -1,9 +1,9 @@
 #include "FormConverterCommand.h"
 
+#include "AtomicFile.h"
 #include "BinaryToText.h"
 #include "Errors.h"
 #include "RoundTrip.h"
-#include "SafeOutputFile.h"
 #include "FileStream.h"
 #include "MemoryStream.h"
 #include "TextToBinary.h"
@@ -187,9 +187,11 @@ bool FormConverterCommand::convertFile(Direction direction, const std::string& i
             out_.flush();
             return static_cast<bool>(out_);
         }
-        SafeOutputFile output(out);
-        convert(*input, output.stream());
-        output.commit();
+        dfm::AtomicFile file(out, "dfmconv");
+        dfm::MemoryStream output;
+        convert(*input, output);
+        file.write(output.view());
+        file.commit();
         return true;
     } catch (const std::exception& error) {
         err_ << "dfmconv: " << in << ": " << error.what() << "\n";

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -99,6 +100,21 @@ TEST_F(DfmconvTest, AFailedConversionLeavesNoOutput)
     EXPECT_EQ(run("tobinary broken.txt -"), 1);
     EXPECT_EQ(out_, "");
     EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 4) << "stray files left";
+}
+
+TEST_F(DfmconvTest, AnOutputKeepsThePermissionsOfTheFileItReplaces)
+{
+    const fs::path out = folder_ / "out.txt";
+    writeFile(out, "previous content");
+    fs::permissions(out, fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+    ASSERT_EQ(run("totext " + Sample + " out.txt"), 0) << err_;
+    EXPECT_EQ(readFile(out).rfind("object SampleForm", 0), 0u);
+    EXPECT_EQ(fs::status(out).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::others_read);
+
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    ASSERT_EQ(run("totext " + Sample + " new.txt"), 0) << err_;
+    EXPECT_EQ(static_cast<mode_t>(fs::status(folder_ / "new.txt").permissions()), 0666 & ~mask);
 }
 
 TEST_F(DfmconvTest, NeverOverwritesItsInput)

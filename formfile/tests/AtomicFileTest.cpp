@@ -1,0 +1,193 @@
+// Files written beside their targets: permissions, symbolic links, and every failure leaving the
+// folder as it was.
+#include "AtomicFile.h"
+#include "ScriptedSystemCalls.h"
+#include "TempFolder.h"
+#include "TestSupport.h"
+
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <map>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace dfm {
+namespace {
+
+using namespace test;
+namespace fs = std::filesystem;
+
+std::string readFile(const fs::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+// Every entry of the folder with its content (a link as "-> target"), to compare before and after.
+std::map<std::string, std::string> snapshot(const fs::path& folder)
+{
+    std::map<std::string, std::string> entries;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (entry.is_symlink())
+            entries[name] = "-> " + fs::read_symlink(entry.path()).string();
+        else if (entry.is_directory())
+            entries[name] = "folder";
+        else
+            entries[name] = readFile(entry.path());
+    }
+    return entries;
+}
+
+mode_t modeOf(const std::string& path)
+{
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 ? status.st_mode & 07777 : 0;
+}
+
+void writeAtomically(const std::string& path, std::string_view bytes)
+{
+    AtomicFile file(path, "test");
+    file.write(bytes);
+    file.commit();
+}
+
+class UmaskForTest {
+public:
+    explicit UmaskForTest(mode_t mask) : old_(::umask(mask)) {}
+    ~UmaskForTest() { ::umask(old_); }
+
+private:
+    mode_t old_;
+};
+
+TEST(AtomicFile, KeepsTheOldFilesPermissionsOrGivesWhatCreatingItWould)
+{
+    const UmaskForTest umask(027);
+    const struct {
+        const char* name;
+        mode_t oldMode;  // 0: no old file
+        mode_t newMode;
+    } cases[] = {
+        {"new file, umask 027", 0, 0640},
+        {"old file 0604", 0604, 0604},
+        {"old read-only file", 0444, 0444},
+        {"old file with every bit", 0777, 0777},
+        {"set-user-ID is not carried over", 04755, 0755},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        const std::string path = folder.file("f.dfm");
+        if (c.oldMode != 0) {
+            std::ofstream(path) << "old";
+            ::chmod(path.c_str(), c.oldMode);
+        }
+        writeAtomically(path, "new content");
+        EXPECT_EQ(readFile(path), "new content");
+        EXPECT_EQ(modeOf(path), c.newMode);
+        EXPECT_EQ(snapshot(folder.path()).size(), 1u);
+    }
+}
+
+// The link's own name is replaced: the link is what a backup moves aside, and the file it
+// pointed to keeps its content.
+TEST(AtomicFile, ReplacesASymbolicLinkNotTheFileBehindIt)
+{
+    TempFolder folder;
+    const std::string target = folder.file("target.dfm");
+    const std::string link = folder.file("link.dfm");
+    std::ofstream(target) << "old";
+    ::chmod(target.c_str(), 0640);
+    fs::create_symlink(target, link);
+
+    AtomicFile file(link, "test");
+    file.write("new");
+    fs::rename(link, folder.file("link.D$$"));
+    file.commit();
+
+    EXPECT_FALSE(fs::is_symlink(link));
+    EXPECT_EQ(readFile(link), "new");
+    EXPECT_EQ(modeOf(link), 0640u);
+    EXPECT_EQ(readFile(target), "old");
+    EXPECT_EQ(fs::read_symlink(folder.file("link.D$$")), target);
+}
+
+// The error's class and message, or what went wrong instead.
+std::string failureOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const WriteError& error) {
+        return std::string("WriteError: ") + error.what();
+    } catch (const FileCreateError& error) {
+        return std::string("FileCreateError: ") + error.what();
+    } catch (const std::exception& error) {
+        return std::string("other: ") + error.what();
+    }
+    return "no error";
+}
+
+TEST(AtomicFile, EveryFailureLeavesTheFolderAsItWas)
+{
+    const std::string writeError = "WriteError: Erreur d'écriture dans le flux";
+    const struct {
+        const char* name;
+        Call call;
+        std::vector<Step> steps;
+        const char* target;  // "old.dfm" exists, "folder" is a folder with a file in it
+        bool commit;
+        std::string failure;  // for a FileCreateError, the target's path follows
+    } cases[] = {
+        {"disk full midway", Call::Write, {atMost(5), failsWith(ENOSPC)}, "old.dfm", true, writeError},
+        {"disk full midway, new file", Call::Write, {atMost(5), failsWith(ENOSPC)}, "new.dfm", true, writeError},
+        {"data not made safe", Call::Fsync, {failsWith(EIO)}, "old.dfm", true, writeError},
+        {"a delayed write lost at closing", Call::Close, {failsWith(EIO)}, "old.dfm", true, writeError},
+        {"a folder in the way", Call::Write, {}, "folder", true, "FileCreateError: Impossible de créer le fichier "},
+        {"never committed", Call::Write, {}, "old.dfm", false, "no error"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        std::ofstream(folder.file("old.dfm")) << "previous content";
+        fs::create_directory(folder.file("folder"));
+        std::ofstream(folder.file("folder/inside")) << "kept";
+        const auto before = snapshot(folder.path());
+        const std::string path = folder.file(c.target);
+        {
+            ScriptedSystemCalls calls;
+            calls.script(c.call, c.steps);
+            const std::string failure = failureOf([&] {
+                AtomicFile file(path, "test");
+                file.write("replacement bytes");
+                if (c.commit)
+                    file.commit();
+            });
+            EXPECT_EQ(failure, c.failure.starts_with("FileCreateError") ? c.failure + path : c.failure);
+            EXPECT_TRUE(calls.scriptsUsedUp());
+        }
+        EXPECT_EQ(snapshot(folder.path()), before);
+        EXPECT_EQ(readFile(folder.file("folder/inside")), "kept");
+    }
+}
+
+TEST(AtomicFile, AFolderThatCannotHoldTheFileIsACreateError)
+{
+    TempFolder folder;
+    const std::string path = folder.file("missing/f.dfm");
+    EXPECT_THROW_MSG(AtomicFile(path, "test"), FileCreateError, "Impossible de créer le fichier " + path);
+}
+
+TEST(AtomicFile, ABareNameIsWrittenInTheCurrentFolder)
+{
+    TempFolder folder;
+    const fs::path previous = fs::current_path();
+    fs::current_path(folder.path());
+    writeAtomically("bare.dfm", "bytes");
+    fs::current_path(previous);
+    EXPECT_EQ(snapshot(folder.path()), (std::map<std::string, std::string>{{"bare.dfm", "bytes"}}));
+}
+
+}  // namespace
+}  // namespace dfm
