@@ -84,7 +84,7 @@ CalculatorDialog::CalculatorDialog(UserPrompts& prompts, const QString& title, d
 
 void CalculatorDialog::createDisplay(double scale)
 {
-    display_ = new QLabel(panel_->engine().Text(), this);
+    display_ = new QLabel(panel_->engine().text(), this);
     display_->setObjectName(QStringLiteral("Display"));
     display_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     display_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

@@ -54,7 +54,7 @@ public:
     // A value carried over from the last opening: shown as a result, "=" pending.
     void preset(double value);
 
-    QString Text() const { return text_; }
+    QString text() const { return text_; }
     CalculatorStatus Status() const { return status_; }
     double displayValue() const;
     double memory() const { return memory_; }

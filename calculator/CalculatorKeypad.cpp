@@ -127,8 +127,8 @@ void CalculatorKeypad::setMemory(double memory)
 void CalculatorKeypad::refresh()
 {
     memoryIndicator_->setText(engine_.memory() != 0 ? QStringLiteral("M") : QString());
-    if (engine_.Text() != shownText_) {
-        shownText_ = engine_.Text();
+    if (engine_.text() != shownText_) {
+        shownText_ = engine_.text();
         emit textChanged(shownText_);
     }
 }

@@ -106,7 +106,7 @@ TEST_F(CalculatorDialogTest, LayoutAtNinetySixDotsPerInch)
         SCOPED_TRACE(b.name);
         CalculatorButton* button = key(form, b.name);
         ASSERT_TRUE(button);
-        EXPECT_EQ(button->Kind(), b.kind);
+        EXPECT_EQ(button->kind(), b.kind);
         EXPECT_EQ(button->geometry(), b.place);
         EXPECT_EQ(button->text(), QString::fromLatin1(b.caption));
         EXPECT_EQ(button->icon().isNull(), *b.caption != '\0');

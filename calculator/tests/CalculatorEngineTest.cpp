@@ -99,7 +99,7 @@ TEST(CalculatorEngine, KeySequences)
         RecordingHost host;
         CalculatorEngine engine(host, u'.', QStringLiteral("$"), 15, true);
         type(engine, QString::fromLatin1(sequence.keys));
-        EXPECT_EQ(engine.Text(), QString::fromLatin1(sequence.shown));
+        EXPECT_EQ(engine.text(), QString::fromLatin1(sequence.shown));
         EXPECT_EQ(engine.Status(), sequence.status);
         EXPECT_EQ(host.beeps, sequence.beeps);
     }
@@ -121,7 +121,7 @@ TEST(CalculatorEngine, OverflowIsAnErrorNotInfinity)
     CalculatorEngine engine(host, u'.', QString(), 15, true);
     engine.preset(1e308);
     type(engine, QStringLiteral("*10="));
-    EXPECT_EQ(engine.Text(), "Error");
+    EXPECT_EQ(engine.text(), "Error");
     EXPECT_EQ(engine.displayValue(), 0);
 
     engine.key(u'C');
@@ -133,7 +133,7 @@ TEST(CalculatorEngine, OverflowIsAnErrorNotInfinity)
 
     engine.key(u'C');
     engine.preset(std::numeric_limits<double>::max());
-    EXPECT_EQ(engine.Text(), "Error");
+    EXPECT_EQ(engine.text(), "Error");
 }
 
 TEST(CalculatorEngine, PresetValueIsAResultWithEqualsPending)
@@ -141,9 +141,9 @@ TEST(CalculatorEngine, PresetValueIsAResultWithEqualsPending)
     RecordingHost host;
     CalculatorEngine engine(host, u'.', QString(), 15, true);
     engine.preset(42);
-    EXPECT_EQ(engine.Text(), "42");
+    EXPECT_EQ(engine.text(), "42");
     type(engine, QStringLiteral("7+1="));
-    EXPECT_EQ(engine.Text(), "8");
+    EXPECT_EQ(engine.text(), "8");
 }
 
 TEST(CalculatorEngine, MemoryButtons)
@@ -156,13 +156,13 @@ TEST(CalculatorEngine, MemoryButtons)
     EXPECT_EQ(engine.Status(), CalculatorStatus::First);
     type(engine, QStringLiteral("C"));
     engine.memoryRecall();
-    EXPECT_EQ(engine.Text(), "12");
+    EXPECT_EQ(engine.text(), "12");
     type(engine, QStringLiteral("3"));
-    EXPECT_EQ(engine.Text(), "123");
+    EXPECT_EQ(engine.text(), "123");
     engine.memoryPlus();
     EXPECT_EQ(engine.memory(), 135);
     type(engine, QStringLiteral("4"));
-    EXPECT_EQ(engine.Text(), "4");
+    EXPECT_EQ(engine.text(), "4");
 
     // In error only MC acts.
     type(engine, QStringLiteral("/0="));
@@ -170,10 +170,10 @@ TEST(CalculatorEngine, MemoryButtons)
     engine.memoryPlus();
     engine.memoryRecall();
     EXPECT_EQ(engine.memory(), 135);
-    EXPECT_EQ(engine.Text(), "Error");
+    EXPECT_EQ(engine.text(), "Error");
     engine.memoryClear();
     EXPECT_EQ(engine.memory(), 0);
-    EXPECT_EQ(engine.Text(), "Error");
+    EXPECT_EQ(engine.text(), "Error");
 }
 
 TEST(CalculatorEngine, AcceptReformatsAndRefusesAnError)
@@ -182,7 +182,7 @@ TEST(CalculatorEngine, AcceptReformatsAndRefusesAnError)
     CalculatorEngine engine(host, u'.', QString(), 15, true);
     type(engine, QStringLiteral("2.50"));
     EXPECT_TRUE(engine.accept());
-    EXPECT_EQ(engine.Text(), "2.5");
+    EXPECT_EQ(engine.text(), "2.5");
     EXPECT_EQ(engine.displayValue(), 2.5);
     type(engine, QStringLiteral("R0R"));
     EXPECT_FALSE(engine.accept());
@@ -214,7 +214,7 @@ TEST(CalculatorEngine, ClipboardCopyAndPaste)
         CalculatorEngine engine(host, u'.', QStringLiteral("$"), 15, true);
         type(engine, QStringLiteral("77"));
         engine.key(CalculatorEngine::CtrlV);
-        EXPECT_EQ(engine.Text(), QString::fromLatin1(paste.shown));
+        EXPECT_EQ(engine.text(), QString::fromLatin1(paste.shown));
         EXPECT_EQ(engine.Status(), CalculatorStatus::Valid);
         engine.key(CalculatorEngine::CtrlC);
         EXPECT_EQ(host.copied, QString::fromLatin1(paste.shown));
@@ -229,12 +229,12 @@ TEST(CalculatorEngine, ClipboardKeysAreIgnoredInErrorButTheDisplayMenuActs)
     type(engine, QStringLiteral("0R"));
     engine.key(CalculatorEngine::CtrlV);
     engine.key(CalculatorEngine::CtrlC);
-    EXPECT_EQ(engine.Text(), "Error");
+    EXPECT_EQ(engine.text(), "Error");
     EXPECT_TRUE(host.copied.isEmpty());
     engine.copy();
     EXPECT_EQ(host.copied, "Error");
     engine.Paste();
-    EXPECT_EQ(engine.Text(), "5");
+    EXPECT_EQ(engine.text(), "5");
     EXPECT_EQ(engine.Status(), CalculatorStatus::Error);
     EXPECT_EQ(engine.displayValue(), 0);
 }
@@ -245,9 +245,9 @@ TEST(CalculatorEngine, LocaleSeparatorAndCurrency)
     host.clipboard = QStringLiteral("12,5 €");
     CalculatorEngine engine(host, u',', QStringLiteral("€"), 15, true);
     type(engine, QStringLiteral("1.5+1,25="));
-    EXPECT_EQ(engine.Text(), "2,75");
+    EXPECT_EQ(engine.text(), "2,75");
     engine.Paste();
-    EXPECT_EQ(engine.Text(), "12,5");
+    EXPECT_EQ(engine.text(), "12,5");
     EXPECT_EQ(engine.displayValue(), 12.5);
 }
 
@@ -284,7 +284,7 @@ TEST(CalculatorEngine, DigitsAfterAnExponentAreIgnored)
     engine.memoryStore();
     engine.memoryRecall();
     type(engine, QStringLiteral("5."));
-    EXPECT_EQ(engine.Text(), "1E20");
+    EXPECT_EQ(engine.text(), "1E20");
     EXPECT_EQ(host.beeps, 0);
 }
 
@@ -319,7 +319,7 @@ TEST(CalculatorEngine, PrecisionBelowTwoIsTwo)
     CalculatorEngine engine(host, u'.', QString(), 0, true);
     EXPECT_EQ(engine.precision(), 2);
     type(engine, QStringLiteral("123"));
-    EXPECT_EQ(engine.Text(), "12");
+    EXPECT_EQ(engine.text(), "12");
 }
 
 }  // namespace
