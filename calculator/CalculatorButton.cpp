@@ -4,6 +4,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <iterator>
+
 namespace dfm {
 
 namespace {
@@ -11,6 +13,16 @@ namespace {
 const QColor Purple(0x80, 0x00, 0x80);
 const QColor Maroon(0x80, 0x00, 0x00);
 const QColor Navy(0x00, 0x00, 0x80);
+
+// Each key's object name, in the order of CalcButtonKind.
+constexpr const char* KeyNames[] = {
+    "Digit0Key", "Digit1Key", "Digit2Key", "Digit3Key", "Digit4Key", "Digit5Key", "Digit6Key",
+    "Digit7Key", "Digit8Key", "Digit9Key", "SignKey", "DecimalKey", "DivideKey", "MultiplyKey",
+    "MinusKey", "PlusKey", "SqrtKey", "PercentKey", "ReciprocalKey", "EqualsKey", "BackspaceKey",
+    "ClearKey", "MemoryClearKey", "MemoryRecallKey", "MemoryStoreKey", "MemoryPlusKey", "OkKey",
+    "CancelKey",
+};
+static_assert(std::size(KeyNames) == static_cast<std::size_t>(CalcButtonKind::Cancel) + 1);
 
 bool isDigit(CalcButtonKind kind)
 {
@@ -22,6 +34,7 @@ bool isDigit(CalcButtonKind kind)
 CalculatorButton::CalculatorButton(CalcButtonKind kind, QChar decimalSeparator, QWidget* parent)
     : QPushButton(parent), kind_(kind)
 {
+    setObjectName(QString::fromLatin1(KeyNames[static_cast<std::size_t>(kind)]));
     // The keyboard reaches every key through the dialog; a focused key would take Enter and space.
     setFocusPolicy(Qt::NoFocus);
     setAutoDefault(false);

@@ -12,7 +12,7 @@ class CalculatorButton : public QPushButton {
 public:
     CalculatorButton(CalcButtonKind kind, QChar decimalSeparator, QWidget* parent);
 
-    CalcButtonKind Kind() const { return kind_; }
+    CalcButtonKind kind() const { return kind_; }
     // The picture a button shows instead of text; a null picture for captioned buttons.
     static QPixmap pictureFor(CalcButtonKind kind);
     static QString caption(CalcButtonKind kind, QChar decimalSeparator);

@@ -19,8 +19,6 @@ public:
                          QWidget* parent = nullptr);
 
     CalculatorKeypad* panel() const { return panel_; }
-    QLabel* display() const { return display_; }
-    QMenu* displayMenu() const { return displayMenu_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -31,8 +31,6 @@ public:
     void setMemory(double memory);
 
     const CalculatorEngine& engine() const { return engine_; }
-    CalculatorButton* button(CalcButtonKind kind) const { return buttons_.at(kind); }
-    QLabel* memoryIndicator() const { return memoryIndicator_; }
 
 signals:
     void textChanged(const QString& text);

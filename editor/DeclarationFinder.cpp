@@ -1,3 +1,4 @@
+// The finder's rules: an object line names its object, any other line the word at the caret.
 #include "DeclarationFinder.h"
 
 #include "TextRules.h"
@@ -8,6 +9,22 @@ namespace {
 
 // A frame has a field in the class declaration like any other object.
 constexpr QStringView ObjectKeywords[] = {u"OBJECT", u"INLINE"};
+
+QString wordAt(const QString& text, qsizetype selectionStart)
+{
+    // The page's text as the finder sees it ends with a line break after its last line.
+    const QString page = text + u'\n';
+    qsizetype i = qBound<qsizetype>(0, selectionStart, page.size() - 1);
+    // Only blanks delimit the word backwards; line breaks do not.
+    while (i > 0 && page[i] != u' ')
+        --i;
+    if (page[i] == u' ')
+        ++i;
+    qsizetype j = i;
+    while (j < page.size() - 1 && page[j] != u' ' && page[j] != u'.')
+        ++j;
+    return trimBlanks(page.mid(i, j - i));
+}
 
 }  // namespace
 
@@ -40,22 +57,6 @@ DeclarationFinder::Target DeclarationFinder::nameAt(const QString& line, const Q
     if (mode == Mode::Declaration && !name.isEmpty() && !name.endsWith(u':'))
         name += u':';
     return {Outcome::Search, name};
-}
-
-QString DeclarationFinder::wordAt(const QString& text, qsizetype selectionStart)
-{
-    // The page's text as the finder sees it ends with a line break after its last line.
-    const QString page = text + u'\n';
-    qsizetype i = qBound<qsizetype>(0, selectionStart, page.size() - 1);
-    // Only blanks delimit the word backwards; line breaks do not.
-    while (i > 0 && page[i] != u' ')
-        --i;
-    if (page[i] == u' ')
-        ++i;
-    qsizetype j = i;
-    while (j < page.size() - 1 && page[j] != u' ' && page[j] != u'.')
-        ++j;
-    return trimBlanks(page.mid(i, j - i));
 }
 
 }  // namespace dfm

@@ -5,21 +5,19 @@
 
 namespace dfm {
 
-class DeclarationFinder {
-public:
-    enum class Mode { Declaration, Implementation };
-    enum class Outcome { Nothing, InheritedHasNoDeclaration, Search };
-    struct Target {
-        Outcome outcome = Outcome::Nothing;
-        QString name;
-    };
+namespace DeclarationFinder {
 
-    // line: the form-text line at the caret; text: the whole page with "\n" between lines;
-    // selectionStart: the caret's offset into text.
-    static Target nameAt(const QString& line, const QString& text, qsizetype selectionStart, Mode mode);
-
-private:
-    static QString wordAt(const QString& text, qsizetype selectionStart);
+enum class Mode { Declaration, Implementation };
+enum class Outcome { Nothing, InheritedHasNoDeclaration, Search };
+struct Target {
+    Outcome outcome = Outcome::Nothing;
+    QString name;
 };
+
+// line: the form-text line at the caret; text: the whole page with "\n" between lines;
+// selectionStart: the caret's offset into text.
+Target nameAt(const QString& line, const QString& text, qsizetype selectionStart, Mode mode);
+
+}  // namespace DeclarationFinder
 
 }  // namespace dfm

@@ -4,6 +4,7 @@
 
 #include "AboutDialog.h"
 #include "Clipboard.h"
+#include "CommandBoundary.h"
 #include "CodePage.h"
 #include "ColorValue.h"
 #include "CommandLineFileName.h"
@@ -223,7 +224,7 @@ void EditorWindow::createActions()
         entry->setCheckable(command.checked != nullptr);
         const auto run = command.run;
         connect(entry, &QAction::triggered, this, [this, run] {
-            runCommand([this, run] { (this->*run)(); });
+            runCommand(prompts_, [this, run] { (this->*run)(); });
             scheduleUpdate();
         });
         if (inFormPage) {
@@ -368,12 +369,12 @@ void EditorWindow::createDialogs()
     findTarget_ = formPage_;
     replaceTarget_ = formPage_;
     connect(findDialog_, &FindDialog::findNextClicked, this,
-            [this] { runCommand([this] { findNext(findDialog_, findTarget_); }); });
+            [this] { runCommand(prompts_, [this] { findNext(findDialog_, findTarget_); }); });
     connect(replaceDialog_, &FindDialog::findNextClicked, this,
-            [this] { runCommand([this] { findNext(replaceDialog_, replaceTarget_); }); });
-    connect(replaceDialog_, &FindDialog::replaceClicked, this, [this] { runCommand([this] { replaceText(false); }); });
+            [this] { runCommand(prompts_, [this] { findNext(replaceDialog_, replaceTarget_); }); });
+    connect(replaceDialog_, &FindDialog::replaceClicked, this, [this] { runCommand(prompts_, [this] { replaceText(false); }); });
     connect(replaceDialog_, &FindDialog::replaceAllClicked, this,
-            [this] { runCommand([this] { replaceText(true); }); });
+            [this] { runCommand(prompts_, [this] { replaceText(true); }); });
 
     openDialog_ = new QFileDialog(this, QStringLiteral("Open DFM ..."));
     openDialog_->setObjectName(QStringLiteral("OpenDialog1"));
@@ -387,20 +388,6 @@ void EditorWindow::createDialogs()
     saveDialog_->setOption(QFileDialog::DontConfirmOverwrite);
     saveDialog_->setAcceptMode(QFileDialog::AcceptSave);
     saveDialog_->setFileMode(QFileDialog::AnyFile);
-}
-
-void EditorWindow::runCommand(const std::function<void()>& body)
-{
-    try {
-        body();
-    } catch (const std::exception& error) {
-        showError(error);
-    }
-}
-
-void EditorWindow::showError(const std::exception& error)
-{
-    prompts_.errorBox(UserPrompts::errorBoxText(QString::fromUtf8(error.what())));
 }
 
 void EditorWindow::scheduleUpdate()
@@ -483,7 +470,7 @@ const CodePage* EditorWindow::searchCodePage(const PageEditor* page) const
 }
 void EditorWindow::openFormFile(const QString& path)
 {
-    runCommand([&] {
+    runCommand(prompts_, [&] {
         const QString extension = FormFiles::extensionOf(path);
         if (extension.compare(QStringLiteral(".DFM"), Qt::CaseInsensitive) != 0) {
             prompts_.notice(QStringLiteral("Can't load \"%1\" file type !").arg(extension));
@@ -522,7 +509,7 @@ bool EditorWindow::save()
     try {
         document_.save(formPage_->text(), unitPage_->text(), unitPage_->editedSinceLoad());
     } catch (const ParserError& error) {
-        showError(error);
+        showError(prompts_, error);
         if (pages_->currentWidget() == formTab_) {
             const QTextBlock line = formPage_->document()->findBlockByNumber(error.line() - 1);
             if (line.isValid())
@@ -530,7 +517,7 @@ bool EditorWindow::save()
         }
         return false;
     } catch (const std::exception& error) {
-        showError(error);
+        showError(prompts_, error);
         return false;
     }
     return true;

@@ -10,8 +10,6 @@
 #include <QTimer>
 #include <QUrl>
 
-#include <exception>
-#include <functional>
 #include <map>
 #include <memory>
 #include <span>
@@ -75,9 +73,6 @@ private:
     void createWindowSettings();
     QAction* action(const char* objectName) const;
 
-    // The command boundary: an error ends the command with the error box.
-    void runCommand(const std::function<void()>& body);
-    void showError(const std::exception& error);
     void scheduleUpdate();
     void pageTextChanged();
     void updateCaretStatus();

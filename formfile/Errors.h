@@ -1,11 +1,26 @@
 // The error classes of form file handling: each carries one fixed message text.
 #pragma once
 
+#include <initializer_list>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
 namespace dfm {
+
+// The messages are put together by appending to one reserved string: GCC 12 at -O3 warns about
+// overlapping copies (-Wrestrict) when a literal is prepended to a temporary string.
+inline std::string joinedText(std::initializer_list<std::string_view> parts)
+{
+    std::size_t size = 0;
+    for (std::string_view part : parts)
+        size += part.size();
+    std::string text;
+    text.reserve(size);
+    for (std::string_view part : parts)
+        text += part;
+    return text;
+}
 
 class FormError : public std::runtime_error {
 public:
@@ -36,7 +51,7 @@ public:
 class ParserError : public FormError {
 public:
     ParserError(const std::string& message, int line)
-        : FormError(message + " à la ligne " + std::to_string(line)), line_(line) {}
+        : FormError(joinedText({message, " à la ligne ", std::to_string(line)})), line_(line) {}
     int line() const { return line_; }
 
 private:
@@ -46,13 +61,13 @@ private:
 class FileOpenError : public FormError {
 public:
     explicit FileOpenError(const std::string& fileName)
-        : FormError("Impossible d'ouvrir le fichier " + fileName) {}
+        : FormError(joinedText({"Impossible d'ouvrir le fichier ", fileName})) {}
 };
 
 class FileCreateError : public FormError {
 public:
     explicit FileCreateError(const std::string& fileName)
-        : FormError("Impossible de créer le fichier " + fileName) {}
+        : FormError(joinedText({"Impossible de créer le fichier ", fileName})) {}
 };
 
 namespace msg {
@@ -68,11 +83,11 @@ inline constexpr const char* BadBinaryValue = "Valeur binaire incorrecte";
 inline constexpr const char* LineTooLong = "Ligne trop longue";
 inline std::string notAnInteger(std::string_view text)
 {
-    return "'" + std::string(text) + "' n'est pas une valeur entière correcte";
+    return joinedText({"'", text, "' n'est pas une valeur entière correcte"});
 }
 inline std::string notAFloat(std::string_view text)
 {
-    return "'" + std::string(text) + "' n'est pas une valeur en virgule flottante correcte";
+    return joinedText({"'", text, "' n'est pas une valeur en virgule flottante correcte"});
 }
 }  // namespace msg
 

@@ -1,5 +1,6 @@
 #include "GrepWindow.h"
 
+#include "CommandBoundary.h"
 #include "FormOpener.h"
 #include "GrepEngine.h"
 #include "GrepSettings.h"
@@ -27,7 +28,6 @@
 #include <QToolButton>
 
 #include <algorithm>
-#include <exception>
 
 namespace dfm {
 
@@ -124,11 +124,7 @@ GrepWindow::GrepWindow(UserPrompts& prompts, FormOpener& opener, QWidget* parent
     setFont(font);
     setFixedSize(535, 328);
     createControls();
-    try {
-        loadOptions();
-    } catch (const std::exception& error) {
-        prompts_.errorBox(UserPrompts::errorBoxText(QString::fromUtf8(error.what())));
-    }
+    runCommand(prompts_, [this] { loadOptions(); });
 }
 
 void GrepWindow::createControls()
@@ -295,7 +291,7 @@ void GrepWindow::startSearch()
     request.key = PageText::toBytes(key).toStdString();
     request.subdirectories = subfoldersCheck_->isChecked();
     request.caseSensitive = caseSensitiveCheck_->isChecked();
-    try {
+    runCommand(prompts_, [this, &request] {
         GrepEngine engine(*this);
         if (engine.search(request) != GrepEngine::Outcome::Completed)
             return;
@@ -303,9 +299,7 @@ void GrepWindow::startSearch()
         updateHistory(maskBox_);
         updateHistory(directoryBox_);
         saveOptions();
-    } catch (const std::exception& error) {
-        prompts_.errorBox(UserPrompts::errorBoxText(QString::fromUtf8(error.what())));
-    }
+    });
 }
 
 void GrepWindow::requestStop()

@@ -2,7 +2,9 @@
 #include "ObjectViewWindow.h"
 
 #include "ColorValue.h"
+#include "CommandBoundary.h"
 #include "ObjectTreeBuilder.h"
+#include "ObjectTreeError.h"
 #include "WindowSettings.h"
 #include "FontDialog.h"
 #include "UserPrompts.h"
@@ -22,7 +24,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <stdexcept>
 #include <vector>
 
 namespace dfm {
@@ -142,7 +143,8 @@ void ObjectViewWindow::createControls()
     connect(tree_, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) { updatePicture(item); });
     connect(tree_, &QTreeWidget::itemCollapsed, this, [this](QTreeWidgetItem* item) { updatePicture(item); });
     // The tree's own toggle on a double click runs after this.
-    connect(tree_, &QTreeWidget::itemDoubleClicked, this, &ObjectViewWindow::itemDoubleClicked);
+    connect(tree_, &QTreeWidget::itemDoubleClicked, this,
+            [this] { runCommand(prompts_, [this] { itemDoubleClicked(); }); });
 
     auto* panel = new QFrame(this);
     panel->setObjectName(QStringLiteral("Panel1"));
@@ -198,8 +200,10 @@ void ObjectViewWindow::createControls()
         const qsizetype bar = hint.indexOf(u'|');
         button->setToolTip(hint.left(bar));
         button->setStatusTip(hint.mid(bar + 1));
+        // A command's error is shown at the boundary rather than thrown into the event loop.
         if (plan.click)
-            connect(button, &QToolButton::clicked, this, plan.click);
+            connect(button, &QToolButton::clicked, this,
+                    [this, click = plan.click] { runCommand(prompts_, [this, click] { (this->*click)(); }); });
     }
 }
 
@@ -234,7 +238,7 @@ void ObjectViewWindow::buildObjectTree(const QStringList& lines)
     if (!topLevel.isEmpty())
         tree_->setCurrentItem(topLevel.constFirst());
     if (tree.refused)
-        throw std::runtime_error("Erreur chargement de fichier");
+        throw ObjectTreeError();
 }
 
 void ObjectViewWindow::showDefinition()

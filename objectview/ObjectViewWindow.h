@@ -25,9 +25,8 @@ public:
     ~ObjectViewWindow() override;
 
     // Rebuilds the tree from the form text's lines. When an item cannot be placed the items before it
-    // stay and std::runtime_error("Erreur chargement de fichier") is thrown.
+    // stay and ObjectTreeError is thrown.
     void buildObjectTree(const QStringList& lines);
-    QTreeWidget* tree() const { return tree_; }
 
     // Asks the editor to show the current item's line; nothing when the tree is empty.
     void showDefinition();

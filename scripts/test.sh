@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what the tests need, builds everything from scratch and runs every test:
-# the unit and window tests (offscreen, no display needed), the program itself driven by keys
-# under a private X server, the same tests under AddressSanitizer and UndefinedBehaviorSanitizer,
-# and each fuzz target for a minute over its seeds.
+# the unit and window tests (offscreen, no display needed), the tests that need a refused access
+# again as a user who can be refused, the program itself driven by keys under a private X server,
+# the same tests under AddressSanitizer and UndefinedBehaviorSanitizer, and each fuzz target for a
+# minute over its seeds. The builds are the presets of CMakePresets.json.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -15,22 +16,33 @@ $sudo apt-get install -y --no-install-recommends \
 
 rm -rf build build-asan build-fuzz
 
+# The number of tests the permission script reports as passed, from the log it wrote.
+permissionsPassed() {
+    sed -n 's/^permission tests as .*: \([0-9]*\) passed, 0 failed$/\1/p' "$1"
+}
+
 echo "== build and unit tests"
-cmake -S . -B build -G Ninja -DDFM_WERROR=ON
-cmake --build build
-ctest --test-dir build --output-on-failure
+cmake --preset dev
+cmake --build --preset dev
+ctest --preset dev
+
+echo "== the tests that need a refused access, as a user who can be refused"
+bash scripts/permissions.sh build | tee build/permissions.log
 
 echo "== the program driven from outside under a real X server"
 bash scripts/smoke.sh build
 
 echo "== unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
-cmake -S . -B build-asan -G Ninja -DDFM_SANITIZE=ON -DDFM_BENCH=OFF
-cmake --build build-asan
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir build-asan --output-on-failure
+cmake --preset asan
+cmake --build --preset asan
+ctest --preset asan
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    bash scripts/permissions.sh build-asan | tee build-asan/permissions.log
 
 echo "== fuzz targets, one minute each"
 bash fuzz/run.sh "${DFM_FUZZ_SECONDS:-60}"
 
 tests=$(ctest --test-dir build -N | sed -n 's/^Total Tests: //p')
 asan=$(ctest --test-dir build-asan -N | sed -n 's/^Total Tests: //p')
-echo "all: $((tests + asan + 4)) passed, 0 failed"
+unprivileged=$(( $(permissionsPassed build/permissions.log) + $(permissionsPassed build-asan/permissions.log) ))
+echo "all: $((tests + asan + unprivileged + 4)) passed, 0 failed"

@@ -1,3 +1,4 @@
+// Maps a page's bytes to its text and back, recording the layout that gives the same bytes again.
 #include "PageText.h"
 
 #include "Utf8.h"

@@ -1,4 +1,4 @@
-// Bytes of a form or unit file <-> the text an editor page shows, without losing a byte.
+// The bytes of a form or unit file <-> the text an editor page shows, without losing a byte.
 #pragma once
 
 #include <QByteArray>
@@ -18,24 +18,28 @@ struct TextFormat {
     bool finalBreak = true;     // the last line is followed by a line break
 };
 
-class PageText {
-public:
-    // Form text: system code page bytes, lines ended by CR LF.
-    static TextFormat formFormat() { return {}; }
+namespace PageText {
 
-    // Editor text has "\n" between lines. Units that are valid UTF-8 with non-ASCII bytes
-    // stay UTF-8; everything else is read byte for byte.
-    static QString decode(std::string_view bytes, TextFormat* format);
-    static QString decodeAs(std::string_view bytes, const TextFormat& format);
-    static QByteArray encode(const QString& text, const TextFormat& format);
+// Form text: system code page bytes, lines ended by CR LF.
+inline TextFormat formFormat()
+{
+    return {};
+}
 
-    // The lossless byte mapping: Windows-1252, its five unassigned bytes kept as the code
-    // points of the same value. Characters outside it become "?".
-    static QString fromBytes(std::string_view bytes);
-    static QByteArray toBytes(const QString& text);
+// Editor text has "\n" between lines. Units that are valid UTF-8 with non-ASCII bytes
+// stay UTF-8; everything else is read byte for byte.
+QString decode(std::string_view bytes, TextFormat* format);
+QString decodeAs(std::string_view bytes, const TextFormat& format);
+QByteArray encode(const QString& text, const TextFormat& format);
 
-    // Characters as the editor counts them: a line break is two (CR LF).
-    static qsizetype characterCount(const QString& text);
-};
+// The lossless byte mapping: Windows-1252, its five unassigned bytes kept as the code
+// points of the same value. Characters outside it become "?".
+QString fromBytes(std::string_view bytes);
+QByteArray toBytes(const QString& text);
+
+// Characters as the editor counts them: a line break is two (CR LF).
+qsizetype characterCount(const QString& text);
+
+}  // namespace PageText
 
 }  // namespace dfm

@@ -2,7 +2,6 @@
 // carry them, their shortcuts, the calculator and the about window.
 #include "EditorFixture.h"
 #include "CalculatorButton.h"
-#include "CalculatorKeypad.h"
 #include "PopupCalculator.h"
 #include "CalculatorDialog.h"
 
@@ -171,10 +170,10 @@ TEST_F(Commands, CalculatorKeepsItsValueBetweenOpenings)
     prompts.onExec = [&shown](QDialog& dialog) {
         auto& calculator = dynamic_cast<dfm::CalculatorDialog&>(dialog);
         EXPECT_EQ(calculator.windowTitle(), "Calculator");
-        shown.push_back(calculator.display()->text());
+        shown.push_back(calculator.findChild<QLabel*>("Display")->text());
         QTest::keyClicks(&calculator, "6*7=");
         QTest::qWait(40);
-        calculator.panel()->button(dfm::CalcButtonKind::Ok)->click();
+        calculator.findChild<dfm::CalculatorButton*>("OkKey")->click();
         return dialog.result();
     };
     trigger("ActCalc");

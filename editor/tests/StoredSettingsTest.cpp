@@ -141,7 +141,7 @@ TEST_F(StoredSettings, ObjectViewShowsTheFormPagesTreeAndLeadsToItsLines)
     form->show();
     trigger("ActObjectView");
     ASSERT_TRUE(view->isVisible());
-    QTreeWidget* tree = view->tree();
+    auto* tree = view->findChild<QTreeWidget*>("Outline1");
     ASSERT_EQ(tree->topLevelItemCount(), 1);
     EXPECT_EQ(tree->topLevelItem(0)->text(0), "SampleForm: TSampleForm [1]");
 

@@ -2,6 +2,7 @@
 // definition, the font and colour dialogs, a refused build and the hints.
 #include "ColorValue.h"
 #include "ScriptedPrompts.h"
+#include "ObjectTreeError.h"
 #include "ObjectViewWindow.h"
 
 #include <QApplication>
@@ -39,7 +40,7 @@ protected:
 
 class ObjectViewWindowTest : public ::testing::Test {
 protected:
-    QTreeWidget* tree() const { return view->tree(); }
+    QTreeWidget* tree() const { return view->findChild<QTreeWidget*>("Outline1"); }
     QTreeWidgetItem* find(const QString& prefix) const
     {
         return tree()->findItems(prefix, Qt::MatchStartsWith | Qt::MatchRecursive).value(0);
@@ -184,12 +185,24 @@ TEST_F(ObjectViewWindowTest, RefusedBuildThrowsAndKeepsTheItemsBefore)
     try {
         view->buildObjectTree({"object Form1: TForm1", "object B", "object C", "object D", "object E: TE"});
         ADD_FAILURE() << "no error";
-    } catch (const std::runtime_error& error) {
+    } catch (const ObjectTreeError& error) {
         EXPECT_STREQ(error.what(), "Erreur chargement de fichier");
     }
     EXPECT_EQ(visible(), QStringList{"Form1"});
     EXPECT_EQ(tree()->currentItem(), tree()->topLevelItem(0));
     EXPECT_TRUE(tree()->updatesEnabled());
+}
+
+TEST_F(ObjectViewWindowTest, AButtonsErrorEndsInTheErrorBox)
+{
+    view->buildObjectTree(Example);
+    const QFont before = tree()->font();
+    prompts.onExec = [](QDialog&) -> int { throw std::runtime_error("No dialog"); };
+    for (const char* name : {"SpeedButton1", "SpeedButton2"})
+        view->findChild<QToolButton*>(name)->click();
+    EXPECT_EQ(prompts.errors, (QStringList{"No dialog.", "No dialog."}));
+    EXPECT_EQ(tree()->font(), before);
+    EXPECT_EQ(view->outlineColor(), ColorValue::clWindow);
 }
 
 TEST_F(ObjectViewWindowTest, HintSplitsIntoTooltipAndTheOwnersStatusLine)
