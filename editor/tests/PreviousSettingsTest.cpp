@@ -3,15 +3,13 @@
 // again under the same sections and names, with the values nobody changed left as they were.
 #include "EditorFixture.h"
 #include "ColorValue.h"
-#include "EditorStore.h"
-#include "GrepStore.h"
 #include "GrepWindow.h"
-#include "ObjectViewStore.h"
 #include "ObjectViewWindow.h"
 #include "RecentFiles.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPushButton>
@@ -22,6 +20,20 @@
 namespace {
 
 const QString FixtureFolder = QStringLiteral(DFM_SOURCE_DIR "/editor/tests/previous-settings/");
+// The copies are dated back to this, so that a file left unwritten shows.
+const QDateTime CopiedAt(QDate(2000, 1, 1), QTime(0, 0), Qt::UTC);
+// Where the previous version kept each file, below the XDG config folder.
+const char* const StorePaths[] = {"QuenDFMEd/QuenDFMEd.conf", "QuenDFMEd/QuenDFMEd.INI", "QUENDFMED/GREP.conf"};
+
+QString storePath(const QString& relative)
+{
+    return qEnvironmentVariable("XDG_CONFIG_HOME") + u'/' + relative;
+}
+
+QString fixture(const QString& relative)
+{
+    return FixtureFolder + QFileInfo(relative).fileName();
+}
 
 // "section/name=value" a line, in QSettings' order.
 std::string storedValues(const QString& path)
@@ -48,10 +60,13 @@ protected:
         EditorFixture::SetUp();
         // The fixture's window of a first run writes its backup switch as it goes.
         form.reset();
-        for (const dfm::StoreFile& store : {dfm::EditorStore::File, dfm::ObjectViewStore::File, dfm::GrepStore::File}) {
-            QDir().mkpath(QFileInfo(store.path()).absolutePath());
-            QFile::remove(store.path());
-            ASSERT_TRUE(QFile::copy(fixture(store), store.path())) << store.fileName;
+        for (const char* relative : StorePaths) {
+            QDir().mkpath(QFileInfo(storePath(relative)).absolutePath());
+            QFile::remove(storePath(relative));
+            ASSERT_TRUE(QFile::copy(fixture(relative), storePath(relative))) << relative;
+            QFile copy(storePath(relative));
+            ASSERT_TRUE(copy.open(QIODevice::ReadWrite));
+            ASSERT_TRUE(copy.setFileTime(CopiedAt, QFileDevice::FileModificationTime));
         }
         previousFolder = QDir::currentPath();
     }
@@ -62,8 +77,6 @@ protected:
         EditorFixture::TearDown();
         QDir::setCurrent(previousFolder);
     }
-
-    static QString fixture(const dfm::StoreFile& store) { return FixtureFolder + QLatin1StringView(store.fileName); }
 
     template <typename T>
     T* grepChild(const char* name) const
@@ -112,9 +125,10 @@ TEST_F(PreviousSettings, AreTakenBackAndWrittenAgainUnderTheSameNames)
     ASSERT_TRUE(form->close());
     form.reset();
     EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join(u'\n').toStdString();
-    for (const dfm::StoreFile& store : {dfm::EditorStore::File, dfm::ObjectViewStore::File, dfm::GrepStore::File}) {
-        SCOPED_TRACE(store.fileName);
-        EXPECT_EQ(storedValues(store.path()), storedValues(fixture(store)));
+    for (const char* relative : StorePaths) {
+        SCOPED_TRACE(relative);
+        EXPECT_GT(QFileInfo(storePath(relative)).lastModified(), CopiedAt);
+        EXPECT_EQ(storedValues(storePath(relative)), storedValues(fixture(relative)));
     }
 }
 
