@@ -8,6 +8,7 @@
 #include "CodePage.h"
 #include "ColorValue.h"
 #include "CommandLineFileName.h"
+#include "EditorStore.h"
 #include "Errors.h"
 #include "FindDialog.h"
 #include "FontDialog.h"
@@ -97,7 +98,7 @@ EditorWindow::EditorWindow(UserPrompts& prompts, const QStringList& arguments, Q
     const QString name = commandLineFileName(arguments);
     if (!name.isEmpty())
         openFormFile(name);
-    document_.setBackupEnabled(windowSettings_->readInteger(QStringLiteral("CREATEBACKUP"), 1) == 1);
+    document_.setBackupEnabled(windowSettings_->readInteger(EditorStore::CreateBackup, 1) == 1);
     grepWindow_ = new GrepWindow(prompts_, *this, this);
     formPage_->setFocus();
     updateCommands();
@@ -110,7 +111,7 @@ EditorWindow::~EditorWindow()
     for (QObject* sender : std::initializer_list<QObject*>{qApp, QApplication::clipboard(), pages_, formPage_, unitPage_})
         disconnect(sender, nullptr, this, nullptr);
     windowSettings_->saveAtDestruction();
-    windowSettings_->writeInteger(QStringLiteral("CREATEBACKUP"), document_.backupEnabled() ? 1 : 0);
+    windowSettings_->writeInteger(EditorStore::CreateBackup, document_.backupEnabled() ? 1 : 0);
 }
 
 void EditorWindow::createPages()
@@ -323,40 +324,39 @@ void EditorWindow::createStatusBar()
 
 void EditorWindow::createWindowSettings()
 {
-    windowSettings_ = std::make_unique<WindowSettings>(*this, WindowSettings::Store::Registry, QStringLiteral("TForm1"),
-                                                   prompts_, true);
-    windowSettings_->setRecentFiles(recentFiles_);
-    const auto addDialog = [this](const QString& name, QFileDialog* dialog) {
+    windowSettings_ = std::make_unique<WindowSettings>(*this, EditorStore::File, EditorStore::Section, prompts_, true);
+    windowSettings_->setRecentFiles(recentFiles_, EditorStore::RecentFilesSection);
+    const auto addDialog = [this](const QString& fileName, const QString& initialDir, QFileDialog* dialog) {
         windowSettings_->addText(
-            name + QStringLiteral("_FileName"),
+            fileName,
             [dialog] {
                 const QString chosen = dialog->selectedFiles().value(0);
                 return QFileInfo(chosen).isDir() ? QString() : chosen;
             },
             [dialog](const QString& text) { dialog->selectFile(text); });
         windowSettings_->addText(
-            name + QStringLiteral("_InitialDir"), [dialog] { return dialog->directory().absolutePath(); },
+            initialDir, [dialog] { return dialog->directory().absolutePath(); },
             [dialog](const QString& text) { dialog->setDirectory(text); });
     };
-    addDialog(QStringLiteral("OpenDialog1"), openDialog_);
-    addDialog(QStringLiteral("SaveDialog1"), saveDialog_);
-    for (PageEditor* memo : {formPage_, unitPage_}) {
-        const QString name = memo->objectName();
+    addDialog(EditorStore::OpenDialogFileName, EditorStore::OpenDialogInitialDir, openDialog_);
+    addDialog(EditorStore::SaveDialogFileName, EditorStore::SaveDialogInitialDir, saveDialog_);
+    const auto addPage = [this](const QString& colorName, const QString& fontName, PageEditor* memo) {
         windowSettings_->addColor(
-            name + QStringLiteral("_Color"), [memo] { return ColorValue::fromColor(memo->backgroundColor()); },
+            colorName, [memo] { return ColorValue::fromColor(memo->backgroundColor()); },
             [memo](std::int32_t value) { memo->setBackgroundColor(ColorValue::toColor(value)); });
         windowSettings_->addFont(
-            name + QStringLiteral("_Font"), [memo] { return memo->font(); },
-            [memo] { return ColorValue::fromColor(memo->textColor()); },
+            fontName, [memo] { return memo->font(); }, [memo] { return ColorValue::fromColor(memo->textColor()); },
             [memo](const QFont& font, std::int32_t color) {
                 memo->setFont(font);
                 memo->setTextColor(ColorValue::toColor(color));
             });
-    }
+    };
+    addPage(EditorStore::FormPageColor, EditorStore::FormPageFont, formPage_);
+    addPage(EditorStore::UnitPageColor, EditorStore::UnitPageFont, unitPage_);
     windowSettings_->addBoolean(
-        QStringLiteral("AppEvents1_ShowHint"), [this] { return showHints_; }, [this](bool on) { showHints_ = on; });
+        EditorStore::ShowHints, [this] { return showHints_; }, [this](bool on) { showHints_ = on; });
     windowSettings_->addColor(
-        QStringLiteral("AppEvents1_HintColor"), [this] { return ColorValue::fromColor(hintColor_); },
+        EditorStore::HintColor, [this] { return ColorValue::fromColor(hintColor_); },
         [this](std::int32_t value) { setHintColor(ColorValue::toColor(value)); });
 }
 

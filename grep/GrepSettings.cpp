@@ -1,4 +1,8 @@
+// The grep window's stored options and histories, read and written as every stored value is.
 #include "GrepSettings.h"
+
+#include "GrepStore.h"
+#include "StoredValue.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,62 +12,69 @@ namespace dfm {
 
 namespace {
 
-const QString OptionsGroup = QStringLiteral("Options");
+QString optionKey(const QString& name)
+{
+    return QString(GrepStore::OptionsSection) + u'/' + name;
+}
 
 }  // namespace
 
 GrepSettings::GrepSettings()
-    : settings_(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("QUENDFMED"), QStringLiteral("GREP"))
+    : settings_(GrepStore::File.open())
 {
-    const QString path = settings_.fileName();
+    const QString path = settings_->fileName();
     if (!QFileInfo::exists(path)) {
         QDir().mkpath(QFileInfo(path).absolutePath());
         QFile(path).open(QIODevice::WriteOnly);
     }
 }
 
-bool GrepSettings::flag(const char* name, bool fallback) const
+bool GrepSettings::flag(const QString& name, bool fallback) const
 {
     bool number = false;
-    const int value = settings_.value(OptionsGroup + u'/' + QLatin1String(name)).toString().trimmed().toInt(&number);
+    const int value = StoredValue::read(*settings_, optionKey(name)).value_or(QString()).toInt(&number);
     return number ? value != 0 : fallback;
 }
 
-void GrepSettings::setFlag(const char* name, bool on)
+void GrepSettings::setFlag(const QString& name, bool on)
 {
-    settings_.setValue(OptionsGroup + u'/' + QLatin1String(name), on ? QStringLiteral("1") : QStringLiteral("0"));
+    StoredValue::write(*settings_, optionKey(name), on ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
-GrepSettings::History GrepSettings::readHistory(const char* group)
+GrepSettings::History GrepSettings::readHistory(const QString& section)
 {
-    settings_.beginGroup(QLatin1String(group));
+    const auto text = [&](const QString& name) {
+        return StoredValue::read(*settings_, section + u'/' + name, GrepStore::Blanks).value_or(QString());
+    };
+    settings_->beginGroup(section);
+    const QStringList names = settings_->childKeys();
+    settings_->endGroup();
     int count = 0;
-    for (const QString& name : settings_.childKeys()) {
-        if (!settings_.value(name).toString().isEmpty())
+    for (const QString& name : names) {
+        if (!text(name).isEmpty())
             ++count;
     }
     History history;
     for (int i = 0; i + 1 < count; ++i)
-        history.items << settings_.value(valueName(i)).toString();
-    history.text = count > 0 ? settings_.value(valueName(count - 1)).toString() : QString();
-    settings_.endGroup();
+        history.items << text(valueName(i));
+    history.text = count > 0 ? text(valueName(count - 1)) : QString();
     return history;
 }
 
-void GrepSettings::writeHistory(const char* group, const History& history)
+void GrepSettings::writeHistory(const QString& section, const History& history)
 {
-    settings_.remove(QLatin1String(group));
-    settings_.beginGroup(QLatin1String(group));
+    settings_->remove(section);
+    const auto write = [&](int index, const QString& text) {
+        StoredValue::write(*settings_, section + u'/' + valueName(index), text, GrepStore::Blanks);
+    };
     for (int i = 0; i < history.items.size(); ++i)
-        settings_.setValue(valueName(i), history.items[i]);
-    settings_.setValue(valueName(static_cast<int>(history.items.size())), history.text);
-    settings_.endGroup();
+        write(i, history.items[i]);
+    write(static_cast<int>(history.items.size()), history.text);
 }
 
 bool GrepSettings::flush()
 {
-    settings_.sync();
-    return settings_.status() == QSettings::NoError;
+    return StoredValue::flush(*settings_);
 }
 
 QString GrepSettings::valueName(int index)

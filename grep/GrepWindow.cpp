@@ -4,6 +4,7 @@
 #include "FormOpener.h"
 #include "GrepEngine.h"
 #include "GrepSettings.h"
+#include "GrepStore.h"
 #include "PageText.h"
 #include "ShellFileInfo.h"
 #include "FilePropertiesDialog.h"
@@ -246,28 +247,28 @@ void GrepWindow::createButtons()
 void GrepWindow::loadOptions()
 {
     GrepSettings settings;
-    setHistory(directoryBox_, settings.readHistory(GrepSettings::Directory));
-    setHistory(expressionBox_, settings.readHistory(GrepSettings::Expression));
-    setHistory(maskBox_, settings.readHistory(GrepSettings::Mask));
+    setHistory(directoryBox_, settings.readHistory(GrepStore::DirectorySection));
+    setHistory(expressionBox_, settings.readHistory(GrepStore::ExpressionSection));
+    setHistory(maskBox_, settings.readHistory(GrepStore::MaskSection));
     if (maskBox_->currentText().isEmpty())
         maskBox_->setEditText(QStringLiteral("DFM"));
-    caseSensitiveCheck_->setChecked(settings.flag(GrepSettings::CaseSensitive, true));
-    subfoldersCheck_->setChecked(settings.flag(GrepSettings::SubDirs, false));
-    keepListCheck_->setChecked(settings.flag(GrepSettings::KeepList, false));
-    sortListCheck_->setChecked(settings.flag(GrepSettings::SortList, false));
+    caseSensitiveCheck_->setChecked(settings.flag(GrepStore::CaseSensitive, true));
+    subfoldersCheck_->setChecked(settings.flag(GrepStore::SubDirs, false));
+    keepListCheck_->setChecked(settings.flag(GrepStore::KeepList, false));
+    sortListCheck_->setChecked(settings.flag(GrepStore::SortList, false));
     sortOptionClicked();
 }
 
 void GrepWindow::saveOptions()
 {
     GrepSettings settings;
-    settings.setFlag(GrepSettings::CaseSensitive, caseSensitiveCheck_->isChecked());
-    settings.setFlag(GrepSettings::SubDirs, subfoldersCheck_->isChecked());
-    settings.setFlag(GrepSettings::KeepList, keepListCheck_->isChecked());
-    settings.setFlag(GrepSettings::SortList, sortListCheck_->isChecked());
-    settings.writeHistory(GrepSettings::Directory, historyOf(directoryBox_));
-    settings.writeHistory(GrepSettings::Mask, historyOf(maskBox_));
-    settings.writeHistory(GrepSettings::Expression, historyOf(expressionBox_));
+    settings.setFlag(GrepStore::CaseSensitive, caseSensitiveCheck_->isChecked());
+    settings.setFlag(GrepStore::SubDirs, subfoldersCheck_->isChecked());
+    settings.setFlag(GrepStore::KeepList, keepListCheck_->isChecked());
+    settings.setFlag(GrepStore::SortList, sortListCheck_->isChecked());
+    settings.writeHistory(GrepStore::DirectorySection, historyOf(directoryBox_));
+    settings.writeHistory(GrepStore::MaskSection, historyOf(maskBox_));
+    settings.writeHistory(GrepStore::ExpressionSection, historyOf(expressionBox_));
     if (!settings.flush())
         prompts_.errorBox(QStringLiteral("The grep options could not be written to %1.").arg(settings.fileName()));
 }

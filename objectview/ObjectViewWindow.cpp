@@ -5,6 +5,7 @@
 #include "CommandBoundary.h"
 #include "ObjectTreeBuilder.h"
 #include "ObjectTreeError.h"
+#include "ObjectViewStore.h"
 #include "WindowSettings.h"
 #include "FontDialog.h"
 #include "UserPrompts.h"
@@ -101,13 +102,13 @@ ObjectViewWindow::~ObjectViewWindow()
 
 void ObjectViewWindow::createWindowSettings()
 {
-    windowSettings_ = std::make_unique<WindowSettings>(*this, WindowSettings::Store::IniFile, QStringLiteral("TFObjectView"),
-                                                   prompts_, false);
+    windowSettings_
+        = std::make_unique<WindowSettings>(*this, ObjectViewStore::File, ObjectViewStore::Section, prompts_, false);
     windowSettings_->addColor(
-        QStringLiteral("Outline1_Color"), [this] { return outlineColor_; },
+        ObjectViewStore::TreeColor, [this] { return outlineColor_; },
         [this](std::int32_t value) { setOutlineColor(value); });
     windowSettings_->addFont(
-        QStringLiteral("Outline1_Font"), [this] { return tree_->font(); }, [this] { return outlineFontColor_; },
+        ObjectViewStore::TreeFont, [this] { return tree_->font(); }, [this] { return outlineFontColor_; },
         [this](const QFont& font, std::int32_t color) {
             applyFont(font);
             setOutlineFontColor(color);

@@ -1,17 +1,18 @@
+// Colours to and from their stored values and texts.
 #include "ColorValue.h"
 
 #include <QGuiApplication>
 #include <QPalette>
 
-namespace dfm {
+namespace dfm::ColorValue {
 
-std::int32_t ColorValue::fromColor(const QColor& color)
+std::int32_t fromColor(const QColor& color)
 {
     const QColor rgb = color.toRgb();
     return static_cast<std::int32_t>(rgb.red() | (rgb.green() << 8) | (rgb.blue() << 16));
 }
 
-QColor ColorValue::toColor(std::int32_t value)
+QColor toColor(std::int32_t value)
 {
     if (value >= 0)
         return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
@@ -28,7 +29,7 @@ QColor ColorValue::toColor(std::int32_t value)
     }
 }
 
-std::int32_t ColorValue::fromText(const QString& text)
+std::int32_t fromText(const QString& text)
 {
     bool number = false;
     const qlonglong value = text.trimmed().toLongLong(&number);
@@ -38,4 +39,4 @@ std::int32_t ColorValue::fromText(const QString& text)
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
 }
 
-}  // namespace dfm
+}  // namespace dfm::ColorValue

@@ -19,7 +19,7 @@ public:
     static constexpr int Capacity = 10;
 
     // reopenMenu: the submenu this fills; it is disabled while the list is empty. The component
-    // is named "MRUManager1", the name its settings section is formed from.
+    // is named "MRUManager1", the name its stored section (EditorStore) carries.
     explicit RecentFiles(QMenu* reopenMenu, QObject* parent = nullptr);
 
     // A path already listed (compared without regard to case) moves to the top in its listed

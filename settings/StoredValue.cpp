@@ -1,4 +1,4 @@
-// Stored values as trimmed texts, and the check that a store was written.
+// Stored values as texts, and the check that a store was written.
 #include "StoredValue.h"
 
 #include "TextRules.h"
@@ -6,9 +6,9 @@
 #include <QFileInfo>
 #include <QStringList>
 
-namespace dfm {
+namespace dfm::StoredValue {
 
-std::optional<QString> StoredValue::read(const QSettings& settings, const QString& key)
+std::optional<QString> read(const QSettings& settings, const QString& key, Blanks blanks)
 {
     const QVariant value = settings.value(key);
     QString text;
@@ -20,15 +20,15 @@ std::optional<QString> StoredValue::read(const QSettings& settings, const QStrin
         return std::nullopt;
     if (settings.format() == QSettings::IniFormat)
         text.truncate(IniFileLimit);
-    return trimBlanks(text);
+    return blanks == Blanks::Trimmed ? trimBlanks(text) : text;
 }
 
-void StoredValue::write(QSettings& settings, const QString& key, const QString& text)
+void write(QSettings& settings, const QString& key, const QString& text, Blanks blanks)
 {
-    settings.setValue(key, trimBlanks(text));
+    settings.setValue(key, blanks == Blanks::Trimmed ? trimBlanks(text) : text);
 }
 
-bool StoredValue::flush(QSettings& settings)
+bool flush(QSettings& settings)
 {
     settings.sync();
     switch (settings.status()) {
@@ -43,4 +43,4 @@ bool StoredValue::flush(QSettings& settings)
     }
 }
 
-}  // namespace dfm
+}  // namespace dfm::StoredValue

@@ -9,7 +9,6 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTimer>
 #include <QWidget>
 
@@ -22,7 +21,6 @@ namespace dfm {
 
 namespace {
 
-const QString ApplicationName = QStringLiteral("QuenDFMEd");
 const QString Flags = QStringLiteral("Flags");
 const QString ShowCmd = QStringLiteral("ShowCmd");
 const QString PixelsPerInchName = QStringLiteral("PixelsPerInch");
@@ -99,8 +97,8 @@ QRect onScreen(const QRect& clientRect, const QMargins& frame)
 
 }  // namespace
 
-WindowSettings::WindowSettings(QWidget& window, Store store, const QString& section, UserPrompts& prompts,
-                           bool mainWindow)
+WindowSettings::WindowSettings(QWidget& window, const StoreFile& store, const QString& section, UserPrompts& prompts,
+                               bool mainWindow)
     : window_(window), store_(store), section_(section), prompts_(prompts), mainWindow_(mainWindow)
 {
 }
@@ -180,19 +178,20 @@ void WindowSettings::addFont(const QString& valueNamePrefix, std::function<QFont
                            }});
 }
 
-void WindowSettings::setRecentFiles(RecentFiles* recentFiles)
+void WindowSettings::setRecentFiles(RecentFiles* recentFiles, const QString& section)
 {
     recentFiles_ = recentFiles;
+    recentFilesSection_ = section;
 }
 
 void WindowSettings::restore()
 {
     restored_ = true;
     savedSinceRestore_ = false;
-    const std::unique_ptr<QSettings> settings = openStore();
+    const std::unique_ptr<QSettings> settings = store_.open();
     restorePlacement(*settings);
     if (recentFiles_)
-        recentFiles_->load(*settings, recentFilesGroup());
+        recentFiles_->load(*settings, recentFilesSection_);
     for (const Property& property : properties_) {
         // One property that cannot be restored must not keep the others from it.
         try {
@@ -215,7 +214,7 @@ void WindowSettings::saveAtDestruction()
 
 int WindowSettings::readInteger(const QString& name, int fallback) const
 {
-    const std::unique_ptr<QSettings> settings = openStore();
+    const std::unique_ptr<QSettings> settings = store_.open();
     // Like every stored number: a text that is none reads as 0.
     const std::optional<QString> text = StoredValue::read(*settings, storedKey(name));
     return text ? text->toInt() : fallback;
@@ -223,17 +222,9 @@ int WindowSettings::readInteger(const QString& name, int fallback) const
 
 bool WindowSettings::writeInteger(const QString& name, int value)
 {
-    const std::unique_ptr<QSettings> settings = openStore();
+    const std::unique_ptr<QSettings> settings = store_.open();
     StoredValue::write(*settings, storedKey(name), QString::number(value));
     return StoredValue::flush(*settings);
-}
-
-QString WindowSettings::fileName(Store store)
-{
-    if (store == Store::Registry)
-        return QSettings(QSettings::NativeFormat, QSettings::UserScope, ApplicationName, ApplicationName).fileName();
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u'/' + ApplicationName + u'/'
-        + ApplicationName + QStringLiteral(".INI");
 }
 
 int WindowSettings::screenPixelsPerInch()
@@ -242,28 +233,9 @@ int WindowSettings::screenPixelsPerInch()
     return screen ? qRound(screen->logicalDotsPerInch()) : 96;
 }
 
-std::unique_ptr<QSettings> WindowSettings::openStore() const
-{
-    std::unique_ptr<QSettings> settings;
-    if (store_ == Store::Registry)
-        settings = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, ApplicationName,
-                                               ApplicationName);
-    else
-        settings = std::make_unique<QSettings>(fileName(store_), QSettings::IniFormat);
-    // The store is this one file; values of a system-wide or organisation-wide file do not belong to it.
-    settings->setFallbacksEnabled(false);
-    return settings;
-}
-
 QString WindowSettings::storedKey(const QString& valueName) const
 {
     return section_ + u'/' + valueName;
-}
-
-QString WindowSettings::recentFilesGroup() const
-{
-    const QString name = recentFiles_ ? recentFiles_->objectName() : QString();
-    return section_ + u'.' + (name.isEmpty() ? QStringLiteral("MRUManager1") : name);
 }
 
 void WindowSettings::saveAll(bool visible)
@@ -271,10 +243,10 @@ void WindowSettings::saveAll(bool visible)
     // A window never shown in this run keeps what an earlier run stored.
     if (!restored_)
         return;
-    const std::unique_ptr<QSettings> settings = openStore();
+    const std::unique_ptr<QSettings> settings = store_.open();
     savePlacement(*settings, visible);
     if (recentFiles_)
-        recentFiles_->save(*settings, recentFilesGroup());
+        recentFiles_->save(*settings, recentFilesSection_);
     for (const Property& property : properties_)
         property.save(*settings);
     savedSinceRestore_ = true;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "RecentFiles.h"
+#include "StoreFile.h"
 
 #include <QFont>
 #include <QPointer>
@@ -22,13 +23,11 @@ class UserPrompts;
 
 class WindowSettings {
 public:
-    // Registry: the per-user store QuenDFMEd/QuenDFMEd.conf; IniFile: QuenDFMEd/QuenDFMEd.INI;
-    // both under the XDG config folder.
-    enum class Store { Registry, IniFile };
-
-    // window: the window whose placement is kept; section: its class name ("EditorWindow",
-    // "ObjectViewWindow"); mainWindow: minimizing it minimizes the application.
-    WindowSettings(QWidget& window, Store store, const QString& section, UserPrompts& prompts, bool mainWindow);
+    // window: the window whose placement is kept; store: the file (EditorStore::File,
+    // ObjectViewStore::File); section: the window's section in it; mainWindow: minimizing it
+    // minimizes the application.
+    WindowSettings(QWidget& window, const StoreFile& store, const QString& section, UserPrompts& prompts,
+                   bool mainWindow);
     ~WindowSettings();
     WindowSettings(const WindowSettings&) = delete;
     WindowSettings& operator=(const WindowSettings&) = delete;
@@ -42,9 +41,9 @@ public:
     // here as they were read, and written back so.
     void addFont(const QString& valueNamePrefix, std::function<QFont()> getFont, std::function<std::int32_t()> getColor,
                  std::function<void(const QFont&, std::int32_t)> set);
-    // The recent-file list kept in this window's store, in the section "<section>.<its name>";
-    // it is restored after the placement and saved after it.
-    void setRecentFiles(RecentFiles* recentFiles);
+    // The recent-file list kept in this window's store under section; it is restored after the
+    // placement and saved after it.
+    void setRecentFiles(RecentFiles* recentFiles, const QString& section);
 
     // The window calls it from its show event, but not from a spontaneous one: the desktop sends
     // those when a minimized window comes back, and restoring then would undo the user's doing.
@@ -62,7 +61,6 @@ public:
     bool writeInteger(const QString& name, int value);
 
     QString section() const { return section_; }
-    static QString fileName(Store store);
     // The primary screen's logical dots per inch, rounded.
     static int screenPixelsPerInch();
 
@@ -72,9 +70,7 @@ private:
         std::function<void(const QSettings&)> restore;
     };
 
-    std::unique_ptr<QSettings> openStore() const;
     QString storedKey(const QString& valueName) const;
-    QString recentFilesGroup() const;
     void saveAll(bool visible);
     void savePlacement(QSettings& settings, bool visible) const;
     void restorePlacement(const QSettings& settings);
@@ -83,11 +79,12 @@ private:
     void restoreState(int showCmd);
 
     QWidget& window_;
-    Store store_;
+    StoreFile store_;
     QString section_;
     UserPrompts& prompts_;
     bool mainWindow_;
     QPointer<RecentFiles> recentFiles_;
+    QString recentFilesSection_;
     std::vector<Property> properties_;
     bool restored_ = false;
     bool savedSinceRestore_ = false;

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-using dfm::ColorValue;
+namespace ColorValue = dfm::ColorValue;
 using dfm::StoredFont;
 
 namespace {

@@ -1,6 +1,8 @@
 // A window's stored settings: the values written, the rules for taking a stored placement back,
 // when a save happens, and stores that are damaged or cannot be written.
 #include "ScriptedPrompts.h"
+#include "EditorStore.h"
+#include "ObjectViewStore.h"
 #include "StoredFont.h"
 #include "WindowSettings.h"
 
@@ -20,8 +22,10 @@
 #include <memory>
 
 using dfm::StoredFont;
+using dfm::StoreFile;
 using dfm::WindowSettings;
-using Store = WindowSettings::Store;
+namespace EditorStore = dfm::EditorStore;
+namespace ObjectViewStore = dfm::ObjectViewStore;
 using Values = std::map<QString, QString>;
 
 namespace {
@@ -29,7 +33,7 @@ namespace {
 // A window wired to its settings the way the editor's windows are.
 class StoredWindow : public QWidget {
 public:
-    StoredWindow(ScriptedPrompts& prompts, Store store, const QString& section, bool mainWindow = false)
+    StoredWindow(ScriptedPrompts& prompts, const StoreFile& store, const QString& section, bool mainWindow = false)
         : storage(*this, store, section, prompts, mainWindow)
     {
         setGeometry(100, 100, 400, 300);
@@ -69,9 +73,9 @@ QString suffix()
     return QStringLiteral("(%1x%2)").arg(size.width()).arg(size.height());
 }
 
-Values read(Store store, const QString& group)
+Values read(const StoreFile& store, const QString& group)
 {
-    QSettings settings(WindowSettings::fileName(store), QSettings::IniFormat);
+    QSettings settings(store.path(), QSettings::IniFormat);
     settings.beginGroup(group);
     Values values;
     for (const QString& key : settings.childKeys())
@@ -79,9 +83,9 @@ Values read(Store store, const QString& group)
     return values;
 }
 
-void write(Store store, const QString& group, const Values& values)
+void write(const StoreFile& store, const QString& group, const Values& values)
 {
-    QSettings settings(WindowSettings::fileName(store), QSettings::IniFormat);
+    QSettings settings(store.path(), QSettings::IniFormat);
     settings.remove(group);
     for (const auto& [name, text] : values)
         settings.setValue(group + u'/' + name, text);
@@ -101,18 +105,18 @@ protected:
 TEST_F(WindowSettingsTest, WritesPlacementAndPropertiesUnderTheirNamesAndReadsThemBack)
 {
     {
-        StoredWindow unshown(prompts, Store::Registry, "TForm1", true);
+        StoredWindow unshown(prompts, EditorStore::File, "TForm1", true);
         unshown.storage.save();
     }
-    EXPECT_FALSE(QFile::exists(WindowSettings::fileName(Store::Registry)));
+    EXPECT_FALSE(QFile::exists(EditorStore::File.path()));
 
-    auto window = std::make_unique<StoredWindow>(prompts, Store::Registry, "TForm1", true);
+    auto window = std::make_unique<StoredWindow>(prompts, EditorStore::File, "TForm1", true);
     window->show();
     window->setGeometry(30, 40, 400, 300);
     window->hints = false;
     window->font.font.setBold(true);
     window->close();
-    EXPECT_EQ(WindowSettings::fileName(Store::Registry), folder() + "/QuenDFMEd.conf");
+    EXPECT_EQ(EditorStore::File.path(), folder() + "/QuenDFMEd.conf");
     const QString position = "30,40,430,340";
     Values expected = {
         {"Flags", "0"}, {"ShowCmd", "1"}, {"PixelsPerInch", QString::number(WindowSettings::screenPixelsPerInch())},
@@ -122,16 +126,16 @@ TEST_F(WindowSettingsTest, WritesPlacementAndPropertiesUnderTheirNamesAndReadsTh
         {"Memo1_FontCharset", "1"}, {"Memo1_FontColor", "-2147483640"}, {"Memo1_FontHeight", "-13"},
         {"Memo1_FontName", "Sans"}, {"Memo1_FontPitch", "fpDefault"}, {"Memo1_FontSize", "10"},
         {"Memo1_FontStyle", "[fsBold]"}};
-    EXPECT_EQ(read(Store::Registry, "TForm1"), expected);
+    EXPECT_EQ(read(EditorStore::File, "TForm1"), expected);
     // Saved at the close: the destruction writes nothing more.
     window.reset();
-    EXPECT_EQ(read(Store::Registry, "TForm1")["Visible"], "0");
+    EXPECT_EQ(read(EditorStore::File, "TForm1")["Visible"], "0");
 
     expected["AppEvents1_ShowHint"] = "false";
     expected["Memo1_Color"] = "-2147483643";
     expected["OpenDialog1_FileName"] = " second.dfm\t";
-    write(Store::Registry, "TForm1", expected);
-    window = std::make_unique<StoredWindow>(prompts, Store::Registry, "TForm1", true);
+    write(EditorStore::File, "TForm1", expected);
+    window = std::make_unique<StoredWindow>(prompts, EditorStore::File, "TForm1", true);
     window->show();
     EXPECT_EQ(window->geometry(), QRect(30, 40, 400, 300));
     EXPECT_EQ(window->fileName, "second.dfm");
@@ -140,12 +144,12 @@ TEST_F(WindowSettingsTest, WritesPlacementAndPropertiesUnderTheirNamesAndReadsTh
     EXPECT_TRUE(window->font.font.bold());
     EXPECT_TRUE(window->storage.writeInteger("CREATEBACKUP", 0));
     EXPECT_EQ(window->storage.readInteger("CREATEBACKUP", 1), 0);
-    write(Store::Registry, "TForm1", {{"CREATEBACKUP", "yes"}});
+    write(EditorStore::File, "TForm1", {{"CREATEBACKUP", "yes"}});
     EXPECT_EQ(window->storage.readInteger("CREATEBACKUP", 1), 0);
     EXPECT_EQ(window->storage.readInteger("NOTSTORED", 1), 1);
     // Left open: saved at destruction, "Visible" telling so.
     window.reset();
-    EXPECT_EQ(read(Store::Registry, "TForm1")["Visible"], "1");
+    EXPECT_EQ(read(EditorStore::File, "TForm1")["Visible"], "1");
     EXPECT_TRUE(prompts.errors.isEmpty());
 }
 
@@ -178,8 +182,8 @@ TEST_F(WindowSettingsTest, StoredPlacementIsTakenBackOnlyWhereItMakesSense)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        write(Store::IniFile, "TFObjectView", c.values);
-        StoredWindow window(prompts, Store::IniFile, "TFObjectView", c.mainWindow);
+        write(ObjectViewStore::File, "TFObjectView", c.values);
+        StoredWindow window(prompts, ObjectViewStore::File, "TFObjectView", c.mainWindow);
         if (c.fixedSize)
             window.setFixedSize(400, 300);
         window.show();
@@ -195,8 +199,8 @@ TEST_F(WindowSettingsTest, StoredPlacementIsTakenBackOnlyWhereItMakesSense)
         {QStringLiteral("10,10,%1,%2").arg(available.width() * 3).arg(available.height() * 3), QSize()}};
     for (const auto& [position, size] : outside) {
         SCOPED_TRACE(position.toStdString());
-        write(Store::IniFile, "TFObjectView", {{"NormPos", position}});
-        StoredWindow window(prompts, Store::IniFile, "TFObjectView");
+        write(ObjectViewStore::File, "TFObjectView", {{"NormPos", position}});
+        StoredWindow window(prompts, ObjectViewStore::File, "TFObjectView");
         window.show();
         EXPECT_TRUE(available.contains(window.frameGeometry()));
         if (size.isValid())
@@ -208,12 +212,12 @@ TEST_F(WindowSettingsTest, StoredPlacementIsTakenBackOnlyWhereItMakesSense)
 
 TEST_F(WindowSettingsTest, AStoreThatCannotBeWrittenGivesOneErrorBox)
 {
-    QDir().mkpath(WindowSettings::fileName(Store::IniFile));  // the file is a folder
+    QDir().mkpath(ObjectViewStore::File.path());  // the file is a folder
     // QSettings keeps what it could not write for the rest of the run: a section of its own.
-    StoredWindow window(prompts, Store::IniFile, "TForm1");
+    StoredWindow window(prompts, ObjectViewStore::File, "TForm1");
     window.show();
     window.close();
-    EXPECT_EQ(prompts.errors, QStringList{"Impossible d'écrire dans " + WindowSettings::fileName(Store::IniFile) + "."});
+    EXPECT_EQ(prompts.errors, QStringList{"Impossible d'écrire dans " + ObjectViewStore::File.path() + "."});
     EXPECT_FALSE(window.isVisible());
     EXPECT_FALSE(window.storage.writeInteger("CREATEBACKUP", 0));
 }
@@ -221,7 +225,7 @@ TEST_F(WindowSettingsTest, AStoreThatCannotBeWrittenGivesOneErrorBox)
 TEST_F(WindowSettingsTest, ADamagedFileGivesWhatCanBeReadAndDefaultsForTheRest)
 {
     QDir().mkpath(folder());
-    QFile file(WindowSettings::fileName(Store::IniFile));
+    QFile file(ObjectViewStore::File.path());
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("\x01\x02 garbage\n[TFObjectView\nNormPos=1,1\n[TFObjectView]\nno equals sign\n=\n"
                "Memo1_Color=abc\nShowCmd=@Variant(\\0\\0\\0\\x7fjunk)\n@Variant(\\0)=3\n"
@@ -229,7 +233,7 @@ TEST_F(WindowSettingsTest, ADamagedFileGivesWhatCanBeReadAndDefaultsForTheRest)
     file.write(QByteArray(3000, 'x') + '\n');
     file.close();
 
-    StoredWindow window(prompts, Store::IniFile, "TFObjectView");
+    StoredWindow window(prompts, ObjectViewStore::File, "TFObjectView");
     window.show();
     EXPECT_EQ(window.geometry(), QRect(120, 130, 400, 300));
     EXPECT_EQ(window.windowState(), Qt::WindowNoState);
@@ -239,5 +243,5 @@ TEST_F(WindowSettingsTest, ADamagedFileGivesWhatCanBeReadAndDefaultsForTheRest)
     EXPECT_EQ(window.fileName, QString(2047, u'x'));
     window.close();
     EXPECT_TRUE(prompts.errors.isEmpty());
-    EXPECT_EQ(read(Store::IniFile, "TFObjectView")["NormPos"], "120,130,520,430");
+    EXPECT_EQ(read(ObjectViewStore::File, "TFObjectView")["NormPos"], "120,130,520,430");
 }
