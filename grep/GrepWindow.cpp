@@ -207,7 +207,7 @@ void GrepWindow::createOptionsGroup(QWidget* group)
     directoryBox_ = addHistoryBox(group, "cbxDirectory", QStringLiteral("&Directory:"), QStringLiteral("Where to search"),
                                   66, 420);
     folderButton_ = new QToolButton(group);
-    folderButton_->setObjectName(QStringLiteral("SpeedButton1"));
+    folderButton_->setObjectName(QStringLiteral("FolderButton"));
     folderButton_->setAutoRaise(true);
     folderButton_->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
     folderButton_->setGeometry(503, 65, 24, 23);
@@ -235,7 +235,7 @@ void GrepWindow::createButtons()
     exitButton_ = addButton(this, "btnExit", QStringLiteral("E&xit"), 88);
     stopButton_ = addButton(this, "bbstop", QStringLiteral("Stop !"), 230);
     stopButton_->hide();
-    deleteOptionsButton_ = addButton(this, "BitBtn1", QStringLiteral("Del options"), 372);
+    deleteOptionsButton_ = addButton(this, "DeleteOptionsButton", QStringLiteral("Del options"), 372);
     clearButton_ = addButton(this, "btnClear", QStringLiteral("Clear"), 452);
     connect(searchButton_, &QPushButton::clicked, this, &GrepWindow::startSearch);
     connect(exitButton_, &QPushButton::clicked, this, &GrepWindow::exitWindow);

@@ -168,16 +168,16 @@ void ObjectViewWindow::createControls()
         void (ObjectViewWindow::*click)();
     };
     const ButtonPlan plans[] = {
-        {"SpeedButton1", "", QStyle::SP_FileDialogDetailedView, PictureButtonWidth, "Font|Change outline font",
+        {"FontButton", "", QStyle::SP_FileDialogDetailedView, PictureButtonWidth, "Font|Change outline font",
          &ObjectViewWindow::changeFont},
-        {"SpeedButton2", "", QStyle::SP_DesktopIcon, PictureButtonWidth, "Background|Change outline background color",
+        {"BackgroundButton", "", QStyle::SP_DesktopIcon, PictureButtonWidth, "Background|Change outline background color",
          &ObjectViewWindow::changeBackground},
-        {"SpeedButton3", "&Def.", QStyle::SP_ArrowRight, CaptionButtonWidth,
+        {"DefinitionButton", "&Def.", QStyle::SP_ArrowRight, CaptionButtonWidth,
          "Show definition|Sync DFM view to show object definition", &ObjectViewWindow::showDefinition},
-        {"SpeedButton6", "&Code", QStyle::SP_FileDialogContentsView, CaptionButtonWidth, "Code|Show Pascal code",
+        {"CodeButton", "&Code", QStyle::SP_FileDialogContentsView, CaptionButtonWidth, "Code|Show Pascal code",
          nullptr},
-        {"SpeedButton4", "", QStyle::SP_ArrowDown, PictureButtonWidth, "Expand|Expand all", &ObjectViewWindow::expandAll},
-        {"SpeedButton5", "", QStyle::SP_ArrowUp, PictureButtonWidth, "Collapse|Collapse all",
+        {"ExpandButton", "", QStyle::SP_ArrowDown, PictureButtonWidth, "Expand|Expand all", &ObjectViewWindow::expandAll},
+        {"CollapseButton", "", QStyle::SP_ArrowUp, PictureButtonWidth, "Collapse|Collapse all",
          &ObjectViewWindow::collapseAll},
     };
     int left = 2;

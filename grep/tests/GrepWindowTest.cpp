@@ -147,7 +147,7 @@ TEST_F(GrepWindowTest, CompletedSearchesStoreHistoriesUnderExactNames)
     EXPECT_EQ(storedSettings().value("Expression/001").toString(), "tbutton");
 
     // "Del options" empties the boxes only; the next start brings the histories back.
-    button("BitBtn1")->click();
+    button("DeleteOptionsButton")->click();
     EXPECT_EQ(box("cbxExp")->count() + box("cbxMask")->count() + box("cbxDirectory")->count(), 0);
     EXPECT_EQ(box("cbxMask")->currentText(), "");
     restart();
@@ -339,13 +339,13 @@ TEST_F(GrepWindowTest, FolderPickerFillsTheDirectoryBoxOnOk)
         return int(QDialog::Accepted);
     };
     box("cbxDirectory")->setEditText("typed");
-    get<QToolButton>("SpeedButton1")->click();
+    get<QToolButton>("FolderButton")->click();
     EXPECT_EQ(caption, "Select a folder");
     EXPECT_EQ(box("cbxDirectory")->currentText(), pathOf("picked"));
 
     prompts.onExec = [](QDialog&) { return int(QDialog::Rejected); };
     box("cbxDirectory")->setEditText("typed");
-    get<QToolButton>("SpeedButton1")->click();
+    get<QToolButton>("FolderButton")->click();
     EXPECT_EQ(box("cbxDirectory")->currentText(), "typed");
 }
 

@@ -149,7 +149,7 @@ TEST_F(ObjectViewWindowTest, FontAndBackgroundDialogs)
         size->setValue(15);
         return int(QDialog::Accepted);
     };
-    view->findChild<QToolButton*>("SpeedButton1")->click();
+    view->findChild<QToolButton*>("FontButton")->click();
     EXPECT_EQ(offered, 10);
     EXPECT_EQ(rowHeight(), 24);
     EXPECT_EQ(view->outlineFontColor(), ColorValue::clWindowText);
@@ -175,7 +175,7 @@ TEST_F(ObjectViewWindowTest, FontAndBackgroundDialogs)
     view->changeFont();
     EXPECT_EQ(view->outlineFontColor(), ColorValue::fromColor(Qt::red));
     EXPECT_EQ(tree()->palette().color(QPalette::Text), QColor(Qt::red));
-    view->findChild<QToolButton*>("SpeedButton2")->click();
+    view->findChild<QToolButton*>("BackgroundButton")->click();
     EXPECT_EQ(view->outlineColor(), ColorValue::fromColor(QColor(10, 20, 30)));
     EXPECT_EQ(tree()->palette().color(QPalette::Base), QColor(10, 20, 30));
 }
@@ -198,7 +198,7 @@ TEST_F(ObjectViewWindowTest, AButtonsErrorEndsInTheErrorBox)
     view->buildObjectTree(Example);
     const QFont before = tree()->font();
     prompts.onExec = [](QDialog&) -> int { throw std::runtime_error("No dialog"); };
-    for (const char* name : {"SpeedButton1", "SpeedButton2"})
+    for (const char* name : {"FontButton", "BackgroundButton"})
         view->findChild<QToolButton*>(name)->click();
     EXPECT_EQ(prompts.errors, (QStringList{"No dialog.", "No dialog."}));
     EXPECT_EQ(tree()->font(), before);
@@ -207,7 +207,7 @@ TEST_F(ObjectViewWindowTest, AButtonsErrorEndsInTheErrorBox)
 
 TEST_F(ObjectViewWindowTest, HintSplitsIntoTooltipAndTheOwnersStatusLine)
 {
-    QToolButton* button = view->findChild<QToolButton*>("SpeedButton3");
+    QToolButton* button = view->findChild<QToolButton*>("DefinitionButton");
     EXPECT_EQ(button->toolTip(), "Show definition");
     QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
     QApplication::sendEvent(button, &enter);
