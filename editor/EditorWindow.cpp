@@ -520,6 +520,11 @@ bool EditorWindow::save()
         showError(prompts_, error);
         return false;
     }
+    // The pages now match the disk: closing without a further edit must not save again, or the
+    // backups would lose the files they were made to keep.
+    formPage_->markSaved();
+    unitPage_->markSaved();
+    updateCommands();
     return true;
 }
 void EditorWindow::saveAs()

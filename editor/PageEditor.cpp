@@ -1,6 +1,7 @@
 #include "PageEditor.h"
 
 #include <QTextBlock>
+#include <QTextDocument>
 
 namespace dfm {
 
@@ -19,7 +20,10 @@ PageEditor::PageEditor(QWidget* parent) : QPlainTextEdit(parent)
     setPalette(colours);
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
         if (!loading_) {
-            modified_ = true;
+            // The document knows when an undo or redo has brought back the text as loaded or
+            // saved. A text replaced as a whole leaves no history and always counts as a change.
+            const QTextDocument* text = document();
+            modified_ = text->isModified() || (!text->isUndoAvailable() && !text->isRedoAvailable());
             edited_ = true;
         }
     });
@@ -33,6 +37,12 @@ void PageEditor::loadText(const QString& text)
     loading_ = false;
     modified_ = false;
     edited_ = false;
+}
+
+void PageEditor::markSaved()
+{
+    modified_ = false;
+    document()->setModified(false);
 }
 
 QString PageEditor::text() const

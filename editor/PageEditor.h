@@ -16,9 +16,12 @@ public:
     // no-break spaces into blanks).
     QString text() const;
 
-    // Set by every change of the text after a load; cleared by a load and on request.
+    // Set by every change of the text after a load; cleared by a load, a save, an undo or redo
+    // back to the text as loaded or saved, and on request.
     bool modified() const { return modified_; }
     void setModified(bool on) { modified_ = on; }
+    // The text is now what is on disk: the flag is cleared and undoing back to here clears it again.
+    void markSaved();
     // Whether the text was changed at all since the last load (the modified flag may be cleared).
     bool editedSinceLoad() const { return edited_; }
     bool canUndo() const { return canUndo_; }

@@ -225,7 +225,7 @@ wait "$editor_pid" || status=$?
 editor_pid=""
 [ "$status" -eq 0 ] || fail "the editor exited with status $status"
 
-# Closing saves again, as the edits count as unsaved: that moves the first save aside.
+# Closing saves again, as the paste came after the save: that moves the first save aside.
 cmp -s "$work/expected.dfm" "$work/Sample.D\$\$" || check_failed "after closing: Sample.D\$\$ is not the first save"
 cmp -s "$work/expected.PAS" "$work/Sample.P\$\$" || check_failed "after closing: Sample.P\$\$ is not the first save"
 check_saved_files "after closing" closed.PAS

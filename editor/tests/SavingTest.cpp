@@ -30,7 +30,7 @@ TEST_F(Saving, WritesFormAndUnitAndMovesThePreviousOnesAside)
     EXPECT_EQ(read(formPath), originalForm);
     EXPECT_EQ(read(unitPath), "{edited}" + originalUnit);
 
-    // The flags stay set: a second save moves the first save's files aside.
+    // An edit after the save: the next save moves the first save's files aside.
     typeAt(unitPage(), 0, "!");
     ASSERT_TRUE(form->save());
     EXPECT_EQ(read(folder.filePath("Sample.P$$")), "{edited}" + originalUnit);
@@ -96,6 +96,61 @@ TEST_F(Saving, ClosingSavesWithoutAskingUnlessTheFlagWasCancelled)
     trigger("ActCancelModified");
     EXPECT_TRUE(form->close());
     EXPECT_EQ(read(unitPath), "{a}" + originalUnit);
+}
+
+TEST_F(Saving, ClosingAfterASaveKeepsTheOriginalsInTheBackups)
+{
+    openSample();
+    typeAt(formPage(), 0, " ");
+    typeAt(unitPage(), 0, "{saved}");
+    trigger("ActFileSave");
+    ASSERT_TRUE(prompts.errors.isEmpty());
+    EXPECT_FALSE(formPage()->modified());
+    EXPECT_FALSE(unitPage()->modified());
+    EXPECT_FALSE(findAction("ActCancelModified")->isEnabled());
+    const QByteArray savedForm = read(formPath);
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(read(folder.filePath("Sample.D$$")), originalForm);
+    EXPECT_EQ(read(folder.filePath("Sample.P$$")), originalUnit);
+    EXPECT_EQ(read(formPath), savedForm);
+    EXPECT_EQ(read(unitPath), "{saved}" + originalUnit);
+
+    // An edit after the save counts again, and closing saves it.
+    typeAt(unitPage(), 0, "!");
+    EXPECT_TRUE(unitPage()->modified());
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(read(folder.filePath("Sample.P$$")), "{saved}" + originalUnit);
+    EXPECT_EQ(read(unitPath), "!{saved}" + originalUnit);
+}
+
+TEST_F(Saving, UndoingBackToTheTextOnDiskClearsTheFlag)
+{
+    for (bool savedFirst : {false, true}) {
+        SCOPED_TRACE(savedFirst ? "back to the saved text" : "back to the opened text");
+        openSample();
+        QByteArray onDisk = originalUnit;
+        if (savedFirst) {
+            typeAt(unitPage(), 0, "{saved}");
+            ASSERT_TRUE(form->save());
+            onDisk = read(unitPath);
+        }
+        const int history = unitPage()->document()->availableUndoSteps();
+        typeAt(unitPage(), 0, "ab\ncd");
+        QTest::keyClick(unitPage(), Qt::Key_Backspace);
+        EXPECT_TRUE(unitPage()->modified());
+        while (unitPage()->document()->availableUndoSteps() > history)
+            QTest::keyClick(unitPage(), Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_FALSE(unitPage()->modified());
+        EXPECT_TRUE(form->close());
+        EXPECT_EQ(read(unitPath), onDisk);
+        if (savedFirst) {
+            // Undoing past the save brings back a text that differs from the disk.
+            QTest::keyClick(unitPage(), Qt::Key_Z, Qt::ControlModifier);
+            EXPECT_TRUE(unitPage()->modified());
+            unitPage()->redo();
+            EXPECT_FALSE(unitPage()->modified());
+        }
+    }
 }
 
 TEST_F(Saving, TextThatDoesNotParseChangesNothingOnDisk)
