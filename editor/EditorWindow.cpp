@@ -328,12 +328,11 @@ void EditorWindow::createWindowSettings()
     windowSettings_->setRecentFiles(recentFiles_, EditorStore::RecentFilesSection);
     const auto addDialog = [this](const QString& fileName, const QString& initialDir, QFileDialog* dialog) {
         windowSettings_->addText(
-            fileName,
-            [dialog] {
-                const QString chosen = dialog->selectedFiles().value(0);
-                return QFileInfo(chosen).isDir() ? QString() : chosen;
-            },
-            [dialog](const QString& text) { dialog->selectFile(text); });
+            fileName, [this, dialog] { return dialogFileNames_[dialog]; },
+            [this, dialog](const QString& text) {
+                dialogFileNames_[dialog] = text;
+                dialog->selectFile(text);
+            });
         windowSettings_->addText(
             initialDir, [dialog] { return dialog->directory().absolutePath(); },
             [dialog](const QString& text) { dialog->setDirectory(text); });
@@ -388,6 +387,13 @@ void EditorWindow::createDialogs()
     saveDialog_->setOption(QFileDialog::DontConfirmOverwrite);
     saveDialog_->setAcceptMode(QFileDialog::AcceptSave);
     saveDialog_->setFileMode(QFileDialog::AnyFile);
+}
+
+void EditorWindow::setDialogFile(QFileDialog* dialog, const QString& folder, const QString& fileName)
+{
+    dialog->setDirectory(folder);
+    dialog->selectFile(fileName);
+    dialogFileNames_[dialog] = fileName;
 }
 
 void EditorWindow::scheduleUpdate()
@@ -484,8 +490,7 @@ void EditorWindow::openFormFile(const QString& path)
         }
         const FormDocument::Texts texts = document_.open(path);
         const QFileInfo info(path);
-        saveDialog_->setDirectory(info.absolutePath());
-        saveDialog_->selectFile(info.fileName());
+        setDialogFile(saveDialog_, info.absolutePath(), info.fileName());
         formPage_->loadText(texts.form);
         unitPage_->loadText(texts.unit);
         setWindowTitle(document_.formPath());
@@ -534,12 +539,12 @@ void EditorWindow::saveAs()
     if (prompts_.exec(*saveDialog_) != QDialog::Accepted || saveDialog_->selectedFiles().isEmpty())
         return;
     const QString chosen = saveDialog_->selectedFiles().constFirst();
+    dialogFileNames_[saveDialog_] = chosen;
     unsavedChanges_ = false;
     updateCommands();
     document_.saveAs(chosen, formPage_->text(), unitPage_->text());
     const QFileInfo info(chosen);
-    openDialog_->setDirectory(info.absolutePath());
-    openDialog_->selectFile(info.fileName());
+    setDialogFile(openDialog_, info.absolutePath(), info.fileName());
     setWindowTitle(chosen);
 }
 bool EditorWindow::searchText(const QString& text, bool matchCase, bool fromSelectionEnd, PageEditor* editor)
@@ -653,8 +658,11 @@ void EditorWindow::updateCaretStatus()
 
 void EditorWindow::openFromDialog()
 {
-    if (prompts_.exec(*openDialog_) == QDialog::Accepted && !openDialog_->selectedFiles().isEmpty())
-        openFormFile(openDialog_->selectedFiles().constFirst());
+    if (prompts_.exec(*openDialog_) != QDialog::Accepted || openDialog_->selectedFiles().isEmpty())
+        return;
+    const QString chosen = openDialog_->selectedFiles().constFirst();
+    dialogFileNames_[openDialog_] = chosen;
+    openFormFile(chosen);
 }
 
 void EditorWindow::saveCommand()

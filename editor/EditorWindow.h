@@ -89,6 +89,8 @@ private:
     void findDeclarationOf(DeclarationFinder::Mode mode);
     void changeFontSize(int points);
     void setHintColor(const QColor& color);
+    // Points the dialog at the folder with the file name given, which is stored as it is.
+    void setDialogFile(QFileDialog* dialog, const QString& folder, const QString& fileName);
 
     // Command handlers.
     void openFromDialog();
@@ -150,6 +152,9 @@ private:
     PageEditor* replaceTarget_ = nullptr;
     QFileDialog* openDialog_ = nullptr;
     QFileDialog* saveDialog_ = nullptr;
+    // Each dialog's file name as set and stored: the name alone after an open or a save as, the
+    // full path the user chose in the dialog itself. Qt's dialog only gives back full paths.
+    std::map<const QFileDialog*, QString> dialogFileNames_;
     GrepWindow* grepWindow_ = nullptr;
     ObjectViewWindow* objectViewWindow_ = nullptr;
     QMenu* reopenMenu_ = nullptr;

@@ -5,6 +5,7 @@
 #include "ObjectViewWindow.h"
 #include "RecentFiles.h"
 
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
@@ -131,6 +132,47 @@ TEST_F(StoredSettings, WindowFontsColoursAndHintsComeBackAfterARestart)
     form->updateCommands();
     EXPECT_FALSE(findAction("ActHint")->isChecked());
     EXPECT_TRUE(prompts.errors.isEmpty());
+}
+
+TEST_F(StoredSettings, DialogsKeepTheFileNamesTheyWereGiven)
+{
+    const QString chosen = folder.filePath("Copy.dfm");
+    const auto stored = [] {
+        QSettings settings(settingsFile(), QSettings::IniFormat);
+        settings.beginGroup("TForm1");
+        return QStringList{settings.value("OpenDialog1_FileName").toString(),
+                           settings.value("SaveDialog1_FileName").toString(),
+                           settings.value("SaveDialog1_InitialDir").toString()};
+    };
+    form->show();
+    // Opened through its dialog: the open dialog has the path chosen, the save dialog the name.
+    prompts.onExec = [&](QDialog& dialog) {
+        static_cast<QFileDialog&>(dialog).selectFile(formPath);
+        return int(QDialog::Accepted);
+    };
+    trigger("ActFileOpen");
+    ASSERT_EQ(form->document().formPath(), formPath);
+    ASSERT_TRUE(form->close());
+    EXPECT_EQ(stored(), (QStringList{formPath, "Sample.dfm", folder.path()}));
+
+    // Saved as through its dialog in the next run: now the other way round.
+    form = std::make_unique<dfm::EditorWindow>(prompts, QStringList{"QuenDFMEd"});
+    form->show();
+    openSample();
+    prompts.onExec = [&](QDialog& dialog) {
+        static_cast<QFileDialog&>(dialog).selectFile(chosen);
+        return int(QDialog::Accepted);
+    };
+    trigger("ActSaveAs");
+    ASSERT_EQ(form->document().formPath(), chosen);
+    ASSERT_TRUE(form->close());
+    EXPECT_EQ(stored(), (QStringList{"Copy.dfm", chosen, folder.path()}));
+
+    // A restart takes them back as they are.
+    form = std::make_unique<dfm::EditorWindow>(prompts, QStringList{"QuenDFMEd"});
+    form->show();
+    ASSERT_TRUE(form->close());
+    EXPECT_EQ(stored(), (QStringList{"Copy.dfm", chosen, folder.path()}));
 }
 
 TEST_F(StoredSettings, ObjectViewShowsTheFormPagesTreeAndLeadsToItsLines)
