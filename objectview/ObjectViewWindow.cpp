@@ -15,6 +15,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFrame>
+#include <QHeaderView>
 #include <QProxyStyle>
 #include <QScopeGuard>
 #include <QShowEvent>
@@ -137,6 +138,11 @@ void ObjectViewWindow::createControls()
     tree_->setHeaderHidden(true);
     tree_->setRootIsDecorated(true);
     tree_->setUniformRowHeights(true);
+    // Items are shown whole, their line numbers and marks at the end included: the column is as
+    // wide as its longest item and the tree scrolls sideways instead of cutting the text.
+    tree_->header()->setStretchLastSection(false);
+    tree_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    tree_->setTextElideMode(Qt::ElideNone);
     tree_->setItemDelegate(new RowHeightDelegate(rowHeight_, tree_));
     auto* branchStyle = new BranchLineStyle;
     branchStyle->setParent(tree_);

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QStatusTipEvent>
@@ -105,6 +106,27 @@ TEST_F(ObjectViewWindowTest, ExpandAllAndCollapseAllReachEveryDepthAndFollowTheP
     form->setExpanded(true);
     EXPECT_EQ(visible(), (QStringList{"Form1", "Panel1", "Edit1"}));
     EXPECT_EQ(pictureFor(form), open);
+}
+
+TEST_F(ObjectViewWindowTest, LongItemsShowWholeWithAHorizontalScrollBar)
+{
+    const QString name = "object AVeryLongComponentNameThatDoesNotFitTheWindow" + QString(40, u'X');
+    view->buildObjectTree({"object Form1: TForm1", name + ": TPanel", "inherited Edit1: TEdit", "end", "end", "end"});
+    showAndWait();
+    view->expandAll();
+    QCoreApplication::processEvents();
+    for (const char* prefix : {"AVeryLong", "Edit1"}) {
+        SCOPED_TRACE(prefix);
+        const QTreeWidgetItem* item = find(prefix);
+        ASSERT_NE(item, nullptr);
+        // The text ends where the item's column ends, not cut to the window's width.
+        const int textEnd = tree()->visualItemRect(item).left() + tree()->iconSize().width()
+            + tree()->fontMetrics().horizontalAdvance(item->text(0));
+        EXPECT_LE(textEnd, tree()->columnWidth(0) - tree()->horizontalScrollBar()->value());
+    }
+    EXPECT_GT(tree()->columnWidth(0), tree()->viewport()->width());
+    EXPECT_TRUE(tree()->horizontalScrollBar()->isVisible());
+    EXPECT_GT(tree()->horizontalScrollBar()->maximum(), 0);
 }
 
 TEST_F(ObjectViewWindowTest, ShowDefinitionAndDoubleClickJumpOnlyFromLeaves)
