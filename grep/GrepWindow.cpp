@@ -57,6 +57,11 @@ QComboBox* addHistoryBox(QWidget* parent, const char* name, const QString& capti
     box->setEditable(true);
     // Enter starts the search; only a completed search adds to the history.
     box->setInsertPolicy(QComboBox::NoInsert);
+    // The search takes exactly what was typed, letter case included (a key searched with case, a
+    // path): no completion from the history, and Enter does not swap the text for an item equal
+    // to it without regard to case, as the box does when it keeps out duplicates.
+    box->setCompleter(nullptr);
+    box->setDuplicatesEnabled(true);
     box->setToolTip(hint);
     box->setGeometry(80, top, width, 21);
     QFont font = box->font();

@@ -157,6 +157,62 @@ TEST_F(GrepWindowTest, CompletedSearchesStoreHistoriesUnderExactNames)
     EXPECT_EQ(box("cbxDirectory")->currentText(), root());
 }
 
+// Typed into a box that holds an item differing only in case, or an item the typed text begins,
+// and Enter pressed once: exactly the typed text is searched, and it joins the history as typed.
+TEST_F(GrepWindowTest, EnterSearchesExactlyWhatWasTyped)
+{
+    tree.write("Upper/a.dfm", "TLabel");
+    tree.write("upper/b.dfm", "tlabel");
+    tree.write("upper/c.dfm", "TLabelX");
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    search(pathOf("Upper"), "dfm", "TLabel");
+    ASSERT_EQ(lines(), QStringList{pathOf("Upper/a.dfm")});
+
+    const struct {
+        const char* name;
+        const char* boxName;
+        QString typed;
+        QString directory;
+        QString key;
+        QStringList found;
+    } cases[] = {
+        {"key differing in case", "cbxExp", "tlabel", pathOf("upper"), "", {pathOf("upper/b.dfm")}},
+        {"key longer than an item", "cbxExp", "TLabelX", pathOf("upper"), "", {pathOf("upper/c.dfm")}},
+        {"key that begins items", "cbxExp", "TLab", pathOf("upper"), "", {pathOf("upper/c.dfm")}},
+        {"folder differing in case", "cbxDirectory", pathOf("upper"), "", "TLabel", {pathOf("upper/c.dfm")}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        search(pathOf("Upper"), "dfm", "TLabel");
+        ASSERT_EQ(lines(), QStringList{pathOf("Upper/a.dfm")});
+        if (!c.directory.isEmpty())
+            box("cbxDirectory")->setEditText(c.directory);
+        if (!c.key.isEmpty())
+            box("cbxExp")->setEditText(c.key);
+        QLineEdit* edit = box(c.boxName)->lineEdit();
+        edit->setFocus();
+        edit->clear();
+        QTest::keyClicks(edit, c.typed);
+        QTest::keyClick(edit, Qt::Key_Return);
+        EXPECT_EQ(box(c.boxName)->currentText(), c.typed);
+        EXPECT_EQ(lines(), c.found);
+        EXPECT_EQ(status(), "Found 1 file(s).");
+    }
+    // A text differing from an item only in case is no new item, but is stored as the text.
+    EXPECT_EQ(items(box("cbxExp")), (QStringList{"TLab", "TLabelX", "TLabel"}));
+    EXPECT_EQ(items(box("cbxDirectory")), QStringList{pathOf("Upper")});
+    EXPECT_EQ(storedSettings().value("Directory/001").toString(), pathOf("upper"));
+    box("cbxExp")->lineEdit()->setFocus();
+    box("cbxExp")->lineEdit()->clear();
+    QTest::keyClicks(box("cbxExp")->lineEdit(), "tlabel");
+    QTest::keyClick(box("cbxExp")->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(lines(), QStringList{pathOf("upper/b.dfm")});
+    EXPECT_EQ(storedSettings().value("Expression/002").toString(), "TLabel");
+    EXPECT_EQ(storedSettings().value("Expression/003").toString(), "tlabel");
+}
+
 TEST_F(GrepWindowTest, StoredValuesAreReadByNameAndFlagsAsNumbers)
 {
     QDir().mkpath(configFolder());
