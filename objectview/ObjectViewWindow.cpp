@@ -127,6 +127,10 @@ void ObjectViewWindow::showEvent(QShowEvent* event)
 void ObjectViewWindow::closeEvent(QCloseEvent* event)
 {
     QWidget::closeEvent(event);
+    // Once the editor has closed, this close is the application's exit closing every window: the
+    // view was left open, and its destruction saves it as such.
+    if (parentWidget() != nullptr && !parentWidget()->isVisible())
+        return;
     windowSettings_->save();
 }
 

@@ -5,6 +5,7 @@
 #include "ObjectViewWindow.h"
 #include "RecentFiles.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMenu>
@@ -244,12 +245,14 @@ TEST_F(StoredSettings, ObjectViewKeepsItsSettingsInItsOwnFile)
     EXPECT_EQ(objectViewStore().value("TFObjectView/Outline1_FontSize").toString(), "10");
 
     // Restored when shown; left open at the exit: saved then, with the window's colour as a
-    // desktop colour.
+    // desktop colour. The exit closes the editor, then every window still open.
     form = std::make_unique<dfm::EditorWindow>(prompts, QStringList{"QuenDFMEd"});
     form->show();
     trigger("ActObjectView");
     EXPECT_EQ(objectViewWindow()->outlineColor(), dfm::ColorValue::fromColor(QColor(1, 2, 3)));
     objectViewWindow()->setOutlineColor(dfm::ColorValue::clWindow);
+    ASSERT_TRUE(form->close());
+    QApplication::closeAllWindows();
     form.reset();
     EXPECT_EQ(objectViewStore().value("TFObjectView/Visible").toString(), "1");
     EXPECT_EQ(objectViewStore().value("TFObjectView/Outline1_Color").toString(), "-2147483643");
