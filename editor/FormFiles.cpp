@@ -18,6 +18,7 @@
 #include <optional>
 #include <string_view>
 #include <unistd.h>
+#include <vector>
 
 namespace dfm::FormFiles {
 
@@ -44,25 +45,63 @@ void moveAside(const QString& path, const QString& backupPath)
     QFile::rename(path, backupPath);
 }
 
-// Rewrites an existing file in place (same file, same permissions and links) and cuts it to the
-// new length. Room is reserved first, so that a full disk fails before a byte changes.
-void writeInPlace(const QString& path, const QByteArray& bytes)
+// An existing file to be rewritten in place (same file, same permissions and links), cut to the
+// length of its new content.
+struct InPlaceTarget {
+    QString path;
+    const QByteArray* bytes;
+    // The save would create or replace the file here: a file that cannot be opened is one that
+    // could not be created.
+    bool replaces;
+};
+
+// Opens every target and reserves room for its new content before a byte changes, so that a
+// missing or read-only file or a full disk leaves all of them as they were; then writes them.
+void writeInPlace(const std::vector<InPlaceTarget>& targets)
 {
-    const std::string native = nativePath(path);
-    if (QFileInfo(path).isDir())
-        throw FileOpenError(native);
-    PosixFile file = PosixFile::open(native, O_WRONLY | O_CLOEXEC);
-    if (!file.isOpen())
-        throw FileOpenError(native);
-    const std::int64_t oldSize = file.seek(0, SEEK_END);
-    if (bytes.size() > oldSize && !file.reserve(bytes.size()) && errno != EOPNOTSUPP && errno != EINVAL) {
-        // Should the old length not come back, the content itself is still untouched.
-        file.truncate(oldSize);
-        throw WriteError(msg::StreamWriteFailed);
+    struct Opened {
+        PosixFile file;
+        std::int64_t oldSize;
+        const QByteArray* bytes;
+    };
+    std::vector<Opened> opened;
+    // Should an old length not come back, the content itself is still untouched.
+    const auto undoReservations = [&opened] {
+        for (Opened& done : opened)
+            done.file.truncate(done.oldSize);
+    };
+    for (const InPlaceTarget& target : targets) {
+        const std::string native = nativePath(target.path);
+        PosixFile file;
+        if (!QFileInfo(target.path).isDir())
+            file = PosixFile::open(native, O_WRONLY | O_CLOEXEC);
+        if (!file.isOpen()) {
+            undoReservations();
+            if (target.replaces)
+                throw FileCreateError(native);
+            throw FileOpenError(native);
+        }
+        const std::int64_t oldSize = file.seek(0, SEEK_END);
+        opened.push_back({std::move(file), oldSize, target.bytes});
+        const qsizetype size = target.bytes->size();
+        if (size > oldSize && !opened.back().file.reserve(size) && errno != EOPNOTSUPP && errno != EINVAL) {
+            undoReservations();
+            throw WriteError(msg::StreamWriteFailed);
+        }
     }
-    const auto size = static_cast<std::size_t>(bytes.size());
-    if (file.writeFullyAt(bytes.constData(), size, 0) != size || !file.truncate(bytes.size()) || !file.close())
-        throw WriteError(msg::StreamWriteFailed);
+    for (Opened& done : opened) {
+        const auto size = static_cast<std::size_t>(done.bytes->size());
+        if (done.file.writeFullyAt(done.bytes->constData(), size, 0) != size || !done.file.truncate(done.bytes->size())
+            || !done.file.close())
+            throw WriteError(msg::StreamWriteFailed);
+    }
+}
+
+// Whether files can be created in the file's folder, as the temporary files of a save are.
+bool folderTakesNewFiles(const QString& path)
+{
+    const std::string folder = nativePath(QFileInfo(path).absolutePath());
+    return ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
 }
 
 void checkCapacity(const QString& text, const QString& path)
@@ -156,9 +195,19 @@ void save(const Texts& texts, bool backup, bool writeUnit)
 {
     const QByteArray resource = convertFormText(texts.formText);
     const QString unitPath = unitFileName(texts.formPath);
+    const QByteArray unitBytes = writeUnit ? PageText::encode(texts.unitText, texts.unitFormat) : QByteArray();
+    if (!folderTakesNewFiles(texts.formPath)) {
+        // A shared folder, or a project folder of another user with its files granted to this
+        // one: no temporary file and no backup can be made there, but the files can be rewritten.
+        std::vector<InPlaceTarget> targets{{texts.formPath, &resource, backup}};
+        if (writeUnit)
+            targets.push_back({unitPath, &unitBytes, true});
+        writeInPlace(targets);
+        return;
+    }
     std::optional<AtomicFile> unit;
     if (writeUnit)
-        writeAll(unit.emplace(nativePath(unitPath), TempPrefix), PageText::encode(texts.unitText, texts.unitFormat));
+        writeAll(unit.emplace(nativePath(unitPath), TempPrefix), unitBytes);
     if (backup) {
         AtomicFile form(nativePath(texts.formPath), TempPrefix);
         writeAll(form, resource);
@@ -167,7 +216,7 @@ void save(const Texts& texts, bool backup, bool writeUnit)
             moveAside(unitPath, withExtension(unitPath, QStringLiteral(".P$$")));
         form.commit();
     } else {
-        writeInPlace(texts.formPath, resource);
+        writeInPlace({{texts.formPath, &resource, false}});
     }
     if (unit)
         unit->commit();
@@ -176,12 +225,21 @@ void save(const Texts& texts, bool backup, bool writeUnit)
 void saveAs(const Texts& texts)
 {
     const QByteArray resource = convertFormText(texts.formText);
+    const QString unitPath = withExtension(texts.formPath, QStringLiteral(".PAS"));
+    const QByteArray unitBytes = PageText::encode(texts.unitText, texts.unitFormat);
+    if (!folderTakesNewFiles(texts.formPath)) {
+        // As in a save: the files already there are rewritten in place.
+        std::vector<InPlaceTarget> targets{{texts.formPath, &resource, true}};
+        if (!texts.unitText.isEmpty())
+            targets.push_back({unitPath, &unitBytes, true});
+        writeInPlace(targets);
+        return;
+    }
     AtomicFile form(nativePath(texts.formPath), TempPrefix);
     writeAll(form, resource);
     std::optional<AtomicFile> unit;
     if (!texts.unitText.isEmpty())
-        writeAll(unit.emplace(nativePath(withExtension(texts.formPath, QStringLiteral(".PAS"))), TempPrefix),
-                 PageText::encode(texts.unitText, texts.unitFormat));
+        writeAll(unit.emplace(nativePath(unitPath), TempPrefix), unitBytes);
     form.commit();
     if (unit)
         unit->commit();

@@ -224,6 +224,84 @@ TEST_F(Saving, WithoutBackupsAReadOnlyFormIsAnError)
     EXPECT_EQ(read(unitPath), originalUnit);
 }
 
+// A folder that takes no new files (shared, or another user's) while its form and unit are
+// writable: the save rewrites them in place; a file missing there is named in the error and
+// nothing is written.
+TEST_F(Saving, AFolderThatTakesNoNewFilesGetsItsFilesRewrittenInPlace)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "permissions do not hold for root";
+    const QString newUnit = "{shared}" + QString::fromLatin1(originalUnit);
+    const struct {
+        const char* name;
+        bool backup;
+        bool unitThere;
+        QString error;
+    } cases[] = {
+        {"backups on", true, true, ""},
+        {"backups off", false, true, ""},
+        {"no unit file", true, false, "Impossible de créer le fichier " + unitPath + "."},
+    };
+    const auto lock = [this](bool locked) {
+        QFile::setPermissions(folder.path(), locked ? QFileDevice::ReadOwner | QFileDevice::ExeOwner
+                                                    : QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                                          | QFileDevice::ExeOwner);
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        write(formPath, originalForm);
+        if (c.unitThere)
+            write(unitPath, originalUnit);
+        else
+            QFile::remove(unitPath);
+        openSample();
+        setBackups(c.backup);
+        const int second = formPage()->document()->findBlockByNumber(1).position();
+        typeAt(formPage(), second, "  Hint = 'shared'\n");
+        unitPage()->selectAll();
+        unitPage()->insertPlainText(newUnit);
+        const QByteArray expectedForm = dfm::FormFiles::convertFormText(formPage()->text());
+        prompts.errors.clear();
+        lock(true);
+        const bool saved = form->save();
+        lock(false);
+        EXPECT_EQ(saved, c.error.isEmpty());
+        EXPECT_EQ(prompts.errors, c.error.isEmpty() ? QStringList() : QStringList{c.error});
+        EXPECT_EQ(read(formPath), c.error.isEmpty() ? expectedForm : originalForm);
+        EXPECT_EQ(read(unitPath), c.unitThere ? newUnit.toLatin1() : QByteArray("<missing>"));
+        const QStringList left = QDir(folder.path()).entryList(QDir::Files | QDir::Hidden);
+        const QStringList expected = c.unitThere ? QStringList{"Sample.PAS", "Sample.dfm"} : QStringList{"Sample.dfm"};
+        EXPECT_EQ(QSet<QString>(left.begin(), left.end()), QSet<QString>(expected.begin(), expected.end()));
+        prompts.answers = {false};
+    }
+
+    // Save as there: onto files that are there, in place; a new name cannot be created.
+    write(unitPath, originalUnit);
+    openSample();
+    const QString copy = folder.filePath("Copy.dfm");
+    write(copy, "old copy");
+    write(folder.filePath("Copy.PAS"), "old unit");
+    for (const QString& chosen : {copy, folder.filePath("New.dfm")}) {
+        SCOPED_TRACE(chosen.toStdString());
+        prompts.onExec = [&](QDialog& dialog) {
+            static_cast<QFileDialog&>(dialog).selectFile(chosen);
+            return int(QDialog::Accepted);
+        };
+        prompts.errors.clear();
+        lock(true);
+        trigger("ActSaveAs");
+        lock(false);
+        if (chosen == copy) {
+            EXPECT_TRUE(prompts.errors.isEmpty());
+            EXPECT_EQ(read(copy), originalForm);
+            EXPECT_EQ(read(folder.filePath("Copy.PAS")), originalUnit);
+        } else {
+            EXPECT_EQ(prompts.errors, QStringList{"Impossible de créer le fichier " + chosen + "."});
+            EXPECT_FALSE(QFile::exists(chosen));
+        }
+    }
+}
+
 TEST_F(Saving, WithoutBackupsAMissingFormFileIsAnError)
 {
     openSample();
