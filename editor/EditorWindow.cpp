@@ -488,7 +488,8 @@ void EditorWindow::openFormFile(const QString& path)
         saveDialog_->selectFile(info.fileName());
         formPage_->loadText(texts.form);
         unitPage_->loadText(texts.unit);
-        setWindowTitle(document_.formPath());
+        // The caption shows the name as it was given; the document holds it in full.
+        setWindowTitle(path);
         unsavedChanges_ = false;
         updateCommands();
         updateCaretStatus();
@@ -612,8 +613,7 @@ void EditorWindow::showLine(int n)
     if (pages_->currentWidget() != formTab_)
         pages_->setCurrentWidget(formTab_);
     const QTextBlock line = formPage_->document()->findBlockByNumber(n);
-    const int start = line.position() + std::min(2, line.length() - 1);
-    formPage_->select(start, line.position() + line.length() - 1 - start);
+    formPage_->selectIntoLineBreak(line.position() + std::min(2, line.length() - 1));
     QCoreApplication::processEvents();
     updateCaretStatus();
 }

@@ -24,6 +24,9 @@ PageEditor::PageEditor(QWidget* parent) : QPlainTextEdit(parent)
         }
     });
     connect(this, &QPlainTextEdit::undoAvailable, this, [this](bool available) { canUndo_ = available; });
+    // Connected first, so that the caret status, refreshed on the same signals, sees it cleared.
+    connect(this, &QPlainTextEdit::cursorPositionChanged, this, [this] { caretInLineBreak_ = false; });
+    connect(this, &QPlainTextEdit::selectionChanged, this, [this] { caretInLineBreak_ = false; });
 }
 
 void PageEditor::loadText(const QString& text)
@@ -52,6 +55,13 @@ void PageEditor::select(qsizetype start, qsizetype length)
     ensureCursorVisible();
 }
 
+void PageEditor::selectIntoLineBreak(qsizetype start)
+{
+    const QTextBlock line = document()->findBlock(static_cast<int>(start));
+    select(start, line.position() + line.length() - 1 - start);
+    caretInLineBreak_ = true;
+}
+
 qsizetype PageEditor::selectionStart() const
 {
     return textCursor().selectionStart();
@@ -70,7 +80,7 @@ int PageEditor::caretLine() const
 int PageEditor::caretColumn() const
 {
     const int end = textCursor().selectionEnd();
-    return end - document()->findBlock(end).position() + 1;
+    return end - document()->findBlock(end).position() + 1 + (caretInLineBreak_ ? 1 : 0);
 }
 
 QString PageEditor::line(int index) const
