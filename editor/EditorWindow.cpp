@@ -92,7 +92,7 @@ EditorWindow::EditorWindow(UserPrompts& prompts, const QStringList& arguments, Q
     createWindowSettings();
     setHintColor(hintColor_);
     qApp->installEventFilter(this);
-    connect(qApp, &QApplication::focusChanged, this, &EditorWindow::scheduleUpdate);
+    connect(qApp, &QApplication::focusChanged, this, &EditorWindow::focusChanged);
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &EditorWindow::scheduleUpdate);
 
     const QString name = commandLineFileName(arguments);
@@ -406,7 +406,18 @@ PageEditor* EditorWindow::focusedPage() const
     QWidget* focus = QApplication::focusWidget();
     if (focus == formPage_ || focus == unitPage_)
         return static_cast<PageEditor*>(focus);
+    if (focus != nullptr && focus == menuBar())
+        return pageBeforeMenuBar_;
     return nullptr;
+}
+
+void EditorWindow::focusChanged(QWidget* old, QWidget* now)
+{
+    // A menu opened by Alt and a letter takes the focus to the menu bar until it closes; its Cut,
+    // Copy and Paste are still the page's.
+    if (now != nullptr && now == menuBar())
+        pageBeforeMenuBar_ = old == formPage_ || old == unitPage_ ? static_cast<PageEditor*>(old) : nullptr;
+    scheduleUpdate();
 }
 
 // The shared change handler of both editors.

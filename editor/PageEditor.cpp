@@ -1,5 +1,6 @@
 #include "PageEditor.h"
 
+#include <QKeyEvent>
 #include <QTextBlock>
 
 namespace dfm {
@@ -36,6 +37,18 @@ void PageEditor::loadText(const QString& text)
     loading_ = false;
     modified_ = false;
     edited_ = false;
+}
+
+void PageEditor::keyPressEvent(QKeyEvent* event)
+{
+    // An Alt key that no command, menu or tab took is not a character to type. With Ctrl it may
+    // be one (AltGr on some keyboards), so that combination still types.
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    if (modifiers.testFlag(Qt::AltModifier) && !modifiers.testFlag(Qt::ControlModifier) && !event->text().isEmpty()) {
+        event->ignore();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
 }
 
 QString PageEditor::text() const

@@ -43,6 +43,9 @@ public:
     QColor backgroundColor() const;
     void setBackgroundColor(const QColor& color);
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     bool loading_ = false;
     bool modified_ = false;
