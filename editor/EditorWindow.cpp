@@ -8,6 +8,7 @@
 #include "CodePage.h"
 #include "ColorValue.h"
 #include "CommandLineFileName.h"
+#include "DrawnIcon.h"
 #include "EditorStore.h"
 #include "Errors.h"
 #include "FindDialog.h"
@@ -57,9 +58,14 @@ QFont initialEditorFont()
     return font;
 }
 
-QIcon standardIcon(const char* themeName, QStyle::StandardPixmap fallback)
+QIcon commandIcon(const char* themeName, std::variant<QStyle::StandardPixmap, DrawnPicture> fallback)
 {
-    return QIcon::fromTheme(QString::fromLatin1(themeName), QApplication::style()->standardIcon(fallback));
+    const QString name = QString::fromLatin1(themeName);
+    if (QIcon::hasThemeIcon(name))
+        return QIcon::fromTheme(name);
+    if (const auto* picture = std::get_if<DrawnPicture>(&fallback))
+        return drawnIcon(*picture);
+    return QApplication::style()->standardIcon(std::get<QStyle::StandardPixmap>(fallback));
 }
 
 QString threeDigits(int value)
@@ -151,31 +157,32 @@ std::span<const EditorCommand> EditorWindow::commands()
 {
     using W = EditorWindow;
     using S = QStyle;
+    using P = DrawnPicture;
     static const EditorCommand table[] = {
         {"ActFileOpen", "&Open file", "Ctrl+O", "CatFile", "Open DFM|Open a DFM to explore", "document-open",
-         S::SP_DialogOpenButton, &W::openFromDialog},
+         P::Open, &W::openFromDialog},
         {"ActFileSave", "&Save file", "Ctrl+S", "CatFile", "Save|Save current DFM", "document-save",
-         S::SP_DialogSaveButton, &W::saveCommand, &W::hasUnsavedChanges},
+         P::Save, &W::saveCommand, &W::hasUnsavedChanges},
         {"ActSaveAs", "Save &as", "", "CatFile", "Save as|Save current form as...", "document-save-as",
-         S::SP_DriveFDIcon, &W::saveAs, &W::isDocumentOpen},
+         P::SaveAs, &W::saveAs, &W::isDocumentOpen},
         {"ActGrep", "&Grep", "Alt+G", "CatFile", "Grep|Search for files on disk", "system-search",
          S::SP_FileDialogContentsView, &W::showGrepWindow},
         {"ActObjectView", "&Object view", "", "Tools", "Show hierarchical object view", "view-list-tree",
          S::SP_FileDialogListView, &W::showObjectView},
-        {"ActExit", "E&xit", "Alt+X", "CatFile", "Close application", "application-exit", S::SP_DialogCloseButton,
+        {"ActExit", "E&xit", "Alt+X", "CatFile", "Close application", "application-exit", P::Exit,
          &W::exitProgram},
-        {"Actundo", "&Undo", "Ctrl+Z", "Edition", "UndoUndo last change", "edit-undo", S::SP_ArrowBack,
+        {"Actundo", "&Undo", "Ctrl+Z", "Edition", "UndoUndo last change", "edit-undo", P::Undo,
          &W::undoLastChange, &W::canUndo},
-        {"Copier1", "&Copy", "Ctrl+C", "Edition", "Copy|Copy text", "edit-copy", S::SP_FileLinkIcon,
+        {"Copier1", "&Copy", "Ctrl+C", "Edition", "Copy|Copy text", "edit-copy", P::Copy,
          &W::copySelection, &W::hasSelection},
-        {"Couper1", "C&ut", "Ctrl+X", "Edition", "Cut|Cut text", "edit-cut", S::SP_TrashIcon, &W::cutSelection,
+        {"Couper1", "C&ut", "Ctrl+X", "Edition", "Cut|Cut text", "edit-cut", P::Cut, &W::cutSelection,
          &W::hasSelection},
         {"Coller1", "&Paste", "Ctrl+V", "Edition", "Paste|Paste from clipboard", "edit-paste",
-         S::SP_DialogApplyButton, &W::pasteClipboard, &W::canPaste},
-        {"ActFind", "&Find", "Ctrl+F", "Edition", "Find|Find text", "edit-find", S::SP_FileDialogContentsView,
+         P::Paste, &W::pasteClipboard, &W::canPaste},
+        {"ActFind", "&Find", "Ctrl+F", "Edition", "Find|Find text", "edit-find", P::Find,
          &W::showFindDialog},
         {"ActReplace", "&Replace", "Ctrl+R", "Edition", "Replace|Replace text", "edit-find-replace",
-         S::SP_BrowserReload, &W::showReplaceDialog},
+         P::Replace, &W::showReplaceDialog},
         {"ActUpSize", "Up&size font", "", "Edition", "Upsize font|Upsize memo font", "zoom-in", S::SP_ArrowUp,
          &W::enlargeFont, &W::canEnlargeFont},
         {"ActDownSize", "&Downsize font", "", "Edition", "Downsize font|Downsize memo font", "zoom-out",
@@ -211,7 +218,7 @@ void EditorWindow::createActions()
         auto* entry = new QAction(QString::fromUtf8(command.caption), inFormPage ? static_cast<QObject*>(formPage_) : this);
         entry->setObjectName(QString::fromLatin1(command.objectName));
         if (command.iconName != nullptr)
-            entry->setIcon(standardIcon(command.iconName, command.iconFallback));
+            entry->setIcon(commandIcon(command.iconName, command.iconFallback));
         entry->setShortcut(QKeySequence(QString::fromLatin1(command.shortcut), QKeySequence::PortableText));
         if (*command.group != '\0')
             entry->setProperty("category", QString::fromLatin1(command.group));

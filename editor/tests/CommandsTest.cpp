@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QSet>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -142,6 +143,45 @@ TEST_F(Commands, ToolBarHoldsItsButtonsInGroups)
             EXPECT_FALSE(action->toolTip().isEmpty()) << action->objectName().toStdString();
         }
     }
+}
+
+TEST_F(Commands, StandardCommandsShowPicturesOfTheirMeaning)
+{
+    const auto image = [](const QIcon& icon) { return icon.pixmap(16, 16).toImage(); };
+    // Pictures of the style that mean something else: a trash can, a check mark, a link, a reload.
+    QList<QImage> borrowed;
+    for (const QStyle::StandardPixmap other : {QStyle::SP_TrashIcon, QStyle::SP_DialogApplyButton,
+                                                QStyle::SP_FileLinkIcon, QStyle::SP_BrowserReload, QStyle::SP_ArrowBack})
+        borrowed << image(QApplication::style()->standardIcon(other));
+    QList<QImage> seen;
+    for (const char* name : {"ActFileOpen", "ActFileSave", "ActSaveAs", "ActExit", "Actundo", "Couper1", "Copier1",
+                             "Coller1", "ActFind", "ActReplace"}) {
+        SCOPED_TRACE(name);
+        const QImage picture = image(findAction(name)->icon());
+        ASSERT_FALSE(picture.isNull());
+        EXPECT_FALSE(seen.contains(picture)) << "two commands look alike";
+        EXPECT_FALSE(borrowed.contains(picture));
+        seen << picture;
+    }
+
+    // The desktop theme's icon comes first where it has one.
+    QTemporaryDir themes;
+    ASSERT_TRUE(QDir(themes.path()).mkpath("quentest/16x16/actions"));
+    write(themes.filePath("quentest/index.theme"),
+          "[Icon Theme]\nName=quentest\nDirectories=16x16/actions\n\n[16x16/actions]\nSize=16\nType=Fixed\n");
+    QImage red(16, 16, QImage::Format_ARGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(themes.filePath("quentest/16x16/actions/edit-cut.png")));
+    const QStringList searchPaths = QIcon::themeSearchPaths();
+    const QString themeName = QIcon::themeName();
+    QIcon::setThemeSearchPaths({themes.path()});
+    QIcon::setThemeName("quentest");
+    form.reset();
+    form = std::make_unique<dfm::EditorWindow>(prompts, QStringList{"QuenDFMEd"});
+    const QImage themed = image(findAction("Couper1")->icon()).convertToFormat(QImage::Format_ARGB32);
+    QIcon::setThemeName(themeName);
+    QIcon::setThemeSearchPaths(searchPaths);
+    EXPECT_EQ(themed, red);
 }
 
 TEST_F(Commands, ShortcutsRunTheirCommandsOnlyWhileEnabled)
