@@ -2,7 +2,11 @@
 // action, and what the menus, the tool bar and the update rules refer to it by.
 #pragma once
 
+#include "DrawnIcon.h"
+
 #include <QStyle>
+
+#include <variant>
 
 namespace dfm {
 
@@ -19,7 +23,9 @@ struct EditorCommand {
     const char* group;     // the category it is listed under, "" for none
     const char* hint;      // "tool tip|hint line", or one text for both
     const char* iconName;  // a desktop theme icon, nullptr for none
-    QStyle::StandardPixmap iconFallback;  // when the theme has no such icon
+    // When the theme has no such icon: the style's picture, or one of ours where the style has
+    // none of the same meaning.
+    std::variant<QStyle::StandardPixmap, DrawnPicture> iconFallback;
     void (EditorWindow::*run)();
     bool (EditorWindow::*enabled)() const = nullptr;  // nullptr: always enabled
     bool (EditorWindow::*checked)() const = nullptr;  // nullptr: not a switch

@@ -8,6 +8,7 @@
 #include "CodePage.h"
 #include "ColorValue.h"
 #include "CommandLineFileName.h"
+#include "DrawnIcon.h"
 #include "EditorStore.h"
 #include "Errors.h"
 #include "FindDialog.h"
@@ -57,9 +58,14 @@ QFont initialEditorFont()
     return font;
 }
 
-QIcon standardIcon(const char* themeName, QStyle::StandardPixmap fallback)
+QIcon commandIcon(const char* themeName, std::variant<QStyle::StandardPixmap, DrawnPicture> fallback)
 {
-    return QIcon::fromTheme(QString::fromLatin1(themeName), QApplication::style()->standardIcon(fallback));
+    const QString name = QString::fromLatin1(themeName);
+    if (QIcon::hasThemeIcon(name))
+        return QIcon::fromTheme(name);
+    if (const auto* picture = std::get_if<DrawnPicture>(&fallback))
+        return drawnIcon(*picture);
+    return QApplication::style()->standardIcon(std::get<QStyle::StandardPixmap>(fallback));
 }
 
 QString threeDigits(int value)
@@ -92,7 +98,7 @@ EditorWindow::EditorWindow(UserPrompts& prompts, const QStringList& arguments, Q
     createWindowSettings();
     setHintColor(hintColor_);
     qApp->installEventFilter(this);
-    connect(qApp, &QApplication::focusChanged, this, &EditorWindow::scheduleUpdate);
+    connect(qApp, &QApplication::focusChanged, this, &EditorWindow::focusChanged);
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &EditorWindow::scheduleUpdate);
 
     const QString name = commandLineFileName(arguments);
@@ -151,31 +157,32 @@ std::span<const EditorCommand> EditorWindow::commands()
 {
     using W = EditorWindow;
     using S = QStyle;
+    using P = DrawnPicture;
     static const EditorCommand table[] = {
         {"ActFileOpen", "&Open file", "Ctrl+O", "CatFile", "Open DFM|Open a DFM to explore", "document-open",
-         S::SP_DialogOpenButton, &W::openFromDialog},
+         P::Open, &W::openFromDialog},
         {"ActFileSave", "&Save file", "Ctrl+S", "CatFile", "Save|Save current DFM", "document-save",
-         S::SP_DialogSaveButton, &W::saveCommand, &W::hasUnsavedChanges},
+         P::Save, &W::saveCommand, &W::hasUnsavedChanges},
         {"ActSaveAs", "Save &as", "", "CatFile", "Save as|Save current form as...", "document-save-as",
-         S::SP_DriveFDIcon, &W::saveAs, &W::isDocumentOpen},
+         P::SaveAs, &W::saveAs, &W::isDocumentOpen},
         {"ActGrep", "&Grep", "Alt+G", "CatFile", "Grep|Search for files on disk", "system-search",
          S::SP_FileDialogContentsView, &W::showGrepWindow},
         {"ActObjectView", "&Object view", "", "Tools", "Show hierarchical object view", "view-list-tree",
          S::SP_FileDialogListView, &W::showObjectView},
-        {"ActExit", "E&xit", "Alt+X", "CatFile", "Close application", "application-exit", S::SP_DialogCloseButton,
+        {"ActExit", "E&xit", "Alt+X", "CatFile", "Close application", "application-exit", P::Exit,
          &W::exitProgram},
-        {"Actundo", "&Undo", "Ctrl+Z", "Edition", "UndoUndo last change", "edit-undo", S::SP_ArrowBack,
+        {"Actundo", "&Undo", "Ctrl+Z", "Edition", "UndoUndo last change", "edit-undo", P::Undo,
          &W::undoLastChange, &W::canUndo},
-        {"Copier1", "&Copy", "Ctrl+C", "Edition", "Copy|Copy text", "edit-copy", S::SP_FileLinkIcon,
+        {"Copier1", "&Copy", "Ctrl+C", "Edition", "Copy|Copy text", "edit-copy", P::Copy,
          &W::copySelection, &W::hasSelection},
-        {"Couper1", "C&ut", "Ctrl+X", "Edition", "Cut|Cut text", "edit-cut", S::SP_TrashIcon, &W::cutSelection,
+        {"Couper1", "C&ut", "Ctrl+X", "Edition", "Cut|Cut text", "edit-cut", P::Cut, &W::cutSelection,
          &W::hasSelection},
         {"Coller1", "&Paste", "Ctrl+V", "Edition", "Paste|Paste from clipboard", "edit-paste",
-         S::SP_DialogApplyButton, &W::pasteClipboard, &W::canPaste},
-        {"ActFind", "&Find", "Ctrl+F", "Edition", "Find|Find text", "edit-find", S::SP_FileDialogContentsView,
+         P::Paste, &W::pasteClipboard, &W::canPaste},
+        {"ActFind", "&Find", "Ctrl+F", "Edition", "Find|Find text", "edit-find", P::Find,
          &W::showFindDialog},
         {"ActReplace", "&Replace", "Ctrl+R", "Edition", "Replace|Replace text", "edit-find-replace",
-         S::SP_BrowserReload, &W::showReplaceDialog},
+         P::Replace, &W::showReplaceDialog},
         {"ActUpSize", "Up&size font", "", "Edition", "Upsize font|Upsize memo font", "zoom-in", S::SP_ArrowUp,
          &W::enlargeFont, &W::canEnlargeFont},
         {"ActDownSize", "&Downsize font", "", "Edition", "Downsize font|Downsize memo font", "zoom-out",
@@ -211,7 +218,7 @@ void EditorWindow::createActions()
         auto* entry = new QAction(QString::fromUtf8(command.caption), inFormPage ? static_cast<QObject*>(formPage_) : this);
         entry->setObjectName(QString::fromLatin1(command.objectName));
         if (command.iconName != nullptr)
-            entry->setIcon(standardIcon(command.iconName, command.iconFallback));
+            entry->setIcon(commandIcon(command.iconName, command.iconFallback));
         entry->setShortcut(QKeySequence(QString::fromLatin1(command.shortcut), QKeySequence::PortableText));
         if (*command.group != '\0')
             entry->setProperty("category", QString::fromLatin1(command.group));
@@ -412,7 +419,18 @@ PageEditor* EditorWindow::focusedPage() const
     QWidget* focus = QApplication::focusWidget();
     if (focus == formPage_ || focus == unitPage_)
         return static_cast<PageEditor*>(focus);
+    if (focus != nullptr && focus == menuBar())
+        return pageBeforeMenuBar_;
     return nullptr;
+}
+
+void EditorWindow::focusChanged(QWidget* old, QWidget* now)
+{
+    // A menu opened by Alt and a letter takes the focus to the menu bar until it closes; its Cut,
+    // Copy and Paste are still the page's.
+    if (now != nullptr && now == menuBar())
+        pageBeforeMenuBar_ = old == formPage_ || old == unitPage_ ? static_cast<PageEditor*>(old) : nullptr;
+    scheduleUpdate();
 }
 
 // The shared change handler of both editors.
@@ -493,7 +511,8 @@ void EditorWindow::openFormFile(const QString& path)
         setDialogFile(saveDialog_, info.absolutePath(), info.fileName());
         formPage_->loadText(texts.form);
         unitPage_->loadText(texts.unit);
-        setWindowTitle(document_.formPath());
+        // The caption shows the name as it was given; the document holds it in full.
+        setWindowTitle(path);
         unsavedChanges_ = false;
         updateCommands();
         updateCaretStatus();
@@ -622,8 +641,7 @@ void EditorWindow::showLine(int n)
     if (pages_->currentWidget() != formTab_)
         pages_->setCurrentWidget(formTab_);
     const QTextBlock line = formPage_->document()->findBlockByNumber(n);
-    const int start = line.position() + std::min(2, line.length() - 1);
-    formPage_->select(start, line.position() + line.length() - 1 - start);
+    formPage_->selectIntoLineBreak(line.position() + std::min(2, line.length() - 1));
     QCoreApplication::processEvents();
     updateCaretStatus();
 }

@@ -77,7 +77,9 @@ private:
     void pageTextChanged();
     void updateCaretStatus();
     PageEditor* currentPage() const;
+    // The page with the focus, or the one that had it when the menu bar took it to be worked by keys.
     PageEditor* focusedPage() const;
+    void focusChanged(QWidget* old, QWidget* now);
     // The code page whose trail bytes a search in the page must not start at, if any.
     const CodePage* searchCodePage(const PageEditor* page) const;
     // The form page's lines, as the object view builds its tree from them.
@@ -143,6 +145,7 @@ private:
     QWidget* unitTab_ = nullptr;
     PageEditor* formPage_ = nullptr;
     PageEditor* unitPage_ = nullptr;
+    PageEditor* pageBeforeMenuBar_ = nullptr;
     QMenu* formPageMenu_ = nullptr;
     QLabel* caretPanel_ = nullptr;
     QLabel* hintPanel_ = nullptr;

@@ -1,5 +1,6 @@
 #include "PageEditor.h"
 
+#include <QKeyEvent>
 #include <QTextBlock>
 #include <QTextDocument>
 
@@ -28,6 +29,9 @@ PageEditor::PageEditor(QWidget* parent) : QPlainTextEdit(parent)
         }
     });
     connect(this, &QPlainTextEdit::undoAvailable, this, [this](bool available) { canUndo_ = available; });
+    // Connected first, so that the caret status, refreshed on the same signals, sees it cleared.
+    connect(this, &QPlainTextEdit::cursorPositionChanged, this, [this] { caretInLineBreak_ = false; });
+    connect(this, &QPlainTextEdit::selectionChanged, this, [this] { caretInLineBreak_ = false; });
 }
 
 void PageEditor::loadText(const QString& text)
@@ -45,6 +49,18 @@ void PageEditor::markSaved()
     document()->setModified(false);
 }
 
+void PageEditor::keyPressEvent(QKeyEvent* event)
+{
+    // An Alt key that no command, menu or tab took is not a character to type. With Ctrl it may
+    // be one (AltGr on some keyboards), so that combination still types.
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    if (modifiers.testFlag(Qt::AltModifier) && !modifiers.testFlag(Qt::ControlModifier) && !event->text().isEmpty()) {
+        event->ignore();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
 QString PageEditor::text() const
 {
     QString text = document()->toRawText();
@@ -60,6 +76,13 @@ void PageEditor::select(qsizetype start, qsizetype length)
     cursor.setPosition(static_cast<int>(qBound<qsizetype>(0, start + length, end)), QTextCursor::KeepAnchor);
     setTextCursor(cursor);
     ensureCursorVisible();
+}
+
+void PageEditor::selectIntoLineBreak(qsizetype start)
+{
+    const QTextBlock line = document()->findBlock(static_cast<int>(start));
+    select(start, line.position() + line.length() - 1 - start);
+    caretInLineBreak_ = true;
 }
 
 qsizetype PageEditor::selectionStart() const
@@ -80,7 +103,7 @@ int PageEditor::caretLine() const
 int PageEditor::caretColumn() const
 {
     const int end = textCursor().selectionEnd();
-    return end - document()->findBlock(end).position() + 1;
+    return end - document()->findBlock(end).position() + 1 + (caretInLineBreak_ ? 1 : 0);
 }
 
 QString PageEditor::line(int index) const

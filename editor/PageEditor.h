@@ -28,6 +28,10 @@ public:
 
     // Selection in offsets of the shown text; the caret ends at start + length.
     void select(qsizetype start, qsizetype length);
+    // Selects from start to the end of its line with the caret on the first of the line break's
+    // two characters (CR LF), where a line shown by its index ends: the caret column counts that
+    // character until the caret or the selection moves.
+    void selectIntoLineBreak(qsizetype start);
     qsizetype selectionStart() const;
     qsizetype selectionEnd() const;
     // 1-based line and column of the selection's end.
@@ -42,11 +46,15 @@ public:
     QColor backgroundColor() const;
     void setBackgroundColor(const QColor& color);
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     bool loading_ = false;
     bool modified_ = false;
     bool edited_ = false;
     bool canUndo_ = false;
+    bool caretInLineBreak_ = false;
 };
 
 }  // namespace dfm

@@ -16,6 +16,7 @@
 #include <QEvent>
 #include <QFrame>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QProxyStyle>
 #include <QScopeGuard>
 #include <QShowEvent>
@@ -156,6 +157,7 @@ void ObjectViewWindow::createControls()
     // The tree's own toggle on a double click runs after this.
     connect(tree_, &QTreeWidget::itemDoubleClicked, this,
             [this] { runCommand(prompts_, [this] { itemDoubleClicked(); }); });
+    tree_->installEventFilter(this);
 
     auto* panel = new QFrame(this);
     panel->setObjectName(QStringLiteral("Panel1"));
@@ -200,9 +202,10 @@ void ObjectViewWindow::createControls()
         button->setIcon(style()->standardIcon(plan.picture));
         const QString caption = QString::fromLatin1(plan.caption);
         if (!caption.isEmpty()) {
-            // The caption's ampersand gives the button its Alt shortcut within this window.
+            // The caption's ampersand gives the button its Alt key within this window.
             button->setText(caption);
             button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+            captionButtons_.push_back(button);
         }
         button->setGeometry(left, top, plan.width, ButtonHeight);
         left += plan.width + 1;
@@ -315,8 +318,44 @@ void ObjectViewWindow::setOutlineFontColor(std::int32_t value)
     applyColors();
 }
 
+QToolButton* ObjectViewWindow::captionButtonFor(const QKeyEvent* event) const
+{
+    const QKeySequence key(event->keyCombination());
+    for (QToolButton* button : captionButtons_) {
+        if (key == QKeySequence::mnemonic(button->text()))
+            return button;
+    }
+    return nullptr;
+}
+
+// The owner's shortcuts stay on while this tool window is active, and its page tabs would take
+// the same Alt keys; this window's own buttons come first while it is the active one.
+bool ObjectViewWindow::takeCaptionKey(QEvent* event)
+{
+    if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress)
+        return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    QToolButton* button = captionButtonFor(key);
+    if (button == nullptr || !isActiveWindow())
+        return false;
+    // Claiming the override keeps every shortcut off; the key press that follows presses the button.
+    if (event->type() == QEvent::KeyPress && button->isEnabled())
+        button->animateClick();
+    key->accept();
+    return true;
+}
+
+bool ObjectViewWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == tree_ && takeCaptionKey(event))
+        return true;
+    return QWidget::eventFilter(watched, event);
+}
+
 bool ObjectViewWindow::event(QEvent* event)
 {
+    if (takeCaptionKey(event))
+        return true;
     // A status tip stops at its window; the owner's status bar is the one that shows it.
     if (event->type() == QEvent::StatusTip && parentWidget()) {
         QCoreApplication::sendEvent(parentWidget(), event);

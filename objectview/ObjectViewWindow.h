@@ -8,7 +8,10 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
+class QKeyEvent;
+class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -48,6 +51,7 @@ signals:
 
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -58,11 +62,16 @@ private:
     void applyColors();
     void updatePicture(QTreeWidgetItem* item) const;
     void itemDoubleClicked();
+    // The button whose caption's Alt key the event is, if any.
+    QToolButton* captionButtonFor(const QKeyEvent* event) const;
+    // Presses the button of an Alt key meant for this window; true when the event was one.
+    bool takeCaptionKey(QEvent* event);
 
     UserPrompts& prompts_;
     std::int32_t outlineColor_;
     std::int32_t outlineFontColor_;
     QTreeWidget* tree_ = nullptr;
+    std::vector<QToolButton*> captionButtons_;
     QIcon openPicture_;
     QIcon closedPicture_;
     QIcon leafPicture_;

@@ -6,12 +6,16 @@
 #include "CalculatorDialog.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSet>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
 
 namespace {
 
@@ -141,6 +145,45 @@ TEST_F(Commands, ToolBarHoldsItsButtonsInGroups)
     }
 }
 
+TEST_F(Commands, StandardCommandsShowPicturesOfTheirMeaning)
+{
+    const auto image = [](const QIcon& icon) { return icon.pixmap(16, 16).toImage(); };
+    // Pictures of the style that mean something else: a trash can, a check mark, a link, a reload.
+    QList<QImage> borrowed;
+    for (const QStyle::StandardPixmap other : {QStyle::SP_TrashIcon, QStyle::SP_DialogApplyButton,
+                                                QStyle::SP_FileLinkIcon, QStyle::SP_BrowserReload, QStyle::SP_ArrowBack})
+        borrowed << image(QApplication::style()->standardIcon(other));
+    QList<QImage> seen;
+    for (const char* name : {"ActFileOpen", "ActFileSave", "ActSaveAs", "ActExit", "Actundo", "Couper1", "Copier1",
+                             "Coller1", "ActFind", "ActReplace"}) {
+        SCOPED_TRACE(name);
+        const QImage picture = image(findAction(name)->icon());
+        ASSERT_FALSE(picture.isNull());
+        EXPECT_FALSE(seen.contains(picture)) << "two commands look alike";
+        EXPECT_FALSE(borrowed.contains(picture));
+        seen << picture;
+    }
+
+    // The desktop theme's icon comes first where it has one.
+    QTemporaryDir themes;
+    ASSERT_TRUE(QDir(themes.path()).mkpath("quentest/16x16/actions"));
+    write(themes.filePath("quentest/index.theme"),
+          "[Icon Theme]\nName=quentest\nDirectories=16x16/actions\n\n[16x16/actions]\nSize=16\nType=Fixed\n");
+    QImage red(16, 16, QImage::Format_ARGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(themes.filePath("quentest/16x16/actions/edit-cut.png")));
+    const QStringList searchPaths = QIcon::themeSearchPaths();
+    const QString themeName = QIcon::themeName();
+    QIcon::setThemeSearchPaths({themes.path()});
+    QIcon::setThemeName("quentest");
+    form.reset();
+    form = std::make_unique<dfm::EditorWindow>(prompts, QStringList{"QuenDFMEd"});
+    const QImage themed = image(findAction("Couper1")->icon()).convertToFormat(QImage::Format_ARGB32);
+    QIcon::setThemeName(themeName);
+    QIcon::setThemeSearchPaths(searchPaths);
+    EXPECT_EQ(themed, red);
+}
+
 TEST_F(Commands, ShortcutsRunTheirCommandsOnlyWhileEnabled)
 {
     form->show();
@@ -213,6 +256,131 @@ TEST_F(Commands, AboutWindowShowsItsTexts)
     EXPECT_TRUE(texts.contains("Quen DFM Editor"));
     EXPECT_TRUE(texts.contains("Version 1.01 - 10/98"));
     EXPECT_EQ(texts.size(), 3) << "title, version and a description";
+}
+
+// Commands driven by keys on the shown window, as a user at the keyboard would.
+class KeyboardCommands : public EditorFixture {
+protected:
+    // False when the platform gives no keyboard focus, so that key tests cannot run.
+    bool showWithFocusIn(dfm::PageEditor* page)
+    {
+        form->show();
+        QApplication::setActiveWindow(form.get());
+        if (!QTest::qWaitForWindowActive(form.get()))
+            return false;
+        page->setFocus();
+        return QApplication::focusWidget() == page;
+    }
+};
+
+TEST_F(KeyboardCommands, EditMenuOpenedByKeyJudgesThePageThatHadTheFocus)
+{
+    openSample();
+    if (!showWithFocusIn(formPage()))
+        GTEST_SKIP() << "no keyboard focus on this platform";
+    QApplication::clipboard()->setText("pasted");
+    formPage()->select(0, 6);
+    QTest::keyClick(formPage(), Qt::Key_E, Qt::AltModifier);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr) << "Alt+E opens the Edit menu";
+    EXPECT_EQ(menu->title(), "&Edit");
+    // The update rules run while the menu is open, as the application is then idle.
+    QTest::qWait(20);
+    for (const char* name : {"Couper1", "Copier1", "Coller1"})
+        EXPECT_TRUE(findAction(name)->isEnabled()) << name;
+    // C chooses Copy: the selection goes to the clipboard and the focus back to the page.
+    QTest::keyClick(menu, Qt::Key_C);
+    QTest::qWait(20);
+    EXPECT_EQ(QApplication::clipboard()->text(), "object");
+    EXPECT_EQ(QApplication::focusWidget(), formPage());
+
+    // Through the menu by keys, Paste reaches the page too; without a selection Cut and Copy stay off.
+    formPage()->select(0, 0);
+    QTest::keyClick(formPage(), Qt::Key_E, Qt::AltModifier);
+    menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    QTest::qWait(20);
+    EXPECT_FALSE(findAction("Couper1")->isEnabled());
+    EXPECT_FALSE(findAction("Copier1")->isEnabled());
+    EXPECT_TRUE(findAction("Coller1")->isEnabled());
+    QTest::keyClick(menu, Qt::Key_P);
+    QTest::qWait(20);
+    EXPECT_TRUE(formPage()->text().startsWith("objectobject"));
+}
+
+TEST_F(KeyboardCommands, AnAltKeyThatNothingBindsLeavesTheTextAlone)
+{
+    openSample();
+    if (!showWithFocusIn(formPage()))
+        GTEST_SKIP() << "no keyboard focus on this platform";
+    const QString before = formPage()->text();
+    const struct {
+        char key;
+        Qt::KeyboardModifiers modifiers;
+    } unbound[] = {
+        {'c', Qt::AltModifier}, {'q', Qt::AltModifier}, {'K', Qt::AltModifier | Qt::ShiftModifier},
+        {'1', Qt::AltModifier}, {',', Qt::AltModifier}, {' ', Qt::AltModifier},
+    };
+    for (const auto& key : unbound) {
+        SCOPED_TRACE(key.key);
+        formPage()->select(0, 6);
+        QTest::keyClick(formPage(), key.key, key.modifiers);
+        EXPECT_EQ(formPage()->text(), before);
+        EXPECT_EQ(formPage()->textCursor().selectedText(), "object");
+        EXPECT_FALSE(formPage()->modified());
+    }
+    // Ctrl with Alt is how some keyboards type characters (AltGr): those still type.
+    formPage()->select(0, 6);
+    QTest::keyClick(formPage(), '@', Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_TRUE(formPage()->text().startsWith("@ "));
+    // Plain letters type as ever.
+    QTest::keyClick(formPage(), 'c');
+    EXPECT_TRUE(formPage()->text().startsWith("@c "));
+}
+
+TEST_F(KeyboardCommands, AltKeysOfTheObjectViewActInItWhileItIsActive)
+{
+    openSample();
+    if (!showWithFocusIn(formPage()))
+        GTEST_SKIP() << "no keyboard focus on this platform";
+    trigger("ActObjectView");
+    dfm::ObjectViewWindow* view = objectViewWindow();
+    QApplication::setActiveWindow(view);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(view));
+    auto* tree = view->findChild<QTreeWidget*>("Outline1");
+    tree->expandAll();
+    QTreeWidgetItem* panel = tree->topLevelItem(0)->child(0);
+    tree->setCurrentItem(panel);
+    const int panelLine = panel->text(0).section(u'[', 1).section(u']', 0, 0).toInt() - 1;
+    QSignalSpy definitions(view, &dfm::ObjectViewWindow::showLineRequested);
+    QSignalSpy codes(view->findChild<QToolButton*>("CodeButton"), &QToolButton::clicked);
+    pages()->setCurrentIndex(1);
+    QWidget* keys = QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : view;
+    ASSERT_EQ(keys->window(), view);
+
+    // Alt+D presses "&Def." (not the form page's tab "&DFM"): the object's line is shown.
+    QTest::keyClick(keys, Qt::Key_D, Qt::AltModifier);
+    EXPECT_TRUE(definitions.count() == 1 || definitions.wait(1000));
+    ASSERT_EQ(definitions.count(), 1);
+    EXPECT_EQ(definitions[0].at(0).toInt(), panelLine);
+    EXPECT_EQ(pages()->currentIndex(), 0);
+    EXPECT_EQ(formPage()->caretLine(), panelLine + 1);
+    // Alt+C presses "&Code", and nothing else happens.
+    const QString text = formPage()->text();
+    QTest::keyClick(keys, Qt::Key_C, Qt::AltModifier);
+    EXPECT_TRUE(codes.count() == 1 || codes.wait(1000));
+    EXPECT_EQ(codes.count(), 1);
+    EXPECT_EQ(formPage()->text(), text);
+
+    // Back in the editor window, Alt+D is its page tab again.
+    QApplication::setActiveWindow(form.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    unitPage()->setFocus();
+    pages()->setCurrentIndex(1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_D, Qt::AltModifier);
+    QTest::qWait(300);
+    EXPECT_EQ(pages()->currentIndex(), 0);
+    EXPECT_EQ(definitions.count(), 1);
 }
 
 }  // namespace

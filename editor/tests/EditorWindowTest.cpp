@@ -163,13 +163,13 @@ TEST_F(EditorWindow, OpensTheFileNamedOnTheCommandLine)
     form.reset();
 
     // A relative name is held as a full one: a grep search may change the working directory
-    // before the save.
+    // before the save. The caption shows it as typed.
     const QString before = QDir::currentPath();
     QDir::setCurrent(folder.path());
     form = std::make_unique<dfm::EditorWindow>(prompts, QStringList{"QuenDFMEd", "Sample.dfm"});
     QDir::setCurrent(QDir::tempPath());
     EXPECT_EQ(form->document().formPath(), formPath);
-    EXPECT_EQ(form->windowTitle(), formPath);
+    EXPECT_EQ(form->windowTitle(), "Sample.dfm");
     typeAt(unitPage(), 0, "{ saved where it was opened }\n");
     ASSERT_TRUE(form->save());
     EXPECT_TRUE(read(unitPath).startsWith("{ saved where it was opened }"));
@@ -397,9 +397,33 @@ TEST_F(EditorWindow, ShowLineSelectsTheObjectLine)
     const int panel = formPage()->text().split(u'\n').indexOf("  object MainPanel: TPanel");
     form->showLine(panel);
     EXPECT_EQ(formPage()->textCursor().selectedText(), "object MainPanel: TPanel");
-    EXPECT_EQ(caretStatus(), QStringLiteral("L: %1 C: 027").arg(panel + 1, 3, 10, QLatin1Char('0')));
+    // The selection ends on the line break, counted as two characters: a 26-character line
+    // shows column 28, also after a switch of pages and back.
+    const QString status = QStringLiteral("L: %1 C: 028").arg(panel + 1, 3, 10, QLatin1Char('0'));
+    EXPECT_EQ(caretStatus(), status);
+    pages()->setCurrentIndex(1);
+    pages()->setCurrentIndex(0);
+    EXPECT_EQ(caretStatus(), status);
     form->showLine(100000);
     EXPECT_EQ(formPage()->textCursor().selectedText(), "object MainPanel: TPanel");
+    // Any move of the caret afterwards counts from the text again.
+    QTest::keyClick(formPage(), Qt::Key_Left);
+    EXPECT_EQ(caretStatus(), QStringLiteral("L: %1 C: 003").arg(panel + 1, 3, 10, QLatin1Char('0')));
+    formPage()->select(formPage()->selectionStart(), 0);
+    QTest::keyClick(formPage(), Qt::Key_End);
+    EXPECT_EQ(caretStatus(), QStringLiteral("L: %1 C: 027").arg(panel + 1, 3, 10, QLatin1Char('0')));
+
+    // Short lines too: the caret column is the line's length plus two.
+    formPage()->loadText("object A: TA\n\nx\nend");
+    const struct {
+        int line;
+        const char* status;
+    } cases[] = {{0, "L: 001 C: 014"}, {1, "L: 002 C: 002"}, {2, "L: 003 C: 003"}, {3, "L: 004 C: 005"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        form->showLine(c.line);
+        EXPECT_EQ(caretStatus(), c.status);
+    }
 }
 
 TEST_F(EditorWindow, FontSizeStepsStopAtTheirBounds)

@@ -196,6 +196,10 @@ TEST_F(StoredSettings, ObjectViewShowsTheFormPagesTreeAndLeadsToItsLines)
     view->showDefinition();
     EXPECT_EQ(pages()->currentIndex(), 0);
     EXPECT_TRUE(formPage()->textCursor().selectedText().startsWith("object "));
+    // The caret stands on the line break, which counts as two characters.
+    const QString line = formPage()->line(formPage()->caretLine() - 1);
+    EXPECT_TRUE(caretStatus().endsWith(QStringLiteral("C: %1").arg(line.size() + 2, 3, 10, QLatin1Char('0'))))
+        << caretStatus().toStdString();
 
     // Opening a form while the view is shown rebuilds it; while it is hidden, nothing does.
     const QString other = folder.filePath("Other.dfm");
