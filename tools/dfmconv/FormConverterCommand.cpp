@@ -132,6 +132,26 @@ int FormConverterCommand::convert(Direction direction, const std::vector<std::st
     return convertFile(direction, in, out) ? Success : FileFailed;
 }
 
+namespace {
+
+// Whether inner is folder itself or lies somewhere below it, links resolved; inner need not
+// exist yet.
+bool liesWithin(const fs::path& inner, const fs::path& folder)
+{
+    std::error_code error;
+    const fs::path innerReal = fs::weakly_canonical(fs::absolute(inner), error);
+    if (error)
+        return false;
+    const fs::path folderReal = fs::weakly_canonical(fs::absolute(folder), error);
+    if (error)
+        return false;
+    const auto [folderEnd, innerPart] =
+        std::mismatch(folderReal.begin(), folderReal.end(), innerReal.begin(), innerReal.end());
+    return folderEnd == folderReal.end();
+}
+
+}  // namespace
+
 int FormConverterCommand::convertTree(Direction direction, const fs::path& in, const fs::path& out)
 {
     std::error_code error;
@@ -141,6 +161,13 @@ int FormConverterCommand::convertTree(Direction direction, const fs::path& in, c
     }
     if (fs::equivalent(in, out, error)) {
         err_ << "dfmconv: OUT must be another folder than IN\n";
+        return WrongUsage;
+    }
+    // A tree written inside the tree it reads (or around it) would write over forms it has yet
+    // to read, or has read: refused before a file is written.
+    if (liesWithin(out, in) || liesWithin(in, out)) {
+        err_ << "dfmconv: OUT and IN must not lie one inside the other: " << out.string()
+             << " would take the place of forms below " << in.string() << "\n";
         return WrongUsage;
     }
     const std::vector<fs::path> files = formFilesIn(in, true, direction == Direction::ToText);

@@ -127,6 +127,36 @@ TEST_F(DfmconvTest, NeverOverwritesItsInput)
     EXPECT_EQ(run("-r totext . ."), 2);
 }
 
+TEST_F(DfmconvTest, ATreeIsNeverWrittenInsideTheTreeItReads)
+{
+    // in/o/a.dfm is an input, and also where in/a.dfm's text would go with OUT = in/o.
+    fs::create_directories(folder_ / "in/o/p");
+    fs::copy_file(Sample, folder_ / "in/a.dfm");
+    writeFile(folder_ / "in/o/a.dfm", readFile(Sample) + "other");
+    fs::create_directory_symlink(folder_ / "in/o", folder_ / "link");
+    const struct {
+        const char* arguments;
+    } cases[] = {
+        {"-r totext in in/o"},
+        {"-r totext in in/o/p/new"},
+        {"-r totext in ./in/./o/../o"},
+        {"-r totext in link"},
+        {"-r totext in/o in"},
+        {"-r tobinary in/o in"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        EXPECT_EQ(run(c.arguments), 2);
+        EXPECT_NE(err_.find("must not lie one inside the other"), std::string::npos) << err_;
+        EXPECT_EQ(readFile(folder_ / "in/o/a.dfm"), readFile(Sample) + "other");
+        EXPECT_EQ(readFile(folder_ / "in/a.dfm"), readFile(Sample));
+        EXPECT_FALSE(fs::exists(folder_ / "in/o/p/new"));
+    }
+    // Folders side by side, or one whose name only begins like the other, are fine.
+    EXPECT_EQ(run("-r totext in/o in-o"), 0) << err_;
+    EXPECT_EQ(run("-r totext in/o/p in/oo"), 0) << err_;
+}
+
 TEST_F(DfmconvTest, WorksThroughTrees)
 {
     fs::create_directories(folder_ / "in/sub/deeper");
