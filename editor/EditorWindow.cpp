@@ -215,7 +215,8 @@ void EditorWindow::createActions()
 {
     for (const EditorCommand& command : commands()) {
         const bool inFormPage = command.scope == EditorCommand::Scope::FormPage;
-        auto* entry = new QAction(QString::fromUtf8(command.caption), inFormPage ? static_cast<QObject*>(formPage_) : this);
+        QObject* owner = inFormPage ? static_cast<QObject*>(formPage_) : this;
+        auto* entry = new QAction(QString::fromUtf8(command.caption), owner);
         entry->setObjectName(QString::fromLatin1(command.objectName));
         if (command.iconName != nullptr)
             entry->setIcon(commandIcon(command.iconName, command.iconFallback));
@@ -378,7 +379,8 @@ void EditorWindow::createDialogs()
             [this] { runCommand(prompts_, [this] { findNext(findDialog_, findTarget_); }); });
     connect(replaceDialog_, &FindDialog::findNextClicked, this,
             [this] { runCommand(prompts_, [this] { findNext(replaceDialog_, replaceTarget_); }); });
-    connect(replaceDialog_, &FindDialog::replaceClicked, this, [this] { runCommand(prompts_, [this] { replaceText(false); }); });
+    connect(replaceDialog_, &FindDialog::replaceClicked, this,
+            [this] { runCommand(prompts_, [this] { replaceText(false); }); });
     connect(replaceDialog_, &FindDialog::replaceAllClicked, this,
             [this] { runCommand(prompts_, [this] { replaceText(true); }); });
 
@@ -444,6 +446,7 @@ void EditorWindow::pageTextChanged()
     updateCaretStatus();
     scheduleUpdate();
 }
+
 void EditorWindow::updateCommands()
 {
     for (const EditorCommand& command : commands()) {
@@ -492,6 +495,7 @@ const CodePage* EditorWindow::searchCodePage(const PageEditor* page) const
     const TextFormat format = page == formPage_ ? PageText::formFormat() : document_.unitFormat();
     return format.encoding == TextFormat::Encoding::Bytes ? &CodePage::system() : nullptr;
 }
+
 void EditorWindow::openFormFile(const QString& path)
 {
     runCommand(prompts_, [&] {
@@ -522,6 +526,7 @@ void EditorWindow::openFormFile(const QString& path)
     });
     scheduleUpdate();
 }
+
 bool EditorWindow::save()
 {
     if (!document_.isOpen())
@@ -551,6 +556,7 @@ bool EditorWindow::save()
     updateCommands();
     return true;
 }
+
 void EditorWindow::saveAs()
 {
     if (!document_.isOpen())
@@ -566,6 +572,7 @@ void EditorWindow::saveAs()
     setDialogFile(openDialog_, info.absolutePath(), info.fileName());
     setWindowTitle(chosen);
 }
+
 bool EditorWindow::searchText(const QString& text, bool matchCase, bool fromSelectionEnd, PageEditor* editor)
 {
     const qsizetype start = fromSelectionEnd ? editor->selectionEnd() : 0;
@@ -839,6 +846,7 @@ void EditorWindow::findImplementation()
 {
     findDeclarationOf(DeclarationFinder::Mode::Implementation);
 }
+
 void EditorWindow::showCalculator()
 {
     calculator_->execute(this);
