@@ -55,7 +55,7 @@ AtomicFile::AtomicFile(const std::string& path, std::string_view tempPrefix) : p
 AtomicFile::~AtomicFile()
 {
     if (!committed_)
-        ::unlink(tempPath_.c_str());
+        PosixFile::systemCalls().unlink(tempPath_.c_str());
 }
 
 void AtomicFile::write(std::string_view bytes)
@@ -73,7 +73,7 @@ void AtomicFile::commit()
         throw WriteError(msg::StreamWriteFailed);
     if (!file_.close())
         throw WriteError(msg::StreamWriteFailed);
-    if (std::rename(tempPath_.c_str(), path_.c_str()) != 0)
+    if (PosixFile::systemCalls().rename(tempPath_.c_str(), path_.c_str()) != 0)
         throw FileCreateError(path_);
     committed_ = true;
 }

@@ -1,6 +1,7 @@
 #include "PosixFile.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -41,7 +42,8 @@ std::size_t writeInPieces(const void* buffer, std::size_t count, WritePiece writ
 
 PosixFile::SystemCalls& PosixFile::systemCalls()
 {
-    static SystemCalls calls{openFile, ::close, ::read, ::write, ::pwrite, ::fsync, ::ftruncate, ::posix_fallocate};
+    static SystemCalls calls{openFile, ::close, ::read, ::write, ::pwrite, ::fsync, ::ftruncate, ::posix_fallocate,
+                                 std::rename, ::link, ::unlink};
     return calls;
 }
 

@@ -14,7 +14,7 @@
 
 namespace dfm::test {
 
-enum class Call { Open, Close, Read, Write, Pwrite, Fsync, Ftruncate, Fallocate, Count };
+enum class Call { Open, Close, Read, Write, Pwrite, Fsync, Ftruncate, Fallocate, Rename, Link, Unlink, Count };
 
 // One scripted call: fails with error when it is set, else runs for real on at most `most` bytes.
 struct Step {
@@ -33,7 +33,7 @@ public:
         state() = State{};
         state().real = saved_;
         PosixFile::systemCalls() = {fakeOpen, fakeClose, fakeRead, fakeWrite, fakePwrite, fakeFsync, fakeFtruncate,
-                                    fakeFallocate};
+                                    fakeFallocate, fakeRename, fakeLink, fakeUnlink};
     }
     ~ScriptedSystemCalls() { PosixFile::systemCalls() = saved_; }
     ScriptedSystemCalls(const ScriptedSystemCalls&) = delete;
@@ -118,6 +118,16 @@ private:
         const Step step = next(Call::Fallocate);
         return step.error != 0 ? step.error : state().real.fallocate(fd, offset, length);
     }
+
+    static int fakeRename(const char* from, const char* to)
+    {
+        return fail(next(Call::Rename)) ? -1 : state().real.rename(from, to);
+    }
+    static int fakeLink(const char* from, const char* to)
+    {
+        return fail(next(Call::Link)) ? -1 : state().real.link(from, to);
+    }
+    static int fakeUnlink(const char* path) { return fail(next(Call::Unlink)) ? -1 : state().real.unlink(path); }
 
     PosixFile::SystemCalls saved_;
 };
