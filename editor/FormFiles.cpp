@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -29,20 +30,9 @@ std::string nativePath(const QString& path)
     return QFile::encodeName(path).toStdString();
 }
 
-// Temporary files beside their targets are ".quendfmed-XXXXXX".
-constexpr std::string_view TempPrefix = "quendfmed";
-
 void writeAll(AtomicFile& file, const QByteArray& bytes)
 {
     file.write(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-}
-
-// One generation of backup: the old backup goes, the file takes its name. Both steps may fail
-// (no such file) without harm.
-void moveAside(const QString& path, const QString& backupPath)
-{
-    QFile::remove(backupPath);
-    QFile::rename(path, backupPath);
 }
 
 // An existing file to be rewritten in place (same file, same permissions and links), cut to the
@@ -104,17 +94,75 @@ bool folderTakesNewFiles(const QString& path)
     return ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
 }
 
+QString tooLongMessage(const QString& path, const QString& count)
+{
+    return QStringLiteral("%1 holds %2 characters of text; an editor page holds at most %3, so the file is not opened")
+        .arg(path, count)
+        .arg(PageCapacity);
+}
+
 void checkCapacity(const QString& text, const QString& path)
 {
     const qsizetype count = PageText::characterCount(text);
-    if (count > PageCapacity) {
-        throw FormError(QStringLiteral("%1 holds %2 characters of text; an editor page holds at most %3, "
-                                        "so the file is not opened")
-                             .arg(path)
-                             .arg(count)
-                             .arg(PageCapacity)
-                             .toStdString());
+    if (count > PageCapacity)
+        throw FormError(tooLongMessage(path, QString::number(count)).toStdString());
+}
+
+// A character of form text takes at most two bytes in any code page a form may be in, so text
+// beyond this many bytes cannot fit in a page whatever it decodes to.
+constexpr std::size_t PageCapacityBytes = 2 * static_cast<std::size_t>(PageCapacity);
+
+// Form text that stops the conversion as soon as it outgrows a page: a small binary form can
+// stand for gigabytes of text.
+class PageSizedText : public MemoryStream {
+public:
+    struct Overflow {};
+    std::size_t write(const void* buffer, std::size_t count) override
+    {
+        if (byteCount() + count > PageCapacityBytes)
+            throw Overflow{};
+        return MemoryStream::write(buffer, count);
     }
+};
+
+// Temporary files of a save are ".NAME.quendfmed-XXXXXX" beside the file NAME they replace, so
+// that one left by a crash can be told apart and removed later.
+std::string tempPrefixFor(const QString& path)
+{
+    return QFile::encodeName(QFileInfo(path).fileName() + QStringLiteral(".quendfmed")).toStdString();
+}
+
+// Removes the temporary files that an interrupted save of path left behind.
+void removeLeftovers(const QString& path)
+{
+    const QFileInfo info(path);
+    const QString pattern = QStringLiteral("^\\.%1\\.quendfmed-[A-Za-z0-9]{6}$")
+                                .arg(QRegularExpression::escape(info.fileName()));
+    const QRegularExpression leftover(pattern);
+    const QDir folder = info.dir();
+    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (leftover.match(name).hasMatch())
+            PosixFile::systemCalls().unlink(nativePath(folder.filePath(name)).c_str());
+    }
+}
+
+// The previous file stays under the backup name as well as its own until the new one takes its
+// place, so that a crash at any point leaves the old content under the real name. Without hard
+// links the file is copied. A file that is not there drops the old backup, as it has no newer one.
+void keepAsBackup(const QString& path, const QString& backupPath)
+{
+    const std::string backup = nativePath(backupPath);
+    PosixFile::systemCalls().unlink(backup.c_str());
+    if (PosixFile::systemCalls().link(nativePath(path).c_str(), backup.c_str()) != 0 && errno != ENOENT)
+        QFile::copy(path, backupPath);
+}
+
+// The renames reach the disk only with their folder.
+void syncFolderOf(const QString& path)
+{
+    PosixFile folder = PosixFile::open(nativePath(QFileInfo(path).absolutePath()), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder.isOpen() && !folder.sync() && errno != EINVAL)
+        throw WriteError(msg::StreamWriteFailed);
 }
 
 }  // namespace
@@ -155,16 +203,20 @@ Loaded load(const QString& formPath)
     const std::string native = nativePath(formPath);
     if (QFileInfo(formPath).isDir())
         throw FileOpenError(native);
-    MemoryStream text;
-    {
+    removeLeftovers(formPath);
+    PageSizedText text;
+    try {
         FileStream input(native, FileStream::Mode::OpenRead);
         resourceToText(input, text);
+    } catch (const PageSizedText::Overflow&) {
+        throw FormError(tooLongMessage(formPath, QStringLiteral("more than %1").arg(PageCapacity)).toStdString());
     }
     Loaded loaded;
     loaded.formText = PageText::decodeAs(text.view(), PageText::formFormat());
     checkCapacity(loaded.formText, formPath);
 
     const QString unitPath = unitFileName(formPath);
+    removeLeftovers(unitPath);
     const QFileInfo unitInfo(unitPath);
     if (unitInfo.exists() || unitInfo.isSymLink()) {
         QFile unit(unitPath);
@@ -205,21 +257,26 @@ void save(const Texts& texts, bool backup, bool writeUnit)
         writeInPlace(targets);
         return;
     }
+    removeLeftovers(texts.formPath);
+    removeLeftovers(unitPath);
+    // Both new files are complete before an old one is touched; then each old file gets its
+    // backup name besides its own, and only then does the new one take the name.
     std::optional<AtomicFile> unit;
     if (writeUnit)
-        writeAll(unit.emplace(nativePath(unitPath), TempPrefix), unitBytes);
+        writeAll(unit.emplace(nativePath(unitPath), tempPrefixFor(unitPath)), unitBytes);
     if (backup) {
-        AtomicFile form(nativePath(texts.formPath), TempPrefix);
+        AtomicFile form(nativePath(texts.formPath), tempPrefixFor(texts.formPath));
         writeAll(form, resource);
-        moveAside(texts.formPath, withExtension(texts.formPath, QStringLiteral(".D$$")));
+        keepAsBackup(texts.formPath, withExtension(texts.formPath, QStringLiteral(".D$$")));
         if (writeUnit)
-            moveAside(unitPath, withExtension(unitPath, QStringLiteral(".P$$")));
+            keepAsBackup(unitPath, withExtension(unitPath, QStringLiteral(".P$$")));
         form.commit();
     } else {
         writeInPlace({{texts.formPath, &resource, false}});
     }
     if (unit)
         unit->commit();
+    syncFolderOf(texts.formPath);
 }
 
 void saveAs(const Texts& texts)
@@ -235,14 +292,17 @@ void saveAs(const Texts& texts)
         writeInPlace(targets);
         return;
     }
-    AtomicFile form(nativePath(texts.formPath), TempPrefix);
+    removeLeftovers(texts.formPath);
+    removeLeftovers(unitPath);
+    AtomicFile form(nativePath(texts.formPath), tempPrefixFor(texts.formPath));
     writeAll(form, resource);
     std::optional<AtomicFile> unit;
     if (!texts.unitText.isEmpty())
-        writeAll(unit.emplace(nativePath(unitPath), TempPrefix), unitBytes);
+        writeAll(unit.emplace(nativePath(unitPath), tempPrefixFor(unitPath)), unitBytes);
     form.commit();
     if (unit)
         unit->commit();
+    syncFolderOf(texts.formPath);
 }
 
 }  // namespace dfm::FormFiles

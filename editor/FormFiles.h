@@ -42,11 +42,14 @@ Loaded load(const QString& formPath);
 QByteArray convertFormText(const QString& formText);
 
 // Save: the form text is converted first and both files are written to temporary files, so that
-// a failure leaves every file on disk as it was. With backups the previous form and unit are
-// moved aside as .D$$ and .P$$; without, the form file is rewritten in place and cut to its new
-// length. writeUnit false leaves the unit and its backup alone. In a folder that takes no new
-// files the existing files are rewritten in place instead, without backups; both are opened and
-// given room first, so a file that is missing or read-only there is named and nothing changes.
+// a failure leaves every file on disk as it was. With backups the previous form and unit are kept
+// as .D$$ and .P$$ before the new files are renamed into place, so that after a crash at any
+// point each of them is there under its own name, old or new; without, the form file is
+// rewritten in place and cut to its new length. writeUnit false leaves the unit and its backup
+// alone. In a folder that takes no new files the existing files are rewritten in place instead,
+// without backups; both are opened and given room first, so a file that is missing or read-only
+// there is named and nothing changes. Temporary files left by an interrupted save of the same
+// files are removed first (and when the form is loaded).
 void save(const Texts& texts, bool backup, bool writeUnit);
 
 // Save as: the form under formPath; the unit beside it unless the unit text is empty. In a folder
