@@ -94,18 +94,22 @@ bool folderTakesNewFiles(const QString& path)
     return ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
 }
 
-QString tooLongMessage(const QString& path, const QString& count)
+// The refusal of a file whose text does not fit in a page; without a count, it was not all read.
+FormError tooLong(const QString& path, std::optional<qsizetype> count = std::nullopt)
 {
-    return QStringLiteral("%1 holds %2 characters of text; an editor page holds at most %3, so the file is not opened")
-        .arg(path, count)
-        .arg(PageCapacity);
+    const QString holds = count ? QString::number(*count) : QStringLiteral("more than %1").arg(PageCapacity);
+    return FormError(QStringLiteral("%1 holds %2 characters of text; an editor page holds at most %3, "
+                                    "so the file is not opened")
+                         .arg(path, holds)
+                         .arg(PageCapacity)
+                         .toStdString());
 }
 
 void checkCapacity(const QString& text, const QString& path)
 {
     const qsizetype count = PageText::characterCount(text);
     if (count > PageCapacity)
-        throw FormError(tooLongMessage(path, QString::number(count)).toStdString());
+        throw tooLong(path, count);
 }
 
 // A character of form text takes at most two bytes in any code page a form may be in, so text
@@ -209,7 +213,7 @@ Loaded load(const QString& formPath)
         FileStream input(native, FileStream::Mode::OpenRead);
         resourceToText(input, text);
     } catch (const PageSizedText::Overflow&) {
-        throw FormError(tooLongMessage(formPath, QStringLiteral("more than %1").arg(PageCapacity)).toStdString());
+        throw tooLong(formPath);
     }
     Loaded loaded;
     loaded.formText = PageText::decodeAs(text.view(), PageText::formFormat());
@@ -219,6 +223,9 @@ Loaded load(const QString& formPath)
     removeLeftovers(unitPath);
     const QFileInfo unitInfo(unitPath);
     if (unitInfo.exists() || unitInfo.isSymLink()) {
+        // A unit's character takes at most three bytes (UTF-8): a larger file is not read at all.
+        if (unitInfo.isFile() && unitInfo.size() > 3 * PageCapacity)
+            throw tooLong(unitPath);
         QFile unit(unitPath);
         if (unitInfo.isFile() && unit.open(QIODevice::ReadOnly)) {
             const QByteArray bytes = unit.readAll();

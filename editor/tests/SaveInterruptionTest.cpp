@@ -246,14 +246,30 @@ TEST(PageCapacity, AFormWhoseTextOutgrowsAPageIsRefusedBeforeItsTextIsBuilt)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(binary);
     file.close();
-    try {
-        FormFiles::load(path);
-        FAIL() << "a form of several megabytes of text was opened";
-    } catch (const std::exception& error) {
-        EXPECT_EQ(QString::fromUtf8(error.what()),
-                  QStringLiteral("%1 holds more than 2097152 characters of text; an editor page holds at most "
-                                 "2097152, so the file is not opened")
-                      .arg(path));
+    // A unit that cannot fit is not even read.
+    const QString unitPath = folder.filePath(QStringLiteral("Deep.PAS"));
+    QFile unit(unitPath);
+    ASSERT_TRUE(unit.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(unit.resize(3 * FormFiles::PageCapacity + 1));
+    unit.close();
+    const QString refusal = QStringLiteral("%1 holds more than 2097152 characters of text; an editor page holds at "
+                                           "most 2097152, so the file is not opened");
+    for (const QString& refused : {path, unitPath}) {
+        SCOPED_TRACE(refused.toStdString());
+        try {
+            FormFiles::load(path);
+            FAIL() << "a file of several megabytes of text was opened";
+        } catch (const std::exception& error) {
+            EXPECT_EQ(QString::fromUtf8(error.what()), refusal.arg(refused));
+        }
+        // Then the form itself fits, and only its unit is too large.
+        QString shallow;
+        for (int level = 0; level < 3; ++level)
+            shallow += QStringLiteral("object A%1: TPanel\nLeft = 1\n").arg(level);
+        shallow += QStringLiteral("end\nend\nend\n");
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(FormFiles::convertFormText(shallow));
+        file.close();
     }
 }
 
