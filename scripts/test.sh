@@ -12,7 +12,7 @@ sudo=""
 $sudo apt-get update
 $sudo apt-get install -y --no-install-recommends \
     ca-certificates cmake ninja-build g++ libgtest-dev clang libclang-rt-14-dev \
-    qt6-base-dev fonts-dejavu-core fonts-liberation xvfb xdotool
+    qt6-base-dev fonts-dejavu-core fonts-liberation xvfb xdotool strace
 
 rm -rf build build-asan build-fuzz
 
