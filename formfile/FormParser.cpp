@@ -297,8 +297,12 @@ void FormParser::expectSymbol(std::string_view word) const
 
 std::string FormParser::takeDottedIdent()
 {
-    expectToken(Symbol);
-    std::size_t p = sourcePtr_;
+    // A leading dot: some components store a name relative to their owner (".Owner").
+    std::size_t p = tokenPtr_;
+    if (token_ != '.') {
+        expectToken(Symbol);
+        p = sourcePtr_;
+    }
     while (buffer_[p] == '.') {
         if (!ascii::isIdentStart(static_cast<unsigned char>(buffer_[p + 1]))) {
             sourcePtr_ = p + 1;

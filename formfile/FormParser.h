@@ -47,6 +47,7 @@ public:
     }
     void expectToken(int kind) const;
     void expectSymbol(std::string_view word) const;
+    // The current symbol, or a dot, with the ".Name" parts that follow it without blanks.
     std::string takeDottedIdent();
     void readHexBlock(ByteStream& output);
     [[noreturn]] void fail(const std::string& message) const;

@@ -142,6 +142,7 @@ void BinaryConverter::convertValue()
 {
     switch (parser_.token()) {
     case Symbol:
+    case '.':
         writer_.putIdentValue(parser_.takeDottedIdent());
         break;
     case StringToken:
