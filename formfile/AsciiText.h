@@ -1,4 +1,5 @@
-// Character tests of the form text: ASCII only, whatever the code page, by table.
+// Character tests of the form text, by table: ASCII, whatever the code page, except that a name
+// may hold any byte above 127 (a letter of the code page, or part of a UTF-8 letter).
 #pragma once
 
 #include <array>
@@ -9,7 +10,7 @@ namespace dfm::ascii {
 
 namespace detail {
 
-enum : std::uint8_t { Digit = 1, Letter = 2, Underscore = 4, Hex = 8, NumberTail = 16 };
+enum : std::uint8_t { Digit = 1, Letter = 2, Underscore = 4, Hex = 8, NumberTail = 16, NonAscii = 32 };
 
 inline constexpr std::array<std::uint8_t, 256> Classes = [] {
     std::array<std::uint8_t, 256> classes{};
@@ -24,6 +25,8 @@ inline constexpr std::array<std::uint8_t, 256> Classes = [] {
     for (int c = 'a'; c <= 'f'; ++c)
         classes[c] |= Hex;
     classes['_'] |= Underscore;
+    for (int c = 0x80; c <= 0xFF; ++c)
+        classes[c] |= NonAscii;
     for (const char c : {'+', '-', '.', 'E', 'e'})
         classes[static_cast<unsigned char>(c)] |= NumberTail;
     return classes;
@@ -45,10 +48,13 @@ inline constexpr std::array<std::int8_t, 256> HexValues = [] {
 
 inline bool isDigit(unsigned char c) { return detail::Classes[c] & detail::Digit; }
 inline bool isLetter(unsigned char c) { return detail::Classes[c] & detail::Letter; }
-inline bool isIdentStart(unsigned char c) { return detail::Classes[c] & (detail::Letter | detail::Underscore); }
+inline bool isIdentStart(unsigned char c)
+{
+    return detail::Classes[c] & (detail::Letter | detail::Underscore | detail::NonAscii);
+}
 inline bool isIdentChar(unsigned char c)
 {
-    return detail::Classes[c] & (detail::Letter | detail::Underscore | detail::Digit);
+    return detail::Classes[c] & (detail::Letter | detail::Underscore | detail::Digit | detail::NonAscii);
 }
 inline bool isHexDigit(unsigned char c) { return detail::Classes[c] & detail::Hex; }
 // "+", "-", ".", digits, "E" and "e": what may follow the digits of a number.

@@ -1,4 +1,5 @@
 // Every real form file of the shared corpus gives the result its manifest names.
+#include "FormFileKind.h"
 #include "RoundTrip.h"
 #include "TestSupport.h"
 
@@ -71,6 +72,19 @@ TEST(Corpus, BinaryFormsGiveTheirExpectedResult)
         ++checked;
     }
     EXPECT_GT(checked, 0) << "no binary form listed in " << CorpusDir;
+}
+
+TEST(Corpus, EveryFormIsRecognisedByItsContent)
+{
+    int checked = 0;
+    for (const Entry& entry : manifest()) {
+        SCOPED_TRACE(entry.file);
+        const std::string path = CorpusDir + "/" + entry.kind + "/" + entry.file;
+        const FormFileKind expected = entry.kind == "binary" ? FormFileKind::Resource : FormFileKind::Text;
+        EXPECT_EQ(formFileKindOfFile(path.c_str()), expected);
+        ++checked;
+    }
+    EXPECT_GT(checked, 300);
 }
 
 TEST(Corpus, TextFormsReadBackToAFixedPoint)
