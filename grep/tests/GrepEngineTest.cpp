@@ -26,6 +26,9 @@ std::size_t indexOf(const std::vector<std::string>& list, const std::string& ite
 
 class GrepEngineTest : public ::testing::Test {
 protected:
+    // The engine moves into the directory it searches, which goes away with the tree.
+    void TearDown() override { std::filesystem::current_path(start_); }
+
     GrepEngine::Outcome run(const std::string& directory, const std::string& mask, bool subdirectories = true,
                             const std::string& key = Key, bool caseSensitive = true)
     {
@@ -33,6 +36,7 @@ protected:
         return engine.search({directory, mask, key, subdirectories, caseSensitive});
     }
 
+    const std::filesystem::path start_ = std::filesystem::current_path();
     TempTree tree;
     RecordingHost host;
 };
