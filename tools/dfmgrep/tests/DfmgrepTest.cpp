@@ -1,4 +1,5 @@
-// dfmgrep on a temporary tree: options, masks, walk order, refused input, messages and exit statuses.
+// dfmgrep on a temporary tree: options, masks, walk order and links, refused input, running out of
+// memory, messages and exit statuses.
 #include "GrepCommand.h"
 
 #include <gtest/gtest.h>
@@ -83,6 +84,11 @@ std::vector<std::string> sorted(std::vector<std::string> list)
 {
     std::sort(list.begin(), list.end());
     return list;
+}
+
+std::ptrdiff_t countEndingWith(const std::vector<std::string>& lines, const std::string& end)
+{
+    return std::count_if(lines.begin(), lines.end(), [&](const std::string& line) { return line.ends_with(end); });
 }
 
 std::string folderOf(const std::string& path)
@@ -303,9 +309,7 @@ TEST_F(DfmgrepTest, AFolderReachedByManyLinksIsSearchedOnce)
     EXPECT_EQ(run({"-r", Key, root_.string()}), 0);
     const std::vector<std::string> lines = outputLines(out_);
     for (const std::string name : {"/deep.dfm", "/one.dfm", "/two.dfm"})
-        EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [&](const std::string& line) { return line.ends_with(name); }),
-                  1)
-            << name;
+        EXPECT_EQ(countEndingWith(lines, name), 1) << name;
     EXPECT_EQ(lines.size(), 3u);
     expectDepthFirst(lines);
     EXPECT_EQ(err_, "Found 3 file(s).\n");
@@ -381,8 +385,7 @@ TEST_F(DfmgrepTest, RunningOutOfMemoryIsReportedNotAnAbort)
         EXPECT_EQ(status, c.status);
         EXPECT_EQ(outputLines(errArea.text()), c.errors);
         const std::vector<std::string> lines = outputLines(outArea.text());
-        EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& line) { return line.ends_with("/two.dfm"); }),
-                  0);
+        EXPECT_EQ(countEndingWith(lines, "/two.dfm"), 0);
         if (c.othersListed) {
             EXPECT_EQ(lines.size(), 2u);
         }
