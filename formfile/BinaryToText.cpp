@@ -22,6 +22,24 @@ namespace {
 constexpr std::size_t MaxCharsPerLine = 64;  // string characters on one line of text
 constexpr std::size_t BinaryBytesPerLine = 32;
 
+bool readsBackAs(const std::string& text, std::int64_t raw)
+{
+    const auto value = Extended80::parse(text);
+    return value && value->toInt64() == raw;
+}
+
+// Fifteen significant digits, as forms have always been written, unless those read back as
+// another amount (a raw value of more than 15 digits that they cut): then the fewest more that
+// read back exactly, which 19 always do.
+std::string currencyText(std::int64_t raw)
+{
+    const Extended80 value = Extended80::fromInt64(raw);
+    std::string text = value.toText();
+    for (int digits = 16; digits <= 19 && !readsBackAs(text, raw); ++digits)
+        text = value.toText(digits);
+    return text;
+}
+
 class TextConverter {
 public:
     TextConverter(FormReader& reader, FormWriter& writer, const CodePage& codePage)
@@ -154,7 +172,8 @@ bool TextConverter::convertValue()
         putFloat(Extended80::fromDouble(reader_.takeSingleValue()), 's');
         break;
     case Currency:
-        putFloat(Extended80::fromInt64(reader_.takeCurrencyValue()), 'c');
+        writer_.putText(currencyText(reader_.takeCurrencyValue()));
+        writer_.putChar('c');
         break;
     case Date:
         putFloat(Extended80::fromDouble(reader_.takeDateValue()), 'd');

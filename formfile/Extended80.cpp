@@ -3,6 +3,7 @@
 #include "AsciiText.h"
 #include "BigUnsigned.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <tuple>
@@ -492,7 +493,7 @@ std::optional<Extended80> Extended80::parse(std::string_view text)
     return encode(negative, divide(n, den));
 }
 
-std::string Extended80::toText() const
+std::string Extended80::toText(int significantDigits) const
 {
     const int field = exponentField(*this);
     if (field == ExtendedMaxField)
@@ -504,8 +505,12 @@ std::string Extended80::toText() const
     int exponent;  // value = 0.d1d2... * 10^exponent
     bool sticky;
     leadingDigits(significand, field - ExtendedBias - 63, digits, exponent, sticky);
-    roundDigits(digits, exponent, 18, true, sticky);
-    roundDigits(digits, exponent, 15, false);
+    if (significantDigits <= 15) {
+        roundDigits(digits, exponent, 18, true, sticky);
+        roundDigits(digits, exponent, 15, false);
+    } else {
+        roundDigits(digits, exponent, static_cast<std::size_t>(std::min(significantDigits, 21)), true, sticky);
+    }
     while (digits.size() > 1 && digits.back() == '0')
         digits.pop_back();
 

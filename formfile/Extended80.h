@@ -31,7 +31,9 @@ struct Extended80 {
     static std::optional<Extended80> parse(std::string_view text);
 
     // The form text's float format: 15 significant digits, "." as separator, "INF", "NAN".
-    std::string toText() const;
+    // More digits (up to 21) are rounded once, to nearest, for a value that needs them to read
+    // back; 15 is what every form has always been written with.
+    std::string toText(int significantDigits = 15) const;
 
     bool operator==(const Extended80&) const = default;
 };

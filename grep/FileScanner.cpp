@@ -52,17 +52,10 @@ std::string upperCaseAsciiLetters(std::string text)
     return text;
 }
 
-}  // namespace
-
-std::int64_t scanFile(std::string_view key, const std::string& path, bool fold, ScanMessages& messages)
+// The scan itself, a shortage of memory thrown as std::bad_alloc.
+std::int64_t scanOrThrow(std::string_view key, const std::string& path, bool fold, ScanMessages& messages)
 {
-    if (key.empty() || key.size() > MaxKeyLength)
-        return -1;
-    const std::unique_ptr<char[]> buffer(new (std::nothrow) char[ScanBlockSize]);
-    if (!buffer) {
-        messages.scanWarning("Not enough memory to perform search.");
-        return -1;
-    }
+    const auto buffer = std::make_unique_for_overwrite<char[]>(ScanBlockSize);
     const std::string wanted = fold ? CodePage::system().upperCase(key) : std::string(key);
     const SkipTable skip = buildSkipTable(wanted);
 
@@ -102,6 +95,21 @@ std::int64_t scanFile(std::string_view key, const std::string& path, bool fold, 
         return -1;
     }
     return result;
+}
+
+}  // namespace
+
+std::int64_t scanFile(std::string_view key, const std::string& path, bool fold, ScanMessages& messages)
+{
+    if (key.empty() || key.size() > MaxKeyLength)
+        return -1;
+    // Memory that runs out anywhere in the scan, not only for the block, costs this file alone.
+    try {
+        return scanOrThrow(key, path, fold, messages);
+    } catch (const std::bad_alloc&) {
+        messages.scanWarning("Not enough memory to perform search.");
+        return -1;
+    }
 }
 
 SkipTable buildSkipTable(std::string_view key)

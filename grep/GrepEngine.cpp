@@ -35,7 +35,7 @@ struct GrepEngine::Entry {
 
 // The visible entries of dir in the order the file system gives them, with its own identity;
 // a directory that cannot be read has none.
-std::vector<GrepEngine::Entry> GrepEngine::readDirectory(const std::string& dir, DirectoryId& id)
+std::vector<GrepEngine::Entry> GrepEngine::readDirectory(const std::string& dir, std::optional<DirectoryId>& id)
 {
     std::vector<Entry> entries;
     DIR* stream = ::opendir(dir.c_str());
@@ -43,7 +43,7 @@ std::vector<GrepEngine::Entry> GrepEngine::readDirectory(const std::string& dir,
         return entries;
     struct stat info {};
     if (::fstat(::dirfd(stream), &info) == 0)
-        id = {info.st_dev, info.st_ino};
+        id = DirectoryId{info.st_dev, info.st_ino};
     while (const dirent* item = ::readdir(stream)) {
         if (isHidden(item->d_name))
             continue;
@@ -77,7 +77,7 @@ GrepEngine::Outcome GrepEngine::search(const GrepRequest& request)
         GrepHost& host;
         ~Ending() { host.searchEnded(); }
     } ending{host_};
-    ancestors_.clear();
+    walked_.clear();
     if (!searchDirectory(root_))
         return Outcome::Stopped;
     host_.showStatus(foundText(host_.fileCount()), false);
@@ -157,13 +157,12 @@ bool GrepEngine::checkKey(const std::string& text)
 
 bool GrepEngine::searchDirectory(const std::string& dir)
 {
-    DirectoryId id;
+    std::optional<DirectoryId> id;
     const std::vector<Entry> entries = readDirectory(dir, id);
-    // A link back to a directory being walked would never end.
-    for (const DirectoryId& ancestor : ancestors_) {
-        if (ancestor == id)
-            return true;
-    }
+    // Each real directory once, however many links lead to it: a link back up would never end,
+    // and links that fan out to the same directories would multiply the walk at every level.
+    if (id && !walked_.insert(*id).second)
+        return true;
     // Every piece of the mask in turn, as typed: "pas;dfm" tests all .pas files, then all .dfm.
     std::string_view rest = request_.mask;
     while (!rest.empty()) {
@@ -183,12 +182,10 @@ bool GrepEngine::searchDirectory(const std::string& dir)
     }
     if (!request_.subdirectories)
         return true;
-    ancestors_.push_back(id);
     for (const Entry& entry : entries) {
         if (entry.isDirectory && !searchDirectory(dir + entry.name + '/'))
             return false;
     }
-    ancestors_.pop_back();
     return true;
 }
 

@@ -2,6 +2,9 @@
 // depth first, and lists every file of the mask's extensions that holds the key.
 #pragma once
 
+#include <compare>
+#include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,11 +38,11 @@ private:
     struct DirectoryId {
         unsigned long long device = 0;
         unsigned long long inode = 0;
-        bool operator==(const DirectoryId&) const = default;
+        auto operator<=>(const DirectoryId&) const = default;
     };
     struct Entry;
 
-    static std::vector<Entry> readDirectory(const std::string& dir, DirectoryId& id);
+    static std::vector<Entry> readDirectory(const std::string& dir, std::optional<DirectoryId>& id);
     bool checkDirectory(const std::string& text);
     bool checkMask(const std::string& text);
     bool checkKey(const std::string& text);
@@ -50,8 +53,8 @@ private:
     GrepHost& host_;
     GrepRequest request_;
     std::string root_;
-    // The directories from the root down to the one being walked.
-    std::vector<DirectoryId> ancestors_;
+    // Every directory walked so far in this search, by device and inode.
+    std::set<DirectoryId> walked_;
 };
 
 }  // namespace dfm

@@ -3,6 +3,7 @@
 #include "FormBuilder.h"
 #include "TestSupport.h"
 
+#include <limits>
 #include <vector>
 
 namespace dfm {
@@ -84,6 +85,44 @@ TEST(BinaryToText, ScalarValues)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         EXPECT_EQ(propertyText(c.value), propertyLines({c.text}));
+    }
+}
+
+TEST(BinaryToText, CurrencyTextReadsBackToTheSameRawValue)
+{
+    constexpr std::int64_t Max = std::numeric_limits<std::int64_t>::max();
+    constexpr std::int64_t Min = std::numeric_limits<std::int64_t>::min();
+    const struct {
+        std::int64_t raw;
+        const char* text;
+    } cases[] = {
+        // Fifteen digits read back: the text every form has always had.
+        {0, "0c"},
+        {15000, "15000c"},
+        {-15000, "-15000c"},
+        {123456789012345, "123456789012345c"},
+        {-999999999999999, "-999999999999999c"},
+        {1000000000000000, "1E15c"},
+        {9223372036854770000, "9.22337203685477E18c"},
+        {-9223372036854770000, "-9.22337203685477E18c"},
+        // Fifteen digits would read back as another amount, or beyond the range.
+        {Max, "9.223372036854775807E18c"},
+        {Min, "-9.223372036854775808E18c"},
+        {Max - 1, "9.223372036854775806E18c"},
+        {Min + 1, "-9.223372036854775807E18c"},
+        {Max - 7, "9.2233720368547758E18c"},
+        {Min + 8, "-9.2233720368547758E18c"},
+        {1234567890123456, "1.234567890123456E15c"},
+        {100000000000000001, "1.00000000000000001E17c"},
+        {1234567890123456789, "1.234567890123456789E18c"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const std::string value = "\x10" + le(static_cast<std::uint64_t>(c.raw), 8);
+        const std::string form = stream(object("TForm1", "Form1", prop("P", value)));
+        const std::string text = binaryText(form);
+        EXPECT_EQ(text, propertyLines({c.text}));
+        EXPECT_EQ(textBinary(text), form);
     }
 }
 

@@ -26,6 +26,9 @@ std::size_t indexOf(const std::vector<std::string>& list, const std::string& ite
 
 class GrepEngineTest : public ::testing::Test {
 protected:
+    // The engine moves into the directory it searches, which goes away with the tree.
+    void TearDown() override { std::filesystem::current_path(start_); }
+
     GrepEngine::Outcome run(const std::string& directory, const std::string& mask, bool subdirectories = true,
                             const std::string& key = Key, bool caseSensitive = true)
     {
@@ -33,6 +36,7 @@ protected:
         return engine.search({directory, mask, key, subdirectories, caseSensitive});
     }
 
+    const std::filesystem::path start_ = std::filesystem::current_path();
     TempTree tree;
     RecordingHost host;
 };
@@ -89,6 +93,40 @@ TEST_F(GrepEngineTest, WalksDepthFirstPreOrderSkippingHiddenEntries)
     host.files.clear();
     ASSERT_EQ(run(root, "dfm", false), GrepEngine::Outcome::Completed);
     EXPECT_EQ(sorted(host.files), sorted({root + "b.dfm", root + "c.DFM"}));
+}
+
+TEST_F(GrepEngineTest, EachRealFolderIsWalkedOnceWhateverLinksLeadToIt)
+{
+    // A hidden chain of folders reached only through links, two to each next one: 2^6 ways
+    // lead to its one file.
+    constexpr int Levels = 6;
+    tree.write(".chain/" + std::to_string(Levels) + "/deep.dfm", Key);
+    for (int level = 0; level < Levels; ++level) {
+        const std::string from = level == 0 ? "" : ".chain/" + std::to_string(level) + "/";
+        const std::string to = (level == 0 ? ".chain/" : "../") + std::to_string(level + 1);
+        tree.makeDirectory(from.empty() ? "." : from);
+        for (const char* name : {"a", "b"})
+            ASSERT_EQ(::symlink(to.c_str(), tree.path(from + name).c_str()), 0);
+    }
+    // A link across to a sibling, not up to an ancestor.
+    tree.write("forms/one.dfm", Key);
+    tree.write("units/two.dfm", Key);
+    ASSERT_EQ(::symlink("../forms", tree.path("units/forms").c_str()), 0);
+
+    ASSERT_EQ(run(tree.root(), "dfm"), GrepEngine::Outcome::Completed);
+    const auto count = [](const std::vector<std::string>& list, const std::string& name) {
+        return std::count_if(list.begin(), list.end(), [&](const std::string& item) { return item.ends_with(name); });
+    };
+    // The status line shows each file once before its scan.
+    std::vector<std::string> scanned;
+    for (const RecordingHost::Status& status : host.statuses) {
+        if (!status.found)
+            scanned.push_back(status.text);
+    }
+    for (const char* name : {"/deep.dfm", "/one.dfm", "/two.dfm"}) {
+        EXPECT_EQ(count(host.files, name), 1) << name;
+        EXPECT_EQ(count(scanned, name), 1) << name;
+    }
 }
 
 TEST_F(GrepEngineTest, MaskPiecesAreUsedAsTyped)

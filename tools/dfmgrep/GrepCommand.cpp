@@ -4,6 +4,7 @@
 #include "GrepEngine.h"
 
 #include <algorithm>
+#include <new>
 #include <ostream>
 
 namespace dfm {
@@ -27,7 +28,7 @@ constexpr const char* UsageText =
     "\n"
     "Found files go to standard output one a line, a folder's files before its subfolders';\n"
     "\"Found N file(s).\" and any message go to standard error. No file is ever written.\n"
-    "Exit status: 0 a file was found, 1 none, 2 wrong usage or refused input.\n";
+    "Exit status: 0 a file was found, 1 none, 2 wrong usage, refused input or an error.\n";
 
 }  // namespace
 
@@ -38,6 +39,19 @@ int GrepCommand::usage(std::ostream& stream, int status)
 }
 
 int GrepCommand::run(const std::vector<std::string>& arguments)
+{
+    // Memory that runs out outside a file's scan ends the search, with a message and an error
+    // status rather than an abort; the files listed so far stay listed.
+    try {
+        return search(arguments);
+    } catch (const std::bad_alloc&) {
+        out_.flush();
+        err_ << "dfmgrep: not enough memory to complete the search\n";
+        return Failed;
+    }
+}
+
+int GrepCommand::search(const std::vector<std::string>& arguments)
 {
     GrepRequest request;
     request.mask = "DFM";
@@ -84,7 +98,7 @@ int GrepCommand::run(const std::vector<std::string>& arguments)
     if (!out_) {
         // A list cut short (a full disk) must not pass for a complete one.
         err_ << "dfmgrep: cannot write the list of found files\n";
-        return WrongUsage;
+        return Failed;
     }
     err_ << GrepEngine::foundText(listed_.size()) << "\n";
     return listed_.empty() ? NothingFound : Found;

@@ -13,7 +13,7 @@ namespace dfm {
 
 class GrepCommand : public GrepHost {
 public:
-    enum ExitStatus { Found = 0, NothingFound = 1, WrongUsage = 2 };
+    enum ExitStatus { Found = 0, NothingFound = 1, WrongUsage = 2, Failed = 2 };
 
     GrepCommand(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
 
@@ -32,6 +32,7 @@ public:
     std::size_t fileCount() const override { return listed_.size(); }
 
 private:
+    int search(const std::vector<std::string>& arguments);
     int usage(std::ostream& stream, int status);
     // A box's text on one line of the error stream.
     void printMessage(const std::string& text);

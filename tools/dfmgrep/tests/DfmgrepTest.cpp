@@ -1,18 +1,69 @@
-// dfmgrep on a temporary tree: options, masks, walk order, refused input, messages and exit statuses.
+// dfmgrep on a temporary tree: options, masks, walk order and links, refused input, running out of
+// memory, messages and exit statuses.
 #include "GrepCommand.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <climits>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <new>
 #include <sstream>
+#include <streambuf>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// A shortage of memory on demand: while failingAllocations is above zero, the next
+// allocationsBeforeFailing allocations succeed and then that many fail.
+std::atomic<long> allocationsBeforeFailing{0};
+std::atomic<long> failingAllocations{0};
+
+void* allocate(std::size_t size)
+{
+    if (failingAllocations.load() > 0) {
+        if (allocationsBeforeFailing.load() > 0) {
+            --allocationsBeforeFailing;
+        } else {
+            --failingAllocations;
+            throw std::bad_alloc();
+        }
+    }
+    if (void* block = std::malloc(size == 0 ? 1 : size))
+        return block;
+    throw std::bad_alloc();
+}
+
+void* allocateOrNull(std::size_t size) noexcept
+{
+    try {
+        return allocate(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+}  // namespace
+
+// Every plain form replaced together, so that allocation and release always pair up.
+void* operator new(std::size_t size) { return allocate(size); }
+void* operator new[](std::size_t size) { return allocate(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return allocateOrNull(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return allocateOrNull(size); }
+void operator delete(void* block) noexcept { std::free(block); }
+void operator delete[](void* block) noexcept { std::free(block); }
+void operator delete(void* block, std::size_t) noexcept { std::free(block); }
+void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
+void operator delete(void* block, const std::nothrow_t&) noexcept { std::free(block); }
+void operator delete[](void* block, const std::nothrow_t&) noexcept { std::free(block); }
 
 namespace dfm {
 namespace {
@@ -33,6 +84,11 @@ std::vector<std::string> sorted(std::vector<std::string> list)
 {
     std::sort(list.begin(), list.end());
     return list;
+}
+
+std::ptrdiff_t countEndingWith(const std::vector<std::string>& lines, const std::string& end)
+{
+    return std::count_if(lines.begin(), lines.end(), [&](const std::string& line) { return line.ends_with(end); });
 }
 
 std::string folderOf(const std::string& path)
@@ -230,6 +286,110 @@ TEST_F(DfmgrepTest, UnreadableFilesAreReportedOnOneLineAndTheSearchGoesOn)
     EXPECT_EQ(out_, rootPath() + "b.dfm\n");
     EXPECT_EQ(outputLines(err_), (std::vector<std::string>{"dfmgrep: Cannot scan " + upperRoot + "A.DFM. Disk read error.",
                                                      "Found 1 file(s)."}));
+}
+
+TEST_F(DfmgrepTest, AFolderReachedByManyLinksIsSearchedOnce)
+{
+    // Twelve levels of folders, each holding two links to the next: 4096 ways to one file,
+    // all through links (the chain itself is hidden).
+    constexpr int Levels = 12;
+    write(".chain/" + std::to_string(Levels) + "/deep.dfm", Key);
+    for (int level = 0; level < Levels; ++level) {
+        const fs::path from = level == 0 ? root_ : root_ / ".chain" / std::to_string(level);
+        const std::string to = (level == 0 ? ".chain/" : "../") + std::to_string(level + 1);
+        fs::create_directories(from);
+        fs::create_directory_symlink(to, from / "a");
+        fs::create_directory_symlink(to, from / "b");
+    }
+    // A link across to a sibling folder, not up to an ancestor.
+    write("forms/one.dfm", Key);
+    write("units/two.dfm", Key);
+    fs::create_directory_symlink("../forms", root_ / "units" / "forms");
+
+    EXPECT_EQ(run({"-r", Key, root_.string()}), 0);
+    const std::vector<std::string> lines = outputLines(out_);
+    for (const std::string name : {"/deep.dfm", "/one.dfm", "/two.dfm"})
+        EXPECT_EQ(countEndingWith(lines, name), 1) << name;
+    EXPECT_EQ(lines.size(), 3u);
+    expectDepthFirst(lines);
+    EXPECT_EQ(err_, "Found 3 file(s).\n");
+}
+
+// Writes into a fixed area, so that a message still gets out when no memory is left.
+class FixedStreamBuffer : public std::streambuf {
+public:
+    FixedStreamBuffer() { setp(area_, area_ + sizeof area_); }
+    std::string text() const { return std::string(pbase(), pptr()); }
+
+private:
+    char area_[4096];
+};
+
+// Runs out of memory when the scan of a file whose name ends in failAt begins.
+class StarvedCommand : public GrepCommand {
+public:
+    StarvedCommand(std::ostream& out, std::ostream& err, std::string failAt, long allowed, long failures)
+        : GrepCommand(out, err), failAt_(std::move(failAt)), allowed_(allowed), failures_(failures)
+    {
+    }
+    ~StarvedCommand() override { failingAllocations = 0; }
+    void showStatus(const std::string& text, bool) override { shown_ = text; }
+    void letEventsThrough() override
+    {
+        if (shown_.ends_with(failAt_)) {
+            allocationsBeforeFailing = allowed_;
+            failingAllocations = failures_;
+        }
+    }
+
+private:
+    std::string failAt_;
+    long allowed_;
+    long failures_;
+    std::string shown_;
+};
+
+TEST_F(DfmgrepTest, RunningOutOfMemoryIsReportedNotAnAbort)
+{
+    // Long enough to be copied to the heap when the scan takes it.
+    const std::string longKey = Key + " and its long caption";
+    write("a/one.dfm", longKey);
+    write("b/two.dfm", longKey);
+    write("c/three.dfm", longKey);
+    struct Case {
+        long allowed;
+        long failures;
+        std::vector<std::string> errors;
+        int status;
+        bool othersListed;
+    };
+    const Case cases[] = {
+        // One failure within a file's scan (its block, then its copy of the key): that file is
+        // passed over and the search goes on.
+        {0, 1, {"dfmgrep: Not enough memory to perform search.", "Found 2 file(s)."}, 0, true},
+        {1, 1, {"dfmgrep: Not enough memory to perform search.", "Found 2 file(s)."}, 0, true},
+        // No memory left at all: the whole search ends with an error.
+        {0, LONG_MAX, {"dfmgrep: not enough memory to complete the search"}, 2, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.allowed) + " " + std::to_string(c.failures));
+        FixedStreamBuffer outArea;
+        FixedStreamBuffer errArea;
+        std::ostream out(&outArea);
+        std::ostream err(&errArea);
+        int status = -1;
+        {
+            StarvedCommand command(out, err, "/two.dfm", c.allowed, c.failures);
+            status = command.run({"-r", longKey, root_.string()});
+        }
+        EXPECT_EQ(status, c.status);
+        EXPECT_EQ(outputLines(errArea.text()), c.errors);
+        const std::vector<std::string> lines = outputLines(outArea.text());
+        EXPECT_EQ(countEndingWith(lines, "/two.dfm"), 0);
+        if (c.othersListed) {
+            EXPECT_EQ(lines.size(), 2u);
+        }
+    }
 }
 
 TEST_F(DfmgrepTest, TheProgramListsWithoutTouchingTheTree)
