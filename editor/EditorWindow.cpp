@@ -46,6 +46,27 @@ namespace {
 
 const QString InitialCaption = QStringLiteral("Quen Delphi Form Editor");
 const QString InitialCaretStatus = QStringLiteral("L: 000 C: 000");
+const QString FormFilesFilter = QStringLiteral("Form files (*.dfm *.lfm *.fmx *.xfm *.DFM *.LFM *.FMX *.XFM)");
+const QString BinaryFormFilter = QStringLiteral("Binary form file (*.dfm *.lfm *.fmx *.xfm *.DFM *.LFM *.FMX *.XFM)");
+const QString TextFormFilter = QStringLiteral("Text form file (*.dfm *.lfm *.fmx *.xfm *.DFM *.LFM *.FMX *.XFM)");
+
+// The extensions of the form files the editor opens, in any case.
+bool isFormExtension(const QString& extension)
+{
+    for (const char* known : {".dfm", ".lfm", ".fmx", ".xfm"}) {
+        if (extension.compare(QLatin1String(known), Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+// What the status bar says of the open form's storage.
+QString formatName(const FormFiles::FormFormat& format)
+{
+    if (format.kind != FormFileKind::Text)
+        return QStringLiteral("Binary");
+    return format.text.encoding == TextFormat::Encoding::Utf8 ? QStringLiteral("Text UTF-8") : QStringLiteral("Text");
+}
 const QString InitialHintLine = QStringLiteral("Open a form file with Ctrl+O");
 const QColor InitialHintColor(202, 255, 202);
 
@@ -326,8 +347,13 @@ void EditorWindow::createStatusBar()
     hintPanel_ = new QLabel(InitialHintLine, this);
     hintPanel_->setObjectName(QStringLiteral("HintPanel"));
     hintPanel_->setMinimumWidth(100);
+    formatPanel_ = new QLabel(this);
+    formatPanel_->setObjectName(QStringLiteral("FormatPanel"));
+    formatPanel_->setAlignment(Qt::AlignCenter);
+    formatPanel_->setMinimumWidth(80);
     statusBar()->addWidget(caretPanel_);
     statusBar()->addWidget(hintPanel_, 1);
+    statusBar()->addPermanentWidget(formatPanel_);
 }
 
 void EditorWindow::createWindowSettings()
@@ -388,7 +414,7 @@ void EditorWindow::createDialogs()
     openDialog_->setObjectName(QStringLiteral("OpenDialog1"));
     openDialog_->setOption(QFileDialog::DontUseNativeDialog);
     openDialog_->setFileMode(QFileDialog::ExistingFile);
-    openDialog_->setNameFilters({QStringLiteral("Delphi Form (*.dfm *.DFM *.Dfm)"), QStringLiteral("All (*)")});
+    openDialog_->setNameFilters({QStringLiteral("Delphi Form (*.dfm *.DFM *.Dfm)"), FormFilesFilter, QStringLiteral("All (*)")});
     openDialog_->setDefaultSuffix(QStringLiteral("DFM"));
     saveDialog_ = new QFileDialog(this);
     saveDialog_->setObjectName(QStringLiteral("SaveDialog1"));
@@ -396,6 +422,8 @@ void EditorWindow::createDialogs()
     saveDialog_->setOption(QFileDialog::DontConfirmOverwrite);
     saveDialog_->setAcceptMode(QFileDialog::AcceptSave);
     saveDialog_->setFileMode(QFileDialog::AnyFile);
+    // The file type chosen is the format the form is saved in.
+    saveDialog_->setNameFilters({BinaryFormFilter, TextFormFilter});
 }
 
 void EditorWindow::setDialogFile(QFileDialog* dialog, const QString& folder, const QString& fileName)
@@ -492,7 +520,7 @@ bool EditorWindow::pagesModified() const
 const CodePage* EditorWindow::searchCodePage(const PageEditor* page) const
 {
     // A page held as bytes of a double-byte code page: searches never match from a trail byte.
-    const TextFormat format = page == formPage_ ? PageText::formFormat() : document_.unitFormat();
+    const TextFormat format = page == formPage_ ? document_.formFormat().text : document_.unitFormat();
     return format.encoding == TextFormat::Encoding::Bytes ? &CodePage::system() : nullptr;
 }
 
@@ -500,7 +528,7 @@ void EditorWindow::openFormFile(const QString& path)
 {
     runCommand(prompts_, [&] {
         const QString extension = FormFiles::extensionOf(path);
-        if (extension.compare(QStringLiteral(".DFM"), Qt::CaseInsensitive) != 0) {
+        if (!isFormExtension(extension)) {
             prompts_.notice(QStringLiteral("Can't load \"%1\" file type !").arg(extension));
             return;
         }
@@ -517,6 +545,7 @@ void EditorWindow::openFormFile(const QString& path)
         unitPage_->loadText(texts.unit);
         // The caption shows the name as it was given; the document holds it in full.
         setWindowTitle(path);
+        formatPanel_->setText(formatName(document_.formFormat()));
         unsavedChanges_ = false;
         updateCommands();
         updateCaretStatus();
@@ -561,16 +590,26 @@ void EditorWindow::saveAs()
 {
     if (!document_.isOpen())
         return;
+    const FormFiles::FormFormat current = document_.formFormat();
+    saveDialog_->selectNameFilter(current.kind == FormFileKind::Text ? TextFormFilter : BinaryFormFilter);
     if (prompts_.exec(*saveDialog_) != QDialog::Accepted || saveDialog_->selectedFiles().isEmpty())
         return;
     const QString chosen = saveDialog_->selectedFiles().constFirst();
+    FormFiles::FormFormat format = current;
+    const bool asText = saveDialog_->selectedNameFilter() == TextFormFilter;
+    if (asText != (current.kind == FormFileKind::Text)) {
+        format = FormFiles::FormFormat{};
+        if (asText)
+            format.kind = FormFileKind::Text;
+    }
     dialogFileNames_[saveDialog_] = chosen;
     unsavedChanges_ = false;
     updateCommands();
-    document_.saveAs(chosen, formPage_->text(), unitPage_->text());
+    document_.saveAs(chosen, formPage_->text(), unitPage_->text(), format);
     const QFileInfo info(chosen);
     setDialogFile(openDialog_, info.absolutePath(), info.fileName());
     setWindowTitle(chosen);
+    formatPanel_->setText(formatName(document_.formFormat()));
 }
 
 bool EditorWindow::searchText(const QString& text, bool matchCase, bool fromSelectionEnd, PageEditor* editor)

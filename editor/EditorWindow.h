@@ -149,6 +149,7 @@ private:
     QMenu* formPageMenu_ = nullptr;
     QLabel* caretPanel_ = nullptr;
     QLabel* hintPanel_ = nullptr;
+    QLabel* formatPanel_ = nullptr;
     FindDialog* findDialog_ = nullptr;
     FindDialog* replaceDialog_ = nullptr;
     PageEditor* findTarget_ = nullptr;

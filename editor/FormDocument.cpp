@@ -19,6 +19,7 @@ FormDocument::Texts FormDocument::open(const QString& path)
     // A grep search changes the working directory: a relative name would then save elsewhere.
     formPath_ = QDir::isRelativePath(path) ? QFileInfo(path).absoluteFilePath() : path;
     unitFormat_ = loaded.unitFormat;
+    formFormat_ = loaded.formFormat;
     unitUnreadable_ = loaded.unitUnreadable;
     return {std::move(loaded.formText), std::move(loaded.unitText)};
 }
@@ -26,15 +27,17 @@ FormDocument::Texts FormDocument::open(const QString& path)
 void FormDocument::save(const QString& formText, const QString& unitText, bool unitTyped)
 {
     const bool writeUnit = !unitUnreadable_ || unitTyped;
-    FormFiles::save({formPath_, formText, unitText, unitFormat_}, backupEnabled_, writeUnit);
+    FormFiles::save({formPath_, formText, formFormat_, unitText, unitFormat_}, backupEnabled_, writeUnit);
     if (writeUnit)
         unitUnreadable_ = false;
 }
 
-void FormDocument::saveAs(const QString& path, const QString& formText, const QString& unitText)
+void FormDocument::saveAs(const QString& path, const QString& formText, const QString& unitText,
+                          const FormFiles::FormFormat& format)
 {
-    FormFiles::saveAs({path, formText, unitText, unitFormat_});
+    FormFiles::saveAs({path, formText, format, unitText, unitFormat_});
     formPath_ = path;
+    formFormat_ = format;
     unitUnreadable_ = false;
 }
 

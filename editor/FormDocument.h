@@ -2,6 +2,7 @@
 // and the open, save and save-as operations over them. The window holds one and shows its texts.
 #pragma once
 
+#include "FormFiles.h"
 #include "PageText.h"
 
 #include <QString>
@@ -21,6 +22,8 @@ public:
     QString formPath() const { return formPath_; }
     QString unitPath() const;
     const TextFormat& unitFormat() const { return unitFormat_; }
+    // How the form file is stored: binary or text, and a text form's encoding.
+    const FormFiles::FormFormat& formFormat() const { return formFormat_; }
     // The unit was there at opening but could not be read: it is not overwritten by the empty
     // page unless the user typed into that page.
     bool unitUnreadable() const { return unitUnreadable_; }
@@ -34,13 +37,15 @@ public:
     // Converts the form text and writes both files (the unit only when it was readable or
     // unitTyped says the user typed into its page). Nothing on disk changes when it throws.
     void save(const QString& formText, const QString& unitText, bool unitTyped);
-    // Writes the form under path and the unit beside it (unless its text is empty); the document
-    // is then that file.
-    void saveAs(const QString& path, const QString& formText, const QString& unitText);
+    // Writes the form under path, stored as format says, and the unit beside it (unless its text
+    // is empty); the document is then that file.
+    void saveAs(const QString& path, const QString& formText, const QString& unitText,
+                const FormFiles::FormFormat& format);
 
 private:
     QString formPath_;
     TextFormat unitFormat_;
+    FormFiles::FormFormat formFormat_;
     bool unitUnreadable_ = false;
     bool backupEnabled_ = true;
 };

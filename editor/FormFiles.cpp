@@ -5,6 +5,7 @@
 #include "BinaryToText.h"
 #include "Errors.h"
 #include "FileStream.h"
+#include "FormFileKind.h"
 #include "MemoryStream.h"
 #include "PosixFile.h"
 #include "TextToBinary.h"
@@ -202,28 +203,57 @@ QString unitFileName(const QString& formPath)
     return unit;
 }
 
-Loaded load(const QString& formPath)
+namespace {
+
+// The form text of a binary form file, stopped as soon as it outgrows a page.
+QString binaryFormText(const QString& formPath, FormFileKind kind)
 {
-    const std::string native = nativePath(formPath);
-    if (QFileInfo(formPath).isDir())
-        throw FileOpenError(native);
-    removeLeftovers(formPath);
     PageSizedText text;
     try {
-        FileStream input(native, FileStream::Mode::OpenRead);
-        resourceToText(input, text);
+        FileStream input(nativePath(formPath), FileStream::Mode::OpenRead);
+        if (kind == FormFileKind::Stream)
+            binaryToText(input, text);
+        else
+            resourceToText(input, text);
     } catch (const PageSizedText::Overflow&) {
         throw tooLong(formPath);
     }
+    return PageText::decodeAs(text.view(), PageText::formFormat());
+}
+
+// A text form file as the page shows it; format tells how to write it back.
+QString textFormText(const QString& formPath, TextFormat* format)
+{
+    // A character takes at most three bytes (UTF-8): a larger file is not read at all.
+    if (QFileInfo(formPath).size() > 3 * PageCapacity)
+        throw tooLong(formPath);
+    FileStream input(nativePath(formPath), FileStream::Mode::OpenRead);
+    MemoryStream bytes;
+    bytes.copyFrom(input);
+    return PageText::decode(bytes.view(), format);
+}
+
+}  // namespace
+
+Loaded load(const QString& formPath)
+{
+    if (QFileInfo(formPath).isDir())
+        throw FileOpenError(nativePath(formPath));
+    removeLeftovers(formPath);
     Loaded loaded;
-    loaded.formText = PageText::decodeAs(text.view(), PageText::formFormat());
+    // A file of no known kind goes the binary way, which names what is wrong with it.
+    const FormFileKind kind = formFileKindOfFile(nativePath(formPath).c_str());
+    loaded.formFormat.kind = kind == FormFileKind::Unknown ? FormFileKind::Resource : kind;
+    if (kind == FormFileKind::Text)
+        loaded.formText = textFormText(formPath, &loaded.formFormat.text);
+    else
+        loaded.formText = binaryFormText(formPath, loaded.formFormat.kind);
     checkCapacity(loaded.formText, formPath);
 
     const QString unitPath = unitFileName(formPath);
     removeLeftovers(unitPath);
     const QFileInfo unitInfo(unitPath);
     if (unitInfo.exists() || unitInfo.isSymLink()) {
-        // A unit's character takes at most three bytes (UTF-8): a larger file is not read at all.
         if (unitInfo.isFile() && unitInfo.size() > 3 * PageCapacity)
             throw tooLong(unitPath);
         QFile unit(unitPath);
@@ -243,16 +273,42 @@ Loaded load(const QString& formPath)
 
 QByteArray convertFormText(const QString& formText)
 {
+    return formFileBytes(formText, FormFormat{});
+}
+
+QByteArray formFileBytes(const QString& formText, const FormFormat& format)
+{
+    if (format.kind == FormFileKind::Text) {
+        const QByteArray bytes = PageText::encode(formText, format.text);
+        // The text is written as it stands, once it is known to read back as a form; the mark is
+        // not part of the text.
+        const qsizetype mark = format.text.byteOrderMark ? 3 : 0;
+        MemoryStream input(std::string_view(bytes.constData() + mark, static_cast<std::size_t>(bytes.size() - mark)));
+        MemoryStream binary;
+        textToBinary(input, binary);
+        return bytes;
+    }
     const QByteArray bytes = PageText::encode(formText, PageText::formFormat());
     MemoryStream input(std::string_view(bytes.constData(), bytes.size()));
     MemoryStream output;
-    textToResource(input, output);
+    if (format.kind == FormFileKind::Stream)
+        textToBinary(input, output);
+    else
+        textToResource(input, output);
     return QByteArray(output.view().data(), static_cast<qsizetype>(output.view().size()));
+}
+
+QString backupFileName(const QString& formPath)
+{
+    // ".D$$" for ".dfm": the first letter of the extension, then "$$".
+    const QString extension = extensionOf(formPath);
+    const QString letter = extension.size() > 1 ? extension.mid(1, 1).toUpper() : QStringLiteral("D");
+    return withExtension(formPath, QStringLiteral(".%1$$").arg(letter));
 }
 
 void save(const Texts& texts, bool backup, bool writeUnit)
 {
-    const QByteArray resource = convertFormText(texts.formText);
+    const QByteArray resource = formFileBytes(texts.formText, texts.formFormat);
     const QString unitPath = unitFileName(texts.formPath);
     const QByteArray unitBytes = writeUnit ? PageText::encode(texts.unitText, texts.unitFormat) : QByteArray();
     if (!folderTakesNewFiles(texts.formPath)) {
@@ -274,7 +330,7 @@ void save(const Texts& texts, bool backup, bool writeUnit)
     if (backup) {
         AtomicFile form(nativePath(texts.formPath), tempPrefixFor(texts.formPath));
         writeAll(form, resource);
-        keepAsBackup(texts.formPath, withExtension(texts.formPath, QStringLiteral(".D$$")));
+        keepAsBackup(texts.formPath, backupFileName(texts.formPath));
         if (writeUnit)
             keepAsBackup(unitPath, withExtension(unitPath, QStringLiteral(".P$$")));
         form.commit();
@@ -288,7 +344,7 @@ void save(const Texts& texts, bool backup, bool writeUnit)
 
 void saveAs(const Texts& texts)
 {
-    const QByteArray resource = convertFormText(texts.formText);
+    const QByteArray resource = formFileBytes(texts.formText, texts.formFormat);
     const QString unitPath = withExtension(texts.formPath, QStringLiteral(".PAS"));
     const QByteArray unitBytes = PageText::encode(texts.unitText, texts.unitFormat);
     if (!folderTakesNewFiles(texts.formPath)) {

@@ -2,6 +2,7 @@
 // backups. No widgets and no document state: texts and paths in, texts out.
 #pragma once
 
+#include "FormFileKind.h"
 #include "PageText.h"
 
 #include <QByteArray>
@@ -12,8 +13,15 @@ namespace dfm::FormFiles {
 // An editor page holds at most this many characters (a line break counts two).
 inline constexpr qsizetype PageCapacity = 2097152;
 
+// How a form file is stored, so that a save writes it back the same way.
+struct FormFormat {
+    FormFileKind kind = FormFileKind::Resource;
+    TextFormat text;  // a text form's encoding, mark and line breaks
+};
+
 struct Loaded {
     QString formText;
+    FormFormat formFormat;
     QString unitText;
     TextFormat unitFormat;
     bool unitUnreadable = false;  // a unit file is there but could not be read
@@ -22,6 +30,7 @@ struct Loaded {
 struct Texts {
     QString formPath;
     QString formText;
+    FormFormat formFormat;
     QString unitText;
     TextFormat unitFormat;
 };
@@ -38,8 +47,15 @@ QString unitFileName(const QString& formPath);
 // message when a text does not fit in an editor page.
 Loaded load(const QString& formPath);
 
-// The whole form file for the text; throws ParserError and the conversion errors.
+// The whole binary form file (with its resource header) for the text; throws ParserError and
+// the conversion errors.
 QByteArray convertFormText(const QString& formText);
+// The whole form file for the text in the given format: a text form is written as it stands,
+// once it is known to parse. Throws as convertFormText.
+QByteArray formFileBytes(const QString& formText, const FormFormat& format);
+// Where a save with backups keeps the previous form file: ".D$$" for ".dfm", ".L$$" for ".lfm",
+// the extension's first letter followed by "$$".
+QString backupFileName(const QString& formPath);
 
 // Save: the form text is converted first and both files are written to temporary files, so that
 // a failure leaves every file on disk as it was. With backups the previous form and unit are kept

@@ -71,6 +71,7 @@ protected:
     dfm::PageEditor* currentPage() const { return pages()->currentIndex() == 0 ? formPage() : unitPage(); }
     QString caretStatus() const { return part<QLabel>("CaretPanel")->text(); }
     QString hintLine() const { return part<QLabel>("HintPanel")->text(); }
+    QString formatPanel() const { return part<QLabel>("FormatPanel")->text(); }
     dfm::FindDialog* findDialog() const { return part<dfm::FindDialog>("FindDialog1"); }
     dfm::FindDialog* replaceDialog() const { return part<dfm::FindDialog>("ReplaceDialog1"); }
     dfm::GrepWindow* grepWindow() const { return part<dfm::GrepWindow>("frmTernGrep"); }

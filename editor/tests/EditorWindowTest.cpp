@@ -92,7 +92,8 @@ TEST_F(EditorWindow, BadFormFilesGiveTheirErrorAndChangeNothing)
     openSample();
     typeAt(unitPage(), 0, "{kept}");
     QDir(folder.path()).mkdir("Folder.dfm");
-    write(folder.filePath("Text.dfm"), "object A: TA\r\nend\r\n");
+    write(folder.filePath("Utf16.dfm"), QByteArray("\xFF\xFEo\0b\0j\0", 8));
+    write(folder.filePath("Image.dfm"), "\x89PNG\r\n\x1A\n");
     write(folder.filePath("Short.dfm"), originalForm.left(300));
     write(folder.filePath("Empty.dfm"), "");
     const struct {
@@ -101,7 +102,8 @@ TEST_F(EditorWindow, BadFormFilesGiveTheirErrorAndChangeNothing)
     } cases[] = {
         {"Missing.dfm", "Impossible d'ouvrir le fichier " + folder.filePath("Missing.dfm") + "."},
         {"Folder.dfm", "Impossible d'ouvrir le fichier " + folder.filePath("Folder.dfm") + "."},
-        {"Text.dfm", "Format de flux incorrect."},
+        {"Utf16.dfm", "Format de flux incorrect."},
+        {"Image.dfm", "Format de flux incorrect."},
         {"Short.dfm", "Erreur de lecture du flux."},
         {"Empty.dfm", ""},
     };

@@ -110,7 +110,7 @@ protected:
         QString formText = loaded.formText;
         formText.replace(QStringLiteral("object "), QStringLiteral("object  "));
         formText.replace(QStringLiteral("Caption = '"), QStringLiteral("Caption = 'New "));
-        texts = {formPath, formText, QStringLiteral("{new}") + loaded.unitText, loaded.unitFormat};
+        texts = {formPath, formText, loaded.formFormat, QStringLiteral("{new}") + loaded.unitText, loaded.unitFormat};
         newForm = FormFiles::convertFormText(formText);
         ASSERT_NE(newForm, oldForm);
     }

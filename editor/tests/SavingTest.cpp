@@ -425,8 +425,9 @@ TEST_F(Saving, SaveAsWritesUnderTheNewNameOnly)
 
 namespace {
 
-// Real forms of the shared corpus that convert back to their own bytes, with their units where the
-// corpus has them (same project and path): opened, touched, saved, and compared with what they were.
+// Real forms of the shared corpus, binary ones that convert back to their own bytes and every text
+// form, with their units where the corpus has them (same project and path): opened, touched, saved,
+// and compared with what they were.
 TEST_F(Saving, RealFormsAndUnitsComeBackByteForByte)
 {
     QFile manifest(DFM_CORPUS_DIR "/MANIFEST.tsv");
@@ -442,13 +443,13 @@ TEST_F(Saving, RealFormsAndUnitsComeBackByteForByte)
             continue;
         if (row[0] == "unit")
             unitOf[project(row)] = row[1];
-        else if (row[0] == "binary" && row[5] == "identical")
+        else if ((row[0] == "binary" && row[5] == "identical") || row[0] == "text")
             rows << row;
     }
     int withUnit = 0;
     for (const QStringList& row : rows) {
         SCOPED_TRACE(row[1].toStdString());
-        const QString original = DFM_CORPUS_DIR "/binary/" + row[1];
+        const QString original = DFM_CORPUS_DIR "/" + row[0] + u'/' + row[1];
         const QString path = folder.filePath(row[1]);
         ASSERT_TRUE(QFile::copy(original, path));
         QString unitPath;
@@ -472,7 +473,7 @@ TEST_F(Saving, RealFormsAndUnitsComeBackByteForByte)
             EXPECT_EQ(read(unitPath), read(unitOriginal));
         }
     }
-    EXPECT_GT(rows.size(), 100);
+    EXPECT_GT(rows.size(), 300);
     EXPECT_GE(withUnit, 8);
     EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join(u'\n').toStdString();
 }
