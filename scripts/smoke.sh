@@ -235,6 +235,49 @@ cmp -s "$work/expected.PAS" "$work/Sample.P\$\$" || check_failed "after closing:
 check_saved_files "after closing" closed.PAS
 [ "$failed" -eq 0 ] || exit 1
 
+# Starts the editor on Sample.dfm in FOLDER with settings of its own, so that it starts as on a
+# first run, behind the command given after FOLDER (none, or a tracer); waits for its window.
+# The shell's report of a killed editor goes to the log.
+start_editor_in() {
+    local folder=$1
+    shift
+    rm -rf "$folder/config"
+    mkdir "$folder/config"
+    (cd "$folder" && XDG_CONFIG_HOME=$folder/config "$@" env QT_QPA_PLATFORM=xcb "$editor" Sample.dfm ||
+        true) >"$work/editor.log" 2>&1 &
+    editor_pid=$!
+    window=$(find_window 'Sample\.dfm$' 20) || fail "the editor window did not appear in $folder"
+}
+
+# The edits of the first run: "Left = 192" becomes "Left = 1920", "{ smoke }" starts the unit.
+edit_and_save() {
+    focus_editor
+    keys Down End
+    text 0
+    keys alt+s
+    sleep 0.3
+    text '{ smoke }'
+    keys Return
+    keys ctrl+s
+}
+
+# A text form: the same edits saved as text, byte for byte the expected text.
+mkdir "$work/text"
+cp examples/Sample.PAS "$work/text/"
+cp "$work/original.txt" "$work/text/Sample.dfm"
+start_editor_in "$work/text"
+edit_and_save
+wait_for 10 saved "$work/text" || fail "text form: Ctrl+S wrote no backups"
+sleep 0.5
+keys alt+x
+wait_for 20 editor_gone || fail "text form: the editor was still running 20 s after Alt+X"
+editor_pid=""
+cmp -s "$work/original.txt" "$work/text/Sample.D\$\$" || check_failed "text form: Sample.D\$\$ is not the original"
+cmp -s "$work/expected.txt" "$work/text/Sample.dfm" || check_failed "text form: Sample.dfm is not the edited text"
+cmp -s "$work/expected.PAS" "$work/text/Sample.PAS" || check_failed "text form: Sample.PAS is not the edited unit"
+[ "$failed" -eq 0 ] || exit 1
+echo "smoke: a text form saved as text, byte for byte"
+
 # A save killed at each of its file operations, in the real program: strace kills the editor at
 # the Nth call of one kind. Form and unit must each be there, either as they were or as saved.
 # Where tracing is not allowed (some containers), this part is skipped.
@@ -244,27 +287,15 @@ elif ! strace -f -qq -o /dev/null true 2>/dev/null; then
     echo "smoke: tracing is not allowed here: saves killed midway not tried"
 else
     killed=0
+    mkdir "$work/killed"
     for call in fsync link unlink rename; do
         nth=1
         while :; do
-            rm -rf "$work/killed"
-            mkdir -p "$work/killed/config"
+            rm -f "$work/killed/Sample."* "$work/killed/.Sample."*
             cp examples/Sample.dfm examples/Sample.PAS "$work/killed/"
-            # strace ends with the signal that ended the editor; the shell's report of it goes to
-            # the log. Settings of its own, so that the editor starts as it did above.
-            (cd "$work/killed" && XDG_CONFIG_HOME=$work/killed/config strace -f -qq -o /dev/null \
-                -e trace="$call" -e inject="$call":signal=SIGKILL:when="$nth" \
-                env QT_QPA_PLATFORM=xcb "$editor" Sample.dfm || true) >"$work/editor.log" 2>&1 &
-            editor_pid=$!
-            window=$(find_window 'Sample\.dfm$' 20) || fail "$call #$nth: the editor window did not appear"
-            focus_editor
-            keys Down End
-            text 0
-            keys alt+s
-            sleep 0.3
-            text '{ smoke }'
-            keys Return
-            keys ctrl+s
+            start_editor_in "$work/killed" strace -f -qq -o /dev/null -e trace="$call" \
+                -e inject="$call":signal=SIGKILL:when="$nth"
+            edit_and_save
             killed_or_saved() { editor_gone || saved "$work/killed"; }
             wait_for 10 killed_or_saved || fail "$call #$nth: Ctrl+S neither saved nor was killed"
             sleep 0.5
