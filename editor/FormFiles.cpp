@@ -130,6 +130,11 @@ public:
     }
 };
 
+TextEncoding encodingOf(const TextFormat& format)
+{
+    return format.encoding == TextFormat::Encoding::Utf8 ? TextEncoding::Utf8 : TextEncoding::CodePage;
+}
+
 // Temporary files of a save are ".NAME.quendfmed-XXXXXX" beside the file NAME they replace, so
 // that one left by a crash can be told apart and removed later.
 std::string tempPrefixFor(const QString& path)
@@ -279,22 +284,25 @@ QByteArray convertFormText(const QString& formText)
 QByteArray formFileBytes(const QString& formText, const FormFormat& format)
 {
     if (format.kind == FormFileKind::Text) {
+        // The text is written as it stands, once it is known to read back as a form.
         const QByteArray bytes = PageText::encode(formText, format.text);
-        // The text is written as it stands, once it is known to read back as a form; the mark is
-        // not part of the text.
-        const qsizetype mark = format.text.byteOrderMark ? 3 : 0;
-        MemoryStream input(std::string_view(bytes.constData() + mark, static_cast<std::size_t>(bytes.size() - mark)));
+        MemoryStream input(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
         MemoryStream binary;
-        textToBinary(input, binary);
+        textToBinary(input, binary, encodingOf(format.text));
         return bytes;
     }
-    const QByteArray bytes = PageText::encode(formText, PageText::formFormat());
-    MemoryStream input(std::string_view(bytes.constData(), bytes.size()));
+    // Characters the code page cannot hold (typed, or from a UTF-8 text form) go through UTF-8,
+    // which makes the strings that hold them wide, rather than turning them into "?".
+    TextFormat textFormat = PageText::formFormat();
+    if (!PageText::fitsBytes(formText))
+        textFormat.encoding = TextFormat::Encoding::Utf8;
+    const QByteArray bytes = PageText::encode(formText, textFormat);
+    MemoryStream input(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     MemoryStream output;
     if (format.kind == FormFileKind::Stream)
-        textToBinary(input, output);
+        textToBinary(input, output, encodingOf(textFormat));
     else
-        textToResource(input, output);
+        textToResource(input, output, encodingOf(textFormat));
     return QByteArray(output.view().data(), static_cast<qsizetype>(output.view().size()));
 }
 

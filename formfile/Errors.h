@@ -81,6 +81,7 @@ inline constexpr const char* NumberExpected = "Nombre attendu";
 inline constexpr const char* BadStringConstant = "Constante chaîne incorrecte";
 inline constexpr const char* BadBinaryValue = "Valeur binaire incorrecte";
 inline constexpr const char* LineTooLong = "Ligne trop longue";
+inline constexpr const char* BadUtf8 = "Séquence UTF-8 incorrecte";
 inline std::string notAnInteger(std::string_view text)
 {
     return joinedText({"'", text, "' n'est pas une valeur entière correcte"});

@@ -2,6 +2,7 @@
 
 #include "AsciiText.h"
 #include "Errors.h"
+#include "Utf8.h"
 
 #include <algorithm>
 #include <cstring>
@@ -22,8 +23,13 @@ bool isFloatSuffix(unsigned char c)
 
 }  // namespace
 
-FormParser::FormParser(ByteStream& input) : input_(input)
+FormParser::FormParser(ByteStream& input, TextEncoding encoding) : input_(input), encoding_(encoding)
 {
+    if (encoding_ == TextEncoding::Utf8) {
+        refill();
+        if (std::string_view(buffer_, sourceEnd_).substr(0, 3) == "\xEF\xBB\xBF")
+            sourcePtr_ = 3;
+    }
     advance();
 }
 
@@ -168,6 +174,7 @@ void decodeLiteral(const char* p, const char* end, Unit* out)
 void FormParser::scanString(std::size_t p)
 {
     bool wide = false;
+    bool beyondAscii = false;
     std::size_t count = 0;
     std::size_t q = p;
     for (;;) {
@@ -194,6 +201,7 @@ void FormParser::scanString(std::size_t p)
                         break;
                     ++q;
                 }
+                beyondAscii = beyondAscii || static_cast<unsigned char>(c) >= 0x80;
                 ++count;
             }
         } else {
@@ -201,7 +209,10 @@ void FormParser::scanString(std::size_t p)
         }
     }
 
-    if (wide) {
+    if (beyondAscii && encoding_ == TextEncoding::Utf8) {
+        decodeUtf8Literal(p, q);
+        wide = true;
+    } else if (wide) {
         wideText_.resize(count);
         decodeLiteral(buffer_ + p, buffer_ + q, wideText_.data());
     } else {
@@ -210,6 +221,39 @@ void FormParser::scanString(std::size_t p)
     }
     sourcePtr_ = q;
     token_ = wide ? WideStringToken : StringToken;
+}
+
+// A literal with UTF-8 beyond ASCII in its quoted runs: each run decoded as UTF-8, each #n part
+// one code unit.
+void FormParser::decodeUtf8Literal(std::size_t p, std::size_t end)
+{
+    wideText_.clear();
+    std::string run;
+    std::u16string decoded;
+    while (p < end) {
+        if (buffer_[p] == '#') {
+            ++p;
+            unsigned low16 = 0;
+            while (ascii::isDigit(static_cast<unsigned char>(buffer_[p])))
+                low16 = (low16 * 10 + static_cast<unsigned>(buffer_[p++] - '0')) & 0xFFFFu;
+            wideText_.push_back(static_cast<char16_t>(low16));
+            continue;
+        }
+        ++p;
+        run.clear();
+        for (;;) {
+            const char c = buffer_[p++];
+            if (c == '\'') {
+                if (buffer_[p] != '\'')
+                    break;
+                ++p;
+            }
+            run.push_back(c);
+        }
+        if (!decodeUtf8(run, decoded))
+            fail(msg::BadUtf8);
+        wideText_ += decoded;
+    }
 }
 
 std::string_view FormParser::tokenText() const

@@ -20,12 +20,16 @@ enum TokenKind : int {
     // Any other byte is a one-character token whose kind is its own code.
 };
 
+// How form text is read: in the code page, byte for byte; or as UTF-8, a leading byte order mark
+// skipped and a string literal that holds a character beyond ASCII read as a wide string.
+enum class TextEncoding { CodePage, Utf8 };
+
 class FormParser {
 public:
     static constexpr std::size_t BufferSize = 4096;
 
     // Scans the first token.
-    explicit FormParser(ByteStream& input);
+    explicit FormParser(ByteStream& input, TextEncoding encoding = TextEncoding::CodePage);
     // Moves the input back to the first byte of the current token.
     ~FormParser();
     FormParser(const FormParser&) = delete;
@@ -57,9 +61,11 @@ private:
     void refill();
     void skipBlanks();
     void scanString(std::size_t p);
+    void decodeUtf8Literal(std::size_t p, std::size_t end);
     std::string_view rawTokenText() const { return {buffer_ + tokenPtr_, sourcePtr_ - tokenPtr_}; }
 
     ByteStream& input_;
+    TextEncoding encoding_;
     std::size_t bufferEnd_ = 0;  // end of the data read
     std::size_t sourceEnd_ = 0;  // end of the exposed text, where the NUL stands
     std::size_t sourcePtr_ = 0;  // scan position

@@ -301,9 +301,9 @@ void BinaryConverter::convertSet()
 
 }  // namespace
 
-void textToBinary(ByteStream& input, ByteStream& output)
+void textToBinary(ByteStream& input, ByteStream& output, TextEncoding encoding)
 {
-    FormParser parser(input);
+    FormParser parser(input, encoding);
     FormWriter writer(output);
     writer.putSignature();
     BinaryConverter(parser, writer).convertObject();
@@ -311,13 +311,13 @@ void textToBinary(ByteStream& input, ByteStream& output)
     output.flush();
 }
 
-void textToResource(ByteStream& input, ByteStream& output)
+void textToResource(ByteStream& input, ByteStream& output, TextEncoding encoding)
 {
     MemoryStream memory;
     // The binary form is smaller than its text: one allocation, and no copying as it grows.
     const std::int64_t textSize = input.size() - input.position();
     memory.reserve(static_cast<std::size_t>(std::max<std::int64_t>(textSize, 0)));
-    textToBinary(input, memory);
+    textToBinary(input, memory, encoding);
 
     // The root's class name, behind "TPF0" and the optional prefix with its position.
     const unsigned char* stream = memory.memory();

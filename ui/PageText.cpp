@@ -3,6 +3,7 @@
 
 #include "Utf8.h"
 
+#include <algorithm>
 #include <array>
 
 namespace dfm {
@@ -73,6 +74,11 @@ QByteArray PageText::toBytes(const QString& text)
     for (QChar c : text)
         *out++ = byteOf(c.unicode());
     return bytes;
+}
+
+bool PageText::fitsBytes(const QString& text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c == u'?' || byteOf(c.unicode()) != '?'; });
 }
 
 QString PageText::decode(std::string_view bytes, TextFormat* format)

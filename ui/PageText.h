@@ -36,6 +36,8 @@ QByteArray encode(const QString& text, const TextFormat& format);
 // points of the same value. Characters outside it become "?".
 QString fromBytes(std::string_view bytes);
 QByteArray toBytes(const QString& text);
+// Whether every character of the text has its byte in that mapping.
+bool fitsBytes(const QString& text);
 
 // Characters as the editor counts them: a line break is two (CR LF).
 qsizetype characterCount(const QString& text);

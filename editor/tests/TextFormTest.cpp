@@ -129,4 +129,30 @@ TEST_F(TextForms, SaveAsTurnsABinaryFormIntoTextAndBack)
     EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join(u'\n').toStdString();
 }
 
+TEST_F(TextForms, CharactersBeyondTheCodePageBecomeWideStringsInABinaryForm)
+{
+    const QString cyrillic = folder.filePath("Cyrillic.dfm");
+    write(cyrillic, Utf8Form);
+    form->openFormFile(cyrillic);
+    prompts.onExec = [&](QDialog& dialog) {
+        auto& fileDialog = static_cast<QFileDialog&>(dialog);
+        fileDialog.selectNameFilter(fileDialog.nameFilters().constFirst());
+        fileDialog.selectFile(folder.filePath("Binary.dfm"));
+        return int(QDialog::Accepted);
+    };
+    trigger("ActSaveAs");
+    ASSERT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join(u'\n').toStdString();
+    form->openFormFile(folder.filePath("Binary.dfm"));
+    EXPECT_TRUE(formPage()->text().contains("Caption = #1055#1088#1080#1074#1077#1090\n"));
+
+    // Typed into a binary form, they are kept the same way instead of becoming "?".
+    openSample();
+    const QTextBlock second = formPage()->document()->findBlockByNumber(1);
+    formPage()->select(second.position(), 0);
+    formPage()->insertPlainText(QStringLiteral("  Hint = '\u0416\u20AC'\n"));
+    ASSERT_TRUE(form->save());
+    form->openFormFile(formPath);
+    EXPECT_TRUE(formPage()->text().contains("  Hint = #1046#8364\n"));
+}
+
 }  // namespace

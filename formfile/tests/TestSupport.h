@@ -46,11 +46,11 @@ inline std::string binaryText(std::string_view stream)
     return std::string(out.view());
 }
 
-inline std::string textBinary(std::string_view text)
+inline std::string textBinary(std::string_view text, TextEncoding encoding = TextEncoding::CodePage)
 {
     MemoryStream in(text);
     MemoryStream out;
-    textToBinary(in, out);
+    textToBinary(in, out, encoding);
     return std::string(out.view());
 }
 

@@ -129,6 +129,39 @@ TEST(TextToBinary, ErrorsNameTheirLine)
                      "'99999999999' n'est pas une valeur entière correcte");
 }
 
+TEST(TextToBinary, Utf8TextGivesWideStringsForWhatLiesBeyondAscii)
+{
+    const std::string mark = "\xEF\xBB\xBF";
+    const auto form = [](std::string_view name, const std::string& value) {
+        return stream(object("TForm1", name, prop("Caption", value)));
+    };
+    const struct {
+        const char* name;
+        std::string text;
+        std::string binary;
+    } cases[] = {
+        {"ASCII stays narrow", mark + "object F: TForm1\r\n  Caption = 'abc'\r\nend", form("F", putStr("abc"))},
+        {"no mark", "object F: TForm1\n  Caption = 'abc'\nend", form("F", putStr("abc"))},
+        {"Cyrillic", mark + "object F: TForm1\n  Caption = '\xD0\x9F\xD1\x80'\nend", form("F", wideBytes(u"\u041F\u0440"))},
+        {"joined with ASCII and #n", "object F: TForm1\n  Caption = 'Caf' + '\xC3\xA9'#8364''''\nend",
+         form("F", wideBytes(u"Caf\u00E9\u20AC'"))},
+        {"outside the basic plane", "object F: TForm1\n  Caption = '\xF0\x9F\x98\x80'\nend",
+         form("F", wideBytes(u"\U0001F600"))},
+        {"a name keeps its bytes", mark + "object \xD0\xA4: TForm1\n  Caption = 'a'\nend", form("\xD0\xA4", putStr("a"))},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(textBinary(c.text, TextEncoding::Utf8), c.binary);
+    }
+    EXPECT_THROW_MSG(textBinary("object F: TForm1\n\n  Caption = '\xC3('\nend", TextEncoding::Utf8), ParserError,
+                     "Séquence UTF-8 incorrecte à la ligne 3");
+    EXPECT_THROW_MSG(textBinary("object F: TForm1\n  Caption = '\xED\xA0\x80'\nend", TextEncoding::Utf8), ParserError,
+                     "Séquence UTF-8 incorrecte à la ligne 2");
+    // In the code page a mark is no token, and the bytes of a literal are characters of their own.
+    EXPECT_THROW_MSG(textBinary(mark + "object F: TForm1\nend"), ParserError, "OBJECT attendu à la ligne 1");
+    EXPECT_EQ(textBinary("object F: TForm1\n  Caption = '\xC3\xA9'\nend"), form("F", putStr("\xC3\xA9")));
+}
+
 TEST(TextToBinary, KeepsWhatWasWrittenBeforeAFailure)
 {
     MemoryStream in("object Form1: TForm1\r\n  Left = 1\r\n  Top = ?\r\nend");
