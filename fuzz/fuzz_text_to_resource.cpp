@@ -1,4 +1,4 @@
-// Feeds arbitrary bytes as form text to text -> .DFM, and checks that whatever it writes reads back
+// Feeds arbitrary bytes as form text (in the code page or UTF-8) to text -> .DFM, and checks that whatever it writes reads back
 // and then stays put: the text of a written .DFM writes a .DFM whose text is that same text.
 #include "BinaryToText.h"
 #include "Errors.h"
@@ -28,8 +28,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     dfm::MemoryStream text(std::string_view(reinterpret_cast<const char*>(data), size));
     dfm::MemoryStream first;
+    // The first byte's lowest bit picks the reading: the code page's or UTF-8.
+    const auto encoding = size > 0 && (data[0] & 1) != 0 ? dfm::TextEncoding::Utf8 : dfm::TextEncoding::CodePage;
     try {
-        dfm::textToResource(text, first);
+        dfm::textToResource(text, first, encoding);
     } catch (const dfm::FormError&) {
         return 0;  // bad text is refused; that is fine
     }
