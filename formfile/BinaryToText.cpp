@@ -20,6 +20,34 @@ namespace dfm {
 namespace {
 
 constexpr std::size_t MaxCharsPerLine = 64;  // string characters on one line of text
+// Bytes of a line the text reader surely takes whole (its buffer holds 4096), and the most bytes
+// one character of a string can take there ("#65535").
+constexpr std::size_t UnwrappedLineBytes = 4000;
+constexpr std::size_t MostBytesPerCharacter = 6;
+
+bool isHighSurrogate(unsigned unit) { return unit >= 0xD800 && unit < 0xDC00; }
+bool isLowSurrogate(unsigned unit) { return unit >= 0xDC00 && unit < 0xE000; }
+
+// Appends the UTF-8 bytes of one code point.
+char* putUtf8(char32_t cp, char* out)
+{
+    if (cp < 0x80) {
+        *out++ = static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        *out++ = static_cast<char>(0xC0 | (cp >> 6));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        *out++ = static_cast<char>(0xE0 | (cp >> 12));
+        *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        *out++ = static_cast<char>(0xF0 | (cp >> 18));
+        *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+    }
+    return out;
+}
 constexpr std::size_t BinaryBytesPerLine = 32;
 
 bool readsBackAs(const std::string& text, std::int64_t raw)
@@ -42,8 +70,8 @@ std::string currencyText(std::int64_t raw)
 
 class TextConverter {
 public:
-    TextConverter(FormReader& reader, FormWriter& writer, const CodePage& codePage)
-        : reader_(reader), writer_(writer), codePage_(codePage) {}
+    TextConverter(FormReader& reader, FormWriter& writer, const CodePage& codePage, TextStyle style)
+        : reader_(reader), writer_(writer), codePage_(codePage), style_(style) {}
 
     void convertObject();
 
@@ -64,10 +92,13 @@ private:
     void convertBinary();
     template <typename Text>
     void putStringLiteral(const Text& text);
+    void putNarrowString(std::string_view text);
 
     FormReader& reader_;
     FormWriter& writer_;
     const CodePage& codePage_;
+    TextStyle style_;
+    std::u16string decoded_;
     int level_ = 0;
     int depth_ = 0;
     std::string name_;
@@ -180,7 +211,7 @@ bool TextConverter::convertValue()
         break;
     case ShortString:
     case LongString:
-        putStringLiteral(reader_.takeStringView(string_));
+        putNarrowString(reader_.takeStringView(string_));
         break;
     case WideString:
         putStringLiteral(reader_.takeWideStringValue());
@@ -398,11 +429,31 @@ void TextConverter::putStringLiteral(const Text& text)
         return;
     }
     const auto unit = [&text](std::size_t i) { return static_cast<unsigned>(static_cast<std::make_unsigned_t<typename Text::value_type>>(text[i])); };
-    const auto quotable = [&unit](std::size_t i) { return unit(i) < 256 && QuotableByte[unit(i)]; };
+    constexpr bool narrow = std::is_same_v<Text, std::string_view>;
+    const bool utf8 = style_.utf8;
+    // In UTF-8 a character from U+00A0 up is written as itself, a surrogate pair as one; bytes
+    // of a narrow string that reach here could not be decoded and stay escaped.
+    const auto quotable = [&](std::size_t i) {
+        const unsigned u = unit(i);
+        if (u < 128 || !utf8)
+            return u < 256 && QuotableByte[u];
+        if (narrow || u < 0xA0)
+            return false;
+        if (isHighSurrogate(u))
+            return i + 1 < n && isLowSurrogate(unit(i + 1));
+        if (isLowSurrogate(u))
+            return i > 0 && isHighSurrogate(unit(i - 1));
+        return true;
+    };
+    const std::size_t charsPerLine = style_.wrapStrings
+        ? MaxCharsPerLine
+        : std::max(MaxCharsPerLine, (UnwrappedLineBytes - 2 * static_cast<std::size_t>(level_ + 1)) / MostBytesPerCharacter);
     std::string pageBytes;  // the text in the system code page, for the trail-byte test
     bool pageBytesReady = false;
     const auto splitsCharacter = [&](std::size_t i) {
-        if (!codePage_.hasLeadBytes())
+        if (utf8 && i < n && isLowSurrogate(unit(i)) && isHighSurrogate(unit(i - 1)))
+            return true;
+        if (!codePage_.hasLeadBytes() || utf8)
             return false;
         if constexpr (std::is_same_v<Text, std::string_view>) {
             return codePage_.isTrailByteAt(text, i);
@@ -417,7 +468,7 @@ void TextConverter::putStringLiteral(const Text& text)
 
     const int propertyLevel = level_;
     ++level_;
-    if (n > MaxCharsPerLine)
+    if (n > charsPerLine)
         newLine();
     std::size_t i = 0;
     std::size_t lineStart = 0;
@@ -425,20 +476,34 @@ void TextConverter::putStringLiteral(const Text& text)
         bool lineFull = false;
         if (quotable(i)) {
             const std::size_t j = i;
-            const std::size_t limit = std::min(n, lineStart + MaxCharsPerLine);
+            const std::size_t limit = std::min(n, lineStart + charsPerLine);
             ++i;
-            if constexpr (std::is_same_v<Text, std::string_view>)
-                i = quotableRunEnd(text, i, limit);
+            if constexpr (narrow) {
+                if (!utf8)
+                    i = quotableRunEnd(text, i, limit);
+            }
             while (i < limit && quotable(i))
                 ++i;
-            if (i - lineStart >= MaxCharsPerLine) {
+            if (i - lineStart >= charsPerLine) {
                 lineFull = true;
                 if (splitsCharacter(i))
                     --i;
             }
             writer_.putChar('\'');
-            if constexpr (std::is_same_v<Text, std::string_view>) {
+            if constexpr (narrow) {
                 writer_.putBytes(text.data() + j, i - j);
+            } else if (utf8) {
+                char* const run = writer_.reserve(3 * (i - j));
+                char* out = run;
+                for (std::size_t p = j; p < i; ++p) {
+                    char32_t cp = unit(p);
+                    if (isHighSurrogate(cp)) {
+                        cp = 0x10000 + ((cp - 0xD800) << 10) + (unit(p + 1) - 0xDC00);
+                        ++p;
+                    }
+                    out = putUtf8(cp, out);
+                }
+                writer_.commit(static_cast<std::size_t>(out - run));
             } else {
                 char* run = writer_.reserve(i - j);
                 for (std::size_t p = j; p < i; ++p)
@@ -450,7 +515,7 @@ void TextConverter::putStringLiteral(const Text& text)
             writer_.putChar('#');
             putInteger(unit(i));
             ++i;
-            lineFull = i - lineStart >= MaxCharsPerLine;
+            lineFull = i - lineStart >= charsPerLine;
         }
         if (lineFull && i < n) {
             writer_.putBytes(" +", 2);
@@ -461,22 +526,33 @@ void TextConverter::putStringLiteral(const Text& text)
     level_ = propertyLevel;
 }
 
+// In UTF-8 a narrow string is written as the characters the code page gives its bytes.
+void TextConverter::putNarrowString(std::string_view text)
+{
+    if (style_.utf8 && codePage_.toWide(text, decoded_))
+        putStringLiteral(decoded_);
+    else
+        putStringLiteral(text);
+}
+
 }  // namespace
 
-void binaryToText(ByteStream& input, ByteStream& output, const CodePage& codePage)
+void binaryToText(ByteStream& input, ByteStream& output, const CodePage& codePage, TextStyle style)
 {
     FormReader reader(input);
     FormWriter writer(output);
     reader.takeSignature();
-    TextConverter(reader, writer, codePage).convertObject();
+    if (style.utf8)
+        writer.putBytes("\xEF\xBB\xBF", 3);
+    TextConverter(reader, writer, codePage, style).convertObject();
     writer.flush();
     output.flush();
 }
 
-void resourceToText(ByteStream& input, ByteStream& output)
+void resourceToText(ByteStream& input, ByteStream& output, TextStyle style)
 {
     skipResourceHeader(input);
-    binaryToText(input, output);
+    binaryToText(input, output, CodePage::system(), style);
 }
 
 }  // namespace dfm

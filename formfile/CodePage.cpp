@@ -127,4 +127,31 @@ std::string CodePage::fromWide(std::u16string_view text) const
     return out;
 }
 
+bool CodePage::toWide(std::string_view bytes, std::u16string& out) const
+{
+    out.clear();
+    if (!hasLeadBytes_) {
+        for (const char c : bytes)
+            out.push_back(windows1252Character(static_cast<unsigned char>(c)));
+        return true;
+    }
+    const std::string source = "CP" + std::to_string(number_);
+    iconv_t converter = iconv_open("UTF-16LE", source.c_str());
+    if (converter == reinterpret_cast<iconv_t>(-1))
+        return false;
+    std::string input(bytes);
+    std::string wide(input.size() * 2 + 2, '\0');
+    char* in = input.data();
+    std::size_t inLeft = input.size();
+    char* outPtr = wide.data();
+    std::size_t outLeft = wide.size();
+    const bool whole = iconv(converter, &in, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1);
+    iconv_close(converter);
+    if (!whole)
+        return false;
+    for (const char* p = wide.data(); p + 1 < outPtr; p += 2)
+        out.push_back(static_cast<char16_t>(static_cast<unsigned char>(p[0]) | (static_cast<unsigned char>(p[1]) << 8)));
+    return true;
+}
+
 }  // namespace dfm

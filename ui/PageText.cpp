@@ -1,6 +1,7 @@
 // Maps a page's bytes to its text and back, recording the layout that gives the same bytes again.
 #include "PageText.h"
 
+#include "CodePage.h"
 #include "Utf8.h"
 
 #include <algorithm>
@@ -10,20 +11,12 @@ namespace dfm {
 
 namespace {
 
-// Code points of the bytes 0x80..0x9F; the five unassigned bytes map to themselves.
-constexpr std::array<char16_t, 32> HighControls = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
 char byteOf(char16_t c)
 {
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
         return static_cast<char>(c);
-    for (std::size_t i = 0; i < HighControls.size(); ++i) {
-        if (HighControls[i] == c)
+    for (std::size_t i = 0; i < Windows1252HighControls.size(); ++i) {
+        if (Windows1252HighControls[i] == c)
             return static_cast<char>(0x80 + i);
     }
     return '?';
@@ -63,7 +56,7 @@ QString PageText::fromBytes(std::string_view bytes)
     QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
     QChar* out = text.data();
     for (unsigned char c : bytes)
-        *out++ = QChar(c >= 0x80 && c < 0xA0 ? HighControls[c - 0x80] : char16_t(c));
+        *out++ = QChar(windows1252Character(c));
     return text;
 }
 

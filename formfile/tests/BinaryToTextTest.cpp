@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 
 #include <limits>
+#include <sstream>
 #include <vector>
 
 namespace dfm {
@@ -156,6 +157,82 @@ TEST(BinaryToText, StringLiterals)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(propertyText(c.value), propertyLines(c.lines));
+    }
+}
+
+// The text in a given style: UTF-8, or strings kept on one line.
+std::string styledText(const std::string& formStream, TextStyle style)
+{
+    MemoryStream in(formStream);
+    MemoryStream out;
+    binaryToText(in, out, CodePage(1252), style);
+    return std::string(out.view());
+}
+
+TEST(BinaryToText, Utf8WritesTheCharactersOfStringsAsThemselves)
+{
+    const TextStyle utf8{true, true};
+    const std::string mark = "\xEF\xBB\xBF";
+    const struct {
+        const char* name;
+        std::string value;
+        std::string text;
+    } cases[] = {
+        {"narrow, decoded by the code page", putStr("Caf\xE9 \x80"), "'Caf\xC3\xA9 \xE2\x82\xAC'"},
+        {"wide", wideBytes(u"\u041F\u0440"), "'\xD0\x9F\xD1\x80'"},
+        {"quote and controls keep their notation", wideBytes(u"a'b\t\u0085\u00E9"), "'a'#39'b'#9#133'\xC3\xA9'"},
+        {"a surrogate pair is one character", wideBytes(u"x\U0001F600"), "'x\xF0\x9F\x98\x80'"},
+        {"a lone surrogate stays escaped", wideBytes(std::u16string(1, char16_t(0xD83D)) + u"y"), "#55357'y'"},
+        {"unassigned byte of the page", putStr("a\x81"), "'a'#129"},
+        {"ASCII as ever", putStr("abc"), "'abc'"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string binary = stream(object("TForm1", "Form1", prop("P", c.value)));
+        const std::string text = styledText(binary, utf8);
+        EXPECT_EQ(text, mark + propertyLines({c.text}));
+        // It reads back as UTF-8, to the same characters.
+        const std::string again = textBinary(text, TextEncoding::Utf8);
+        EXPECT_EQ(styledText(again, utf8), text);
+    }
+    // A long string is split between characters, never inside a surrogate pair.
+    std::u16string emoji;
+    for (int i = 0; i < 40; ++i)
+        emoji += u"\U0001F600";
+    const std::string text = styledText(stream(object("TForm1", "Form1", prop("P", wideBytes(emoji)))), utf8);
+    EXPECT_EQ(textBinary(text, TextEncoding::Utf8), stream(object("TForm1", "Form1", prop("P", wideBytes(emoji)))));
+}
+
+TEST(BinaryToText, UnwrappedStringsTakeOneLineWhileTheReaderCanTakeIt)
+{
+    const TextStyle unwrapped{false, false};
+    const auto formWith = [](const std::string& caption) {
+        return stream(object("TForm1", "Form1", prop("Caption", putStr(caption)) + prop("Left", int8(1))));
+    };
+    std::string caption(300, 'x');
+    const std::string before = styledText(formWith(caption), unwrapped);
+    EXPECT_EQ(before, lines({"object Form1: TForm1", "  Caption = '" + caption + "'", "  Left = 1", "end"}));
+    // One character edited changes one line of the text, where wrapped text shifts every line after it.
+    caption[10] = 'y';
+    const std::string after = styledText(formWith(caption), unwrapped);
+    const auto differingLines = [](const std::string& a, const std::string& b) {
+        std::istringstream left(a);
+        std::istringstream right(b);
+        int count = 0;
+        for (std::string x, y; std::getline(left, x) && std::getline(right, y);)
+            count += x != y;
+        return count;
+    };
+    EXPECT_EQ(differingLines(before, after), 1);
+    // Strings longer than a line of the reader are still split, and every text reads back.
+    for (const std::size_t length : {std::size_t{300}, std::size_t{5000}, std::size_t{100000}}) {
+        SCOPED_TRACE(length);
+        std::string quotes(length, '\'');
+        for (const std::string& value : {std::string(length, 'z'), quotes}) {
+            const std::string binary = formWith(value);
+            const std::string text = styledText(binary, unwrapped);
+            EXPECT_EQ(textBinary(text), binary);
+        }
     }
 }
 
