@@ -264,8 +264,10 @@ int FormConverterCommand::runWords(const std::vector<std::string>& arguments)
     bool recursive = false;
     std::vector<std::string> words;
     for (const std::string& argument : arguments) {
-        if (argument == "-h" || argument == "--help")
-            return usage(out_, Success);
+        if (argument == "-h" || argument == "--help") {
+            print(UsageText);
+            return Success;
+        }
         if (argument == "-r")
             recursive = true;
         else if (argument == "--force")
