@@ -47,8 +47,9 @@ constexpr const char* UsageText =
     "  -h, --help   this text\n"
     "\n"
     "An input is never overwritten, and a conversion that fails leaves no output file; nor\n"
-    "does one stopped by Ctrl+C, a kill, a hang-up or the file size limit. An existing OUT\n"
-    "keeps its permissions and group; a symbolic link OUT stays a link to the file replaced.\n"
+    "does one stopped by Ctrl+C, a kill, a hang-up or the file size limit. An OUT that exists\n"
+    "keeps its permissions and group; through a symbolic link, the file it points to is\n"
+    "replaced and the link stays; a pipe or a device is written to.\n"
     "Exit status: 0 success, 1 a file failed (or differs, for check) or standard output\n"
     "could not be written, 2 wrong usage.\n";
 
