@@ -291,12 +291,17 @@ TEST(AtomicFile, ANamedTemporaryFileGoesWithTheSignalThatStopsTheWrite)
             SignalCleanup::install();
             ScriptedSystemCalls calls;
             calls.script(Call::Open, {failsWith(EOPNOTSUPP)});
-            AtomicFile file(folder.file("old.dfm"), "test", unnamedOptions());
-            const std::string chunk(65536, 'x');
-            // Long enough for the signal to come; the limit stops it after 16 pieces.
-            for (int i = 0; i < 20000; ++i) {
-                file.write(chunk);
-                std::this_thread::sleep_for(std::chrono::microseconds(100));
+            // The child never returns to the test runner, whatever happens.
+            try {
+                AtomicFile file(folder.file("old.dfm"), "test", unnamedOptions());
+                const std::string chunk(65536, 'x');
+                // Long enough for the signal to come; the limit stops it after 16 pieces.
+                for (int i = 0; i < 20000; ++i) {
+                    file.write(chunk);
+                    std::this_thread::sleep_for(std::chrono::microseconds(100));
+                }
+            } catch (...) {
+                ::_exit(4);
             }
             ::_exit(3);
         }

@@ -94,12 +94,10 @@ std::unique_ptr<dfm::MemoryStream> readBinaryForm(dfm::PosixFile& file)
 {
     struct stat status {};
     const bool sized = ::fstat(file.descriptor(), &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0;
-    auto memory = std::make_unique<dfm::MemoryStream>();
-    if (sized)
-        memory->reserve(static_cast<std::size_t>(status.st_size));
-    readInto(file, *memory, HeaderArea);
-    const unsigned char* header = memory->memory();
-    const std::size_t got = memory->byteCount();
+    dfm::MemoryStream start;
+    readInto(file, start, HeaderArea);
+    const unsigned char* header = start.memory();
+    const std::size_t got = start.byteCount();
     // Missing bytes count as zeros, as the conversion's own check takes them.
     const auto at = [&](std::size_t i) -> unsigned { return i < got ? header[i] : 0; };
     if (at(0) != 0xFF || (at(1) | (at(2) << 8)) != 10)
@@ -108,8 +106,8 @@ std::unique_ptr<dfm::MemoryStream> readBinaryForm(dfm::PosixFile& file)
     if (sized) {
         limit = std::max(limit, static_cast<std::size_t>(status.st_size));
     } else {
-        const std::string_view start = memory->view();
-        const std::size_t nameEnd = start.find('\0', 3);
+        const std::string_view view = start.view();
+        const std::size_t nameEnd = view.find('\0', 3);
         if (nameEnd != std::string_view::npos && nameEnd + 7 <= got) {
             std::uint32_t dataSize = 0;
             for (int i = 3; i >= 0; --i)
@@ -119,6 +117,10 @@ std::unique_ptr<dfm::MemoryStream> readBinaryForm(dfm::PosixFile& file)
             throw dfm::InvalidImageError(dfm::msg::BadStreamFormat);
         }
     }
+    auto memory = std::make_unique<dfm::MemoryStream>();
+    if (sized)
+        memory->reserve(limit);
+    memory->writeBuffer(start.memory(), got);
     readInto(file, *memory, limit);
     memory->setPosition(0);
     return memory;

@@ -269,6 +269,8 @@ TEST_F(DfmconvTest, HostileInputsFailWithAMessageAndTheRunGoesOn)
         big << std::string("\xFF\x0A\0TBIG\0\x30\x10", 10) << littleEndian(3000000000u) << "TPF0";
     }
     fs::resize_file(folder_ / "big.dfm", 3000000020u);
+    writeFile(folder_ / "huge.dfm", "object Form1: TForm1\r\n");
+    fs::resize_file(folder_ / "huge.dfm", 3000000000u);
     const struct {
         const char* name;
         const char* script;
@@ -287,6 +289,9 @@ TEST_F(DfmconvTest, HostileInputsFailWithAMessageAndTheRunGoesOn)
         {"a form larger than memory allows",
          "ulimit -v 400000 && \"$DFMCONV\" check big.dfm good.dfm", 1,
          "failed\tbig.dfm\tout of memory\nidentical\tgood.dfm\n"},
+        {"a file as large that is no binary form is not read",
+         "ulimit -v 400000 && \"$DFMCONV\" check huge.dfm good.dfm", 1,
+         "failed\thuge.dfm\tFormat de flux incorrect\nidentical\tgood.dfm\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -298,7 +303,7 @@ TEST_F(DfmconvTest, HostileInputsFailWithAMessageAndTheRunGoesOn)
         EXPECT_EQ(runScript(std::string(c.script) + " >.out 2>&1"), c.status);
         EXPECT_NE(readFile(folder_ / ".out").find(c.expected), std::string::npos) << readFile(folder_ / ".out");
         fs::remove(folder_ / "pipe");
-        EXPECT_EQ(namesIn(folder_), (std::set<std::string>{".out", "big.dfm", "good.dfm"}));
+        EXPECT_EQ(namesIn(folder_), (std::set<std::string>{".out", "big.dfm", "good.dfm", "huge.dfm"}));
     }
 }
 
