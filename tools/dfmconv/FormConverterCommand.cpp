@@ -69,6 +69,16 @@ bool startsAsBinaryForm(const fs::path& path)
 }
 
 constexpr std::size_t ChunkSize = 65536;
+
+// The size of a file that can be had by seeking to its end, else 0. Pipes, terminals and devices
+// have none, and files under /proc report 0: those are read to their end like a stream.
+std::size_t sizeOf(const dfm::PosixFile& file)
+{
+    struct stat status {};
+    if (::fstat(file.descriptor(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_size <= 0)
+        return 0;
+    return static_cast<std::size_t>(status.st_size);
+}
 // The bytes skipResourceHeader looks at for the header.
 constexpr std::size_t HeaderArea = 79;
 
@@ -92,8 +102,7 @@ void readInto(dfm::PosixFile& file, dfm::MemoryStream& memory, std::size_t limit
 // costs nothing.
 std::unique_ptr<dfm::MemoryStream> readBinaryForm(dfm::PosixFile& file)
 {
-    struct stat status {};
-    const bool sized = ::fstat(file.descriptor(), &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0;
+    const std::size_t size = sizeOf(file);
     dfm::MemoryStream start;
     readInto(file, start, HeaderArea);
     const unsigned char* header = start.memory();
@@ -103,8 +112,8 @@ std::unique_ptr<dfm::MemoryStream> readBinaryForm(dfm::PosixFile& file)
     if (at(0) != 0xFF || (at(1) | (at(2) << 8)) != 10)
         throw dfm::InvalidImageError(dfm::msg::BadStreamFormat);
     std::size_t limit = got;
-    if (sized) {
-        limit = std::max(limit, static_cast<std::size_t>(status.st_size));
+    if (size > 0) {
+        limit = std::max(limit, size);
     } else {
         const std::string_view view = start.view();
         const std::size_t nameEnd = view.find('\0', 3);
@@ -114,11 +123,12 @@ std::unique_ptr<dfm::MemoryStream> readBinaryForm(dfm::PosixFile& file)
                 dataSize = (dataSize << 8) | at(nameEnd + 3 + static_cast<std::size_t>(i));
             limit = nameEnd + 7 + std::size_t{dataSize} + 1;
         } else if (got == HeaderArea) {
+            // A name that runs on past the bytes looked at: no header the conversion would take.
             throw dfm::InvalidImageError(dfm::msg::BadStreamFormat);
         }
     }
     auto memory = std::make_unique<dfm::MemoryStream>();
-    if (sized)
+    if (size > 0)
         memory->reserve(limit);
     memory->writeBuffer(start.memory(), got);
     readInto(file, *memory, limit);
@@ -136,13 +146,6 @@ dfm::PosixFile openInput(const std::string& path)
     return file;
 }
 
-// A file whose size can be had by seeking to its end. Pipes, terminals and devices cannot, and
-// files under /proc report 0 and are read to their end like a stream.
-bool isSizedFile(const dfm::PosixFile& file)
-{
-    struct stat status {};
-    return ::fstat(file.descriptor(), &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0;
-}
 
 // Standard output as a stream of bytes, written as the conversion produces them. A failure is
 // kept in error (the errno of the write) for the command to report.
@@ -164,7 +167,7 @@ public:
             throw dfm::WriteError(dfm::msg::StreamWriteFailed);
     }
     std::size_t read(void*, std::size_t) override { return 0; }
-    // Only appending is needed, and the position asked for by the readers' clean-up.
+    // The conversions only append.
     std::int64_t seek(std::int64_t, dfm::SeekOrigin) override { throw dfm::ReadError(dfm::msg::StreamReadFailed); }
 
 private:
@@ -376,7 +379,7 @@ bool FormConverterCommand::convertFile(Direction direction, const std::string& i
     try {
         dfm::PosixFile inputFile = openInput(in);
         std::unique_ptr<dfm::ByteStream> input;
-        if (isSizedFile(inputFile))
+        if (sizeOf(inputFile) > 0)
             input = std::make_unique<dfm::FileStream>(std::move(inputFile));
         else if (direction == Direction::ToText)
             // The readers move back over what they read ahead, which a pipe cannot.
