@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <optional>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -86,7 +87,7 @@ AtomicFile::AtomicFile(const std::string& path, std::string_view tempPrefix, Opt
         if (file_.isOpen())
             return;
         if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
-            throw FileCreateError(path);
+            throw FileCreateError(path_);
     }
     openNamed();
 }
@@ -101,6 +102,7 @@ void AtomicFile::openNamed()
     pattern += "-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
+    const std::optional<SignalCleanup::Hold> hold = holdSignals();
     file_ = PosixFile(::mkostemp(name.data(), O_CLOEXEC));
     if (!file_.isOpen())
         throw FileCreateError(path_);
@@ -114,8 +116,16 @@ void AtomicFile::setTempPath(const std::string& path)
         SignalCleanup::setPending(tempPath_);
 }
 
+std::optional<SignalCleanup::Hold> AtomicFile::holdSignals() const
+{
+    if (options_.removeOnSignal)
+        return std::optional<SignalCleanup::Hold>(std::in_place);
+    return std::nullopt;
+}
+
 AtomicFile::~AtomicFile()
 {
+    const std::optional<SignalCleanup::Hold> hold = holdSignals();
     if (!committed_ && !tempPath_.empty())
         PosixFile::systemCalls().unlink(tempPath_.c_str());
     if (options_.removeOnSignal)
@@ -132,15 +142,11 @@ void AtomicFile::nameUnnamedFile()
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string name = randomName(folder_, tempPrefix_);
-        // Pending before the link exists, so that no instant has a name a signal would leave.
-        if (options_.removeOnSignal)
-            SignalCleanup::setPending(name);
+        const std::optional<SignalCleanup::Hold> hold = holdSignals();
         if (file_.linkAs(name)) {
             setTempPath(name);
             return;
         }
-        if (options_.removeOnSignal)
-            SignalCleanup::clearPending();
         if (errno != EEXIST)
             break;
     }
@@ -161,6 +167,7 @@ void AtomicFile::commit()
         nameUnnamedFile();
     if (!file_.close())
         throw WriteError(msg::StreamWriteFailed);
+    const std::optional<SignalCleanup::Hold> hold = holdSignals();
     if (PosixFile::systemCalls().rename(tempPath_.c_str(), path_.c_str()) != 0)
         throw FileCreateError(path_);
     committed_ = true;

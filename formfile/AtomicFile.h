@@ -3,7 +3,9 @@
 #pragma once
 
 #include "PosixFile.h"
+#include "SignalCleanup.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -49,6 +51,8 @@ private:
     void openNamed();
     void nameUnnamedFile();
     void setTempPath(const std::string& path);
+    // Signals held back while a temporary name and the file under it change together.
+    std::optional<SignalCleanup::Hold> holdSignals() const;
 
     std::string path_;
     std::string folder_;

@@ -28,15 +28,22 @@ extern "C" void removePendingAndDie(int signalNumber)
     ::raise(signalNumber);
 }
 
+sigset_t handledSet()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int signalNumber : HandledSignals)
+        sigaddset(&set, signalNumber);
+    return set;
+}
+
 }  // namespace
 
 void SignalCleanup::install()
 {
     struct sigaction action {};
     action.sa_handler = removePendingAndDie;
-    sigemptyset(&action.sa_mask);
-    for (const int signalNumber : HandledSignals)
-        sigaddset(&action.sa_mask, signalNumber);
+    action.sa_mask = handledSet();
     for (const int signalNumber : HandledSignals) {
         struct sigaction previous {};
         ::sigaction(signalNumber, nullptr, &previous);
@@ -60,6 +67,17 @@ void SignalCleanup::setPending(const std::string& path)
 void SignalCleanup::clearPending()
 {
     pathIsPending = 0;
+}
+
+SignalCleanup::Hold::Hold()
+{
+    const sigset_t handled = handledSet();
+    ::sigprocmask(SIG_BLOCK, &handled, &previous_);
+}
+
+SignalCleanup::Hold::~Hold()
+{
+    ::sigprocmask(SIG_SETMASK, &previous_, nullptr);
 }
 
 }  // namespace dfm

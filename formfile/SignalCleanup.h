@@ -2,6 +2,7 @@
 // a kill, a hang-up, the file size limit), so that no stray file is left beside the target.
 #pragma once
 
+#include <csignal>
 #include <string>
 
 namespace dfm {
@@ -15,6 +16,19 @@ public:
     // buffer the handler reads is not kept.
     static void setPending(const std::string& path);
     static void clearPending();
+
+    // Holds the handled signals back while it lives, so that a file and its pending name come
+    // and go together: a handler never removes a name that is not yet, or no longer, the file's.
+    class Hold {
+    public:
+        Hold();
+        ~Hold();
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+
+    private:
+        sigset_t previous_;
+    };
 };
 
 }  // namespace dfm
