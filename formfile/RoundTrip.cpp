@@ -96,9 +96,9 @@ public:
         for (std::size_t at = start; at < end;) {
             const std::size_t n = std::min(end - at, sizeof chunk);
             bytes_.readBuffer(chunk, n);
-            const auto [mine, theirs] = std::mismatch(chunk, chunk + n, original_.begin() + static_cast<std::ptrdiff_t>(at));
-            if (mine != chunk + n)
-                return at + static_cast<std::size_t>(mine - chunk);
+            const char* differs = std::mismatch(chunk, chunk + n, original_.data() + at).first;
+            if (differs != chunk + n)
+                return at + static_cast<std::size_t>(differs - chunk);
             at += n;
         }
         return end;

@@ -317,9 +317,11 @@ TEST_F(DfmconvTest, InputsThatCannotSeekAreReadAsStreams)
         int status;
         std::string output;  // the file out, or the error text
     } cases[] = {
-        {"binary through a pipe", "mkfifo pipe && { cat " + Sample + " >pipe & } && \"$DFMCONV\" totext pipe out", 0,
+        {"binary through a pipe",
+         "mkfifo pipe && { timeout 20 cat " + Sample + " >pipe & } && \"$DFMCONV\" totext pipe out", 0,
          readFile(folder_ / "sample.txt")},
-        {"text through a pipe", "mkfifo pipe && { cat sample.txt >pipe & } && \"$DFMCONV\" tobinary pipe out", 0,
+        {"text through a pipe",
+         "mkfifo pipe && { timeout 20 cat sample.txt >pipe & } && \"$DFMCONV\" tobinary pipe out", 0,
          readFile(Sample)},
         {"binary on standard input", "\"$DFMCONV\" totext - out <" + Sample, 0, readFile(folder_ / "sample.txt")},
         {"a file of /proc, which reports size 0", "\"$DFMCONV\" tobinary /proc/self/status out", 1,
@@ -358,7 +360,8 @@ TEST_F(DfmconvTest, TextToStandardOutputIsNotHeldInMemory)
     GTEST_SKIP() << "the sanitizer reserves more address space than the limit leaves";
 #endif
     writeFile(folder_ / "nested.dfm", nestedForm(999, 3 << 20));
-    ASSERT_EQ(runScript("{ ulimit -v 150000 && \"$DFMCONV\" totext nested.dfm -; echo $? >status; } | wc -c >count"), 0);
+    ASSERT_EQ(runScript("{ ulimit -v 150000 && \"$DFMCONV\" totext nested.dfm -; echo $? >status; } | wc -c >count"),
+              0);
     EXPECT_EQ(readFile(folder_ / "status"), "0\n") << err_;
     EXPECT_GT(std::stoll(readFile(folder_ / "count")), 190000000);
 }
@@ -401,7 +404,8 @@ TEST_F(DfmconvTest, AStoppedConversionLeavesNothingBehind)
                 std::error_code error;
                 for (fs::directory_iterator it(descriptors, error), end; !error && it != end; it.increment(error)) {
                     const std::string target = fs::read_symlink(it->path(), error).string();
-                    writing = writing || (target.starts_with(folder_.string()) && target.find("nested") == std::string::npos);
+                    writing = writing
+                        || (target.starts_with(folder_.string()) && target.find("nested") == std::string::npos);
                 }
                 if (!writing)
                     std::this_thread::sleep_for(std::chrono::microseconds(100));
@@ -458,7 +462,8 @@ TEST_F(DfmconvTest, AReplacedOutputKeepsItsModeAndGroupAndLinksStayLinks)
 
     // A pipe (or a device) is written to, not replaced by a file.
     ASSERT_EQ(::mkfifo((folder_ / "pipe").c_str(), 0600), 0);
-    EXPECT_EQ(runScript("{ timeout 20 cat pipe >got & } && \"$DFMCONV\" totext " + Sample + " pipe && wait"), 0) << err_;
+    EXPECT_EQ(runScript("{ timeout 20 cat pipe >got & } && \"$DFMCONV\" totext " + Sample + " pipe && wait"), 0)
+        << err_;
     EXPECT_TRUE(fs::is_fifo(folder_ / "pipe"));
     EXPECT_EQ(readFile(folder_ / "got"), readFile(folder_ / "out.txt"));
 }
