@@ -378,14 +378,13 @@ bool FormConverterCommand::convertFile(Direction direction, const std::string& i
 {
     try {
         dfm::PosixFile inputFile = openInput(in);
+        // The binary readers move back over what they read ahead, which a pipe cannot: such an
+        // input is read into memory first. Text is read straight on, so that endless input fails
+        // at its first bad token.
         std::unique_ptr<dfm::ByteStream> input;
-        if (sizeOf(inputFile) > 0)
-            input = std::make_unique<dfm::FileStream>(std::move(inputFile));
-        else if (direction == Direction::ToText)
-            // The readers move back over what they read ahead, which a pipe cannot.
+        if (direction == Direction::ToText && sizeOf(inputFile) == 0)
             input = readBinaryForm(inputFile);
         else
-            // The text is read straight on, so that endless input fails at its first bad token.
             input = std::make_unique<dfm::FileStream>(std::move(inputFile));
         const auto convert = [direction, &input](dfm::ByteStream& output) {
             if (direction == Direction::ToText) {
