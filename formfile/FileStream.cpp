@@ -3,9 +3,12 @@
 #include "Errors.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
+#include <utility>
 
 namespace dfm {
 
@@ -35,6 +38,28 @@ FileStream::FileStream(const std::string& fileName, Mode mode)
     // A folder opens for reading, but what it gives is no file's content.
     if (!file_.isOpen() || file_.isDirectory())
         throw FileOpenError(fileName);
+}
+
+FileStream::FileStream(PosixFile file)
+    : file_(std::move(file)), buffer_(std::make_unique<unsigned char[]>(BufferSize))
+{
+}
+
+std::unique_ptr<FileStream> FileStream::temporary()
+{
+    const char* variable = std::getenv("TMPDIR");
+    const std::string folder = variable != nullptr && *variable != '\0' ? variable : "/tmp";
+    PosixFile file = PosixFile::openUnnamed(folder, O_RDWR | O_CLOEXEC);
+    if (!file.isOpen() && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+        // A file system without unnamed files: a named one, unnamed at once.
+        std::string pattern = folder + "/.dfm-scratch-XXXXXX";
+        file = PosixFile(::mkostemp(pattern.data(), O_CLOEXEC));
+        if (file.isOpen())
+            PosixFile::systemCalls().unlink(pattern.c_str());
+    }
+    if (!file.isOpen())
+        throw FileCreateError(folder);
+    return std::make_unique<FileStream>(std::move(file));
 }
 
 FileStream::~FileStream()

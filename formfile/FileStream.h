@@ -17,6 +17,12 @@ public:
 
     // FileOpenError / FileCreateError when the file cannot be had; a folder cannot be opened.
     FileStream(const std::string& fileName, Mode mode);
+    // Over a descriptor opened elsewhere: a pipe, a terminal, an unnamed file.
+    explicit FileStream(PosixFile file);
+    // A file in the temporary folder ($TMPDIR, else /tmp) that no other program sees and that
+    // goes when the stream does, for data too large to hold in memory. FileCreateError when
+    // none can be made.
+    static std::unique_ptr<FileStream> temporary();
     // Writes what is still buffered; a failure there is lost, so writers call Flush first.
     ~FileStream() override;
     FileStream(const FileStream&) = delete;

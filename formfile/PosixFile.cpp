@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <string>
 #include <utility>
 
 namespace dfm {
@@ -54,6 +55,11 @@ PosixFile PosixFile::open(const std::string& path, int flags, mode_t mode)
         if (fd >= 0 || errno != EINTR)
             return PosixFile(fd);
     }
+}
+
+PosixFile PosixFile::openUnnamed(const std::string& folder, int flags)
+{
+    return open(folder, flags | O_TMPFILE, S_IRUSR | S_IWUSR);
 }
 
 PosixFile::~PosixFile()
@@ -159,6 +165,23 @@ bool PosixFile::sync()
 bool PosixFile::setMode(mode_t mode)
 {
     return ::fchmod(fd_, mode) == 0;
+}
+
+bool PosixFile::setGroup(gid_t group)
+{
+    return ::fchown(fd_, static_cast<uid_t>(-1), group) == 0;
+}
+
+bool PosixFile::linkAs(const std::string& path)
+{
+    // Naming a descriptor directly takes a capability that users lack; its entry under /proc
+    // names the same file for anyone. Without /proc mounted, the direct way is all there is.
+    const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        return true;
+    if (errno != ENOENT)
+        return false;
+    return ::linkat(fd_, "", AT_FDCWD, path.c_str(), AT_EMPTY_PATH) == 0;
 }
 
 bool PosixFile::close()

@@ -39,6 +39,10 @@ public:
     explicit PosixFile(int fd) : fd_(fd) {}
     // Closed when the file cannot be opened.
     static PosixFile open(const std::string& path, int flags, mode_t mode = 0666);
+    // A file without a name in folder, readable and writable by its owner only, that vanishes
+    // when closed unless linkAs gives it one. Closed, with errno, when the file system has no
+    // such files (EOPNOTSUPP, EISDIR or EINVAL) or the folder takes none.
+    static PosixFile openUnnamed(const std::string& folder, int flags);
     ~PosixFile();
     PosixFile(PosixFile&& other) noexcept;
     PosixFile& operator=(PosixFile&& other) noexcept;
@@ -66,6 +70,10 @@ public:
     // Hands the data written to the disk itself.
     bool sync();
     bool setMode(mode_t mode);
+    // The group alone, the owner left as it is.
+    bool setGroup(gid_t group);
+    // Gives a file opened by openUnnamed the name path, which must not exist yet.
+    bool linkAs(const std::string& path);
     // Closes now, so that a failure of the close itself (a lost delayed write) can be seen.
     bool close();
 

@@ -6,31 +6,126 @@
 #include "TextToBinary.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace dfm {
 
 namespace {
 
+constexpr std::size_t ChunkSize = 65536;
+
+// Reads bytes it does not own, so that the form is not copied to be read.
+class ViewStream : public ByteStream {
+public:
+    explicit ViewStream(std::string_view bytes) : bytes_(bytes) {}
+
+    std::size_t read(void* buffer, std::size_t count) override
+    {
+        const std::size_t n = position_ < bytes_.size() ? std::min(count, bytes_.size() - position_) : 0;
+        std::memcpy(buffer, bytes_.data() + position_, n);
+        position_ += n;
+        return n;
+    }
+    std::size_t write(const void*, std::size_t) override { return 0; }
+    std::int64_t seek(std::int64_t offset, SeekOrigin origin) override
+    {
+        const std::int64_t base = origin == SeekOrigin::Beginning ? 0
+            : origin == SeekOrigin::Current                       ? static_cast<std::int64_t>(position_)
+                                                                  : static_cast<std::int64_t>(bytes_.size());
+        position_ = static_cast<std::size_t>(std::max<std::int64_t>(0, base + offset));
+        return static_cast<std::int64_t>(position_);
+    }
+
+private:
+    std::string_view bytes_;
+    std::size_t position_ = 0;
+};
+
+// Compares what is written to it with what expected holds from its position, keeping nothing.
+class ComparingStream : public ByteStream {
+public:
+    explicit ComparingStream(ByteStream& expected) : expected_(expected) {}
+
+    std::size_t write(const void* buffer, std::size_t count) override
+    {
+        const auto* bytes = static_cast<const char*>(buffer);
+        for (std::size_t done = 0; same_ && done < count;) {
+            char chunk[ChunkSize];
+            const std::size_t want = std::min(count - done, sizeof chunk);
+            const std::size_t got = expected_.read(chunk, want);
+            same_ = got == want && std::memcmp(chunk, bytes + done, got) == 0;
+            done += got;
+        }
+        written_ += static_cast<std::int64_t>(count);
+        return count;
+    }
+    std::size_t read(void*, std::size_t) override { return 0; }
+    std::int64_t seek(std::int64_t, SeekOrigin) override { return written_; }
+
+    // Everything written matched, and nothing of expected is left over.
+    bool sameAsExpected()
+    {
+        char extra = 0;
+        return same_ && expected_.read(&extra, 1) == 0;
+    }
+
+private:
+    ByteStream& expected_;
+    std::int64_t written_ = 0;
+    bool same_ = true;
+};
+
+// The file made back from the text, compared with the original piece by piece.
+class Rewritten {
+public:
+    Rewritten(std::string_view original, ByteStream& bytes)
+        : original_(original), bytes_(bytes), size_(static_cast<std::size_t>(bytes.size()))
+    {
+    }
+
+    std::size_t size() const { return size_; }
+
+    // The first offset from start on where the two differ, or the shorter one's size.
+    std::size_t mismatchFrom(std::size_t start)
+    {
+        const std::size_t end = std::min(original_.size(), size_);
+        if (start >= end)
+            return end;
+        bytes_.setPosition(static_cast<std::int64_t>(start));
+        char chunk[ChunkSize];
+        for (std::size_t at = start; at < end;) {
+            const std::size_t n = std::min(end - at, sizeof chunk);
+            bytes_.readBuffer(chunk, n);
+            const char* differs = std::mismatch(chunk, chunk + n, original_.data() + at).first;
+            if (differs != chunk + n)
+                return at + static_cast<std::size_t>(differs - chunk);
+            at += n;
+        }
+        return end;
+    }
+
+private:
+    std::string_view original_;
+    ByteStream& bytes_;
+    std::size_t size_;
+};
+
 // The offset of the first differing byte. The header's data-size field differs whenever the
 // lengths do, so it is passed over when the rest of the headers agree: the place that matters
 // is in the form stream.
-std::int64_t firstDifference(std::string_view original, std::string_view rewritten)
+std::int64_t firstDifference(std::string_view original, Rewritten& rewritten)
 {
-    const auto mismatchAt = [](std::string_view a, std::string_view b) {
-        return std::mismatch(a.begin(), a.end(), b.begin(), b.end()).first - a.begin();
-    };
     const std::size_t nameEnd = original.find('\0', 3);
     const std::size_t sizeField = nameEnd + 3;
     const std::size_t streamStart = sizeField + 4;
     if (nameEnd == std::string_view::npos || original.size() < streamStart || rewritten.size() < streamStart
-        || original.substr(0, sizeField) != rewritten.substr(0, sizeField))
-        return mismatchAt(original, rewritten);
-    return static_cast<std::int64_t>(streamStart)
-        + mismatchAt(original.substr(streamStart), rewritten.substr(streamStart));
+        || rewritten.mismatchFrom(0) < sizeField)
+        return static_cast<std::int64_t>(rewritten.mismatchFrom(0));
+    return static_cast<std::int64_t>(rewritten.mismatchFrom(streamStart));
 }
 
 // Everything but the header's data-size field, which counts the trailing bytes too.
-bool sameButTrailing(std::string_view original, std::string_view rewritten, std::size_t consumed)
+bool sameButTrailing(std::string_view original, Rewritten& rewritten, std::size_t consumed)
 {
     if (rewritten.size() != consumed || original.size() <= consumed)
         return false;
@@ -38,40 +133,46 @@ bool sameButTrailing(std::string_view original, std::string_view rewritten, std:
     if (nameEnd == std::string_view::npos || nameEnd + 10 > consumed)
         return false;
     const std::size_t sizeField = nameEnd + 3;
-    return original.substr(0, sizeField) == rewritten.substr(0, sizeField)
-        && original.substr(sizeField + 4, consumed - sizeField - 4) == rewritten.substr(sizeField + 4);
+    return rewritten.mismatchFrom(0) >= sizeField && rewritten.mismatchFrom(sizeField + 4) == consumed;
 }
 
 }  // namespace
 
 RoundTripResult checkRoundTrip(std::string_view formFile)
 {
+    return checkRoundTrip(formFile, [] { return std::make_unique<MemoryStream>(); });
+}
+
+RoundTripResult checkRoundTrip(std::string_view formFile, const ScratchStreams& makeScratch)
+{
     RoundTripResult result;
     try {
-        MemoryStream original(formFile);
-        MemoryStream text;
-        resourceToText(original, text);
+        ViewStream original(formFile);
+        const std::unique_ptr<ByteStream> text = makeScratch();
+        resourceToText(original, *text);
         const auto consumed = static_cast<std::size_t>(original.position());
 
-        text.setPosition(0);
-        MemoryStream rewritten;
-        textToResource(text, rewritten);
-        if (rewritten.view() == formFile) {
+        text->setPosition(0);
+        const std::unique_ptr<ByteStream> bytes = makeScratch();
+        textToResource(*text, *bytes, *makeScratch());
+        Rewritten rewritten(formFile, *bytes);
+        if (rewritten.size() == formFile.size() && rewritten.mismatchFrom(0) == formFile.size()) {
             result.kind = RoundTripResult::Kind::Identical;
             return result;
         }
-        if (sameButTrailing(formFile, rewritten.view(), consumed)) {
+        if (sameButTrailing(formFile, rewritten, consumed)) {
             result.kind = RoundTripResult::Kind::IdenticalTrailing;
             return result;
         }
-        rewritten.setPosition(0);
-        MemoryStream textAgain;
-        resourceToText(rewritten, textAgain);
-        if (textAgain.view() == text.view()) {
+        bytes->setPosition(0);
+        text->setPosition(0);
+        ComparingStream textAgain(*text);
+        resourceToText(*bytes, textAgain);
+        if (textAgain.sameAsExpected()) {
             result.kind = RoundTripResult::Kind::TextFixed;
         } else {
             result.kind = RoundTripResult::Kind::Differs;
-            result.offset = firstDifference(formFile, rewritten.view());
+            result.offset = firstDifference(formFile, rewritten);
         }
     } catch (const FormError& error) {
         result.kind = RoundTripResult::Kind::Failed;

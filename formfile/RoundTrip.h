@@ -1,7 +1,11 @@
 // Checks that a binary form file survives binary -> text -> binary, and says how it differs.
 #pragma once
 
+#include "ByteStream.h"
+
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -20,7 +24,14 @@ struct RoundTripResult {
     std::string message;       // the error (Failed)
 };
 
+// Makes an empty stream for the text and the bytes the check produces on the way.
+using ScratchStreams = std::function<std::unique_ptr<ByteStream>()>;
+
+// The text and the bytes made back are held in memory.
 RoundTripResult checkRoundTrip(std::string_view formFile);
+// The same with them in streams of the caller's (files, for forms too large to hold four times
+// over); the form itself is the only copy kept in memory.
+RoundTripResult checkRoundTrip(std::string_view formFile, const ScratchStreams& makeScratch);
 
 const char* roundTripKindName(RoundTripResult::Kind kind);
 

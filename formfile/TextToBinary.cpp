@@ -311,6 +311,34 @@ void textToBinary(ByteStream& input, ByteStream& output, TextEncoding encoding)
     output.flush();
 }
 
+namespace {
+
+// The resource header for a form stream of size bytes whose first bytes (at most
+// RootNameReach of them) are start.
+constexpr std::size_t RootNameReach = 4 + 6 + 1 + 255;
+
+std::string headerForStream(const unsigned char* start, std::size_t available, std::size_t size)
+{
+    // The root's class name, behind "TPF0" and the optional prefix with its position.
+    std::size_t p = 4;
+    if (p < available && start[p] >= 0xF0) {
+        if (start[p] & ObjectFlag::HasPosition) {
+            ++p;
+            p += p < available && start[p] == Int8 ? 1 : p < available && start[p] == Int16 ? 2 : 4;
+        }
+        ++p;
+    }
+    const std::size_t nameLength = p < available ? start[p] : 0;
+    if (nameLength > MaxRootClassNameLength)
+        throw WriteError("The class name of the root object is longer than "
+                         + std::to_string(MaxRootClassNameLength) + " characters");
+    const std::size_t shown = std::min(nameLength, available - std::min(available, p + 1));
+    return makeResourceHeader(std::string_view(reinterpret_cast<const char*>(start + p + 1), shown),
+                              static_cast<std::uint32_t>(size));
+}
+
+}  // namespace
+
 void textToResource(ByteStream& input, ByteStream& output, TextEncoding encoding)
 {
     MemoryStream memory;
@@ -318,26 +346,25 @@ void textToResource(ByteStream& input, ByteStream& output, TextEncoding encoding
     const std::int64_t textSize = input.size() - input.position();
     memory.reserve(static_cast<std::size_t>(std::max<std::int64_t>(textSize, 0)));
     textToBinary(input, memory, encoding);
-
-    // The root's class name, behind "TPF0" and the optional prefix with its position.
-    const unsigned char* stream = memory.memory();
-    const std::size_t size = memory.byteCount();
-    std::size_t p = 4;
-    if (stream[p] >= 0xF0) {
-        if (stream[p] & ObjectFlag::HasPosition) {
-            ++p;
-            p += stream[p] == Int8 ? 1 : stream[p] == Int16 ? 2 : 4;
-        }
-        ++p;
-    }
-    const std::size_t nameLength = stream[p];
-    if (nameLength > MaxRootClassNameLength)
-        throw WriteError("The class name of the root object is longer than "
-                          + std::to_string(MaxRootClassNameLength) + " characters");
-    const std::string header = makeResourceHeader(
-        std::string_view(reinterpret_cast<const char*>(stream + p + 1), nameLength), static_cast<std::uint32_t>(size));
+    const std::string header = headerForStream(memory.memory(), memory.byteCount(), memory.byteCount());
     output.writeBuffer(header.data(), header.size());
-    output.writeBuffer(stream, size);
+    output.writeBuffer(memory.memory(), memory.byteCount());
+    output.flush();
+}
+
+void textToResource(ByteStream& input, ByteStream& output, ByteStream& formStream, TextEncoding encoding)
+{
+    const std::int64_t start = formStream.position();
+    textToBinary(input, formStream, encoding);
+    const auto size = static_cast<std::size_t>(formStream.position() - start);
+    unsigned char first[RootNameReach];
+    formStream.setPosition(start);
+    const std::size_t available = std::min(size, sizeof first);
+    formStream.readBuffer(first, available);
+    const std::string header = headerForStream(first, available, size);
+    output.writeBuffer(header.data(), header.size());
+    formStream.setPosition(start);
+    output.copyFrom(formStream);
     output.flush();
 }
 

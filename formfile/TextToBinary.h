@@ -12,5 +12,9 @@ void textToBinary(ByteStream& input, ByteStream& output, TextEncoding encoding =
 
 // Writes a whole .DFM file (resource header, then the form stream); on failure nothing at all.
 void textToResource(ByteStream& input, ByteStream& output, TextEncoding encoding = TextEncoding::CodePage);
+// The same without asking input for its size (it may be a pipe), the form stream built in
+// formStream (from its position to its end, a file for forms too large to hold twice).
+void textToResource(ByteStream& input, ByteStream& output, ByteStream& formStream,
+                    TextEncoding encoding = TextEncoding::CodePage);
 
 }  // namespace dfm

@@ -2,14 +2,20 @@
 // folder as it was.
 #include "AtomicFile.h"
 #include "ScriptedSystemCalls.h"
+#include "SignalCleanup.h"
 #include "TempFolder.h"
 #include "TestSupport.h"
 
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <chrono>
+#include <csignal>
 #include <map>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace dfm {
@@ -187,6 +193,130 @@ TEST(AtomicFile, ABareNameIsWrittenInTheCurrentFolder)
     writeAtomically("bare.dfm", "bytes");
     fs::current_path(previous);
     EXPECT_EQ(snapshot(folder.path()), (std::map<std::string, std::string>{{"bare.dfm", "bytes"}}));
+}
+
+AtomicFile::Options unnamedOptions()
+{
+    AtomicFile::Options options;
+    options.unnamed = true;
+    options.followLinks = true;
+    options.keepGroup = true;
+    options.removeOnSignal = true;
+    return options;
+}
+
+// While the data is written the folder shows nothing new; the target then appears whole, with the
+// old file's mode, and a link to it stays a link.
+TEST(AtomicFile, AnUnnamedFileIsSeenOnlyWhenComplete)
+{
+    TempFolder folder;
+    std::ofstream(folder.file("old.dfm")) << "previous content";
+    ::chmod(folder.file("old.dfm").c_str(), 0640);
+    fs::create_symlink("old.dfm", folder.file("link.dfm"));
+    const auto before = snapshot(folder.path());
+    {
+        AtomicFile file(folder.file("link.dfm"), "test", unnamedOptions());
+        file.write("new content");
+        EXPECT_EQ(snapshot(folder.path()), before);
+        file.commit();
+    }
+    EXPECT_EQ(snapshot(folder.path()),
+              (std::map<std::string, std::string>{{"old.dfm", "new content"}, {"link.dfm", "-> old.dfm"}}));
+    EXPECT_EQ(modeOf(folder.file("old.dfm")), 0640u);
+}
+
+TEST(AtomicFile, AnUnnamedFileThatFailsLeavesTheFolderAsItWas)
+{
+    const struct {
+        const char* name;
+        Call call;
+        std::vector<Step> steps;
+    } cases[] = {
+        {"disk full midway", Call::Write, {atMost(5), failsWith(ENOSPC)}},
+        {"data not made safe", Call::Fsync, {failsWith(EIO)}},
+        {"a delayed write lost at closing", Call::Close, {failsWith(EIO)}},
+        {"the rename refused", Call::Rename, {failsWith(EACCES)}},
+        {"no unnamed files there, then the rename refused", Call::Open, {failsWith(EOPNOTSUPP)}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        std::ofstream(folder.file("old.dfm")) << "previous content";
+        const auto before = snapshot(folder.path());
+        {
+            ScriptedSystemCalls calls;
+            calls.script(c.call, c.steps);
+            if (c.call == Call::Open)
+                calls.script(Call::Rename, {failsWith(EACCES)});
+            EXPECT_NE(failureOf([&] {
+                AtomicFile file(folder.file("old.dfm"), "test", unnamedOptions());
+                file.write("replacement bytes");
+                file.commit();
+            }),
+                      "no error");
+            EXPECT_TRUE(calls.scriptsUsedUp());
+        }
+        EXPECT_EQ(snapshot(folder.path()), before);
+    }
+}
+
+// Where the file system has no unnamed files, the named temporary file is removed by the signal
+// that stops the program while it writes.
+TEST(AtomicFile, ANamedTemporaryFileGoesWithTheSignalThatStopsTheWrite)
+{
+    const struct {
+        const char* name;
+        int signal;
+        bool byFileSizeLimit;
+    } cases[] = {
+        {"file size limit", SIGXFSZ, true},
+        {"Ctrl+C", SIGINT, false},
+        {"kill", SIGTERM, false},
+        {"hang-up", SIGHUP, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempFolder folder;
+        std::ofstream(folder.file("old.dfm")) << "previous content";
+        const auto before = snapshot(folder.path());
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const rlimit noCore{0, 0};
+            ::setrlimit(RLIMIT_CORE, &noCore);
+            if (c.byFileSizeLimit) {
+                const rlimit size{1 << 20, 1 << 20};
+                ::setrlimit(RLIMIT_FSIZE, &size);
+            }
+            SignalCleanup::install();
+            ScriptedSystemCalls calls;
+            calls.script(Call::Open, {failsWith(EOPNOTSUPP)});
+            // The child never returns to the test runner, whatever happens.
+            try {
+                AtomicFile file(folder.file("old.dfm"), "test", unnamedOptions());
+                const std::string chunk(4096, 'x');
+                // Some seconds, long enough for the signal to come; the limit stops it after 256 pieces.
+                for (int i = 0; i < 20000; ++i) {
+                    file.write(chunk);
+                    std::this_thread::sleep_for(std::chrono::microseconds(100));
+                }
+            } catch (...) {
+                ::_exit(4);
+            }
+            ::_exit(3);
+        }
+        if (!c.byFileSizeLimit) {
+            // Names only: reading the growing file would take longer than the writing.
+            const auto entries = [&] { return std::distance(fs::directory_iterator(folder.path()), {}); };
+            for (int i = 0; i < 10000 && entries() == 1; ++i)
+                std::this_thread::sleep_for(std::chrono::microseconds(100));
+            ::kill(child, c.signal);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.signal) << status;
+        EXPECT_EQ(snapshot(folder.path()), before);
+    }
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 // How a round trip of a whole form file is judged.
+#include "FileStream.h"
 #include "FormBuilder.h"
 #include "ResourceHeader.h"
 #include "RoundTrip.h"
@@ -38,10 +39,16 @@ TEST(CheckRoundTrip, JudgesEachKindOfResult)
         {"a property the text cannot name", formFile(stream(object("TForm1", "", prop("End", int8(1))))), Kind::Differs},
         {"a position that is no integer", formFile(stream("\xF2\x06" + object("TForm1", "", ""))), Kind::Failed},
     };
+    // The text and the bytes made back kept in files judge as those kept in memory.
+    const ScratchStreams inFiles = [] { return std::unique_ptr<ByteStream>(FileStream::temporary()); };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const RoundTripResult result = checkRoundTrip(c.file);
         EXPECT_STREQ(roundTripKindName(result.kind), roundTripKindName(c.kind)) << result.message;
+        const RoundTripResult fromFiles = checkRoundTrip(c.file, inFiles);
+        EXPECT_EQ(fromFiles.kind, result.kind);
+        EXPECT_EQ(fromFiles.offset, result.offset);
+        EXPECT_EQ(fromFiles.message, result.message);
     }
     const RoundTripResult differs = checkRoundTrip(cases[4].file);
     // Header, "TPF0", class and object names, the property name, the collection tag: then the index.

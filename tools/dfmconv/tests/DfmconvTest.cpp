@@ -1,11 +1,18 @@
 // dfmconv run as a user runs it: exit statuses, outputs, and files it must never touch.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <grp.h>
+#include <set>
 #include <sstream>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -28,12 +35,56 @@ void writeFile(const fs::path& path, const std::string& content)
     std::ofstream(path, std::ios::binary) << content;
 }
 
+std::string littleEndian(std::uint32_t value)
+{
+    std::string bytes;
+    for (int i = 0; i < 4; ++i)
+        bytes.push_back(static_cast<char>(value >> (8 * i)));
+    return bytes;
+}
+
+std::string shortString(const std::string& text)
+{
+    return static_cast<char>(text.size()) + text;
+}
+
+// A binary form file of depth objects, each inside the one before, the innermost holding
+// binaryBytes of binary data: its text is some 64 times that, every line indented deep.
+std::string nestedForm(int depth, std::size_t binaryBytes)
+{
+    std::string stream = "TPF0";
+    for (int level = 0; level < depth; ++level) {
+        stream += shortString("TBox") + shortString("Box" + std::to_string(level));
+        if (level == depth - 1)
+            stream += shortString("Data") + '\x0A' + littleEndian(static_cast<std::uint32_t>(binaryBytes))
+                + std::string(binaryBytes, '\x5A');
+        stream += '\0';
+    }
+    stream += std::string(static_cast<std::size_t>(depth), '\0');
+    return std::string("\xFF\x0A\0TBOX\0\x30\x10", 10) + littleEndian(static_cast<std::uint32_t>(stream.size()))
+        + stream;
+}
+
+std::set<std::string> namesIn(const fs::path& folder)
+{
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+bool isRoot()
+{
+    return ::geteuid() == 0;
+}
+
 class DfmconvTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         char pattern[] = "/tmp/dfmconv-test-XXXXXX";
         folder_ = ::mkdtemp(pattern);
+        ::setenv("DFMCONV", Dfmconv.c_str(), 1);
     }
     void TearDown() override { fs::remove_all(folder_); }
 
@@ -46,6 +97,17 @@ protected:
         const int status = std::system(command.c_str());
         out_ = readFile(folder_ / ".out");
         err_ = readFile(folder_ / ".err");
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    // Runs a shell script in the folder ("$DFMCONV" is the program); keeps its error text.
+    int runScript(const std::string& script)
+    {
+        const std::string command = "cd " + folder_.string() + " && { " + script + " ; } </dev/null 2>"
+            + (folder_ / ".err").string();
+        const int status = std::system(command.c_str());
+        err_ = readFile(folder_ / ".err");
+        fs::remove(folder_ / ".err");
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
@@ -194,6 +256,234 @@ TEST_F(DfmconvTest, CheckReportsEachFileAndASummary)
 
     EXPECT_EQ(run("-r check forms/good.dfm forms/sub"), 0) << out_;
     EXPECT_NE(out_.find("Checked 2 file(s): 2 identical"), std::string::npos) << out_;
+}
+
+// Nothing a hostile input gives (endless bytes, more than memory holds) stops the run: each
+// such file fails with a message and the others are still checked.
+TEST_F(DfmconvTest, HostileInputsFailWithAMessageAndTheRunGoesOn)
+{
+    fs::copy_file(Sample, folder_ / "good.dfm");
+    // A header that states a 3 GB form, the rest a hole that takes no disk.
+    {
+        std::ofstream big(folder_ / "big.dfm", std::ios::binary);
+        big << std::string("\xFF\x0A\0TBIG\0\x30\x10", 10) << littleEndian(3000000000u) << "TPF0";
+    }
+    fs::resize_file(folder_ / "big.dfm", 3000000020u);
+    writeFile(folder_ / "huge.dfm", "object Form1: TForm1\r\n");
+    fs::resize_file(folder_ / "huge.dfm", 3000000000u);
+    const struct {
+        const char* name;
+        const char* script;
+        int status;
+        const char* expected;  // in standard output and error together
+    } cases[] = {
+        {"endless zeros to check", "timeout 20 \"$DFMCONV\" check /dev/zero good.dfm", 1,
+         "failed\t/dev/zero\tFormat de flux incorrect\nidentical\tgood.dfm\n"},
+        {"endless zeros to text", "timeout 20 \"$DFMCONV\" totext /dev/zero out.txt", 1,
+         "dfmconv: /dev/zero: Format de flux incorrect\n"},
+        {"endless zeros to binary", "timeout 20 \"$DFMCONV\" tobinary /dev/zero out.dfm", 1,
+         "dfmconv: /dev/zero: Ligne trop longue à la ligne 1\n"},
+        {"a form followed by endless bytes, through a pipe",
+         "mkfifo pipe && { timeout 20 cat good.dfm /dev/zero >pipe & } && timeout 20 \"$DFMCONV\" check pipe", 0,
+         "identical+trailing\tpipe\n"},
+        {"a form larger than memory allows",
+         "ulimit -v 400000 && \"$DFMCONV\" check big.dfm good.dfm", 1,
+         "failed\tbig.dfm\tout of memory\nidentical\tgood.dfm\n"},
+        {"a file as large that is no binary form is not read",
+         "ulimit -v 400000 && \"$DFMCONV\" check huge.dfm good.dfm", 1,
+         "failed\thuge.dfm\tFormat de flux incorrect\nidentical\tgood.dfm\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+#if defined(__SANITIZE_ADDRESS__)
+        // The sanitizer reserves more address space than any such limit leaves.
+        if (std::string(c.script).find("ulimit -v") != std::string::npos)
+            continue;
+#endif
+        EXPECT_EQ(runScript(std::string(c.script) + " >.out 2>&1"), c.status);
+        EXPECT_NE(readFile(folder_ / ".out").find(c.expected), std::string::npos) << readFile(folder_ / ".out");
+        fs::remove(folder_ / "pipe");
+        EXPECT_EQ(namesIn(folder_), (std::set<std::string>{".out", "big.dfm", "good.dfm", "huge.dfm"}));
+    }
+}
+
+// Pipes, process substitutions and files that report no size are read to their end.
+TEST_F(DfmconvTest, InputsThatCannotSeekAreReadAsStreams)
+{
+    ASSERT_EQ(run("totext " + Sample + " sample.txt"), 0) << err_;
+    const struct {
+        const char* name;
+        std::string script;
+        int status;
+        std::string output;  // the file out, or the error text
+    } cases[] = {
+        {"binary through a pipe",
+         "mkfifo pipe && { timeout 20 cat " + Sample + " >pipe & } && \"$DFMCONV\" totext pipe out", 0,
+         readFile(folder_ / "sample.txt")},
+        {"text through a pipe",
+         "mkfifo pipe && { timeout 20 cat sample.txt >pipe & } && \"$DFMCONV\" tobinary pipe out", 0,
+         readFile(Sample)},
+        {"binary on standard input", "\"$DFMCONV\" totext - out <" + Sample, 0, readFile(folder_ / "sample.txt")},
+        {"a file of /proc, which reports size 0", "\"$DFMCONV\" tobinary /proc/self/status out", 1,
+         "dfmconv: /proc/self/status: OBJECT attendu à la ligne 1\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(runScript(c.script), c.status) << err_;
+        EXPECT_EQ(c.status == 0 ? readFile(folder_ / "out") : err_, c.output);
+        fs::remove(folder_ / "pipe");
+        fs::remove(folder_ / "out");
+    }
+}
+
+TEST_F(DfmconvTest, StandardOutputFailuresAreReported)
+{
+    ASSERT_EQ(run("totext " + Sample + " sample.txt"), 0) << err_;
+    const char* const scripts[] = {
+        "\"$DFMCONV\" check sample.txt >/dev/full",
+        "\"$DFMCONV\" totext sample.dfm >/dev/full",
+        "\"$DFMCONV\" tobinary sample.txt - >/dev/full",
+        "\"$DFMCONV\" --help >/dev/full",
+    };
+    fs::copy_file(Sample, folder_ / "sample.dfm");
+    for (const char* script : scripts) {
+        SCOPED_TRACE(script);
+        EXPECT_EQ(runScript(script), 1);
+        EXPECT_NE(err_.find("dfmconv: standard output: No space left on device\n"), std::string::npos) << err_;
+    }
+}
+
+// The text of a deeply nested form is hundreds of times its size: it goes out as it is made.
+TEST_F(DfmconvTest, TextToStandardOutputIsNotHeldInMemory)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer reserves more address space than the limit leaves";
+#endif
+    writeFile(folder_ / "nested.dfm", nestedForm(999, 3 << 20));
+    ASSERT_EQ(runScript("{ ulimit -v 150000 && \"$DFMCONV\" totext nested.dfm -; echo $? >status; } | wc -c >count"),
+              0);
+    EXPECT_EQ(readFile(folder_ / "status"), "0\n") << err_;
+    EXPECT_GT(std::stoll(readFile(folder_ / "count")), 190000000);
+}
+
+// A process stopped while writing its output leaves its folder as it was: the output is written
+// to a file that has no name until it is complete.
+TEST_F(DfmconvTest, AStoppedConversionLeavesNothingBehind)
+{
+    writeFile(folder_ / "nested.dfm", nestedForm(999, 4 << 20));
+    const struct {
+        const char* name;
+        int signal;
+        bool byFileSizeLimit;
+    } cases[] = {
+        {"file size limit", SIGXFSZ, true},
+        {"Ctrl+C", SIGINT, false},
+        {"kill", SIGTERM, false},
+        {"hang-up", SIGHUP, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            if (c.byFileSizeLimit) {
+                const rlimit size{1 << 20, 1 << 20};
+                ::setrlimit(RLIMIT_FSIZE, &size);
+            }
+            const rlimit noCore{0, 0};
+            ::setrlimit(RLIMIT_CORE, &noCore);
+            if (::chdir(folder_.c_str()) == 0)
+                ::execl(Dfmconv.c_str(), "dfmconv", "totext", "nested.dfm", "out.txt", static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        if (!c.byFileSizeLimit) {
+            // Once the output file is open, the writing is under way.
+            const fs::path descriptors = "/proc/" + std::to_string(child) + "/fd";
+            bool writing = false;
+            for (int i = 0; i < 10000 && !writing; ++i) {
+                std::error_code error;
+                for (fs::directory_iterator it(descriptors, error), end; !error && it != end; it.increment(error)) {
+                    const std::string target = fs::read_symlink(it->path(), error).string();
+                    writing = writing
+                        || (target.starts_with(folder_.string()) && target.find("nested") == std::string::npos);
+                }
+                if (!writing)
+                    std::this_thread::sleep_for(std::chrono::microseconds(100));
+            }
+            ::kill(child, c.signal);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.signal) << status;
+        EXPECT_EQ(namesIn(folder_), std::set<std::string>{"nested.dfm"});
+    }
+}
+
+TEST_F(DfmconvTest, AReplacedOutputKeepsItsModeAndGroupAndLinksStayLinks)
+{
+    for (const mode_t mode : {0600, 0640, 0604, 0664}) {
+        SCOPED_TRACE(mode);
+        writeFile(folder_ / "out.txt", "previous content");
+        ::chmod((folder_ / "out.txt").c_str(), mode);
+        ASSERT_EQ(run("totext " + Sample + " out.txt"), 0) << err_;
+        EXPECT_EQ(readFile(folder_ / "out.txt").rfind("object SampleForm", 0), 0u);
+        struct stat status {};
+        ::stat((folder_ / "out.txt").c_str(), &status);
+        EXPECT_EQ(status.st_mode & 07777, mode);
+    }
+
+    // Root may give any group; another user one of the groups they belong to, if they have two.
+    gid_t otherGroup = ::getegid();
+    if (isRoot()) {
+        otherGroup = 65534;
+    } else {
+        gid_t groups[64];
+        const int count = ::getgroups(64, groups);
+        for (int i = 0; i < count; ++i)
+            if (groups[i] != ::getegid())
+                otherGroup = groups[i];
+    }
+    ASSERT_EQ(::chown((folder_ / "out.txt").c_str(), static_cast<uid_t>(-1), otherGroup), 0);
+    ASSERT_EQ(run("tobinary out.txt out.dfm"), 0) << err_;
+    ASSERT_EQ(run("totext out.dfm out.txt"), 0) << err_;
+    struct stat status {};
+    ::stat((folder_ / "out.txt").c_str(), &status);
+    EXPECT_EQ(status.st_gid, otherGroup);
+
+    fs::create_directory(folder_ / "real");
+    writeFile(folder_ / "real/target.txt", "previous content");
+    fs::create_symlink("real/target.txt", folder_ / "link.txt");
+    fs::create_symlink("link.txt", folder_ / "link2.txt");
+    ASSERT_EQ(run("totext " + Sample + " link2.txt"), 0) << err_;
+    EXPECT_TRUE(fs::is_symlink(folder_ / "link2.txt"));
+    EXPECT_TRUE(fs::is_symlink(folder_ / "link.txt"));
+    EXPECT_EQ(readFile(folder_ / "real/target.txt"), readFile(folder_ / "out.txt"));
+    EXPECT_EQ(namesIn(folder_ / "real"), std::set<std::string>{"target.txt"});
+
+    // A pipe (or a device) is written to, not replaced by a file.
+    ASSERT_EQ(::mkfifo((folder_ / "pipe").c_str(), 0600), 0);
+    EXPECT_EQ(runScript("{ timeout 20 cat pipe >got & } && \"$DFMCONV\" totext " + Sample + " pipe && wait"), 0)
+        << err_;
+    EXPECT_TRUE(fs::is_fifo(folder_ / "pipe"));
+    EXPECT_EQ(readFile(folder_ / "got"), readFile(folder_ / "out.txt"));
+}
+
+// Root may write any file, so this runs as another user (scripts/permissions.sh).
+TEST_F(DfmconvTest, AReadOnlyOutputIsReplacedOnlyWithForce)
+{
+    if (isRoot())
+        GTEST_SKIP() << "root may write any file";
+    writeFile(folder_ / "out.txt", "previous content");
+    ::chmod((folder_ / "out.txt").c_str(), 0444);
+    EXPECT_EQ(run("totext " + Sample + " out.txt"), 1);
+    EXPECT_EQ(err_, "dfmconv: out.txt is read-only; --force replaces it\n");
+    EXPECT_EQ(readFile(folder_ / "out.txt"), "previous content");
+
+    EXPECT_EQ(run("--force totext " + Sample + " out.txt"), 0) << err_;
+    EXPECT_EQ(readFile(folder_ / "out.txt").rfind("object SampleForm", 0), 0u);
+    struct stat status {};
+    ::stat((folder_ / "out.txt").c_str(), &status);
+    EXPECT_EQ(status.st_mode & 07777, 0444u);
 }
 
 }  // namespace
