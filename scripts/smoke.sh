@@ -173,16 +173,21 @@ focus_editor() {
 keys() { xdotool key --delay 40 "$@"; }
 text() { xdotool type --delay 40 "$1"; }
 
-focus_editor
-# The form page is current with the caret at the very start: "  Left = 192" -> "  Left = 1920".
-keys Down End
-text 0
-# The unit page by its tab's mnemonic; the caret is at the start of the unit.
-keys alt+s
-sleep 0.3
-text '{ smoke }'
-keys Return
-keys ctrl+s
+# The edits of every run: "Left = 192" becomes "Left = 1920" in the form page, current with the
+# caret at the very start; "{ smoke }" starts the unit, whose page comes by its tab's mnemonic
+# with the caret at the start. Then Ctrl+S.
+edit_and_save() {
+    focus_editor
+    keys Down End
+    text 0
+    keys alt+s
+    sleep 0.3
+    text '{ smoke }'
+    keys Return
+    keys ctrl+s
+}
+
+edit_and_save
 
 # Saving writes the form, then the unit; once both exist under both names it is done.
 # FOLDER: where the files are, the private folder when left out.
@@ -247,18 +252,6 @@ start_editor_in() {
         true) >"$work/editor.log" 2>&1 &
     editor_pid=$!
     window=$(find_window 'Sample\.dfm$' 20) || fail "the editor window did not appear in $folder"
-}
-
-# The edits of the first run: "Left = 192" becomes "Left = 1920", "{ smoke }" starts the unit.
-edit_and_save() {
-    focus_editor
-    keys Down End
-    text 0
-    keys alt+s
-    sleep 0.3
-    text '{ smoke }'
-    keys Return
-    keys ctrl+s
 }
 
 # A text form: the same edits saved as text, byte for byte the expected text.
