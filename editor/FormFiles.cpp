@@ -135,6 +135,10 @@ TextEncoding encodingOf(const TextFormat& format)
     return format.encoding == TextFormat::Encoding::Utf8 ? TextEncoding::Utf8 : TextEncoding::CodePage;
 }
 
+// The new files are written without a name until they are complete, so that a save cut short
+// while writing leaves nothing behind.
+constexpr AtomicFile::Options NewFileOptions{.unnamed = true};
+
 // Temporary files of a save are ".NAME.quendfmed-XXXXXX" beside the file NAME they replace, so
 // that one left by a crash can be told apart and removed later.
 std::string tempPrefixFor(const QString& path)
@@ -334,9 +338,9 @@ void save(const Texts& texts, bool backup, bool writeUnit)
     // backup name besides its own, and only then does the new one take the name.
     std::optional<AtomicFile> unit;
     if (writeUnit)
-        writeAll(unit.emplace(nativePath(unitPath), tempPrefixFor(unitPath)), unitBytes);
+        writeAll(unit.emplace(nativePath(unitPath), tempPrefixFor(unitPath), NewFileOptions), unitBytes);
     if (backup) {
-        AtomicFile form(nativePath(texts.formPath), tempPrefixFor(texts.formPath));
+        AtomicFile form(nativePath(texts.formPath), tempPrefixFor(texts.formPath), NewFileOptions);
         writeAll(form, resource);
         keepAsBackup(texts.formPath, backupFileName(texts.formPath));
         if (writeUnit)
@@ -365,11 +369,11 @@ void saveAs(const Texts& texts)
     }
     removeLeftovers(texts.formPath);
     removeLeftovers(unitPath);
-    AtomicFile form(nativePath(texts.formPath), tempPrefixFor(texts.formPath));
+    AtomicFile form(nativePath(texts.formPath), tempPrefixFor(texts.formPath), NewFileOptions);
     writeAll(form, resource);
     std::optional<AtomicFile> unit;
     if (!texts.unitText.isEmpty())
-        writeAll(unit.emplace(nativePath(unitPath), tempPrefixFor(unitPath)), unitBytes);
+        writeAll(unit.emplace(nativePath(unitPath), tempPrefixFor(unitPath), NewFileOptions), unitBytes);
     form.commit();
     if (unit)
         unit->commit();
