@@ -90,6 +90,41 @@ TEST(CommandLineFileName, OneNameAfterTheProgram)
     }
 }
 
+TEST(CommandLineFileName, OptionsInFrontAndEverythingElseAName)
+{
+    using Action = EditorCommandLine::Action;
+    const struct {
+        QStringList arguments;
+        Action action;
+        QString fileName;
+    } cases[] = {
+        {{"QuenDFMEd"}, Action::Open, ""},
+        {{"QuenDFMEd", "--help"}, Action::Help, ""},
+        {{"QuenDFMEd", "-h"}, Action::Help, ""},
+        {{"QuenDFMEd", "--version"}, Action::Version, ""},
+        {{"QuenDFMEd", "--verbose", "Main.dfm"}, Action::WrongUsage, ""},
+        {{"QuenDFMEd", "--"}, Action::Open, ""},
+        {{"QuenDFMEd", "--", "--help"}, Action::Open, "--help"},
+        {{"QuenDFMEd", "--", "-odd", "name.dfm"}, Action::Open, "-odd name.dfm"},
+        {{"QuenDFMEd", "--", "--"}, Action::Open, "--"},
+        // A single dash does not make an option: the name is joined as ever.
+        {{"QuenDFMEd", "-odd.dfm"}, Action::Open, "-odd.dfm"},
+        {{"QuenDFMEd", "my", "--help", "form.dfm"}, Action::Open, "my --help form.dfm"},
+        {{"QuenDFMEd", "/tmp/my", "forms/Main.dfm"}, Action::Open, "/tmp/my forms/Main.dfm"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.join(u' ').toStdString());
+        const EditorCommandLine read = readEditorCommandLine(c.arguments);
+        EXPECT_EQ(read.action, c.action);
+        if (c.action == Action::Open) {
+            EXPECT_EQ(commandLineFileName(read.arguments), c.fileName);
+        }
+        if (c.action == Action::WrongUsage) {
+            EXPECT_EQ(read.unknownOption, c.arguments.at(1));
+        }
+    }
+}
+
 TEST(DeclarationFinder, NameFromTheLineOrTheWordAtTheCaret)
 {
     using Mode = DeclarationFinder::Mode;

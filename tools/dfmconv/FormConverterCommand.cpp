@@ -8,6 +8,7 @@
 #include "PosixFile.h"
 #include "RoundTrip.h"
 #include "TextToBinary.h"
+#include "Version.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -45,6 +46,7 @@ constexpr const char* UsageText =
     "               check: folders are searched through all their subfolders.\n"
     "  --force      replace an OUT that is read-only for you (its folder taking new files)\n"
     "  -h, --help   this text\n"
+    "  --version    the program's name and version\n"
     "\n"
     "An input is never overwritten, and a conversion that fails leaves no output file; nor\n"
     "does one stopped by Ctrl+C, a kill, a hang-up or the file size limit. An OUT that exists\n"
@@ -272,6 +274,10 @@ int FormConverterCommand::runWords(const std::vector<std::string>& arguments)
     for (const std::string& argument : arguments) {
         if (argument == "-h" || argument == "--help") {
             print(UsageText);
+            return Success;
+        }
+        if (argument == "--version") {
+            print(std::string("dfmconv (") + dfm::ProductName + ") " + dfm::ProductVersion + "\n");
             return Success;
         }
         if (argument == "-r")

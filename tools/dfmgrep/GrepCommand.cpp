@@ -2,6 +2,7 @@
 #include "GrepCommand.h"
 
 #include "GrepEngine.h"
+#include "Version.h"
 
 #include <algorithm>
 #include <new>
@@ -25,6 +26,7 @@ constexpr const char* UsageText =
     "  -i          ignore the case of the letters a to z\n"
     "  --          ends the options, so that KEY may start with \"-\"\n"
     "  -h, --help  this text\n"
+    "  --version   the program's name and version\n"
     "\n"
     "Found files go to standard output one a line, a folder's files before its subfolders';\n"
     "\"Found N file(s).\" and any message go to standard error. No file is ever written.\n"
@@ -64,6 +66,10 @@ int GrepCommand::search(const std::vector<std::string>& arguments)
         }
         if (argument == "-h" || argument == "--help")
             return usage(out_, Found);
+        if (argument == "--version") {
+            out_ << "dfmgrep (" << ProductName << ") " << ProductVersion << "\n";
+            return Found;
+        }
         // A lone "-" is a key like any other.
         if (argument.size() < 2 || argument[0] != '-')
             break;

@@ -1,4 +1,6 @@
 // dfmconv run as a user runs it: exit statuses, outputs, and files it must never touch.
+#include "Version.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -122,6 +124,13 @@ TEST_F(DfmconvTest, UsageAndExitStatus)
     EXPECT_NE(err_.find("Usage: dfmconv"), std::string::npos);
     EXPECT_EQ(run("--help"), 0);
     EXPECT_NE(out_.find("Usage: dfmconv"), std::string::npos);
+    EXPECT_NE(out_.find("--version"), std::string::npos);
+    const std::string version = std::string("dfmconv (Quen DFM Editor) ") + dfm::ProductVersion + "\n";
+    EXPECT_EQ(run("--version"), 0);
+    EXPECT_EQ(out_, version);
+    EXPECT_EQ(run("totext missing.dfm --version"), 0);
+    EXPECT_EQ(out_, version);
+    EXPECT_EQ(run("--versions"), 2);
     EXPECT_EQ(run("convert a b"), 2);
     EXPECT_EQ(run("-x totext a"), 2);
     EXPECT_EQ(run("totext"), 2);

@@ -1,6 +1,7 @@
 // dfmgrep on a temporary tree: options, masks, walk order and links, refused input, running out of
 // memory, messages and exit statuses.
 #include "GrepCommand.h"
+#include "Version.h"
 
 #include <gtest/gtest.h>
 
@@ -270,6 +271,13 @@ TEST_F(DfmgrepTest, WrongUsageShowsHowToUseIt)
     }
     EXPECT_EQ(run({"--help"}), 0);
     EXPECT_EQ(out_.rfind("Usage: dfmgrep", 0), 0u);
+    EXPECT_EQ(run({"--version"}), 0);
+    EXPECT_EQ(out_, std::string("dfmgrep (Quen DFM Editor) ") + ProductVersion + "\n");
+    EXPECT_EQ(run({"-r", "--version"}), 0);
+    EXPECT_EQ(out_, std::string("dfmgrep (Quen DFM Editor) ") + ProductVersion + "\n");
+    // After "--" it is a key to find.
+    EXPECT_EQ(run({"--", "--version", "/nonexistent-folder"}), 2);
+    EXPECT_EQ(out_, "");
 }
 
 TEST_F(DfmgrepTest, UnreadableFilesAreReportedOnOneLineAndTheSearchGoesOn)
