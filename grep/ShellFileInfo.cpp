@@ -73,6 +73,12 @@ bool stickyFolderForbids(const QByteArray& entry, const QByteArray& folder)
     return me != 0 && me != folderStat.st_uid && me != entryStat.st_uid;
 }
 
+// The binary and the text form type of the installed type definitions.
+bool isInstalledFormType(const QMimeType& type)
+{
+    return type.name() == QStringLiteral("application/x-quen-dfm") || type.name() == QStringLiteral("text/x-quen-dfm");
+}
+
 quint32 attributesOf(const QFileInfo& item, const QByteArray& nativePath, bool isLink)
 {
     quint32 bits = ShellFileInfo::HasPropertySheet | ShellFileInfo::CanLink;
@@ -134,9 +140,11 @@ ShellFileInfo ShellFileInfo::get(const QString& path)
         type = mimes.mimeTypeForName(QStringLiteral("inode/symlink"));
     if (!type.isValid())
         type = mimes.mimeTypeForFile(item);
-    // The desktop's type list does not know form files, and sniffing misreads a binary form's
-    // resource header as an image.
-    if (item.isFile() && item.suffix().compare(QStringLiteral("dfm"), Qt::CaseInsensitive) == 0)
+    // Without the form types this program installs, the desktop's type list does not know form
+    // files, and sniffing misreads a binary form's resource header as an image.
+    if (isInstalledFormType(type))
+        info.typeName = limited(type.comment(), MaxTypeName);
+    else if (item.isFile() && item.suffix().compare(QStringLiteral("dfm"), Qt::CaseInsensitive) == 0)
         info.typeName = QStringLiteral("Delphi form file");
     else
         info.typeName = limited(type.comment(), MaxTypeName);

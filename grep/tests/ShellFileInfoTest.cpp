@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLocale>
+#include <QMimeDatabase>
 #include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -151,6 +152,9 @@ TEST_F(ShellFileInfoGet, CallsABinaryFormAFormFile)
     // Its resource header starts with the bytes that mark another file type's images.
     const QString path = dir.filePath(QStringLiteral("Sample.DFM"));
     ASSERT_TRUE(QFile::copy(QStringLiteral(DFM_SOURCE_DIR "/examples/Sample.dfm"), path));
+    // Where the form types are installed, their name is given instead (tested on its own).
+    if (QMimeDatabase().mimeTypeForName(QStringLiteral("application/x-quen-dfm")).isValid())
+        GTEST_SKIP() << "the form types are installed on this machine";
     EXPECT_EQ(ShellFileInfo::get(path).typeName, QStringLiteral("Delphi form file"));
 }
 
