@@ -45,8 +45,9 @@ TEST(InstalledFormTypes, FormsAreNamedByTheirInstalledType)
     for (const auto& c : cases)
         EXPECT_EQ(ShellFileInfo::get(c.path).typeName.toStdString(), c.typeName.toStdString()) << c.path.toStdString();
     // Other files keep their own types.
-    const QString png = copy(QStringLiteral(DFM_SOURCE_DIR "/packaging/icons/hicolor/16x16/apps/org.quen.DFMEditor.png"),
-                             QStringLiteral("icon.png"));
+    const QString png = copy(
+        QStringLiteral(DFM_SOURCE_DIR "/packaging/icons/hicolor/16x16/apps/org.quen.DFMEditor.png"),
+        QStringLiteral("icon.png"));
     const QString pngType = ShellFileInfo::get(png).typeName;
     EXPECT_NE(pngType, binary);
     EXPECT_NE(pngType, text);
