@@ -4,7 +4,8 @@
 # pages, --version and --help of the installed programs, and the Debian package's control fields
 # and file list. Run as root, it also installs the package with apt-get, checks that the type
 # database and the menu took it up, and removes it again (skipped when the package is already
-# installed, so a user's own install is never removed).
+# installed, so a user's own install is never removed). The installed editor is started once on a
+# private X server, to see a form named with a leading "-" opened and the window's icon.
 # Usage: scripts/install-test.sh [BUILD_FOLDER]
 set -euo pipefail
 
@@ -17,7 +18,19 @@ version=$(sed -n 's/.*ProductVersion = "\(.*\)";/\1/p' "$build/generated/Version
 
 scratch=$(mktemp -d /tmp/dfm-install.XXXXXX)
 installedHere=0
+xvfbPid=""
+editorPid=""
+# Ends the editor and the X server this script started.
+stopStarted() {
+    for pid in $editorPid $xvfbPid; do
+        kill "$pid" 2> /dev/null || true
+        wait "$pid" 2> /dev/null || true
+    done
+    editorPid=""
+    xvfbPid=""
+}
 cleanUp() {
+    stopStarted
     if [ $installedHere = 1 ]; then
         apt-get purge -y -q "$package" > /dev/null || true
     fi
@@ -123,6 +136,33 @@ status=0
 env -u DISPLAY -u WAYLAND_DISPLAY "$prefix/bin/QuenDFMEd" --no-such-option > /dev/null 2> "$scratch/err" || status=$?
 [ $status = 2 ] && grep -q "unknown option --no-such-option" "$scratch/err" \
     || fail "QuenDFMEd takes an unknown option (exit $status)"
+
+echo "-- the installed editor on a private X server: a name starting with \"-\" after \"--\", its icon"
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp -noreset 3> "$scratch/display" 2> /dev/null &
+xvfbPid=$!
+for _ in $(seq 100); do
+    grep -qs '^[0-9][0-9]*$' "$scratch/display" && break
+    sleep 0.1
+done
+cp "$root/examples/Sample.dfm" "$scratch/files/-draft.dfm"
+(cd "$scratch/files" && exec env DISPLAY=":$(cat "$scratch/display")" QT_QPA_PLATFORM=xcb \
+    XDG_CONFIG_HOME="$scratch/config" "$prefix/bin/QuenDFMEd" -- -draft.dfm) > "$scratch/editor.log" 2>&1 &
+editorPid=$!
+window=""
+for _ in $(seq 100); do
+    window=$(DISPLAY=":$(cat "$scratch/display")" xdotool search --onlyvisible --name -- '-draft\.dfm$' 2> /dev/null \
+        | head -n 1) || true
+    [ -n "$window" ] && break
+    sleep 0.2
+done
+icon=""
+[ -z "$window" ] || icon=$(DISPLAY=":$(cat "$scratch/display")" xprop -id "$window" _NET_WM_ICON)
+stopStarted
+[ -n "$window" ] || { cat "$scratch/editor.log"; fail "the editor did not show -draft.dfm opened after --"; }
+# The window system is given the sizes up to 128 pixels.
+for size in 16 32 48 64 128; do
+    grep -q "Icon ($size x $size)" <<< "$icon" || fail "the editor window has no $size pixel icon"
+done
 
 echo "-- Debian package"
 rm -f "$build"/*.deb
