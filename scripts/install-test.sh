@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Checks what an install gives a desktop, from the build folder given (default build/): the
 # installed layout, the desktop entry, the file types in a private type database, the manual
-# pages, --version and --help of the installed programs, and the Debian package's control fields
-# and file list. Run as root, it also installs the package with apt-get, checks that the type
-# database and the menu took it up, and removes it again (skipped when the package is already
-# installed, so a user's own install is never removed). The installed editor is started once on a
-# private X server, to see a form named with a leading "-" opened and the window's icon.
+# pages, the bash completions, --version and --help of the installed programs, and the Debian
+# package's control fields and file list. The installed editor is started once on a private X
+# server, to see a form named with a leading "-" opened and the window's icon. Run as root, it
+# also installs the package with apt-get, checks that the type database and the menu took it up,
+# and removes it again (skipped when the package is already installed, so a user's own install is
+# never removed).
 # Usage: scripts/install-test.sh [BUILD_FOLDER]
 set -euo pipefail
 
@@ -121,6 +122,29 @@ for page in "$prefix"/share/man/man1/*.1; do
     for section in "EXIT STATUS" FILES EXAMPLES; do
         grep -q "^$section" <<< "$text" || fail "the manual page of $program has no $section"
     done
+done
+
+echo "-- bash completion"
+# Prints what completing the words given (the last one being typed) offers.
+completions() {
+    local program=$1
+    shift
+    bash -c 'source "$1"; shift; COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); "_$1"; echo "${COMPREPLY[*]}"' \
+        - "$prefix/share/bash-completion/completions/$program" "$program" "$@"
+}
+completionCases=(
+    "dfmconv to|totext tobinary"
+    "dfmconv --v|--version"
+    "dfmconv -r totext $scratch/fil|$scratch/files"
+    "dfmgrep -r|-r -ri"
+    "dfmgrep -i key $scratch/fil|$scratch/files"
+    "dfmgrep -- -key $scratch/files l|lfm"
+)
+for entry in "${completionCases[@]}"; do
+    words=${entry%|*}
+    # shellcheck disable=SC2086 # the words are split on purpose
+    got=$(cd "$scratch" && completions $words)
+    [ "$got" = "${entry#*|}" ] || fail "completing \"$words\" offers \"$got\", not \"${entry#*|}\""
 done
 
 echo "-- --version and --help of the installed programs"
