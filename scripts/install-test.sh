@@ -44,6 +44,8 @@ fail() {
     exit 1
 }
 
+[ -d "$corpus" ] || fail "the shared test forms are expected in $corpus"
+
 expected=(
     bin/QuenDFMEd bin/dfmconv bin/dfmgrep
     share/applications/$id.desktop
@@ -90,6 +92,8 @@ cp "$root/examples/Sample.dfm" "$scratch/files/binary-form"
 printf '\xef\xbb\xbfobject Form1: TForm1\r\nend\r\n' > "$scratch/files/marked.dfm"
 printf 'INHERITED Frame1: TFrame1\r\nend\r\n' > "$scratch/files/frame.xfm"
 printf 'plain words\n' > "$scratch/files/notes.txt"
+# An image whose signature a binary form's header shares: still an image.
+printf '\xff\x0a\xfa\x7f\x01\x00\x00\x00' > "$scratch/files/picture.jxl"
 typeCases=(
     "$scratch/files/upper.DFM application/x-quen-dfm"
     "$scratch/files/Sample.dfm application/x-quen-dfm"
@@ -100,6 +104,7 @@ typeCases=(
     "$scratch/files/frame.xfm text/x-quen-dfm"
     "$prefix/share/icons/hicolor/48x48/apps/$id.png image/png"
     "$scratch/files/notes.txt text/plain"
+    "$scratch/files/picture.jxl image/jxl"
 )
 for entry in "${typeCases[@]}"; do
     file=${entry% *}
