@@ -49,7 +49,7 @@ std::string linkTarget(const std::string& path)
 std::string randomName(const std::string& folder, std::string_view prefix)
 {
     static constexpr char Letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    static std::random_device source;
+    thread_local std::random_device source;
     std::string name = folder == "/" ? "/." : folder + "/.";
     name += prefix;
     name += '-';

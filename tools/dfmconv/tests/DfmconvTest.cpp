@@ -231,7 +231,7 @@ TEST_F(DfmconvTest, WorksThroughTrees)
     EXPECT_TRUE(fs::exists(folder_ / "out/sub/deeper/B.DFM"));
     EXPECT_FALSE(fs::exists(folder_ / "out/sub/text.dfm"));
     EXPECT_FALSE(fs::exists(folder_ / "out/sub/notes.txt"));
-    EXPECT_NE(err_.find("Converted 2 file(s), 0 failed."), std::string::npos);
+    EXPECT_NE(err_.find("Converted 2 file(s), 0 failed, 1 already text.\n"), std::string::npos) << err_;
 
     ASSERT_EQ(run("-r tobinary out back"), 0) << err_;
     EXPECT_EQ(readFile(folder_ / "back/sub/deeper/B.DFM"), readFile(Sample));
@@ -251,11 +251,13 @@ TEST_F(DfmconvTest, CheckReportsEachFileAndASummary)
     EXPECT_NE(out_.find("identical\tforms/good.dfm\n"), std::string::npos) << out_;
     EXPECT_NE(out_.find("failed\tforms/cut.dfm\tErreur de lecture du flux\n"), std::string::npos) << out_;
     EXPECT_EQ(out_.find("nested"), std::string::npos);
-    EXPECT_NE(out_.find("Checked 2 file(s): 1 identical, 0 identical+trailing, 0 text-fixed, 0 differ, 1 failed."),
+    EXPECT_NE(out_.find("fixed-point\tforms/text.dfm\n"), std::string::npos) << out_;
+    EXPECT_NE(out_.find("Checked 3 file(s), 2 binary: 1 identical, 0 identical+trailing, 0 text-fixed, 0 differ, 1 failed; "
+                        "1 text: 1 fixed-point, 0 stable, 0 differ, 0 failed."),
               std::string::npos) << out_;
 
     EXPECT_EQ(run("-r check forms/good.dfm forms/sub"), 0) << out_;
-    EXPECT_NE(out_.find("Checked 2 file(s): 2 identical"), std::string::npos) << out_;
+    EXPECT_NE(out_.find("Checked 2 file(s), 2 binary: 2 identical"), std::string::npos) << out_;
 }
 
 // Nothing a hostile input gives (endless bytes, more than memory holds) stops the run: each
@@ -289,9 +291,11 @@ TEST_F(DfmconvTest, HostileInputsFailWithAMessageAndTheRunGoesOn)
         {"a form larger than memory allows",
          "ulimit -v 400000 && \"$DFMCONV\" check big.dfm good.dfm", 1,
          "failed\tbig.dfm\tout of memory\nidentical\tgood.dfm\n"},
-        {"a file as large that is no binary form is not read",
+        {"a text as large, zeros after its first line, is not read whole",
          "ulimit -v 400000 && \"$DFMCONV\" check huge.dfm good.dfm", 1,
-         "failed\thuge.dfm\tFormat de flux incorrect\nidentical\tgood.dfm\n"},
+         "failed\thuge.dfm\tLigne trop longue à la ligne 2\nidentical\tgood.dfm\n"},
+        {"the same to binary", "ulimit -v 400000 && \"$DFMCONV\" tobinary huge.dfm out.dfm", 1,
+         "dfmconv: huge.dfm: Ligne trop longue à la ligne 2\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
