@@ -720,11 +720,14 @@ TEST_F(DfmconvTest, InPlaceMigratesACopyOfTheCorpus)
     if (!fs::exists(corpus / "MANIFEST.tsv"))
         GTEST_SKIP() << "no shared corpus in " << corpus;
     const fs::path tree = folder_ / "tree";
-    fs::create_directories(tree);
-    fs::copy(corpus / "binary", tree / "binary");
-    fs::copy(corpus / "text", tree / "text");
-    for (const auto& entry : fs::recursive_directory_iterator(tree))
-        fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add);
+    // File by file: a folder copied whole would be as read-only as the corpus.
+    for (const char* part : {"binary", "text"}) {
+        fs::create_directories(tree / part);
+        for (const auto& entry : fs::directory_iterator(corpus / part)) {
+            fs::copy_file(entry.path(), tree / part / entry.path().filename());
+            fs::permissions(tree / part / entry.path().filename(), fs::perms::owner_write, fs::perm_options::add);
+        }
+    }
     writeFile(tree / "text/broken.dfm", "object Form1: TForm\r\n  Left = ?\r\nend\r\n");
     writeFile(tree / "binary/locked.dfm", readFile(Sample));
     const bool canLock = !isRoot();
