@@ -803,11 +803,13 @@ void FormConverterCommand::writeOutput(const std::string& out, const std::string
     options.unnamed = true;
     options.followLinks = true;
     options.keepGroup = true;
-    options.removeOnSignal = true;
+    // Several files at a time take their signals on the main thread, between two commits.
+    options.removeOnSignal = !severalFiles_;
     dfm::AtomicFile file(out, "dfmconv", options);
     AtomicFileStream output(file);
     convert(output);
     output.flush();
+    file.sync();
     const std::lock_guard<std::mutex> commit(commitLock_);
     if (!backup.empty() && exists) {
         // The old file gets its second name before the new one takes the first: at no point is
@@ -857,6 +859,7 @@ void FormConverterCommand::forEach(std::size_t count, const std::function<void(s
         sigaddset(&stopping, signal);
     sigset_t previous;
     ::pthread_sigmask(SIG_BLOCK, &stopping, &previous);
+    severalFiles_ = true;
 
     std::mutex lock;
     std::vector<char> done(count, 0);

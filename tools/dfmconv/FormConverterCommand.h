@@ -75,6 +75,7 @@ private:
     std::size_t jobs_ = 0;
     int outputError_ = 0;  // errno of the first failed write to standard output
     bool outputReported_ = false;
+    bool severalFiles_ = false;  // files are converted by workers (set before they start)
     // Held while a file is put in its place, so that a signal never ends the program between
     // the temporary name given to the data and the rename.
     std::mutex commitLock_;
