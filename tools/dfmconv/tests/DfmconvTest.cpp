@@ -441,6 +441,59 @@ TEST_F(DfmconvTest, AStoppedConversionLeavesNothingBehind)
     }
 }
 
+// Files converted in place several at a time, the run stopped by a signal: each file is old or
+// new (with its backup), and no temporary file is left.
+TEST_F(DfmconvTest, AStoppedParallelRunLeavesEachFileWhole)
+{
+    const std::string form = nestedForm(999, 2 << 20);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        std::set<std::string> inputs;
+        for (int i = 0; i < 6; ++i) {
+            writeFile(folder_ / ("f" + std::to_string(i) + ".dfm"), form);
+            inputs.insert("f" + std::to_string(i) + ".dfm");
+        }
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const rlimit noCore{0, 0};
+            ::setrlimit(RLIMIT_CORE, &noCore);
+            if (::chdir(folder_.c_str()) == 0)
+                ::execl(Dfmconv.c_str(), "dfmconv", "-j", "2", "--in-place", "--backup", "totext", "f0.dfm", "f1.dfm",
+                        "f2.dfm", "f3.dfm", "f4.dfm", "f5.dfm", static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        // Once an output file is open, the writing is under way.
+        const fs::path descriptors = "/proc/" + std::to_string(child) + "/fd";
+        bool writing = false;
+        for (int i = 0; i < 10000 && !writing; ++i) {
+            std::error_code error;
+            for (fs::directory_iterator it(descriptors, error), end; !error && it != end; it.increment(error)) {
+                const std::string target = fs::read_symlink(it->path(), error).string();
+                writing = writing || (target.starts_with(folder_.string()) && target.find(".dfm") == std::string::npos);
+            }
+            if (!writing)
+                std::this_thread::sleep_for(std::chrono::microseconds(100));
+        }
+        ::kill(child, signal);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+        for (const std::string& name : namesIn(folder_)) {
+            SCOPED_TRACE(name);
+            const std::string bytes = readFile(folder_ / name);
+            if (name.ends_with(".D$$")) {
+                EXPECT_EQ(bytes, form);
+                EXPECT_TRUE(readFile(fs::path(folder_ / name).replace_extension(".dfm")).starts_with("object "));
+            } else {
+                EXPECT_EQ(inputs.count(name), 1u);
+                EXPECT_TRUE(bytes == form || bytes.starts_with("object ")) << bytes.substr(0, 20);
+            }
+            fs::remove(folder_ / name);
+        }
+    }
+}
+
 TEST_F(DfmconvTest, AReplacedOutputKeepsItsModeAndGroupAndLinksStayLinks)
 {
     for (const mode_t mode : {0600, 0640, 0604, 0664}) {
