@@ -709,6 +709,13 @@ FormConverterCommand::Outcome FormConverterCommand::convertJob(Direction directi
                 + ", left as it is\n";
             return outcome;
         }
+        // An image or a UTF-16 text named like a form is named as what it is not, rather than by
+        // the first token the converter could not take; one that cannot be read by why.
+        if (kind == dfm::FormFileKind::Unknown
+            && dfm::PosixFile::open(in, O_RDONLY | O_NONBLOCK | O_CLOEXEC).isOpen()) {
+            outcome.report = "dfmconv: " + in + ": neither a binary form file nor form text\n";
+            return outcome;
+        }
         if (!inPlace_) {
             const auto target = fileIdOf(job.out);
             if (target && inputs.count(*target) > 0) {

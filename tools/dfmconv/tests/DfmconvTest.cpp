@@ -740,13 +740,21 @@ TEST_F(DfmconvTest, SeveralInputsGoToAFolder)
     ASSERT_EQ(run("totext " + Sample + " sample.txt"), 0);
     const std::string text = readFile(folder_ / "sample.txt");
 
-    EXPECT_EQ(run("totext in/a.dfm in/sub/b.DFM in/text.lfm missing.dfm -o out"), 1);
+    writeFile(folder_ / "picture.dfm", "\x89PNG\r\n\x1A\n");
+    writeFile(folder_ / "wide.dfm", std::string("\xFF\xFEo\0b\0j\0", 8));
+    writeFile(folder_ / "empty.dfm", "");
+    EXPECT_EQ(run("totext in/a.dfm in/sub/b.DFM in/text.lfm missing.dfm picture.dfm wide.dfm empty.dfm -o out"), 1);
     EXPECT_EQ(readFile(folder_ / "out/a.dfm"), text);
     EXPECT_EQ(readFile(folder_ / "out/b.DFM"), text);
-    EXPECT_FALSE(fs::exists(folder_ / "out/text.lfm"));
+    EXPECT_EQ(namesIn(folder_ / "out"), (std::set<std::string>{"a.dfm", "b.DFM"}));
     EXPECT_EQ(err_, "dfmconv: in/text.lfm: already form text, left as it is\n"
                     "dfmconv: missing.dfm: Impossible d'ouvrir le fichier missing.dfm\n"
-                    "Converted 2 file(s), 1 failed, 1 already text.\n");
+                    "dfmconv: picture.dfm: neither a binary form file nor form text\n"
+                    "dfmconv: wide.dfm: neither a binary form file nor form text\n"
+                    "dfmconv: empty.dfm: neither a binary form file nor form text\n"
+                    "Converted 2 file(s), 4 failed, 1 already text.\n");
+    EXPECT_EQ(run("--in-place tobinary picture.dfm"), 1);
+    EXPECT_EQ(readFile(folder_ / "picture.dfm"), "\x89PNG\r\n\x1A\n");
 
     EXPECT_EQ(run("-r tobinary in/text.lfm in -o back"), 0) << err_;
     EXPECT_EQ(namesIn(folder_ / "back"), (std::set<std::string>{"sub", "text.lfm"}));
