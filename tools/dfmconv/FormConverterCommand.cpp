@@ -22,6 +22,7 @@
 #include <ostream>
 #include <pthread.h>
 #include <stdexcept>
+#include <system_error>
 #include <thread>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -535,10 +536,11 @@ int FormConverterCommand::runWords(const std::vector<std::string>& arguments)
             inPlace_ = true;
         } else if (argument == "--backup") {
             backup_ = true;
-        } else if (argument == "-o" || argument == "-j") {
-            if (i + 1 == arguments.size())
+        } else if (argument == "-o" || argument.starts_with("-j")) {
+            const bool attached = argument.size() > 2;
+            if (!attached && i + 1 == arguments.size())
                 return err_ << "dfmconv: " << argument << " needs a value\n", usage(err_, WrongUsage);
-            const std::string& value = arguments[++i];
+            const std::string value = attached ? argument.substr(2) : arguments[++i];
             if (argument == "-o") {
                 outFolder_ = value;
                 if (value.empty())
@@ -821,10 +823,14 @@ void FormConverterCommand::writeOutput(const std::string& out, const std::string
     if (!backup.empty() && exists) {
         // The old file gets its second name before the new one takes the first: at no point is
         // it under neither.
+        // Through a symbolic link, the file it points to is the one replaced and kept.
+        std::error_code error;
+        fs::path real = fs::canonical(out, error);
+        if (error)
+            real = out;
         ::unlink(backup.c_str());
-        if (::link(out.c_str(), backup.c_str()) != 0) {
-            std::error_code error;
-            if (!fs::copy_file(out, backup, fs::copy_options::overwrite_existing, error))
+        if (::link(real.c_str(), backup.c_str()) != 0) {
+            if (!fs::copy_file(real, backup, fs::copy_options::overwrite_existing, error))
                 throw Refusal(backup + ": the backup cannot be made (" + error.message() + "); " + out
                               + " is left as it was");
         }
@@ -873,15 +879,30 @@ void FormConverterCommand::forEach(std::size_t count, const std::function<void(s
     std::atomic<std::size_t> next{0};
     std::atomic<bool> stop{false};
     std::vector<std::thread> workers;
-    const std::size_t threads = std::min(std::max<std::size_t>(jobs_, 1), count);
-    for (std::size_t t = 0; t < threads; ++t) {
-        workers.emplace_back([&] {
-            for (std::size_t i = next++; i < count && !stop; i = next++) {
-                work(i);
-                const std::lock_guard<std::mutex> guard(lock);
-                done[i] = 1;
-            }
-        });
+    const auto worker = [&] {
+        for (std::size_t i = next++; i < count && !stop; i = next++) {
+            work(i);
+            const std::lock_guard<std::mutex> guard(lock);
+            done[i] = 1;
+        }
+    };
+    // More threads than that only wait for the disk.
+    constexpr std::size_t MaxThreads = 64;
+    const std::size_t threads = std::min({std::max<std::size_t>(jobs_, 1), count, MaxThreads});
+    try {
+        while (workers.size() < threads)
+            workers.emplace_back(worker);
+    } catch (const std::system_error&) {
+        // The system gives no more threads: those there are do the work.
+    }
+    if (workers.empty() && count > 0) {
+        ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+        for (std::size_t i = 0; i < count; ++i) {
+            work(i);
+            if (!report(i))
+                break;
+        }
+        return;
     }
     std::size_t reported = 0;
     while (reported < count && !stop) {

@@ -756,6 +756,14 @@ TEST_F(DfmconvTest, SeveralInputsGoToAFolder)
     EXPECT_EQ(run("--in-place tobinary picture.dfm"), 1);
     EXPECT_EQ(readFile(folder_ / "picture.dfm"), "\x89PNG\r\n\x1A\n");
 
+    // Through a symbolic link the file it points to is replaced, and its old bytes kept.
+    fs::copy_file(Sample, folder_ / "real.dfm");
+    fs::create_symlink("real.dfm", folder_ / "link.dfm");
+    EXPECT_EQ(run("-j2 --in-place --backup totext link.dfm"), 0) << err_;
+    EXPECT_TRUE(fs::is_symlink(folder_ / "link.dfm"));
+    EXPECT_EQ(readFile(folder_ / "real.dfm"), text);
+    EXPECT_EQ(readFile(folder_ / "link.D$$"), readFile(Sample));
+
     EXPECT_EQ(run("-r tobinary in/text.lfm in -o back"), 0) << err_;
     EXPECT_EQ(namesIn(folder_ / "back"), (std::set<std::string>{"sub", "text.lfm"}));
     EXPECT_EQ(namesIn(folder_ / "back/sub"), (std::set<std::string>{"a.dfm"}));
