@@ -2,13 +2,13 @@
 # Times dfmconv as a user runs it: tobinary of UTF-8 text (with and without a byte order mark)
 # and totext --utf8 against the plain conversions of the same 60 MB form (to standard output),
 # then -j 2 against -j 1 over a tree of 2,000 generated forms (totext into another folder in
-# /tmp, each file synced as always, and check). Best of 5 wall clock times from a warm cache.
+# /tmp, each file synced as always, and check). Best of 9 wall clock times from a warm cache.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$root/build-bench"
 jobs="${DFM_BENCH_JOBS:-2}"
-runs=5
+runs=9
 form=/tmp/quen-dfm-bench-60mb-v4-binary66.dfm
 tree=/tmp/quen-dfm-conv-tree-v2
 work=$(mktemp -d /tmp/quen-dfm-conv-bench.XXXXXX)
