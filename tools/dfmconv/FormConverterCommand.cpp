@@ -67,7 +67,7 @@ constexpr const char* UsageText =
     "               below IN goes to the same place below OUT\n"
     "  -j N         convert or check N files at a time (default: the number of processors)\n"
     "  --utf8       totext: write UTF-8 after a byte order mark, the characters of strings as\n"
-    "               themselves; tobinary: read the text as UTF-8\n"
+    "               themselves; tobinary, check: read form text as UTF-8\n"
     "  --no-wrap    totext: keep long strings on one line where the text reader allows it\n"
     "  --force      replace an OUT that is read-only for you (its folder taking new files)\n"
     "  -h, --help   this text\n"
