@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <string>
 #include <string_view>
@@ -809,8 +810,9 @@ void FormGenerator::writeRoot()
 
 int usage()
 {
-    std::fprintf(stderr, "usage: bench_generate OUT.dfm MEGABYTES [BINARY_PERCENT]\n"
-                         "  writes a generated form of at least MEGABYTES MiB of binary stream, of which\n"
+    std::fprintf(stderr, "usage: bench_generate OUT.dfm MEGABYTES[k] [BINARY_PERCENT]\n"
+                         "  writes a generated form of at least MEGABYTES MiB of binary stream (KiB with\n"
+                         "  the suffix k, for the small forms of a tree), of which\n"
                          "  BINARY_PERCENT (default 66, as in the real forms of the shared corpus) is\n"
                          "  binary data such as pictures\n");
     return 2;
@@ -827,10 +829,11 @@ int main(int argc, char** argv)
         return usage();
     char* end = nullptr;
     const long megabytes = std::strtol(argv[2], &end, 10);
+    const bool kilobytes = end != argv[2] && std::strcmp(end, "k") == 0;
     // The header's stream size is 32 bits.
-    if (end == argv[2] || *end != '\0' || megabytes < 1 || megabytes > 4000)
+    if (end == argv[2] || (*end != '\0' && !kilobytes) || megabytes < 1 || megabytes > (kilobytes ? 4000 << 10 : 4000))
         return usage();
-    const std::uint64_t target = static_cast<std::uint64_t>(megabytes) << 20;
+    const std::uint64_t target = static_cast<std::uint64_t>(megabytes) << (kilobytes ? 10 : 20);
 
     try {
         dfm::FileStream file(argv[1], dfm::FileStream::Mode::Create);

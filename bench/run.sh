@@ -3,7 +3,8 @@
 # the conversion benchmark on each: one with the share of binary data of the real forms in the
 # shared corpus (about two thirds), one with a third of binary data, for comparison; then the
 # editor window benchmark (opening, saving and typing in a page of about 2,000,000 characters), the
-# object view on a form of 5,000 objects, and the grep benchmark (bench/grep.sh).
+# object view on a form of 5,000 objects, the grep benchmark (bench/grep.sh) and dfmconv over
+# a UTF-8 form and a tree of 2,000 forms (bench/dfmconv.sh).
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -39,3 +40,4 @@ echo "=== object view on a form of 5,000 objects"
 "$build/bench/bench_objectview"
 
 bash "$root/bench/grep.sh"
+bash "$root/bench/dfmconv.sh"

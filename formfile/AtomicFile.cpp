@@ -49,7 +49,7 @@ std::string linkTarget(const std::string& path)
 std::string randomName(const std::string& folder, std::string_view prefix)
 {
     static constexpr char Letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    static std::random_device source;
+    thread_local std::random_device source;
     std::string name = folder == "/" ? "/." : folder + "/.";
     name += prefix;
     name += '-';
@@ -153,6 +153,13 @@ void AtomicFile::nameUnnamedFile()
     throw FileCreateError(path_);
 }
 
+void AtomicFile::sync()
+{
+    // EINVAL: a file system that has nothing to synchronise.
+    if (!file_.sync() && errno != EINVAL)
+        throw WriteError(msg::StreamWriteFailed);
+}
+
 void AtomicFile::commit()
 {
     // Either may be refused (another user's group, a file system without permissions); the file
@@ -160,9 +167,7 @@ void AtomicFile::commit()
     if (options_.keepGroup && group_ != static_cast<gid_t>(-1))
         file_.setGroup(group_);
     file_.setMode(mode_);
-    // EINVAL: a file system that has nothing to synchronise.
-    if (!file_.sync() && errno != EINVAL)
-        throw WriteError(msg::StreamWriteFailed);
+    sync();
     if (tempPath_.empty())
         nameUnnamedFile();
     if (!file_.close())

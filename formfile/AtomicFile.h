@@ -42,6 +42,9 @@ public:
 
     // WriteError when not all of it arrives.
     void write(std::string_view bytes);
+    // Puts the data written so far on the disk, so that a commit made under a caller's lock has
+    // little left to wait for. WriteError when it cannot.
+    void sync();
     // Puts the data on the disk and renames the temporary file to the target's name, which
     // replaces a symbolic link itself rather than the file it points to (unless followLinks).
     // WriteError when the data cannot be made safe, FileCreateError when the rename fails.

@@ -140,6 +140,8 @@ completions() {
 completionCases=(
     "dfmconv to|totext tobinary"
     "dfmconv --v|--version"
+    "dfmconv --in|--in-place"
+    "dfmconv totext a.dfm -o $scratch/fil|$scratch/files"
     "dfmconv -r totext $scratch/fil|$scratch/files"
     "dfmgrep -r|-r -ri"
     "dfmgrep -i key $scratch/fil|$scratch/files"

@@ -38,6 +38,12 @@ TEST(CheckRoundTrip, JudgesEachKindOfResult)
         {"cut short", formFile(withProperty(int8(5))).substr(0, 30), Kind::Failed},
         {"a property the text cannot name", formFile(stream(object("TForm1", "", prop("End", int8(1))))), Kind::Differs},
         {"a position that is no integer", formFile(stream("\xF2\x06" + object("TForm1", "", ""))), Kind::Failed},
+        // The text goes past what a file stream hands out in one read.
+        {"an integer in a wider tag behind 100 KB of text",
+         formFile(stream(object("TForm1", "Form1",
+                                prop("Data", "\x0A" + le(50000, 4) + std::string(50000, '\x5A'))
+                                    + prop("P", "\x04" + le(5, 4))))),
+         Kind::TextFixed},
     };
     // The text and the bytes made back kept in files judge as those kept in memory.
     const ScratchStreams inFiles = [] { return std::unique_ptr<ByteStream>(FileStream::temporary()); };

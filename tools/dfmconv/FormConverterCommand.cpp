@@ -4,6 +4,8 @@
 #include "BinaryToText.h"
 #include "Errors.h"
 #include "FileStream.h"
+#include "FormFileKind.h"
+#include "FormInput.h"
 #include "MemoryStream.h"
 #include "PosixFile.h"
 #include "RoundTrip.h"
@@ -11,13 +13,19 @@
 #include "Version.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
 #include <map>
 #include <new>
+#include <optional>
 #include <ostream>
+#include <pthread.h>
+#include <stdexcept>
+#include <system_error>
+#include <thread>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,128 +34,74 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* UsageText =
-    "Usage: dfmconv [-r] [--force] totext IN [OUT]\n"
-    "       dfmconv [-r] [--force] tobinary IN [OUT]\n"
-    "       dfmconv [-r] check PATH...\n"
+    "Usage: dfmconv [OPTIONS] totext IN [OUT]\n"
+    "       dfmconv [OPTIONS] tobinary IN [OUT]\n"
+    "       dfmconv [OPTIONS] totext|tobinary IN... -o DIR\n"
+    "       dfmconv [OPTIONS] --in-place [--backup] totext|tobinary PATH...\n"
+    "       dfmconv [-r] [-j N] check PATH...\n"
     "\n"
     "Converts form files between the binary form file (.DFM) and the form text.\n"
     "\n"
     "  totext IN [OUT]    binary form file IN to form text OUT\n"
-    "  tobinary IN [OUT]  form text IN to binary form file OUT\n"
-    "  check PATH...      converts each binary form file to text and back and reports whether\n"
-    "                     the bytes come back: identical, identical+trailing (all but the bytes\n"
-    "                     after the form), text-fixed (differs only where the text cannot carry\n"
-    "                     the value kind, and the text reads back to itself), differs (at which\n"
-    "                     offset) or failed (with the error); folders give their *.dfm files\n"
+    "  tobinary IN [OUT]  form text IN to binary form file OUT; text in UTF-8 (after a byte order\n"
+    "                     mark, or valid UTF-8 with bytes beyond ASCII) is read as UTF-8, any\n"
+    "                     other text in the code page\n"
+    "  check PATH...      converts each form file to the other format and back. A binary form file\n"
+    "                     is reported identical, identical+trailing (all but the bytes after the\n"
+    "                     form), text-fixed (differs only where the text cannot carry the value\n"
+    "                     kind, and the text reads back to itself), differs (at which offset) or\n"
+    "                     failed (with the error). Form text is reported fixed-point (its text\n"
+    "                     comes back, line breaks and a UTF-8 mark aside), stable (the text made\n"
+    "                     from it reads back to itself), differs (where that text does not) or\n"
+    "                     failed (with the error and its line). Folders give their form files\n"
+    "                     (*.dfm, *.lfm, *.fmx, *.xfm in any case, each told by its content); a\n"
+    "                     PATH that holds no form file is an error\n"
     "\n"
     "  -            as IN: standard input; as OUT, or OUT left out: standard output\n"
-    "  -r           totext, tobinary: IN and OUT are folders; every *.dfm file below IN that is\n"
-    "               of the kind to convert goes to the same place below OUT.\n"
-    "               check: folders are searched through all their subfolders.\n"
+    "  -o DIR       several inputs: each goes to DIR under its own name (below a folder given\n"
+    "               with -r, to the same place below DIR)\n"
+    "  --in-place   each input is replaced by its other format under its own name\n"
+    "  --backup     with --in-place: the old file stays beside the new one, its extension's first\n"
+    "               letter then $$ as its extension (Form.dfm -> Form.D$$)\n"
+    "  -r           folders given are searched through all their subfolders for form files.\n"
+    "               totext, tobinary IN OUT with -r: IN and OUT are folders; every form file\n"
+    "               below IN goes to the same place below OUT\n"
+    "  -j N         convert or check N files at a time (default: the number of processors)\n"
+    "  --utf8       totext: write UTF-8 after a byte order mark, the characters of strings as\n"
+    "               themselves; tobinary, check: read form text as UTF-8\n"
+    "  --no-wrap    totext: keep long strings on one line where the text reader allows it\n"
     "  --force      replace an OUT that is read-only for you (its folder taking new files)\n"
     "  -h, --help   this text\n"
     "  --version    the program's name and version\n"
     "\n"
-    "An input is never overwritten, and a conversion that fails leaves no output file; nor\n"
-    "does one stopped by Ctrl+C, a kill, a hang-up or the file size limit. An OUT that exists\n"
-    "keeps its permissions and group; through a symbolic link, the file it points to is\n"
-    "replaced and the link stays; a pipe or a device is written to.\n"
-    "Exit status: 0 success, 1 a file failed (or differs, for check) or standard output\n"
-    "could not be written, 2 wrong usage.\n";
+    "An input is never overwritten (but by --in-place), and a conversion that fails leaves no\n"
+    "output file and its input as it was; nor does one stopped by Ctrl+C, a kill, a hang-up or\n"
+    "the file size limit. With several inputs, files already of the target format are left\n"
+    "alone and reported, a file that fails is reported and the others are still converted.\n"
+    "An OUT that exists keeps its permissions and group; through a symbolic link, the file it\n"
+    "points to is replaced and the link stays; a pipe or a device is written to.\n"
+    "Exit status: 0 success, 1 a file failed (or differs, for check; or a PATH holds no form\n"
+    "file) or standard output could not be written, 2 wrong usage.\n";
 
 bool hasFormExtension(const fs::path& path)
 {
     std::string extension = path.extension().string();
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == ".dfm";
+    return extension == ".dfm" || extension == ".lfm" || extension == ".fmx" || extension == ".xfm";
 }
 
-bool startsAsBinaryForm(const fs::path& path)
+// The name the old file keeps beside the new one: ".D$$" for ".dfm", as the editor names its
+// backups.
+std::string backupNameFor(const fs::path& path)
 {
-    std::ifstream file(path, std::ios::binary);
-    char first = 0;
-    return file.get(first) && static_cast<unsigned char>(first) == 0xFF;
+    const std::string extension = path.extension().string();
+    const char letter = extension.size() > 1 ? static_cast<char>(std::toupper(static_cast<unsigned char>(extension[1])))
+                                             : 'D';
+    return fs::path(path).replace_extension(std::string(".") + letter + "$$").string();
 }
 
 constexpr std::size_t ChunkSize = 65536;
-
-// The size of a file that can be had by seeking to its end, else 0. Pipes, terminals and devices
-// have none, and files under /proc report 0: those are read to their end like a stream.
-std::size_t sizeOf(const dfm::PosixFile& file)
-{
-    struct stat status {};
-    if (::fstat(file.descriptor(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_size <= 0)
-        return 0;
-    return static_cast<std::size_t>(status.st_size);
-}
-// The bytes skipResourceHeader looks at for the header.
-constexpr std::size_t HeaderArea = 79;
-
-// Appends what file gives to memory until its end or until memory holds limit bytes.
-void readInto(dfm::PosixFile& file, dfm::MemoryStream& memory, std::size_t limit)
-{
-    unsigned char chunk[ChunkSize];
-    while (memory.byteCount() < limit) {
-        const std::ptrdiff_t got = file.readSome(chunk, std::min(sizeof chunk, limit - memory.byteCount()));
-        if (got < 0)
-            throw dfm::ReadError(dfm::msg::StreamReadFailed);
-        if (got == 0)
-            return;
-        memory.writeBuffer(chunk, static_cast<std::size_t>(got));
-    }
-}
-
-// A binary form file read whole into memory, or of a stream as much as its header says the form
-// has and one byte more (to tell that something follows). A start that cannot be a resource
-// header is refused before more is read, so that /dev/zero or a huge file of anything else
-// costs nothing.
-std::unique_ptr<dfm::MemoryStream> readBinaryForm(dfm::PosixFile& file)
-{
-    const std::size_t size = sizeOf(file);
-    dfm::MemoryStream start;
-    readInto(file, start, HeaderArea);
-    const unsigned char* header = start.memory();
-    const std::size_t got = start.byteCount();
-    // Missing bytes count as zeros, as the conversion's own check takes them.
-    const auto at = [&](std::size_t i) -> unsigned { return i < got ? header[i] : 0; };
-    if (at(0) != 0xFF || (at(1) | (at(2) << 8)) != 10)
-        throw dfm::InvalidImageError(dfm::msg::BadStreamFormat);
-    std::size_t limit = got;
-    if (size > 0) {
-        limit = std::max(limit, size);
-    } else {
-        const std::string_view view = start.view();
-        const std::size_t nameEnd = view.find('\0', 3);
-        if (nameEnd != std::string_view::npos && nameEnd + 7 <= got) {
-            std::uint32_t dataSize = 0;
-            for (int i = 3; i >= 0; --i)
-                dataSize = (dataSize << 8) | at(nameEnd + 3 + static_cast<std::size_t>(i));
-            limit = nameEnd + 7 + std::size_t{dataSize} + 1;
-        } else if (got == HeaderArea) {
-            // A name that runs on past the bytes looked at: no header the conversion would take.
-            throw dfm::InvalidImageError(dfm::msg::BadStreamFormat);
-        }
-    }
-    auto memory = std::make_unique<dfm::MemoryStream>();
-    if (size > 0)
-        memory->reserve(limit);
-    memory->writeBuffer(start.memory(), got);
-    readInto(file, *memory, limit);
-    memory->setPosition(0);
-    return memory;
-}
-
-// The file named, or standard input for "-"; a folder cannot be opened.
-dfm::PosixFile openInput(const std::string& path)
-{
-    dfm::PosixFile file = path == "-" ? dfm::PosixFile(::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0))
-                                      : dfm::PosixFile::open(path, O_RDONLY | O_CLOEXEC);
-    if (!file.isOpen() || file.isDirectory())
-        throw dfm::FileOpenError(path);
-    return file;
-}
-
 
 // Standard output as a stream of bytes, written as the conversion produces them. A failure is
 // kept in error (the errno of the write) for the command to report.
@@ -221,6 +175,67 @@ bool sameFile(const std::string& a, const std::string& b)
         && sa.st_ino == sb.st_ino;
 }
 
+// Device and inode of the file at path, when it exists.
+std::optional<std::pair<std::uint64_t, std::uint64_t>> fileIdOf(const fs::path& path)
+{
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0)
+        return std::nullopt;
+    return std::pair<std::uint64_t, std::uint64_t>(status.st_dev, status.st_ino);
+}
+
+// A refusal that names its file itself ("dfmconv: MESSAGE").
+class Refusal : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Whether inner is folder itself or lies somewhere below it, links resolved; inner need not
+// exist yet.
+bool liesWithin(const fs::path& inner, const fs::path& folder)
+{
+    std::error_code error;
+    const fs::path innerReal = fs::weakly_canonical(fs::absolute(inner), error);
+    if (error)
+        return false;
+    const fs::path folderReal = fs::weakly_canonical(fs::absolute(folder), error);
+    if (error)
+        return false;
+    const auto [folderEnd, innerPart] =
+        std::mismatch(folderReal.begin(), folderReal.end(), innerReal.begin(), innerReal.end());
+    return folderEnd == folderReal.end();
+}
+
+// Whether made, form text, is original again; line breaks may have become CR LF, as version
+// control often turns them, and a byte order mark may have come.
+bool sameText(std::string_view made, std::string_view original)
+{
+    // UTF-8 is written after a mark; text in UTF-8 without one is the same text.
+    if (made.starts_with(dfmconv::Utf8Mark) && !original.starts_with(dfmconv::Utf8Mark))
+        made.remove_prefix(dfmconv::Utf8Mark.size());
+    if (made == original)
+        return true;
+    std::size_t m = 0;
+    for (std::size_t o = 0; o < original.size(); ++o) {
+        const char c = original[o];
+        if (c == '\n' && (o == 0 || original[o - 1] != '\r')) {
+            if (made.substr(m, 2) != "\r\n")
+                return false;
+            m += 2;
+        } else {
+            if (m >= made.size() || made[m] != c)
+                return false;
+            ++m;
+        }
+    }
+    return m == made.size();
+}
+
+std::size_t processorCount()
+{
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
 }  // namespace
 
 int FormConverterCommand::usage(std::ostream& stream, int status)
@@ -269,9 +284,9 @@ bool FormConverterCommand::print(const std::string& text)
 
 int FormConverterCommand::runWords(const std::vector<std::string>& arguments)
 {
-    bool recursive = false;
     std::vector<std::string> words;
-    for (const std::string& argument : arguments) {
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
         if (argument == "-h" || argument == "--help") {
             print(UsageText);
             return Success;
@@ -280,144 +295,276 @@ int FormConverterCommand::runWords(const std::vector<std::string>& arguments)
             print(std::string("dfmconv (") + dfm::ProductName + ") " + dfm::ProductVersion + "\n");
             return Success;
         }
-        if (argument == "-r")
-            recursive = true;
-        else if (argument == "--force")
+        if (argument == "-r") {
+            recursive_ = true;
+        } else if (argument == "--force") {
             force_ = true;
-        else if (argument.size() > 1 && argument[0] == '-')
+        } else if (argument == "--utf8") {
+            utf8_ = true;
+        } else if (argument == "--no-wrap") {
+            noWrap_ = true;
+        } else if (argument == "--in-place") {
+            inPlace_ = true;
+        } else if (argument == "--backup") {
+            backup_ = true;
+        } else if (argument == "-o" || argument.starts_with("-j")) {
+            const bool attached = argument.size() > 2;
+            if (!attached && i + 1 == arguments.size())
+                return err_ << "dfmconv: " << argument << " needs a value\n", usage(err_, WrongUsage);
+            const std::string value = attached ? argument.substr(2) : arguments[++i];
+            if (argument == "-o") {
+                outFolder_ = value;
+                if (value.empty())
+                    return err_ << "dfmconv: -o needs a folder\n", usage(err_, WrongUsage);
+                continue;
+            }
+            const bool digits = !value.empty() && value.size() <= 4
+                && std::all_of(value.begin(), value.end(), [](unsigned char c) { return std::isdigit(c); });
+            jobs_ = digits ? static_cast<std::size_t>(std::stoi(value)) : 0;
+            if (jobs_ == 0)
+                return err_ << "dfmconv: -j needs a number of files at a time from 1 to 9999\n",
+                       usage(err_, WrongUsage);
+        } else if (argument.size() > 1 && argument[0] == '-') {
             return err_ << "dfmconv: unknown option " << argument << "\n", usage(err_, WrongUsage);
-        else
+        } else {
             words.push_back(argument);
+        }
     }
+    if (jobs_ == 0)
+        jobs_ = processorCount();
     if (words.empty())
         return usage(err_, WrongUsage);
     const std::string command = words.front();
     words.erase(words.begin());
+    if (backup_ && !inPlace_)
+        return err_ << "dfmconv: --backup goes with --in-place\n", usage(err_, WrongUsage);
+    if (inPlace_ && !outFolder_.empty())
+        return err_ << "dfmconv: --in-place and -o exclude each other\n", usage(err_, WrongUsage);
     if (command == "check") {
         if (words.empty())
             return err_ << "dfmconv: check needs at least one PATH\n", usage(err_, WrongUsage);
-        return check(words, recursive);
+        if (inPlace_ || !outFolder_.empty())
+            return err_ << "dfmconv: check writes no files\n", usage(err_, WrongUsage);
+        return check(words);
     }
     if (command == "totext" || command == "tobinary") {
-        if (words.empty() || words.size() > 2)
-            return err_ << "dfmconv: " << command << " needs IN and at most one OUT\n", usage(err_, WrongUsage);
-        return convert(command == "totext" ? Direction::ToText : Direction::ToBinary, words, recursive);
+        const Direction direction = command == "totext" ? Direction::ToText : Direction::ToBinary;
+        if (words.empty())
+            return err_ << "dfmconv: " << command << " needs IN\n", usage(err_, WrongUsage);
+        if (inPlace_ || !outFolder_.empty())
+            return convertMany(direction, words, outFolder_);
+        if (words.size() > 2)
+            return err_ << "dfmconv: " << command << " needs IN and at most one OUT, or -o DIR\n",
+                   usage(err_, WrongUsage);
+        return convert(direction, words);
     }
     err_ << "dfmconv: unknown command " << command << "\n";
     return usage(err_, WrongUsage);
 }
 
-int FormConverterCommand::convert(Direction direction, const std::vector<std::string>& paths, bool recursive)
+int FormConverterCommand::convert(Direction direction, const std::vector<std::string>& paths)
 {
     const std::string& in = paths[0];
     const std::string out = paths.size() > 1 ? paths[1] : "-";
-    if (recursive) {
+    if (recursive_) {
         if (paths.size() < 2 || in == "-" || out == "-") {
             err_ << "dfmconv: -r needs an IN folder and an OUT folder\n";
             return WrongUsage;
         }
-        return convertTree(direction, in, out);
+        std::error_code error;
+        if (!fs::is_directory(in, error)) {
+            err_ << "dfmconv: " << in << " is not a folder\n";
+            return WrongUsage;
+        }
+        return convertMany(direction, {in}, out);
     }
     if (in != "-" && out != "-" && sameFile(in, out)) {
         err_ << "dfmconv: " << out << " is the input; it is never overwritten\n";
         return WrongUsage;
     }
-    return convertFile(direction, in, out) ? Success : FileFailed;
+    const std::string error = convertFile(direction, in, out);
+    if (!error.empty())
+        err_ << error;
+    return error.empty() ? Success : FileFailed;
 }
 
-namespace {
-
-// Whether inner is folder itself or lies somewhere below it, links resolved; inner need not
-// exist yet.
-bool liesWithin(const fs::path& inner, const fs::path& folder)
+int FormConverterCommand::convertMany(Direction direction, const std::vector<std::string>& paths,
+                                      const fs::path& outFolder)
 {
+    std::vector<Job> jobs;
     std::error_code error;
-    const fs::path innerReal = fs::weakly_canonical(fs::absolute(inner), error);
-    if (error)
-        return false;
-    const fs::path folderReal = fs::weakly_canonical(fs::absolute(folder), error);
-    if (error)
-        return false;
-    const auto [folderEnd, innerPart] =
-        std::mismatch(folderReal.begin(), folderReal.end(), innerReal.begin(), innerReal.end());
-    return folderEnd == folderReal.end();
-}
-
-}  // namespace
-
-int FormConverterCommand::convertTree(Direction direction, const fs::path& in, const fs::path& out)
-{
-    std::error_code error;
-    if (!fs::is_directory(in, error)) {
-        err_ << "dfmconv: " << in.string() << " is not a folder\n";
-        return WrongUsage;
-    }
-    if (fs::equivalent(in, out, error)) {
-        err_ << "dfmconv: OUT must be another folder than IN\n";
-        return WrongUsage;
-    }
-    // A tree written inside the tree it reads (or around it) would write over forms it has yet
-    // to read, or has read: refused before a file is written.
-    if (liesWithin(out, in) || liesWithin(in, out)) {
-        err_ << "dfmconv: OUT and IN must not lie one inside the other: " << out.string()
-             << " would take the place of forms below " << in.string() << "\n";
-        return WrongUsage;
-    }
-    const std::vector<fs::path> files = formFilesIn(in, true, direction == Direction::ToText);
-    int failed = 0;
-    for (const fs::path& file : files) {
-        const fs::path target = out / fs::relative(file, in);
-        fs::create_directories(target.parent_path(), error);
-        if (sameFile(file.string(), target.string())) {
-            err_ << "dfmconv: " << target.string() << " is an input; it is never overwritten\n";
-            ++failed;
-        } else if (!convertFile(direction, file.string(), target.string())) {
-            ++failed;
+    for (const std::string& path : paths) {
+        if (path == "-") {
+            err_ << "dfmconv: standard input cannot be one of several inputs\n";
+            return WrongUsage;
         }
+        if (!fs::is_directory(path, error)) {
+            jobs.push_back({path, inPlace_ ? fs::path(path) : outFolder / fs::path(path).filename()});
+            continue;
+        }
+        if (!recursive_) {
+            err_ << "dfmconv: " << path << " is a folder; -r converts the form files below it\n";
+            return WrongUsage;
+        }
+        if (!inPlace_) {
+            if (fs::equivalent(path, outFolder, error)) {
+                err_ << "dfmconv: OUT must be another folder than IN\n";
+                return WrongUsage;
+            }
+            // A tree written inside the tree it reads (or around it) would write over forms it has
+            // yet to read, or has read: refused before a file is written.
+            if (liesWithin(outFolder, path) || liesWithin(path, outFolder)) {
+                err_ << "dfmconv: OUT and IN must not lie one inside the other: " << outFolder.string()
+                     << " would take the place of forms below " << path << "\n";
+                return WrongUsage;
+            }
+        }
+        for (const fs::path& file : formFilesIn(path, true))
+            jobs.push_back({file, inPlace_ ? file : outFolder / fs::relative(file, path)});
     }
-    err_ << "Converted " << files.size() - static_cast<std::size_t>(failed) << " file(s), " << failed
-         << " failed.\n";
+    FileIds inputs;
+    std::vector<Job> unique;
+    std::map<fs::path, fs::path> sources;
+    for (const Job& job : jobs) {
+        const auto id = fileIdOf(job.in);
+        // A file named twice (or under two names) is converted once.
+        if (id && !inputs.insert(*id).second)
+            continue;
+        if (!inPlace_) {
+            const auto [place, added] = sources.emplace(job.out.lexically_normal(), job.in);
+            if (!added) {
+                err_ << "dfmconv: " << place->second.string() << " and " << job.in.string()
+                     << " would both be written to " << job.out.string() << "\n";
+                return WrongUsage;
+            }
+        }
+        unique.push_back(job);
+    }
+    if (!inPlace_ && !fs::create_directories(outFolder, error) && error) {
+        err_ << "dfmconv: " << outFolder.string() << ": " << error.message() << "\n";
+        return FileFailed;
+    }
+    std::vector<Outcome> outcomes(unique.size());
+    forEach(
+        unique.size(), [&](std::size_t i) { outcomes[i] = convertJob(direction, unique[i], inputs); },
+        [&](std::size_t i) {
+            err_ << outcomes[i].report;
+            return true;
+        });
+    std::size_t converted = 0;
+    std::size_t failed = 0;
+    std::size_t already = 0;
+    for (const Outcome& outcome : outcomes) {
+        converted += outcome.state == Outcome::State::Converted;
+        failed += outcome.state == Outcome::State::Failed;
+        already += outcome.state == Outcome::State::AlreadyTarget;
+    }
+    err_ << "Converted " << converted << " file(s), " << failed << " failed";
+    if (already > 0)
+        err_ << ", " << already << " already " << (direction == Direction::ToText ? "text" : "binary");
+    err_ << ".\n";
     return failed == 0 ? Success : FileFailed;
 }
 
-bool FormConverterCommand::convertFile(Direction direction, const std::string& in, const std::string& out)
+FormConverterCommand::Outcome FormConverterCommand::convertJob(Direction direction, const Job& job,
+                                                                const FileIds& inputs)
+{
+    Outcome outcome;
+    const std::string in = job.in.string();
+    const std::string out = job.out.string();
+    try {
+        const dfm::FormFileKind kind = dfm::formFileKindOfFile(in.c_str());
+        const bool text = kind == dfm::FormFileKind::Text;
+        const bool binary = kind == dfm::FormFileKind::Resource || kind == dfm::FormFileKind::Stream;
+        if ((direction == Direction::ToText && text) || (direction == Direction::ToBinary && binary)) {
+            outcome.state = Outcome::State::AlreadyTarget;
+            outcome.report = "dfmconv: " + in + ": already " + (text ? "form text" : "a binary form file")
+                + ", left as it is\n";
+            return outcome;
+        }
+        // An image or a UTF-16 text named like a form is named as what it is not, rather than by
+        // the first token the converter could not take; one that cannot be read by why.
+        if (kind == dfm::FormFileKind::Unknown
+            && dfm::PosixFile::open(in, O_RDONLY | O_NONBLOCK | O_CLOEXEC).isOpen()) {
+            outcome.report = "dfmconv: " + in + ": neither a binary form file nor form text\n";
+            return outcome;
+        }
+        if (!inPlace_) {
+            const auto target = fileIdOf(job.out);
+            if (target && inputs.count(*target) > 0) {
+                outcome.report = "dfmconv: " + out + " is an input; it is never overwritten\n";
+                return outcome;
+            }
+            std::error_code error;
+            fs::create_directories(job.out.parent_path(), error);
+        }
+    } catch (const std::bad_alloc&) {
+        outcome.report = "dfmconv: " + in + ": out of memory\n";
+        return outcome;
+    }
+    outcome.report = convertFile(direction, in, out, inPlace_ && backup_ ? backupNameFor(job.in) : std::string());
+    outcome.state = outcome.report.empty() ? Outcome::State::Converted : Outcome::State::Failed;
+    return outcome;
+}
+
+std::string FormConverterCommand::convertFile(Direction direction, const std::string& in, const std::string& out,
+                                              const std::string& backup)
 {
     try {
-        dfm::PosixFile inputFile = openInput(in);
-        // The binary readers move back over what they read ahead, which a pipe cannot: such an
-        // input is read into memory first. Text is read straight on, so that endless input fails
-        // at its first bad token.
+        dfm::PosixFile inputFile = dfmconv::openInput(in);
+        std::string probe = dfmconv::readProbe(inputFile);
         std::unique_ptr<dfm::ByteStream> input;
-        if (direction == Direction::ToText && sizeOf(inputFile) == 0)
-            input = readBinaryForm(inputFile);
-        else
-            input = std::make_unique<dfm::FileStream>(std::move(inputFile));
-        const auto convert = [direction, &input](dfm::ByteStream& output) {
-            if (direction == Direction::ToText) {
-                dfm::resourceToText(*input, output);
+        dfm::TextEncoding encoding = dfm::TextEncoding::CodePage;
+        bool bareStream = false;
+        if (direction == Direction::ToText) {
+            // The binary readers move back over what they read ahead, which a pipe cannot: such
+            // an input is read into memory first.
+            if (dfmconv::fileSizeOf(inputFile) == 0) {
+                input = dfmconv::readBinaryForm(inputFile, probe);
             } else {
+                bareStream = dfm::formFileKindOf(probe) == dfm::FormFileKind::Stream;
+                if (inputFile.seek(0, SEEK_SET) != 0)
+                    throw dfm::ReadError(dfm::msg::StreamReadFailed);
+                input = std::make_unique<dfm::FileStream>(std::move(inputFile));
+            }
+        } else {
+            dfmconv::TextInput text = dfmconv::openText(std::move(inputFile), std::move(probe), utf8_, false);
+            input = std::move(text.stream);
+            encoding = text.encoding;
+        }
+        const dfm::TextStyle style{utf8_, !noWrap_};
+        const auto convert = [&](dfm::ByteStream& output) {
+            if (direction == Direction::ToBinary) {
                 dfm::MemoryStream formStream;
-                dfm::textToResource(*input, output, formStream);
+                dfm::textToResource(*input, output, formStream, encoding);
+            } else if (bareStream) {
+                dfm::binaryToText(*input, output, dfm::CodePage::system(), style);
+            } else {
+                dfm::resourceToText(*input, output, style);
             }
         };
         if (out == "-") {
             OutputStream output(out_, outputError_);
             convert(output);
-            return true;
+            return {};
         }
-        return writeOutput(out, convert);
+        writeOutput(out, backup, convert);
+        return {};
     } catch (const std::bad_alloc&) {
-        err_ << "dfmconv: " << in << ": out of memory\n";
+        return "dfmconv: " + in + ": out of memory\n";
+    } catch (const Refusal& refusal) {
+        return std::string("dfmconv: ") + refusal.what() + "\n";
     } catch (const std::exception& error) {
-        if (outputError_ != 0)
+        if (out == "-" && outputError_ != 0) {
             reportOutputError();
-        else
-            err_ << "dfmconv: " << in << ": " << error.what() << "\n";
+            return {};
+        }
+        return "dfmconv: " + in + ": " + error.what() + "\n";
     }
-    return false;
 }
 
-bool FormConverterCommand::writeOutput(const std::string& out, const std::function<void(dfm::ByteStream&)>& convert)
+void FormConverterCommand::writeOutput(const std::string& out, const std::string& backup,
+                                       const std::function<void(dfm::ByteStream&)>& convert)
 {
     struct stat status {};
     const bool exists = ::stat(out.c_str(), &status) == 0;
@@ -427,34 +574,48 @@ bool FormConverterCommand::writeOutput(const std::string& out, const std::functi
         dfm::FileStream output(out, dfm::FileStream::Mode::OpenWrite);
         convert(output);
         output.flush();
-        return true;
+        return;
     }
     if (exists && S_ISREG(status.st_mode) && !force_ && ::faccessat(AT_FDCWD, out.c_str(), W_OK, AT_EACCESS) != 0
-        && errno == EACCES) {
-        err_ << "dfmconv: " << out << " is read-only; --force replaces it\n";
-        return false;
-    }
+        && errno == EACCES)
+        throw Refusal(out + " is read-only; --force replaces it");
     dfm::AtomicFile::Options options;
     options.unnamed = true;
     options.followLinks = true;
     options.keepGroup = true;
-    options.removeOnSignal = true;
+    // Several files at a time take their signals on the main thread, between two commits.
+    options.removeOnSignal = !severalFiles_;
     dfm::AtomicFile file(out, "dfmconv", options);
     AtomicFileStream output(file);
     convert(output);
     output.flush();
+    file.sync();
+    const std::lock_guard<std::mutex> commit(commitLock_);
+    if (!backup.empty() && exists) {
+        // The old file gets its second name before the new one takes the first: at no point is
+        // it under neither.
+        // Through a symbolic link, the file it points to is the one replaced and kept.
+        std::error_code error;
+        fs::path real = fs::canonical(out, error);
+        if (error)
+            real = out;
+        ::unlink(backup.c_str());
+        if (::link(real.c_str(), backup.c_str()) != 0) {
+            if (!fs::copy_file(real, backup, fs::copy_options::overwrite_existing, error))
+                throw Refusal(backup + ": the backup cannot be made (" + error.message() + "); " + out
+                              + " is left as it was");
+        }
+    }
     file.commit();
-    return true;
 }
 
-std::vector<fs::path> FormConverterCommand::formFilesIn(const fs::path& folder, bool recursive, bool wantBinary)
+std::vector<fs::path> FormConverterCommand::formFilesIn(const fs::path& folder, bool recursive)
 {
     std::vector<fs::path> files;
     std::error_code error;
     const auto consider = [&](const fs::directory_entry& entry) {
         std::error_code statError;
-        if (entry.is_regular_file(statError) && hasFormExtension(entry.path())
-            && startsAsBinaryForm(entry.path()) == wantBinary)
+        if (entry.is_regular_file(statError) && hasFormExtension(entry.path()))
             files.push_back(entry.path());
     };
     if (recursive) {
@@ -471,46 +632,204 @@ std::vector<fs::path> FormConverterCommand::formFilesIn(const fs::path& folder, 
     return files;
 }
 
-int FormConverterCommand::check(const std::vector<std::string>& paths, bool recursive)
+void FormConverterCommand::forEach(std::size_t count, const std::function<void(std::size_t)>& work,
+                                   const std::function<bool(std::size_t)>& report)
+{
+    // The workers never see the stopping signals: this thread takes them between two files'
+    // commits, and a file size limit makes a write fail instead of ending the program.
+    sigset_t stopping;
+    sigemptyset(&stopping);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGXFSZ})
+        sigaddset(&stopping, signal);
+    sigset_t previous;
+    ::pthread_sigmask(SIG_BLOCK, &stopping, &previous);
+    severalFiles_ = true;
+
+    std::mutex lock;
+    std::vector<char> done(count, 0);
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> stop{false};
+    std::vector<std::thread> workers;
+    const auto worker = [&] {
+        for (std::size_t i = next++; i < count && !stop; i = next++) {
+            work(i);
+            const std::lock_guard<std::mutex> guard(lock);
+            done[i] = 1;
+        }
+    };
+    // More threads than that only wait for the disk.
+    constexpr std::size_t MaxThreads = 64;
+    const std::size_t threads = std::min({std::max<std::size_t>(jobs_, 1), count, MaxThreads});
+    try {
+        while (workers.size() < threads)
+            workers.emplace_back(worker);
+    } catch (const std::system_error&) {
+        // The system gives no more threads: those there are do the work.
+    }
+    if (workers.empty() && count > 0) {
+        ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+        for (std::size_t i = 0; i < count; ++i) {
+            work(i);
+            if (!report(i))
+                break;
+        }
+        return;
+    }
+    std::size_t reported = 0;
+    while (reported < count && !stop) {
+        {
+            std::unique_lock<std::mutex> guard(lock);
+            while (reported < count && done[reported]) {
+                guard.unlock();
+                if (!report(reported))
+                    stop = true;
+                ++reported;
+                guard.lock();
+            }
+        }
+        if (reported == count || stop)
+            break;
+        const timespec wait{0, 5'000'000};
+        const int signal = ::sigtimedwait(&stopping, nullptr, &wait);
+        if (signal > 0) {
+            // No file is between its temporary name and its rename; the others' data is in files
+            // without a name, which go with the program.
+            const std::lock_guard<std::mutex> commit(commitLock_);
+            std::signal(signal, SIG_DFL);
+            sigset_t only;
+            sigemptyset(&only);
+            sigaddset(&only, signal);
+            ::pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
+            std::raise(signal);
+        }
+    }
+    for (std::thread& worker : workers)
+        worker.join();
+    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+}
+
+int FormConverterCommand::check(const std::vector<std::string>& paths)
 {
     std::vector<fs::path> files;
+    bool empty = false;
     for (const std::string& path : paths) {
         std::error_code error;
         if (fs::is_directory(path, error)) {
-            const std::vector<fs::path> found = formFilesIn(path, recursive, true);
+            const std::vector<fs::path> found = formFilesIn(path, recursive_);
+            if (found.empty()) {
+                err_ << "dfmconv: " << path << " holds no form file\n";
+                empty = true;
+            }
             files.insert(files.end(), found.begin(), found.end());
         } else {
             files.emplace_back(path);
         }
     }
-    const auto scratch = [] { return std::unique_ptr<dfm::ByteStream>(dfm::FileStream::temporary()); };
-    std::map<dfm::RoundTripResult::Kind, int> counts;
-    for (const fs::path& file : files) {
-        dfm::RoundTripResult result;
-        try {
-            dfm::PosixFile input = openInput(file.string());
-            const std::unique_ptr<dfm::MemoryStream> form = readBinaryForm(input);
-            input = dfm::PosixFile();
-            result = dfm::checkRoundTrip(form->view(), scratch);
-        } catch (const std::bad_alloc&) {
-            result.message = "out of memory";
-        } catch (const std::exception& error) {
-            result.message = error.what();
-        }
-        ++counts[result.kind];
-        std::string line = std::string(dfm::roundTripKindName(result.kind)) + "\t" + file.string();
-        if (result.kind == dfm::RoundTripResult::Kind::Differs)
-            line += "\tat offset " + std::to_string(result.offset);
-        if (result.kind == dfm::RoundTripResult::Kind::Failed)
-            line += "\t" + result.message;
+    std::vector<Outcome> outcomes(files.size());
+    bool written = true;
+    forEach(
+        files.size(), [&](std::size_t i) { outcomes[i] = checkFile(files[i]); },
         // A report that cannot be written is not worth the work of the files left.
-        if (!print(line + "\n"))
-            return FileFailed;
+        [&](std::size_t i) { return written = print(outcomes[i].report); });
+    if (!written)
+        return FileFailed;
+    std::map<std::string, int> binary;
+    std::map<std::string, int> text;
+    std::size_t textCount = 0;
+    for (const Outcome& outcome : outcomes) {
+        ++(outcome.text ? text : binary)[outcome.verdict];
+        textCount += outcome.text;
     }
-    using Kind = dfm::RoundTripResult::Kind;
-    print("Checked " + std::to_string(files.size()) + " file(s): " + std::to_string(counts[Kind::Identical])
-          + " identical, " + std::to_string(counts[Kind::IdenticalTrailing]) + " identical+trailing, "
-          + std::to_string(counts[Kind::TextFixed]) + " text-fixed, " + std::to_string(counts[Kind::Differs])
-          + " differ, " + std::to_string(counts[Kind::Failed]) + " failed.\n");
-    return counts[Kind::Differs] + counts[Kind::Failed] == 0 ? Success : FileFailed;
+    print("Checked " + std::to_string(files.size()) + " file(s), " + std::to_string(files.size() - textCount)
+          + " binary: " + std::to_string(binary["identical"]) + " identical, "
+          + std::to_string(binary["identical+trailing"]) + " identical+trailing, " + std::to_string(binary["text-fixed"])
+          + " text-fixed, " + std::to_string(binary["differs"]) + " differ, " + std::to_string(binary["failed"])
+          + " failed; " + std::to_string(textCount) + " text: " + std::to_string(text["fixed-point"]) + " fixed-point, "
+          + std::to_string(text["stable"]) + " stable, " + std::to_string(text["differs"]) + " differ, "
+          + std::to_string(text["failed"]) + " failed.\n");
+    const bool bad = binary["differs"] + binary["failed"] + text["differs"] + text["failed"] > 0;
+    return bad || empty ? FileFailed : Success;
+}
+
+FormConverterCommand::Outcome FormConverterCommand::checkFile(const fs::path& file)
+{
+    Outcome outcome;
+    std::string detail;
+    try {
+        dfm::PosixFile input = dfmconv::openInput(file.string());
+        std::string probe = dfmconv::readProbe(input);
+        if (dfm::formFileKindOf(probe) != dfm::FormFileKind::Text) {
+            const std::unique_ptr<dfm::MemoryStream> form = dfmconv::readBinaryForm(input, probe);
+            input = dfm::PosixFile();
+            const auto scratch = [] { return std::unique_ptr<dfm::ByteStream>(dfm::FileStream::temporary()); };
+            const dfm::RoundTripResult result = dfm::checkRoundTrip(form->view(), scratch);
+            outcome.verdict = dfm::roundTripKindName(result.kind);
+            if (result.kind == dfm::RoundTripResult::Kind::Differs)
+                detail = "at offset " + std::to_string(result.offset);
+            if (result.kind == dfm::RoundTripResult::Kind::Failed)
+                detail = result.message;
+        } else {
+            outcome.text = true;
+            outcome.verdict = "failed";
+            dfmconv::TextInput text = dfmconv::openText(std::move(input), std::move(probe), utf8_, true);
+            dfm::MemoryStream binary;
+            {
+                dfm::MemoryStream formStream;
+                dfm::textToResource(*text.stream, binary, formStream, text.encoding);
+            }
+            std::string original;
+            if (text.seekable) {
+                dfm::MemoryStream whole;
+                text.stream->setPosition(0);
+                whole.copyFrom(*text.stream);
+                original = whole.view();
+            } else {
+                original = std::move(text.held);
+            }
+            text.stream.reset();
+            const bool utf8 = text.encoding == dfm::TextEncoding::Utf8;
+            dfm::MemoryStream made;
+            binary.setPosition(0);
+            dfm::resourceToText(binary, made, dfm::TextStyle{utf8, true});
+            bool fixed = sameText(made.view(), original);
+            if (!fixed) {
+                // Text written with long strings on one line is a fixed point of that style.
+                dfm::MemoryStream unwrapped;
+                binary.setPosition(0);
+                dfm::resourceToText(binary, unwrapped, dfm::TextStyle{utf8, false});
+                fixed = sameText(unwrapped.view(), original);
+            }
+            if (fixed) {
+                outcome.verdict = "fixed-point";
+            } else {
+                // The text made is what a save writes: it must read back to itself.
+                const auto style = dfm::TextStyle{utf8, true};
+                dfm::MemoryStream again;
+                made.setPosition(0);
+                dfm::textToResource(made, again, utf8 ? dfm::TextEncoding::Utf8 : dfm::TextEncoding::CodePage);
+                dfm::MemoryStream remade;
+                again.setPosition(0);
+                dfm::resourceToText(again, remade, style);
+                const std::string_view first = made.view();
+                const std::string_view second = remade.view();
+                if (first == second) {
+                    outcome.verdict = "stable";
+                } else {
+                    outcome.verdict = "differs";
+                    const auto where = std::mismatch(first.begin(), first.end(), second.begin(), second.end());
+                    detail = "at offset " + std::to_string(where.first - first.begin()) + " of its text";
+                }
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        outcome.verdict = "failed";
+        detail = "out of memory";
+    } catch (const std::exception& error) {
+        outcome.verdict = "failed";
+        detail = error.what();
+    }
+    outcome.state = outcome.verdict == "failed" || outcome.verdict == "differs" ? Outcome::State::Failed
+                                                                                : Outcome::State::Converted;
+    outcome.report = outcome.verdict + "\t" + file.string() + (detail.empty() ? "" : "\t" + detail) + "\n";
+    return outcome;
 }

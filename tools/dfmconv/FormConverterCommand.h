@@ -1,9 +1,13 @@
 // The dfmconv command line: converts form files between binary and text, and checks round trips.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <iosfwd>
+#include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -21,6 +25,20 @@ public:
 
 private:
     enum class Direction { ToText, ToBinary };
+    // One file of a run over several: where it goes (its own path when converted in place).
+    struct Job {
+        std::filesystem::path in;
+        std::filesystem::path out;
+    };
+    // What became of one file, made by a worker and printed by the main thread in file order.
+    struct Outcome {
+        enum class State { Converted, AlreadyTarget, Failed } state = State::Failed;
+        std::string report;  // the lines to print, each ending in a line break
+        bool text = false;   // check: the file is form text
+        std::string verdict; // check: the word its line starts with
+    };
+    // Device and inode of the files a run reads, none of which it may write.
+    using FileIds = std::set<std::pair<std::uint64_t, std::uint64_t>>;
 
     int usage(std::ostream& stream, int status);
     int runWords(const std::vector<std::string>& arguments);
@@ -28,17 +46,37 @@ private:
     bool print(const std::string& text);
     // "dfmconv: standard output: REASON", once.
     void reportOutputError();
-    int convert(Direction direction, const std::vector<std::string>& paths, bool recursive);
-    int convertTree(Direction direction, const std::filesystem::path& in, const std::filesystem::path& out);
-    bool convertFile(Direction direction, const std::string& in, const std::string& out);
-    bool writeOutput(const std::string& out, const std::function<void(dfm::ByteStream&)>& convert);
-    int check(const std::vector<std::string>& paths, bool recursive);
-    std::vector<std::filesystem::path> formFilesIn(const std::filesystem::path& folder, bool recursive,
-                                                   bool wantBinary);
+    int convert(Direction direction, const std::vector<std::string>& paths);
+    int convertMany(Direction direction, const std::vector<std::string>& paths, const std::filesystem::path& outFolder);
+    Outcome convertJob(Direction direction, const Job& job, const FileIds& inputs);
+    // The error line for in (empty on success); backup, when given, keeps the file replaced.
+    std::string convertFile(Direction direction, const std::string& in, const std::string& out,
+                            const std::string& backup = {});
+    void writeOutput(const std::string& out, const std::string& backup,
+                     const std::function<void(dfm::ByteStream&)>& convert);
+    int check(const std::vector<std::string>& paths);
+    Outcome checkFile(const std::filesystem::path& file);
+    std::vector<std::filesystem::path> formFilesIn(const std::filesystem::path& folder, bool recursive);
+    // Runs work(i) for i below count on jobs_ threads; report(i) is called on this thread for each
+    // i in order once work(i) is done, and stops the run when it returns false. A stopping signal
+    // ends the program between two files' last steps, never in the middle of one's.
+    void forEach(std::size_t count, const std::function<void(std::size_t)>& work,
+                 const std::function<bool(std::size_t)>& report);
 
     std::ostream& out_;
     std::ostream& err_;
+    bool recursive_ = false;
     bool force_ = false;
+    bool utf8_ = false;
+    bool noWrap_ = false;
+    bool inPlace_ = false;
+    bool backup_ = false;
+    std::string outFolder_;
+    std::size_t jobs_ = 0;
     int outputError_ = 0;  // errno of the first failed write to standard output
     bool outputReported_ = false;
+    bool severalFiles_ = false;  // files are converted by workers (set before they start)
+    // Held while a file is put in its place, so that a signal never ends the program between
+    // the temporary name given to the data and the rename.
+    std::mutex commitLock_;
 };

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <grp.h>
+#include <map>
 #include <set>
 #include <sstream>
 #include <sys/resource.h>
@@ -16,6 +17,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -137,6 +139,22 @@ TEST_F(DfmconvTest, UsageAndExitStatus)
     EXPECT_EQ(run("totext a b c"), 2);
     EXPECT_EQ(run("check"), 2);
     EXPECT_EQ(run("-r totext " + Sample), 2);
+    const char* const wrong[] = {
+        "--backup totext a.dfm",            // --backup without --in-place
+        "--in-place -o out totext a.dfm",   // both
+        "-j 0 check a.dfm",
+        "-j x check a.dfm",
+        "check a.dfm -j",
+        "-o out check a.dfm",
+        "--in-place totext .",              // a folder without -r
+        "-o out totext - a.dfm",            // standard input among several inputs
+    };
+    for (const char* arguments : wrong) {
+        SCOPED_TRACE(arguments);
+        EXPECT_EQ(run(arguments), 2);
+        EXPECT_NE(err_.find("dfmconv: "), std::string::npos);
+    }
+    EXPECT_TRUE(namesIn(folder_) == (std::set<std::string>{".err", ".out"}));
 }
 
 TEST_F(DfmconvTest, ConvertsBothWaysThroughFilesAndPipes)
@@ -240,7 +258,7 @@ TEST_F(DfmconvTest, WorksThroughTrees)
     EXPECT_TRUE(fs::exists(folder_ / "out/sub/deeper/B.DFM"));
     EXPECT_FALSE(fs::exists(folder_ / "out/sub/text.dfm"));
     EXPECT_FALSE(fs::exists(folder_ / "out/sub/notes.txt"));
-    EXPECT_NE(err_.find("Converted 2 file(s), 0 failed."), std::string::npos);
+    EXPECT_NE(err_.find("Converted 2 file(s), 0 failed, 1 already text.\n"), std::string::npos) << err_;
 
     ASSERT_EQ(run("-r tobinary out back"), 0) << err_;
     EXPECT_EQ(readFile(folder_ / "back/sub/deeper/B.DFM"), readFile(Sample));
@@ -260,11 +278,13 @@ TEST_F(DfmconvTest, CheckReportsEachFileAndASummary)
     EXPECT_NE(out_.find("identical\tforms/good.dfm\n"), std::string::npos) << out_;
     EXPECT_NE(out_.find("failed\tforms/cut.dfm\tErreur de lecture du flux\n"), std::string::npos) << out_;
     EXPECT_EQ(out_.find("nested"), std::string::npos);
-    EXPECT_NE(out_.find("Checked 2 file(s): 1 identical, 0 identical+trailing, 0 text-fixed, 0 differ, 1 failed."),
+    EXPECT_NE(out_.find("fixed-point\tforms/text.dfm\n"), std::string::npos) << out_;
+    EXPECT_NE(out_.find("Checked 3 file(s), 2 binary: 1 identical, 0 identical+trailing, 0 text-fixed, 0 differ, 1 failed; "
+                        "1 text: 1 fixed-point, 0 stable, 0 differ, 0 failed."),
               std::string::npos) << out_;
 
     EXPECT_EQ(run("-r check forms/good.dfm forms/sub"), 0) << out_;
-    EXPECT_NE(out_.find("Checked 2 file(s): 2 identical"), std::string::npos) << out_;
+    EXPECT_NE(out_.find("Checked 2 file(s), 2 binary: 2 identical"), std::string::npos) << out_;
 }
 
 // Nothing a hostile input gives (endless bytes, more than memory holds) stops the run: each
@@ -298,9 +318,11 @@ TEST_F(DfmconvTest, HostileInputsFailWithAMessageAndTheRunGoesOn)
         {"a form larger than memory allows",
          "ulimit -v 400000 && \"$DFMCONV\" check big.dfm good.dfm", 1,
          "failed\tbig.dfm\tout of memory\nidentical\tgood.dfm\n"},
-        {"a file as large that is no binary form is not read",
+        {"a text as large, zeros after its first line, is not read whole",
          "ulimit -v 400000 && \"$DFMCONV\" check huge.dfm good.dfm", 1,
-         "failed\thuge.dfm\tFormat de flux incorrect\nidentical\tgood.dfm\n"},
+         "failed\thuge.dfm\tLigne trop longue à la ligne 2\nidentical\tgood.dfm\n"},
+        {"the same to binary", "ulimit -v 400000 && \"$DFMCONV\" tobinary huge.dfm out.dfm", 1,
+         "dfmconv: huge.dfm: Ligne trop longue à la ligne 2\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -428,6 +450,59 @@ TEST_F(DfmconvTest, AStoppedConversionLeavesNothingBehind)
     }
 }
 
+// Files converted in place several at a time, the run stopped by a signal: each file is old or
+// new (with its backup), and no temporary file is left.
+TEST_F(DfmconvTest, AStoppedParallelRunLeavesEachFileWhole)
+{
+    const std::string form = nestedForm(999, 2 << 20);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        std::set<std::string> inputs;
+        for (int i = 0; i < 6; ++i) {
+            writeFile(folder_ / ("f" + std::to_string(i) + ".dfm"), form);
+            inputs.insert("f" + std::to_string(i) + ".dfm");
+        }
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const rlimit noCore{0, 0};
+            ::setrlimit(RLIMIT_CORE, &noCore);
+            if (::chdir(folder_.c_str()) == 0)
+                ::execl(Dfmconv.c_str(), "dfmconv", "-j", "2", "--in-place", "--backup", "totext", "f0.dfm", "f1.dfm",
+                        "f2.dfm", "f3.dfm", "f4.dfm", "f5.dfm", static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        // Once an output file is open, the writing is under way.
+        const fs::path descriptors = "/proc/" + std::to_string(child) + "/fd";
+        bool writing = false;
+        for (int i = 0; i < 10000 && !writing; ++i) {
+            std::error_code error;
+            for (fs::directory_iterator it(descriptors, error), end; !error && it != end; it.increment(error)) {
+                const std::string target = fs::read_symlink(it->path(), error).string();
+                writing = writing || (target.starts_with(folder_.string()) && target.find(".dfm") == std::string::npos);
+            }
+            if (!writing)
+                std::this_thread::sleep_for(std::chrono::microseconds(100));
+        }
+        ::kill(child, signal);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+        for (const std::string& name : namesIn(folder_)) {
+            SCOPED_TRACE(name);
+            const std::string bytes = readFile(folder_ / name);
+            if (name.ends_with(".D$$")) {
+                EXPECT_EQ(bytes, form);
+                EXPECT_TRUE(readFile(fs::path(folder_ / name).replace_extension(".dfm")).starts_with("object "));
+            } else {
+                EXPECT_EQ(inputs.count(name), 1u);
+                EXPECT_TRUE(bytes == form || bytes.starts_with("object ")) << bytes.substr(0, 20);
+            }
+            fs::remove(folder_ / name);
+        }
+    }
+}
+
 TEST_F(DfmconvTest, AReplacedOutputKeepsItsModeAndGroupAndLinksStayLinks)
 {
     for (const mode_t mode : {0600, 0640, 0604, 0664}) {
@@ -493,6 +568,340 @@ TEST_F(DfmconvTest, AReadOnlyOutputIsReplacedOnlyWithForce)
     struct stat status {};
     ::stat((folder_ / "out.txt").c_str(), &status);
     EXPECT_EQ(status.st_mode & 07777, 0444u);
+}
+
+// A form in UTF-8 with Cyrillic and accented names and captions: every character comes back.
+const std::string Utf8Form = "object \xD0\xA4\xD0\xBE\xD1\x80\xD0\xBC\xD0\xB0: TForm\r\n"
+                             "  Caption = '\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82, caf\xC3\xA9'\r\n"
+                             "  object Bouton\xC3\xA9: TButton\r\n"
+                             "    Caption = '\xC3\x89t\xC3\xA9'#13#10'l'#39'hiver'\r\n"
+                             "  end\r\n"
+                             "end\r\n";
+const std::string Mark = "\xEF\xBB\xBF";
+
+TEST_F(DfmconvTest, Utf8FormsConvertAndComeBack)
+{
+    writeFile(folder_ / "marked.dfm", Mark + Utf8Form);
+    writeFile(folder_ / "unmarked.lfm", Utf8Form);
+    ASSERT_EQ(run("tobinary marked.dfm reference.dfm"), 0) << err_;
+    const std::string binary = readFile(folder_ / "reference.dfm");
+    // The captions are wide strings holding the characters themselves.
+    EXPECT_NE(binary.find(std::string("\x12\x0C\0\0\0\x1F\x04\x40\x04", 9)), std::string::npos);
+    // A character split between the bytes that tell the kind and the rest of the file.
+    std::string padded = "object Form1: TForm\r\n";
+    while (padded.size() < 4096 - 40)
+        padded += "  Tag = 1\r\n";
+    padded += std::string(4095 - 12 - padded.size(), ' ') + "Caption = 'x\xC3\xA9'\r\nend\r\n";
+    ASSERT_EQ(padded.find('\xC3'), 4095u);
+    // The text written back indents as it should.
+    std::string expectedPadded = padded;
+    expectedPadded.replace(expectedPadded.rfind("\r\n", 4080) + 2, 4095 - 12 - expectedPadded.rfind("\r\n", 4080) - 2, "  ");
+    writeFile(folder_ / "padded.dfm", padded);
+    const struct {
+        const char* name;
+        std::string script;
+        std::string expected;  // the bytes of out
+    } cases[] = {
+        {"without a mark", "\"$DFMCONV\" tobinary unmarked.lfm out", binary},
+        {"through a pipe", "cat marked.dfm | \"$DFMCONV\" tobinary - out", binary},
+        {"through a pipe, without a mark", "cat unmarked.lfm | \"$DFMCONV\" tobinary - out", binary},
+        {"marked, forced", "\"$DFMCONV\" --utf8 tobinary marked.dfm out", binary},
+        {"back to UTF-8 text", "\"$DFMCONV\" totext --utf8 reference.dfm out", Mark + Utf8Form},
+        {"back to UTF-8 text, not wrapped", "\"$DFMCONV\" --no-wrap --utf8 totext reference.dfm out", Mark + Utf8Form},
+        {"split character", "\"$DFMCONV\" tobinary padded.dfm mid && \"$DFMCONV\" totext --utf8 mid out",
+         Mark + expectedPadded},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(runScript(c.script), 0) << err_;
+        EXPECT_EQ(readFile(folder_ / "out"), c.expected);
+        fs::remove(folder_ / "out");
+    }
+}
+
+TEST_F(DfmconvTest, TextInTheCodePageReadsAsBeforeAndBadUtf8IsNamed)
+{
+    // Not UTF-8: the bytes are characters of the code page, as they always were.
+    const std::string codePage = "object Form1: TForm\r\n  Caption = 'caf\xE9 cr\xE8me'\r\nend\r\n";
+    writeFile(folder_ / "page.dfm", codePage);
+    ASSERT_EQ(run("tobinary page.dfm page.bin"), 0) << err_;
+    EXPECT_NE(readFile(folder_ / "page.bin").find("\x06\x0A" "caf\xE9 cr\xE8me"), std::string::npos);
+    ASSERT_EQ(run("totext page.bin"), 0) << err_;
+    EXPECT_EQ(out_, codePage);
+
+    writeFile(folder_ / "bad.dfm", Mark + codePage);
+    writeFile(folder_ / "old.dfm", "previous content");
+    const struct {
+        const char* arguments;
+        const char* error;
+    } cases[] = {
+        {"tobinary bad.dfm old.dfm", "dfmconv: bad.dfm: Séquence UTF-8 incorrecte à la ligne 2\n"},
+        {"--utf8 tobinary page.dfm old.dfm", "dfmconv: page.dfm: Séquence UTF-8 incorrecte à la ligne 2\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        EXPECT_EQ(run(c.arguments), 1);
+        EXPECT_EQ(err_, c.error);
+        EXPECT_EQ(readFile(folder_ / "old.dfm"), "previous content");
+    }
+}
+
+// With --no-wrap a one-character insertion in a long caption changes one line of the text; the
+// text reads back to the same bytes either way.
+TEST_F(DfmconvTest, NoWrapKeepsAnEditToOneLine)
+{
+    const auto form = [](const std::string& caption) {
+        return "object Form1: TForm\r\n  Caption = '" + caption + "'\r\n  Tag = 1\r\nend\r\n";
+    };
+    std::string caption;
+    for (int i = 0; caption.size() < 300; ++i)
+        caption += "word" + std::to_string(i) + " ";
+    std::string edited = caption;
+    edited.insert(10, "x");
+    writeFile(folder_ / "a.txt", form(caption));
+    writeFile(folder_ / "b.txt", form(edited));
+    ASSERT_EQ(run("tobinary a.txt a.dfm"), 0) << err_;
+    ASSERT_EQ(run("tobinary b.txt b.dfm"), 0) << err_;
+    const auto lines = [](const std::string& text) {
+        std::vector<std::string> result;
+        std::istringstream stream(text);
+        for (std::string line; std::getline(stream, line);)
+            result.push_back(line);
+        return result;
+    };
+    const auto changedLines = [&](const std::string& options) {
+        EXPECT_EQ(run(options + " totext a.dfm a.out"), 0) << err_;
+        EXPECT_EQ(run(options + " totext b.dfm b.out"), 0) << err_;
+        EXPECT_EQ(run("tobinary a.out back.dfm"), 0) << err_;
+        EXPECT_EQ(readFile(folder_ / "back.dfm"), readFile(folder_ / "a.dfm")) << options;
+        const std::vector<std::string> a = lines(readFile(folder_ / "a.out"));
+        const std::vector<std::string> b = lines(readFile(folder_ / "b.out"));
+        EXPECT_EQ(a.size(), b.size()) << options;
+        int changed = 0;
+        for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i)
+            changed += a[i] != b[i];
+        return changed;
+    };
+    EXPECT_EQ(changedLines("--no-wrap"), 1);
+    EXPECT_GT(changedLines(""), 1);
+    EXPECT_EQ(changedLines("--utf8 --no-wrap"), 1);
+}
+
+TEST_F(DfmconvTest, CheckGivesTextFormsTheirVerdicts)
+{
+    fs::create_directories(folder_ / "forms");
+    fs::create_directories(folder_ / "none/sub");
+    writeFile(folder_ / "none/notes.txt", "not a form");
+    ASSERT_EQ(run("totext " + Sample + " forms/crlf.dfm"), 0);
+    std::string lf = readFile(folder_ / "forms/crlf.dfm");
+    for (std::size_t at = lf.find("\r\n"); at != std::string::npos; at = lf.find("\r\n", at))
+        lf.erase(at, 1);
+    writeFile(folder_ / "forms/lf.lfm", lf);
+    writeFile(folder_ / "forms/utf8.FMX", Mark + Utf8Form);
+    writeFile(folder_ / "forms/loose.xfm", "OBJECT Form1 : TForm\r\n  left=  1\r\nEND\r\n");
+    writeFile(folder_ / "forms/broken.dfm", "object Form1: TForm\r\n  Left = ?\r\nend\r\n");
+    writeFile(folder_ / "forms/notes.txt", "object Form1: TForm\r\nend\r\n");
+    const struct {
+        std::string arguments;
+        int status;
+        std::vector<std::string> expected;  // lines of the output, each found in it
+    } cases[] = {
+        {"check forms", 1,
+         {"failed\tforms/broken.dfm\tValeur de propriété incorrecte à la ligne 2\n", "fixed-point\tforms/crlf.dfm\n",
+          "fixed-point\tforms/lf.lfm\n", "stable\tforms/loose.xfm\n", "fixed-point\tforms/utf8.FMX\n",
+          "Checked 5 file(s), 0 binary: 0 identical, 0 identical+trailing, 0 text-fixed, 0 differ, 0 failed; "
+          "5 text: 3 fixed-point, 1 stable, 0 differ, 1 failed.\n"}},
+        {"check forms/lf.lfm " + Sample, 0, {"Checked 2 file(s), 1 binary: 1 identical"}},
+        // A folder without a form file checks nothing, which is an error.
+        {"check forms/crlf.dfm none", 1, {"fixed-point\tforms/crlf.dfm\n", "Checked 1 file(s)"}},
+        {"-r check none", 1, {"Checked 0 file(s)"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        EXPECT_EQ(run(c.arguments), c.status) << out_ << err_;
+        for (const std::string& line : c.expected)
+            EXPECT_NE(out_.find(line), std::string::npos) << line << "\nin\n" << out_;
+        if (c.arguments.find("none") != std::string::npos) {
+            EXPECT_EQ(err_, "dfmconv: none holds no form file\n");
+        }
+    }
+}
+
+// Every form of the shared corpus, text or binary, passes: a text form reads and the text made
+// from it reads back to itself; a binary one comes back, or differs only where the text cannot
+// carry the value kind (also for forms whose text outgrows one read of the scratch files).
+TEST_F(DfmconvTest, CheckPassesEveryFormOfTheCorpus)
+{
+    const std::string corpus = DFM_CORPUS_DIR;
+    if (!fs::exists(corpus))
+        GTEST_SKIP() << "no shared corpus in " << corpus;
+    EXPECT_EQ(run("-r check " + corpus), 0) << out_;
+    EXPECT_EQ(out_.find("failed\t"), std::string::npos) << out_;
+    EXPECT_EQ(out_.find("differs\t"), std::string::npos) << out_;
+    EXPECT_NE(out_.find("0 differ, 0 failed.\n"), std::string::npos) << out_;
+}
+
+TEST_F(DfmconvTest, SeveralInputsGoToAFolder)
+{
+    fs::create_directories(folder_ / "in/sub");
+    fs::copy_file(Sample, folder_ / "in/a.dfm");
+    fs::copy_file(Sample, folder_ / "in/sub/b.DFM");
+    writeFile(folder_ / "in/text.lfm", Utf8Form);
+    writeFile(folder_ / "in/sub/a.dfm", "object Other: TForm\r\nend\r\n");
+    ASSERT_EQ(run("totext " + Sample + " sample.txt"), 0);
+    const std::string text = readFile(folder_ / "sample.txt");
+
+    writeFile(folder_ / "picture.dfm", "\x89PNG\r\n\x1A\n");
+    writeFile(folder_ / "wide.dfm", std::string("\xFF\xFEo\0b\0j\0", 8));
+    writeFile(folder_ / "empty.dfm", "");
+    EXPECT_EQ(run("totext in/a.dfm in/sub/b.DFM in/text.lfm missing.dfm picture.dfm wide.dfm empty.dfm -o out"), 1);
+    EXPECT_EQ(readFile(folder_ / "out/a.dfm"), text);
+    EXPECT_EQ(readFile(folder_ / "out/b.DFM"), text);
+    EXPECT_EQ(namesIn(folder_ / "out"), (std::set<std::string>{"a.dfm", "b.DFM"}));
+    EXPECT_EQ(err_, "dfmconv: in/text.lfm: already form text, left as it is\n"
+                    "dfmconv: missing.dfm: Impossible d'ouvrir le fichier missing.dfm\n"
+                    "dfmconv: picture.dfm: neither a binary form file nor form text\n"
+                    "dfmconv: wide.dfm: neither a binary form file nor form text\n"
+                    "dfmconv: empty.dfm: neither a binary form file nor form text\n"
+                    "Converted 2 file(s), 4 failed, 1 already text.\n");
+    EXPECT_EQ(run("--in-place tobinary picture.dfm"), 1);
+    EXPECT_EQ(readFile(folder_ / "picture.dfm"), "\x89PNG\r\n\x1A\n");
+
+    // Through a symbolic link the file it points to is replaced, and its old bytes kept.
+    fs::copy_file(Sample, folder_ / "real.dfm");
+    fs::create_symlink("real.dfm", folder_ / "link.dfm");
+    EXPECT_EQ(run("-j2 --in-place --backup totext link.dfm"), 0) << err_;
+    EXPECT_TRUE(fs::is_symlink(folder_ / "link.dfm"));
+    EXPECT_EQ(readFile(folder_ / "real.dfm"), text);
+    EXPECT_EQ(readFile(folder_ / "link.D$$"), readFile(Sample));
+
+    EXPECT_EQ(run("-r tobinary in/text.lfm in -o back"), 0) << err_;
+    EXPECT_EQ(namesIn(folder_ / "back"), (std::set<std::string>{"sub", "text.lfm"}));
+    EXPECT_EQ(namesIn(folder_ / "back/sub"), (std::set<std::string>{"a.dfm"}));
+
+    // Two inputs of one name, or an output that is an input: nothing is written over.
+    EXPECT_EQ(run("totext in/a.dfm in/sub/a.dfm -o again"), 2);
+    EXPECT_NE(err_.find("would both be written to again/a.dfm"), std::string::npos) << err_;
+    EXPECT_FALSE(fs::exists(folder_ / "again"));
+    fs::copy_file(Sample, folder_ / "in/sub/c.dfm");
+    EXPECT_EQ(run("totext in/sub/c.dfm in/a.dfm -o in/sub"), 1);
+    EXPECT_NE(err_.find("dfmconv: in/sub/c.dfm is an input; it is never overwritten\n"), std::string::npos) << err_;
+    EXPECT_EQ(readFile(folder_ / "in/sub/c.dfm"), readFile(Sample));
+    EXPECT_EQ(readFile(folder_ / "in/sub/a.dfm"), text);
+    EXPECT_EQ(run("-r totext in -o in/o"), 2);
+    EXPECT_NE(err_.find("must not lie one inside the other"), std::string::npos) << err_;
+}
+
+// A copy of the corpus migrated to text in place and back: each file replaced whole or left as it
+// was, a broken form and an unreadable file reported, the others converted all the same.
+TEST_F(DfmconvTest, InPlaceMigratesACopyOfTheCorpus)
+{
+    const fs::path corpus = DFM_CORPUS_DIR;
+    if (!fs::exists(corpus / "MANIFEST.tsv"))
+        GTEST_SKIP() << "no shared corpus in " << corpus;
+    const fs::path tree = folder_ / "tree";
+    // File by file: a folder copied whole would be as read-only as the corpus.
+    for (const char* part : {"binary", "text"}) {
+        fs::create_directories(tree / part);
+        for (const auto& entry : fs::directory_iterator(corpus / part)) {
+            fs::copy_file(entry.path(), tree / part / entry.path().filename());
+            fs::permissions(tree / part / entry.path().filename(), fs::perms::owner_write, fs::perm_options::add);
+        }
+    }
+    writeFile(tree / "text/broken.dfm", "object Form1: TForm\r\n  Left = ?\r\nend\r\n");
+    writeFile(tree / "binary/locked.dfm", readFile(Sample));
+    const bool canLock = !isRoot();
+    if (canLock)
+        fs::permissions(tree / "binary/locked.dfm", fs::perms::none);
+    std::map<fs::path, std::string> before;
+    for (const auto& entry : fs::recursive_directory_iterator(tree))
+        if (entry.is_regular_file() && entry.path().filename() != "locked.dfm")
+            before[entry.path()] = readFile(entry.path());
+
+    EXPECT_EQ(run("-r --in-place --backup -j 2 totext tree"), canLock ? 1 : 0) << err_;
+    if (canLock) {
+        EXPECT_NE(err_.find("dfmconv: tree/binary/locked.dfm: Impossible d'ouvrir le fichier"), std::string::npos)
+            << err_;
+    }
+    EXPECT_NE(err_.find("dfmconv: tree/text/broken.dfm: already form text, left as it is\n"), std::string::npos);
+    std::size_t backups = 0;
+    for (const auto& [path, bytes] : before) {
+        SCOPED_TRACE(path.string());
+        const std::string now = readFile(path);
+        if (bytes.starts_with("\xFF\x0A")) {
+            EXPECT_TRUE(now.starts_with("object ") || now.starts_with("inherited ") || now.starts_with("inline "));
+            EXPECT_EQ(readFile(fs::path(path).replace_extension(".D$$")), bytes);
+            ++backups;
+        } else {
+            EXPECT_EQ(now, bytes);
+        }
+    }
+    EXPECT_GT(backups, 150u);
+    EXPECT_EQ(run("check tree/binary"), canLock ? 1 : 0) << out_;
+    EXPECT_NE(out_.find("0 differ, 0 failed.\n"), std::string::npos) << out_;
+
+    // Back to binary: the broken form fails, stays as it was, and the run goes on.
+    EXPECT_EQ(run("-r --in-place -j 2 tobinary tree"), 1) << err_;
+    EXPECT_NE(err_.find("dfmconv: tree/text/broken.dfm: Valeur de propriété incorrecte à la ligne 2\n"),
+              std::string::npos) << err_;
+    EXPECT_EQ(readFile(tree / "text/broken.dfm"), before[tree / "text/broken.dfm"]);
+    // What the manifest calls identical comes back byte for byte.
+    std::ifstream manifest(corpus / "MANIFEST.tsv");
+    std::size_t identical = 0;
+    for (std::string line; std::getline(manifest, line);) {
+        std::istringstream fields(line);
+        std::string kind, file, repository, pathInRepository, size, expected;
+        std::getline(fields, kind, '\t');
+        std::getline(fields, file, '\t');
+        std::getline(fields, repository, '\t');
+        std::getline(fields, pathInRepository, '\t');
+        std::getline(fields, size, '\t');
+        std::getline(fields, expected, '\t');
+        if (kind == "binary" && expected == "identical") {
+            EXPECT_EQ(readFile(tree / "binary" / file), readFile(corpus / "binary" / file)) << file;
+            ++identical;
+        }
+    }
+    EXPECT_GT(identical, 100u);
+    for (const auto& entry : fs::recursive_directory_iterator(tree))
+        EXPECT_FALSE(entry.path().filename().string().starts_with(".dfmconv")) << entry.path();
+    if (canLock)
+        fs::permissions(tree / "binary/locked.dfm", fs::perms::owner_all);
+}
+
+// The report of a parallel run is the report of a run one file at a time.
+TEST_F(DfmconvTest, ParallelRunsReportInFileOrder)
+{
+    fs::create_directories(folder_ / "forms");
+    std::string cut = readFile(Sample);
+    cut.resize(cut.size() / 3);
+    for (int i = 0; i < 60; ++i) {
+        const std::string name = "forms/f" + std::to_string(i);
+        if (i % 7 == 3)
+            writeFile(folder_ / (name + ".dfm"), cut);
+        else if (i % 5 == 0)
+            writeFile(folder_ / (name + ".lfm"), Utf8Form);
+        else
+            fs::copy_file(Sample, folder_ / (name + ".dfm"));
+    }
+    const struct {
+        const char* command;
+        bool toStandardError;
+    } cases[] = {
+        {"check forms", false},
+        {"-r totext forms -o out", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.command);
+        EXPECT_EQ(run(std::string("-j 1 ") + c.command), 1);
+        const std::string one = c.toStandardError ? err_ : out_;
+        EXPECT_NE(one.find("f10"), std::string::npos);
+        for (const char* jobs : {"-j 2 ", "-j 7 ", ""}) {
+            fs::remove_all(folder_ / "out");
+            EXPECT_EQ(run(jobs + std::string(c.command)), 1);
+            EXPECT_EQ(c.toStandardError ? err_ : out_, one) << jobs;
+        }
+    }
 }
 
 }  // namespace
