@@ -77,6 +77,23 @@ std::set<std::string> namesIn(const fs::path& folder)
     return names;
 }
 
+// Waits (a second at most) until the process has a file of folder open whose path does not hold
+// inputMark: its output, so that its writing is under way.
+void waitUntilWriting(pid_t child, const fs::path& folder, std::string_view inputMark)
+{
+    const fs::path descriptors = "/proc/" + std::to_string(child) + "/fd";
+    bool writing = false;
+    for (int i = 0; i < 10000 && !writing; ++i) {
+        std::error_code error;
+        for (fs::directory_iterator it(descriptors, error), end; !error && it != end; it.increment(error)) {
+            const std::string target = fs::read_symlink(it->path(), error).string();
+            writing = writing || (target.starts_with(folder.string()) && target.find(inputMark) == std::string::npos);
+        }
+        if (!writing)
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
+    }
+}
+
 bool isRoot()
 {
     return ::geteuid() == 0;
@@ -428,19 +445,7 @@ TEST_F(DfmconvTest, AStoppedConversionLeavesNothingBehind)
             ::_exit(127);
         }
         if (!c.byFileSizeLimit) {
-            // Once the output file is open, the writing is under way.
-            const fs::path descriptors = "/proc/" + std::to_string(child) + "/fd";
-            bool writing = false;
-            for (int i = 0; i < 10000 && !writing; ++i) {
-                std::error_code error;
-                for (fs::directory_iterator it(descriptors, error), end; !error && it != end; it.increment(error)) {
-                    const std::string target = fs::read_symlink(it->path(), error).string();
-                    writing = writing
-                        || (target.starts_with(folder_.string()) && target.find("nested") == std::string::npos);
-                }
-                if (!writing)
-                    std::this_thread::sleep_for(std::chrono::microseconds(100));
-            }
+            waitUntilWriting(child, folder_, "nested");
             ::kill(child, c.signal);
         }
         int status = 0;
@@ -472,18 +477,7 @@ TEST_F(DfmconvTest, AStoppedParallelRunLeavesEachFileWhole)
                         "f2.dfm", "f3.dfm", "f4.dfm", "f5.dfm", static_cast<char*>(nullptr));
             ::_exit(127);
         }
-        // Once an output file is open, the writing is under way.
-        const fs::path descriptors = "/proc/" + std::to_string(child) + "/fd";
-        bool writing = false;
-        for (int i = 0; i < 10000 && !writing; ++i) {
-            std::error_code error;
-            for (fs::directory_iterator it(descriptors, error), end; !error && it != end; it.increment(error)) {
-                const std::string target = fs::read_symlink(it->path(), error).string();
-                writing = writing || (target.starts_with(folder_.string()) && target.find(".dfm") == std::string::npos);
-            }
-            if (!writing)
-                std::this_thread::sleep_for(std::chrono::microseconds(100));
-        }
+        waitUntilWriting(child, folder_, ".dfm");
         ::kill(child, signal);
         int status = 0;
         ::waitpid(child, &status, 0);
