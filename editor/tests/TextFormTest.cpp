@@ -2,6 +2,7 @@
 // their own encoding, checked before anything is written, and turned into binary forms and back.
 #include "EditorFixture.h"
 #include "FormFiles.h"
+#include "RoundTrip.h"
 
 #include <QFileDialog>
 #include <QTextBlock>
@@ -126,6 +127,10 @@ TEST_F(TextForms, SaveAsTurnsABinaryFormIntoTextAndBack)
     saveAs(binary, filters[0]);
     EXPECT_EQ(formatPanel(), "Binary");
     EXPECT_EQ(read(binary), originalForm);
+    // And the binary form passes the round-trip check.
+    const QByteArray saved = read(binary);
+    EXPECT_EQ(dfm::checkRoundTrip(std::string_view(saved.constData(), static_cast<std::size_t>(saved.size()))).kind,
+              dfm::RoundTripResult::Kind::Identical);
     EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join(u'\n').toStdString();
 }
 
