@@ -13,6 +13,7 @@
 #include "Errors.h"
 #include "FindDialog.h"
 #include "FontDialog.h"
+#include "FormFileNames.h"
 #include "FormFiles.h"
 #include "GrepWindow.h"
 #include "ObjectViewWindow.h"
@@ -49,16 +50,6 @@ const QString InitialCaretStatus = QStringLiteral("L: 000 C: 000");
 const QString FormFilesFilter = QStringLiteral("Form files (*.dfm *.lfm *.fmx *.xfm *.DFM *.LFM *.FMX *.XFM)");
 const QString BinaryFormFilter = QStringLiteral("Binary form file (*.dfm *.lfm *.fmx *.xfm *.DFM *.LFM *.FMX *.XFM)");
 const QString TextFormFilter = QStringLiteral("Text form file (*.dfm *.lfm *.fmx *.xfm *.DFM *.LFM *.FMX *.XFM)");
-
-// The extensions of the form files the editor opens, in any case.
-bool isFormExtension(const QString& extension)
-{
-    for (const char* known : {".dfm", ".lfm", ".fmx", ".xfm"}) {
-        if (extension.compare(QLatin1String(known), Qt::CaseInsensitive) == 0)
-            return true;
-    }
-    return false;
-}
 
 // What the status bar says of the open form's storage.
 QString formatName(const FormFiles::FormFormat& format)
@@ -528,7 +519,7 @@ void EditorWindow::openFormFile(const QString& path)
 {
     runCommand(prompts_, [&] {
         const QString extension = FormFiles::extensionOf(path);
-        if (!isFormExtension(extension)) {
+        if (!hasFormExtension(QFile::encodeName(extension).toStdString())) {
             prompts_.notice(QStringLiteral("Can't load \"%1\" file type !").arg(extension));
             return;
         }

@@ -6,6 +6,7 @@
 #include "Errors.h"
 #include "FileStream.h"
 #include "FormFileKind.h"
+#include "FormFileNames.h"
 #include "MemoryStream.h"
 #include "PosixFile.h"
 #include "TextToBinary.h"
@@ -312,10 +313,7 @@ QByteArray formFileBytes(const QString& formText, const FormFormat& format)
 
 QString backupFileName(const QString& formPath)
 {
-    // ".D$$" for ".dfm": the first letter of the extension, then "$$".
-    const QString extension = extensionOf(formPath);
-    const QString letter = extension.size() > 1 ? extension.mid(1, 1).toUpper() : QStringLiteral("D");
-    return withExtension(formPath, QStringLiteral(".%1$$").arg(letter));
+    return QFile::decodeName(QByteArray::fromStdString(dfm::backupFileName(nativePath(formPath))));
 }
 
 void save(const Texts& texts, bool backup, bool writeUnit)

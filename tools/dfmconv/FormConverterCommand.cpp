@@ -5,6 +5,7 @@
 #include "Errors.h"
 #include "FileStream.h"
 #include "FormFileKind.h"
+#include "FormFileNames.h"
 #include "FormInput.h"
 #include "MemoryStream.h"
 #include "PosixFile.h"
@@ -82,24 +83,6 @@ constexpr const char* UsageText =
     "points to is replaced and the link stays; a pipe or a device is written to.\n"
     "Exit status: 0 success, 1 a file failed (or differs, for check; or a PATH holds no form\n"
     "file) or standard output could not be written, 2 wrong usage.\n";
-
-bool hasFormExtension(const fs::path& path)
-{
-    std::string extension = path.extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == ".dfm" || extension == ".lfm" || extension == ".fmx" || extension == ".xfm";
-}
-
-// The name the old file keeps beside the new one: ".D$$" for ".dfm", as the editor names its
-// backups.
-std::string backupNameFor(const fs::path& path)
-{
-    const std::string extension = path.extension().string();
-    const char letter = extension.size() > 1 ? static_cast<char>(std::toupper(static_cast<unsigned char>(extension[1])))
-                                             : 'D';
-    return fs::path(path).replace_extension(std::string(".") + letter + "$$").string();
-}
 
 constexpr std::size_t ChunkSize = 65536;
 
@@ -502,7 +485,7 @@ FormConverterCommand::Outcome FormConverterCommand::convertJob(Direction directi
         outcome.report = "dfmconv: " + in + ": out of memory\n";
         return outcome;
     }
-    outcome.report = convertFile(direction, in, out, inPlace_ && backup_ ? backupNameFor(job.in) : std::string());
+    outcome.report = convertFile(direction, in, out, inPlace_ && backup_ ? dfm::backupFileName(job.in.string()) : std::string());
     outcome.state = outcome.report.empty() ? Outcome::State::Converted : Outcome::State::Failed;
     return outcome;
 }
@@ -615,7 +598,7 @@ std::vector<fs::path> FormConverterCommand::formFilesIn(const fs::path& folder, 
     std::error_code error;
     const auto consider = [&](const fs::directory_entry& entry) {
         std::error_code statError;
-        if (entry.is_regular_file(statError) && hasFormExtension(entry.path()))
+        if (entry.is_regular_file(statError) && dfm::hasFormExtension(entry.path().filename().string()))
             files.push_back(entry.path());
     };
     if (recursive) {
