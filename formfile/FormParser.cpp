@@ -140,30 +140,40 @@ int FormParser::advance()
 
 namespace {
 
+// After a '#': the number that follows, of which a character keeps the low 16 bits.
+unsigned takeCharacterCode(const char*& p)
+{
+    unsigned low16 = 0;
+    while (ascii::isDigit(static_cast<unsigned char>(*p)))
+        low16 = (low16 * 10 + static_cast<unsigned>(*p++ - '0')) & 0xFFFFu;
+    return low16;
+}
+
+// After an opening quote: each byte up to the closing one to put, a doubled quote as one quote.
+template <typename Put>
+void takeQuotedRun(const char*& p, Put put)
+{
+    for (;;) {
+        const auto c = static_cast<unsigned char>(*p++);
+        if (c == '\'') {
+            if (*p != '\'')
+                break;
+            ++p;
+        }
+        put(c);
+    }
+}
+
 // The second pass over a literal already checked: #n gives the low 16 bits of n (its byte when
 // narrow), a quoted character its byte, '' one quote.
 template <typename Unit>
 void decodeLiteral(const char* p, const char* end, Unit* out)
 {
     while (p < end) {
-        if (*p == '#') {
-            ++p;
-            unsigned low16 = 0;
-            while (ascii::isDigit(static_cast<unsigned char>(*p)))
-                low16 = (low16 * 10 + static_cast<unsigned>(*p++ - '0')) & 0xFFFFu;
-            *out++ = static_cast<Unit>(low16);
-            continue;
-        }
-        ++p;
-        for (;;) {
-            const auto c = static_cast<unsigned char>(*p++);
-            if (c == '\'') {
-                if (*p != '\'')
-                    break;
-                ++p;
-            }
-            *out++ = static_cast<Unit>(c);
-        }
+        if (*p++ == '#')
+            *out++ = static_cast<Unit>(takeCharacterCode(p));
+        else
+            takeQuotedRun(p, [&out](unsigned char c) { *out++ = static_cast<Unit>(c); });
     }
 }
 
@@ -225,31 +235,18 @@ void FormParser::scanString(std::size_t p)
 
 // A literal with UTF-8 beyond ASCII in its quoted runs: each run decoded as UTF-8, each #n part
 // one code unit.
-void FormParser::decodeUtf8Literal(std::size_t p, std::size_t end)
+void FormParser::decodeUtf8Literal(std::size_t start, std::size_t end)
 {
     wideText_.clear();
     std::string run;
     std::u16string decoded;
-    while (p < end) {
-        if (buffer_[p] == '#') {
-            ++p;
-            unsigned low16 = 0;
-            while (ascii::isDigit(static_cast<unsigned char>(buffer_[p])))
-                low16 = (low16 * 10 + static_cast<unsigned>(buffer_[p++] - '0')) & 0xFFFFu;
-            wideText_.push_back(static_cast<char16_t>(low16));
+    for (const char* p = buffer_ + start; p < buffer_ + end;) {
+        if (*p++ == '#') {
+            wideText_.push_back(static_cast<char16_t>(takeCharacterCode(p)));
             continue;
         }
-        ++p;
         run.clear();
-        for (;;) {
-            const char c = buffer_[p++];
-            if (c == '\'') {
-                if (buffer_[p] != '\'')
-                    break;
-                ++p;
-            }
-            run.push_back(c);
-        }
+        takeQuotedRun(p, [&run](unsigned char c) { run.push_back(static_cast<char>(c)); });
         if (!decodeUtf8(run, decoded))
             fail(msg::BadUtf8);
         wideText_ += decoded;

@@ -61,7 +61,7 @@ private:
     void refill();
     void skipBlanks();
     void scanString(std::size_t p);
-    void decodeUtf8Literal(std::size_t p, std::size_t end);
+    void decodeUtf8Literal(std::size_t start, std::size_t end);
     std::string_view rawTokenText() const { return {buffer_ + tokenPtr_, sourcePtr_ - tokenPtr_}; }
 
     ByteStream& input_;
