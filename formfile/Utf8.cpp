@@ -13,33 +13,18 @@ bool decodeUtf8(std::string_view bytes, std::u16string& out)
             ++i;
             continue;
         }
-        std::size_t length;
-        char32_t cp;
-        char32_t minimum;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-            cp = lead & 0x1Fu;
-            minimum = 0x80;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            cp = lead & 0x0Fu;
-            minimum = 0x800;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            cp = lead & 0x07u;
-            minimum = 0x10000;
-        } else {
+        const Utf8Lead start = utf8Lead(lead);
+        const auto length = static_cast<std::size_t>(start.length);
+        if (length == 0 || i + length > bytes.size())
             return false;
-        }
-        if (i + length > bytes.size())
-            return false;
+        char32_t cp = start.bits;
         for (std::size_t k = 1; k < length; ++k) {
             const auto next = static_cast<unsigned char>(bytes[i + k]);
             if ((next & 0xC0u) != 0x80u)
                 return false;
             cp = (cp << 6) | (next & 0x3Fu);
         }
-        if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        if (!isUtf8CodePoint(cp, start.minimum))
             return false;
         if (cp >= 0x10000) {
             cp -= 0x10000;

@@ -6,6 +6,34 @@
 
 namespace dfm {
 
+// What a byte starts in UTF-8: the length of its sequence (1 for ASCII, 0 for a byte that starts
+// none), the code point bits it carries, and the least code point such a sequence may encode
+// (less is an overlong form).
+struct Utf8Lead {
+    int length;
+    char32_t bits;
+    char32_t minimum;
+};
+
+inline Utf8Lead utf8Lead(unsigned char c)
+{
+    if (c < 0x80)
+        return {1, c, 0};
+    if (c >= 0xC2 && c <= 0xDF)
+        return {2, c & 0x1Fu, 0x80};
+    if (c >= 0xE0 && c <= 0xEF)
+        return {3, c & 0x0Fu, 0x800};
+    if (c >= 0xF0 && c <= 0xF4)
+        return {4, c & 0x07u, 0x10000};
+    return {0, 0, 0};
+}
+
+// Whether a sequence that decoded to cp is well formed: not overlong, within Unicode, no surrogate.
+inline bool isUtf8CodePoint(char32_t cp, char32_t minimum)
+{
+    return cp >= minimum && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
+}
+
 // False (and out unspecified) when bytes are not well-formed UTF-8.
 bool decodeUtf8(std::string_view bytes, std::u16string& out);
 

@@ -3,6 +3,7 @@
 #include "Errors.h"
 #include "FileStream.h"
 #include "FormFileKind.h"
+#include "Utf8.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -76,22 +77,18 @@ private:
             }
             codePoint_ = (codePoint_ << 6) | (c & 0x3Fu);
             if (--need_ == 0)
-                ok_ = codePoint_ >= minimum_ && codePoint_ <= 0x10FFFF && (codePoint_ < 0xD800 || codePoint_ > 0xDFFF);
+                ok_ = dfm::isUtf8CodePoint(codePoint_, minimum_);
             return;
         }
         if (c == 0) {
             ok_ = false;
         } else if (c >= 0x80) {
             beyondAscii_ = true;
-            if (c >= 0xC2 && c <= 0xDF) {
-                need_ = 1, codePoint_ = c & 0x1Fu, minimum_ = 0x80;
-            } else if (c >= 0xE0 && c <= 0xEF) {
-                need_ = 2, codePoint_ = c & 0x0Fu, minimum_ = 0x800;
-            } else if (c >= 0xF0 && c <= 0xF4) {
-                need_ = 3, codePoint_ = c & 0x07u, minimum_ = 0x10000;
-            } else {
-                ok_ = false;
-            }
+            const dfm::Utf8Lead lead = dfm::utf8Lead(c);
+            ok_ = lead.length > 0;
+            need_ = std::max(lead.length - 1, 0);
+            codePoint_ = lead.bits;
+            minimum_ = lead.minimum;
         }
     }
 
