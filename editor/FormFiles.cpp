@@ -161,17 +161,6 @@ void removeLeftovers(const QString& path)
     }
 }
 
-// The previous file stays under the backup name as well as its own until the new one takes its
-// place, so that a crash at any point leaves the old content under the real name. Without hard
-// links the file is copied. A file that is not there drops the old backup, as it has no newer one.
-void keepAsBackup(const QString& path, const QString& backupPath)
-{
-    const std::string backup = nativePath(backupPath);
-    PosixFile::systemCalls().unlink(backup.c_str());
-    if (PosixFile::systemCalls().link(nativePath(path).c_str(), backup.c_str()) != 0 && errno != ENOENT)
-        QFile::copy(path, backupPath);
-}
-
 // The renames reach the disk only with their folder.
 void syncFolderOf(const QString& path)
 {
@@ -333,16 +322,17 @@ void save(const Texts& texts, bool backup, bool writeUnit)
     removeLeftovers(texts.formPath);
     removeLeftovers(unitPath);
     // Both new files are complete before an old one is touched; then each old file gets its
-    // backup name besides its own, and only then does the new one take the name.
+    // backup name besides its own, and only then does the new one take the name. A backup that
+    // cannot be made does not stop the save.
     std::optional<AtomicFile> unit;
     if (writeUnit)
         writeAll(unit.emplace(nativePath(unitPath), tempPrefixFor(unitPath), NewFileOptions), unitBytes);
     if (backup) {
         AtomicFile form(nativePath(texts.formPath), tempPrefixFor(texts.formPath), NewFileOptions);
         writeAll(form, resource);
-        keepAsBackup(texts.formPath, backupFileName(texts.formPath));
+        keepAsBackup(nativePath(texts.formPath), nativePath(backupFileName(texts.formPath)));
         if (writeUnit)
-            keepAsBackup(unitPath, withExtension(unitPath, QStringLiteral(".P$$")));
+            keepAsBackup(nativePath(unitPath), nativePath(withExtension(unitPath, QStringLiteral(".P$$"))));
         form.commit();
     } else {
         writeInPlace({{texts.formPath, &resource, false}});

@@ -1,6 +1,10 @@
 #include "FormFileNames.h"
 
 #include "AsciiText.h"
+#include "PosixFile.h"
+
+#include <cerrno>
+#include <filesystem>
 
 namespace dfm {
 
@@ -35,6 +39,18 @@ std::string backupFileName(std::string_view path)
     backup += letter;
     backup += "$$";
     return backup;
+}
+
+std::error_code keepAsBackup(const std::string& path, const std::string& backupPath)
+{
+    PosixFile::systemCalls().unlink(backupPath.c_str());
+    if (PosixFile::systemCalls().link(path.c_str(), backupPath.c_str()) == 0)
+        return {};
+    if (errno == ENOENT)
+        return std::make_error_code(std::errc::no_such_file_or_directory);
+    std::error_code error;
+    std::filesystem::copy_file(path, backupPath, std::filesystem::copy_options::overwrite_existing, error);
+    return error;
 }
 
 }  // namespace dfm

@@ -582,12 +582,9 @@ void FormConverterCommand::writeOutput(const std::string& out, const std::string
         fs::path real = fs::canonical(out, error);
         if (error)
             real = out;
-        ::unlink(backup.c_str());
-        if (::link(real.c_str(), backup.c_str()) != 0) {
-            if (!fs::copy_file(real, backup, fs::copy_options::overwrite_existing, error))
-                throw Refusal(backup + ": the backup cannot be made (" + error.message() + "); " + out
-                              + " is left as it was");
-        }
+        if (const std::error_code failed = dfm::keepAsBackup(real.string(), backup))
+            throw Refusal(backup + ": the backup cannot be made (" + failed.message() + "); " + out
+                          + " is left as it was");
     }
     file.commit();
 }
