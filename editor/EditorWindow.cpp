@@ -47,9 +47,12 @@ namespace {
 
 const QString InitialCaption = QStringLiteral("Quen Delphi Form Editor");
 const QString InitialCaretStatus = QStringLiteral("L: 000 C: 000");
-const QString FormFilesFilter = QStringLiteral("Form files (*.dfm *.lfm *.fmx *.xfm *.DFM *.LFM *.FMX *.XFM)");
-const QString BinaryFormFilter = QStringLiteral("Binary form file (*.dfm *.lfm *.fmx *.xfm *.DFM *.LFM *.FMX *.XFM)");
-const QString TextFormFilter = QStringLiteral("Text form file (*.dfm *.lfm *.fmx *.xfm *.DFM *.LFM *.FMX *.XFM)");
+const QString InitialHintLine = QStringLiteral("Open a form file with Ctrl+O");
+const QColor InitialHintColor(202, 255, 202);
+const QString FormFilePatterns = QStringLiteral(" (*.dfm *.lfm *.fmx *.xfm *.DFM *.LFM *.FMX *.XFM)");
+const QString FormFilesFilter = QStringLiteral("Form files") + FormFilePatterns;
+const QString BinaryFormFilter = QStringLiteral("Binary form file") + FormFilePatterns;
+const QString TextFormFilter = QStringLiteral("Text form file") + FormFilePatterns;
 
 // What the status bar says of the open form's storage.
 QString formatName(const FormFiles::FormFormat& format)
@@ -58,8 +61,6 @@ QString formatName(const FormFiles::FormFormat& format)
         return QStringLiteral("Binary");
     return format.text.encoding == TextFormat::Encoding::Utf8 ? QStringLiteral("Text UTF-8") : QStringLiteral("Text");
 }
-const QString InitialHintLine = QStringLiteral("Open a form file with Ctrl+O");
-const QColor InitialHintColor(202, 255, 202);
 
 QFont initialEditorFont()
 {
@@ -518,9 +519,8 @@ const CodePage* EditorWindow::searchCodePage(const PageEditor* page) const
 void EditorWindow::openFormFile(const QString& path)
 {
     runCommand(prompts_, [&] {
-        const QString extension = FormFiles::extensionOf(path);
-        if (!hasFormExtension(QFile::encodeName(extension).toStdString())) {
-            prompts_.notice(QStringLiteral("Can't load \"%1\" file type !").arg(extension));
+        if (!hasFormExtension(QFile::encodeName(path).toStdString())) {
+            prompts_.notice(QStringLiteral("Can't load \"%1\" file type !").arg(FormFiles::extensionOf(path)));
             return;
         }
         if (unsavedChanges_
