@@ -114,6 +114,10 @@ void checkCapacity(const QString& text, const QString& path)
         throw tooLong(path, count);
 }
 
+// A character of a file read into a page takes at most three bytes (UTF-8): a larger file is
+// refused without being read.
+constexpr qint64 MostFileBytes = 3 * static_cast<qint64>(PageCapacity);
+
 // A character of form text takes at most two bytes in any code page a form may be in, so text
 // beyond this many bytes cannot fit in a page whatever it decodes to.
 constexpr std::size_t PageCapacityBytes = 2 * static_cast<std::size_t>(PageCapacity);
@@ -169,6 +173,33 @@ void syncFolderOf(const QString& path)
         throw WriteError(msg::StreamWriteFailed);
 }
 
+// The form text of a binary form file, stopped as soon as it outgrows a page.
+QString binaryFormText(const QString& formPath, FormFileKind kind)
+{
+    PageSizedText text;
+    try {
+        FileStream input(nativePath(formPath), FileStream::Mode::OpenRead);
+        if (kind == FormFileKind::Stream)
+            binaryToText(input, text);
+        else
+            resourceToText(input, text);
+    } catch (const PageSizedText::Overflow&) {
+        throw tooLong(formPath);
+    }
+    return PageText::decodeAs(text.view(), PageText::formFormat());
+}
+
+// A text form file as the page shows it; format tells how to write it back.
+QString textFormText(const QString& formPath, TextFormat* format)
+{
+    if (QFileInfo(formPath).size() > MostFileBytes)
+        throw tooLong(formPath);
+    FileStream input(nativePath(formPath), FileStream::Mode::OpenRead);
+    MemoryStream bytes;
+    bytes.copyFrom(input);
+    return PageText::decode(bytes.view(), format);
+}
+
 }  // namespace
 
 QString extensionOf(const QString& path)
@@ -202,38 +233,6 @@ QString unitFileName(const QString& formPath)
     return unit;
 }
 
-namespace {
-
-// The form text of a binary form file, stopped as soon as it outgrows a page.
-QString binaryFormText(const QString& formPath, FormFileKind kind)
-{
-    PageSizedText text;
-    try {
-        FileStream input(nativePath(formPath), FileStream::Mode::OpenRead);
-        if (kind == FormFileKind::Stream)
-            binaryToText(input, text);
-        else
-            resourceToText(input, text);
-    } catch (const PageSizedText::Overflow&) {
-        throw tooLong(formPath);
-    }
-    return PageText::decodeAs(text.view(), PageText::formFormat());
-}
-
-// A text form file as the page shows it; format tells how to write it back.
-QString textFormText(const QString& formPath, TextFormat* format)
-{
-    // A character takes at most three bytes (UTF-8): a larger file is not read at all.
-    if (QFileInfo(formPath).size() > 3 * PageCapacity)
-        throw tooLong(formPath);
-    FileStream input(nativePath(formPath), FileStream::Mode::OpenRead);
-    MemoryStream bytes;
-    bytes.copyFrom(input);
-    return PageText::decode(bytes.view(), format);
-}
-
-}  // namespace
-
 Loaded load(const QString& formPath)
 {
     if (QFileInfo(formPath).isDir())
@@ -253,7 +252,7 @@ Loaded load(const QString& formPath)
     removeLeftovers(unitPath);
     const QFileInfo unitInfo(unitPath);
     if (unitInfo.exists() || unitInfo.isSymLink()) {
-        if (unitInfo.isFile() && unitInfo.size() > 3 * PageCapacity)
+        if (unitInfo.isFile() && unitInfo.size() > MostFileBytes)
             throw tooLong(unitPath);
         QFile unit(unitPath);
         if (unitInfo.isFile() && unit.open(QIODevice::ReadOnly)) {
