@@ -82,6 +82,7 @@ inline constexpr const char* BadStringConstant = "Constante chaîne incorrecte";
 inline constexpr const char* BadBinaryValue = "Valeur binaire incorrecte";
 inline constexpr const char* LineTooLong = "Ligne trop longue";
 inline constexpr const char* BadUtf8 = "Séquence UTF-8 incorrecte";
+inline constexpr const char* ClassNameTooLong = "Nom de classe trop long";
 inline std::string notAnInteger(std::string_view text)
 {
     return joinedText({"'", text, "' n'est pas une valeur entière correcte"});

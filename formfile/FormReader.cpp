@@ -95,7 +95,7 @@ std::string FormReader::takeName()
 ObjectPrefix FormReader::takeObjectPrefix()
 {
     ObjectPrefix prefix;
-    if (peekTag() < 0xF0)
+    if (peekTag() < ObjectPrefixTag)
         return prefix;
     prefix.flags = takeTag() & 0x0Fu;
     if (prefix.flags & ObjectFlag::HasPosition)

@@ -151,7 +151,7 @@ void FormWriter::putObjectPrefix(unsigned flags, std::int32_t position)
 {
     if (flags == 0)
         return;
-    putTag(static_cast<std::uint8_t>(0xF0u | flags));
+    putTag(static_cast<std::uint8_t>(ObjectPrefixTag | flags));
     if (flags & ObjectFlag::HasPosition)
         putIntegerValue(position);
 }

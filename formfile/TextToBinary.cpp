@@ -97,13 +97,18 @@ void BinaryConverter::convertObject()
     parser_.expectToken(Symbol);
     std::string objectName;
     std::string className(parser_.tokenText());
+    int classLine = parser_.lineNumber();
     if (parser_.advance() == ':') {
         parser_.advance();
         parser_.expectToken(Symbol);
         objectName = std::move(className);
         className = parser_.tokenText();
+        classLine = parser_.lineNumber();
         parser_.advance();
     }
+    // A longer name's length byte would read back as an object prefix.
+    if (className.size() > MaxClassNameLength)
+        throw ParserError(msg::ClassNameTooLong, classLine);
     const std::int32_t position = takeOrderModifier();
     if (position >= 0)
         flags |= ObjectFlag::HasPosition;
@@ -321,7 +326,7 @@ std::string headerForStream(const unsigned char* start, std::size_t available, s
 {
     // The root's class name, behind "TPF0" and the optional prefix with its position.
     std::size_t p = 4;
-    if (p < available && start[p] >= 0xF0) {
+    if (p < available && start[p] >= ObjectPrefixTag) {
         if (start[p] & ObjectFlag::HasPosition) {
             ++p;
             p += p < available && start[p] == Int8 ? 1 : p < available && start[p] == Int16 ? 2 : 4;

@@ -1,6 +1,7 @@
 // The value tags of the binary form stream and the limits shared by both conversions.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace dfm {
@@ -36,6 +37,11 @@ inline constexpr unsigned Inherited = 1;
 inline constexpr unsigned HasPosition = 2;
 inline constexpr unsigned Inline = 4;  // a frame embedded in its owner
 }  // namespace ObjectFlag
+
+// An object starts with its prefix (this tag with the flags in its low bits) or with the length of
+// its class name, so a class name can be no longer than the byte below the prefix tags.
+inline constexpr std::uint8_t ObjectPrefixTag = 0xF0;
+inline constexpr std::size_t MaxClassNameLength = ObjectPrefixTag - 1;
 
 // Objects, lists and collections nested deeper than this are refused in both directions,
 // so that hostile input cannot exhaust the stack.

@@ -1,6 +1,7 @@
 // Form text -> binary form stream: the grammar, value mapping, messages with lines, the header.
 #include "FormBuilder.h"
 #include "TestSupport.h"
+#include "ValueTag.h"
 
 namespace dfm {
 namespace {
@@ -119,6 +120,12 @@ TEST(TextToBinary, ErrorsNameTheirLine)
         SCOPED_TRACE(c.text);
         EXPECT_THROW_MSG(textBinary(c.text), ParserError, c.message);
     }
+    // A class name's length byte may not reach the object prefix tags.
+    const std::string longest(MaxClassNameLength, 'T');
+    EXPECT_EQ(textBinary("object A: " + longest + " end"), stream(object(longest, "A", "")));
+    EXPECT_THROW_MSG(textBinary("object A:\r\n " + longest + "x end"), ParserError, "Nom de classe trop long à la ligne 2");
+    EXPECT_THROW_MSG(textBinary("object\r\n " + std::string(300, 'T') + "\r\nend"), ParserError,
+                     "Nom de classe trop long à la ligne 2");
     EXPECT_THROW_MSG(propertyBinary("1.2.3"), ConvertError, "'1.2.3' n'est pas une valeur en virgule flottante correcte");
     EXPECT_THROW_MSG(propertyBinary("-"), ConvertError, "'-' n'est pas une valeur entière correcte");
     EXPECT_THROW_MSG(propertyBinary("1E30c"), ConvertError, "'1E30c' n'est pas une valeur en virgule flottante correcte");
