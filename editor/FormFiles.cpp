@@ -173,16 +173,17 @@ void syncFolderOf(const QString& path)
         throw WriteError(msg::StreamWriteFailed);
 }
 
-// The form text of a binary form file, stopped as soon as it outgrows a page.
-std::string binaryFormText(const QString& formPath, FormFileKind kind)
+// The form text of a binary form file, stopped as soon as it outgrows a page; long strings are cut
+// between the double-byte characters of the page.
+std::string binaryFormText(const QString& formPath, FormFileKind kind, const CodePage& codePage)
 {
     PageSizedText text;
     try {
         FileStream input(nativePath(formPath), FileStream::Mode::OpenRead);
         if (kind == FormFileKind::Stream)
-            binaryToText(input, text);
+            binaryToText(input, text, codePage);
         else
-            resourceToText(input, text);
+            resourceToText(input, text, {}, codePage);
     } catch (const PageSizedText::Overflow&) {
         throw tooLong(formPath);
     }
@@ -242,8 +243,10 @@ Loaded load(const QString& formPath, const CodePageRequest& request)
     // A file of no known kind goes the binary way, which names what is wrong with it.
     const FormFileKind kind = formFileKindOfFile(nativePath(formPath).c_str());
     loaded.formFormat.kind = kind == FormFileKind::Unknown ? FormFileKind::Resource : kind;
-    const std::string formBytes =
-        kind == FormFileKind::Text ? textFormBytes(formPath) : binaryFormText(formPath, loaded.formFormat.kind);
+    const CodePage& firstPage = request.chosen != 0 ? CodePage::forNumber(request.chosen) : CodePage::system();
+    std::string formBytes = kind == FormFileKind::Text
+        ? textFormBytes(formPath)
+        : binaryFormText(formPath, loaded.formFormat.kind, firstPage);
 
     const QString unitPath = unitFileName(formPath);
     removeLeftovers(unitPath);
@@ -264,6 +267,9 @@ Loaded load(const QString& formPath, const CodePageRequest& request)
     loaded.codePage = request.chosen != 0 ? CodePageChoice{request.chosen, CodePageChoice::Source::Chosen}
                                           : CodePageGuess::guess(formBytes, unitView, request.fallback);
     loaded.formFormat.text.codePage = loaded.codePage.number;
+    const CodePage& page = CodePage::forNumber(loaded.codePage.number);
+    if (kind != FormFileKind::Text && page.hasLeadBytes() && &page != &firstPage)
+        formBytes = binaryFormText(formPath, loaded.formFormat.kind, page);
     if (kind == FormFileKind::Text)
         loaded.formText = PageText::decode(formBytes, &loaded.formFormat.text);
     else
@@ -289,7 +295,7 @@ QByteArray formFileBytes(const QString& formText, const FormFormat& format)
         const QByteArray bytes = PageText::encode(formText, format.text);
         MemoryStream input(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
         MemoryStream binary;
-        textToBinary(input, binary, encodingOf(format.text));
+        textToBinary(input, binary, encodingOf(format.text), &CodePage::forNumber(format.text.codePage));
         return bytes;
     }
     // Characters the code page cannot hold (typed, or from a UTF-8 text form) go through UTF-8,
@@ -302,9 +308,9 @@ QByteArray formFileBytes(const QString& formText, const FormFormat& format)
     MemoryStream input(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     MemoryStream output;
     if (format.kind == FormFileKind::Stream)
-        textToBinary(input, output, encodingOf(textFormat));
+        textToBinary(input, output, encodingOf(textFormat), &CodePage::forNumber(textFormat.codePage));
     else
-        textToResource(input, output, encodingOf(textFormat));
+        textToResource(input, output, encodingOf(textFormat), &CodePage::forNumber(textFormat.codePage));
     return QByteArray(output.view().data(), static_cast<qsizetype>(output.view().size()));
 }
 
