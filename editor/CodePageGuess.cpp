@@ -6,6 +6,7 @@
 
 #include <uchardet/uchardet.h>
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <memory>
@@ -42,6 +43,8 @@ constexpr std::array<Charset, 19> Charsets = {{
     {"EASTEUROPE_CHARSET", 238, 1250},
     {"OEM_CHARSET", 255, 0},
 }};
+
+constexpr std::size_t MostDetectedBytes = 65536;
 
 // The detector's names for the known pages (and for the sets they extend).
 struct DetectedName {
@@ -101,22 +104,32 @@ int firstOfLines(std::string_view text, Visit line)
 std::string quotedBytes(std::string_view text)
 {
     std::string bytes;
+    std::string string;
     bool quoted = false;
+    const auto endString = [&] {
+        // Only strings beyond ASCII tell the page, and a sample of them is enough: the detector
+        // takes about a tenth of a second a megabyte.
+        const bool beyondAscii = std::any_of(string.begin(), string.end(), [](char c) { return c & 0x80; });
+        if (beyondAscii && bytes.size() < MostDetectedBytes)
+            bytes += string + ' ';
+        string.clear();
+    };
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (c == '\'') {
             if (quoted && i + 1 < text.size() && text[i + 1] == '\'') {
-                bytes.push_back(c);
+                string.push_back(c);
                 ++i;
             } else {
                 quoted = !quoted;
                 if (!quoted)
-                    bytes.push_back(' ');
+                    endString();
             }
         } else if (c == '\n') {
             quoted = false;
+            endString();
         } else if (quoted) {
-            bytes.push_back(c);
+            string.push_back(c);
         }
     }
     return bytes;
@@ -175,6 +188,7 @@ int declaredPage(std::string_view formText)
 
 int detectedPage(std::string_view bytes)
 {
+    bytes = bytes.substr(0, MostDetectedBytes);
     bool beyondAscii = false;
     for (const char c : bytes)
         beyondAscii = beyondAscii || static_cast<unsigned char>(c) >= 0x80;
