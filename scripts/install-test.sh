@@ -203,7 +203,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = "$package" ] || fail "the package is named $(field Package)"
 [ "$(field Version)" = "$version" ] || fail "the package's version is $(field Version), not $version"
 [ "$(field Architecture)" = "$(dpkg --print-architecture)" ] || fail "the package is for $(field Architecture)"
-for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6; do
+for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libuchardet0; do
     field Depends | tr ',' '\n' | grep -q "^ *$library " || fail "the package does not depend on $library: $(field Depends)"
 done
 [ "$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./usr/||' | sort)" = "$expectedList" ] \
