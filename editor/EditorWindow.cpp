@@ -557,7 +557,9 @@ void EditorWindow::openFormFile(const QString& path)
         }
         if (!offerToSave())
             return;
-        loadDocument(path, {0, defaultCodePage_});
+        // A page chosen for a form in this session stays its page when it is opened again.
+        const auto chosen = chosenCodePages_.find(QFileInfo(path).absoluteFilePath());
+        loadDocument(path, {chosen != chosenCodePages_.end() ? chosen->second : 0, defaultCodePage_});
         recentFiles_->add(document_.formPath());
     });
     scheduleUpdate();
@@ -594,8 +596,10 @@ void EditorWindow::chooseCodePage(int number)
     runCommand(prompts_, [&] {
         defaultCodePage_ = number;
         windowSettings_->writeInteger(EditorStore::CodePage, number);
-        if (document_.isOpen() && offerToSave())
+        if (document_.isOpen() && offerToSave()) {
+            chosenCodePages_[QFileInfo(document_.formPath()).absoluteFilePath()] = number;
             loadDocument(document_.formPath(), {number, number});
+        }
     });
     updateCodePageMenu();
     scheduleUpdate();

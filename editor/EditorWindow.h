@@ -157,6 +157,8 @@ private:
     QLabel* codePagePanel_ = nullptr;
     QMenu* codePageMenu_ = nullptr;
     int defaultCodePage_ = 0;
+    // The pages chosen for forms, by full path.
+    std::map<QString, int> chosenCodePages_;
     FindDialog* findDialog_ = nullptr;
     FindDialog* replaceDialog_ = nullptr;
     PageEditor* findTarget_ = nullptr;

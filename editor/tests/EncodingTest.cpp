@@ -196,8 +196,14 @@ TEST_F(Encoding, TheMenuRereadsTheFormWithThePageChosenAndStoresIt)
         EXPECT_EQ(part<QLabel>("CodePagePanel")->text().endsWith("chosen"), true);
         EXPECT_EQ(formPage()->text() == cyrillic, number == 1251);
     }
-    // The saved edit is in the file; the page chosen is the default of the next window.
+    // The saved edit is in the file; a form opened again keeps the page chosen for it.
     EXPECT_TRUE(formPage()->text().startsWith("object X"));
+    trigger("ActCodePage1251");
+    form->openFormFile(formPath);
+    form->openFormFile(path);
+    EXPECT_EQ(part<QLabel>("CodePagePanel")->text(), "Cyrillic (1251), chosen");
+    // The page chosen last is the default of the next window.
+    trigger("ActCodePage1250");
     form.reset();
     form = std::make_unique<dfm::EditorWindow>(prompts, QStringList{"QuenDFMEd"});
     EXPECT_TRUE(findAction("ActCodePage1250")->isChecked());
