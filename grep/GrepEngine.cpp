@@ -70,8 +70,11 @@ std::vector<GrepEngine::Entry> GrepEngine::readDirectory(const std::string& dir,
 GrepEngine::Outcome GrepEngine::search(const GrepRequest& request)
 {
     request_ = request;
-    if (!checkDirectory(request.directory) || !checkMask(request.mask) || !checkKey(request.key))
+    encodings_.reset();
+    if (!checkDirectory(request.directory) || !checkMask(request.mask) || !checkKey())
         return Outcome::Refused;
+    if (request.anyEncoding)
+        encodings_.emplace(request.key, request.keyText, KeyEncodings::page(request.codePage), !request.caseSensitive);
     host_.searchStarted();
     struct Ending {
         GrepHost& host;
@@ -141,8 +144,13 @@ bool GrepEngine::checkMask(const std::string& text)
     return false;
 }
 
-bool GrepEngine::checkKey(const std::string& text)
+bool GrepEngine::checkKey()
 {
+    // Without the page's bytes the key is as long as its UTF-8 form.
+    std::string utf8;
+    if (request_.anyEncoding && request_.key.empty() && !KeyEncodings::toUtf8(request_.keyText, utf8))
+        utf8.clear();
+    const std::string& text = request_.key.empty() ? utf8 : request_.key;
     if (text.empty()) {
         host_.inputRefused(GrepInput::Key, "Search Key can't be empty");
         return false;
@@ -198,7 +206,9 @@ bool GrepEngine::checkFile(const std::string& path, bool& found)
     host_.letEventsThrough();
     if (host_.takeStopRequest())
         return false;
-    found = FileScanner::scanFile(request_.key, path, !request_.caseSensitive, host_) != -1;
+    found = (encodings_ ? FileScanner::scanFile(*encodings_, path, host_)
+                        : FileScanner::scanFile(request_.key, path, !request_.caseSensitive, host_,
+                                                KeyEncodings::page(request_.codePage))) != -1;
     if (found)
         host_.showStatus(status, true);
     return true;
