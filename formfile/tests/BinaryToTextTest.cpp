@@ -302,16 +302,6 @@ TEST(BinaryToText, HostileNestingIsRefused)
     EXPECT_NO_THROW(propertyText(lists));
 }
 
-TEST(CodePage, TrailBytesAreNotSplitFromTheirLeadBytes)
-{
-    const CodePage japanese(932);
-    EXPECT_TRUE(japanese.hasLeadBytes());
-    EXPECT_TRUE(japanese.isTrailByteAt("a\x82\xA0", 2));
-    EXPECT_FALSE(japanese.isTrailByteAt("a\x82\x82\xA0", 3));
-    EXPECT_FALSE(CodePage(1252).isTrailByteAt("a\x82\xA0", 2));
-    EXPECT_EQ(japanese.fromWide(u"a\u3042"), "a\x82\xA0");
-}
-
 TEST(BinaryToText, LongStringsKeepDoubleByteCharactersWhole)
 {
     const auto text = [](const std::string& value, int page) {
