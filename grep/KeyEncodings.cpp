@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <map>
 #include <optional>
 
 namespace dfm {
@@ -70,23 +69,11 @@ std::string wideBytes(std::u16string_view text)
     return bytes;
 }
 
-// The page's upper case of each byte: ASCII letters, and the page's letters with a one-byte
-// upper case.
-std::array<unsigned char, 256> pageUpperCase(const CodePage& page)
-{
-    std::array<unsigned char, 256> table{};
-    for (int b = 0; b < 256; ++b)
-        table[static_cast<std::size_t>(b)] = static_cast<unsigned char>(page.upperCase(std::string(1, static_cast<char>(b)))[0]);
-    return table;
-}
-
-// The one character of a single-byte page's byte, or 0 when it has none of its own.
+// The one character of a single-byte page's byte.
 char16_t pageCharacter(const CodePage& page, unsigned char byte)
 {
-    std::u16string text;
-    if (page.hasLeadBytes() || !page.toWide(std::string(1, static_cast<char>(byte)), text) || text.size() != 1)
-        return 0;
-    return text[0];
+    const std::u16string text = page.decode(std::string(1, static_cast<char>(byte)));
+    return text.size() == 1 ? text[0] : 0;
 }
 
 }  // namespace
@@ -100,8 +87,9 @@ KeyEncodings::KeyEncodings(std::string_view bytes, std::u16string_view text, con
         // Latin-1 letters are a case pair in UTF-16 whatever the page.
         lowUnitFold_[c] = (c >= 0xE0 && c <= 0xFE && c != 0xF7) ? char16_t(c - 0x20) : char16_t(asciiFold_[c]);
     }
-    pageFold_ = pageUpperCase(page);
-    for (int b = 0x80; b < 256; ++b) {
+    pageFold_ = page.upperCaseBytes();
+    // The page's case pairs among its own characters, for the wide strings that hold them.
+    for (int b = 0x80; b < 256 && !page.hasLeadBytes(); ++b) {
         const auto c = static_cast<unsigned char>(b);
         const char16_t lower = pageCharacter(page, c);
         const char16_t upper = pageFold_[c] != c ? pageCharacter(page, pageFold_[c]) : 0;
@@ -313,40 +301,7 @@ std::int64_t KeyEncodings::findEach(const unsigned char* text, std::size_t from,
 
 const CodePage& KeyEncodings::page(int number)
 {
-    if (number == 0)
-        return CodePage::system();
-    static std::map<int, CodePage> pages;
-    return pages.try_emplace(number, number).first->second;
-}
-
-bool KeyEncodings::encode(const CodePage& page, std::u16string_view text, std::string& bytes, std::size_t* failure)
-{
-    bytes.clear();
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char16_t unit = text[i];
-        std::string piece;
-        if (!page.hasLeadBytes()) {
-            if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) {
-                piece = std::string(1, static_cast<char>(unit));
-            } else {
-                const auto* it = std::find(Windows1252HighControls.begin(), Windows1252HighControls.end(), unit);
-                if (it != Windows1252HighControls.end())
-                    piece = std::string(1, static_cast<char>(0x80 + (it - Windows1252HighControls.begin())));
-            }
-        } else {
-            piece = page.fromWide(text.substr(i, 1));
-            std::u16string back;
-            if (!page.toWide(piece, back) || back != text.substr(i, 1))
-                piece.clear();
-        }
-        if (piece.empty()) {
-            if (failure)
-                *failure = i;
-            return false;
-        }
-        bytes += piece;
-    }
-    return true;
+    return number == 0 ? CodePage::system() : CodePage::forNumber(number);
 }
 
 std::string KeyEncodings::refusal(std::u16string_view text, std::size_t index)

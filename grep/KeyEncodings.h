@@ -29,8 +29,6 @@ public:
 
     // The page of a search: 0 is the system page.
     static const CodePage& page(int number);
-    // The page's bytes for text; false when some character has none (failure: its index).
-    static bool encode(const CodePage& page, std::u16string_view text, std::string& bytes, std::size_t* failure);
     // Why a key is refused whose character at index the page lacks.
     static std::string refusal(std::u16string_view text, std::size_t index);
     // Well-formed UTF-8 for text; false when it holds a lone surrogate.
