@@ -239,24 +239,29 @@ std::int64_t KeyEncodings::find(std::string_view text) const
     const auto* t = reinterpret_cast<const unsigned char*>(text.data());
     if (!filtered_)
         return findEach(t, 0, text.size());
-    switch (patterns_.size()) {
-    case 1: return findFiltered<1>(t, text.size());
-    case 2: return findFiltered<2>(t, text.size());
-    case 3: return findFiltered<3>(t, text.size());
+    switch (patterns_.size() * 2 + (fold_ ? 1 : 0)) {
+    case 2: return findFiltered<1, false>(t, text.size());
+    case 3: return findFiltered<1, true>(t, text.size());
+    case 4: return findFiltered<2, false>(t, text.size());
+    case 5: return findFiltered<2, true>(t, text.size());
+    case 6: return findFiltered<3, false>(t, text.size());
+    case 7: return findFiltered<3, true>(t, text.size());
     default: return findEach(t, 0, text.size());
     }
 }
 
-template <std::size_t Count>
+template <std::size_t Count, bool Fold>
 std::int64_t KeyEncodings::findFiltered(const unsigned char* text, std::size_t size) const
 {
-    // The filters in registers: each pattern's two places, tested at sixteen starts at a time.
+    // The filters in registers: each pattern's two places, tested at sixteen starts at a time;
+    // a second value for a place only where letters fold.
     std::array<std::size_t, Count> first;
     std::array<std::size_t, Count> second;
     std::array<Bytes16, Count> firstA;
     std::array<Bytes16, Count> firstB;
     std::array<Bytes16, Count> secondA;
     std::array<Bytes16, Count> secondB;
+    bool firstsAtStart = true;
     for (std::size_t p = 0; p < Count; ++p) {
         const Pattern& pattern = patterns_[p];
         first[p] = pattern.first;
@@ -265,15 +270,21 @@ std::int64_t KeyEncodings::findFiltered(const unsigned char* text, std::size_t s
         firstB[p] = Bytes16{} + pattern.firstBytes[1];
         secondA[p] = Bytes16{} + pattern.secondBytes[0];
         secondB[p] = Bytes16{} + pattern.secondBytes[1];
+        firstsAtStart = firstsAtStart && pattern.first == 0;
     }
+    const auto test = [&](std::size_t p, const Bytes16& a, const Bytes16& b) {
+        if constexpr (Fold)
+            return (Bytes16)(((a == firstA[p]) | (a == firstB[p])) & ((b == secondA[p]) | (b == secondB[p])));
+        else
+            return (Bytes16)((a == firstA[p]) & (b == secondA[p]));
+    };
     std::size_t start = 0;
     for (; start + 15 + longest_ <= size; start += 16) {
         Bytes16 hits{};
-        for (std::size_t p = 0; p < Count; ++p) {
-            const Bytes16 a = load16(text + start + first[p]);
-            const Bytes16 b = load16(text + start + second[p]);
-            hits |= (Bytes16)(((a == firstA[p]) | (a == firstB[p])) & ((b == secondA[p]) | (b == secondB[p])));
-        }
+        // Every encoding usually starts its filter at the occurrence's start: one load for all.
+        const Bytes16 head = load16(text + start);
+        for (std::size_t p = 0; p < Count; ++p)
+            hits |= test(p, firstsAtStart ? head : load16(text + start + first[p]), load16(text + start + second[p]));
         if (!anySet(hits))
             continue;
         for (std::size_t i = 0; i < 16; ++i) {

@@ -51,7 +51,7 @@ private:
     void add(std::string bytes, int unitSize, const ByteFold* fold);
     char16_t foldUnit(char16_t unit) const;
     bool matches(const Pattern& pattern, const unsigned char* text) const;
-    template <std::size_t Count>
+    template <std::size_t Count, bool Fold>
     std::int64_t findFiltered(const unsigned char* text, std::size_t size) const;
     std::int64_t findEach(const unsigned char* text, std::size_t from, std::size_t size) const;
 
