@@ -146,18 +146,20 @@ bool GrepEngine::checkMask(const std::string& text)
 
 bool GrepEngine::checkKey()
 {
-    // Without the page's bytes the key is as long as its UTF-8 form.
-    std::string utf8;
-    if (request_.anyEncoding && request_.key.empty() && !KeyEncodings::toUtf8(request_.keyText, utf8))
-        utf8.clear();
-    const std::string& text = request_.key.empty() ? utf8 : request_.key;
-    if (text.empty()) {
+    // Without the page's bytes the key is as long as its UTF-8 form (or, with a lone surrogate
+    // that has none, its UTF-16 form).
+    std::size_t size = request_.key.size();
+    if (request_.anyEncoding && size == 0) {
+        std::string utf8;
+        size = KeyEncodings::toUtf8(request_.keyText, utf8) ? utf8.size() : 2 * request_.keyText.size();
+    }
+    if (size == 0) {
         host_.inputRefused(GrepInput::Key, "Search Key can't be empty");
         return false;
     }
-    if (text.size() > FileScanner::MaxKeyLength) {
+    if (size > FileScanner::MaxKeyLength) {
         host_.inputRefused(GrepInput::Key, "Search Key can't be longer than " + std::to_string(FileScanner::MaxKeyLength) +
-                                               " bytes (this one has " + std::to_string(text.size()) + ")");
+                                               " bytes (this one has " + std::to_string(size) + ")");
         return false;
     }
     return true;

@@ -281,6 +281,7 @@ TEST_F(GrepEngineTest, AnyEncodingFindsTheKeyInEachEncodingItIsAskedFor)
     } refusals[] = {
         {u"", "Search Key can't be empty"},
         {std::u16string(17000, u'\u041A'), "Search Key can't be longer than 32768 bytes (this one has 34000)"},
+        {std::u16string(17000, char16_t(0xD800)), "Search Key can't be longer than 32768 bytes (this one has 34000)"},
     };
     for (const auto& r : refusals) {
         host.refusals.clear();
