@@ -23,8 +23,8 @@ inline constexpr std::size_t MaxKeyLength = 32768;
 using SkipTable = std::array<std::uint16_t, 256>;
 
 // The 0-based offset of the key's first occurrence, or -1: not found, or the file could not
-// be read (messages has then shown why). fold: case-insensitive, the key folded by the page's
-// letters and the file by ASCII's. An empty key, or one longer than MaxKeyLength, is found nowhere.
+// be read (messages has then shown why). fold: case-insensitive, the key and the file folded
+// alike by the page's letters. An empty key, or one longer than MaxKeyLength, is found nowhere.
 std::int64_t scanFile(std::string_view key, const std::string& path, bool fold, ScanMessages& messages,
                       const CodePage& page = CodePage::system());
 // The same for a key in several encodings: the earliest occurrence of any, whatever its length.

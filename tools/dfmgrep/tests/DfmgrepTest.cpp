@@ -280,6 +280,8 @@ TEST_F(DfmgrepTest, CodePageAndAllEncodingsChooseWhatTheKeyIsLookedForAs)
         {{"--codepage", "1251", privet, root, "dfm;pas"}, {"narrow1251.dfm"}, "Found 1 file(s).", 0},
         {{"--codepage=1251", "--all-encodings", privet, root, "dfm;pas"},
          {"narrow1251.dfm", "wide.dfm", "utf8.pas"}, "Found 3 file(s).", 0},
+        {{"-i", "--codepage", "1251", privetSmall, root, "dfm;pas"}, {"narrow1251.dfm", "capitals1251.dfm"},
+         "Found 2 file(s).", 0},
         // The page's letters fold in its bytes and in wide strings; UTF-8 folds a to z only.
         {{"-i", "--all-encodings", "--codepage", "1251", privetSmall, root, "dfm;pas"},
          {"narrow1251.dfm", "capitals1251.dfm", "wide.dfm"}, "Found 3 file(s).", 0},
