@@ -97,10 +97,8 @@ std::int64_t scanFile(std::string_view key, const std::string& path, bool fold, 
 {
     if (key.empty() || key.size() > MaxKeyLength)
         return -1;
-    // The page's letters beyond ASCII fold in the file as in the key; without them the file's
-    // bytes are folded a to z, eight at a time.
-    if (fold && std::any_of(key.begin(), key.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
-        return scanFile(KeyEncodings(key, {}, page, true), path, messages);
+    if (fold && hasPageLetters(key))
+        return guarded(messages, [&] { return scanFile(KeyEncodings(key, {}, page, true), path, messages); });
     return guarded(messages, [&] {
         const std::string wanted = fold ? page.upperCase(key) : std::string(key);
         const SkipTable skip = buildSkipTable(wanted);
@@ -121,6 +119,11 @@ std::int64_t scanFile(const KeyEncodings& key, const std::string& path, ScanMess
         return scanOrThrow(path, key.longest(), messages,
                            [&](const char* block, std::size_t n) { return key.find(std::string_view(block, n)); });
     });
+}
+
+bool hasPageLetters(std::string_view key)
+{
+    return std::any_of(key.begin(), key.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
 
 SkipTable buildSkipTable(std::string_view key)

@@ -29,6 +29,9 @@ std::int64_t scanFile(std::string_view key, const std::string& path, bool fold, 
                       const CodePage& page = CodePage::system());
 // The same for a key in several encodings: the earliest occurrence of any, whatever its length.
 std::int64_t scanFile(const KeyEncodings& key, const std::string& path, ScanMessages& messages);
+// Whether a folded search of the key needs the page's letters beyond ASCII: the files' bytes
+// are then folded by the page, not a to z eight at a time.
+bool hasPageLetters(std::string_view key);
 
 SkipTable buildSkipTable(std::string_view key);
 // Distance from the first occurrence's start to the end of text, or -1.

@@ -73,8 +73,13 @@ GrepEngine::Outcome GrepEngine::search(const GrepRequest& request)
     encodings_.reset();
     if (!checkDirectory(request.directory) || !checkMask(request.mask) || !checkKey())
         return Outcome::Refused;
+    // The page and the key's encodings are made once, before any file: memory that runs out
+    // while a file is in hand then costs that file alone.
+    page_ = &KeyEncodings::page(request.codePage);
     if (request.anyEncoding)
-        encodings_.emplace(request.key, request.keyText, KeyEncodings::page(request.codePage), !request.caseSensitive);
+        encodings_.emplace(request.key, request.keyText, *page_, !request.caseSensitive);
+    else if (!request.caseSensitive && FileScanner::hasPageLetters(request.key))
+        encodings_.emplace(request.key, std::u16string(), *page_, true);
     host_.searchStarted();
     struct Ending {
         GrepHost& host;
@@ -209,8 +214,7 @@ bool GrepEngine::checkFile(const std::string& path, bool& found)
     if (host_.takeStopRequest())
         return false;
     found = (encodings_ ? FileScanner::scanFile(*encodings_, path, host_)
-                        : FileScanner::scanFile(request_.key, path, !request_.caseSensitive, host_,
-                                                KeyEncodings::page(request_.codePage))) != -1;
+                        : FileScanner::scanFile(request_.key, path, !request_.caseSensitive, host_, *page_)) != -1;
     if (found)
         host_.showStatus(status, true);
     return true;

@@ -13,6 +13,7 @@
 
 namespace dfm {
 
+class CodePage;
 class GrepHost;
 
 struct GrepRequest {
@@ -58,7 +59,9 @@ private:
 
     GrepHost& host_;
     GrepRequest request_;
-    std::optional<KeyEncodings> encodings_;  // with anyEncoding
+    const CodePage* page_ = nullptr;
+    // With anyEncoding, or a folded key with the page's letters.
+    std::optional<KeyEncodings> encodings_;
     std::string root_;
     // Every directory walked so far in this search, by device and inode.
     std::set<DirectoryId> walked_;
