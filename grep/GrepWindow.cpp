@@ -275,7 +275,9 @@ void GrepWindow::saveOptions()
     settings.setFlag(GrepStore::SubDirs, subfoldersCheck_->isChecked());
     settings.setFlag(GrepStore::KeepList, keepListCheck_->isChecked());
     settings.setFlag(GrepStore::SortList, sortListCheck_->isChecked());
-    settings.setFlag(GrepStore::AnyEncoding, anyEncodingCheck_->isChecked());
+    // A store of an earlier version is written back with its own names until the option is used.
+    if (anyEncodingCheck_->isChecked() || settings.hasFlag(GrepStore::AnyEncoding))
+        settings.setFlag(GrepStore::AnyEncoding, anyEncodingCheck_->isChecked());
     settings.writeHistory(GrepStore::DirectorySection, historyOf(directoryBox_));
     settings.writeHistory(GrepStore::MaskSection, historyOf(maskBox_));
     settings.writeHistory(GrepStore::ExpressionSection, historyOf(expressionBox_));
