@@ -25,6 +25,7 @@
 #include "UserPrompts.h"
 #include "WindowSettings.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -60,6 +61,18 @@ QString formatName(const FormFiles::FormFormat& format)
     if (format.kind != FormFileKind::Text)
         return QStringLiteral("Binary");
     return format.text.encoding == TextFormat::Encoding::Utf8 ? QStringLiteral("Text UTF-8") : QStringLiteral("Text");
+}
+
+QString codePageName(int number)
+{
+    return QStringLiteral("%1 (%2)").arg(QString::fromLatin1(CodePage::name(number))).arg(number);
+}
+
+QString codePageStatus(const CodePageChoice& choice)
+{
+    static const char* const sources[] = {"declared", "detected", "default", "chosen"};
+    return codePageName(choice.number) + QStringLiteral(", ") +
+           QString::fromLatin1(sources[static_cast<int>(choice.source)]);
 }
 
 QFont initialEditorFont()
@@ -114,6 +127,10 @@ EditorWindow::EditorWindow(UserPrompts& prompts, const QStringList& arguments, Q
     connect(qApp, &QApplication::focusChanged, this, &EditorWindow::focusChanged);
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this, &EditorWindow::scheduleUpdate);
 
+    defaultCodePage_ = windowSettings_->readInteger(EditorStore::CodePage, CodePage::system().number());
+    if (!CodePage::isKnown(defaultCodePage_))
+        defaultCodePage_ = CodePage::system().number();
+    updateCodePageMenu();
     const QString name = commandLineFileName(arguments);
     if (!name.isEmpty())
         openFormFile(name);
@@ -283,7 +300,7 @@ void EditorWindow::createMenus()
          {"Actundo", "-", "Couper1", "Copier1", "Coller1", "-", "ActFind", "ActReplace", "-", "ActCancelModified"}},
         {"&Tools",
          {"ActObjectView", "-", "ActGrep", "ActCalc", "-", "ActDownSize", "ActUpSize", "ActFont", "ActHint",
-          "ActHintColor", "ActBackground", "ActCreateBackup"}},
+          "ActHintColor", "ActBackground", "ActCreateBackup", "-", "Encoding1"}},
         {"&Help", {"About1"}},
     };
     for (const auto& [title, entries] : menus) {
@@ -296,11 +313,29 @@ void EditorWindow::createMenus()
                 reopenMenu_->setObjectName(QStringLiteral("Reopen1"));
                 recentFiles_ = new RecentFiles(reopenMenu_, this);
                 connect(recentFiles_, &RecentFiles::chosen, this, &EditorWindow::openFormFile);
+            } else if (std::string_view(entry) == "Encoding1") {
+                createCodePageMenu(menu);
             } else {
                 menu->addAction(action(entry));
             }
         }
     }
+}
+
+void EditorWindow::createCodePageMenu(QMenu* parent)
+{
+    codePageMenu_ = parent->addMenu(QStringLiteral("&Encoding"));
+    codePageMenu_->setObjectName(QStringLiteral("Encoding1"));
+    auto* group = new QActionGroup(codePageMenu_);
+    for (const int number : CodePage::numbers()) {
+        QAction* entry = codePageMenu_->addAction(codePageName(number));
+        entry->setObjectName(QStringLiteral("ActCodePage%1").arg(number));
+        entry->setData(number);
+        entry->setCheckable(true);
+        group->addAction(entry);
+        connect(entry, &QAction::triggered, this, [this, number] { chooseCodePage(number); });
+    }
+    connect(codePageMenu_, &QMenu::aboutToShow, this, &EditorWindow::updateCodePageMenu);
 }
 
 void EditorWindow::createToolBar()
@@ -343,8 +378,12 @@ void EditorWindow::createStatusBar()
     formatPanel_->setObjectName(QStringLiteral("FormatPanel"));
     formatPanel_->setAlignment(Qt::AlignCenter);
     formatPanel_->setMinimumWidth(80);
+    codePagePanel_ = new QLabel(this);
+    codePagePanel_->setObjectName(QStringLiteral("CodePagePanel"));
+    codePagePanel_->setAlignment(Qt::AlignCenter);
     statusBar()->addWidget(caretPanel_);
     statusBar()->addWidget(hintPanel_, 1);
+    statusBar()->addPermanentWidget(codePagePanel_);
     statusBar()->addPermanentWidget(formatPanel_);
 }
 
@@ -509,13 +548,6 @@ bool EditorWindow::pagesModified() const
     return formPage_->modified() || unitPage_->modified();
 }
 
-const CodePage* EditorWindow::searchCodePage(const PageEditor* page) const
-{
-    // A page held as bytes of a double-byte code page: searches never match from a trail byte.
-    const TextFormat format = page == formPage_ ? document_.formFormat().text : document_.unitFormat();
-    return format.encoding == TextFormat::Encoding::Bytes ? &CodePage::system() : nullptr;
-}
-
 void EditorWindow::openFormFile(const QString& path)
 {
     runCommand(prompts_, [&] {
@@ -523,28 +555,57 @@ void EditorWindow::openFormFile(const QString& path)
             prompts_.notice(QStringLiteral("Can't load \"%1\" file type !").arg(FormFiles::extensionOf(path)));
             return;
         }
-        if (unsavedChanges_
-            && prompts_.askYesNo(QStringLiteral("Save change"),
-                                 QStringLiteral("Current form has been modified.\nSave change ?"))) {
-            if (!save())
-                return;
-        }
-        const FormDocument::Texts texts = document_.open(path);
-        const QFileInfo info(path);
-        setDialogFile(saveDialog_, info.absolutePath(), info.fileName());
-        formPage_->loadText(texts.form);
-        unitPage_->loadText(texts.unit);
-        // The caption shows the name as it was given; the document holds it in full.
-        setWindowTitle(path);
-        formatPanel_->setText(formatName(document_.formFormat()));
-        unsavedChanges_ = false;
-        updateCommands();
-        updateCaretStatus();
+        if (!offerToSave())
+            return;
+        loadDocument(path, {0, defaultCodePage_});
         recentFiles_->add(document_.formPath());
-        if (objectViewWindow_->isVisible())
-            objectViewWindow_->buildObjectTree(formLines());
     });
     scheduleUpdate();
+}
+
+bool EditorWindow::offerToSave()
+{
+    return !unsavedChanges_
+        || !prompts_.askYesNo(QStringLiteral("Save change"), QStringLiteral("Current form has been modified.\nSave change ?"))
+        || save();
+}
+
+void EditorWindow::loadDocument(const QString& path, const FormFiles::CodePageRequest& request)
+{
+    const FormDocument::Texts texts = document_.open(path, request);
+    const QFileInfo info(path);
+    setDialogFile(saveDialog_, info.absolutePath(), info.fileName());
+    formPage_->loadText(texts.form);
+    unitPage_->loadText(texts.unit);
+    // The caption shows the name as it was given; the document holds it in full.
+    setWindowTitle(path);
+    formatPanel_->setText(formatName(document_.formFormat()));
+    codePagePanel_->setText(codePageStatus(document_.codePage()));
+    updateCodePageMenu();
+    unsavedChanges_ = false;
+    updateCommands();
+    updateCaretStatus();
+    if (objectViewWindow_->isVisible())
+        objectViewWindow_->buildObjectTree(formLines());
+}
+
+void EditorWindow::chooseCodePage(int number)
+{
+    runCommand(prompts_, [&] {
+        defaultCodePage_ = number;
+        windowSettings_->writeInteger(EditorStore::CodePage, number);
+        if (document_.isOpen() && offerToSave())
+            loadDocument(document_.formPath(), {number, number});
+    });
+    updateCodePageMenu();
+    scheduleUpdate();
+}
+
+void EditorWindow::updateCodePageMenu()
+{
+    const int current = document_.isOpen() ? document_.codePage().number : defaultCodePage_;
+    for (QAction* entry : codePageMenu_->actions())
+        entry->setChecked(entry->data().toInt() == current);
 }
 
 bool EditorWindow::save()
@@ -590,6 +651,7 @@ void EditorWindow::saveAs()
     const bool asText = saveDialog_->selectedNameFilter() == TextFormFilter;
     if (asText != (current.kind == FormFileKind::Text)) {
         format = FormFiles::FormFormat{};
+        format.text.codePage = current.text.codePage;
         if (asText)
             format.kind = FormFileKind::Text;
     }
@@ -606,7 +668,7 @@ void EditorWindow::saveAs()
 bool EditorWindow::searchText(const QString& text, bool matchCase, bool fromSelectionEnd, PageEditor* editor)
 {
     const qsizetype start = fromSelectionEnd ? editor->selectionEnd() : 0;
-    const qsizetype at = findInText(editor->text(), text, matchCase, start, searchCodePage(editor));
+    const qsizetype at = findInText(editor->text(), text, matchCase, start);
     if (at < 0) {
         prompts_.beep();
         return false;
@@ -651,7 +713,7 @@ void EditorWindow::replaceAll(PageEditor* target, const QString& findText, bool 
     if (selection.hasSelection() && sameText(selection.selectedText(), findText, matchCase))
         starts.push_back(selection.selectionStart());
     for (qsizetype at :
-         findAllInText(target->text(), findText, matchCase, selection.selectionEnd(), searchCodePage(target)))
+         findAllInText(target->text(), findText, matchCase, selection.selectionEnd()))
         starts.push_back(at);
     if (!starts.empty()) {
         // Back to front, so that the offsets still to replace stay valid; one undo step.

@@ -22,7 +22,6 @@ class QTabWidget;
 
 namespace dfm {
 
-class CodePage;
 class FindDialog;
 class GrepWindow;
 class ObjectViewWindow;
@@ -67,6 +66,7 @@ private:
     void createPages();
     void createActions();
     void createMenus();
+    void createCodePageMenu(QMenu* parent);
     void createToolBar();
     void createStatusBar();
     void createDialogs();
@@ -74,14 +74,18 @@ private:
     QAction* action(const char* objectName) const;
 
     void scheduleUpdate();
+    // Asks to save a modified form first; false when the save failed.
+    bool offerToSave();
+    void loadDocument(const QString& path, const FormFiles::CodePageRequest& request);
+    // The page the open form is re-read with and new forms default to.
+    void chooseCodePage(int number);
+    void updateCodePageMenu();
     void pageTextChanged();
     void updateCaretStatus();
     PageEditor* currentPage() const;
     // The page with the focus, or the one that had it when the menu bar took it to be worked by keys.
     PageEditor* focusedPage() const;
     void focusChanged(QWidget* old, QWidget* now);
-    // The code page whose trail bytes a search in the page must not start at, if any.
-    const CodePage* searchCodePage(const PageEditor* page) const;
     // The form page's lines, as the object view builds its tree from them.
     QStringList formLines() const;
     bool searchText(const QString& text, bool matchCase, bool fromSelectionEnd, PageEditor* page);
@@ -150,6 +154,9 @@ private:
     QLabel* caretPanel_ = nullptr;
     QLabel* hintPanel_ = nullptr;
     QLabel* formatPanel_ = nullptr;
+    QLabel* codePagePanel_ = nullptr;
+    QMenu* codePageMenu_ = nullptr;
+    int defaultCodePage_ = 0;
     FindDialog* findDialog_ = nullptr;
     FindDialog* replaceDialog_ = nullptr;
     PageEditor* findTarget_ = nullptr;

@@ -13,13 +13,14 @@ QString FormDocument::unitPath() const
     return FormFiles::unitFileName(formPath_);
 }
 
-FormDocument::Texts FormDocument::open(const QString& path)
+FormDocument::Texts FormDocument::open(const QString& path, const FormFiles::CodePageRequest& request)
 {
-    FormFiles::Loaded loaded = FormFiles::load(path);
+    FormFiles::Loaded loaded = FormFiles::load(path, request);
     // A grep search changes the working directory: a relative name would then save elsewhere.
     formPath_ = QDir::isRelativePath(path) ? QFileInfo(path).absoluteFilePath() : path;
     unitFormat_ = loaded.unitFormat;
     formFormat_ = loaded.formFormat;
+    codePage_ = loaded.codePage;
     unitUnreadable_ = loaded.unitUnreadable;
     return {std::move(loaded.formText), std::move(loaded.unitText)};
 }

@@ -28,12 +28,15 @@ public:
     // page unless the user typed into that page.
     bool unitUnreadable() const { return unitUnreadable_; }
 
+    // The code page of the form's strings (and of its unit unless UTF-8), and how it was found.
+    const CodePageChoice& codePage() const { return codePage_; }
+
     bool backupEnabled() const { return backupEnabled_; }
     void setBackupEnabled(bool on) { backupEnabled_ = on; }
 
     // Reads the form and its unit. Everything is read before the document changes, so that a
     // failed open keeps the previous document whole under its own name. Throws the form errors.
-    Texts open(const QString& path);
+    Texts open(const QString& path, const FormFiles::CodePageRequest& request = {});
     // Converts the form text and writes both files (the unit only when it was readable or
     // unitTyped says the user typed into its page). Nothing on disk changes when it throws.
     void save(const QString& formText, const QString& unitText, bool unitTyped);
@@ -46,6 +49,7 @@ private:
     QString formPath_;
     TextFormat unitFormat_;
     FormFiles::FormFormat formFormat_;
+    CodePageChoice codePage_;
     bool unitUnreadable_ = false;
     bool backupEnabled_ = true;
 };

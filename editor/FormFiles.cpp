@@ -173,31 +173,32 @@ void syncFolderOf(const QString& path)
         throw WriteError(msg::StreamWriteFailed);
 }
 
-// The form text of a binary form file, stopped as soon as it outgrows a page.
-QString binaryFormText(const QString& formPath, FormFileKind kind)
+// The form text of a binary form file, stopped as soon as it outgrows a page; long strings are cut
+// between the double-byte characters of the page.
+std::string binaryFormText(const QString& formPath, FormFileKind kind, const CodePage& codePage)
 {
     PageSizedText text;
     try {
         FileStream input(nativePath(formPath), FileStream::Mode::OpenRead);
         if (kind == FormFileKind::Stream)
-            binaryToText(input, text);
+            binaryToText(input, text, codePage);
         else
-            resourceToText(input, text);
+            resourceToText(input, text, {}, codePage);
     } catch (const PageSizedText::Overflow&) {
         throw tooLong(formPath);
     }
-    return PageText::decodeAs(text.view(), PageText::formFormat());
+    return std::string(text.view());
 }
 
-// A text form file as the page shows it; format tells how to write it back.
-QString textFormText(const QString& formPath, TextFormat* format)
+// The bytes of a text form file.
+std::string textFormBytes(const QString& formPath)
 {
     if (QFileInfo(formPath).size() > MostFileBytes)
         throw tooLong(formPath);
     FileStream input(nativePath(formPath), FileStream::Mode::OpenRead);
     MemoryStream bytes;
     bytes.copyFrom(input);
-    return PageText::decode(bytes.view(), format);
+    return std::string(bytes.view());
 }
 
 }  // namespace
@@ -233,7 +234,7 @@ QString unitFileName(const QString& formPath)
     return unit;
 }
 
-Loaded load(const QString& formPath)
+Loaded load(const QString& formPath, const CodePageRequest& request)
 {
     if (QFileInfo(formPath).isDir())
         throw FileOpenError(nativePath(formPath));
@@ -242,29 +243,42 @@ Loaded load(const QString& formPath)
     // A file of no known kind goes the binary way, which names what is wrong with it.
     const FormFileKind kind = formFileKindOfFile(nativePath(formPath).c_str());
     loaded.formFormat.kind = kind == FormFileKind::Unknown ? FormFileKind::Resource : kind;
-    if (kind == FormFileKind::Text)
-        loaded.formText = textFormText(formPath, &loaded.formFormat.text);
-    else
-        loaded.formText = binaryFormText(formPath, loaded.formFormat.kind);
-    checkCapacity(loaded.formText, formPath);
+    const CodePage& firstPage = request.chosen != 0 ? CodePage::forNumber(request.chosen) : CodePage::system();
+    std::string formBytes = kind == FormFileKind::Text
+        ? textFormBytes(formPath)
+        : binaryFormText(formPath, loaded.formFormat.kind, firstPage);
 
     const QString unitPath = unitFileName(formPath);
     removeLeftovers(unitPath);
     const QFileInfo unitInfo(unitPath);
+    QByteArray unitBytes;
     if (unitInfo.exists() || unitInfo.isSymLink()) {
         if (unitInfo.isFile() && unitInfo.size() > MostFileBytes)
             throw tooLong(unitPath);
         QFile unit(unitPath);
-        if (unitInfo.isFile() && unit.open(QIODevice::ReadOnly)) {
-            const QByteArray bytes = unit.readAll();
-            if (unit.error() == QFileDevice::NoError) {
-                loaded.unitText = PageText::decode(std::string_view(bytes.constData(), bytes.size()),
-                                                   &loaded.unitFormat);
-                checkCapacity(loaded.unitText, unitPath);
-                return loaded;
-            }
-        }
         loaded.unitUnreadable = true;
+        if (unitInfo.isFile() && unit.open(QIODevice::ReadOnly)) {
+            unitBytes = unit.readAll();
+            loaded.unitUnreadable = unit.error() != QFileDevice::NoError;
+        }
+    }
+    const std::string_view unitView(unitBytes.constData(), static_cast<std::size_t>(unitBytes.size()));
+
+    loaded.codePage = request.chosen != 0 ? CodePageChoice{request.chosen, CodePageChoice::Source::Chosen}
+                                          : CodePageGuess::guess(formBytes, unitView, request.fallback);
+    loaded.formFormat.text.codePage = loaded.codePage.number;
+    const CodePage& page = CodePage::forNumber(loaded.codePage.number);
+    if (kind != FormFileKind::Text && page.hasLeadBytes() && &page != &firstPage)
+        formBytes = binaryFormText(formPath, loaded.formFormat.kind, page);
+    if (kind == FormFileKind::Text)
+        loaded.formText = PageText::decode(formBytes, &loaded.formFormat.text);
+    else
+        loaded.formText = PageText::decodeAs(formBytes, loaded.formFormat.text);
+    checkCapacity(loaded.formText, formPath);
+    if (!loaded.unitUnreadable) {
+        loaded.unitFormat.codePage = loaded.codePage.number;
+        loaded.unitText = PageText::decode(unitView, &loaded.unitFormat);
+        checkCapacity(loaded.unitText, unitPath);
     }
     return loaded;
 }
@@ -281,21 +295,22 @@ QByteArray formFileBytes(const QString& formText, const FormFormat& format)
         const QByteArray bytes = PageText::encode(formText, format.text);
         MemoryStream input(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
         MemoryStream binary;
-        textToBinary(input, binary, encodingOf(format.text));
+        textToBinary(input, binary, encodingOf(format.text), &CodePage::forNumber(format.text.codePage));
         return bytes;
     }
     // Characters the code page cannot hold (typed, or from a UTF-8 text form) go through UTF-8,
     // which makes the strings that hold them wide, rather than turning them into "?".
     TextFormat textFormat = PageText::formFormat();
-    if (!PageText::fitsBytes(formText))
+    textFormat.codePage = format.text.codePage;
+    if (!PageText::fitsBytes(formText, textFormat.codePage))
         textFormat.encoding = TextFormat::Encoding::Utf8;
     const QByteArray bytes = PageText::encode(formText, textFormat);
     MemoryStream input(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     MemoryStream output;
     if (format.kind == FormFileKind::Stream)
-        textToBinary(input, output, encodingOf(textFormat));
+        textToBinary(input, output, encodingOf(textFormat), &CodePage::forNumber(textFormat.codePage));
     else
-        textToResource(input, output, encodingOf(textFormat));
+        textToResource(input, output, encodingOf(textFormat), &CodePage::forNumber(textFormat.codePage));
     return QByteArray(output.view().data(), static_cast<qsizetype>(output.view().size()));
 }
 

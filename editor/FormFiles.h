@@ -2,6 +2,7 @@
 // backups. No widgets and no document state: texts and paths in, texts out.
 #pragma once
 
+#include "CodePageGuess.h"
 #include "FormFileKind.h"
 #include "PageText.h"
 
@@ -16,7 +17,14 @@ inline constexpr qsizetype PageCapacity = 2097152;
 // How a form file is stored, so that a save writes it back the same way.
 struct FormFormat {
     FormFileKind kind = FormFileKind::Resource;
-    TextFormat text;  // a text form's encoding, mark and line breaks
+    TextFormat text;  // a text form's encoding, mark and line breaks; the code page of any form
+};
+
+// The code page a form is read with: the one the user chose for it, else the guess from the
+// form's bytes with fallback as the default.
+struct CodePageRequest {
+    int chosen = 0;  // 0: none chosen
+    int fallback = CodePage::DefaultNumber;
 };
 
 struct Loaded {
@@ -25,6 +33,7 @@ struct Loaded {
     QString unitText;
     TextFormat unitFormat;
     bool unitUnreadable = false;  // a unit file is there but could not be read
+    CodePageChoice codePage;      // the page of formFormat.text and how it was found
 };
 
 struct Texts {
@@ -45,7 +54,8 @@ QString unitFileName(const QString& formPath);
 
 // Throws the form errors of the conversion and of the file layer, or FormError with our own
 // message when a text does not fit in an editor page.
-Loaded load(const QString& formPath);
+// The unit is read with the form's code page unless it is UTF-8.
+Loaded load(const QString& formPath, const CodePageRequest& request = {});
 
 // The whole binary form file (with its resource header) for the text; throws ParserError and
 // the conversion errors.

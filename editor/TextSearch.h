@@ -7,16 +7,11 @@
 
 namespace dfm {
 
-class CodePage;
-
-// Offset of the first occurrence of pattern at or after start, or -1. codePage, when given,
-// is the double-byte page of a page held as bytes: a match never starts on a trail byte.
-qsizetype findInText(const QString& text, const QString& pattern, bool matchCase, qsizetype start,
-                     const CodePage* codePage = nullptr);
+// Offset of the first occurrence of pattern at or after start, or -1.
+qsizetype findInText(const QString& text, const QString& pattern, bool matchCase, qsizetype start);
 
 // Offsets of every occurrence at or after start that a search resuming after each match finds,
 // in order (occurrences never overlap).
-std::vector<qsizetype> findAllInText(const QString& text, const QString& pattern, bool matchCase, qsizetype start,
-                                     const CodePage* codePage = nullptr);
+std::vector<qsizetype> findAllInText(const QString& text, const QString& pattern, bool matchCase, qsizetype start);
 
 }  // namespace dfm

@@ -433,8 +433,14 @@ void TextConverter::putStringLiteral(const Text& text)
     const bool utf8 = style_.utf8;
     // In UTF-8 a character from U+00A0 up is written as itself, a surrogate pair as one; bytes
     // of a narrow string that reach here could not be decoded and stay escaped.
+    // A wide string's units from 128 to 255 are written as bytes of the same value only where
+    // the page reads those bytes back as Latin-1 does (Windows-1252, the page forms have always
+    // been written in); elsewhere they would show and read back as other characters.
+    const bool latinBytes = narrow || codePage_.number() == CodePage::DefaultNumber;
     const auto quotable = [&](std::size_t i) {
         const unsigned u = unit(i);
+        if (u >= 128 && !utf8 && !latinBytes)
+            return false;
         if (u < 128 || !utf8)
             return u < 256 && QuotableByte[u];
         if (narrow || u < 0xA0)
@@ -448,22 +454,14 @@ void TextConverter::putStringLiteral(const Text& text)
     const std::size_t charsPerLine = style_.wrapStrings
         ? MaxCharsPerLine
         : std::max(MaxCharsPerLine, (UnwrappedLineBytes - 2 * static_cast<std::size_t>(level_ + 1)) / MostBytesPerCharacter);
-    std::string pageBytes;  // the text in the system code page, for the trail-byte test
-    bool pageBytesReady = false;
+    // Wide text is written as ASCII and escapes in a double-byte page: only narrow text can have
+    // a character cut in two.
     const auto splitsCharacter = [&](std::size_t i) {
         if (utf8 && i < n && isLowSurrogate(unit(i)) && isHighSurrogate(unit(i - 1)))
             return true;
-        if (!codePage_.hasLeadBytes() || utf8)
-            return false;
-        if constexpr (std::is_same_v<Text, std::string_view>) {
-            return codePage_.isTrailByteAt(text, i);
-        } else {
-            if (!pageBytesReady) {
-                pageBytes = codePage_.fromWide(text);
-                pageBytesReady = true;
-            }
-            return codePage_.isTrailByteAt(pageBytes, i);
-        }
+        if constexpr (narrow)
+            return !utf8 && codePage_.isTrailByteAt(text, i);
+        return false;
     };
 
     const int propertyLevel = level_;
@@ -549,10 +547,10 @@ void binaryToText(ByteStream& input, ByteStream& output, const CodePage& codePag
     output.flush();
 }
 
-void resourceToText(ByteStream& input, ByteStream& output, TextStyle style)
+void resourceToText(ByteStream& input, ByteStream& output, TextStyle style, const CodePage& codePage)
 {
     skipResourceHeader(input);
-    binaryToText(input, output, CodePage::system(), style);
+    binaryToText(input, output, codePage, style);
 }
 
 }  // namespace dfm

@@ -23,6 +23,7 @@ void binaryToText(ByteStream& input, ByteStream& output, const CodePage& codePag
                   TextStyle style = {});
 
 // input stands at the start of a .DFM file (resource header, then the form stream).
-void resourceToText(ByteStream& input, ByteStream& output, TextStyle style = {});
+void resourceToText(ByteStream& input, ByteStream& output, TextStyle style = {},
+                    const CodePage& codePage = CodePage::system());
 
 }  // namespace dfm

@@ -23,7 +23,9 @@ bool isFloatSuffix(unsigned char c)
 
 }  // namespace
 
-FormParser::FormParser(ByteStream& input, TextEncoding encoding) : input_(input), encoding_(encoding)
+FormParser::FormParser(ByteStream& input, TextEncoding encoding, const CodePage* codePage)
+    : input_(input), encoding_(encoding),
+      wideBytesPage_(codePage != nullptr && codePage->number() != CodePage::DefaultNumber ? codePage : nullptr)
 {
     if (encoding_ == TextEncoding::Utf8) {
         refill();
@@ -220,12 +222,19 @@ void FormParser::scanString(std::size_t p)
     }
 
     if (beyondAscii && encoding_ == TextEncoding::Utf8) {
-        decodeUtf8Literal(p, q);
+        decodeLiteralRuns(p, q, [](const std::string& run, std::u16string& decoded) { return decodeUtf8(run, decoded); });
         wide = true;
+    } else if (wideBytesPage_ != nullptr) {
+        // The characters in any case: a narrow literal may be joined to a wide one.
+        decodeLiteralRuns(p, q, [this](const std::string& run, std::u16string& decoded) {
+            decoded = wideBytesPage_->decode(run);
+            return true;
+        });
     } else if (wide) {
         wideText_.resize(count);
         decodeLiteral(buffer_ + p, buffer_ + q, wideText_.data());
-    } else {
+    }
+    if (!wide) {
         stringText_.resize(count);
         decodeLiteral(buffer_ + p, buffer_ + q, stringText_.data());
     }
@@ -233,9 +242,10 @@ void FormParser::scanString(std::size_t p)
     token_ = wide ? WideStringToken : StringToken;
 }
 
-// A literal with UTF-8 beyond ASCII in its quoted runs: each run decoded as UTF-8, each #n part
-// one code unit.
-void FormParser::decodeUtf8Literal(std::size_t start, std::size_t end)
+// A literal whose quoted runs are characters of an encoding (UTF-8, or a code page's bytes in a
+// wide string): each run decoded, each #n part one code unit.
+template <typename DecodeRun>
+void FormParser::decodeLiteralRuns(std::size_t start, std::size_t end, DecodeRun decodeRun)
 {
     wideText_.clear();
     std::string run;
@@ -247,7 +257,7 @@ void FormParser::decodeUtf8Literal(std::size_t start, std::size_t end)
         }
         run.clear();
         takeQuotedRun(p, [&run](unsigned char c) { run.push_back(static_cast<char>(c)); });
-        if (!decodeUtf8(run, decoded))
+        if (!decodeRun(run, decoded))
             fail(msg::BadUtf8);
         wideText_ += decoded;
     }

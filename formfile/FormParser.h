@@ -4,6 +4,7 @@
 #include "AsciiText.h"
 #include "Extended80.h"
 #include "ByteStream.h"
+#include "CodePage.h"
 
 #include <string>
 #include <string_view>
@@ -28,8 +29,11 @@ class FormParser {
 public:
     static constexpr std::size_t BufferSize = 4096;
 
-    // Scans the first token.
-    explicit FormParser(ByteStream& input, TextEncoding encoding = TextEncoding::CodePage);
+    // Scans the first token. codePage: the page of the bytes in the quoted runs of a wide string
+    // (one with #n beyond 255); without one, or for Windows-1252, each byte is the code unit of
+    // its value, as wide strings have always been read.
+    explicit FormParser(ByteStream& input, TextEncoding encoding = TextEncoding::CodePage,
+                        const CodePage* codePage = nullptr);
     // Moves the input back to the first byte of the current token.
     ~FormParser();
     FormParser(const FormParser&) = delete;
@@ -39,6 +43,8 @@ public:
     int token() const { return token_; }
     // Decoded for a StringToken, the raw characters otherwise; valid until the next Advance.
     std::string_view tokenText() const;
+    // Decoded for a WideStringToken, and for a StringToken when the parser has a page for the
+    // bytes of wide strings.
     const std::u16string& tokenWideText() const { return wideText_; }
     std::int32_t tokenAsInteger() const;
     Extended80 tokenAsFloat() const;
@@ -56,16 +62,20 @@ public:
     void readHexBlock(ByteStream& output);
     [[noreturn]] void fail(const std::string& message) const;
     int lineNumber() const { return lineNumber_; }
+    // The page of bytes that become part of a wide string; nullptr: the code units of their values.
+    const CodePage* wideBytesPage() const { return wideBytesPage_; }
 
 private:
     void refill();
     void skipBlanks();
     void scanString(std::size_t p);
-    void decodeUtf8Literal(std::size_t start, std::size_t end);
+    template <typename DecodeRun>
+    void decodeLiteralRuns(std::size_t start, std::size_t end, DecodeRun decodeRun);
     std::string_view rawTokenText() const { return {buffer_ + tokenPtr_, sourcePtr_ - tokenPtr_}; }
 
     ByteStream& input_;
     TextEncoding encoding_;
+    const CodePage* wideBytesPage_;
     std::size_t bufferEnd_ = 0;  // end of the data read
     std::size_t sourceEnd_ = 0;  // end of the exposed text, where the NUL stands
     std::size_t sourcePtr_ = 0;  // scan position

@@ -50,6 +50,7 @@ private:
     void convertProperty();
     void convertValue();
     void convertString();
+    void appendNarrowPart(std::u16string& wide) const;
     void convertInteger();
     void convertFloat();
     void convertList();
@@ -178,8 +179,21 @@ void BinaryConverter::convertValue()
     parser_.advance();
 }
 
-// Parts joined by "+"; the result is wide as soon as one part is (a narrow part's bytes
-// become the code units of the same value), so that long wide strings split over lines read back.
+// A narrow part as characters of a wide string: as the parser's page reads them, else the code
+// units of the bytes' values.
+void BinaryConverter::appendNarrowPart(std::u16string& wide) const
+{
+    if (parser_.wideBytesPage() != nullptr) {
+        wide += parser_.tokenWideText();
+        return;
+    }
+    for (const char c : parser_.tokenText())
+        wide.push_back(static_cast<unsigned char>(c));
+}
+
+// Parts joined by "+"; the result is wide as soon as one part is (a narrow part's bytes become
+// the characters of the parser's page for them, else the code units of the same value), so that
+// long wide strings split over lines read back.
 void BinaryConverter::convertString()
 {
     bool wide = false;
@@ -188,17 +202,19 @@ void BinaryConverter::convertString()
     for (;;) {
         if (parser_.token() == WideStringToken && !wide) {
             wide = true;
-            wide_.assign(narrow_.begin(), narrow_.end());
-            for (auto& unit : wide_)
-                unit = static_cast<char16_t>(static_cast<unsigned char>(unit));
+            if (parser_.wideBytesPage() == nullptr) {
+                for (const char c : narrow_)
+                    wide_.push_back(static_cast<unsigned char>(c));
+            }
         }
         if (parser_.token() == WideStringToken) {
             wide_ += parser_.tokenWideText();
         } else if (wide) {
-            for (const char c : parser_.tokenText())
-                wide_.push_back(static_cast<unsigned char>(c));
+            appendNarrowPart(wide_);
         } else {
             narrow_ += parser_.tokenText();
+            if (parser_.wideBytesPage() != nullptr)
+                appendNarrowPart(wide_);
         }
         if (parser_.advance() != '+')
             break;
@@ -306,9 +322,9 @@ void BinaryConverter::convertSet()
 
 }  // namespace
 
-void textToBinary(ByteStream& input, ByteStream& output, TextEncoding encoding)
+void textToBinary(ByteStream& input, ByteStream& output, TextEncoding encoding, const CodePage* codePage)
 {
-    FormParser parser(input, encoding);
+    FormParser parser(input, encoding, codePage);
     FormWriter writer(output);
     writer.putSignature();
     BinaryConverter(parser, writer).convertObject();
@@ -344,23 +360,24 @@ std::string headerForStream(const unsigned char* start, std::size_t available, s
 
 }  // namespace
 
-void textToResource(ByteStream& input, ByteStream& output, TextEncoding encoding)
+void textToResource(ByteStream& input, ByteStream& output, TextEncoding encoding, const CodePage* codePage)
 {
     MemoryStream memory;
     // The binary form is smaller than its text: one allocation, and no copying as it grows.
     const std::int64_t textSize = input.size() - input.position();
     memory.reserve(static_cast<std::size_t>(std::max<std::int64_t>(textSize, 0)));
-    textToBinary(input, memory, encoding);
+    textToBinary(input, memory, encoding, codePage);
     const std::string header = headerForStream(memory.memory(), memory.byteCount(), memory.byteCount());
     output.writeBuffer(header.data(), header.size());
     output.writeBuffer(memory.memory(), memory.byteCount());
     output.flush();
 }
 
-void textToResource(ByteStream& input, ByteStream& output, ByteStream& formStream, TextEncoding encoding)
+void textToResource(ByteStream& input, ByteStream& output, ByteStream& formStream, TextEncoding encoding,
+                    const CodePage* codePage)
 {
     const std::int64_t start = formStream.position();
-    textToBinary(input, formStream, encoding);
+    textToBinary(input, formStream, encoding, codePage);
     const auto size = static_cast<std::size_t>(formStream.position() - start);
     unsigned char first[RootNameReach];
     formStream.setPosition(start);

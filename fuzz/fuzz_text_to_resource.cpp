@@ -1,4 +1,4 @@
-// Feeds arbitrary bytes as form text (in the code page or UTF-8) to text -> .DFM, and checks that whatever it writes reads back
+// Feeds arbitrary bytes as form text (in a code page or UTF-8) to text -> .DFM, and checks that whatever it writes reads back
 // and then stays put: the text of a written .DFM writes a .DFM whose text is that same text.
 #include "BinaryToText.h"
 #include "Errors.h"
@@ -28,10 +28,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     dfm::MemoryStream text(std::string_view(reinterpret_cast<const char*>(data), size));
     dfm::MemoryStream first;
-    // The first byte's lowest bit picks the reading: the code page's or UTF-8.
+    // The first byte's lowest bit picks the reading: the code page's or UTF-8; the next four the page.
     const auto encoding = size > 0 && (data[0] & 1) != 0 ? dfm::TextEncoding::Utf8 : dfm::TextEncoding::CodePage;
+    const auto pages = dfm::CodePage::numbers();
+    const std::size_t pageIndex = size > 0 ? (data[0] >> 1) & 0xF : 0;
+    const dfm::CodePage& page =
+        dfm::CodePage::forNumber(pageIndex < pages.size() ? pages[pageIndex] : dfm::CodePage::DefaultNumber);
     try {
-        dfm::textToResource(text, first, encoding);
+        dfm::textToResource(text, first, encoding, &page);
     } catch (const dfm::FormError&) {
         return 0;  // bad text is refused; that is fine
     }
@@ -41,13 +45,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     dfm::MemoryStream second;
     try {
         first.setPosition(0);
-        dfm::resourceToText(first, textAgain);
+        dfm::resourceToText(first, textAgain, {}, page);
     } catch (const dfm::FormError& error) {
         fail("the written .DFM does not read back", error.what());
     }
     try {
         textAgain.setPosition(0);
-        dfm::textToResource(textAgain, second);
+        dfm::textToResource(textAgain, second, dfm::TextEncoding::CodePage, &page);
     } catch (const dfm::FormError& error) {
         fail("the text of the written .DFM is refused", error.what());
     }
@@ -59,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     dfm::MemoryStream textThird;
     try {
         second.setPosition(0);
-        dfm::resourceToText(second, textThird);
+        dfm::resourceToText(second, textThird, {}, page);
     } catch (const dfm::FormError& error) {
         fail("the rewritten .DFM does not read back", error.what());
     }

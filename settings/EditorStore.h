@@ -29,5 +29,7 @@ inline constexpr QLatin1StringView UnitPageColor{"Memo2_Color"};
 inline constexpr QLatin1StringView UnitPageFont{"Memo2_Font"};
 inline constexpr QLatin1StringView ShowHints{"AppEvents1_ShowHint"};
 inline constexpr QLatin1StringView HintColor{"AppEvents1_HintColor"};
+// The code page forms are read with when they neither declare nor show one: 1251, 932...
+inline constexpr QLatin1StringView CodePage{"CodePage"};
 
 }  // namespace dfm::EditorStore

@@ -11,17 +11,6 @@ namespace dfm {
 
 namespace {
 
-char byteOf(char16_t c)
-{
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
-        return static_cast<char>(c);
-    for (std::size_t i = 0; i < Windows1252HighControls.size(); ++i) {
-        if (Windows1252HighControls[i] == c)
-            return static_cast<char>(0x80 + i);
-    }
-    return '?';
-}
-
 constexpr std::string_view Utf8Mark = "\xEF\xBB\xBF";
 
 bool isValidUtf8(std::string_view bytes)
@@ -49,34 +38,35 @@ QString joinLines(QString text)
     return text;
 }
 
+std::u16string_view utf16(const QString& text)
+{
+    return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
+}
+
 }  // namespace
 
-QString PageText::fromBytes(std::string_view bytes)
+QString PageText::fromBytes(std::string_view bytes, int codePage)
 {
-    QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
-    QChar* out = text.data();
-    for (unsigned char c : bytes)
-        *out++ = QChar(windows1252Character(c));
-    return text;
+    const std::u16string text = CodePage::forNumber(codePage).decode(bytes);
+    return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
 }
 
-QByteArray PageText::toBytes(const QString& text)
+QByteArray PageText::toBytes(const QString& text, int codePage)
 {
-    QByteArray bytes(text.size(), Qt::Uninitialized);
-    char* out = bytes.data();
-    for (QChar c : text)
-        *out++ = byteOf(c.unicode());
-    return bytes;
+    const std::string bytes = CodePage::forNumber(codePage).fromWide(utf16(text));
+    return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
-bool PageText::fitsBytes(const QString& text)
+bool PageText::fitsBytes(const QString& text, int codePage)
 {
-    return std::all_of(text.begin(), text.end(), [](QChar c) { return c == u'?' || byteOf(c.unicode()) != '?'; });
+    std::string ignored;
+    return CodePage::forNumber(codePage).encode(utf16(text), ignored);
 }
 
 QString PageText::decode(std::string_view bytes, TextFormat* format)
 {
     TextFormat found;
+    found.codePage = format->codePage;
     std::string_view body = bytes;
     if (body.starts_with(Utf8Mark) && isValidUtf8(body.substr(Utf8Mark.size()))) {
         found.encoding = TextFormat::Encoding::Utf8;
@@ -98,7 +88,7 @@ QString PageText::decodeAs(std::string_view bytes, const TextFormat& format)
         bytes.remove_prefix(Utf8Mark.size());
     if (format.encoding == TextFormat::Encoding::Utf8)
         return joinLines(QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size())));
-    return joinLines(fromBytes(bytes));
+    return joinLines(fromBytes(bytes, format.codePage));
 }
 
 QByteArray PageText::encode(const QString& text, const TextFormat& format)
@@ -114,7 +104,7 @@ QByteArray PageText::encode(const QString& text, const TextFormat& format)
     if (format.encoding == TextFormat::Encoding::Utf8)
         bytes.append(lines.toUtf8());
     else
-        bytes.append(toBytes(lines));
+        bytes.append(toBytes(lines, format.codePage));
     return bytes;
 }
 

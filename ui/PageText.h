@@ -1,6 +1,8 @@
 // The bytes of a form or unit file <-> the text an editor page shows, without losing a byte.
 #pragma once
 
+#include "CodePage.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -16,6 +18,7 @@ struct TextFormat {
     bool byteOrderMark = false;
     bool lfOnly = false;        // lines ended by LF alone instead of CR LF
     bool finalBreak = true;     // the last line is followed by a line break
+    int codePage = CodePage::DefaultNumber;  // the page of Bytes
 };
 
 namespace PageText {
@@ -27,17 +30,17 @@ inline TextFormat formFormat()
 }
 
 // Editor text has "\n" between lines. Units that are valid UTF-8 with non-ASCII bytes
-// stay UTF-8; everything else is read byte for byte.
+// stay UTF-8; everything else is read as bytes of format->codePage, which the caller sets.
 QString decode(std::string_view bytes, TextFormat* format);
 QString decodeAs(std::string_view bytes, const TextFormat& format);
 QByteArray encode(const QString& text, const TextFormat& format);
 
-// The lossless byte mapping: Windows-1252, its five unassigned bytes kept as the code
-// points of the same value. Characters outside it become "?".
-QString fromBytes(std::string_view bytes);
-QByteArray toBytes(const QString& text);
-// Whether every character of the text has its byte in that mapping.
-bool fitsBytes(const QString& text);
+// The lossless mapping of a code page's bytes (see CodePage::decode). Characters outside the
+// page become "?".
+QString fromBytes(std::string_view bytes, int codePage = CodePage::DefaultNumber);
+QByteArray toBytes(const QString& text, int codePage = CodePage::DefaultNumber);
+// Whether every character of the text has its bytes in the page.
+bool fitsBytes(const QString& text, int codePage = CodePage::DefaultNumber);
 
 // Characters as the editor counts them: a line break is two (CR LF).
 qsizetype characterCount(const QString& text);

@@ -113,7 +113,7 @@ TEST_F(Commands, MenusHoldTheirEntriesInOrder)
         {"&Edit", {"&Undo", "-", "C&ut", "&Copy", "&Paste", "-", "&Find", "&Replace", "-", "Cancel &modified flag"}},
         {"&Tools",
          {"&Object view", "-", "&Grep", "&Calculator", "-", "&Downsize font", "Up&size font", "Change &font",
-          "Display &hints", "Hint c&olor", "Bac&kground color", "Create backup"}},
+          "Display &hints", "Hint c&olor", "Bac&kground color", "Create backup", "-", "&Encoding"}},
         {"&Help", {"&About"}},
     };
     for (int i = 0; i < 4; ++i) {

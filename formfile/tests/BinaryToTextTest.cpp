@@ -316,10 +316,45 @@ TEST(BinaryToText, LongStringsKeepDoubleByteCharactersWhole)
               lines({"object TForm1", "  P = ", "    '" + std::string(63, 'a') + "' +", "    '\x82\xA0" "b'", "end"}));
     EXPECT_EQ(text(putStr(narrow), 1252),
               lines({"object TForm1", "  P = ", "    '" + std::string(63, 'a') + "\x82' +", "    '\xA0" "b'", "end"}));
-    // Wide text is tested on its bytes in the code page: U+3042 takes two bytes there.
+}
+
+// Units 128 to 255 of a wide string are bytes of the same value only in Windows-1252, whose
+// bytes read back as those characters; in other pages they are escaped, and the bytes typed
+// into a wide string read back as the page's characters.
+TEST(BinaryToText, WideStringsKeepTheirCharactersInEveryPage)
+{
     const std::u16string wide = std::u16string(62, u'a') + u"\u00C0\u00C1\u3042";
-    EXPECT_EQ(text(wideBytes(wide), 932),
-              lines({"object TForm1", "  P = ", "    '" + std::string(62, 'a') + "\xC0\xC1' +", "    #12354", "end"}));
+    const std::string form = stream(object("TForm1", "", prop("P", wideBytes(wide))));
+    const auto text = [&form](int page) {
+        MemoryStream in(form);
+        MemoryStream out;
+        binaryToText(in, out, CodePage::forNumber(page));
+        return std::string(out.view());
+    };
+    const auto binary = [](const std::string& text, int page) {
+        MemoryStream in(text);
+        MemoryStream out;
+        textToBinary(in, out, TextEncoding::CodePage, &CodePage::forNumber(page));
+        return std::string(out.view());
+    };
+    EXPECT_EQ(text(1252), lines({"object TForm1", "  P = ", "    '" + std::string(62, 'a') + "\xC0\xC1' +", "    #12354", "end"}));
+    for (const int page : CodePage::numbers()) {
+        SCOPED_TRACE(page);
+        if (page != 1252) {
+            EXPECT_EQ(text(page), lines({"object TForm1", "  P = ", "    '" + std::string(62, 'a') + "'#192#193 +",
+                                         "    #12354", "end"}));
+        }
+        EXPECT_EQ(binary(text(page), page), form);
+    }
+    // Bytes in a wide string: characters of the page, also in a narrow part joined to it.
+    const auto value = [&](const std::string& literal, int page) {
+        return binary("object TForm1\r\n  P = " + literal + "\r\nend\r\n", page);
+    };
+    const std::string cyrillic = "'\xCF'#1055 +\r\n    '\xCF'#233";
+    EXPECT_EQ(value(cyrillic, 1251), stream(object("TForm1", "", prop("P", wideBytes(u"\u041F\u041F\u041F\u00E9")))));
+    EXPECT_EQ(value(cyrillic, 1252), stream(object("TForm1", "", prop("P", wideBytes(u"\u00CF\u041F\u00CF\u00E9")))));
+    EXPECT_EQ(value("'\x82\xA0' + #12354", 932), stream(object("TForm1", "", prop("P", wideBytes(u"\u3042\u3042")))));
+    EXPECT_EQ(value("'\xCF\xF0'", 1251), stream(object("TForm1", "", prop("P", putStr("\xCF\xF0")))));
 }
 
 }  // namespace

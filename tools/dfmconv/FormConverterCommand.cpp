@@ -71,6 +71,9 @@ constexpr const char* UsageText =
     "  --utf8       totext: write UTF-8 after a byte order mark, the characters of strings as\n"
     "               themselves; tobinary, check: read form text as UTF-8\n"
     "  --no-wrap    totext: keep long strings on one line where the text reader allows it\n"
+    "  --codepage N the code page of narrow strings (874, 1250 to 1258, 932, 936, 949, 950):\n"
+    "               what --utf8 decodes them with, and the double-byte characters long strings\n"
+    "               are never split in; default: QUENDFMED_CODEPAGE, else 1252\n"
     "  --force      replace an OUT that is read-only for you (its folder taking new files)\n"
     "  -h, --help   this text\n"
     "  --version    the program's name and version\n"
@@ -286,6 +289,17 @@ int FormConverterCommand::runWords(const std::vector<std::string>& arguments)
             utf8_ = true;
         } else if (argument == "--no-wrap") {
             noWrap_ = true;
+        } else if (argument == "--codepage" || argument.starts_with("--codepage=")) {
+            const bool attached = argument.size() > 10;
+            if (!attached && i + 1 == arguments.size())
+                return err_ << "dfmconv: --codepage needs a value\n", usage(err_, WrongUsage);
+            const std::string value = attached ? argument.substr(11) : arguments[++i];
+            const int number = dfm::CodePage::numberFromText(value);
+            if (number == 0)
+                return err_ << "dfmconv: unknown code page \"" << value
+                            << "\" (known: 874, 1250 to 1258, 932, 936, 949, 950)\n",
+                       usage(err_, WrongUsage);
+            codePage_ = &dfm::CodePage::forNumber(number);
         } else if (argument == "--in-place") {
             inPlace_ = true;
         } else if (argument == "--backup") {
@@ -519,11 +533,11 @@ std::string FormConverterCommand::convertFile(Direction direction, const std::st
         const auto convert = [&](dfm::ByteStream& output) {
             if (direction == Direction::ToBinary) {
                 dfm::MemoryStream formStream;
-                dfm::textToResource(*input, output, formStream, encoding);
+                dfm::textToResource(*input, output, formStream, encoding, codePage_);
             } else if (bareStream) {
-                dfm::binaryToText(*input, output, dfm::CodePage::system(), style);
+                dfm::binaryToText(*input, output, *codePage_, style);
             } else {
-                dfm::resourceToText(*input, output, style);
+                dfm::resourceToText(*input, output, style, *codePage_);
             }
         };
         if (out == "-") {
@@ -755,7 +769,7 @@ FormConverterCommand::Outcome FormConverterCommand::checkFile(const fs::path& fi
             dfm::MemoryStream binary;
             {
                 dfm::MemoryStream formStream;
-                dfm::textToResource(*text.stream, binary, formStream, text.encoding);
+                dfm::textToResource(*text.stream, binary, formStream, text.encoding, codePage_);
             }
             std::string original;
             if (text.seekable) {
@@ -770,13 +784,13 @@ FormConverterCommand::Outcome FormConverterCommand::checkFile(const fs::path& fi
             const bool utf8 = text.encoding == dfm::TextEncoding::Utf8;
             dfm::MemoryStream made;
             binary.setPosition(0);
-            dfm::resourceToText(binary, made, dfm::TextStyle{utf8, true});
+            dfm::resourceToText(binary, made, dfm::TextStyle{utf8, true}, *codePage_);
             bool fixed = sameText(made.view(), original);
             if (!fixed) {
                 // Text written with long strings on one line is a fixed point of that style.
                 dfm::MemoryStream unwrapped;
                 binary.setPosition(0);
-                dfm::resourceToText(binary, unwrapped, dfm::TextStyle{utf8, false});
+                dfm::resourceToText(binary, unwrapped, dfm::TextStyle{utf8, false}, *codePage_);
                 fixed = sameText(unwrapped.view(), original);
             }
             if (fixed) {
@@ -786,10 +800,10 @@ FormConverterCommand::Outcome FormConverterCommand::checkFile(const fs::path& fi
                 const auto style = dfm::TextStyle{utf8, true};
                 dfm::MemoryStream again;
                 made.setPosition(0);
-                dfm::textToResource(made, again, utf8 ? dfm::TextEncoding::Utf8 : dfm::TextEncoding::CodePage);
+                dfm::textToResource(made, again, utf8 ? dfm::TextEncoding::Utf8 : dfm::TextEncoding::CodePage, codePage_);
                 dfm::MemoryStream remade;
                 again.setPosition(0);
-                dfm::resourceToText(again, remade, style);
+                dfm::resourceToText(again, remade, style, *codePage_);
                 const std::string_view first = made.view();
                 const std::string_view second = remade.view();
                 if (first == second) {

@@ -1,6 +1,8 @@
 // The dfmconv command line: converts form files between binary and text, and checks round trips.
 #pragma once
 
+#include "CodePage.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -68,6 +70,7 @@ private:
     bool recursive_ = false;
     bool force_ = false;
     bool utf8_ = false;
+    const dfm::CodePage* codePage_ = &dfm::CodePage::system();
     bool noWrap_ = false;
     bool inPlace_ = false;
     bool backup_ = false;

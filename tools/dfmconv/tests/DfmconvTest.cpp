@@ -613,6 +613,52 @@ TEST_F(DfmconvTest, Utf8FormsConvertAndComeBack)
     }
 }
 
+// The page of narrow strings, by option or environment: a binary form with Windows-1251
+// captions written as UTF-8 text, and back to the same bytes.
+TEST_F(DfmconvTest, TheCodePageOfNarrowStringsIsChosenByOptionOrEnvironment)
+{
+    // A caption in Windows-1251 bytes, made a narrow string of a binary form.
+    writeFile(folder_ / "cyrillic.txt", "object Form1: TForm1\r\n  Caption = '\xCF\xF0\xE8\xE2\xE5\xF2'\r\nend\r\n");
+    ASSERT_EQ(run("tobinary cyrillic.txt cyrillic.dfm"), 0) << err_;
+    const std::string cyrillic = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82";
+    const struct {
+        const char* script;
+        std::string caption;  // in the UTF-8 text
+        const char* warning;
+    } cases[] = {
+        {"\"$DFMCONV\" --utf8 --codepage 1251 totext cyrillic.dfm out", cyrillic, ""},
+        {"\"$DFMCONV\" --utf8 --codepage=1251 totext cyrillic.dfm out", cyrillic, ""},
+        {"QUENDFMED_CODEPAGE=1251 \"$DFMCONV\" --utf8 totext cyrillic.dfm out", cyrillic, ""},
+        {"QUENDFMED_CODEPAGE=1253 \"$DFMCONV\" --codepage 1251 --utf8 totext cyrillic.dfm out", cyrillic, ""},
+        {"\"$DFMCONV\" --utf8 totext cyrillic.dfm out", "\xC3\x8F\xC3\xB0\xC3\xA8\xC3\xA2\xC3\xA5\xC3\xB2", ""},
+        {"QUENDFMED_CODEPAGE=1259 \"$DFMCONV\" --utf8 totext cyrillic.dfm out",
+         "\xC3\x8F\xC3\xB0\xC3\xA8\xC3\xA2\xC3\xA5\xC3\xB2",
+         "QUENDFMED_CODEPAGE: \"1259\" is not a code page this program knows (874, 1250 to 1258, 932, 936, 949, "
+         "950); Windows-1252 is used.\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.script);
+        ASSERT_EQ(runScript(c.script), 0) << err_;
+        EXPECT_EQ(err_, c.warning);
+        EXPECT_NE(readFile(folder_ / "out").find("Caption = '" + c.caption + "'"), std::string::npos)
+            << readFile(folder_ / "out");
+        fs::remove(folder_ / "out");
+    }
+    // UTF-8 text comes back as a wide string: the page is only for reading narrow strings.
+    EXPECT_EQ(runScript("\"$DFMCONV\" --utf8 --codepage 1251 totext cyrillic.dfm t && \"$DFMCONV\" tobinary t b"), 0)
+        << err_;
+    EXPECT_NE(readFile(folder_ / "b").find("\x12\x06\x00\x00\x00\x1F\x04"), std::string::npos);
+
+    for (const char* wrong : {"--codepage 1259 totext cyrillic.dfm", "--codepage utf8 totext cyrillic.dfm",
+                              "--codepage= totext cyrillic.dfm", "totext cyrillic.dfm --codepage"}) {
+        SCOPED_TRACE(wrong);
+        EXPECT_EQ(run(wrong), 2);
+        EXPECT_NE(err_.find("dfmconv: "), std::string::npos) << err_;
+        EXPECT_NE(err_.find("Usage:"), std::string::npos);
+    }
+    EXPECT_NE((run("--codepage 65001 totext cyrillic.dfm"), err_).find("unknown code page \"65001\""), std::string::npos);
+}
+
 TEST_F(DfmconvTest, TextInTheCodePageReadsAsBeforeAndBadUtf8IsNamed)
 {
     // Not UTF-8: the bytes are characters of the code page, as they always were.

@@ -1,0 +1,230 @@
+// Forms from every code page: the page found from a declared character set or from the strings,
+// the Encoding menu's re-read, and every byte saved back.
+#include "CodePageGuess.h"
+#include "EditorFixture.h"
+#include "FormFiles.h"
+
+#include <QActionGroup>
+#include <QMenu>
+
+#include <algorithm>
+
+namespace {
+
+using dfm::CodePageChoice;
+namespace CodePageGuess = dfm::CodePageGuess;
+using Encoding = EditorFixture;
+
+const QString Corpus = QStringLiteral(DFM_CORPUS_DIR);
+
+TEST(CodePageGuessTest, EachCharacterSetNamesItsPage)
+{
+    const struct {
+        const char* name;
+        const char* number;
+        int page;
+    } sets[] = {
+        {"SHIFTJIS_CHARSET", "128", 932},   {"HANGEUL_CHARSET", "129", 949},  {"GB2312_CHARSET", "134", 936},
+        {"CHINESEBIG5_CHARSET", "136", 950}, {"GREEK_CHARSET", "161", 1253},  {"TURKISH_CHARSET", "162", 1254},
+        {"VIETNAMESE_CHARSET", "163", 1258}, {"HEBREW_CHARSET", "177", 1255}, {"ARABIC_CHARSET", "178", 1256},
+        {"BALTIC_CHARSET", "186", 1257},     {"RUSSIAN_CHARSET", "204", 1251}, {"THAI_CHARSET", "222", 874},
+        {"EASTEUROPE_CHARSET", "238", 1250}, {"ANSI_CHARSET", "0", 0},        {"DEFAULT_CHARSET", "1", 0},
+        {"SYMBOL_CHARSET", "2", 0},          {"OEM_CHARSET", "255", 0},
+    };
+    for (const auto& set : sets) {
+        EXPECT_EQ(CodePageGuess::pageOfCharset(set.name), set.page) << set.name;
+        EXPECT_EQ(CodePageGuess::pageOfCharset(set.number), set.page) << set.number;
+        const std::string form = std::string("object F: TF\r\n  Font.Charset = DEFAULT_CHARSET\r\n  object L: TL\r\n"
+                                             "    Font.Charset = SYMBOL_CHARSET\r\n    TitleFont.Charset = ")
+            + set.name + "\r\n  end\r\nend\r\n";
+        EXPECT_EQ(CodePageGuess::declaredPage(form), set.page) << set.name;
+    }
+    // The first set that names a page counts; a property that only ends in the letters does not.
+    EXPECT_EQ(CodePageGuess::declaredPage("  Font.Charset = 238\r\n  Font.Charset = RUSSIAN_CHARSET\r\n"), 1250);
+    EXPECT_EQ(CodePageGuess::declaredPage("  DefaultCharset = RUSSIAN_CHARSET\r\n"), 0);
+    EXPECT_EQ(CodePageGuess::declaredPage("  Caption = 'Charset = RUSSIAN_CHARSET'\r\n"), 0);
+
+    // Plain text, and a few symbols, leave the default in force.
+    const CodePageChoice english =
+        CodePageGuess::guess("object F: TF\r\n  Caption = 'Copyright \xA9 2002, \xA0 all rights'\r\nend\r\n", "", 1251);
+    EXPECT_EQ(english.number, 1251);
+    EXPECT_EQ(english.source, CodePageChoice::Source::Default);
+}
+
+struct CorpusForm {
+    const char* file;
+    int page;      // 0: UTF-8
+    bool sameBytes;  // saving the form unchanged gives the file back
+};
+
+// The encoding tables of the corpus README.
+const CorpusForm EncodedForms[] = {
+    {"binary/laue-192-ABOUT.DFM", 1251, true},
+    {"binary/laue-193-Options.dfm", 1251, true},
+    {"binary/Foundation-3-194-Unit1.dfm", 1251, true},
+    {"binary/Foundation-3-195-SelFields.dfm", 1251, true},
+    {"binary/ITSTF-196-ChildWin.dfm", 1251, false},
+    {"binary/ITSTF-197-ABOUT.DFM", 1251, true},
+    {"binary/liw-198-Main.dfm", 1251, true},
+    {"binary/liw-199-about.dfm", 1251, true},
+    {"binary/PGTU_Delphi_DDE_Applicat-200-UNIT1.DFM", 1251, true},
+    {"binary/PGTU_Delphi_DDE_Applicat-201-UNIT2.DFM", 1251, true},
+    {"binary/PGTU_Delphi_DDE_Applicat-202-UNIT3.DFM", 1251, true},
+    {"binary/Calendar-203-FESTIVAL.DFM", 936, true},
+    {"binary/Calendar-204-FESTSHOW.DFM", 936, true},
+    {"binary/Calendar-205-MAIN.DFM", 936, true},
+    {"binary/SPWM-GEN-206-MAIN.DFM", 936, true},
+    {"binary/Wyciek-207-UNIT3.DFM", 1250, true},
+    {"binary/Piramida-208-UNIT4.DFM", 1250, true},
+    {"binary/Gasienica-209-UNIT5.DFM", 1250, true},
+    {"binary/Gasienica-210-UNIT7.DFM", 1250, true},
+    {"binary/Mistrz-Pamieci-211-UNIT4.DFM", 1250, true},
+    {"text/Versioner-146-unit1.lfm", 0, true},
+    {"text/Versioner-147-unit_layoutform.lfm", 0, true},
+    {"text/Versioner-148-unit_settingform.lfm", 0, true},
+    {"text/denscalc-149-unit1.lfm", 0, true},
+    {"text/denscalc-150-unit3.lfm", 0, true},
+    {"text/denscalc-151-unit5.lfm", 0, true},
+    {"text/liw-153-ReportUnit.dfm", 1251, true},
+    {"text/liw-154-UNIT1.DFM", 1251, true},
+    {"text/liw-155-UNIT2.DFM", 1251, true},
+    {"text/liw-156-UNITEXEC.DFM", 1251, true},
+    {"text/Foundation-3-157-SelRec.dfm", 1251, true},
+    {"text/SPWM-GEN-158-MAIN.DFM", 936, true},
+    {"text/wzs-tools-159-u_wzsQueryView.dfm", 1251, true},
+};
+
+// Whether the text holds the letters of the script its page is for, as its authors wrote them.
+bool holdsScript(const QString& text, int page, const char* file)
+{
+    const auto count = [&text](char16_t from, char16_t to) {
+        return std::count_if(text.begin(), text.end(), [=](QChar c) { return c.unicode() >= from && c.unicode() <= to; });
+    };
+    if (page == 1250)
+        return text.contains(QRegularExpression(QStringLiteral("[\u0105\u0107\u0119\u0142\u0144\u015B\u017A\u017C]")));
+    if (page == 1251 || QByteArray(file).contains("denscalc"))
+        return count(0x0410, 0x044F) >= 3;
+    return count(0x4E00, 0x9FFF) >= 1;
+}
+
+TEST(CorpusEncodings, EachFormOpensWithItsPageShowsItsScriptAndSavesUnchanged)
+{
+    for (const CorpusForm& form : EncodedForms) {
+        SCOPED_TRACE(form.file);
+        const QString path = Corpus + u'/' + QString::fromLatin1(form.file);
+        const dfm::FormFiles::Loaded loaded = dfm::FormFiles::load(path, {0, 1252});
+        if (form.page == 0) {
+            EXPECT_EQ(loaded.formFormat.text.encoding, dfm::TextFormat::Encoding::Utf8);
+        } else {
+            EXPECT_EQ(loaded.codePage.number, form.page);
+            EXPECT_NE(loaded.codePage.source, CodePageChoice::Source::Default);
+        }
+        EXPECT_TRUE(holdsScript(loaded.formText, form.page, form.file));
+        if (form.sameBytes) {
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+            EXPECT_EQ(dfm::FormFiles::formFileBytes(loaded.formText, loaded.formFormat), file.readAll());
+        }
+    }
+}
+
+TEST(CorpusEncodings, AFormWhoseStringsAreWideTakesThePageOfItsUnit)
+{
+    const dfm::FormFiles::Loaded loaded = dfm::FormFiles::load(Corpus + "/pairs/laue-028-BASE.DFM", {0, 1252});
+    EXPECT_EQ(loaded.codePage.number, 1251);
+    EXPECT_EQ(loaded.codePage.source, CodePageChoice::Source::Detected);
+    EXPECT_TRUE(holdsScript(loaded.unitText, 1251, "unit"));
+    QFile unit(Corpus + "/pairs/laue-028-BASE.PAS");
+    ASSERT_TRUE(unit.open(QIODevice::ReadOnly));
+    EXPECT_EQ(dfm::PageText::encode(loaded.unitText, loaded.unitFormat), unit.readAll());
+}
+
+TEST(CorpusEncodings, FormsOfWesternTextKeepTheDefaultPage)
+{
+    // The binary forms outside the tables: English, French, Portuguese, German text. Three Polish
+    // forms among them are recognised as such; a declared set is taken as it stands.
+    const QStringList polish = {"delphi-various-examples--180-mainfrm.dfm", "delphi-various-examples--186-MainFrmU.dfm",
+                                "delphi-various-examples--187-MainFrm.dfm"};
+    int checked = 0;
+    for (const QFileInfo& info : QDir(Corpus + "/binary").entryInfoList(QDir::Files)) {
+        const bool listed = std::any_of(std::begin(EncodedForms), std::end(EncodedForms), [&](const CorpusForm& form) {
+            return QString::fromLatin1(form.file).endsWith(info.fileName());
+        });
+        if (listed)
+            continue;
+        SCOPED_TRACE(info.fileName().toStdString());
+        const dfm::FormFiles::Loaded loaded = dfm::FormFiles::load(info.filePath(), {0, 1252});
+        if (loaded.codePage.source != CodePageChoice::Source::Declared) {
+            EXPECT_EQ(loaded.codePage.number, polish.contains(info.fileName()) ? 1250 : 1252);
+        }
+        ++checked;
+    }
+    EXPECT_GT(checked, 150);
+}
+
+TEST_F(Encoding, TheMenuRereadsTheFormWithThePageChosenAndStoresIt)
+{
+    const QString path = folder.filePath("SelFields.dfm");
+    ASSERT_TRUE(QFile::copy(Corpus + "/binary/Foundation-3-195-SelFields.dfm", path));
+    form->openFormFile(path);
+    const QString cyrillic = formPage()->text();
+    EXPECT_EQ(part<QLabel>("CodePagePanel")->text(), "Cyrillic (1251), detected");
+    EXPECT_TRUE(findAction("ActCodePage1251")->isChecked());
+
+    struct Step {
+        const char* page;
+        bool edit;
+        std::deque<bool> answers;  // to "Save change ?"
+        bool reread;
+    } steps[] = {
+        {"ActCodePage1252", false, {}, true},
+        {"ActCodePage1251", true, {false}, true},  // the edit is dropped
+        {"ActCodePage1250", true, {true}, true},   // the edit is saved first
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.page);
+        if (step.edit)
+            typeAt(formPage(), 7, "X");
+        form->updateCommands();
+        prompts.answers = step.answers;
+        trigger(step.page);
+        EXPECT_TRUE(prompts.answers.empty());
+        EXPECT_FALSE(formPage()->modified());
+        const int number = QString::fromLatin1(step.page).mid(11).toInt();
+        EXPECT_TRUE(findAction(step.page)->isChecked());
+        EXPECT_EQ(form->document().codePage().number, number);
+        EXPECT_EQ(part<QLabel>("CodePagePanel")->text().endsWith("chosen"), true);
+        EXPECT_EQ(formPage()->text() == cyrillic, number == 1251);
+    }
+    // The saved edit is in the file; the page chosen is the default of the next window.
+    EXPECT_TRUE(formPage()->text().startsWith("object X"));
+    form.reset();
+    form = std::make_unique<dfm::EditorWindow>(prompts, QStringList{"QuenDFMEd"});
+    EXPECT_TRUE(findAction("ActCodePage1250")->isChecked());
+    const QString plain = folder.filePath("Plain.dfm");
+    write(plain, "object Form1: TForm1\r\n  Caption = 'Plain'\r\nend\r\n");
+    form->openFormFile(plain);
+    EXPECT_EQ(part<QLabel>("CodePagePanel")->text(), "Central European (1250), default");
+}
+
+TEST_F(Encoding, ACyrillicWordTypedIntoACaptionIsSavedAsThePagesBytes)
+{
+    const QString path = folder.filePath("About.dfm");
+    ASSERT_TRUE(QFile::copy(Corpus + "/binary/laue-192-ABOUT.DFM", path));
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    form->openFormFile(path);
+    const qsizetype caption = formPage()->text().indexOf(QStringLiteral("Caption = '"));
+    ASSERT_GE(caption, 0);
+    formPage()->select(caption + 11, 0);
+    for (const QChar c : QStringLiteral("\u041F\u0440\u0438\u0432\u0435\u0442 "))
+        QTest::sendKeyEvent(QTest::Click, formPage(), Qt::Key_unknown, QString(c), Qt::NoModifier);
+    ASSERT_TRUE(form->save()) << prompts.errors.join(u'\n').toStdString();
+    // A narrow string (tag 6), its length, then the page's bytes.
+    EXPECT_TRUE(read(path).contains("\x06"));
+    EXPECT_TRUE(read(path).contains("\xCF\xF0\xE8\xE2\xE5\xF2 ")) << "the word in Windows-1251";
+    EXPECT_FALSE(read(path).contains("\x04\x1F")) << "not as a wide string";
+    form->openFormFile(path);
+    EXPECT_TRUE(formPage()->text().contains(QStringLiteral("'\u041F\u0440\u0438\u0432\u0435\u0442 ")));
+}
+
+}  // namespace
