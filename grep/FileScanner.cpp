@@ -1,9 +1,12 @@
 #include "FileScanner.h"
 
+#include "Bytes16.h"
 #include "CodePage.h"
+#include "KeyEncodings.h"
 #include "PosixFile.h"
 #include "ScanMessages.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -21,28 +24,6 @@ PosixFile openForScan(const std::string& path)
     return PosixFile::open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
 }
 
-// Sixteen bytes in one register where the target has them (SSE2, NEON), in plain code elsewhere.
-typedef unsigned char Bytes16 __attribute__((vector_size(16)));
-
-Bytes16 load16(const unsigned char* bytes)
-{
-    Bytes16 value;
-    std::memcpy(&value, bytes, sizeof value);
-    return value;
-}
-
-// Whether any byte of a comparison's result is set.
-template <typename Vector>
-bool anySet(const Vector& value)
-{
-    static_assert(sizeof value == 16);
-    std::uint64_t low;
-    std::uint64_t high;
-    std::memcpy(&low, &value, 8);
-    std::memcpy(&high, reinterpret_cast<const char*>(&value) + 8, 8);
-    return (low | high) != 0;
-}
-
 std::string upperCaseAsciiLetters(std::string text)
 {
     for (char& c : text) {
@@ -52,40 +33,40 @@ std::string upperCaseAsciiLetters(std::string text)
     return text;
 }
 
-// The scan itself, a shortage of memory thrown as std::bad_alloc.
-std::int64_t scanOrThrow(std::string_view key, const std::string& path, bool fold, ScanMessages& messages)
+// The scan itself, a shortage of memory thrown as std::bad_alloc. Each block is read once and
+// handed to find (the start of the first occurrence in it, or -1); blocks overlap by the longest
+// pattern, so that an occurrence across their border lies whole in the second.
+template <typename Find>
+std::int64_t scanOrThrow(const std::string& path, std::size_t overlap, ScanMessages& messages, const Find& find)
 {
-    const auto buffer = std::make_unique_for_overwrite<char[]>(ScanBlockSize);
-    const std::string wanted = fold ? CodePage::system().upperCase(key) : std::string(key);
-    const SkipTable skip = buildSkipTable(wanted);
+    // A block twice the overlap at least, so that each one moves the scan on.
+    const std::size_t blockSize = std::max(ScanBlockSize, 2 * overlap);
+    const auto buffer = std::make_unique_for_overwrite<char[]>(blockSize);
 
     std::int64_t result = -1;
     int error = 0;  // errno of the first failure
     PosixFile file = openForScan(path);
     if (!file.isOpen())
         error = errno;
-    std::int64_t position = 0;  // just behind the bytes read
+    std::int64_t position = 0;  // where the block starts
     while (error == 0) {
-        const std::int64_t count = file.readFully(buffer.get(), ScanBlockSize);
+        const std::int64_t count = file.readFully(buffer.get(), blockSize);
         if (count < 0) {
             error = errno;
             break;
         }
         const auto n = static_cast<std::size_t>(count);
-        position += count;
-        if (fold)
-            upperCaseBuffer(buffer.get(), n);
-        const std::int64_t distance = findInBuffer(wanted, skip, std::string_view(buffer.get(), n));
-        if (distance != -1) {
-            result = position - distance;
+        const std::int64_t start = find(buffer.get(), n);
+        if (start != -1) {
+            result = position + start;
             break;
         }
         // A short block means the end has been met: there is nothing more to read.
-        if (n < ScanBlockSize)
+        if (n < blockSize)
             break;
-        if (file.seek(-static_cast<std::int64_t>(wanted.size()), SEEK_CUR) < 0)
+        if (file.seek(-static_cast<std::int64_t>(overlap), SEEK_CUR) < 0)
             error = errno;
-        position -= static_cast<std::int64_t>(wanted.size());
+        position += count - static_cast<std::int64_t>(overlap);
     }
     if (file.isOpen() && !file.close() && error == 0)
         error = errno;
@@ -97,19 +78,52 @@ std::int64_t scanOrThrow(std::string_view key, const std::string& path, bool fol
     return result;
 }
 
-}  // namespace
-
-std::int64_t scanFile(std::string_view key, const std::string& path, bool fold, ScanMessages& messages)
+// Memory that runs out anywhere in the scan, not only for the block, costs this file alone.
+template <typename Scan>
+std::int64_t guarded(ScanMessages& messages, const Scan& scan)
 {
-    if (key.empty() || key.size() > MaxKeyLength)
-        return -1;
-    // Memory that runs out anywhere in the scan, not only for the block, costs this file alone.
     try {
-        return scanOrThrow(key, path, fold, messages);
+        return scan();
     } catch (const std::bad_alloc&) {
         messages.scanWarning("Not enough memory to perform search.");
         return -1;
     }
+}
+
+}  // namespace
+
+std::int64_t scanFile(std::string_view key, const std::string& path, bool fold, ScanMessages& messages,
+                      const CodePage& page)
+{
+    if (key.empty() || key.size() > MaxKeyLength)
+        return -1;
+    if (fold && hasPageLetters(key))
+        return guarded(messages, [&] { return scanFile(KeyEncodings(key, {}, page, true), path, messages); });
+    return guarded(messages, [&] {
+        const std::string wanted = fold ? page.upperCase(key) : std::string(key);
+        const SkipTable skip = buildSkipTable(wanted);
+        return scanOrThrow(path, wanted.size(), messages, [&](char* block, std::size_t n) -> std::int64_t {
+            if (fold)
+                upperCaseBuffer(block, n);
+            const std::int64_t distance = findInBuffer(wanted, skip, std::string_view(block, n));
+            return distance == -1 ? -1 : static_cast<std::int64_t>(n) - distance;
+        });
+    });
+}
+
+std::int64_t scanFile(const KeyEncodings& key, const std::string& path, ScanMessages& messages)
+{
+    if (key.count() == 0)
+        return -1;
+    return guarded(messages, [&] {
+        return scanOrThrow(path, key.longest(), messages,
+                           [&](const char* block, std::size_t n) { return key.find(std::string_view(block, n)); });
+    });
+}
+
+bool hasPageLetters(std::string_view key)
+{
+    return std::any_of(key.begin(), key.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
 
 SkipTable buildSkipTable(std::string_view key)

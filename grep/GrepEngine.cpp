@@ -70,8 +70,16 @@ std::vector<GrepEngine::Entry> GrepEngine::readDirectory(const std::string& dir,
 GrepEngine::Outcome GrepEngine::search(const GrepRequest& request)
 {
     request_ = request;
-    if (!checkDirectory(request.directory) || !checkMask(request.mask) || !checkKey(request.key))
+    encodings_.reset();
+    if (!checkDirectory(request.directory) || !checkMask(request.mask) || !checkKey())
         return Outcome::Refused;
+    // The page and the key's encodings are made once, before any file: memory that runs out
+    // while a file is in hand then costs that file alone.
+    page_ = &KeyEncodings::page(request.codePage);
+    if (request.anyEncoding)
+        encodings_.emplace(request.key, request.keyText, *page_, !request.caseSensitive);
+    else if (!request.caseSensitive && FileScanner::hasPageLetters(request.key))
+        encodings_.emplace(request.key, std::u16string(), *page_, true);
     host_.searchStarted();
     struct Ending {
         GrepHost& host;
@@ -141,15 +149,22 @@ bool GrepEngine::checkMask(const std::string& text)
     return false;
 }
 
-bool GrepEngine::checkKey(const std::string& text)
+bool GrepEngine::checkKey()
 {
-    if (text.empty()) {
+    // Without the page's bytes the key is as long as its UTF-8 form (or, with a lone surrogate
+    // that has none, its UTF-16 form).
+    std::size_t size = request_.key.size();
+    if (request_.anyEncoding && size == 0) {
+        std::string utf8;
+        size = KeyEncodings::toUtf8(request_.keyText, utf8) ? utf8.size() : 2 * request_.keyText.size();
+    }
+    if (size == 0) {
         host_.inputRefused(GrepInput::Key, "Search Key can't be empty");
         return false;
     }
-    if (text.size() > FileScanner::MaxKeyLength) {
+    if (size > FileScanner::MaxKeyLength) {
         host_.inputRefused(GrepInput::Key, "Search Key can't be longer than " + std::to_string(FileScanner::MaxKeyLength) +
-                                               " bytes (this one has " + std::to_string(text.size()) + ")");
+                                               " bytes (this one has " + std::to_string(size) + ")");
         return false;
     }
     return true;
@@ -198,7 +213,8 @@ bool GrepEngine::checkFile(const std::string& path, bool& found)
     host_.letEventsThrough();
     if (host_.takeStopRequest())
         return false;
-    found = FileScanner::scanFile(request_.key, path, !request_.caseSensitive, host_) != -1;
+    found = (encodings_ ? FileScanner::scanFile(*encodings_, path, host_)
+                        : FileScanner::scanFile(request_.key, path, !request_.caseSensitive, host_, *page_)) != -1;
     if (found)
         host_.showStatus(status, true);
     return true;

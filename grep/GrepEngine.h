@@ -2,6 +2,8 @@
 // depth first, and lists every file of the mask's extensions that holds the key.
 #pragma once
 
+#include "KeyEncodings.h"
+
 #include <compare>
 #include <optional>
 #include <set>
@@ -11,14 +13,19 @@
 
 namespace dfm {
 
+class CodePage;
 class GrepHost;
 
 struct GrepRequest {
     std::string directory;  // as typed; "/" is added when missing
     std::string mask;       // extensions separated by ";", such as pas;dfm
-    std::string key;        // bytes of the system code page
+    std::string key;        // bytes of the code page; with anyEncoding, empty when the page lacks a character
     bool subdirectories = false;
     bool caseSensitive = true;
+    int codePage = 0;       // the page of the key's bytes and of its case folding; 0: the system page
+    // Also the key as UTF-16LE (the wide strings of binary forms) and as UTF-8, made from keyText.
+    bool anyEncoding = false;
+    std::u16string keyText;
 };
 
 class GrepEngine {
@@ -45,13 +52,16 @@ private:
     static std::vector<Entry> readDirectory(const std::string& dir, std::optional<DirectoryId>& id);
     bool checkDirectory(const std::string& text);
     bool checkMask(const std::string& text);
-    bool checkKey(const std::string& text);
+    bool checkKey();
     // Each returns false when Stop ended the search.
     bool searchDirectory(const std::string& dir);
     bool checkFile(const std::string& path, bool& found);
 
     GrepHost& host_;
     GrepRequest request_;
+    const CodePage* page_ = nullptr;
+    // With anyEncoding, or a folded key with the page's letters.
+    std::optional<KeyEncodings> encodings_;
     std::string root_;
     // Every directory walked so far in this search, by device and inode.
     std::set<DirectoryId> walked_;

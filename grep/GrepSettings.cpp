@@ -41,6 +41,11 @@ void GrepSettings::setFlag(const QString& name, bool on)
     StoredValue::write(*settings_, optionKey(name), on ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
+bool GrepSettings::hasFlag(const QString& name) const
+{
+    return settings_->contains(optionKey(name));
+}
+
 GrepSettings::History GrepSettings::readHistory(const QString& section)
 {
     const auto text = [&](const QString& name) {

@@ -23,6 +23,7 @@ public:
     // or one that is no number gives fallback.
     bool flag(const QString& name, bool fallback) const;
     void setFlag(const QString& name, bool on);
+    bool hasFlag(const QString& name) const;
     // The items are the values "000" up to the count less one, looked up by name; the last value
     // is the box's text. Empty values are not counted.
     History readHistory(const QString& section);

@@ -1,11 +1,12 @@
 #include "GrepWindow.h"
 
+#include "CodePage.h"
 #include "CommandBoundary.h"
 #include "FormOpener.h"
 #include "GrepEngine.h"
 #include "GrepSettings.h"
 #include "GrepStore.h"
-#include "PageText.h"
+#include "KeyEncodings.h"
 #include "ShellFileInfo.h"
 #include "FilePropertiesDialog.h"
 #include "UserPrompts.h"
@@ -209,6 +210,8 @@ void GrepWindow::createOptionsGroup(QWidget* group)
     maskBox_ = addHistoryBox(group, "cbxMask", QStringLiteral("&File Mask:"),
                              QStringLiteral("File mask without \"*\" nor \".\" ex: \"DFM\""), 41, 120);
     maskBox_->setEditText(QStringLiteral("DFM"));
+    anyEncodingCheck_ = addCheckBox(group, "chkAnyEncoding", QStringLiteral(" &Any encoding"), QRect(214, 43, 120, 17));
+    anyEncodingCheck_->setToolTip(QStringLiteral("Also find the key as wide (UTF-16) and UTF-8 text"));
     directoryBox_ = addHistoryBox(group, "cbxDirectory", QStringLiteral("&Directory:"), QStringLiteral("Where to search"),
                                   66, 420);
     folderButton_ = new QToolButton(group);
@@ -261,6 +264,7 @@ void GrepWindow::loadOptions()
     subfoldersCheck_->setChecked(settings.flag(GrepStore::SubDirs, false));
     keepListCheck_->setChecked(settings.flag(GrepStore::KeepList, false));
     sortListCheck_->setChecked(settings.flag(GrepStore::SortList, false));
+    anyEncodingCheck_->setChecked(settings.flag(GrepStore::AnyEncoding, false));
     sortOptionClicked();
 }
 
@@ -271,6 +275,9 @@ void GrepWindow::saveOptions()
     settings.setFlag(GrepStore::SubDirs, subfoldersCheck_->isChecked());
     settings.setFlag(GrepStore::KeepList, keepListCheck_->isChecked());
     settings.setFlag(GrepStore::SortList, sortListCheck_->isChecked());
+    // A store of an earlier version is written back with its own names until the option is used.
+    if (anyEncodingCheck_->isChecked() || settings.hasFlag(GrepStore::AnyEncoding))
+        settings.setFlag(GrepStore::AnyEncoding, anyEncodingCheck_->isChecked());
     settings.writeHistory(GrepStore::DirectorySection, historyOf(directoryBox_));
     settings.writeHistory(GrepStore::MaskSection, historyOf(maskBox_));
     settings.writeHistory(GrepStore::ExpressionSection, historyOf(expressionBox_));
@@ -285,16 +292,22 @@ void GrepWindow::startSearch()
     if (!keepListCheck_->isChecked())
         resultList_->clear();
     // The key is looked for as the bytes the editor would save it as; a character without one
-    // would be looked for as "?".
-    const QString key = expressionBox_->currentText();
-    if (PageText::fromBytes(PageText::toBytes(key).toStdString()) != key) {
-        inputRefused(GrepInput::Key, "Search Key holds characters that form files cannot hold");
-        return;
-    }
+    // would be looked for as "?", so the key is refused unless other encodings are searched too.
     GrepRequest request;
+    const CodePage& page = CodePage::system();
+    request.codePage = page.number();
+    request.anyEncoding = anyEncodingCheck_->isChecked();
+    request.keyText = expressionBox_->currentText().toStdU16String();
+    std::size_t failure = 0;
+    if (!page.encode(request.keyText, request.key, &failure)) {
+        if (!request.anyEncoding) {
+            inputRefused(GrepInput::Key, KeyEncodings::refusal(request.keyText, failure));
+            return;
+        }
+        request.key.clear();
+    }
     request.directory = QFile::encodeName(directoryBox_->currentText()).toStdString();
     request.mask = QFile::encodeName(maskBox_->currentText()).toStdString();
-    request.key = PageText::toBytes(key).toStdString();
     request.subdirectories = subfoldersCheck_->isChecked();
     request.caseSensitive = caseSensitiveCheck_->isChecked();
     runCommand(prompts_, [this, &request] {
@@ -457,8 +470,10 @@ void GrepWindow::showEvent(QShowEvent* event)
 
 void GrepWindow::setControlsEnabled(bool enabled)
 {
-    for (QWidget* control : std::initializer_list<QWidget*>{searchButton_, exitButton_, deleteOptionsButton_, clearButton_, subfoldersCheck_, keepListCheck_,
-                                                            sortListCheck_, expressionBox_, maskBox_, directoryBox_, folderButton_})
+    const std::initializer_list<QWidget*> controls = {
+        searchButton_,  exitButton_,      deleteOptionsButton_, clearButton_, subfoldersCheck_, keepListCheck_,
+        sortListCheck_, anyEncodingCheck_, expressionBox_,      maskBox_,     directoryBox_,   folderButton_};
+    for (QWidget* control : controls)
         control->setEnabled(enabled);
 }
 

@@ -98,6 +98,7 @@ private:
     QCheckBox* keepListCheck_ = nullptr;
     QCheckBox* sortListCheck_ = nullptr;
     QCheckBox* caseSensitiveCheck_ = nullptr;
+    QCheckBox* anyEncodingCheck_ = nullptr;
     QProgressBar* busyIndicator_ = nullptr;
     QPushButton* searchButton_ = nullptr;
     QPushButton* exitButton_ = nullptr;

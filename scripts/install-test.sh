@@ -146,6 +146,9 @@ completionCases=(
     "dfmgrep -r|-r -ri"
     "dfmgrep -i key $scratch/fil|$scratch/files"
     "dfmgrep -- -key $scratch/files l|lfm"
+    "dfmgrep --a|--all-encodings"
+    "dfmgrep -i --codepage 125|1250 1251 1252 1253 1254 1255 1256 1257 1258"
+    "dfmgrep --codepage 1251 key $scratch/fil|$scratch/files"
 )
 for entry in "${completionCases[@]}"; do
     words=${entry%|*}

@@ -1,9 +1,11 @@
 // The file scanner: block boundaries, folding, first occurrence, and every failure path.
 #include "FileScanner.h"
 #include "CodePage.h"
+#include "KeyEncodings.h"
 #include "GrepTestSupport.h"
 #include "ScriptedSystemCalls.h"
 
+#include <map>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -144,8 +146,9 @@ TEST(FileScannerTest, ScansFilesAcrossBlockBoundaries)
         {"folded key in upper case text", filler(20) + "TBUTTON", "tbutton", true, 20},
         {"case kept", filler(20) + "TBUTTON TButton", "TButton", false, 28},
         {"case kept, absent", filler(20) + "TBUTTON", "TButton", false, -1},
-        {"folded accent matches the upper one", "x\xE9t\xE9\xC9t\xC9", "\xE9t\xE9", true, 4},
-        {"folded accent skips the lower one", "x\xE9t\xE9", "\xE9t\xE9", true, -1},
+        {"folded accent matches the upper one", "x\xC9t\xC9\xE9t\xE9", "\xE9t\xE9", true, 1},
+        {"folded accent matches the lower one", "x\xE9t\xE9", "\xC9T\xC9", true, 1},
+        {"folded accent across a boundary", with(filler(70000), Block - 1, "\xC9T\xE9"), "\xE9t\xC9", true, Block - 1},
         {"folded across a boundary", with(filler(70000), Block - 3, "tfORMmain123"), key, true, Block - 3},
         {"long key", with(filler(200000), 100001, std::string(40000, 'k') + 'z'),
          std::string(32000, 'k') + 'z', false, 100001 + 8000},
@@ -157,6 +160,248 @@ TEST(FileScannerTest, ScansFilesAcrossBlockBoundaries)
         RecordingHost host;
         EXPECT_EQ(FileScanner::scanFile(c.key, path, c.fold, host), c.offset);
         EXPECT_TRUE(host.errors.empty() && host.warnings.empty());
+    }
+}
+
+// The key's bytes in the page, or nothing when the page lacks a character.
+std::string pageBytes(const CodePage& page, std::u16string_view text)
+{
+    std::string bytes;
+    return page.encode(text, bytes) ? bytes : std::string();
+}
+
+std::string wide(std::u16string_view text)
+{
+    std::string bytes;
+    for (const char16_t unit : text) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    return bytes;
+}
+
+std::string utf8(std::u16string_view text)
+{
+    std::string bytes;
+    EXPECT_TRUE(KeyEncodings::toUtf8(text, bytes));
+    return bytes;
+}
+
+std::string littleEndian32(std::size_t value)
+{
+    std::string bytes;
+    for (int i = 0; i < 4; ++i)
+        bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
+    return bytes;
+}
+
+// A binary form's stream whose caption is a string of the tag's kind; the value starts at the
+// returned offset.
+enum class Stored { Narrow, Wide, Utf8 };
+std::string formWith(Stored kind, const std::string& value, std::size_t& valueOffset)
+{
+    std::string form("TPF0\x06TForm1\x05" "Form1\x07" "Caption", 26);
+    if (kind == Stored::Narrow)
+        form += std::string("\x06", 1) + static_cast<char>(value.size());
+    else if (kind == Stored::Wide)
+        form += "\x12" + littleEndian32(value.size() / 2);
+    else
+        form += "\x14" + littleEndian32(value.size());
+    valueOffset = form.size();
+    form += value;
+    form += std::string("\0\0", 2);
+    return form;
+}
+
+TEST(FileScannerTest, AnyEncodingFindsFormStringsOfEachKind)
+{
+    struct Case {
+        const char* name;
+        Stored kind;
+        std::string value;
+        std::u16string key;
+        bool fold;
+        bool found;
+        int page = 1252;
+    };
+    const Case cases[] = {
+        {"narrow", Stored::Narrow, "caf\xE9", u"caf\u00E9", false, true},
+        {"wide", Stored::Wide, wide(u"caf\u00E9"), u"caf\u00E9", false, true},
+        {"UTF-8", Stored::Utf8, "caf\xC3\xA9", u"caf\u00E9", false, true},
+        {"narrow, other case", Stored::Narrow, "CAF\xC9", u"caf\u00E9", false, false},
+        {"narrow folded", Stored::Narrow, "CAF\xC9", u"caf\u00E9", true, true},
+        {"narrow folded by the page's own pairs", Stored::Narrow, "\x8C" "UVRE", u"\u0153uvre", true, true},
+        {"wide, other case", Stored::Wide, wide(u"CAF\u00C9"), u"caf\u00E9", false, false},
+        {"wide folded", Stored::Wide, wide(u"CAF\u00C9"), u"caf\u00E9", true, true},
+        {"wide folded across high bytes", Stored::Wide, wide(u"\u0178\u0160"), u"\u00FF\u0161", true, true},
+        {"wide letter byte inside another unit", Stored::Wide, wide(u"\u0461b"), u"ab", true, false},
+        {"UTF-8 folds ASCII letters", Stored::Utf8, "CAF\xC3\xA9", u"caf\u00E9", true, true},
+        {"UTF-8 keeps other letters", Stored::Utf8, "caf\xC3\x89", u"caf\u00E9", true, false},
+        {"a character the page lacks, wide", Stored::Wide, wide(u"\u041F\u0440\u0438"), u"\u041F\u0440\u0438", false, true},
+        {"a character the page lacks, UTF-8", Stored::Utf8, "\xD0\x9F\xD1\x80\xD0\xB8", u"\u041F\u0440\u0438", false, true},
+        {"another page's bytes", Stored::Narrow, "\xCF\xF0\xE8", u"\u041F\u0440\u0438", false, false},
+        {"that page's bytes", Stored::Narrow, "\xCF\xF0\xE8", u"\u041F\u0440\u0438", false, true, 1251},
+        {"that page's bytes folded", Stored::Narrow, "\xCF\xD0\xC8", u"\u041F\u0440\u0438", true, true, 1251},
+        {"that page's letters folded in wide strings", Stored::Wide, wide(u"\u041F\u0420\u0418"),
+         u"\u043F\u0440\u0438", true, true, 1251},
+        {"another page's letters kept in wide strings", Stored::Wide, wide(u"\u041F\u0420\u0418"),
+         u"\u043F\u0440\u0438", true, false},
+    };
+    TempTree tree;
+    // At the start of a file, then across the first block's end.
+    for (const std::int64_t shift : {std::int64_t{0}, Block - 3}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + " at " + std::to_string(shift));
+            std::size_t offset = 0;
+            const std::string form = formWith(c.kind, c.value, offset);
+            const std::string path = tree.write("scan.dfm", filler(static_cast<std::size_t>(shift) - offset * (shift != 0)) +
+                                                                 form + filler(70000));
+            const std::int64_t at = shift == 0 ? static_cast<std::int64_t>(offset) : shift;
+            const CodePage& page = KeyEncodings::page(c.page);
+            const KeyEncodings key(pageBytes(page, c.key), c.key, page, c.fold);
+            RecordingHost host;
+            EXPECT_EQ(FileScanner::scanFile(key, path, host), c.found ? at : -1);
+            EXPECT_TRUE(host.errors.empty() && host.warnings.empty());
+        }
+    }
+}
+
+TEST(FileScannerTest, AnyEncodingReportsTheEarliestOccurrenceOfAll)
+{
+    const std::u16string text = u"Grid\u00E9";
+    const CodePage& page = KeyEncodings::page(1252);
+    const KeyEncodings key(pageBytes(page, text), text, page, false);
+    ASSERT_EQ(key.count(), 3u);
+    struct Case {
+        const char* name;
+        std::string content;
+        std::int64_t offset;
+    };
+    const std::string longKey(20000, 'k');
+    const Case cases[] = {
+        {"UTF-8 before wide", with(with(filler(300), 200, wide(text)), 40, utf8(text)), 40},
+        {"wide before narrow", with(with(filler(300), 200, "Grid\xE9"), 41, wide(text)), 41},
+        {"narrow after a block of others", with(with(filler(140000), 130000, "Grid\xE9"), Block + 7, wide(text)),
+         Block + 7},
+        {"none", filler(1000) + "Grid", -1},
+    };
+    TempTree tree;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingHost host;
+        EXPECT_EQ(FileScanner::scanFile(key, tree.write("scan.dfm", c.content), host), c.offset);
+    }
+    // A wide form longer than half a block still moves the scan on and is found across a border.
+    const std::u16string longText(20000, u'k');
+    const KeyEncodings longer(pageBytes(page, longText) + "z", longText + u'z', page, true);
+    const std::string content = with(filler(200000), 60000, wide(longText + u'Z'));
+    RecordingHost host;
+    EXPECT_EQ(FileScanner::scanFile(longer, tree.write("long.dfm", content), host), 60000);
+}
+
+// Case pairs a folded search must treat as one letter, written out independently of the code.
+char16_t upperOf(char16_t unit)
+{
+    static const std::map<char16_t, char16_t> pairs = {{0x161, 0x160}, {0x153, 0x152}, {0x17E, 0x17D}, {0xFF, 0x178}};
+    if ((unit >= u'a' && unit <= u'z') || (unit >= 0xE0 && unit <= 0xFE && unit != 0xF7))
+        return static_cast<char16_t>(unit - 0x20);
+    const auto it = pairs.find(unit);
+    return it == pairs.end() ? unit : it->second;
+}
+
+// The earliest start of any encoding, by trying every start: the page's bytes folded through
+// the page, wide units through the pairs above, UTF-8 through ASCII.
+std::int64_t everyStart(const std::string& text, std::u16string_view key, const CodePage& page, bool fold)
+{
+    const std::string narrow = pageBytes(page, key);
+    const auto foldByte = [&](unsigned char c) { return fold ? static_cast<unsigned char>(page.upperCase(std::string(1, c))[0]) : c; };
+    const auto foldAscii = [&](unsigned char c) { return fold && c >= 'a' && c <= 'z' ? c - 0x20 : c; };
+    const std::string u8 = utf8(key);
+    for (std::size_t s = 0; s < text.size(); ++s) {
+        const auto bytesMatch = [&](const std::string& bytes, auto foldOf) {
+            if (bytes.empty() || s + bytes.size() > text.size())
+                return false;
+            for (std::size_t i = 0; i < bytes.size(); ++i) {
+                if (foldOf(static_cast<unsigned char>(text[s + i])) != foldOf(static_cast<unsigned char>(bytes[i])))
+                    return false;
+            }
+            return true;
+        };
+        bool wideMatch = s + 2 * key.size() <= text.size();
+        for (std::size_t j = 0; wideMatch && j < key.size(); ++j) {
+            const auto unit = static_cast<char16_t>(static_cast<unsigned char>(text[s + 2 * j]) |
+                                                    (static_cast<unsigned char>(text[s + 2 * j + 1]) << 8));
+            wideMatch = fold ? upperOf(unit) == upperOf(key[j]) : unit == key[j];
+        }
+        if (bytesMatch(narrow, foldByte) || wideMatch || bytesMatch(u8, foldAscii))
+            return static_cast<std::int64_t>(s);
+    }
+    return -1;
+}
+
+TEST(FileScannerTest, AnyEncodingFindsWhatTryingEveryStartFinds)
+{
+    // Texts made of the bytes of the key's encodings in both cases, with occurrences planted in
+    // mixed case: many near misses under the filters, sixteen starts at a time and in the tail.
+    std::uint32_t seed = 11;
+    const auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<std::size_t>(seed >> 16);
+    };
+    const CodePage& page = KeyEncodings::page(1252);
+    const std::u16string keys[] = {u"k", u"Qx7", u"caf\u00E9", u"\u0153uvre", u"\u00FFa\u0161", u"\u20AC5",
+                                   u"\u041F\u0440\u0438", u"abAB\u00E9\u00C9abAB"};
+    for (const std::u16string& key : keys) {
+        std::u16string upper;
+        for (const char16_t unit : key)
+            upper += upperOf(unit);
+        const std::string pieces[] = {pageBytes(page, key), pageBytes(page, upper), wide(key), wide(upper),
+                                      utf8(key), utf8(upper), std::string(1, '\0')};
+        for (const bool fold : {false, true}) {
+            const KeyEncodings encodings(pageBytes(page, key), key, page, fold);
+            for (int round = 0; round < 300; ++round) {
+                std::string text;
+                const std::size_t length = next() % 200;
+                while (text.size() < length) {
+                    const std::string& piece = pieces[next() % std::size(pieces)];
+                    if (!piece.empty())
+                        text += piece.substr(0, 1 + next() % piece.size());
+                }
+                if (round % 3 == 0) {
+                    std::u16string mixed;
+                    for (std::size_t i = 0; i < key.size(); ++i)
+                        mixed += next() % 2 ? key[i] : upper[i];
+                    const std::string planted[] = {pageBytes(page, mixed), wide(mixed), utf8(mixed)};
+                    const std::string& plant = planted[next() % 3];
+                    if (!plant.empty() && text.size() >= plant.size())
+                        text.replace(next() % (text.size() - plant.size() + 1), plant.size(), plant);
+                }
+                ASSERT_EQ(encodings.find(text), everyStart(text, key, page, fold))
+                    << "round " << round << (fold ? " folded" : "");
+            }
+        }
+    }
+}
+
+TEST(FileScannerTest, KeysThePageCannotHoldNameTheCharacter)
+{
+    struct Case {
+        std::u16string text;
+        int page;
+        std::string refusal;
+    };
+    const Case cases[] = {
+        {u"ab\u041Fc", 1252, "(\"\u041F\", U+041F)"},
+        {u"\u00E9\u00E8", 1251, "(\"\u00E9\", U+00E9)"},
+        {u"x\U0001F600", 1252, "(\"\U0001F600\", U+1F600)"},
+        {std::u16string(1, char16_t(0xD800)) + u"x", 1252, "(U+D800)"},
+    };
+    for (const Case& c : cases) {
+        std::string bytes;
+        std::size_t failure = 99;
+        ASSERT_FALSE(KeyEncodings::page(c.page).encode(c.text, bytes, &failure));
+        EXPECT_EQ(KeyEncodings::refusal(c.text, failure),
+                  "Search Key holds characters that form files cannot hold " + c.refusal);
     }
 }
 

@@ -32,8 +32,13 @@ protected:
     GrepEngine::Outcome run(const std::string& directory, const std::string& mask, bool subdirectories = true,
                             const std::string& key = Key, bool caseSensitive = true)
     {
-        GrepEngine engine(host);
-        return engine.search({directory, mask, key, subdirectories, caseSensitive});
+        GrepRequest request;
+        request.directory = directory;
+        request.mask = mask;
+        request.key = key;
+        request.subdirectories = subdirectories;
+        request.caseSensitive = caseSensitive;
+        return GrepEngine(host).search(request);
     }
 
     const std::filesystem::path start_ = std::filesystem::current_path();
@@ -226,6 +231,68 @@ TEST_F(GrepEngineTest, CaseIsFoldedOnlyWhenAsked)
     host.files.clear();
     ASSERT_EQ(run(tree.root(), "dfm", false, Key, true), GrepEngine::Outcome::Completed);
     EXPECT_EQ(host.files, std::vector<std::string>{tree.path("exact.dfm")});
+}
+
+TEST_F(GrepEngineTest, AnyEncodingFindsTheKeyInEachEncodingItIsAskedFor)
+{
+    // A caption as the page's bytes, as a wide string, and as UTF-8; a Cyrillic one as UTF-8.
+    tree.write("narrow.dfm", std::string("TPF0\x07" "Caption\x06\x04" "Caf\xE9", 18));
+    tree.write("wide.dfm", std::string("TPF0\x07" "Caption\x12\x04\0\0\0C\0a\0f\0\xE9\0", 25));
+    tree.write("utf8.dfm", std::string("TPF0\x07" "Caption\x14\x05\0\0\0Caf\xC3\xA9", 22));
+    tree.write("cyrillic.dfm", "TPF0 \xD0\x9A\xD0\xBE\xD0\xB4");
+    struct Case {
+        const char* name;
+        std::string key;
+        std::u16string text;
+        bool anyEncoding;
+        bool caseSensitive;
+        std::vector<std::string> found;
+    };
+    const Case cases[] = {
+        {"the page's bytes only", "Caf\xE9", u"Caf\u00E9", false, true, {"narrow.dfm"}},
+        {"every encoding", "Caf\xE9", u"Caf\u00E9", true, true, {"narrow.dfm", "utf8.dfm", "wide.dfm"}},
+        // UTF-8 folds ASCII letters only.
+        {"every encoding folded", "CAF\xC9", u"CAF\u00C9", true, false, {"narrow.dfm", "wide.dfm"}},
+        {"every encoding folded, ASCII", "cAF\xE9", u"cAF\u00E9", true, false, {"narrow.dfm", "utf8.dfm", "wide.dfm"}},
+        {"every encoding with case", "CAF\xC9", u"CAF\u00C9", true, true, {}},
+        {"no page bytes", "", u"\u041A\u043E\u0434", true, true, {"cyrillic.dfm"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        host.files.clear();
+        GrepRequest request;
+        request.directory = tree.root();
+        request.mask = "dfm";
+        request.key = c.key;
+        request.keyText = c.text;
+        request.anyEncoding = c.anyEncoding;
+        request.caseSensitive = c.caseSensitive;
+        request.codePage = 1252;
+        ASSERT_EQ(GrepEngine(host).search(request), GrepEngine::Outcome::Completed);
+        std::vector<std::string> expected;
+        for (const std::string& name : c.found)
+            expected.push_back(tree.path(name));
+        EXPECT_EQ(sorted(host.files), expected);
+    }
+    // Without the page's bytes, the key's UTF-8 form is what must be neither empty nor too long.
+    const struct {
+        std::u16string text;
+        std::string message;
+    } refusals[] = {
+        {u"", "Search Key can't be empty"},
+        {std::u16string(17000, u'\u041A'), "Search Key can't be longer than 32768 bytes (this one has 34000)"},
+        {std::u16string(17000, char16_t(0xD800)), "Search Key can't be longer than 32768 bytes (this one has 34000)"},
+    };
+    for (const auto& r : refusals) {
+        host.refusals.clear();
+        GrepRequest request;
+        request.directory = tree.root();
+        request.mask = "dfm";
+        request.keyText = r.text;
+        request.anyEncoding = true;
+        EXPECT_EQ(GrepEngine(host).search(request), GrepEngine::Outcome::Refused);
+        EXPECT_EQ(host.refusals, std::vector<std::string>{r.message});
+    }
 }
 
 TEST_F(GrepEngineTest, StopEndsTheWalkBeforeTheFileShown)

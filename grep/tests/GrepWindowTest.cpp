@@ -111,7 +111,8 @@ TEST_F(GrepWindowTest, FirstStartHasTheDefaults)
     EXPECT_EQ(box("cbxMask")->currentText(), "DFM");
     EXPECT_TRUE(check("chkCase")->isChecked());
     EXPECT_TRUE(check("chkCase")->isHidden());
-    EXPECT_FALSE(check("chkRec")->isChecked() || check("chkKeep")->isChecked() || check("chkSort")->isChecked());
+    EXPECT_FALSE(check("chkRec")->isChecked() || check("chkKeep")->isChecked() || check("chkSort")->isChecked() ||
+                 check("chkAnyEncoding")->isChecked());
     EXPECT_EQ(box("cbxMask")->toolTip(), "File mask without \"*\" nor \".\" ex: \"DFM\"");
     EXPECT_FALSE(get<QWidget>("pnlInfo")->isEnabled());
     EXPECT_FALSE(get<QToolButton>("sbProp")->isEnabled());
@@ -138,6 +139,7 @@ TEST_F(GrepWindowTest, CompletedSearchesStoreHistoriesUnderExactNames)
         EXPECT_EQ(stored.value("Options/SubDirs").toString(), "0");
         EXPECT_EQ(stored.value("Options/KeepList").toString(), "0");
         EXPECT_EQ(stored.value("Options/SortList").toString(), "0");
+        EXPECT_FALSE(stored.contains("Options/AnyEncoding"));
     }
 
     // Case is ignored when matching items: no new item, but the text is stored last.
@@ -270,7 +272,40 @@ TEST_F(GrepWindowTest, KeysAreTheBytesFormFilesHold)
     EXPECT_EQ(lines(), QStringList{pathOf("euro.dfm")});
     search(root(), "dfm", QString::fromUtf8("\u041F\u0440\u0438\u0432\u0435\u0442"));
     EXPECT_EQ(lines(), QStringList());
-    EXPECT_EQ(prompts.notices, QStringList{"Search Key holds characters that form files cannot hold"});
+    EXPECT_EQ(prompts.notices,
+              QStringList{QString::fromUtf8("Search Key holds characters that form files cannot hold (\"\u041F\", U+041F)")});
+}
+
+TEST_F(GrepWindowTest, AnyEncodingFindsWideAndUtf8StringsAndIsKept)
+{
+    // A caption stored as the page's bytes, as a wide string, and as UTF-8.
+    tree.write("narrow.dfm", std::string("TPF0\x07" "Caption\x06\x04" "Caf\xE9", 18));
+    tree.write("wide.dfm", std::string("TPF0\x07" "Caption\x12\x03\0\0\0\x1F\x04\x40\x04\x38\x04", 23));
+    tree.write("utf8.dfm", std::string("TPF0\x07" "Caption\x14\x05\0\0\0Caf\xC3\xA9", 22));
+    check("chkAnyEncoding")->setChecked(true);
+    struct Case {
+        const char* key;
+        QStringList found;
+    };
+    const Case cases[] = {
+        {"Caf\u00E9", {pathOf("narrow.dfm"), pathOf("utf8.dfm")}},
+        // No byte of the page for it, yet found where it is wide.
+        {"\u041F\u0440\u0438", {pathOf("wide.dfm")}},
+    };
+    for (const Case& c : cases) {
+        search(root(), "dfm", QString::fromUtf8(c.key));
+        QStringList found = lines();
+        found.sort();
+        EXPECT_EQ(found, c.found) << c.key;
+    }
+    EXPECT_TRUE(prompts.notices.isEmpty());
+    EXPECT_EQ(storedSettings().value("Options/AnyEncoding").toString(), "1");
+    restart();
+    EXPECT_TRUE(check("chkAnyEncoding")->isChecked());
+    check("chkAnyEncoding")->setChecked(false);
+    search(root(), "dfm", QString::fromUtf8("Caf\u00E9"));
+    EXPECT_EQ(lines(), QStringList{pathOf("narrow.dfm")});
+    EXPECT_EQ(storedSettings().value("Options/AnyEncoding").toString(), "0");
 }
 
 TEST_F(GrepWindowTest, KeepListAppendsAndSortListSortsWithoutCase)

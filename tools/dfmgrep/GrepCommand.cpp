@@ -1,10 +1,14 @@
 // The dfmgrep command line: reads the options, runs the grep engine and prints what it reports.
 #include "GrepCommand.h"
 
+#include "CodePage.h"
 #include "GrepEngine.h"
+#include "KeyEncodings.h"
+#include "Utf8.h"
 #include "Version.h"
 
 #include <algorithm>
+#include <charconv>
 #include <new>
 #include <ostream>
 
@@ -13,24 +17,44 @@ namespace dfm {
 namespace {
 
 constexpr const char* UsageText =
-    "Usage: dfmgrep [-r] [-i] [--] KEY DIRECTORY [MASK]\n"
+    "Usage: dfmgrep [-r] [-i] [--codepage N] [--all-encodings] [--] KEY DIRECTORY [MASK]\n"
     "\n"
     "Lists the files in DIRECTORY whose names end in one of MASK's extensions and that hold KEY.\n"
     "\n"
-    "  KEY        the bytes to find, exactly as given\n"
+    "  KEY        the bytes to find, exactly as given; with --codepage or --all-encodings, text\n"
+    "             (UTF-8) looked for as the code page's bytes\n"
     "  DIRECTORY  where to look; hidden files and folders (names starting with \".\") are skipped\n"
     "  MASK       extensions separated by \";\", such as pas;dfm; \"*\" is every file (default DFM);\n"
     "             letters match without regard to case, \"*\" and \"?\" are wildcards\n"
     "\n"
-    "  -r          search the subdirectories too, depth first\n"
-    "  -i          ignore the case of the letters a to z\n"
-    "  --          ends the options, so that KEY may start with \"-\"\n"
-    "  -h, --help  this text\n"
-    "  --version   the program's name and version\n"
+    "  -r               search the subdirectories too, depth first\n"
+    "  -i               ignore the case of the letters a to z, and of the code page's letters\n"
+    "  --codepage N     the code page of KEY's bytes and of its letters: 874, 1250 to 1258, 932,\n"
+    "                   936, 949 or 950 (default: QUENDFMED_CODEPAGE, else 1252)\n"
+    "  --all-encodings  also find KEY as UTF-16LE (wide strings of binary forms) and as UTF-8\n"
+    "  --               ends the options, so that KEY may start with \"-\"\n"
+    "  -h, --help       this text\n"
+    "  --version        the program's name and version\n"
     "\n"
     "Found files go to standard output one a line, a folder's files before its subfolders';\n"
     "\"Found N file(s).\" and any message go to standard error. No file is ever written.\n"
     "Exit status: 0 a file was found, 1 none, 2 wrong usage, refused input or an error.\n";
+
+std::string pageList()
+{
+    std::string list;
+    for (const int number : CodePage::numbers())
+        list += (list.empty() ? "" : ", ") + std::to_string(number);
+    return list;
+}
+
+// The page a --codepage value names, or 0.
+int pageNumber(const std::string& text)
+{
+    int number = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    return error == std::errc() && end == text.data() + text.size() && CodePage::isKnown(number) ? number : 0;
+}
 
 }  // namespace
 
@@ -57,6 +81,7 @@ int GrepCommand::search(const std::vector<std::string>& arguments)
 {
     GrepRequest request;
     request.mask = "DFM";
+    bool pageGiven = false;
     std::size_t next = 0;
     for (; next < arguments.size(); ++next) {
         const std::string& argument = arguments[next];
@@ -69,6 +94,25 @@ int GrepCommand::search(const std::vector<std::string>& arguments)
         if (argument == "--version") {
             out_ << "dfmgrep (" << ProductName << ") " << ProductVersion << "\n";
             return Found;
+        }
+        if (argument == "--all-encodings") {
+            request.anyEncoding = true;
+            continue;
+        }
+        if (argument == "--codepage" || argument.starts_with("--codepage=")) {
+            const bool joined = argument.size() > 10;
+            if (!joined && next + 1 == arguments.size()) {
+                err_ << "dfmgrep: --codepage needs a page number\n";
+                return usage(err_, WrongUsage);
+            }
+            const std::string value = joined ? argument.substr(11) : arguments[++next];
+            request.codePage = pageNumber(value);
+            if (request.codePage == 0) {
+                err_ << "dfmgrep: unknown code page \"" << value << "\"; the pages are " << pageList() << "\n";
+                return WrongUsage;
+            }
+            pageGiven = true;
+            continue;
         }
         // A lone "-" is a key like any other.
         if (argument.size() < 2 || argument[0] != '-')
@@ -95,6 +139,8 @@ int GrepCommand::search(const std::vector<std::string>& arguments)
     request.directory = arguments[next + 1];
     if (words == 3)
         request.mask = arguments[next + 2];
+    if ((pageGiven || request.anyEncoding) && !readKeyText(request))
+        return WrongUsage;
 
     listed_.clear();
     const GrepEngine::Outcome outcome = GrepEngine(*this).search(request);
@@ -108,6 +154,24 @@ int GrepCommand::search(const std::vector<std::string>& arguments)
     }
     err_ << GrepEngine::foundText(listed_.size()) << "\n";
     return listed_.empty() ? NothingFound : Found;
+}
+
+bool GrepCommand::readKeyText(GrepRequest& request)
+{
+    const CodePage& page = KeyEncodings::page(request.codePage);
+    // Text from the terminal is UTF-8; other bytes are taken as the page's own.
+    if (!decodeUtf8(request.key, request.keyText)) {
+        request.keyText = page.decode(request.key);
+        return true;
+    }
+    std::size_t failure = 0;
+    if (page.encode(request.keyText, request.key, &failure))
+        return true;
+    request.key.clear();
+    if (request.anyEncoding)
+        return true;
+    printMessage(KeyEncodings::refusal(request.keyText, failure));
+    return false;
 }
 
 void GrepCommand::scanWarning(const std::string& text)

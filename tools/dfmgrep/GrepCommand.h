@@ -11,6 +11,8 @@
 
 namespace dfm {
 
+struct GrepRequest;
+
 class GrepCommand : public GrepHost {
 public:
     enum ExitStatus { Found = 0, NothingFound = 1, WrongUsage = 2, Failed = 2 };
@@ -34,6 +36,9 @@ public:
 private:
     int search(const std::vector<std::string>& arguments);
     int usage(std::ostream& stream, int status);
+    // The key given as text: its bytes in the request's page; false (with the message) when the
+    // page lacks a character and no other encoding is searched.
+    bool readKeyText(GrepRequest& request);
     // A box's text on one line of the error stream.
     void printMessage(const std::string& text);
 

@@ -258,16 +258,78 @@ TEST_F(DfmgrepTest, SearchesAsTheOptionsAndMaskSay)
     EXPECT_EQ(outputLines(out_).front(), rootPath() + "unit.pas");
 }
 
+TEST_F(DfmgrepTest, CodePageAndAllEncodingsChooseWhatTheKeyIsLookedForAs)
+{
+    write("narrow1251.dfm", "TPF0 \xCF\xF0\xE8\xE2\xE5\xF2 end");
+    write("capitals1251.dfm", "TPF0 \xCF\xD0\xC8\xC2\xC5\xD2 end");
+    write("wide.dfm", std::string("TPF0 \x1F\x04\x40\x04\x38\x04\x32\x04\x35\x04\x42\x04", 17));
+    write("utf8.pas", "// \xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82");
+    write("cafe1252.dfm", "caf\xE9");
+    write("cafeUtf8.dfm", "caf\xC3\xA9");
+    const std::string root = root_.string();
+    const std::string privet = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82";
+    const std::string privetSmall = "\xD0\xBF\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82";
+    struct Case {
+        std::vector<std::string> arguments;
+        std::vector<std::string> found;
+        std::string lastError;
+        int status;
+    };
+    const Case cases[] = {
+        {{privet, root, "dfm;pas"}, {"utf8.pas"}, "Found 1 file(s).", 0},
+        {{"--codepage", "1251", privet, root, "dfm;pas"}, {"narrow1251.dfm"}, "Found 1 file(s).", 0},
+        {{"--codepage=1251", "--all-encodings", privet, root, "dfm;pas"},
+         {"narrow1251.dfm", "wide.dfm", "utf8.pas"}, "Found 3 file(s).", 0},
+        {{"-i", "--codepage", "1251", privetSmall, root, "dfm;pas"}, {"narrow1251.dfm", "capitals1251.dfm"},
+         "Found 2 file(s).", 0},
+        // The page's letters fold in its bytes and in wide strings; UTF-8 folds a to z only.
+        {{"-i", "--all-encodings", "--codepage", "1251", privetSmall, root, "dfm;pas"},
+         {"narrow1251.dfm", "capitals1251.dfm", "wide.dfm"}, "Found 3 file(s).", 0},
+        // A key the page cannot hold: refused, or looked for in the other encodings.
+        {{"--codepage", "1252", privet, root, "dfm;pas"}, {},
+         "dfmgrep: Search Key holds characters that form files cannot hold (\"\xD0\x9F\", U+041F)", 2},
+        {{"--all-encodings", "--codepage", "1252", privet, root, "dfm;pas"}, {"wide.dfm", "utf8.pas"},
+         "Found 2 file(s).", 0},
+        {{"--all-encodings", "caf\xC3\xA9", root}, {"cafe1252.dfm", "cafeUtf8.dfm"}, "Found 2 file(s).", 0},
+        // Bytes that are no UTF-8 are the page's own.
+        {{"--all-encodings", "caf\xE9", root}, {"cafe1252.dfm", "cafeUtf8.dfm"}, "Found 2 file(s).", 0},
+        {{"caf\xE9", root}, {"cafe1252.dfm"}, "Found 1 file(s).", 0},
+        {{"--codepage", "437", "x", root}, {},
+         "dfmgrep: unknown code page \"437\"; the pages are 874, 1250, 1251, 1252, 1253, 1254, 1255, 1256, 1257, "
+         "1258, 932, 936, 949, 950", 2},
+        {{"--codepage=", "x", root}, {}, "dfmgrep: unknown code page \"\"; the pages are 874, 1250, 1251, 1252, "
+         "1253, 1254, 1255, 1256, 1257, 1258, 932, 936, 949, 950", 2},
+        {{"--codepage", "1251x", "x", root}, {}, "dfmgrep: unknown code page \"1251x\"; the pages are 874, 1250, "
+         "1251, 1252, 1253, 1254, 1255, 1256, 1257, 1258, 932, 936, 949, 950", 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.front() + " " + c.arguments[1]);
+        EXPECT_EQ(run(c.arguments), c.status);
+        std::vector<std::string> expected;
+        for (const std::string& name : c.found)
+            expected.push_back(rootPath() + name);
+        EXPECT_EQ(sorted(outputLines(out_)), sorted(expected));
+        EXPECT_EQ(outputLines(err_), std::vector<std::string>{c.lastError});
+    }
+    // Without the option, the page the environment names.
+    ::setenv("QUENDFMED_CODEPAGE", "1251", 1);
+    EXPECT_EQ(runProgram("--all-encodings " + privet + " ."), 0);
+    ::unsetenv("QUENDFMED_CODEPAGE");
+    EXPECT_EQ(sorted(outputLines(out_)), sorted({rootPath() + "narrow1251.dfm", rootPath() + "wide.dfm"}));
+}
+
 TEST_F(DfmgrepTest, WrongUsageShowsHowToUseIt)
 {
     const std::vector<std::vector<std::string>> wrong = {
         {}, {Key}, {"-r", Key}, {"-x", Key, "/tmp"}, {"-rq", Key, "/tmp"}, {Key, "/tmp", "dfm", "extra"}, {"--"},
+        {"--codepage"}, {"--all-encodings", Key},
     };
     for (const std::vector<std::string>& arguments : wrong) {
         EXPECT_EQ(run(arguments), 2);
         EXPECT_EQ(out_, "");
         EXPECT_EQ(err_.find("dfmgrep: "), arguments.empty() ? std::string::npos : 0u) << err_;
-        EXPECT_NE(err_.find("Usage: dfmgrep [-r] [-i] [--] KEY DIRECTORY [MASK]\n"), std::string::npos);
+        EXPECT_NE(err_.find("Usage: dfmgrep [-r] [-i] [--codepage N] [--all-encodings] [--] KEY DIRECTORY [MASK]\n"),
+                  std::string::npos);
     }
     EXPECT_EQ(run({"--help"}), 0);
     EXPECT_EQ(out_.rfind("Usage: dfmgrep", 0), 0u);
