@@ -47,6 +47,7 @@ public:
     bool save();
     // A form double-clicked in the grep window: open it, select the key, hand it to Find.
     void openFoundForm(const QString& path, const QString& key) override;
+    int defaultCodePage() const override { return defaultCodePage_; }
     // Brings the 0-based line of the form page into view, selected.
     void showLine(int n);
     // Files dropped from the desktop on the window.

@@ -1,4 +1,5 @@
-// What the grep window asks of the editor when a found form is double-clicked.
+// What the grep window asks of the editor: the code page forms are read in, and to open a found
+// form when it is double-clicked.
 #pragma once
 
 #include <QString>
@@ -11,6 +12,8 @@ public:
     // Opens the form in the editor, selects the key's first occurrence in the current page and
     // makes the key the Find dialog's text.
     virtual void openFoundForm(const QString& path, const QString& key) = 0;
+    // The page a key is searched for as bytes of: the one forms are read in when they tell none.
+    virtual int defaultCodePage() const = 0;
 };
 
 }  // namespace dfm

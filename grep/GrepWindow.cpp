@@ -294,7 +294,7 @@ void GrepWindow::startSearch()
     // The key is looked for as the bytes the editor would save it as; a character without one
     // would be looked for as "?", so the key is refused unless other encodings are searched too.
     GrepRequest request;
-    const CodePage& page = CodePage::system();
+    const CodePage& page = CodePage::forNumber(opener_.defaultCodePage());
     request.codePage = page.number();
     request.anyEncoding = anyEncodingCheck_->isChecked();
     request.keyText = expressionBox_->currentText().toStdU16String();

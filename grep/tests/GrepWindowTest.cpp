@@ -30,7 +30,9 @@ using test::TempTree;
 class RecordingOpener : public FormOpener {
 public:
     void openFoundForm(const QString& path, const QString& key) override { opened << path + u'|' + key; }
+    int defaultCodePage() const override { return codePage; }
     QStringList opened;
+    int codePage = 1252;
 };
 
 QString configFolder()
@@ -274,6 +276,11 @@ TEST_F(GrepWindowTest, KeysAreTheBytesFormFilesHold)
     EXPECT_EQ(lines(), QStringList());
     EXPECT_EQ(prompts.notices,
               QStringList{QString::fromUtf8("Search Key holds characters that form files cannot hold (\"\u041F\", U+041F)")});
+    // With the editor reading forms in Windows-1251 the same key is that page's bytes.
+    tree.write("cyrillic.dfm", "Caption = '\xCF\xF0\xE8\xE2\xE5\xF2'");
+    opener.codePage = 1251;
+    search(root(), "dfm", QString::fromUtf8("\u041F\u0440\u0438\u0432\u0435\u0442"));
+    EXPECT_EQ(lines(), QStringList{pathOf("cyrillic.dfm")});
 }
 
 TEST_F(GrepWindowTest, AnyEncodingFindsWideAndUtf8StringsAndIsKept)
