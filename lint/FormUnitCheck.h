@@ -1,0 +1,43 @@
+// The check of a form against its unit: every place where loading the form would fail because
+// the unit's class of the form lacks a field or a method the form names, or has a component
+// field the form lacks, and every handler method without a body.
+#pragma once
+
+#include "FormParser.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dfm {
+
+struct LintProblem {
+    enum class File { Form, Unit };
+    File file = File::Form;
+    int line = 0;
+    std::string message;
+
+    friend bool operator==(const LintProblem&, const LintProblem&) = default;
+};
+
+class FormUnitCheck {
+public:
+    // ignoredClasses: components and fields of these classes are left out, and a form whose
+    // root is of one of them is not checked. Names compare without regard to ASCII case.
+    explicit FormUnitCheck(std::vector<std::string> ignoredClasses = {});
+
+    // The problems in the order of their files (form first) and lines. formText and unitText are
+    // the files' bytes; a unit that cannot be read gives one problem, and so does a form.
+    std::vector<LintProblem> run(std::string_view formText, TextEncoding formEncoding, std::string_view unitText) const;
+
+private:
+    bool ignored(std::string_view className) const;
+
+    std::vector<std::string> ignoredClasses_;
+};
+
+// Class names one a line, as an ignore file and the editor's stored list hold them: blanks
+// around a name and lines that are empty or start with "#" are skipped.
+std::vector<std::string> parseClassList(std::string_view text);
+
+}  // namespace dfm

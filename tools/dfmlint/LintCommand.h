@@ -1,0 +1,39 @@
+// The dfmlint command line: forms checked against their units, the problems printed one a line.
+#pragma once
+
+#include "FormUnitCheck.h"
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace dfm {
+
+class LintCommand {
+public:
+    enum ExitStatus { Clean = 0, ProblemsFound = 1, WrongUsage = 2, Unreadable = 2 };
+
+    LintCommand(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
+
+    // arguments: the command line without the program's name.
+    int run(const std::vector<std::string>& arguments);
+
+private:
+    struct Report {
+        std::string path;
+        int line;
+        std::string message;
+    };
+
+    int usage(std::ostream& stream, int status);
+    // The form files named, folders walked when recursive; false after a message when one
+    // cannot be had.
+    bool collectForms(const std::vector<std::string>& names, bool recursive, std::vector<std::string>& forms);
+    // False after a message when the form or its unit cannot be read.
+    bool checkForm(const std::string& path, const FormUnitCheck& check, std::vector<Report>& reports);
+
+    std::ostream& out_;
+    std::ostream& err_;
+};
+
+}  // namespace dfm
