@@ -191,7 +191,11 @@ FormComponentList FormComponentList::read(std::string_view text, TextEncoding en
         FormParser parser(input, encoding);
         Walker(parser, list).object(false);
     } catch (const ParserError& error) {
+        // The line is given apart; the message need not repeat it.
         list.error = error.what();
+        const std::string suffix = " à la ligne " + std::to_string(error.line());
+        if (list.error.ends_with(suffix))
+            list.error.resize(list.error.size() - suffix.size());
         list.errorLine = error.line();
     } catch (const FormError& error) {
         list.error = error.what();
