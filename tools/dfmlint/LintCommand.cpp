@@ -62,9 +62,9 @@ public:
     }
 };
 
-std::string tooLarge(const std::string& path)
+std::string tooLarge()
 {
-    return path + ": more than 64 MiB of text, not checked";
+    return "more than 64 MiB of text, not checked";
 }
 
 bool isHidden(const fs::path& path)
@@ -99,7 +99,7 @@ std::string readWhole(const std::string& path)
 {
     dfm::PosixFile file = dfmconv::openInput(path);
     if (dfmconv::fileSizeOf(file) > MostTextBytes)
-        throw FormError(tooLarge(path));
+        throw FormError(tooLarge());
     std::string bytes;
     char chunk[65536];
     for (;;) {
@@ -110,7 +110,7 @@ std::string readWhole(const std::string& path)
             return bytes;
         bytes.append(chunk, static_cast<std::size_t>(got));
         if (bytes.size() > MostTextBytes)
-            throw FormError(tooLarge(path));
+            throw FormError(tooLarge());
     }
 }
 
@@ -128,13 +128,13 @@ FormText readForm(const std::string& path)
     FormText text;
     if (kind == FormFileKind::Text) {
         if (dfmconv::fileSizeOf(file) > MostTextBytes)
-            throw FormError(tooLarge(path));
+            throw FormError(tooLarge());
         dfmconv::TextInput input = dfmconv::openText(std::move(file), std::move(probe), false, false);
         BoundedText bytes;
         try {
             bytes.copyFrom(*input.stream);
         } catch (const BoundedText::Overflow&) {
-            throw FormError(tooLarge(path));
+            throw FormError(tooLarge());
         }
         text.bytes = std::string(bytes.view());
         text.encoding = input.encoding;
@@ -151,7 +151,7 @@ FormText readForm(const std::string& path)
             resourceToText(*form, converted);
         }
     } catch (const BoundedText::Overflow&) {
-        throw FormError(tooLarge(path));
+        throw FormError(tooLarge());
     }
     text.bytes = std::string(converted.view());
     return text;
@@ -244,6 +244,12 @@ bool LintCommand::collectForms(const std::vector<std::string>& names, bool recur
     bool ok = true;
     for (const std::string& name : names) {
         std::error_code error;
+        if (name == "-") {
+            // The unit is found beside the form, which standard input has no place for.
+            err_ << "dfmlint: -: a form is named by its path; standard input is not read\n";
+            ok = false;
+            continue;
+        }
         if (!fs::is_directory(name, error)) {
             forms.push_back(name);
             continue;
@@ -280,8 +286,7 @@ bool LintCommand::checkForm(const std::string& path, const FormUnitCheck& check,
     try {
         form = readForm(path);
     } catch (const FormError& error) {
-        const std::string message = error.what();
-        err_ << "dfmlint: " << (message.find(path) != std::string::npos ? message : path + ": " + message) << "\n";
+        err_ << "dfmlint: " << path << ": " << error.what() << "\n";
         return false;
     }
     const std::optional<fs::path> unitPath = unitOf(path);
@@ -295,9 +300,7 @@ bool LintCommand::checkForm(const std::string& path, const FormUnitCheck& check,
     try {
         unit = readWhole(unitPath->string());
     } catch (const FormError& error) {
-        const std::string message = error.what();
-        err_ << "dfmlint: " << (message.find(unitPath->string()) != std::string::npos ? message : unitPath->string() + ": " + message)
-             << "\n";
+        err_ << "dfmlint: " << unitPath->string() << ": " << error.what() << "\n";
         return false;
     }
     for (const LintProblem& problem : check.run(form.bytes, form.encoding, unit))
