@@ -24,6 +24,7 @@ namespace dfm {
 
 class CodePage;
 class FindDialog;
+class LintPanel;
 class GrepWindow;
 class ObjectViewWindow;
 class PageEditor;
@@ -119,6 +120,10 @@ private:
     void showAbout();
     void findDeclaration();
     void findImplementation();
+    void checkFormAgainstUnit();
+    void editIgnoredClasses();
+    // A problem of the check chosen in its panel: its 1-based line in the form or unit page.
+    void showProblemLine(bool inUnit, int line);
 
     // Enabled rules and switch states of the commands.
     bool hasUnsavedChanges() const { return unsavedChanges_; }
@@ -166,6 +171,8 @@ private:
     std::unique_ptr<WindowSettings> windowSettings_;
     std::unique_ptr<PopupCalculator> calculator_;
     QTimer updateTimer_;
+    LintPanel* lintPanel_ = nullptr;
+    QStringList ignoredClasses_;
 };
 
 }  // namespace dfm

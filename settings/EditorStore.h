@@ -29,5 +29,7 @@ inline constexpr QLatin1StringView UnitPageColor{"Memo2_Color"};
 inline constexpr QLatin1StringView UnitPageFont{"Memo2_Font"};
 inline constexpr QLatin1StringView ShowHints{"AppEvents1_ShowHint"};
 inline constexpr QLatin1StringView HintColor{"AppEvents1_HintColor"};
+// The class names the form check leaves out, separated by ";".
+inline constexpr QLatin1StringView LintIgnoredClasses{"LintIgnoredClasses"};
 
 }  // namespace dfm::EditorStore
