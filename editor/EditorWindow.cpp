@@ -227,7 +227,7 @@ std::span<const EditorCommand> EditorWindow::commands()
          nullptr, EditorCommand::Scope::FormPage},
         {"Findimplementation1", "Find &implementation", "Ctrl+Alt+I", "", "", nullptr, {}, &W::findImplementation,
          nullptr, nullptr, EditorCommand::Scope::FormPage},
-        {"ActCheckForm", "Chec&k form against unit", "Ctrl+Shift+K", "Tools",
+        {"ActCheckForm", "Chec&k form against unit", "F7", "Tools",
          "Check form|List the components, fields and handlers on which the form and its unit disagree",
          "tools-check-spelling", S::SP_MessageBoxWarning, &W::checkFormAgainstUnit, &W::isDocumentOpen},
         {"ActIgnoredClasses", "I&gnored classes...", "", "Tools", "Classes the form check leaves out", nullptr, {},
@@ -956,7 +956,11 @@ void EditorWindow::checkFormAgainstUnit()
                        .run(formPage_->text().toUtf8().toStdString(), TextEncoding::Utf8,
                             unitPage_->text().toUtf8().toStdString());
     }
+    const bool opening = lintPanel_->isHidden();
     lintPanel_->showProblems(problems);
+    // A list of a few rows under the pages, not half the window; later the user's size stays.
+    if (opening)
+        resizeDocks({lintPanel_}, {std::max(100, height() / 4)}, Qt::Vertical);
 }
 
 void EditorWindow::editIgnoredClasses()

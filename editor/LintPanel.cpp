@@ -44,6 +44,8 @@ void LintPanel::showProblems(const std::vector<LintProblem>& problems)
         item->setData(0, FileRole, static_cast<int>(problem.file));
         item->setData(0, LineRole, problem.line);
         item->setTextAlignment(1, Qt::AlignRight);
+        // The whole message where the column cuts it short.
+        item->setToolTip(2, item->text(2));
     }
     if (problems.empty())
         new QTreeWidgetItem(list_, {QString(), QString(), QStringLiteral("No problem found.")});
