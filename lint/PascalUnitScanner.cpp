@@ -241,9 +241,12 @@ private:
                     break;
                 j += 2;
             }
-            while (j < t_.size() && !isSymbol(j, ')'))
+            // An ancestor list holds no ";": one that runs into it is cut short there, so that
+            // broken text is not scanned to its end again for each such declaration.
+            while (j < t_.size() && !isSymbol(j, ')') && !isSymbol(j, ';'))
                 ++j;
-            ++j;
+            if (isSymbol(j, ')'))
+                ++j;
             if (isSymbol(j, ';')) {
                 unit_.classes.push_back(std::move(declared));
                 return j + 1;
@@ -275,12 +278,12 @@ private:
                 return false;
             if (isSymbol(j, '(')) {
                 int depth = 0;
-                for (; j < t_.size(); ++j) {
+                for (; j < t_.size() && !isSymbol(j, ';'); ++j) {
                     depth += isSymbol(j, '(') ? 1 : isSymbol(j, ')') ? -1 : 0;
                     if (depth == 0)
                         break;
                 }
-                return !isSymbol(j + 1, ';');
+                return isSymbol(j, ')') && !isSymbol(j + 1, ';');
             }
             return true;
         }

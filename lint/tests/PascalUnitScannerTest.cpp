@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <random>
 
 namespace dfm {
@@ -96,6 +97,23 @@ TEST(PascalUnitScannerTest, ArbitraryBytesFinish)
         const PascalUnit unit = PascalUnitScanner::scan(text);
         EXPECT_TRUE(unit.error.empty() || unit.errorLine >= 1) << text;
     }
+}
+
+// A declaration cut short ends at its statement: it neither swallows the rest of the unit nor
+// costs a scan to the end of the text for each one.
+TEST(PascalUnitScannerTest, BrokenDeclarationsEndAtTheirStatement)
+{
+    std::string text = "TForm1 = class(TForm)\n  type\n";
+    for (int i = 0; i < 50000; ++i)
+        text += "    T" + std::to_string(i) + " = class(TForm;\n";
+    text += "  end;\n";
+    for (int i = 0; i < 50000; ++i)
+        text += "T" + std::to_string(i) + " = class(TForm;\n";
+    const auto start = std::chrono::steady_clock::now();
+    const PascalUnit unit = PascalUnitScanner::scan(text);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_EQ(unit.error, "");
+    EXPECT_EQ(unit.classes.size(), 50001u);
 }
 
 }  // namespace
