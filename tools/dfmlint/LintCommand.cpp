@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <new>
 #include <ostream>
 #include <sstream>
@@ -74,25 +75,32 @@ bool isHidden(const fs::path& path)
 }
 
 // The unit beside the form: NAME.PAS, else NAME with an extension that is ".pas" in any case.
-std::optional<fs::path> unitOf(const fs::path& form)
+// unitsByFolder: the names of the units of each folder listed so far, so that a folder of many
+// forms whose units are ".pas" is listed once rather than once for each form.
+std::optional<fs::path> unitOf(const fs::path& form, std::map<std::string, std::vector<std::string>>& unitsByFolder)
 {
     fs::path unit = form;
     unit.replace_extension(".PAS");
     std::error_code error;
     if (fs::exists(unit, error))
         return unit;
-    const std::string stem = form.stem().string();
     const fs::path folder = form.has_parent_path() ? form.parent_path() : fs::path(".");
-    std::vector<fs::path> candidates;
-    for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
-        const fs::path name = entry->path().filename();
-        if (name.stem() == stem && ascii::equalsIgnoringCase(name.extension().string(), ".pas"))
-            candidates.push_back(form.has_parent_path() ? entry->path() : name);
+    const auto [listed, added] = unitsByFolder.try_emplace(folder.string());
+    if (added) {
+        for (fs::directory_iterator item(folder, error), end; !error && item != end; item.increment(error)) {
+            const std::string name = item->path().filename().string();
+            if (ascii::equalsIgnoringCase(fs::path(name).extension().string(), ".pas"))
+                listed->second.push_back(name);
+        }
+        // The same unit whatever order the folder lists its files in.
+        std::sort(listed->second.begin(), listed->second.end());
     }
-    if (candidates.empty())
-        return std::nullopt;
-    // The same unit whatever order the folder lists its files in.
-    return *std::min_element(candidates.begin(), candidates.end());
+    const std::string stem = form.stem().string();
+    for (const std::string& name : listed->second) {
+        if (fs::path(name).stem() == stem)
+            return form.has_parent_path() ? folder / name : fs::path(name);
+    }
+    return std::nullopt;
 }
 
 std::string readWhole(const std::string& path)
@@ -289,7 +297,7 @@ bool LintCommand::checkForm(const std::string& path, const FormUnitCheck& check,
         err_ << "dfmlint: " << path << ": " << error.what() << "\n";
         return false;
     }
-    const std::optional<fs::path> unitPath = unitOf(path);
+    const std::optional<fs::path> unitPath = unitOf(path, unitsByFolder_);
     if (!unitPath) {
         fs::path expected(path);
         expected.replace_extension(".pas");

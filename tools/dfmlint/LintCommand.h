@@ -4,6 +4,7 @@
 #include "FormUnitCheck.h"
 
 #include <iosfwd>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,8 @@ private:
 
     std::ostream& out_;
     std::ostream& err_;
+    // The unit files of each folder with forms, listed once.
+    std::map<std::string, std::vector<std::string>> unitsByFolder_;
 };
 
 }  // namespace dfm
