@@ -35,14 +35,8 @@ public:
     // False when a comment runs to the end of the text; error and errorLine tell which.
     bool run(std::vector<Token>& tokens, std::string& error, int& errorLine)
     {
-        while (skipBlanksAndComments()) {
-            if (unterminatedLine_ != 0) {
-                error = unterminatedWhat_;
-                errorLine = unterminatedLine_;
-                return false;
-            }
+        while (skipBlanksAndComments())
             tokens.push_back(next());
-        }
         if (unterminatedLine_ != 0) {
             error = unterminatedWhat_;
             errorLine = unterminatedLine_;
