@@ -18,6 +18,7 @@
 #include "GrepWindow.h"
 #include "IgnoredClassesDialog.h"
 #include "LintPanel.h"
+#include "SiblingUnits.h"
 #include "ObjectViewWindow.h"
 #include "PageEditor.h"
 #include "PopupCalculator.h"
@@ -951,10 +952,13 @@ void EditorWindow::checkFormAgainstUnit()
         std::vector<std::string> ignored;
         for (const QString& name : ignoredClasses_)
             ignored.push_back(name.toStdString());
+        // An inherited form's ancestors are looked for among the units beside it.
+        SiblingUnits siblings(QFile::encodeName(QFileInfo(document_.formPath()).absolutePath()).toStdString());
+        const AncestorUnits ancestors = [&siblings](std::string_view name) { return siblings.declaring(name); };
         // The pages' text as UTF-8: what any character is does not matter, only the names.
         problems = FormUnitCheck(std::move(ignored))
                        .run(formPage_->text().toUtf8().toStdString(), TextEncoding::Utf8,
-                            unitPage_->text().toUtf8().toStdString());
+                            unitPage_->text().toUtf8().toStdString(), ancestors);
     }
     const bool opening = lintPanel_->isHidden();
     lintPanel_->showProblems(problems);

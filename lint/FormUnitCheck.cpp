@@ -4,6 +4,7 @@
 #include "PascalUnitScanner.h"
 
 #include <algorithm>
+#include <deque>
 #include <tuple>
 
 namespace dfm {
@@ -15,13 +16,42 @@ bool sameName(std::string_view a, std::string_view b)
     return ascii::equalsIgnoringCase(a, b);
 }
 
-// The class and its ancestors as far as the unit declares them, the class first.
-std::vector<const PascalClass*> lineage(const PascalUnit& unit, const PascalClass& start)
+// The form classes of the framework, from which a form's own classes descend: a lineage that
+// reaches one is known whole.
+bool isFrameworkBase(std::string_view name)
 {
-    std::vector<const PascalClass*> chain{&start};
-    for (const PascalClass* next = unit.findClass(start.ancestor); next != nullptr; next = unit.findClass(next->ancestor)) {
-        // A unit that declares a class its own ancestor does not compile; it must not loop here.
-        if (std::find(chain.begin(), chain.end(), next) != chain.end())
+    constexpr std::string_view Bases[] = {"TForm", "TFrame", "TDataModule", "TCustomForm", "TCustomFrame"};
+    return std::any_of(std::begin(Bases), std::end(Bases), [&](std::string_view base) { return sameName(base, name); });
+}
+
+// A class of the lineage and the unit that declares it, where its method bodies are.
+struct Ancestor {
+    const PascalClass* declared;
+    const PascalUnit* unit;
+};
+
+// The class and its ancestors as far as the form's unit, then the other units found, declare
+// them, the class first. Units read for ancestors are kept in others.
+std::vector<Ancestor> lineage(const PascalUnit& unit, const PascalClass& start, const AncestorUnits& ancestors,
+                              std::deque<PascalUnit>& others)
+{
+    // Deeper than any real hierarchy of forms; a unit that names its own class as an ancestor
+    // must not loop here.
+    constexpr std::size_t MostAncestors = 32;
+    std::vector<Ancestor> chain{{&start, &unit}};
+    while (chain.size() < MostAncestors && !chain.back().declared->ancestor.empty()) {
+        const std::string& name = chain.back().declared->ancestor;
+        Ancestor next{unit.findClass(name), &unit};
+        for (std::size_t i = 0; next.declared == nullptr && i < others.size(); ++i)
+            next = {others[i].findClass(name), &others[i]};
+        if (next.declared == nullptr && ancestors && !isFrameworkBase(name)) {
+            if (std::optional<std::string> text = ancestors(name)) {
+                const PascalUnit& read = others.emplace_back(PascalUnitScanner::scan(*text));
+                next = {read.findClass(name), &read};
+            }
+        }
+        if (next.declared == nullptr
+            || std::any_of(chain.begin(), chain.end(), [&](const Ancestor& a) { return a.declared == next.declared; }))
             break;
         chain.push_back(next);
     }
@@ -39,7 +69,7 @@ bool FormUnitCheck::ignored(std::string_view className) const
 }
 
 std::vector<LintProblem> FormUnitCheck::run(std::string_view formText, TextEncoding formEncoding,
-                                            std::string_view unitText) const
+                                            std::string_view unitText, const AncestorUnits& ancestors) const
 {
     using File = LintProblem::File;
     const FormComponentList form = FormComponentList::read(formText, formEncoding);
@@ -55,12 +85,16 @@ std::vector<LintProblem> FormUnitCheck::run(std::string_view formText, TextEncod
     if (declared == nullptr)
         return {{File::Form, root.line, "class " + root.className + " is not declared in the unit"}};
 
-    const std::vector<const PascalClass*> chain = lineage(unit, *declared);
-    // An inherited form's ancestor has a form and a unit of its own, which may hold the handlers.
-    const bool ancestorElsewhere = root.kind == FormComponent::Kind::Inherited && !chain.back()->ancestor.empty();
+    std::deque<PascalUnit> others;
+    const std::vector<Ancestor> chain = lineage(unit, *declared, ancestors, others);
+    // An inherited form's ancestor has a form and a unit of its own, which may hold the handlers:
+    // unless its lineage is known down to the framework's form, a handler may be declared there.
+    const std::string& deepest = chain.back().declared->ancestor;
+    const bool ancestorUnknown =
+        root.kind == FormComponent::Kind::Inherited && !deepest.empty() && !isFrameworkBase(deepest);
     const auto fieldOf = [&](std::string_view name) -> const PascalField* {
-        for (const PascalClass* c : chain) {
-            if (const PascalField* f = c->field(name))
+        for (const Ancestor& a : chain) {
+            if (const PascalField* f = a.declared->field(name))
                 return f;
         }
         return nullptr;
@@ -89,21 +123,24 @@ std::vector<LintProblem> FormUnitCheck::run(std::string_view formText, TextEncod
         if (ignored(form.components[event.component].className))
             continue;
         const std::string what = event.property + " = " + event.method + ": ";
-        const PascalClass* owner = nullptr;
+        const Ancestor* owner = nullptr;
         const PascalMethod* method = nullptr;
-        for (const PascalClass* c : chain) {
-            if ((method = c->method(event.method)) != nullptr) {
-                owner = c;
+        for (const Ancestor& a : chain) {
+            if ((method = a.declared->method(event.method)) != nullptr) {
+                owner = &a;
                 break;
             }
         }
         if (method == nullptr) {
-            if (!ancestorElsewhere)
+            if (!ancestorUnknown)
                 problems.push_back({File::Form, event.line,
                                     what + "method " + event.method + " is not declared in class " + declared->name});
-        } else if (!unit.hasBody(owner->name, method->name)) {
-            problems.push_back({File::Form, event.line,
-                                what + "method " + owner->name + "." + method->name + " has no implementation in the unit"});
+        } else if (!owner->unit->hasBody(owner->declared->name, method->name)) {
+            // A body missing from another unit is that unit's problem, found when its own form is.
+            if (owner->unit == &unit)
+                problems.push_back({File::Form, event.line,
+                                    what + "method " + owner->declared->name + "." + method->name
+                                        + " has no implementation in the unit"});
         }
     }
     std::stable_sort(problems.begin(), problems.end(), [](const LintProblem& a, const LintProblem& b) {

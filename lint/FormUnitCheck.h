@@ -5,6 +5,8 @@
 
 #include "FormParser.h"
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +22,9 @@ struct LintProblem {
     friend bool operator==(const LintProblem&, const LintProblem&) = default;
 };
 
+// The text of a unit other than the form's that declares the class named, if one is known.
+using AncestorUnits = std::function<std::optional<std::string>(std::string_view className)>;
+
 class FormUnitCheck {
 public:
     // ignoredClasses: components and fields of these classes are left out, and a form whose
@@ -28,7 +33,11 @@ public:
 
     // The problems in the order of their files (form first) and lines. formText and unitText are
     // the files' bytes; a unit that cannot be read gives one problem, and so does a form.
-    std::vector<LintProblem> run(std::string_view formText, TextEncoding formEncoding, std::string_view unitText) const;
+    // ancestors: where the ancestors of the form's class that its unit does not declare are
+    // looked for; without them, an inherited form's handlers that its own class lacks may be
+    // its ancestor's and are not reported.
+    std::vector<LintProblem> run(std::string_view formText, TextEncoding formEncoding, std::string_view unitText,
+                                 const AncestorUnits& ancestors = {}) const;
 
 private:
     bool ignored(std::string_view className) const;

@@ -79,6 +79,21 @@ TEST_F(FormCheck, ListsTheProblemsOfThePagesAndGoesToTheirLines)
     EXPECT_EQ(read(formPath), originalForm);
 }
 
+TEST_F(FormCheck, AnInheritedFormFindsItsAncestorInAUnitBesideIt)
+{
+    write(folder.filePath("Base.pas"), "unit Base;\r\ninterface\r\ntype\r\n  TBaseForm = class(TForm)\r\n"
+                                       "    procedure SharedClick(Sender: TObject);\r\n  end;\r\nimplementation\r\nend.\r\n");
+    write(folder.filePath("Child.dfm"), "inherited Child: TChildForm\r\n  OnClick = SharedClick\r\n"
+                                        "  OnDblClick = Missing\r\nend\r\n");
+    write(folder.filePath("Child.pas"), "unit Child;\r\ninterface\r\ntype\r\n  TChildForm = class(TBaseForm)\r\n"
+                                        "  end;\r\nimplementation\r\nend.\r\n");
+    form->openFormFile(folder.filePath("Child.dfm"));
+    trigger("ActCheckForm");
+    auto* list = part<QTreeWidget>("LintList");
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    EXPECT_EQ(list->topLevelItem(0)->text(2), "OnDblClick = Missing: method Missing is not declared in class TChildForm");
+}
+
 TEST_F(FormCheck, IgnoredClassesAreEditedInTheirDialogAndStored)
 {
     openSample();

@@ -45,7 +45,22 @@ struct Case {
     std::string unit;
     std::vector<LintProblem> expected;
     std::vector<std::string> ignored = {};
+    AncestorUnits ancestors = {};
 };
+
+// The ancestor TForm1, with its handler, declared in another unit of the project.
+const std::string AncestorUnit = "unit Unit1;\ninterface\ntype\n  TForm1 = class(TForm)\n    Button1: TButton;\n"
+                                 "    procedure Button1Click(Sender: TObject);\n  end;\nimplementation\nend.\n";
+
+std::optional<std::string> findAncestor(std::string_view name)
+{
+    return name == "TForm1" ? std::optional<std::string>(AncestorUnit) : std::nullopt;
+}
+
+const std::string InheritedForm = "inherited Form2: TForm2\n  inherited Button1: TButton\n    OnClick = Button1Click\n"
+                                  "    OnEnter = Gone\n  end\n  object Button2: TButton\n    OnClick = Button1Click\n  end\nend\n";
+const std::string InheritedUnit = "unit Unit2;\ninterface\ntype\n  TForm2 = class(TForm1)\n    Button2: TButton;\n"
+                                  "  end;\nimplementation\nend.\n";
 
 std::vector<Case> cases()
 {
@@ -107,6 +122,10 @@ std::vector<Case> cases()
         {"inherited form: a handler may be the ancestor form's",
          "inherited Form2: TForm2\n  inherited Button1: TButton\n    OnClick = Button1Click\n  end\nend\n",
          "unit Unit2;\ninterface\ntype\n  TForm2 = class(TForm1)\n  end;\nimplementation\nend.\n", {}},
+        {"inherited form: the ancestor found in another unit lends its handlers", InheritedForm, InheritedUnit,
+         {{File::Form, 4, "OnEnter = Gone: method Gone is not declared in class TForm2"}}, {}, findAncestor},
+        {"inherited form: a lineage not known down to the framework's form reports no missing handler",
+         InheritedForm, InheritedUnit, {}, {}, [](std::string_view) { return std::optional<std::string>(); }},
         {"ancestor in the same unit lends its fields and methods",
          "object Form2: TForm2\n  object Button1: TButton\n    OnClick = Button1Click\n  end\nend\n",
          "unit Unit2;\ninterface\ntype\n  TBase = class(TForm)\n    Button1: TButton;\n"
@@ -151,7 +170,7 @@ TEST(FormUnitCheckTest, ProblemsOfSmallPairs)
     for (const Case& c : cases()) {
         SCOPED_TRACE(c.name);
         const std::vector<LintProblem> problems =
-            FormUnitCheck(c.ignored).run(c.form, TextEncoding::CodePage, c.unit);
+            FormUnitCheck(c.ignored).run(c.form, TextEncoding::CodePage, c.unit, c.ancestors);
         ASSERT_EQ(problems.size(), c.expected.size());
         for (std::size_t i = 0; i < problems.size(); ++i) {
             EXPECT_EQ(problems[i].file, c.expected[i].file) << i;

@@ -7,6 +7,7 @@
 #include "FormFileKind.h"
 #include "FormFileNames.h"
 #include "FormInput.h"
+#include "SiblingUnits.h"
 #include "Version.h"
 
 #include <algorithm>
@@ -311,7 +312,12 @@ bool LintCommand::checkForm(const std::string& path, const FormUnitCheck& check,
         err_ << "dfmlint: " << unitPath->string() << ": " << error.what() << "\n";
         return false;
     }
-    for (const LintProblem& problem : check.run(form.bytes, form.encoding, unit))
+    // An inherited form's ancestors are looked for among the units beside it, once a folder.
+    std::unique_ptr<SiblingUnits>& siblings = siblingsByFolder_[unitPath->parent_path().string()];
+    if (!siblings)
+        siblings = std::make_unique<SiblingUnits>(unitPath->has_parent_path() ? unitPath->parent_path() : fs::path("."));
+    const AncestorUnits ancestors = [&](std::string_view name) { return siblings->declaring(name); };
+    for (const LintProblem& problem : check.run(form.bytes, form.encoding, unit, ancestors))
         reports.push_back({problem.file == LintProblem::File::Form ? path : unitPath->string(), problem.line,
                            problem.message});
     return true;

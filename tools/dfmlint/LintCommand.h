@@ -2,9 +2,11 @@
 #pragma once
 
 #include "FormUnitCheck.h"
+#include "SiblingUnits.h"
 
 #include <iosfwd>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -37,6 +39,8 @@ private:
     std::ostream& err_;
     // The unit files of each folder with forms, listed once.
     std::map<std::string, std::vector<std::string>> unitsByFolder_;
+    // The units of each folder, read once when an ancestor class is first looked for there.
+    std::map<std::string, std::unique_ptr<SiblingUnits>> siblingsByFolder_;
 };
 
 }  // namespace dfm

@@ -133,6 +133,21 @@ TEST_F(DfmlintTest, BadInputIsOneProblemWithItsLine)
               "lonely.dfm:1: no unit lonely.pas beside the form\n");
 }
 
+TEST_F(DfmlintTest, InheritedFormsFindTheirAncestorsInTheUnitsBesideThem)
+{
+    write("base.pas", "unit Base;\r\ninterface\r\ntype\r\n  TBaseForm = class(TForm)\r\n"
+                      "    procedure SharedClick(Sender: TObject);\r\n  end;\r\nimplementation\r\nend.\r\n");
+    write("child.dfm", "inherited Child: TChildForm\r\n  OnClick = SharedClick\r\n  OnDblClick = Missing\r\nend\r\n");
+    write("child.pas", "unit Child;\r\ninterface\r\ntype\r\n  TChildForm = class(TBaseForm)\r\n  end;\r\n"
+                       "implementation\r\nend.\r\n");
+    EXPECT_EQ(run("child.dfm"), 1);
+    EXPECT_EQ(out_, "child.dfm:3: OnDblClick = Missing: method Missing is not declared in class TChildForm\n");
+    // Two units that declare the ancestor: which one the project uses cannot be told.
+    write("copy.pas", "unit Copy;\r\ninterface\r\ntype\r\n  TBaseForm = class(TForm)\r\n  end;\r\n"
+                      "implementation\r\nend.\r\n");
+    EXPECT_EQ(run("child.dfm"), 0);
+}
+
 TEST_F(DfmlintTest, WrongUsageAndUnreadableFormsExitTwo)
 {
     write("a.dfm", Form);
