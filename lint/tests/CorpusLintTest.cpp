@@ -5,6 +5,7 @@
 #include "FormFileKind.h"
 #include "FormUnitCheck.h"
 #include "MemoryStream.h"
+#include "SiblingUnits.h"
 
 #include <gtest/gtest.h>
 
@@ -32,6 +33,9 @@ std::string readFile(const fs::path& path)
 // What the check gives on one pair, "file:line: message" a line.
 std::vector<std::string> check(const std::string& formBytes, const fs::path& unit, const std::string& formName)
 {
+    // The inherited forms' ancestors among the units beside them, as the programs look for them.
+    SiblingUnits siblings(unit.parent_path());
+    const AncestorUnits ancestors = [&siblings](std::string_view name) { return siblings.declaring(name); };
     std::string text = formBytes;
     TextEncoding encoding = TextEncoding::CodePage;
     const FormFileKind kind = formFileKindOf(std::string_view(formBytes).substr(0, FormKindProbeSize));
@@ -45,7 +49,7 @@ std::vector<std::string> check(const std::string& formBytes, const fs::path& uni
         encoding = TextEncoding::Utf8;
     }
     std::vector<std::string> lines;
-    for (const LintProblem& p : FormUnitCheck().run(text, encoding, readFile(unit)))
+    for (const LintProblem& p : FormUnitCheck().run(text, encoding, readFile(unit), ancestors))
         lines.push_back((p.file == LintProblem::File::Form ? formName : unit.filename().string()) + ":"
                         + std::to_string(p.line) + ": " + p.message);
     return lines;
