@@ -24,8 +24,8 @@ namespace dfm {
 
 class CodePage;
 class FindDialog;
-class LintPanel;
 class GrepWindow;
+class LintPanel;
 class ObjectViewWindow;
 class PageEditor;
 class PopupCalculator;
