@@ -16,10 +16,13 @@
 #include "FormFileNames.h"
 #include "FormFiles.h"
 #include "GrepWindow.h"
+#include "IgnoredClassesDialog.h"
+#include "LintPanel.h"
 #include "ObjectViewWindow.h"
 #include "PageEditor.h"
 #include "PopupCalculator.h"
 #include "RecentFiles.h"
+#include "SiblingUnits.h"
 #include "TextRules.h"
 #include "TextSearch.h"
 #include "UserPrompts.h"
@@ -121,6 +124,11 @@ EditorWindow::EditorWindow(UserPrompts& prompts, const QStringList& arguments, Q
     objectViewWindow_ = new ObjectViewWindow(prompts_, this);
     calculator_ = std::make_unique<PopupCalculator>(prompts_);
     connect(objectViewWindow_, &ObjectViewWindow::showLineRequested, this, &EditorWindow::showLine);
+    lintPanel_ = new LintPanel(this);
+    lintPanel_->hide();
+    addDockWidget(Qt::BottomDockWidgetArea, lintPanel_);
+    connect(lintPanel_, &LintPanel::lineRequested, this,
+            [this](LintProblem::File file, int line) { showProblemLine(file == LintProblem::File::Unit, line); });
     createWindowSettings();
     setHintColor(hintColor_);
     qApp->installEventFilter(this);
@@ -237,6 +245,11 @@ std::span<const EditorCommand> EditorWindow::commands()
          nullptr, EditorCommand::Scope::FormPage},
         {"Findimplementation1", "Find &implementation", "Ctrl+Alt+I", "", "", nullptr, {}, &W::findImplementation,
          nullptr, nullptr, EditorCommand::Scope::FormPage},
+        {"ActCheckForm", "Check form against &unit", "F7", "Tools",
+         "Check form|List the components, fields and handlers on which the form and its unit disagree",
+         "tools-check-spelling", S::SP_MessageBoxWarning, &W::checkFormAgainstUnit, &W::isDocumentOpen},
+        {"ActIgnoredClasses", "&Ignored classes...", "", "Tools", "Classes the form check leaves out", nullptr, {},
+         &W::editIgnoredClasses},
     };
     return table;
 }
@@ -300,7 +313,7 @@ void EditorWindow::createMenus()
          {"Actundo", "-", "Couper1", "Copier1", "Coller1", "-", "ActFind", "ActReplace", "-", "ActCancelModified"}},
         {"&Tools",
          {"ActObjectView", "-", "ActGrep", "ActCalc", "-", "ActDownSize", "ActUpSize", "ActFont", "ActHint",
-          "ActHintColor", "ActBackground", "ActCreateBackup", "-", "Encoding1"}},
+          "ActHintColor", "ActBackground", "ActCreateBackup", "-", "ActCheckForm", "ActIgnoredClasses", "-", "Encoding1"}},
         {"&Help", {"About1"}},
     };
     for (const auto& [title, entries] : menus) {
@@ -354,6 +367,7 @@ void EditorWindow::createToolBar()
         {"ActUpSize", "ActDownSize", "ActFont"},
         {"ActCalc"},
         {"ActObjectView"},
+        {"ActCheckForm"},
         {"ActCancelModified"},
         {"ActExit"},
     };
@@ -422,6 +436,9 @@ void EditorWindow::createWindowSettings()
     windowSettings_->addColor(
         EditorStore::HintColor, [this] { return ColorValue::fromColor(hintColor_); },
         [this](std::int32_t value) { setHintColor(ColorValue::toColor(value)); });
+    windowSettings_->addText(
+        EditorStore::LintIgnoredClasses, [this] { return ignoredClasses_.join(u';'); },
+        [this](const QString& text) { ignoredClasses_ = text.split(u';', Qt::SkipEmptyParts); });
 }
 
 void EditorWindow::createDialogs()
@@ -990,6 +1007,57 @@ void EditorWindow::filesDropped(const QList<QUrl>& urls)
     // The first file only; the others of the same drop are ignored.
     if (!urls.isEmpty() && urls.constFirst().isLocalFile())
         openFormFile(urls.constFirst().toLocalFile());
+}
+
+void EditorWindow::checkFormAgainstUnit()
+{
+    std::vector<LintProblem> problems;
+    if (trimBlanks(unitPage_->text()).isEmpty()) {
+        problems.push_back({LintProblem::File::Form, 1, "the unit page is empty: there is no unit to check the form against"});
+    } else {
+        std::vector<std::string> ignored;
+        for (const QString& name : ignoredClasses_)
+            ignored.push_back(name.toStdString());
+        // An inherited form's ancestors are looked for among the units beside it.
+        SiblingUnits siblings(QFile::encodeName(QFileInfo(document_.formPath()).absolutePath()).toStdString());
+        const AncestorUnits ancestors = [&siblings](std::string_view name) { return siblings.declaring(name); };
+        // The pages' text as UTF-8: what any character is does not matter, only the names.
+        problems = FormUnitCheck(std::move(ignored))
+                       .run(formPage_->text().toUtf8().toStdString(), TextEncoding::Utf8,
+                            unitPage_->text().toUtf8().toStdString(), ancestors);
+    }
+    const bool opening = lintPanel_->isHidden();
+    lintPanel_->showProblems(problems);
+    // A list of a few rows under the pages, not half the window; later the user's size stays.
+    if (opening)
+        resizeDocks({lintPanel_}, {std::max(100, height() / 4)}, Qt::Vertical);
+}
+
+void EditorWindow::editIgnoredClasses()
+{
+    IgnoredClassesDialog dialog(this);
+    dialog.setClasses(ignoredClasses_);
+    if (prompts_.exec(dialog) != QDialog::Accepted)
+        return;
+    ignoredClasses_ = dialog.classes();
+    if (lintPanel_->isVisible() && document_.isOpen())
+        checkFormAgainstUnit();
+}
+
+void EditorWindow::showProblemLine(bool inUnit, int line)
+{
+    if (!inUnit) {
+        showLine(line - 1);
+        formPage_->setFocus();
+        return;
+    }
+    if (line < 1 || line > unitPage_->lineCount())
+        return;
+    pages_->setCurrentWidget(unitTab_);
+    const QTextBlock block = unitPage_->document()->findBlockByNumber(line - 1);
+    unitPage_->selectIntoLineBreak(block.position() + std::min(2, block.length() - 1));
+    unitPage_->setFocus();
+    updateCaretStatus();
 }
 
 bool EditorWindow::event(QEvent* event)

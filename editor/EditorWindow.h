@@ -24,6 +24,7 @@ namespace dfm {
 
 class FindDialog;
 class GrepWindow;
+class LintPanel;
 class ObjectViewWindow;
 class PageEditor;
 class PopupCalculator;
@@ -124,6 +125,10 @@ private:
     void showAbout();
     void findDeclaration();
     void findImplementation();
+    void checkFormAgainstUnit();
+    void editIgnoredClasses();
+    // A problem of the check chosen in its panel: its 1-based line in the form or unit page.
+    void showProblemLine(bool inUnit, int line);
 
     // Enabled rules and switch states of the commands.
     bool hasUnsavedChanges() const { return unsavedChanges_; }
@@ -176,6 +181,8 @@ private:
     std::unique_ptr<WindowSettings> windowSettings_;
     std::unique_ptr<PopupCalculator> calculator_;
     QTimer updateTimer_;
+    LintPanel* lintPanel_ = nullptr;
+    QStringList ignoredClasses_;
 };
 
 }  // namespace dfm

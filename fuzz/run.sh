@@ -12,7 +12,7 @@ fi
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$root/build-fuzz
 corpus=$root/../shared/corpus
-targets=(fuzz_resource_to_text fuzz_text_to_resource fuzz_tokenizer)
+targets=(fuzz_resource_to_text fuzz_text_to_resource fuzz_tokenizer fuzz_unit_check)
 jobs=${DFM_FUZZ_JOBS:-2}
 
 # Configure once; building every time is cheap and picks up library edits.
@@ -51,6 +51,10 @@ for file in "$root"/examples/*.dfm "$root"/examples/*.DFM; do
 done
 for file in "$corpus"/binary/*; do add_binary_seed "$file"; done
 for file in "$corpus"/text/*; do add_text_seed "$file"; done
+# The unit check's seeds: real units and the sample's.
+for file in "$root"/examples/*.PAS "$corpus"/unit/* "$corpus"/pairs/*.pas "$corpus"/pairs/*.PAS; do
+    cp "$file" "$seeds/fuzz_unit_check/$(basename "$file")"
+done
 shopt -u nullglob
 for target in "${targets[@]}"; do
     echo "$target: $(ls "$seeds/$target" | wc -l) seeds"
@@ -68,7 +72,9 @@ for target in "${targets[@]}"; do
     mkdir -p "$work"
     options=(-max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 -timeout=10
              -artifact_prefix="$artifacts/$target-" -print_final_stats=1)
-    if [ "$target" != fuzz_resource_to_text ]; then
+    if [ "$target" = fuzz_unit_check ]; then
+        options+=(-dict="$root/fuzz/pascal_unit.dict")
+    elif [ "$target" != fuzz_resource_to_text ]; then
         options+=(-dict="$root/fuzz/form_text.dict")
     fi
     echo "=== $target for ${seconds}s (log: $logs/$target.log)"

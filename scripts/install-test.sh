@@ -47,12 +47,13 @@ fail() {
 [ -d "$corpus" ] || fail "the shared test forms are expected in $corpus"
 
 expected=(
-    bin/QuenDFMEd bin/dfmconv bin/dfmgrep
+    bin/QuenDFMEd bin/dfmconv bin/dfmgrep bin/dfmlint
     share/applications/$id.desktop
     share/mime/packages/$id.xml
     share/icons/hicolor/scalable/apps/$id.svg
-    share/man/man1/QuenDFMEd.1 share/man/man1/dfmconv.1 share/man/man1/dfmgrep.1
+    share/man/man1/QuenDFMEd.1 share/man/man1/dfmconv.1 share/man/man1/dfmgrep.1 share/man/man1/dfmlint.1
     share/bash-completion/completions/dfmconv share/bash-completion/completions/dfmgrep
+    share/bash-completion/completions/dfmlint
 )
 for size in 16 32 48 64 128 256; do
     expected+=("share/icons/hicolor/${size}x$size/apps/$id.png")
@@ -67,7 +68,7 @@ prefix=$scratch/dest/usr
 cmake --install "$build" --prefix "$scratch/prefix" > /dev/null
 [ "$(cd "$scratch/prefix" && find . -type f | sed 's|^\./||' | sort)" = "$expectedList" ] \
     || fail "an install with --prefix differs from the expected layout"
-for program in QuenDFMEd dfmconv dfmgrep; do
+for program in QuenDFMEd dfmconv dfmgrep dfmlint; do
     [ -x "$prefix/bin/$program" ] || fail "$program is not installed as a program"
 done
 
@@ -149,6 +150,9 @@ completionCases=(
     "dfmgrep --a|--all-encodings"
     "dfmgrep -i --codepage 125|1250 1251 1252 1253 1254 1255 1256 1257 1258"
     "dfmgrep --codepage 1251 key $scratch/fil|$scratch/files"
+    "dfmlint --ig|--ignore-class --ignore-file"
+    "dfmlint --ignore-file $scratch/fil|$scratch/files"
+    "dfmlint --ignore-class TTim|"
 )
 for entry in "${completionCases[@]}"; do
     words=${entry%|*}
@@ -158,7 +162,7 @@ for entry in "${completionCases[@]}"; do
 done
 
 echo "-- --version and --help of the installed programs"
-for program in QuenDFMEd dfmconv dfmgrep; do
+for program in QuenDFMEd dfmconv dfmgrep dfmlint; do
     got=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/$program" --version) \
         || fail "$program --version fails"
     [ "$got" = "$program (Quen DFM Editor) $version" ] || fail "$program --version says: $got"

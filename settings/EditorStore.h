@@ -31,5 +31,7 @@ inline constexpr QLatin1StringView ShowHints{"AppEvents1_ShowHint"};
 inline constexpr QLatin1StringView HintColor{"AppEvents1_HintColor"};
 // The code page forms are read with when they neither declare nor show one: 1251, 932...
 inline constexpr QLatin1StringView CodePage{"CodePage"};
+// The class names the form check leaves out, separated by ";".
+inline constexpr QLatin1StringView LintIgnoredClasses{"LintIgnoredClasses"};
 
 }  // namespace dfm::EditorStore

@@ -75,7 +75,7 @@ TEST_F(Commands, AFreshWindowOffersWhatItsStateAllows)
 {
     form->updateCommands();
     const QStringList disabled = {"ActFileSave", "ActSaveAs", "Actundo", "Copier1", "Couper1", "Coller1",
-                                  "ActCancelModified"};
+                                  "ActCancelModified", "ActCheckForm"};
     for (const dfm::EditorCommand& command : dfm::EditorWindow::commands()) {
         SCOPED_TRACE(command.objectName);
         EXPECT_EQ(findAction(command.objectName)->isEnabled(), !disabled.contains(command.objectName));
@@ -113,7 +113,8 @@ TEST_F(Commands, MenusHoldTheirEntriesInOrder)
         {"&Edit", {"&Undo", "-", "C&ut", "&Copy", "&Paste", "-", "&Find", "&Replace", "-", "Cancel &modified flag"}},
         {"&Tools",
          {"&Object view", "-", "&Grep", "&Calculator", "-", "&Downsize font", "Up&size font", "Change &font",
-          "Display &hints", "Hint c&olor", "Bac&kground color", "Create backup", "-", "&Encoding"}},
+          "Display &hints", "Hint c&olor", "Bac&kground color", "Create backup", "-", "Check form against &unit",
+          "&Ignored classes...", "-", "&Encoding"}},
         {"&Help", {"&About"}},
     };
     for (int i = 0; i < 4; ++i) {
@@ -135,7 +136,7 @@ TEST_F(Commands, ToolBarHoldsItsButtonsInGroups)
     EXPECT_EQ(entries(bars[0]->actions(), true),
               QStringList({"ActFileOpen", "ActFileSave", "ActSaveAs", "-", "ActGrep", "-", "Actundo", "-", "Copier1",
                            "Couper1", "Coller1", "-", "ActFind", "ActReplace", "-", "ActUpSize", "ActDownSize",
-                           "ActFont", "-", "ActCalc", "-", "ActObjectView", "-", "ActCancelModified", "-",
+                           "ActFont", "-", "ActCalc", "-", "ActObjectView", "-", "ActCheckForm", "-", "ActCancelModified", "-",
                            "ActExit"}));
     for (QAction* action : bars[0]->actions()) {
         if (!action->isSeparator()) {

@@ -1,0 +1,128 @@
+// The form check in the window: its command lists the problems of the pages as they are, a row
+// goes to its line in the form or unit page, and the ignored classes are edited and stored.
+#include "EditorFixture.h"
+
+#include <QApplication>
+#include <QDockWidget>
+#include <QPlainTextEdit>
+#include <QTreeWidget>
+
+namespace {
+
+using FormCheck = EditorFixture;
+
+// The 1-based line of the page that holds text.
+int lineOf(dfm::PageEditor* page, const QString& text)
+{
+    return static_cast<int>(page->text().left(page->text().indexOf(text)).count(u'\n')) + 1;
+}
+
+TEST_F(FormCheck, ListsTheProblemsOfThePagesAndGoesToTheirLines)
+{
+    openSample();
+    auto* panel = part<QDockWidget>("LintPanel");
+    auto* list = part<QTreeWidget>("LintList");
+    ASSERT_NE(list, nullptr);
+    EXPECT_FALSE(panel->isVisible());
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    formPage()->setFocus();
+    // Its shortcut, typed in a page, runs the check rather than typing.
+    QTest::keyClick(formPage(), Qt::Key_F7);
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_FALSE(formPage()->modified());
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    EXPECT_EQ(list->topLevelItem(0)->text(2), "No problem found.");
+
+    // Edits not yet saved are what is checked.
+    QString unit = unitPage()->text();
+    unit.replace("    PriceEdit: TEdit;\n", "").replace("procedure TSampleForm.CloseButtonClick", "procedure TSampleForm.Gone");
+    unit.replace("    Footer: TFooterFrame;\n", "    Footer: TFooterFrame;\n    Ghost: TButton;\n");
+    unitPage()->setPlainText(unit);
+    trigger("ActCheckForm");
+    ASSERT_EQ(list->topLevelItemCount(), 3);
+    const int ghostLine = lineOf(unitPage(), "Ghost:");
+    const int priceLine = lineOf(formPage(), "object PriceEdit");
+    const int clickLine = lineOf(formPage(), "OnClick = CloseButtonClick");
+    const QStringList rows[] = {
+        {"DFM", QString::number(std::min(priceLine, clickLine))},
+        {"DFM", QString::number(std::max(priceLine, clickLine))},
+        {"Source", QString::number(ghostLine)},
+    };
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(list->topLevelItem(i)->text(0), rows[i][0]);
+        EXPECT_EQ(list->topLevelItem(i)->text(1), rows[i][1]);
+    }
+    EXPECT_EQ(list->topLevelItem(2)->text(2), "field Ghost: TButton has no component in the form");
+
+    // Enter on a row of the form page, a double click on one of the unit page.
+    pages()->setCurrentIndex(1);
+    list->setCurrentItem(list->topLevelItem(0));
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(currentPage(), formPage());
+    EXPECT_EQ(formPage()->caretLine(), rows[0][1].toInt());
+    const QRect row = list->visualItemRect(list->topLevelItem(2));
+    // A double click is a click, then a second press that the system reports as a double click.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row.center());
+    EXPECT_EQ(currentPage(), unitPage());
+    EXPECT_EQ(unitPage()->caretLine(), ghostLine);
+    EXPECT_EQ(caretStatus().left(6), QStringLiteral("L: %1").arg(ghostLine, 3, 10, QLatin1Char('0')));
+
+    // No unit at all: one problem that says so, instead of every component.
+    unitPage()->setPlainText(QString());
+    trigger("ActCheckForm");
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    EXPECT_EQ(list->topLevelItem(0)->text(2), "the unit page is empty: there is no unit to check the form against");
+    // Nothing on disk changed.
+    EXPECT_EQ(read(unitPath), originalUnit);
+    EXPECT_EQ(read(formPath), originalForm);
+}
+
+TEST_F(FormCheck, AnInheritedFormFindsItsAncestorInAUnitBesideIt)
+{
+    write(folder.filePath("Base.pas"), "unit Base;\r\ninterface\r\ntype\r\n  TBaseForm = class(TForm)\r\n"
+                                       "    procedure SharedClick(Sender: TObject);\r\n  end;\r\nimplementation\r\nend.\r\n");
+    write(folder.filePath("Child.dfm"), "inherited Child: TChildForm\r\n  OnClick = SharedClick\r\n"
+                                        "  OnDblClick = Missing\r\nend\r\n");
+    write(folder.filePath("Child.pas"), "unit Child;\r\ninterface\r\ntype\r\n  TChildForm = class(TBaseForm)\r\n"
+                                        "  end;\r\nimplementation\r\nend.\r\n");
+    form->openFormFile(folder.filePath("Child.dfm"));
+    trigger("ActCheckForm");
+    auto* list = part<QTreeWidget>("LintList");
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    EXPECT_EQ(list->topLevelItem(0)->text(2), "OnDblClick = Missing: method Missing is not declared in class TChildForm");
+}
+
+TEST_F(FormCheck, IgnoredClassesAreEditedInTheirDialogAndStored)
+{
+    openSample();
+    form->show();
+    QString unit = unitPage()->text();
+    unitPage()->setPlainText(unit.replace("    PriceEdit: TEdit;\n", ""));
+    trigger("ActCheckForm");
+    auto* list = part<QTreeWidget>("LintList");
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    EXPECT_EQ(list->topLevelItem(0)->text(2), "component PriceEdit: TEdit has no field in class TSampleForm");
+
+    prompts.onExec = [](QDialog& dialog) {
+        dialog.findChild<QPlainTextEdit*>("ClassList")->setPlainText("  tedit \n\n# remark\nTTimer");
+        return int(QDialog::Accepted);
+    };
+    trigger("ActIgnoredClasses");
+    // An open panel is brought up to date with the new list.
+    EXPECT_EQ(list->topLevelItem(0)->text(2), "No problem found.");
+
+    form.reset();
+    form = std::make_unique<dfm::EditorWindow>(prompts, QStringList{"QuenDFMEd"});
+    form->show();
+    QString shown;
+    prompts.onExec = [&shown](QDialog& dialog) {
+        shown = dialog.findChild<QPlainTextEdit*>("ClassList")->toPlainText();
+        return int(QDialog::Rejected);
+    };
+    trigger("ActIgnoredClasses");
+    EXPECT_EQ(shown, "tedit\nTTimer");
+}
+
+}  // namespace

@@ -1,0 +1,46 @@
+// The dfmlint command line: forms checked against their units, the problems printed one a line.
+#pragma once
+
+#include "FormUnitCheck.h"
+#include "SiblingUnits.h"
+
+#include <iosfwd>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace dfm {
+
+class LintCommand {
+public:
+    enum ExitStatus { Clean = 0, ProblemsFound = 1, WrongUsage = 2, Unreadable = 2 };
+
+    LintCommand(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
+
+    // arguments: the command line without the program's name.
+    int run(const std::vector<std::string>& arguments);
+
+private:
+    struct Report {
+        std::string path;
+        int line;
+        std::string message;
+    };
+
+    int usage(std::ostream& stream, int status);
+    // The form files named, folders walked when recursive; false after a message when one
+    // cannot be had.
+    bool collectForms(const std::vector<std::string>& names, bool recursive, std::vector<std::string>& forms);
+    // False after a message when the form or its unit cannot be read.
+    bool checkForm(const std::string& path, const FormUnitCheck& check, std::vector<Report>& reports);
+
+    std::ostream& out_;
+    std::ostream& err_;
+    // The unit files of each folder with forms, listed once.
+    std::map<std::string, std::vector<std::string>> unitsByFolder_;
+    // The units of each folder, read once when an ancestor class is first looked for there.
+    std::map<std::string, std::unique_ptr<SiblingUnits>> siblingsByFolder_;
+};
+
+}  // namespace dfm
