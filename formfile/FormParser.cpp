@@ -367,6 +367,21 @@ std::string FormParser::takeDottedIdent()
     return std::string(rawTokenText());
 }
 
+std::string FormParser::takePropertyName()
+{
+    expectToken(Symbol);
+    std::string name(tokenText());
+    advance();
+    while (token_ == '.') {
+        advance();
+        expectToken(Symbol);
+        name += '.';
+        name += tokenText();
+        advance();
+    }
+    return name;
+}
+
 void FormParser::readHexBlock(ByteStream& output)
 {
     constexpr std::size_t MaxBytesPerStep = 256;

@@ -59,6 +59,9 @@ public:
     void expectSymbol(std::string_view word) const;
     // The current symbol, or a dot, with the ".Name" parts that follow it without blanks.
     std::string takeDottedIdent();
+    // A property's name, its parts joined by dots (blanks around them allowed); the parser then
+    // stands on the token after it.
+    std::string takePropertyName();
     void readHexBlock(ByteStream& output);
     [[noreturn]] void fail(const std::string& message) const;
     int lineNumber() const { return lineNumber_; }

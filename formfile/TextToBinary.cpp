@@ -128,17 +128,7 @@ void BinaryConverter::convertObject()
 
 void BinaryConverter::convertProperty()
 {
-    parser_.expectToken(Symbol);
-    std::string name(parser_.tokenText());
-    parser_.advance();
-    while (parser_.token() == '.') {
-        parser_.advance();
-        parser_.expectToken(Symbol);
-        name += '.';
-        name += parser_.tokenText();
-        parser_.advance();
-    }
-    writer_.putName(name);
+    writer_.putName(parser_.takePropertyName());
     parser_.expectToken('=');
     parser_.advance();
     convertValue();

@@ -92,17 +92,8 @@ private:
 
     void property(std::size_t component)
     {
-        parser_.expectToken(Symbol);
-        std::string name(parser_.tokenText());
         const int line = parser_.lineNumber();
-        parser_.advance();
-        while (parser_.token() == '.') {
-            parser_.advance();
-            parser_.expectToken(Symbol);
-            name += '.';
-            name += parser_.tokenText();
-            parser_.advance();
-        }
+        const std::string name = parser_.takePropertyName();
         parser_.expectToken('=');
         parser_.advance();
         if (parser_.token() == Symbol) {
