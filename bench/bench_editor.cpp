@@ -1,5 +1,6 @@
 // bench_editor: the editor window on a form of about 2,000,000 characters of text: opening it
-// until the text is shown, saving it, and the cost of one keystroke on a large and a small page.
+// until the text is shown, saving it, and the cost of one keystroke on a large and a small page,
+// with syntax colours on and off.
 #include "FormFiles.h"
 #include "OffscreenRun.h"
 #include "EditorWindow.h"
@@ -83,6 +84,38 @@ double keystrokeSeconds(dfm::EditorWindow& form, const QString& pageText)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / Keys;
 }
 
+void setSyntaxColours(dfm::EditorWindow& form, bool on)
+{
+    if (formPage(form)->syntaxColoured() != on)
+        form.findChild<QAction*>(QStringLiteral("ActSyntaxColors"))->trigger();
+    QApplication::processEvents();
+}
+
+double openSeconds(dfm::EditorWindow& form, const QString& path)
+{
+    return bestOf(
+        Runs, [&] { formPage(form)->loadText(QString()); },
+        [&] {
+            form.openFormFile(path);
+            QApplication::processEvents();
+        });
+}
+
+// From the top of the page to its last line shown coloured: every line's state is found on the way.
+double toEndSeconds(dfm::EditorWindow& form, const QString& pageText)
+{
+    return bestOf(
+        3,
+        [&] {
+            formPage(form)->loadText(pageText);
+            QApplication::processEvents();
+        },
+        [&] {
+            QTest::keyClick(formPage(form), Qt::Key_End, Qt::ControlModifier);
+            QApplication::processEvents();
+        });
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -100,12 +133,10 @@ int main(int argc, char** argv)
     form.show();
     QApplication::processEvents();
 
-    const double open = bestOf(
-        Runs, [&] { formPage(form)->loadText(QString()); },
-        [&] {
-            form.openFormFile(path);
-            QApplication::processEvents();
-        });
+    setSyntaxColours(form, false);
+    const double openPlain = openSeconds(form, path);
+    setSyntaxColours(form, true);
+    const double open = openSeconds(form, path);
     const qsizetype shown = dfm::PageText::characterCount(formPage(form)->text());
     const int lines = formPage(form)->lineCount();
     const double save = bestOf(
@@ -127,16 +158,27 @@ int main(int argc, char** argv)
     const qsizetype replaced = formPage(form)->text().count(QStringLiteral("Lbl"));
     const double largeKey = keystrokeSeconds(form, text);
     const double smallKey = keystrokeSeconds(form, formText(20000));
+    const double toEnd = toEndSeconds(form, text);
+    setSyntaxColours(form, false);
+    const double largeKeyPlain = keystrokeSeconds(form, text);
+    const double smallKeyPlain = keystrokeSeconds(form, formText(20000));
     formPage(form)->setModified(false);
     unitPage(form)->setModified(false);
 
     std::printf("form text: %lld characters (line breaks counted as two), %lld lines\n",
                 static_cast<long long>(shown), static_cast<long long>(lines));
-    std::printf("open (OpenFormFile until the text is shown), best of %d: %.3f s   target < 0.5 s\n", Runs, open);
+    std::printf("open (OpenFormFile until the text is shown), best of %d: colours on %.3f s, off %.3f s   "
+                "target < 0.5 s\n",
+                Runs, open, openPlain);
     std::printf("save (convert, backups, write form and unit), best of %d: %.3f s   target < 0.5 s\n", Runs, save);
     std::printf("replace all, %lld occurrences in the same page, best of 3: %.3f s\n",
                 static_cast<long long>(replaced), replaceAll);
-    std::printf("keystroke in a 2,000,000-character page: %.3f ms; in a 20,000-character page: %.3f ms\n",
-                largeKey * 1e3, smallKey * 1e3);
+    std::printf("keystroke in a 2,000,000-character page: colours on %.3f ms, off %.3f ms (%.2f times)   "
+                "target at most 1.5 times\n",
+                largeKey * 1e3, largeKeyPlain * 1e3, largeKey / largeKeyPlain);
+    std::printf("keystroke in a 20,000-character page: colours on %.3f ms, off %.3f ms\n", smallKey * 1e3,
+                smallKeyPlain * 1e3);
+    std::printf("Ctrl+End from the top, colours on, until the last line is shown coloured, best of 3: %.3f s\n",
+                toEnd);
     return 0;
 }

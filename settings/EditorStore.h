@@ -29,5 +29,8 @@ inline constexpr QLatin1StringView UnitPageColor{"Memo2_Color"};
 inline constexpr QLatin1StringView UnitPageFont{"Memo2_Font"};
 inline constexpr QLatin1StringView ShowHints{"AppEvents1_ShowHint"};
 inline constexpr QLatin1StringView HintColor{"AppEvents1_HintColor"};
+// The switches of both pages' syntax colours (on unless stored off) and line numbers.
+inline constexpr QLatin1StringView SyntaxColours{"ActSyntaxColors_Checked"};
+inline constexpr QLatin1StringView LineNumbers{"ActLineNumbers_Checked"};
 
 }  // namespace dfm::EditorStore
