@@ -25,6 +25,9 @@ const QDateTime CopiedAt(QDate(2000, 1, 1), QTime(0, 0), Qt::UTC);
 // Where the previous version kept each file, below the XDG config folder.
 const char* const StorePaths[] = {"QuenDFMEd/QuenDFMEd.conf", "QuenDFMEd/QuenDFMEd.INI", "QUENDFMED/GREP.conf"};
 
+// Stored by this version beside the values the earlier ones knew.
+const QStringList NewSwitches = {"TForm1/ActSyntaxColors_Checked", "TForm1/ActLineNumbers_Checked"};
+
 QString storePath(const QString& relative)
 {
     return qEnvironmentVariable("XDG_CONFIG_HOME") + u'/' + relative;
@@ -36,12 +39,15 @@ QString fixture(const QString& relative)
 }
 
 // "section/name=value" a line, in QSettings' order.
-std::string storedValues(const QString& path)
+// Every value but those named in skipped.
+std::string storedValues(const QString& path, const QStringList& skipped = {})
 {
     QSettings settings(path, QSettings::IniFormat);
     QStringList lines;
-    for (const QString& key : settings.allKeys())
-        lines << key + u'=' + settings.value(key).toStringList().join(u',');
+    for (const QString& key : settings.allKeys()) {
+        if (!skipped.contains(key))
+            lines << key + u'=' + settings.value(key).toStringList().join(u',');
+    }
     return lines.join(u'\n').toStdString();
 }
 
@@ -102,6 +108,9 @@ TEST_F(PreviousSettings, AreTakenBackAndWrittenAgainUnderTheSameNames)
     EXPECT_EQ(unitPage()->backgroundColor(), QColor(0, 0, 128));
     form->updateCommands();
     EXPECT_FALSE(findAction("ActHint")->isChecked());
+    // Switches that earlier versions did not have keep their first-run state.
+    EXPECT_TRUE(findAction("ActSyntaxColors")->isChecked());
+    EXPECT_FALSE(findAction("ActLineNumbers")->isChecked());
 
     trigger("ActObjectView");
     dfm::ObjectViewWindow* view = objectViewWindow();
@@ -128,8 +137,12 @@ TEST_F(PreviousSettings, AreTakenBackAndWrittenAgainUnderTheSameNames)
     for (const char* relative : StorePaths) {
         SCOPED_TRACE(relative);
         EXPECT_GT(QFileInfo(storePath(relative)).lastModified(), CopiedAt);
-        EXPECT_EQ(storedValues(storePath(relative)), storedValues(fixture(relative)));
+        EXPECT_EQ(storedValues(storePath(relative), NewSwitches), storedValues(fixture(relative)));
     }
+    // The switches this version added are written beside them, in their first-run state.
+    QSettings editorStore(storePath(StorePaths[0]), QSettings::IniFormat);
+    EXPECT_EQ(editorStore.value(NewSwitches[0]).toString(), "True");
+    EXPECT_EQ(editorStore.value(NewSwitches[1]).toString(), "False");
 }
 
 }  // namespace
