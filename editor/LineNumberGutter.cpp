@@ -39,7 +39,8 @@ void LineNumberGutter::paintEvent(QPaintEvent* event)
             break;
         if (line.top + line.height < event->rect().top())
             continue;
-        painter.drawText(0, line.top, width() - Padding, line.height, Qt::AlignRight | Qt::AlignVCenter,
+        // At the top of the line: the last line's box also holds the page's bottom margin.
+        painter.drawText(0, line.top, width() - Padding, line.height, Qt::AlignRight | Qt::AlignTop,
                          QString::number(line.number + 1));
     }
 }

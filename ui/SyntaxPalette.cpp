@@ -24,7 +24,7 @@ constexpr std::array<RoleShade, SyntaxRoleCount> Shades = {{
     {20, 0.90, 0.78, 0.36},   // Identifier: salmon
     {0, 0.00, 0.88, 0.30},    // Delimiter: near the text's white or black
     {270, 0.90, 0.80, 0.45},  // OrderIndex: violet
-    {60, 0.15, 0.68, 0.36},   // Binary: khaki grey
+    {50, 0.45, 0.66, 0.32},   // Binary: khaki
     {150, 0.25, 0.66, 0.34},  // Comment: green grey
     {0, 0.90, 0.74, 0.38},    // Directive: red
     {0, 0.00, 0.60, 0.40},    // LineNumber: grey
