@@ -175,8 +175,9 @@ private:
             indexAllowed = is("item");
         } else if (firstOnLine && next == u'=') {
             role = SyntaxRole::Property;
-        } else if (next == u'[' && !firstOnLine && lastRole_ == SyntaxRole::Identifier && afterColon(start)) {
-            // The class of an object's header, where an order index may follow.
+        } else if (next == u'[' && !firstOnLine && (lastRole_ == SyntaxRole::Keyword || afterColon(start))) {
+            // The class of an object's header (which has no name when the object has none), where
+            // an order index may follow.
             indexAllowed = true;
         }
         add(start, at_, role);

@@ -1,13 +1,12 @@
 #include "PageHighlighter.h"
 
-#include <QTextDocument>
-#include <QTextLayout>
 #include <QAbstractTextDocumentLayout>
 #include <QSignalBlocker>
-
-#include <utility>
+#include <QTextDocument>
+#include <QTextLayout>
 
 #include <algorithm>
+#include <utility>
 
 namespace dfm {
 

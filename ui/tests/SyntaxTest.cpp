@@ -62,6 +62,8 @@ TEST(FormTextSyntax, GivesEachPartOfALineItsRole)
             "..KKKKKKKKK.IIIIII..IIIIIII.XXX", N},
         {N, u"  INLINE Frame2: TFrame2",
             "..KKKKKK.IIIIII..IIIIIII", N},
+        {N, u"  object TLabel [0]",
+            "..KKKKKK.IIIIII.XXX", N},
         {N, u"  Caption = 'It''s'#13#10'x' +",
             "..PPPPPPP...SSSSSSSSSSSSSSSS.S", N},
         {N, u"    'continued'#$41)",
