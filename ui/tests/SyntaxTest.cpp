@@ -4,6 +4,8 @@
 #include "PascalSyntax.h"
 #include "SyntaxPalette.h"
 
+#include <QDir>
+#include <QFile>
 #include <QRandomGenerator>
 
 #include <gtest/gtest.h>
@@ -200,6 +202,40 @@ TEST(Syntax, AnyTextGivesSpansWithinItsLine)
             EXPECT_LE(previousEnd, line.size());
         }
     }
+}
+
+// Real forms and units: every comment, directive and binary block that opens also closes, so a
+// whole file read line by line ends in the normal state, and no line gives a span past its end.
+TEST(Syntax, RealFormsAndUnitsEndOutsideAnyCommentOrBlock)
+{
+    const QDir corpus(QStringLiteral(DFM_CORPUS_DIR));
+    ASSERT_TRUE(corpus.exists()) << "the shared test forms are expected in " << DFM_CORPUS_DIR;
+    int files = 0;
+    for (const char* folder : {"text", "pairs", "unit"}) {
+        for (const QFileInfo& file : QDir(corpus.filePath(folder)).entryInfoList(QDir::Files)) {
+            const QString suffix = file.suffix().toLower();
+            const bool unit = suffix == "pas";
+            if (!unit && suffix != "dfm" && suffix != "lfm" && suffix != "fmx" && suffix != "xfm")
+                continue;
+            QFile input(file.filePath());
+            ASSERT_TRUE(input.open(QIODevice::ReadOnly)) << file.filePath().toStdString();
+            const QString text = QString::fromLatin1(input.readAll());
+            const Scanner scan = unit ? &PascalSyntax::scanLine : &FormTextSyntax::scanLine;
+            int state = 0;
+            int number = 0;
+            for (const QStringView line : QStringView(text).split(u'\n')) {
+                ++number;
+                SyntaxSpans spans;
+                state = scan(line, state, &spans);
+                if (!spans.empty()) {
+                    ASSERT_LE(spans.back().start + spans.back().length, line.size()) << number;
+                }
+            }
+            EXPECT_EQ(state, 0) << file.filePath().toStdString();
+            ++files;
+        }
+    }
+    EXPECT_GT(files, 200);
 }
 
 TEST(SyntaxPalette, EveryRoleIsReadableOnItsBackground)
