@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QPaintEvent>
 
+#include <algorithm>
+
 namespace dfm {
 
 namespace {

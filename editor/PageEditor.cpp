@@ -194,7 +194,10 @@ void PageEditor::setLineNumbersShown(bool on)
 void PageEditor::placeGutter()
 {
     const int width = lineNumbersShown() ? gutter_->widthNeeded() : 0;
-    setViewportMargins(width, 0, 0, 0);
+    // Called on every change of the line count: the page is laid out again only when the
+    // numbers need another width.
+    if (viewportMargins().left() != width)
+        setViewportMargins(width, 0, 0, 0);
     const QRect area = contentsRect();
     gutter_->setGeometry(area.left(), area.top(), width, viewport()->height());
 }
