@@ -16,6 +16,11 @@ namespace {
 // a keystroke costs no second paint.
 constexpr int ColouredAtOnce = 64;
 
+// Each coloured part of a line is laid out and drawn on its own: a line of thousands of tokens
+// (a unit squeezed onto one line) would take seconds to repaint at every keystroke. Beyond this
+// many parts the rest of the line keeps the text colour; the state it leaves is still exact.
+constexpr std::size_t MostPartsColoured = 1000;
+
 // What a line was coloured for. Stale once its text changes; the start state and the palette's
 // generation tell when the lines above or the colours changed under it.
 struct LineColours : QTextBlockUserData {
@@ -145,6 +150,8 @@ int PageHighlighter::colourBlock(QTextBlock block, int startState)
 {
     spans_.clear();
     const int endState = scanner_(block.text(), startState, &spans_);
+    if (spans_.size() > MostPartsColoured)
+        spans_.resize(MostPartsColoured);
     QList<QTextLayout::FormatRange> ranges;
     ranges.reserve(static_cast<qsizetype>(spans_.size()));
     for (const SyntaxSpan& span : spans_)

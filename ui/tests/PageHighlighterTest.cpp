@@ -146,6 +146,20 @@ TEST_F(Highlighter, LinesChangedByOneLargeEditAreColouredAgainWhenShown)
     }
 }
 
+// A unit squeezed onto one line stays quick to repaint: its first parts are coloured, and the
+// comment it leaves open still colours the next line.
+TEST_F(Highlighter, AVeryLongLineIsColouredInPartAndStillCarriesItsState)
+{
+    load(QStringLiteral("begin x := 1; ").repeated(5000) + QStringLiteral("{\nstill a comment"),
+         &PascalSyntax::scanLine);
+    show(0, 1);
+    const QList<QTextLayout::FormatRange> formats = line(0).layout()->formats();
+    EXPECT_GE(formats.size(), 100);
+    EXPECT_LE(formats.size(), 1000);
+    EXPECT_EQ(colourAt(0, 0), role(SyntaxRole::Keyword));
+    EXPECT_EQ(colourAt(1, 0), role(SyntaxRole::Comment));
+}
+
 TEST_F(Highlighter, ColoursChangeNeitherTheTextNorItsHistoryNorItsModifiedFlag)
 {
     const QString text = pascalLines(300);
