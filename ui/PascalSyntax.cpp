@@ -101,7 +101,8 @@ public:
             } else if (isLetter(c)) {
                 skipWhile([](char16_t d) { return isLetter(d) || isDigit(d); });
                 // A name after a dot is a member, whatever it is spelt like.
-                if (!(start > 0 && charAt(start - 1) == u'.') && PascalSyntax::isKeyword(line_.sliced(start, at_ - start)))
+                const bool member = start > 0 && charAt(start - 1) == u'.';
+                if (!member && PascalSyntax::isKeyword(line_.sliced(start, at_ - start)))
                     add(start, at_, SyntaxRole::Keyword);
             } else {
                 ++at_;

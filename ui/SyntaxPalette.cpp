@@ -43,9 +43,10 @@ QColor readableShade(const RoleShade& shade, const QColor& background, bool dark
     const double step = darkBackground ? 0.01 : -0.01;
     double lightness = darkBackground ? shade.onDark : shade.onLight;
     for (;;) {
-        const QColor color = QColor::fromHslF(static_cast<float>(shade.hue / 360.0), static_cast<float>(shade.saturation),
-                                              static_cast<float>(std::clamp(lightness, 0.0, 1.0)))
-                                 .toRgb();
+        const QColor color =
+            QColor::fromHslF(static_cast<float>(shade.hue / 360.0), static_cast<float>(shade.saturation),
+                             static_cast<float>(std::clamp(lightness, 0.0, 1.0)))
+                .toRgb();
         if (SyntaxPalette::contrast(color, background) >= TargetContrast)
             return color;
         if (lightness <= 0.0 || lightness >= 1.0)
