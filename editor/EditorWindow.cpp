@@ -15,11 +15,13 @@
 #include "FontDialog.h"
 #include "FormFileNames.h"
 #include "FormFiles.h"
+#include "FormTextSyntax.h"
 #include "GrepWindow.h"
 #include "IgnoredClassesDialog.h"
 #include "LintPanel.h"
 #include "ObjectViewWindow.h"
 #include "PageEditor.h"
+#include "PascalSyntax.h"
 #include "PopupCalculator.h"
 #include "RecentFiles.h"
 #include "SiblingUnits.h"
@@ -163,7 +165,7 @@ void EditorWindow::createPages()
     pages_ = new QTabWidget(this);
     pages_->setObjectName(QStringLiteral("pc1"));
     const auto addPage = [this](const char* pageName, const char* memoName, const QString& caption,
-                                QStyle::StandardPixmap icon) {
+                                QStyle::StandardPixmap icon, PageHighlighter::LineScanner syntax) {
         auto* page = new QWidget(pages_);
         page->setObjectName(QString::fromLatin1(pageName));
         auto* memo = new PageEditor(page);
@@ -171,6 +173,7 @@ void EditorWindow::createPages()
         memo->setFont(initialEditorFont());
         memo->setTextColor(Qt::white);
         memo->setBackgroundColor(QColor(0, 0, 128));
+        memo->setSyntax(syntax);
         auto* layout = new QVBoxLayout(page);
         layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(memo);
@@ -181,9 +184,10 @@ void EditorWindow::createPages()
         connect(memo, &QPlainTextEdit::undoAvailable, this, &EditorWindow::scheduleUpdate);
         return std::pair{page, memo};
     };
-    std::tie(formTab_, formPage_) = addPage("tsDFM", "Memo1", QStringLiteral("&DFM"), QStyle::SP_FileIcon);
-    std::tie(unitTab_, unitPage_) =
-        addPage("tsPascal", "Memo2", QStringLiteral("&Source"), QStyle::SP_FileDialogDetailedView);
+    std::tie(formTab_, formPage_) =
+        addPage("tsDFM", "Memo1", QStringLiteral("&DFM"), QStyle::SP_FileIcon, &FormTextSyntax::scanLine);
+    std::tie(unitTab_, unitPage_) = addPage("tsPascal", "Memo2", QStringLiteral("&Source"),
+                                            QStyle::SP_FileDialogDetailedView, &PascalSyntax::scanLine);
     setCentralWidget(pages_);
     connect(pages_, &QTabWidget::currentChanged, this, [this] {
         updateCaretStatus();
@@ -238,6 +242,11 @@ std::span<const EditorCommand> EditorWindow::commands()
          &W::chooseHintColor},
         {"ActBackground", "Bac&kground color", "", "Tools", "Background|Change background color", nullptr, {},
          &W::chooseBackgroundColor},
+        {"ActSyntaxColors", "S&yntax colours", "", "Tools",
+         "Syntax colours|Switch on / off the colours of keywords, names, strings, numbers and comments", nullptr, {},
+         &W::toggleSyntaxColours, nullptr, &W::syntaxColoursShown},
+        {"ActLineNumbers", "&Line numbers", "", "Tools", "Line numbers|Show / hide the line numbers of both pages",
+         nullptr, {}, &W::toggleLineNumbers, nullptr, &W::lineNumbersShown},
         {"ActCreateBackup", "Create backup", "", "Tools", "Create backup of modified DFM and PAS files (D$$ and P$$)",
          nullptr, {}, &W::toggleBackups, nullptr, &W::backupsMade},
         {"About1", "&About", "", "Help", "", nullptr, {}, &W::showAbout},
@@ -313,7 +322,8 @@ void EditorWindow::createMenus()
          {"Actundo", "-", "Couper1", "Copier1", "Coller1", "-", "ActFind", "ActReplace", "-", "ActCancelModified"}},
         {"&Tools",
          {"ActObjectView", "-", "ActGrep", "ActCalc", "-", "ActDownSize", "ActUpSize", "ActFont", "ActHint",
-          "ActHintColor", "ActBackground", "ActCreateBackup", "-", "ActCheckForm", "ActIgnoredClasses", "-", "Encoding1"}},
+          "ActHintColor", "ActBackground", "ActSyntaxColors", "ActLineNumbers", "ActCreateBackup", "-", "ActCheckForm",
+          "ActIgnoredClasses", "-", "Encoding1"}},
         {"&Help", {"About1"}},
     };
     for (const auto& [title, entries] : menus) {
@@ -439,6 +449,10 @@ void EditorWindow::createWindowSettings()
     windowSettings_->addText(
         EditorStore::LintIgnoredClasses, [this] { return ignoredClasses_.join(u';'); },
         [this](const QString& text) { ignoredClasses_ = text.split(u';', Qt::SkipEmptyParts); });
+    windowSettings_->addBoolean(
+        EditorStore::SyntaxColours, [this] { return syntaxColoursShown(); }, [this](bool on) { setSyntaxColours(on); });
+    windowSettings_->addBoolean(
+        EditorStore::LineNumbers, [this] { return lineNumbersShown(); }, [this](bool on) { setLineNumbers(on); });
 }
 
 void EditorWindow::createDialogs()
@@ -943,6 +957,38 @@ void EditorWindow::chooseBackgroundColor()
     dialog.setOption(QColorDialog::DontUseNativeDialog);
     if (prompts_.exec(dialog) == QDialog::Accepted)
         memo->setBackgroundColor(dialog.selectedColor());
+}
+
+void EditorWindow::setSyntaxColours(bool on)
+{
+    formPage_->setSyntaxColoured(on);
+    unitPage_->setSyntaxColoured(on);
+}
+
+void EditorWindow::toggleSyntaxColours()
+{
+    setSyntaxColours(!syntaxColoursShown());
+}
+
+bool EditorWindow::syntaxColoursShown() const
+{
+    return formPage_->syntaxColoured();
+}
+
+void EditorWindow::setLineNumbers(bool on)
+{
+    formPage_->setLineNumbersShown(on);
+    unitPage_->setLineNumbersShown(on);
+}
+
+void EditorWindow::toggleLineNumbers()
+{
+    setLineNumbers(!lineNumbersShown());
+}
+
+bool EditorWindow::lineNumbersShown() const
+{
+    return formPage_->lineNumbersShown();
 }
 
 void EditorWindow::toggleBackups()

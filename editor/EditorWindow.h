@@ -121,6 +121,10 @@ private:
     void toggleHints();
     void chooseHintColor();
     void chooseBackgroundColor();
+    void toggleSyntaxColours();
+    void setSyntaxColours(bool on);
+    void toggleLineNumbers();
+    void setLineNumbers(bool on);
     void toggleBackups();
     void showAbout();
     void findDeclaration();
@@ -141,6 +145,8 @@ private:
     bool pagesModified() const;
     bool hintsShown() const { return showHints_; }
     bool backupsMade() const { return document_.backupEnabled(); }
+    bool syntaxColoursShown() const;
+    bool lineNumbersShown() const;
 
     UserPrompts& prompts_;
     FormDocument document_;

@@ -1,5 +1,7 @@
 #include "PageEditor.h"
 
+#include "LineNumberGutter.h"
+
 #include <QKeyEvent>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -32,6 +34,18 @@ PageEditor::PageEditor(QWidget* parent) : QPlainTextEdit(parent)
     // Connected first, so that the caret status, refreshed on the same signals, sees it cleared.
     connect(this, &QPlainTextEdit::cursorPositionChanged, this, [this] { caretInLineBreak_ = false; });
     connect(this, &QPlainTextEdit::selectionChanged, this, [this] { caretInLineBreak_ = false; });
+
+    gutter_ = new LineNumberGutter(this);
+    gutter_->hide();
+    connect(this, &QPlainTextEdit::blockCountChanged, this, &PageEditor::placeGutter);
+    connect(this, &QPlainTextEdit::updateRequest, this, [this](const QRect& area, int dy) {
+        if (!gutter_->isVisible())
+            return;
+        if (dy != 0)
+            gutter_->scroll(0, dy);
+        else
+            gutter_->update(0, area.y(), gutter_->width(), area.height());
+    });
 }
 
 void PageEditor::loadText(const QString& text)
@@ -138,6 +152,109 @@ void PageEditor::setBackgroundColor(const QColor& color)
     QPalette colours = palette();
     colours.setColor(QPalette::Base, color);
     setPalette(colours);
+    syntaxPalette_ = SyntaxPalette(color);
+    if (highlighter_ != nullptr)
+        highlighter_->setPalette(syntaxPalette_);
+    gutter_->update();
+    viewport()->update();
+}
+
+void PageEditor::setSyntax(PageHighlighter::LineScanner scanner)
+{
+    delete highlighter_;
+    highlighter_ = new PageHighlighter(document(), scanner, this);
+    highlighter_->setPalette(syntaxPalette_);
+    viewport()->update();
+}
+
+bool PageEditor::syntaxColoured() const
+{
+    return highlighter_ != nullptr && highlighter_->isEnabled();
+}
+
+void PageEditor::setSyntaxColoured(bool on)
+{
+    if (highlighter_ == nullptr)
+        return;
+    highlighter_->setEnabled(on);
+    viewport()->update();
+}
+
+bool PageEditor::lineNumbersShown() const
+{
+    return !gutter_->isHidden();
+}
+
+void PageEditor::setLineNumbersShown(bool on)
+{
+    gutter_->setVisible(on);
+    placeGutter();
+}
+
+void PageEditor::placeGutter()
+{
+    const int width = lineNumbersShown() ? gutter_->widthNeeded() : 0;
+    // Called on every change of the line count: the page is laid out again only when the
+    // numbers need another width.
+    if (viewportMargins().left() != width)
+        setViewportMargins(width, 0, 0, 0);
+    const QRect area = contentsRect();
+    gutter_->setGeometry(area.left(), area.top(), width, viewport()->height());
+}
+
+std::pair<QTextBlock, QTextBlock> PageEditor::shownBlocks() const
+{
+    const QPointF offset = contentOffset();
+    const int bottom = viewport()->height();
+    const QTextBlock first = firstVisibleBlock();
+    QTextBlock last = first;
+    for (QTextBlock block = first; block.isValid(); block = block.next()) {
+        if (blockBoundingGeometry(block).translated(offset).top() > bottom)
+            break;
+        last = block;
+    }
+    return {first, last};
+}
+
+QList<PageEditor::ShownLine> PageEditor::shownLines() const
+{
+    QList<ShownLine> lines;
+    const QPointF offset = contentOffset();
+    const int bottom = viewport()->height();
+    QTextBlock block = firstVisibleBlock();
+    for (int number = block.blockNumber(); block.isValid(); block = block.next(), ++number) {
+        const QRectF box = blockBoundingGeometry(block).translated(offset);
+        if (box.top() > bottom)
+            break;
+        if (block.isVisible())
+            lines.append({number, qRound(box.top()), qRound(box.height())});
+    }
+    return lines;
+}
+
+void PageEditor::paintEvent(QPaintEvent* event)
+{
+    // The lines about to be painted get their colours first, so none is ever seen uncoloured.
+    if (syntaxColoured()) {
+        const auto [first, last] = shownBlocks();
+        highlighter_->colourBlocks(first, last);
+    }
+    QPlainTextEdit::paintEvent(event);
+}
+
+void PageEditor::resizeEvent(QResizeEvent* event)
+{
+    QPlainTextEdit::resizeEvent(event);
+    placeGutter();
+}
+
+void PageEditor::changeEvent(QEvent* event)
+{
+    QPlainTextEdit::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        gutter_->setFont(font());
+        placeGutter();
+    }
 }
 
 }  // namespace dfm

@@ -1,9 +1,18 @@
-// One editor page: plain text, no wrap, with the modified flag; it holds only text.
+// One editor page: plain text, no wrap, with the modified flag; it holds only text. Its syntax
+// colours and line numbers only change how the text is shown.
 #pragma once
 
+#include "PageHighlighter.h"
+#include "SyntaxPalette.h"
+
 #include <QPlainTextEdit>
+#include <QTextBlock>
+
+#include <utility>
 
 namespace dfm {
+
+class LineNumberGutter;
 
 class PageEditor : public QPlainTextEdit {
     Q_OBJECT
@@ -44,12 +53,40 @@ public:
     QColor textColor() const;
     void setTextColor(const QColor& color);
     QColor backgroundColor() const;
+    // The syntax colours follow the background, light on a dark one and dark on a light one.
     void setBackgroundColor(const QColor& color);
+    const SyntaxPalette& syntaxPalette() const { return syntaxPalette_; }
+
+    // The language the page is coloured as; a page given none is never coloured.
+    void setSyntax(PageHighlighter::LineScanner scanner);
+    PageHighlighter* highlighter() const { return highlighter_; }
+    bool syntaxColoured() const;
+    void setSyntaxColoured(bool on);
+    bool lineNumbersShown() const;
+    void setLineNumbersShown(bool on);
+
+    // A line in view: its 0-based number, its top and height in the viewport.
+    struct ShownLine {
+        int number;
+        int top;
+        int height;
+    };
+    QList<ShownLine> shownLines() const;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    void placeGutter();
+    // The first and the last line in view.
+    std::pair<QTextBlock, QTextBlock> shownBlocks() const;
+
+    SyntaxPalette syntaxPalette_;
+    PageHighlighter* highlighter_ = nullptr;
+    LineNumberGutter* gutter_ = nullptr;
     bool loading_ = false;
     bool modified_ = false;
     bool edited_ = false;

@@ -33,5 +33,8 @@ inline constexpr QLatin1StringView HintColor{"AppEvents1_HintColor"};
 inline constexpr QLatin1StringView CodePage{"CodePage"};
 // The class names the form check leaves out, separated by ";".
 inline constexpr QLatin1StringView LintIgnoredClasses{"LintIgnoredClasses"};
+// The switches of both pages' syntax colours (on unless stored off) and line numbers.
+inline constexpr QLatin1StringView SyntaxColours{"ActSyntaxColors_Checked"};
+inline constexpr QLatin1StringView LineNumbers{"ActLineNumbers_Checked"};
 
 }  // namespace dfm::EditorStore

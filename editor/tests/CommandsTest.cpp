@@ -85,6 +85,8 @@ TEST_F(Commands, AFreshWindowOffersWhatItsStateAllows)
     }
     EXPECT_TRUE(findAction("ActHint")->isChecked());
     EXPECT_TRUE(findAction("ActCreateBackup")->isChecked());
+    EXPECT_TRUE(findAction("ActSyntaxColors")->isChecked());
+    EXPECT_FALSE(findAction("ActLineNumbers")->isChecked());
 }
 
 TEST_F(Commands, EveryCommandIsInOneMenu)
@@ -113,8 +115,8 @@ TEST_F(Commands, MenusHoldTheirEntriesInOrder)
         {"&Edit", {"&Undo", "-", "C&ut", "&Copy", "&Paste", "-", "&Find", "&Replace", "-", "Cancel &modified flag"}},
         {"&Tools",
          {"&Object view", "-", "&Grep", "&Calculator", "-", "&Downsize font", "Up&size font", "Change &font",
-          "Display &hints", "Hint c&olor", "Bac&kground color", "Create backup", "-", "Check form against &unit",
-          "&Ignored classes...", "-", "&Encoding"}},
+          "Display &hints", "Hint c&olor", "Bac&kground color", "S&yntax colours", "&Line numbers",
+          "Create backup", "-", "Check form against &unit", "&Ignored classes...", "-", "&Encoding"}},
         {"&Help", {"&About"}},
     };
     for (int i = 0; i < 4; ++i) {

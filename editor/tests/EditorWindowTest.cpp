@@ -5,6 +5,7 @@
 #include "GrepWindow.h"
 
 #include "FormFiles.h"
+#include "SyntaxPalette.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -17,6 +18,8 @@
 #include <QFileDialog>
 #include <QSettings>
 #include <QTabWidget>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QUrl>
 
 using dfm::PageEditor;
@@ -531,6 +534,97 @@ TEST_F(EditorWindow, ChosenFontAndColoursGoToTheCurrentPage)
     EXPECT_EQ(unitPage()->font().pointSize(), 14);
     EXPECT_TRUE(unitPage()->font().fixedPitch() || QFontInfo(unitPage()->font()).fixedPitch());
     EXPECT_EQ(formPage()->font().pointSize(), 8);
+}
+
+// The colour a page paints the character at the 0-based line and column in, invalid for none.
+QColor paintedColour(PageEditor* page, int line, int column)
+{
+    page->viewport()->repaint();
+    QApplication::processEvents();
+    const QTextBlock block = page->document()->findBlockByNumber(line);
+    for (const QTextLayout::FormatRange& range : block.layout()->formats()) {
+        if (column >= range.start && column < range.start + range.length)
+            return range.format.foreground().color();
+    }
+    return {};
+}
+
+TEST_F(EditorWindow, SyntaxColoursFollowTheBackgroundAndNeverReachTheFiles)
+{
+    setBackups(false);
+    form->show();
+    openSample();
+    pages()->setCurrentIndex(1);
+    pages()->setCurrentIndex(0);
+    ASSERT_EQ(formPage()->line(0), "object SampleForm: TSampleForm");
+    ASSERT_TRUE(unitPage()->line(0).startsWith("unit "));
+    const auto keyword = [](PageEditor* page) { return page->syntaxPalette().color(dfm::SyntaxRole::Keyword); };
+    EXPECT_EQ(paintedColour(formPage(), 0, 0), keyword(formPage()));
+    EXPECT_EQ(paintedColour(formPage(), 0, 7), formPage()->syntaxPalette().color(dfm::SyntaxRole::Identifier));
+    pages()->setCurrentIndex(1);
+    EXPECT_EQ(paintedColour(unitPage(), 0, 0), keyword(unitPage()));
+
+    // A white background: the unit page's colours turn dark and stay readable; the form page's stay.
+    prompts.onExec = [](QDialog& dialog) {
+        static_cast<QColorDialog&>(dialog).setCurrentColor(Qt::white);
+        dialog.accept();
+        return int(QDialog::Accepted);
+    };
+    trigger("ActBackground");
+    EXPECT_EQ(paintedColour(unitPage(), 0, 0), dfm::SyntaxPalette(Qt::white).color(dfm::SyntaxRole::Keyword));
+    EXPECT_GE(dfm::SyntaxPalette::contrast(paintedColour(unitPage(), 0, 0), Qt::white), 4.5);
+    EXPECT_EQ(paintedColour(formPage(), 0, 0), dfm::SyntaxPalette(QColor(0, 0, 128)).color(dfm::SyntaxRole::Keyword));
+
+    trigger("ActSyntaxColors");
+    for (PageEditor* page : {formPage(), unitPage()}) {
+        EXPECT_FALSE(page->syntaxColoured());
+        EXPECT_EQ(paintedColour(page, 0, 0), QColor());
+    }
+    trigger("ActSyntaxColors");
+    EXPECT_EQ(paintedColour(unitPage(), 0, 0), keyword(unitPage()));
+    pages()->setCurrentIndex(0);
+    EXPECT_EQ(paintedColour(formPage(), 0, 0), keyword(formPage()));
+
+    // None of it is an edit: nothing to save, nothing to undo, and closing writes nothing.
+    form->updateCommands();
+    EXPECT_FALSE(findAction("ActFileSave")->isEnabled());
+    EXPECT_FALSE(findAction("Actundo")->isEnabled());
+    EXPECT_FALSE(formPage()->modified());
+    EXPECT_FALSE(unitPage()->modified());
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(read(formPath), originalForm);
+    EXPECT_EQ(read(unitPath), originalUnit);
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files).size(), 2);
+}
+
+TEST_F(EditorWindow, LineNumbersStandBesideBothPagesWhenAsked)
+{
+    form->show();
+    openSample();
+    const auto gutter = [](PageEditor* page) { return page->findChild<QWidget*>("LineNumbers"); };
+    const int textLeft = formPage()->viewport()->x();
+    for (PageEditor* page : {formPage(), unitPage()})
+        EXPECT_FALSE(gutter(page)->isVisibleTo(page));
+
+    trigger("ActLineNumbers");
+    for (PageEditor* page : {formPage(), unitPage()}) {
+        ASSERT_TRUE(gutter(page)->isVisibleTo(page));
+        EXPECT_GT(gutter(page)->width(), 0);
+        EXPECT_EQ(page->viewport()->x(), textLeft + gutter(page)->width());
+    }
+    // Wider for five-digit numbers; the text moves with it.
+    const int narrow = gutter(formPage())->width();
+    formPage()->loadText(QString(12000, u'\n'));
+    EXPECT_GT(gutter(formPage())->width(), narrow);
+    EXPECT_EQ(formPage()->viewport()->x(), textLeft + gutter(formPage())->width());
+    formPage()->loadText(QString());
+    const QList<PageEditor::ShownLine> shown = formPage()->shownLines();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].number, 0);
+
+    trigger("ActLineNumbers");
+    EXPECT_FALSE(gutter(formPage())->isVisibleTo(formPage()));
+    EXPECT_EQ(formPage()->viewport()->x(), textLeft);
 }
 
 }  // namespace

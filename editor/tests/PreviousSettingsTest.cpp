@@ -25,6 +25,10 @@ const QDateTime CopiedAt(QDate(2000, 1, 1), QTime(0, 0), Qt::UTC);
 // Where the previous version kept each file, below the XDG config folder.
 const char* const StorePaths[] = {"QuenDFMEd/QuenDFMEd.conf", "QuenDFMEd/QuenDFMEd.INI", "QUENDFMED/GREP.conf"};
 
+// Stored by this version beside the values the earlier ones knew: the switches first, tested here.
+const QStringList NewValues = {"TForm1/ActSyntaxColors_Checked", "TForm1/ActLineNumbers_Checked",
+                               "TForm1/LintIgnoredClasses"};
+
 QString storePath(const QString& relative)
 {
     return qEnvironmentVariable("XDG_CONFIG_HOME") + u'/' + relative;
@@ -35,16 +39,14 @@ QString fixture(const QString& relative)
     return FixtureFolder + QFileInfo(relative).fileName();
 }
 
-// Values the earlier versions did not have: written beside theirs, and tested where they are used.
-const QStringList NewValues = {"TForm1/LintIgnoredClasses"};
-
-// "section/name=value" a line, in QSettings' order, the new values left out.
-std::string storedValues(const QString& path)
+// "section/name=value" a line, in QSettings' order.
+// Every value but those named in skipped.
+std::string storedValues(const QString& path, const QStringList& skipped = {})
 {
     QSettings settings(path, QSettings::IniFormat);
     QStringList lines;
     for (const QString& key : settings.allKeys()) {
-        if (!NewValues.contains(key))
+        if (!skipped.contains(key))
             lines << key + u'=' + settings.value(key).toStringList().join(u',');
     }
     return lines.join(u'\n').toStdString();
@@ -107,6 +109,9 @@ TEST_F(PreviousSettings, AreTakenBackAndWrittenAgainUnderTheSameNames)
     EXPECT_EQ(unitPage()->backgroundColor(), QColor(0, 0, 128));
     form->updateCommands();
     EXPECT_FALSE(findAction("ActHint")->isChecked());
+    // Switches that earlier versions did not have keep their first-run state.
+    EXPECT_TRUE(findAction("ActSyntaxColors")->isChecked());
+    EXPECT_FALSE(findAction("ActLineNumbers")->isChecked());
 
     trigger("ActObjectView");
     dfm::ObjectViewWindow* view = objectViewWindow();
@@ -133,8 +138,12 @@ TEST_F(PreviousSettings, AreTakenBackAndWrittenAgainUnderTheSameNames)
     for (const char* relative : StorePaths) {
         SCOPED_TRACE(relative);
         EXPECT_GT(QFileInfo(storePath(relative)).lastModified(), CopiedAt);
-        EXPECT_EQ(storedValues(storePath(relative)), storedValues(fixture(relative)));
+        EXPECT_EQ(storedValues(storePath(relative), NewValues), storedValues(fixture(relative)));
     }
+    // The switches this version added are written beside them, in their first-run state.
+    QSettings editorStore(storePath(StorePaths[0]), QSettings::IniFormat);
+    EXPECT_EQ(editorStore.value(NewValues[0]).toString(), "True");
+    EXPECT_EQ(editorStore.value(NewValues[1]).toString(), "False");
 }
 
 }  // namespace

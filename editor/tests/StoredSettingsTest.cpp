@@ -135,6 +135,36 @@ TEST_F(StoredSettings, WindowFontsColoursAndHintsComeBackAfterARestart)
     EXPECT_TRUE(prompts.errors.isEmpty());
 }
 
+TEST_F(StoredSettings, SyntaxColoursAndLineNumbersComeBackAfterARestart)
+{
+    const auto stored = [] {
+        QSettings settings(settingsFile(), QSettings::IniFormat);
+        settings.beginGroup("TForm1");
+        return QStringList{settings.value("ActSyntaxColors_Checked").toString(),
+                           settings.value("ActLineNumbers_Checked").toString()};
+    };
+    for (const auto& [colours, numbers] : {std::pair{false, true}, std::pair{true, false}}) {
+        SCOPED_TRACE(colours);
+        form->show();
+        if (formPage()->syntaxColoured() != colours)
+            trigger("ActSyntaxColors");
+        if (formPage()->lineNumbersShown() != numbers)
+            trigger("ActLineNumbers");
+        ASSERT_TRUE(form->close());
+        EXPECT_EQ(stored(), (QStringList{colours ? "True" : "False", numbers ? "True" : "False"}));
+
+        form = std::make_unique<dfm::EditorWindow>(prompts, QStringList{"QuenDFMEd"});
+        form->show();
+        form->updateCommands();
+        for (const dfm::PageEditor* page : {formPage(), unitPage()}) {
+            EXPECT_EQ(page->syntaxColoured(), colours);
+            EXPECT_EQ(page->lineNumbersShown(), numbers);
+        }
+        EXPECT_EQ(findAction("ActSyntaxColors")->isChecked(), colours);
+        EXPECT_EQ(findAction("ActLineNumbers")->isChecked(), numbers);
+    }
+}
+
 TEST_F(StoredSettings, DialogsKeepTheFileNamesTheyWereGiven)
 {
     const QString chosen = folder.filePath("Copy.dfm");
