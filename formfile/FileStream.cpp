@@ -31,7 +31,7 @@ int openFlags(FileStream::Mode mode)
 
 FileStream::FileStream(const std::string& fileName, Mode mode)
     : file_(PosixFile::open(fileName, openFlags(mode))),
-      buffer_(std::make_unique<unsigned char[]>(BufferSize))
+      buffer_(std::make_unique_for_overwrite<unsigned char[]>(BufferSize))
 {
     if (mode == Mode::Create && !file_.isOpen())
         throw FileCreateError(fileName);
@@ -41,7 +41,7 @@ FileStream::FileStream(const std::string& fileName, Mode mode)
 }
 
 FileStream::FileStream(PosixFile file)
-    : file_(std::move(file)), buffer_(std::make_unique<unsigned char[]>(BufferSize))
+    : file_(std::move(file)), buffer_(std::make_unique_for_overwrite<unsigned char[]>(BufferSize))
 {
 }
 
@@ -103,7 +103,7 @@ std::size_t FileStream::read(void* buffer, std::size_t count)
 {
     flush();
     if (readPos_ == readEnd_) {
-        if (count >= BufferSize)
+        if (count >= DirectSize)
             return readDirect(buffer, count);
         readPos_ = 0;
         readEnd_ = readDirect(buffer_.get(), BufferSize);
@@ -117,9 +117,9 @@ std::size_t FileStream::read(void* buffer, std::size_t count)
 std::size_t FileStream::write(const void* buffer, std::size_t count)
 {
     dropReadAhead();
-    if (count > BufferSize - writeUsed_) {
+    if (count >= DirectSize || count > BufferSize - writeUsed_) {
         flush();
-        if (count >= BufferSize)
+        if (count >= DirectSize)
             return writeDirect(buffer, count);
     }
     std::memcpy(buffer_.get() + writeUsed_, buffer, count);

@@ -9,8 +9,9 @@
 
 namespace dfm {
 
-// Reads and writes go through a 64 KiB buffer, so that the 4096-byte pieces of the
-// form readers and writers cost no system call each.
+// Reads and writes go through a 256 KiB buffer, so that the small pieces of the form readers
+// cost no system call each, and a large output takes few (each write has a fixed cost in the
+// kernel that 64 KiB pieces still paid a tenth of a conversion for).
 class FileStream : public ByteStream {
 public:
     enum class Mode { OpenRead, OpenWrite, Create };
@@ -35,7 +36,9 @@ public:
     void flush() override;
 
 private:
-    static constexpr std::size_t BufferSize = 65536;
+    static constexpr std::size_t BufferSize = 256 * 1024;
+    // A piece this large gains nothing from the buffer: it goes straight to the file.
+    static constexpr std::size_t DirectSize = 64 * 1024;
 
     std::size_t readDirect(void* buffer, std::size_t count);
     std::size_t writeDirect(const void* buffer, std::size_t count);

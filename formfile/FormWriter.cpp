@@ -1,7 +1,6 @@
 #include "FormWriter.h"
 
 #include "AsciiText.h"
-#include "MemoryStream.h"
 
 #include <bit>
 
@@ -140,11 +139,11 @@ void FormWriter::putIdentValue(std::string_view text)
 
 void FormWriter::putBinaryValue(const std::function<void(ByteStream&)>& fill)
 {
-    MemoryStream data;
-    fill(data);
+    binary_.clear();
+    fill(binary_);
     putTag(Binary);
-    putLittleEndian(data.byteCount(), 4);
-    putBytes(data.memory(), data.byteCount());
+    putLittleEndian(binary_.byteCount(), 4);
+    putBytes(binary_.memory(), binary_.byteCount());
 }
 
 void FormWriter::putObjectPrefix(unsigned flags, std::int32_t position)

@@ -3,6 +3,7 @@
 
 #include "Extended80.h"
 #include "ByteStream.h"
+#include "MemoryStream.h"
 #include "ValueTag.h"
 
 #include <cstring>
@@ -107,6 +108,8 @@ private:
     void putLittleEndian(std::uint64_t value, int byteCount);
 
     ByteStream& output_;
+    // A binary value's bytes before its length is known; kept, so that its memory is reused.
+    MemoryStream binary_;
     std::size_t used_ = 0;
     unsigned char buffer_[BufferSize];
 };

@@ -3,6 +3,8 @@
 #include "TestSupport.h"
 
 #include <cstring>
+#include <optional>
+#include <random>
 #include <vector>
 
 namespace dfm {
@@ -169,6 +171,68 @@ TEST(FormParser, HexBlocks)
         SCOPED_TRACE(bad);
         EXPECT_THROW_MSG(decode(bad), ParserError,
                          std::string("Valeur binaire incorrecte à la ligne ") + (std::strchr(bad, '\n') ? "2" : "1"));
+    }
+}
+
+// The block and blank scanners take sixteen bytes a step: on random blocks (digits of either
+// case, line breaks and indentation of any length, now and then a byte that is no digit) they
+// must give what a byte-by-byte reading gives, the same bytes or the same failing line.
+TEST(FormParser, HexBlocksAgreeWithAPlainReading)
+{
+    const auto plain = [](const std::string& text, int& line) -> std::optional<std::string> {
+        std::string bytes;
+        line = 1;
+        std::size_t p = 1;
+        const auto skipBlanks = [&] {
+            for (; p < text.size() && static_cast<unsigned char>(text[p]) <= ' '; ++p)
+                line += text[p] == '\n';
+        };
+        for (skipBlanks(); p < text.size() && text[p] != '}'; skipBlanks()) {
+            const std::size_t start = p;
+            for (; p + 1 < text.size() && ascii::isHexDigit(static_cast<unsigned char>(text[p]))
+                   && ascii::isHexDigit(static_cast<unsigned char>(text[p + 1]));
+                 p += 2)
+                bytes.push_back(static_cast<char>(ascii::hexValue(static_cast<unsigned char>(text[p])) * 16
+                                                  + ascii::hexValue(static_cast<unsigned char>(text[p + 1]))));
+            if (p == start)
+                return std::nullopt;
+        }
+        if (p == text.size())
+            return std::nullopt;
+        return bytes;
+    };
+    std::mt19937 random(19);
+    const std::string digits = "0123456789ABCDEFabcdef";
+    const std::string others = "G g/:@`'{\x7F\x80\xC3\x01\t";
+    for (int round = 0; round < 3000; ++round) {
+        std::string text = "{";
+        const int lines = static_cast<int>(random() % 6);
+        for (int l = 0; l < lines; ++l) {
+            if (l > 0 || random() % 2)
+                text += random() % 4 ? "\r\n" : "\n";
+            text += std::string(random() % 40, random() % 8 ? ' ' : '\t');
+            for (int n = static_cast<int>(random() % 70); n > 0; --n)
+                text += digits[random() % digits.size()];
+            if (random() % 25 == 0)
+                text.insert(text.size() - random() % std::min<std::size_t>(text.size(), 20),
+                            1, others[random() % others.size()]);
+        }
+        if (random() % 30 != 0)
+            text += random() % 2 ? "\r\n}" : "}";
+        SCOPED_TRACE(text);
+        int expectedLine = 0;
+        const std::optional<std::string> expected = plain(text, expectedLine);
+        MemoryStream in(text);
+        FormParser parser(in);
+        MemoryStream out;
+        if (expected) {
+            parser.readHexBlock(out);
+            EXPECT_EQ(std::string(out.view()), *expected);
+            EXPECT_EQ(parser.lineNumber(), expectedLine);
+        } else {
+            EXPECT_THROW_MSG(parser.readHexBlock(out), ParserError,
+                             "Valeur binaire incorrecte à la ligne " + std::to_string(expectedLine));
+        }
     }
 }
 
