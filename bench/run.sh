@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the benchmarks (Release, in build-bench/), generates two 60 MB forms in /tmp once, and runs
-# the conversion benchmark on each: one with the share of binary data of the real forms in the
-# shared corpus (about two thirds), one with a third of binary data, for comparison; then the
+# Builds the benchmarks (Release, in build-bench/), makes three 60 MB forms in /tmp once, and runs
+# the conversion benchmark on each: one generated with the share of binary data of the real forms
+# in the shared corpus (about two thirds), one made of those real forms joined under one root
+# (bench_join), and one generated with a third of binary data, for comparison; then the
 # editor window benchmark (opening, saving and typing in a page of about 2,000,000 characters), the
 # object view on a form of 5,000 objects, the grep benchmark (bench/grep.sh) and dfmconv over
 # a UTF-8 form and a tree of 2,000 forms (bench/dfmconv.sh).
@@ -16,18 +17,29 @@ if [[ ! -f "$build/CMakeCache.txt" ]] && command -v ninja >/dev/null; then
   generator=(-G Ninja)
 fi
 cmake -S "$root" -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release -DDFM_BENCH=ON -DDFM_FUZZ=OFF -DDFM_SANITIZE=OFF >/dev/null
-cmake --build "$build" --target bench_generate bench_convert bench_editor bench_objectview -j "$jobs"
+cmake --build "$build" --target bench_generate bench_join bench_convert bench_editor bench_objectview -j "$jobs"
 
-for percent in 66 36; do
+corpus="$root/../shared/corpus/binary"
+for mix in 66 joined 36; do
   # The name carries the generator's version and mix, so that a changed generator makes a new form.
-  form="/tmp/quen-dfm-bench-60mb-v4-binary$percent.dfm"
+  if [[ "$mix" == joined ]]; then
+    form="/tmp/quen-dfm-bench-60mb-v1-joined.dfm"
+    title="the real forms of $corpus joined"
+  else
+    form="/tmp/quen-dfm-bench-60mb-v4-binary$mix.dfm"
+    title="generated form with $mix% binary data"
+  fi
   if [[ ! -s "$form" ]]; then
     # Written beside the final name first, so that an interrupted run leaves no truncated form behind.
-    "$build/bench/bench_generate" "$form.part" 60 "$percent"
+    if [[ "$mix" == joined ]]; then
+      "$build/bench/bench_join" "$form.part" 60 "$corpus"
+    else
+      "$build/bench/bench_generate" "$form.part" 60 "$mix"
+    fi
     mv "$form.part" "$form"
   fi
   echo
-  echo "=== form with $percent% binary data: $form"
+  echo "=== $title: $form"
   "$build/bench/bench_convert" "$form"
 done
 

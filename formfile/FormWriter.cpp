@@ -1,6 +1,7 @@
 #include "FormWriter.h"
 
 #include "AsciiText.h"
+#include "MemoryStream.h"
 
 #include <bit>
 
@@ -139,11 +140,11 @@ void FormWriter::putIdentValue(std::string_view text)
 
 void FormWriter::putBinaryValue(const std::function<void(ByteStream&)>& fill)
 {
-    binary_.clear();
-    fill(binary_);
+    MemoryStream data;
+    fill(data);
     putTag(Binary);
-    putLittleEndian(binary_.byteCount(), 4);
-    putBytes(binary_.memory(), binary_.byteCount());
+    putLittleEndian(data.byteCount(), 4);
+    putBytes(data.memory(), data.byteCount());
 }
 
 void FormWriter::putObjectPrefix(unsigned flags, std::int32_t position)

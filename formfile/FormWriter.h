@@ -3,7 +3,6 @@
 
 #include "Extended80.h"
 #include "ByteStream.h"
-#include "MemoryStream.h"
 #include "ValueTag.h"
 
 #include <cstring>
@@ -108,8 +107,6 @@ private:
     void putLittleEndian(std::uint64_t value, int byteCount);
 
     ByteStream& output_;
-    // A binary value's bytes before its length is known; kept, so that its memory is reused.
-    MemoryStream binary_;
     std::size_t used_ = 0;
     unsigned char buffer_[BufferSize];
 };

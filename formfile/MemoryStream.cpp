@@ -59,10 +59,4 @@ void MemoryStream::reserve(std::size_t capacity)
         ::madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
 }
 
-void MemoryStream::clear()
-{
-    data_.clear();
-    position_ = 0;
-}
-
 }  // namespace dfm

@@ -21,8 +21,6 @@ public:
     std::size_t byteCount() const { return data_.size(); }
     std::string_view view() const { return {reinterpret_cast<const char*>(data_.data()), data_.size()}; }
     void reserve(std::size_t capacity);
-    // Empties the stream but keeps its memory for the next use.
-    void clear();
 
 private:
     std::vector<unsigned char> data_;
