@@ -450,18 +450,25 @@ std::size_t decodeHexPairs(const unsigned char* p, std::size_t readable, unsigne
 
 void FormParser::readHexBlock(ByteStream& output)
 {
+    // The lines of a block gathered before they are handed on: a line holds only 32 bytes.
     constexpr std::size_t MaxBytesPerStep = 256;
-    unsigned char bytes[MaxBytesPerStep];
+    unsigned char bytes[16 * MaxBytesPerStep];
+    std::size_t gathered = 0;
     skipBlanks();
     while (buffer_[sourcePtr_] != '}') {
+        if (sizeof bytes - gathered < MaxBytesPerStep) {
+            output.writeBuffer(bytes, gathered);
+            gathered = 0;
+        }
         const std::size_t count = decodeHexPairs(reinterpret_cast<const unsigned char*>(buffer_ + sourcePtr_),
-                                                 BufferSize - sourcePtr_, bytes, MaxBytesPerStep);
+                                                 BufferSize - sourcePtr_, bytes + gathered, MaxBytesPerStep);
         if (count == 0)
             fail(msg::BadBinaryValue);
-        output.writeBuffer(bytes, count);
+        gathered += count;
         sourcePtr_ += 2 * count;
         skipBlanks();
     }
+    output.writeBuffer(bytes, gathered);
     advance();
 }
 
