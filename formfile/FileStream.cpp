@@ -105,8 +105,10 @@ std::size_t FileStream::read(void* buffer, std::size_t count)
     if (readPos_ == readEnd_) {
         if (count >= DirectSize)
             return readDirect(buffer, count);
+        // Reads ahead only a quarter of the buffer: a reader takes small pieces at once, and the
+        // rest of the buffer, left untouched, costs no memory.
         readPos_ = 0;
-        readEnd_ = readDirect(buffer_.get(), BufferSize);
+        readEnd_ = readDirect(buffer_.get(), DirectSize);
     }
     const std::size_t n = std::min(count, readEnd_ - readPos_);
     std::memcpy(buffer, buffer_.get() + readPos_, n);
