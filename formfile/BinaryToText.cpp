@@ -7,6 +7,7 @@
 #include "FormWriter.h"
 #include "Utf8.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #if defined(__SSE2__)
@@ -435,8 +436,11 @@ void TextConverter::putStringLiteral(const Text& text)
     // of a narrow string that reach here could not be decoded and stay escaped.
     // A wide string's units from 128 to 255 are written as bytes of the same value only where
     // the page reads those bytes back as Latin-1 does (Windows-1252, the page forms have always
-    // been written in); elsewhere they would show and read back as other characters.
-    const bool latinBytes = narrow || codePage_.number() == CodePage::DefaultNumber;
+    // been written in); elsewhere they would show and read back as other characters. A wide
+    // string with no unit beyond 255 reads back as a narrow one whatever it is written as, so it
+    // is written as that narrow string would be, and its text stays put.
+    const bool latinBytes = narrow || codePage_.number() == CodePage::DefaultNumber
+        || std::none_of(text.begin(), text.end(), [](auto u) { return static_cast<unsigned>(u) > 255; });
     const auto quotable = [&](std::size_t i) {
         const unsigned u = unit(i);
         if (u >= 128 && !utf8 && !latinBytes)

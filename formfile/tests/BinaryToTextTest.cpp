@@ -325,12 +325,13 @@ TEST(BinaryToText, WideStringsKeepTheirCharactersInEveryPage)
 {
     const std::u16string wide = std::u16string(62, u'a') + u"\u00C0\u00C1\u3042";
     const std::string form = stream(object("TForm1", "", prop("P", wideBytes(wide))));
-    const auto text = [&form](int page) {
+    const auto textOf = [](const std::string& form, int page) {
         MemoryStream in(form);
         MemoryStream out;
         binaryToText(in, out, CodePage::forNumber(page));
         return std::string(out.view());
     };
+    const auto text = [&](int page) { return textOf(form, page); };
     const auto binary = [](const std::string& text, int page) {
         MemoryStream in(text);
         MemoryStream out;
@@ -345,6 +346,12 @@ TEST(BinaryToText, WideStringsKeepTheirCharactersInEveryPage)
                                          "    #12354", "end"}));
         }
         EXPECT_EQ(binary(text(page), page), form);
+        // Without a unit beyond 255 a wide string reads back as a narrow one, so it is written as
+        // that one is and its text stays put.
+        const std::string latin = stream(object("TForm1", "", prop("P", wideBytes(u"#caf\u00E9"))));
+        const std::string narrowText = lines({"object TForm1", "  P = '#caf\xE9'", "end"});
+        EXPECT_EQ(textOf(latin, page), narrowText);
+        EXPECT_EQ(textOf(binary(narrowText, page), page), narrowText);
     }
     // Bytes in a wide string: characters of the page, also in a narrow part joined to it.
     const auto value = [&](const std::string& literal, int page) {
