@@ -26,29 +26,6 @@ constexpr std::size_t MaxCharsPerLine = 64;  // string characters on one line of
 constexpr std::size_t UnwrappedLineBytes = 4000;
 constexpr std::size_t MostBytesPerCharacter = 6;
 
-bool isHighSurrogate(unsigned unit) { return unit >= 0xD800 && unit < 0xDC00; }
-bool isLowSurrogate(unsigned unit) { return unit >= 0xDC00 && unit < 0xE000; }
-
-// Appends the UTF-8 bytes of one code point.
-char* putUtf8(char32_t cp, char* out)
-{
-    if (cp < 0x80) {
-        *out++ = static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        *out++ = static_cast<char>(0xC0 | (cp >> 6));
-        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        *out++ = static_cast<char>(0xE0 | (cp >> 12));
-        *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        *out++ = static_cast<char>(0xF0 | (cp >> 18));
-        *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
-    }
-    return out;
-}
 constexpr std::size_t BinaryBytesPerLine = 32;
 
 bool readsBackAs(const std::string& text, std::int64_t raw)

@@ -7,7 +7,6 @@
 #include <iconv.h>
 #include <map>
 #include <mutex>
-#include <vector>
 
 namespace dfm {
 

@@ -1,4 +1,4 @@
-// Strict UTF-8 decoding into 16-bit code units.
+// UTF-8: strict decoding into 16-bit code units, and the encoding of one code point.
 #pragma once
 
 #include <string>
@@ -32,6 +32,37 @@ inline Utf8Lead utf8Lead(unsigned char c)
 inline bool isUtf8CodePoint(char32_t cp, char32_t minimum)
 {
     return cp >= minimum && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
+}
+
+inline bool isHighSurrogate(char32_t unit)
+{
+    return unit >= 0xD800 && unit < 0xDC00;
+}
+
+inline bool isLowSurrogate(char32_t unit)
+{
+    return unit >= 0xDC00 && unit < 0xE000;
+}
+
+// Writes the UTF-8 bytes of one code point (at most four) at out; returns their end.
+inline char* putUtf8(char32_t cp, char* out)
+{
+    if (cp < 0x80) {
+        *out++ = static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        *out++ = static_cast<char>(0xC0 | (cp >> 6));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        *out++ = static_cast<char>(0xE0 | (cp >> 12));
+        *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        *out++ = static_cast<char>(0xF0 | (cp >> 18));
+        *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+    }
+    return out;
 }
 
 // False (and out unspecified) when bytes are not well-formed UTF-8.

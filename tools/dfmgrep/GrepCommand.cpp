@@ -8,7 +8,6 @@
 #include "Version.h"
 
 #include <algorithm>
-#include <charconv>
 #include <new>
 #include <ostream>
 
@@ -46,14 +45,6 @@ std::string pageList()
     for (const int number : CodePage::numbers())
         list += (list.empty() ? "" : ", ") + std::to_string(number);
     return list;
-}
-
-// The page a --codepage value names, or 0.
-int pageNumber(const std::string& text)
-{
-    int number = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-    return error == std::errc() && end == text.data() + text.size() && CodePage::isKnown(number) ? number : 0;
 }
 
 }  // namespace
@@ -106,7 +97,7 @@ int GrepCommand::search(const std::vector<std::string>& arguments)
                 return usage(err_, WrongUsage);
             }
             const std::string value = joined ? argument.substr(11) : arguments[++next];
-            request.codePage = pageNumber(value);
+            request.codePage = CodePage::numberFromText(value);
             if (request.codePage == 0) {
                 err_ << "dfmgrep: unknown code page \"" << value << "\"; the pages are " << pageList() << "\n";
                 return WrongUsage;
