@@ -3,6 +3,7 @@
 
 #include "AtomicFile.h"
 #include "BinaryToText.h"
+#include "BoundedMemoryStream.h"
 #include "Errors.h"
 #include "FileStream.h"
 #include "FormFileKind.h"
@@ -122,19 +123,6 @@ constexpr qint64 MostFileBytes = 3 * static_cast<qint64>(PageCapacity);
 // beyond this many bytes cannot fit in a page whatever it decodes to.
 constexpr std::size_t PageCapacityBytes = 2 * static_cast<std::size_t>(PageCapacity);
 
-// Form text that stops the conversion as soon as it outgrows a page: a small binary form can
-// stand for gigabytes of text.
-class PageSizedText : public MemoryStream {
-public:
-    struct Overflow {};
-    std::size_t write(const void* buffer, std::size_t count) override
-    {
-        if (byteCount() + count > PageCapacityBytes)
-            throw Overflow{};
-        return MemoryStream::write(buffer, count);
-    }
-};
-
 TextEncoding encodingOf(const TextFormat& format)
 {
     return format.encoding == TextFormat::Encoding::Utf8 ? TextEncoding::Utf8 : TextEncoding::CodePage;
@@ -177,14 +165,14 @@ void syncFolderOf(const QString& path)
 // between the double-byte characters of the page.
 std::string binaryFormText(const QString& formPath, FormFileKind kind, const CodePage& codePage)
 {
-    PageSizedText text;
+    BoundedMemoryStream text(PageCapacityBytes);
     try {
         FileStream input(nativePath(formPath), FileStream::Mode::OpenRead);
         if (kind == FormFileKind::Stream)
             binaryToText(input, text, codePage);
         else
             resourceToText(input, text, {}, codePage);
-    } catch (const PageSizedText::Overflow&) {
+    } catch (const BoundedMemoryStream::Overflow&) {
         throw tooLong(formPath);
     }
     return std::string(text.view());

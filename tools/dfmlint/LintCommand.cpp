@@ -3,6 +3,7 @@
 #include "LintCommand.h"
 
 #include "BinaryToText.h"
+#include "BoundedMemoryStream.h"
 #include "Errors.h"
 #include "FormFileKind.h"
 #include "FormFileNames.h"
@@ -51,18 +52,6 @@ constexpr const char* UsageText =
 
 // Form text or a unit beyond this is no source file; it is refused rather than held in memory.
 constexpr std::size_t MostTextBytes = std::size_t{64} << 20;
-
-// Form text that stops the conversion of a binary form as soon as it outgrows the limit.
-class BoundedText : public MemoryStream {
-public:
-    struct Overflow {};
-    std::size_t write(const void* buffer, std::size_t count) override
-    {
-        if (byteCount() + count > MostTextBytes)
-            throw Overflow{};
-        return MemoryStream::write(buffer, count);
-    }
-};
 
 std::string tooLarge()
 {
@@ -139,17 +128,17 @@ FormText readForm(const std::string& path)
         if (dfmconv::fileSizeOf(file) > MostTextBytes)
             throw FormError(tooLarge());
         dfmconv::TextInput input = dfmconv::openText(std::move(file), std::move(probe), false, false);
-        BoundedText bytes;
+        BoundedMemoryStream bytes(MostTextBytes);
         try {
             bytes.copyFrom(*input.stream);
-        } catch (const BoundedText::Overflow&) {
+        } catch (const BoundedMemoryStream::Overflow&) {
             throw FormError(tooLarge());
         }
         text.bytes = std::string(bytes.view());
         text.encoding = input.encoding;
         return text;
     }
-    BoundedText converted;
+    BoundedMemoryStream converted(MostTextBytes);
     try {
         if (kind == FormFileKind::Stream) {
             MemoryStream form(readWhole(path));
@@ -159,7 +148,7 @@ FormText readForm(const std::string& path)
             const std::unique_ptr<MemoryStream> form = dfmconv::readBinaryForm(file, probe);
             resourceToText(*form, converted);
         }
-    } catch (const BoundedText::Overflow&) {
+    } catch (const BoundedMemoryStream::Overflow&) {
         throw FormError(tooLarge());
     }
     text.bytes = std::string(converted.view());
