@@ -99,8 +99,8 @@ int firstOfLines(std::string_view text, Visit line)
     return 0;
 }
 
-}  // namespace
-
+// The bytes between the quotes of form text's strings that hold bytes beyond ASCII, a space
+// after each, up to a sample of about 64 KB.
 std::string quotedBytes(std::string_view text)
 {
     std::string bytes;
@@ -134,8 +134,6 @@ std::string quotedBytes(std::string_view text)
     }
     return bytes;
 }
-
-namespace {
 
 // Whether most bytes above ASCII stand for letters in the page: a detector's guess from a few
 // symbols (a copyright sign, a no-break space) is not taken.

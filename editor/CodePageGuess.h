@@ -23,9 +23,10 @@ namespace CodePageGuess {
 int pageOfCharset(std::string_view value);
 // The page of the first font character set in the form text that names one; 0 when none does.
 int declaredPage(std::string_view formText);
-// The page the detector reads off the bytes of the form text's quoted strings, when it names one
-// of the known pages and the bytes read as letters of it; 0 otherwise (plain ASCII text too).
-int detectedPage(std::string_view formText);
+// The page the detector reads off the bytes (their first 64 KB), when it names one of the known
+// pages and the bytes read as letters of it; 0 otherwise (plain ASCII text too). guess gives it
+// the form's strings beyond ASCII, else the unit.
+int detectedPage(std::string_view bytes);
 // unitBytes: the unit's file, read when the form's strings tell nothing; a UTF-8 unit tells nothing.
 CodePageChoice guess(std::string_view formText, std::string_view unitBytes, int defaultPage);
 
