@@ -12,6 +12,11 @@ std::int64_t ByteStream::size()
     return size;
 }
 
+void ByteStream::truncate(std::int64_t)
+{
+    throw WriteError(msg::StreamWriteFailed);
+}
+
 void ByteStream::readBuffer(void* buffer, std::size_t count)
 {
     auto* out = static_cast<unsigned char*>(buffer);

@@ -19,6 +19,11 @@ public:
     virtual std::int64_t seek(std::int64_t offset, SeekOrigin origin) = 0;
     // Hands buffered output to its destination; WriteError when it does not all arrive.
     virtual void flush() {}
+    // Whether the stream can be cut short and overwritten after a seek back (a regular file,
+    // memory), so that a writer may fill in a field late and take back all it wrote on failure.
+    virtual bool isRewritable() { return false; }
+    // Cuts the stream at length bytes; WriteError when it cannot.
+    virtual void truncate(std::int64_t length);
 
     std::int64_t position() { return seek(0, SeekOrigin::Current); }
     void setPosition(std::int64_t position) { seek(position, SeekOrigin::Beginning); }

@@ -99,6 +99,19 @@ void FileStream::flush()
         throw WriteError(msg::StreamWriteFailed);
 }
 
+bool FileStream::isRewritable()
+{
+    return file_.isRegular();
+}
+
+void FileStream::truncate(std::int64_t length)
+{
+    flush();
+    dropReadAhead();
+    if (!file_.truncate(length))
+        throw WriteError(msg::StreamWriteFailed);
+}
+
 std::size_t FileStream::read(void* buffer, std::size_t count)
 {
     flush();

@@ -34,6 +34,8 @@ public:
     std::size_t write(const void* buffer, std::size_t count) override;
     std::int64_t seek(std::int64_t offset, SeekOrigin origin) override;
     void flush() override;
+    bool isRewritable() override;
+    void truncate(std::int64_t length) override;
 
 private:
     static constexpr std::size_t BufferSize = 256 * 1024;

@@ -45,6 +45,11 @@ std::int64_t MemoryStream::seek(std::int64_t offset, SeekOrigin origin)
     return static_cast<std::int64_t>(position_);
 }
 
+void MemoryStream::truncate(std::int64_t length)
+{
+    data_.resize(std::min(data_.size(), static_cast<std::size_t>(std::max<std::int64_t>(0, length))));
+}
+
 void MemoryStream::reserve(std::size_t capacity)
 {
     data_.reserve(capacity);

@@ -16,6 +16,8 @@ public:
     std::size_t read(void* buffer, std::size_t count) override;
     std::size_t write(const void* buffer, std::size_t count) override;
     std::int64_t seek(std::int64_t offset, SeekOrigin origin) override;
+    bool isRewritable() override { return true; }
+    void truncate(std::int64_t length) override;
 
     const unsigned char* memory() const { return data_.data(); }
     std::size_t byteCount() const { return data_.size(); }

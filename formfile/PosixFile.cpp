@@ -129,6 +129,12 @@ bool PosixFile::isDirectory() const
     return ::fstat(fd_, &status) == 0 && S_ISDIR(status.st_mode);
 }
 
+bool PosixFile::isRegular() const
+{
+    struct stat status {};
+    return ::fstat(fd_, &status) == 0 && S_ISREG(status.st_mode);
+}
+
 bool PosixFile::reserve(std::int64_t length)
 {
     for (;;) {

@@ -64,6 +64,7 @@ public:
     // The new position, or -1. whence is SEEK_SET, SEEK_CUR or SEEK_END.
     std::int64_t seek(std::int64_t offset, int whence);
     bool isDirectory() const;
+    bool isRegular() const;
     // Disk space for the first length bytes, so that later writes there cannot run out of room.
     bool reserve(std::int64_t length);
     bool truncate(std::int64_t length);

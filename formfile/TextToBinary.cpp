@@ -350,8 +350,89 @@ std::string headerForStream(const unsigned char* start, std::size_t available, s
 
 }  // namespace
 
+namespace {
+
+// Hands a form stream on to a rewritable output behind its resource header. The header goes out
+// as soon as the root's class name has come by, its size field filled in by finish().
+class HeaderFirstStream : public ByteStream {
+public:
+    explicit HeaderFirstStream(ByteStream& output) : output_(output) {}
+
+    std::size_t read(void*, std::size_t) override { return 0; }
+    std::size_t write(const void* buffer, std::size_t count) override
+    {
+        if (sizeField_ < 0) {
+            held_.append(static_cast<const char*>(buffer), count);
+            if (held_.size() >= RootNameReach)
+                putHeld();
+        } else {
+            output_.writeBuffer(buffer, count);
+        }
+        size_ += count;
+        return count;
+    }
+    std::int64_t seek(std::int64_t, SeekOrigin) override { return static_cast<std::int64_t>(size_); }
+    void flush() override {}
+
+    void finish()
+    {
+        if (sizeField_ < 0) {
+            putHeld();
+        } else {
+            unsigned char size[4];
+            for (int i = 0; i < 4; ++i)
+                size[i] = static_cast<unsigned char>(size_ >> (8 * i));
+            const std::int64_t end = output_.position();
+            output_.setPosition(sizeField_);
+            output_.writeBuffer(size, sizeof size);
+            output_.setPosition(end);
+        }
+        output_.flush();
+    }
+
+private:
+    void putHeld()
+    {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(held_.data());
+        const std::string header = headerForStream(bytes, held_.size(), held_.size());
+        sizeField_ = output_.position() + static_cast<std::int64_t>(header.size()) - 4;
+        output_.writeBuffer(header.data(), header.size());
+        output_.writeBuffer(held_.data(), held_.size());
+        held_ = {};
+    }
+
+    ByteStream& output_;
+    std::string held_;
+    std::int64_t sizeField_ = -1;  // where the header's size field lies, once written
+    std::uint64_t size_ = 0;
+};
+
+}  // namespace
+
 void textToResource(ByteStream& input, ByteStream& output, TextEncoding encoding, const CodePage* codePage)
 {
+    // A file or memory at its end takes the form stream straight behind its header, and is cut
+    // back to where it was if the conversion fails.
+    if (output.isRewritable()) {
+        const std::int64_t start = output.position();
+        if (output.size() == start) {
+            try {
+                HeaderFirstStream stream(output);
+                textToBinary(input, stream, encoding, codePage);
+                stream.finish();
+            } catch (...) {
+                try {
+                    output.truncate(start);
+                    output.setPosition(start);
+                } catch (const FormError&) {
+                    // The conversion's own failure is the one to report.
+                }
+                throw;
+            }
+            return;
+        }
+    }
+    // Anything else (a pipe) gets the whole file in one piece once the form has converted.
     MemoryStream memory;
     // The binary form is smaller than its text: one allocation, and no copying as it grows.
     const std::int64_t textSize = input.size() - input.position();

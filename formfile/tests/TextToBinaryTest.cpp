@@ -1,7 +1,14 @@
 // Form text -> binary form stream: the grammar, value mapping, messages with lines, the header.
+#include "FileStream.h"
 #include "FormBuilder.h"
+#include "TempFolder.h"
 #include "TestSupport.h"
 #include "ValueTag.h"
+
+#include <unistd.h>
+
+#include <fstream>
+#include <iterator>
 
 namespace dfm {
 namespace {
@@ -219,6 +226,91 @@ TEST(TextToResource, WritesNothingOnFailure)
     MemoryStream out;
     EXPECT_THROW_MSG(textToResource(in, out), WriteError,
                      "The class name of the root object is longer than 70 characters");
+}
+
+// A file or memory takes the form stream straight behind its header, whose size is filled in
+// last; a pipe gets the whole file at once. Every output must hold the same bytes, and none may
+// keep anything of a form that fails, even one that fails long after its header went out.
+TEST(TextToResource, EveryKindOfOutputGetsTheSameBytesOrNothing)
+{
+    std::string big = "object Form1: TForm1\r\n";
+    for (int i = 0; i < 3000; ++i)
+        big += "  Caption" + std::to_string(i) + " = 'Some text of a caption'\r\n";
+    const std::string good[] = {"object Form1: TForm1\r\nend", big + "end\r\n"};
+    const std::string bad[] = {"object Form1: TForm1\r\n  Left = ?\r\nend", big + "  Left = ?\r\nend\r\n",
+                               "object " + std::string(71, 'c') + " end"};
+    const std::string prefix = "kept";
+
+    const auto throughMemory = [&](const std::string& text) {
+        MemoryStream in(text);
+        MemoryStream out(prefix);
+        out.seek(0, SeekOrigin::End);
+        try {
+            textToResource(in, out);
+        } catch (const FormError&) {
+        }
+        return std::string(out.view());
+    };
+    TempFolder folder;
+    const auto readFile = [](const std::string& path) {
+        std::ifstream file(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(file), {});
+    };
+    const auto throughFile = [&](const std::string& text) {
+        const std::string path = folder.file("out.dfm");
+        {
+            MemoryStream in(text);
+            FileStream out(path, FileStream::Mode::Create);
+            out.writeBuffer(prefix.data(), prefix.size());
+            try {
+                textToResource(in, out);
+            } catch (const FormError&) {
+            }
+            out.writeBuffer("!", 1);  // the stream stands where the form ends, or where it began
+        }
+        std::string bytes = readFile(path);
+        EXPECT_EQ(bytes.back(), '!');
+        bytes.pop_back();
+        return bytes;
+    };
+    const auto throughPipe = [&](const std::string& text) {
+        int ends[2];
+        EXPECT_EQ(::pipe(ends), 0);
+        {
+            MemoryStream in(text);
+            FileStream out{PosixFile(ends[1])};
+            // A pipe holds 64 KiB: the form must be smaller, as nothing reads it meanwhile.
+            EXPECT_LT(text.size(), 60000u);
+            out.writeBuffer(prefix.data(), prefix.size());
+            try {
+                textToResource(in, out);
+            } catch (const FormError&) {
+            }
+        }
+        FileStream in{PosixFile(ends[0])};
+        std::string bytes;
+        char chunk[4096];
+        while (const std::size_t n = in.read(chunk, sizeof chunk))
+            bytes.append(chunk, n);
+        return bytes;
+    };
+
+    for (const std::string& text : good) {
+        const std::string stream = textBinary(text);
+        const std::string expected = prefix + hexBytes("FF 0A 00 54 46 4F 52 4D 31 00 30 10") + le(stream.size(), 4) + stream;
+        EXPECT_EQ(throughMemory(text), expected);
+        EXPECT_EQ(throughFile(text), expected);
+        if (text.size() < 60000) {
+            EXPECT_EQ(throughPipe(text), expected);
+        }
+    }
+    for (const std::string& text : bad) {
+        EXPECT_EQ(throughMemory(text), prefix) << text.size();
+        EXPECT_EQ(throughFile(text), prefix) << text.size();
+        if (text.size() < 60000) {
+            EXPECT_EQ(throughPipe(text), prefix) << text.size();
+        }
+    }
 }
 
 }  // namespace
