@@ -107,12 +107,14 @@ struct Result {
 };
 
 // output is removed before each run, outside the timing: truncating the last run's output
-// would time the file system freeing it (and its pending write-back) as well.
+// would time the file system freeing it (and its pending write-back) as well. The disk is then
+// brought up to date, so that no run shares the core with writing back an earlier one.
 Result measure(const std::function<void()>& convert, const std::string& output, bool peakWorks)
 {
     Result result;
     for (int run = 0; run < Runs; ++run) {
         std::remove(output.c_str());
+        ::sync();
         // Hand back what earlier runs freed, so that their heap does not hide this run's growth.
         ::malloc_trim(0);
         long baseline = -1;

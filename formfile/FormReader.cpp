@@ -8,7 +8,10 @@
 
 namespace dfm {
 
-FormReader::FormReader(ByteStream& input) : input_(input) {}
+FormReader::FormReader(ByteStream& input)
+    : input_(input), buffer_(std::make_unique_for_overwrite<unsigned char[]>(BufferSize))
+{
+}
 
 FormReader::~FormReader()
 {
@@ -23,7 +26,7 @@ FormReader::~FormReader()
 
 void FormReader::refill()
 {
-    end_ = input_.read(buffer_, BufferSize);
+    end_ = input_.read(buffer_.get(), BufferSize);
     position_ = 0;
     if (end_ == 0)
         throw ReadError(msg::StreamReadFailed);
@@ -36,7 +39,7 @@ void FormReader::takeBytes(void* data, std::size_t count)
         if (position_ == end_)
             refill();
         const std::size_t n = std::min(count, end_ - position_);
-        std::memcpy(out, buffer_ + position_, n);
+        std::memcpy(out, buffer_.get() + position_, n);
         position_ += n;
         out += n;
         count -= n;
@@ -49,7 +52,7 @@ void FormReader::appendBytes(std::string& text, std::size_t count)
         if (position_ == end_)
             refill();
         const std::size_t n = std::min(count, end_ - position_);
-        text.append(reinterpret_cast<const char*>(buffer_ + position_), n);
+        text.append(reinterpret_cast<const char*>(buffer_.get() + position_), n);
         position_ += n;
         count -= n;
     }
@@ -60,7 +63,7 @@ T FormReader::takeRaw()
 {
     unsigned char bytes[sizeof(T)];
     if (end_ - position_ >= sizeof(T)) {
-        std::memcpy(bytes, buffer_ + position_, sizeof(T));
+        std::memcpy(bytes, buffer_.get() + position_, sizeof(T));
         position_ += sizeof(T);
     } else {
         takeBytes(bytes, sizeof(T));

@@ -1,10 +1,11 @@
-// Reads a binary form stream through a 4096-byte buffer.
+// Reads a binary form stream through a buffer of its own.
 #pragma once
 
 #include "Extended80.h"
 #include "ByteStream.h"
 #include "ValueTag.h"
 
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -17,7 +18,8 @@ struct ObjectPrefix {
 
 class FormReader {
 public:
-    static constexpr std::size_t BufferSize = 4096;
+    // As large as a file stream's direct reads, so that the file's bytes come straight into it.
+    static constexpr std::size_t BufferSize = 64 * 1024;
 
     explicit FormReader(ByteStream& input);
     // Moves the input back over the bytes buffered but not handed out.
@@ -49,7 +51,7 @@ public:
         if (position_ < end_) {
             const std::size_t length = buffer_[position_];
             if (length < end_ - position_) {
-                const char* start = reinterpret_cast<const char*>(buffer_ + position_ + 1);
+                const char* start = reinterpret_cast<const char*>(buffer_.get() + position_ + 1);
                 position_ += length + 1;
                 return {start, length};
             }
@@ -61,7 +63,7 @@ public:
     const unsigned char* takeBytesView(std::size_t count, unsigned char* scratch)
     {
         if (count <= end_ - position_) {
-            const unsigned char* start = buffer_ + position_;
+            const unsigned char* start = buffer_.get() + position_;
             position_ += count;
             return start;
         }
@@ -92,7 +94,7 @@ public:
         if (end_ - position_ >= 2 && buffer_[position_] == ShortString) {
             const std::size_t length = buffer_[position_ + 1];
             if (length <= end_ - position_ - 2) {
-                const char* start = reinterpret_cast<const char*>(buffer_ + position_ + 2);
+                const char* start = reinterpret_cast<const char*>(buffer_.get() + position_ + 2);
                 position_ += length + 2;
                 return {start, length};
             }
@@ -120,7 +122,7 @@ private:
     ByteStream& input_;
     std::size_t position_ = 0;
     std::size_t end_ = 0;
-    unsigned char buffer_[BufferSize];
+    std::unique_ptr<unsigned char[]> buffer_;
 };
 
 }  // namespace dfm

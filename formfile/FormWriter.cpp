@@ -7,7 +7,10 @@
 
 namespace dfm {
 
-FormWriter::FormWriter(ByteStream& output) : output_(output) {}
+FormWriter::FormWriter(ByteStream& output)
+    : output_(output), buffer_(std::make_unique_for_overwrite<unsigned char[]>(BufferSize))
+{
+}
 
 FormWriter::~FormWriter()
 {
@@ -22,7 +25,7 @@ void FormWriter::flush()
 {
     const std::size_t count = used_;
     used_ = 0;
-    output_.writeBuffer(buffer_, count);
+    output_.writeBuffer(buffer_.get(), count);
 }
 
 void FormWriter::putBytesSlow(const void* data, std::size_t count)
@@ -32,7 +35,7 @@ void FormWriter::putBytesSlow(const void* data, std::size_t count)
         if (used_ == BufferSize)
             flush();
         const std::size_t n = std::min(count, BufferSize - used_);
-        std::memcpy(buffer_ + used_, in, n);
+        std::memcpy(buffer_.get() + used_, in, n);
         used_ += n;
         in += n;
         count -= n;

@@ -1,4 +1,4 @@
-// Appends a binary form stream (or raw text) to a ByteStream through a 4096-byte buffer.
+// Appends a binary form stream (or raw text) to a ByteStream through a buffer of its own.
 #pragma once
 
 #include "Extended80.h"
@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -14,7 +15,9 @@ namespace dfm {
 
 class FormWriter {
 public:
-    static constexpr std::size_t BufferSize = 4096;
+    // As large as a file stream's own buffer, so that what fills it goes to the file with no
+    // copy in between.
+    static constexpr std::size_t BufferSize = 256 * 1024;
     static constexpr std::size_t ShortPiece = 256;
 
     explicit FormWriter(ByteStream& output);
@@ -51,7 +54,7 @@ public:
     {
         // Short pieces (tags, names, digits) go straight into the buffer; long ones loop.
         if (count <= ShortPiece && count <= BufferSize - used_) {
-            copyBytes(reinterpret_cast<char*>(buffer_ + used_), static_cast<const char*>(data), count);
+            copyBytes(reinterpret_cast<char*>(buffer_.get() + used_), static_cast<const char*>(data), count);
             used_ += count;
         } else {
             putBytesSlow(data, count);
@@ -63,7 +66,7 @@ public:
     {
         if (count > BufferSize - used_)
             flush();
-        return reinterpret_cast<char*>(buffer_ + used_);
+        return reinterpret_cast<char*>(buffer_.get() + used_);
     }
     void commit(std::size_t count) { used_ += count; }
     // Indentation is short: fill a fixed run of blanks (cheap wide stores) and keep what is needed.
@@ -108,7 +111,7 @@ private:
 
     ByteStream& output_;
     std::size_t used_ = 0;
-    unsigned char buffer_[BufferSize];
+    std::unique_ptr<unsigned char[]> buffer_;
 };
 
 }  // namespace dfm

@@ -84,12 +84,13 @@ TEST(FormWriter, LongOutputCrossesTheBufferIntact)
 {
     std::string expected;
     const std::string text = written([&](FormWriter& w) {
-        for (int i = 0; i < 3000; ++i) {
+        for (std::size_t i = 0; i < FormWriter::BufferSize / 2; ++i) {
             w.putStringValue("abc");
             expected += hexBytes("06 03") + "abc";
         }
-        w.putBytes(std::string(10000, 'z').data(), 10000);
-        expected += std::string(10000, 'z');
+        const std::string longPiece(FormWriter::BufferSize + 10000, 'z');
+        w.putBytes(longPiece.data(), longPiece.size());
+        expected += longPiece;
     });
     EXPECT_EQ(text, expected);
 }
