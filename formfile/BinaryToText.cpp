@@ -46,6 +46,14 @@ std::string currencyText(std::int64_t raw)
     return text;
 }
 
+// Bytes written as themselves inside a quoted run: all from 32 up but the quote.
+constexpr std::array<bool, 256> QuotableByte = [] {
+    std::array<bool, 256> quotable{};
+    for (std::size_t c = 32; c < 256; ++c)
+        quotable[c] = c != '\'';
+    return quotable;
+}();
+
 class TextConverter {
 public:
     TextConverter(FormReader& reader, FormWriter& writer, const CodePage& codePage, TextStyle style)
@@ -62,6 +70,7 @@ private:
     void newLine();
     void putInteger(std::int64_t value);
     void putFloat(const Extended80& value, char suffix);
+    bool convertSmallProperty();
     void convertProperty();
     bool convertValue();
     void convertList();
@@ -146,8 +155,114 @@ void TextConverter::convertObject()
     writer_.putBytes("end\r\n", 5);
 }
 
+// Whether a short string is written as one quoted run of its bytes: none below 32 or a quote,
+// and in UTF-8 none beyond ASCII (those are written as characters of the code page).
+bool isOneQuotedRun(const unsigned char* bytes, std::size_t count, bool asciiOnly)
+{
+    constexpr std::uint64_t Ones = 0x0101010101010101u;
+    constexpr std::uint64_t Highs = 0x8080808080808080u;
+    const std::uint64_t refused = asciiOnly ? Highs : 0;
+    std::size_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        std::uint64_t eight;
+        std::memcpy(&eight, bytes + i, 8);
+        const std::uint64_t control = (eight - 32 * Ones) & ~eight & Highs;
+        const std::uint64_t quotes = ((eight ^ ('\'' * Ones)) - Ones) & ~(eight ^ ('\'' * Ones)) & Highs;
+        if ((control | quotes | (eight & refused)) != 0)
+            return false;
+    }
+    for (; i < count; ++i)
+        if (!QuotableByte[bytes[i]] || (asciiOnly && bytes[i] >= 128))
+            return false;
+    return true;
+}
+
+// The most frequent line of a form, a property with a small value (integer, identifier,
+// boolean, short string on one line), goes straight from the reader's buffer into the
+// writer's, with one check for room in each instead of one per piece. Anything else, and a
+// property near the end of the input, is left to the general path: false.
+bool TextConverter::convertSmallProperty()
+{
+    // A name with its length, a tag, and a value of at most a length byte and 255 bytes.
+    constexpr std::size_t MostRead = 1 + 255 + 1 + 1 + 255;
+    // Blanks written as one run, the name, " = ", the value (quoted string or identifier, or
+    // fewer digits), and the line break.
+    constexpr std::size_t MostWritten = FormWriter::BlankRun + 255 + 3 + 2 + 255 + 2;
+    const std::size_t indent = 2 * static_cast<std::size_t>(level_);
+    if (indent > FormWriter::BlankRun || reader_.ensureAvailable(MostRead) < MostRead)
+        return false;
+    const unsigned char* const in = reader_.cursor();
+    const std::size_t nameLength = in[0];
+    const unsigned char* const value = in + 1 + nameLength;
+    const auto valueText = [value](std::size_t offset) { return reinterpret_cast<const char*>(value + offset); };
+    char* const line = writer_.reserve(MostWritten);
+    std::memcpy(line, FormWriter::Blanks, FormWriter::BlankRun);
+    char* out = line + indent;
+    FormWriter::copyBytes(out, reinterpret_cast<const char*>(in + 1), nameLength);
+    out += nameLength;
+    std::memcpy(out, " = ", 3);
+    out += 3;
+    std::size_t valueLength;
+    switch (value[0]) {
+    case Int8:
+        out = std::to_chars(out, out + 4, static_cast<std::int8_t>(value[1])).ptr;
+        valueLength = 2;
+        break;
+    case Int16:
+        out = std::to_chars(out, out + 6, static_cast<std::int16_t>(value[1] | (value[2] << 8))).ptr;
+        valueLength = 3;
+        break;
+    case Int32: {
+        const std::uint32_t bits = value[1] | (value[2] << 8) | (value[3] << 16) | (std::uint32_t{value[4]} << 24);
+        out = std::to_chars(out, out + 11, static_cast<std::int32_t>(bits)).ptr;
+        valueLength = 5;
+        break;
+    }
+    case Identifier:
+        FormWriter::copyBytes(out, valueText(2), value[1]);
+        out += value[1];
+        valueLength = 2 + std::size_t{value[1]};
+        break;
+    case False:
+        std::memcpy(out, "False", 5);
+        out += 5;
+        valueLength = 1;
+        break;
+    case True:
+        std::memcpy(out, "True", 4);
+        out += 4;
+        valueLength = 1;
+        break;
+    case Nil:
+        std::memcpy(out, "nil", 3);
+        out += 3;
+        valueLength = 1;
+        break;
+    case ShortString: {
+        // Shorter than a line, so never cut, whatever the code page.
+        const std::size_t length = value[1];
+        if (length >= MaxCharsPerLine || !isOneQuotedRun(value + 2, length, style_.utf8))
+            return false;
+        *out++ = '\'';
+        FormWriter::copyBytes(out, valueText(2), length);
+        out += length;
+        *out++ = '\'';
+        valueLength = 2 + length;
+        break;
+    }
+    default:
+        return false;
+    }
+    std::memcpy(out, "\r\n", 2);
+    writer_.commit(static_cast<std::size_t>(out + 2 - line));
+    reader_.skip(1 + nameLength + valueLength);
+    return true;
+}
+
 void TextConverter::convertProperty()
 {
+    if (convertSmallProperty())
+        return;
     indent();
     // Name and " = " in one piece: this is the most frequent line of all.
     const std::string_view name = reader_.takeNameView(name_);
@@ -292,13 +407,7 @@ void TextConverter::convertCollection()
     writer_.putChar('>');
 }
 
-// Bytes written as themselves inside a quoted run: all from 32 up but the quote.
-constexpr std::array<bool, 256> QuotableByte = [] {
-    std::array<bool, 256> quotable{};
-    for (std::size_t c = 32; c < 256; ++c)
-        quotable[c] = c != '\'';
-    return quotable;
-}();
+
 
 // Where the run of quotable bytes from `from` ends (at most at `limit`), eight bytes a step:
 // a step goes on only while none of its bytes is below 32 or a quote. The caller finishes the
@@ -365,6 +474,27 @@ void putHexDigits(const unsigned char* bytes, std::size_t count, char* digits)
         std::memcpy(digits + 2 * i, HexPairs[bytes[i]].data(), 2);
 }
 
+// The digits of one full line of a binary block, in two steps of sixteen bytes where SSE2 is.
+inline void putHexLine(const unsigned char* bytes, char* digits)
+{
+#if defined(__SSE2__)
+    const __m128i lowNibble = _mm_set1_epi8(0x0F);
+    const auto toDigits = [](__m128i nibbles) {
+        const __m128i letters = _mm_cmpgt_epi8(nibbles, _mm_set1_epi8(9));
+        return _mm_add_epi8(_mm_add_epi8(nibbles, _mm_set1_epi8('0')), _mm_and_si128(letters, _mm_set1_epi8(7)));
+    };
+    for (std::size_t i = 0; i < BinaryBytesPerLine; i += 16) {
+        const __m128i sixteen = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+        const __m128i high = _mm_and_si128(_mm_srli_epi16(sixteen, 4), lowNibble);
+        const __m128i low = _mm_and_si128(sixteen, lowNibble);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(digits + 2 * i), toDigits(_mm_unpacklo_epi8(high, low)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(digits + 2 * i + 16), toDigits(_mm_unpackhi_epi8(high, low)));
+    }
+#else
+    putHexDigits(bytes, BinaryBytesPerLine, digits);
+#endif
+}
+
 void TextConverter::convertBinary()
 {
     reader_.takeTag();
@@ -376,7 +506,34 @@ void TextConverter::convertBinary()
     // Each line in one piece: line break, indentation (when short) and digits.
     const std::size_t indent = multiLine ? 2 * static_cast<std::size_t>(level_) : 0;
     const bool shortIndent = indent <= FormWriter::BlankRun;
+    // Full lines in batches, as many as the reader holds and the writer has room for, with the
+    // buffers checked once a batch: a form is mostly such lines.
+    constexpr std::size_t LinesPerBatch = 64;
+    constexpr std::size_t FullLineText = 2 + FormWriter::BlankRun + 2 * BinaryBytesPerLine;
+    static_assert(LinesPerBatch * BinaryBytesPerLine <= FormReader::MostEnsured);
+    static_assert(LinesPerBatch * FullLineText <= FormWriter::BufferSize);
     for (std::int32_t left = count; left > 0;) {
+        const std::size_t fullLines = std::min(static_cast<std::size_t>(left) / BinaryBytesPerLine, LinesPerBatch);
+        if (multiLine && shortIndent && fullLines > 0) {
+            const std::size_t lines = std::min(fullLines, reader_.ensureAvailable(fullLines * BinaryBytesPerLine) / BinaryBytesPerLine);
+            if (lines > 0) {
+                const unsigned char* bytes = reader_.cursor();
+                char* const start = writer_.reserve(lines * FullLineText);
+                char* out = start;
+                for (std::size_t line = 0; line < lines; ++line) {
+                    std::memcpy(out, "\r\n", 2);
+                    std::memcpy(out + 2, FormWriter::Blanks, FormWriter::BlankRun);
+                    out += 2 + indent;
+                    putHexLine(bytes, out);
+                    out += 2 * BinaryBytesPerLine;
+                    bytes += BinaryBytesPerLine;
+                }
+                writer_.commit(static_cast<std::size_t>(out - start));
+                reader_.skip(lines * BinaryBytesPerLine);
+                left -= static_cast<std::int32_t>(lines * BinaryBytesPerLine);
+                continue;
+            }
+        }
         if (multiLine && !shortIndent)
             newLine();
         const auto n = static_cast<std::size_t>(std::min<std::int32_t>(left, BinaryBytesPerLine));

@@ -32,6 +32,15 @@ void FormReader::refill()
         throw ReadError(msg::StreamReadFailed);
 }
 
+std::size_t FormReader::refillKeeping()
+{
+    const std::size_t kept = end_ - position_;
+    std::memmove(buffer_.get(), buffer_.get() + position_, kept);
+    position_ = 0;
+    end_ = kept + input_.read(buffer_.get() + kept, BufferSize - kept);
+    return end_;
+}
+
 void FormReader::takeBytes(void* data, std::size_t count)
 {
     auto* out = static_cast<unsigned char*>(data);

@@ -18,8 +18,10 @@ struct ObjectPrefix {
 
 class FormReader {
 public:
-    // As large as a file stream's direct reads, so that the file's bytes come straight into it.
-    static constexpr std::size_t BufferSize = 64 * 1024;
+    // A file stream's direct reads (64 KiB) and some: the file's bytes come straight into it,
+    // also after ensureAvailable kept a few bytes at its front.
+    static constexpr std::size_t BufferSize = 68 * 1024;
+    static constexpr std::size_t MostEnsured = 4 * 1024;
 
     explicit FormReader(ByteStream& input);
     // Moves the input back over the bytes buffered but not handed out.
@@ -40,6 +42,17 @@ public:
         return tag;
     }
     bool atListEnd() { return peekTag() == EndOfList; }
+    // Brings count bytes (at most MostEnsured) into the buffer with one read if fewer are
+    // there; returns how many now are, fewer at the end of the input or of a short read.
+    std::size_t ensureAvailable(std::size_t count)
+    {
+        if (end_ - position_ >= count)
+            return end_ - position_;
+        return refillKeeping();
+    }
+    // The buffered bytes from the read position, and a move past n of them.
+    const unsigned char* cursor() const { return buffer_.get() + position_; }
+    void skip(std::size_t n) { position_ += n; }
     void expectTag(ValueTag tag);
 
     void takeName(std::string& name);
@@ -115,6 +128,7 @@ public:
 
 private:
     void refill();
+    std::size_t refillKeeping();
     std::int32_t takeWiderIntegerValue();
     template <typename T>
     T takeRaw();
