@@ -405,32 +405,117 @@ std::string FormParser::takePropertyName()
     return name;
 }
 
+bool FormParser::takeSimpleProperty(SimpleProperty& property)
+{
+    if (token_ != Symbol)
+        return false;
+    const char* p = buffer_ + sourcePtr_;
+    if (p[0] != ' ' || p[1] != '=' || p[2] != ' ')
+        return false;
+    p += 3;
+    const char* const value = p;
+    const auto at = [&p](std::size_t i) { return static_cast<unsigned char>(p[i]); };
+    if (at(0) == '-' || ascii::isDigit(at(0))) {
+        const bool negative = at(0) == '-';
+        if (negative)
+            ++p;
+        std::int32_t magnitude = 0;
+        const char* const digits = p;
+        while (ascii::isDigit(at(0)) && p - digits < 9)
+            magnitude = magnitude * 10 + (*p++ - '0');
+        if (p == digits)
+            return false;
+        property.kind = IntegerToken;
+        property.integer = negative ? -magnitude : magnitude;
+    } else if (ascii::isIdentStart(at(0))) {
+        ++p;
+        while (ascii::isIdentChar(at(0)))
+            ++p;
+        property.kind = Symbol;
+        property.text = {value, static_cast<std::size_t>(p - value)};
+    } else if (at(0) == '\'') {
+        ++p;
+        while (at(0) >= ' ' && at(0) < 0x7F && at(0) != '\'')
+            ++p;
+        if (at(0) != '\'')
+            return false;
+        property.kind = StringToken;
+        property.text = {value + 1, static_cast<std::size_t>(p - value - 1)};
+        ++p;
+        // A "+" after the line's blanks would join another part to the string.
+        const char* next = p;
+        while (static_cast<unsigned char>(*next) - 1u < static_cast<unsigned char>(' '))
+            ++next;
+        if (*next == '+' || *next == '\0')
+            return false;
+    } else {
+        return false;
+    }
+    if (at(0) != '\r' && at(0) != '\n')
+        return false;
+    property.name = rawTokenText();
+    sourcePtr_ = static_cast<std::size_t>(p - buffer_);
+    return true;
+}
+
 namespace {
 
 // Decodes pairs of hexadecimal digits from p into bytes, at most maxBytes; stops before the first
 // pair that is not two digits and returns how many bytes it gave. p may be read up to `readable`
 // bytes; past a NUL the bytes are never used.
+#if defined(__SSE2__)
+// Sixteen digits into eight bytes; valid gets a lane of ones for each byte of p that was a digit.
+inline __m128i decodeSixteenDigits(const unsigned char* p, __m128i& valid)
+{
+    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i lower = _mm_or_si128(c, _mm_set1_epi8(0x20));
+    const __m128i isDigit = _mm_and_si128(_mm_cmpgt_epi8(c, _mm_set1_epi8('0' - 1)),
+                                          _mm_cmplt_epi8(c, _mm_set1_epi8('9' + 1)));
+    const __m128i isLetter = _mm_and_si128(_mm_cmpgt_epi8(lower, _mm_set1_epi8('a' - 1)),
+                                           _mm_cmplt_epi8(lower, _mm_set1_epi8('f' + 1)));
+    valid = _mm_or_si128(isDigit, isLetter);
+    // Digits have the 0x20 bit already, so lower - '0' is their value; letters take 'a' - 10.
+    const __m128i values = _mm_sub_epi8(_mm_sub_epi8(lower, _mm_set1_epi8('0')),
+                                        _mm_andnot_si128(isDigit, _mm_set1_epi8('a' - 10 - '0')));
+    // Each 16-bit lane holds a pair, the high digit in its low byte.
+    const __m128i high = _mm_slli_epi16(_mm_and_si128(values, _mm_set1_epi16(0x00FF)), 4);
+    const __m128i low = _mm_srli_epi16(values, 8);
+    return _mm_packus_epi16(_mm_or_si128(high, low), _mm_setzero_si128());
+}
+#endif
+
+// The 64 digits of a full line of a binary block into 32 bytes when they all are digits; p may
+// be read 64 bytes on.
+bool decodeHexLine(const unsigned char* p, unsigned char* bytes)
+{
+#if defined(__SSE2__)
+    __m128i valid[4];
+    __m128i packed[4];
+    for (int i = 0; i < 4; ++i)
+        packed[i] = decodeSixteenDigits(p + 16 * i, valid[i]);
+    const __m128i all = _mm_and_si128(_mm_and_si128(valid[0], valid[1]), _mm_and_si128(valid[2], valid[3]));
+    if (_mm_movemask_epi8(all) != 0xFFFF)
+        return false;
+    for (int i = 0; i < 4; ++i)
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(bytes + 8 * i), packed[i]);
+    return true;
+#else
+    (void)p;
+    (void)bytes;
+    return false;
+#endif
+}
+
 std::size_t decodeHexPairs(const unsigned char* p, std::size_t readable, unsigned char* bytes, std::size_t maxBytes)
 {
     std::size_t count = 0;
 #if defined(__SSE2__)
-    // Sixteen digits a step while they all are digits: a line of a binary block holds 64.
+    // Sixteen digits a step while they all are digits.
     while (count + 8 <= maxBytes && 2 * count + 16 <= readable) {
-        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 2 * count));
-        const __m128i lower = _mm_or_si128(c, _mm_set1_epi8(0x20));
-        const __m128i isDigit = _mm_and_si128(_mm_cmpgt_epi8(c, _mm_set1_epi8('0' - 1)),
-                                              _mm_cmplt_epi8(c, _mm_set1_epi8('9' + 1)));
-        const __m128i isLetter = _mm_and_si128(_mm_cmpgt_epi8(lower, _mm_set1_epi8('a' - 1)),
-                                               _mm_cmplt_epi8(lower, _mm_set1_epi8('f' + 1)));
-        if (_mm_movemask_epi8(_mm_or_si128(isDigit, isLetter)) != 0xFFFF)
+        __m128i valid;
+        const __m128i packed = decodeSixteenDigits(p + 2 * count, valid);
+        if (_mm_movemask_epi8(valid) != 0xFFFF)
             break;
-        // Digits have the 0x20 bit already, so lower - '0' is their value; letters take 'a' - 10.
-        const __m128i values = _mm_sub_epi8(_mm_sub_epi8(lower, _mm_set1_epi8('0')),
-                                            _mm_andnot_si128(isDigit, _mm_set1_epi8('a' - 10 - '0')));
-        // Each 16-bit lane holds a pair, the high digit in its low byte.
-        const __m128i high = _mm_slli_epi16(_mm_and_si128(values, _mm_set1_epi16(0x00FF)), 4);
-        const __m128i low = _mm_srli_epi16(values, 8);
-        const __m128i packed = _mm_packus_epi16(_mm_or_si128(high, low), _mm_setzero_si128());
         _mm_storel_epi64(reinterpret_cast<__m128i*>(bytes + count), packed);
         count += 8;
     }
@@ -460,8 +545,15 @@ void FormParser::readHexBlock(ByteStream& output)
             output.writeBuffer(bytes, gathered);
             gathered = 0;
         }
-        const std::size_t count = decodeHexPairs(reinterpret_cast<const unsigned char*>(buffer_ + sourcePtr_),
-                                                 BufferSize - sourcePtr_, bytes + gathered, MaxBytesPerStep);
+        const auto* digits = reinterpret_cast<const unsigned char*>(buffer_ + sourcePtr_);
+        // Most lines are full: 64 digits, checked and decoded in one go.
+        if (BufferSize - sourcePtr_ >= 64 && decodeHexLine(digits, bytes + gathered)) {
+            gathered += 32;
+            sourcePtr_ += 64;
+            skipBlanks();
+            continue;
+        }
+        const std::size_t count = decodeHexPairs(digits, BufferSize - sourcePtr_, bytes + gathered, MaxBytesPerStep);
         if (count == 0)
             fail(msg::BadBinaryValue);
         gathered += count;

@@ -63,6 +63,19 @@ public:
     // stands on the token after it.
     std::string takePropertyName();
     void readHexBlock(ByteStream& output);
+
+    // The most frequent line of a form: a name, " = ", and a value that is a decimal integer of
+    // at most nine digits, a word without dots, or one quoted run of printable ASCII that no "+"
+    // continues, then the line's end. Views into the buffer, valid until the next advance.
+    struct SimpleProperty {
+        std::string_view name;
+        int kind = EndOfText;  // IntegerToken, Symbol or StringToken
+        std::string_view text;
+        std::int32_t integer = 0;
+    };
+    // At a property's name: takes a simple property up to its value's end, and the caller then
+    // advances past it; false, with nothing taken, for anything else.
+    bool takeSimpleProperty(SimpleProperty& property);
     [[noreturn]] void fail(const std::string& message) const;
     int lineNumber() const { return lineNumber_; }
     // The page of bytes that become part of a wide string; nullptr: the code units of their values.

@@ -128,6 +128,18 @@ void BinaryConverter::convertObject()
 
 void BinaryConverter::convertProperty()
 {
+    FormParser::SimpleProperty simple;
+    if (parser_.takeSimpleProperty(simple)) {
+        writer_.putName(simple.name);
+        if (simple.kind == IntegerToken)
+            writer_.putIntegerValue(simple.integer);
+        else if (simple.kind == Symbol)
+            writer_.putIdentValue(simple.text);
+        else
+            writer_.putStringValue(simple.text);
+        parser_.advance();
+        return;
+    }
     writer_.putName(parser_.takePropertyName());
     parser_.expectToken('=');
     parser_.advance();

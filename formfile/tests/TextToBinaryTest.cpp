@@ -79,6 +79,23 @@ TEST(TextToBinary, ValueMapping)
              + "\x01" + std::string(2, '\0')},
         {"{}", "\x0A" + le(0, 4)},
         {"{0a FF}", "\x0A" + le(2, 4) + "\x0A\xFF"},
+        // On either side of what a simple line holds (nine digits, a word, one quoted run of
+        // printable ASCII, then the line's end).
+        {"123456789", "\x04" + le(123456789, 4)},
+        {"-123456789", "\x04" + le(static_cast<std::uint32_t>(-123456789), 4)},
+        {"1234567890", "\x04" + le(1234567890, 4)},
+        {"-128", int8(-128)},
+        {"-129", "\x03" + le(static_cast<std::uint16_t>(-129), 2)},
+        {"-0", int8(0)},
+        {"007", int8(7)},
+        {"false", "\x08"},
+        {"Ab_1", "\x07" + encodedName("Ab_1")},
+        {"''", putStr("")},
+        {"'it''s'", putStr("it's")},
+        {"'a'\r\n    + 'b'", putStr("ab")},
+        {"'a'\r\n\r\n  +'b'", putStr("ab")},
+        {"'tab\there'", putStr("tab\there")},
+        {"'~\x7F\x80'", putStr("~\x7F\x80")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -89,6 +106,8 @@ TEST(TextToBinary, ValueMapping)
         parts += std::string(60, 'x') + "' + '";
     EXPECT_EQ(propertyBinary(parts + "'"), Expected(putStr(std::string(300, 'x'))));
     EXPECT_EQ(textBinary("object T\r\n  Font . Name = 1\r\nend"), stream(object("T", "", prop("Font.Name", int8(1)))));
+    EXPECT_EQ(textBinary("object T\n  A = 5\n  B = 'x'\n  C = x\nend"),
+              textBinary("object T\r\n  A=5\r\n  B  =  'x'\r\n  C =x\r\nend"));
 }
 
 TEST(TextToBinary, ErrorsNameTheirLine)
