@@ -5,14 +5,12 @@
 #include "ResourceHeader.h"
 #include "FormReader.h"
 #include "FormWriter.h"
+#include "HexDigits.h"
 #include "Utf8.h"
 
 #include <algorithm>
 #include <array>
 #include <bit>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 #include <charconv>
 #include <cstring>
 
@@ -26,7 +24,7 @@ constexpr std::size_t MaxCharsPerLine = 64;  // string characters on one line of
 constexpr std::size_t UnwrappedLineBytes = 4000;
 constexpr std::size_t MostBytesPerCharacter = 6;
 
-constexpr std::size_t BinaryBytesPerLine = 32;
+constexpr std::size_t BinaryBytesPerLine = hex::LineBytes;
 
 bool readsBackAs(const std::string& text, std::int64_t raw)
 {
@@ -429,72 +427,6 @@ std::size_t quotableRunEnd(std::string_view text, std::size_t from, std::size_t 
     return from;
 }
 
-// Two upper-case hexadecimal digits for every byte value, high nibble first.
-constexpr std::array<std::array<char, 2>, 256> HexPairs = [] {
-    constexpr char digits[] = "0123456789ABCDEF";
-    std::array<std::array<char, 2>, 256> pairs{};
-    for (std::size_t i = 0; i < 256; ++i)
-        pairs[i] = {digits[i >> 4], digits[i & 15]};
-    return pairs;
-}();
-
-// Sixteen bytes a step with SSE2 (every x86-64 has it), else four bytes a step on
-// little-endian hosts: each nibble spread to a byte of its own, then turned into its digit
-// with carries that cannot cross bytes.
-void putHexDigits(const unsigned char* bytes, std::size_t count, char* digits)
-{
-    std::size_t i = 0;
-#if defined(__SSE2__)
-    const __m128i lowNibble = _mm_set1_epi8(0x0F);
-    const auto toDigits = [](__m128i nibbles) {
-        const __m128i letters = _mm_cmpgt_epi8(nibbles, _mm_set1_epi8(9));
-        return _mm_add_epi8(_mm_add_epi8(nibbles, _mm_set1_epi8('0')), _mm_and_si128(letters, _mm_set1_epi8(7)));
-    };
-    for (; i + 16 <= count; i += 16) {
-        const __m128i sixteen = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
-        const __m128i high = _mm_and_si128(_mm_srli_epi16(sixteen, 4), lowNibble);
-        const __m128i low = _mm_and_si128(sixteen, lowNibble);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(digits + 2 * i), toDigits(_mm_unpacklo_epi8(high, low)));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(digits + 2 * i + 16), toDigits(_mm_unpackhi_epi8(high, low)));
-    }
-#endif
-    if constexpr (std::endian::native == std::endian::little) {
-        for (; i + 4 <= count; i += 4) {
-            std::uint32_t four;
-            std::memcpy(&four, bytes + i, 4);
-            std::uint64_t lanes = (four | (std::uint64_t{four} << 16)) & 0x0000FFFF0000FFFFu;
-            lanes = (lanes | (lanes << 8)) & 0x00FF00FF00FF00FFu;
-            const std::uint64_t nibbles = ((lanes >> 4) & 0x000F000F000F000Fu) | ((lanes & 0x000F000F000F000Fu) << 8);
-            const std::uint64_t letters = ((nibbles + 0x0606060606060606u) >> 4) & 0x0101010101010101u;
-            const std::uint64_t text = nibbles + 0x3030303030303030u + letters * 7;
-            std::memcpy(digits + 2 * i, &text, 8);
-        }
-    }
-    for (; i < count; ++i)
-        std::memcpy(digits + 2 * i, HexPairs[bytes[i]].data(), 2);
-}
-
-// The digits of one full line of a binary block, in two steps of sixteen bytes where SSE2 is.
-inline void putHexLine(const unsigned char* bytes, char* digits)
-{
-#if defined(__SSE2__)
-    const __m128i lowNibble = _mm_set1_epi8(0x0F);
-    const auto toDigits = [](__m128i nibbles) {
-        const __m128i letters = _mm_cmpgt_epi8(nibbles, _mm_set1_epi8(9));
-        return _mm_add_epi8(_mm_add_epi8(nibbles, _mm_set1_epi8('0')), _mm_and_si128(letters, _mm_set1_epi8(7)));
-    };
-    for (std::size_t i = 0; i < BinaryBytesPerLine; i += 16) {
-        const __m128i sixteen = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
-        const __m128i high = _mm_and_si128(_mm_srli_epi16(sixteen, 4), lowNibble);
-        const __m128i low = _mm_and_si128(sixteen, lowNibble);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(digits + 2 * i), toDigits(_mm_unpacklo_epi8(high, low)));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(digits + 2 * i + 16), toDigits(_mm_unpackhi_epi8(high, low)));
-    }
-#else
-    putHexDigits(bytes, BinaryBytesPerLine, digits);
-#endif
-}
-
 void TextConverter::convertBinary()
 {
     reader_.takeTag();
@@ -511,24 +443,19 @@ void TextConverter::convertBinary()
     constexpr std::size_t LinesPerBatch = 64;
     constexpr std::size_t FullLineText = 2 + FormWriter::BlankRun + 2 * BinaryBytesPerLine;
     static_assert(LinesPerBatch * BinaryBytesPerLine <= FormReader::MostEnsured);
-    static_assert(LinesPerBatch * FullLineText <= FormWriter::BufferSize);
+    static_assert(LinesPerBatch * FullLineText + hex::LineStartRoom <= FormWriter::BufferSize);
+    static_assert(2 + FormWriter::BlankRun <= hex::LineStartRoom);
+    char lineStart[hex::LineStartRoom];
+    std::memcpy(lineStart, "\r\n", 2);
+    std::memset(lineStart + 2, ' ', sizeof lineStart - 2);
     for (std::int32_t left = count; left > 0;) {
         const std::size_t fullLines = std::min(static_cast<std::size_t>(left) / BinaryBytesPerLine, LinesPerBatch);
         if (multiLine && shortIndent && fullLines > 0) {
             const std::size_t lines = std::min(fullLines, reader_.ensureAvailable(fullLines * BinaryBytesPerLine) / BinaryBytesPerLine);
             if (lines > 0) {
-                const unsigned char* bytes = reader_.cursor();
-                char* const start = writer_.reserve(lines * FullLineText);
-                char* out = start;
-                for (std::size_t line = 0; line < lines; ++line) {
-                    std::memcpy(out, "\r\n", 2);
-                    std::memcpy(out + 2, FormWriter::Blanks, FormWriter::BlankRun);
-                    out += 2 + indent;
-                    putHexLine(bytes, out);
-                    out += 2 * BinaryBytesPerLine;
-                    bytes += BinaryBytesPerLine;
-                }
-                writer_.commit(static_cast<std::size_t>(out - start));
+                char* const start = writer_.reserve(lines * FullLineText + hex::LineStartRoom);
+                char* const end = hex::putLines(reader_.cursor(), lines, lineStart, 2 + indent, start);
+                writer_.commit(static_cast<std::size_t>(end - start));
                 reader_.skip(lines * BinaryBytesPerLine);
                 left -= static_cast<std::int32_t>(lines * BinaryBytesPerLine);
                 continue;
@@ -545,7 +472,7 @@ void TextConverter::convertBinary()
             std::memcpy(out + 2, FormWriter::Blanks, FormWriter::BlankRun);
             used = 2 + indent;
         }
-        putHexDigits(bytes, n, out + used);
+        hex::putDigits(bytes, n, out + used);
         writer_.commit(used + 2 * n);
         left -= static_cast<std::int32_t>(n);
     }

@@ -2,6 +2,7 @@
 
 #include "AsciiText.h"
 #include "Errors.h"
+#include "HexDigits.h"
 #include "Utf8.h"
 
 #include <algorithm>
@@ -458,81 +459,6 @@ bool FormParser::takeSimpleProperty(SimpleProperty& property)
     return true;
 }
 
-namespace {
-
-// Decodes pairs of hexadecimal digits from p into bytes, at most maxBytes; stops before the first
-// pair that is not two digits and returns how many bytes it gave. p may be read up to `readable`
-// bytes; past a NUL the bytes are never used.
-#if defined(__SSE2__)
-// Sixteen digits into eight bytes; valid gets a lane of ones for each byte of p that was a digit.
-inline __m128i decodeSixteenDigits(const unsigned char* p, __m128i& valid)
-{
-    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const __m128i lower = _mm_or_si128(c, _mm_set1_epi8(0x20));
-    const __m128i isDigit = _mm_and_si128(_mm_cmpgt_epi8(c, _mm_set1_epi8('0' - 1)),
-                                          _mm_cmplt_epi8(c, _mm_set1_epi8('9' + 1)));
-    const __m128i isLetter = _mm_and_si128(_mm_cmpgt_epi8(lower, _mm_set1_epi8('a' - 1)),
-                                           _mm_cmplt_epi8(lower, _mm_set1_epi8('f' + 1)));
-    valid = _mm_or_si128(isDigit, isLetter);
-    // Digits have the 0x20 bit already, so lower - '0' is their value; letters take 'a' - 10.
-    const __m128i values = _mm_sub_epi8(_mm_sub_epi8(lower, _mm_set1_epi8('0')),
-                                        _mm_andnot_si128(isDigit, _mm_set1_epi8('a' - 10 - '0')));
-    // Each 16-bit lane holds a pair, the high digit in its low byte.
-    const __m128i high = _mm_slli_epi16(_mm_and_si128(values, _mm_set1_epi16(0x00FF)), 4);
-    const __m128i low = _mm_srli_epi16(values, 8);
-    return _mm_packus_epi16(_mm_or_si128(high, low), _mm_setzero_si128());
-}
-#endif
-
-// The 64 digits of a full line of a binary block into 32 bytes when they all are digits; p may
-// be read 64 bytes on.
-bool decodeHexLine(const unsigned char* p, unsigned char* bytes)
-{
-#if defined(__SSE2__)
-    __m128i valid[4];
-    __m128i packed[4];
-    for (int i = 0; i < 4; ++i)
-        packed[i] = decodeSixteenDigits(p + 16 * i, valid[i]);
-    const __m128i all = _mm_and_si128(_mm_and_si128(valid[0], valid[1]), _mm_and_si128(valid[2], valid[3]));
-    if (_mm_movemask_epi8(all) != 0xFFFF)
-        return false;
-    for (int i = 0; i < 4; ++i)
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(bytes + 8 * i), packed[i]);
-    return true;
-#else
-    (void)p;
-    (void)bytes;
-    return false;
-#endif
-}
-
-std::size_t decodeHexPairs(const unsigned char* p, std::size_t readable, unsigned char* bytes, std::size_t maxBytes)
-{
-    std::size_t count = 0;
-#if defined(__SSE2__)
-    // Sixteen digits a step while they all are digits.
-    while (count + 8 <= maxBytes && 2 * count + 16 <= readable) {
-        __m128i valid;
-        const __m128i packed = decodeSixteenDigits(p + 2 * count, valid);
-        if (_mm_movemask_epi8(valid) != 0xFFFF)
-            break;
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(bytes + count), packed);
-        count += 8;
-    }
-#endif
-    // The NUL at the end of the exposed text is no digit, so p[1] is always readable here.
-    for (p += 2 * count; count < maxBytes; ++count, p += 2) {
-        const int high = ascii::hexValue(p[0]);
-        const int low = high < 0 ? -1 : ascii::hexValue(p[1]);
-        if (low < 0)
-            break;
-        bytes[count] = static_cast<unsigned char>((high << 4) | low);
-    }
-    return count;
-}
-
-}  // namespace
-
 void FormParser::readHexBlock(ByteStream& output)
 {
     // The lines of a block gathered before they are handed on: a line holds only 32 bytes.
@@ -547,13 +473,13 @@ void FormParser::readHexBlock(ByteStream& output)
         }
         const auto* digits = reinterpret_cast<const unsigned char*>(buffer_ + sourcePtr_);
         // Most lines are full: 64 digits, checked and decoded in one go.
-        if (BufferSize - sourcePtr_ >= 64 && decodeHexLine(digits, bytes + gathered)) {
-            gathered += 32;
-            sourcePtr_ += 64;
+        if (BufferSize - sourcePtr_ >= hex::LineDigits && hex::decodeLine(digits, bytes + gathered)) {
+            gathered += hex::LineBytes;
+            sourcePtr_ += hex::LineDigits;
             skipBlanks();
             continue;
         }
-        const std::size_t count = decodeHexPairs(digits, BufferSize - sourcePtr_, bytes + gathered, MaxBytesPerStep);
+        const std::size_t count = hex::decodePairs(digits, BufferSize - sourcePtr_, bytes + gathered, MaxBytesPerStep);
         if (count == 0)
             fail(msg::BadBinaryValue);
         gathered += count;
