@@ -2,8 +2,8 @@
 #include "BinaryToText.h"
 #include "Errors.h"
 #include "FileStream.h"
-#include "MemoryStream.h"
 #include "TextToBinary.h"
+#include "ViewStream.h"
 
 #include <malloc.h>
 #include <sched.h>
@@ -310,7 +310,7 @@ int main(int argc, char** argv)
             const std::string binaryBytesHeld = fileBytes(input);
             toTextAlone = measure(
                 [&] {
-                    dfm::MemoryStream in(binaryBytesHeld);
+                    dfm::ViewStream in(binaryBytesHeld);
                     SinkStream out;
                     dfm::resourceToText(in, out);
                 },
@@ -320,7 +320,7 @@ int main(int argc, char** argv)
             const std::string textBytesHeld = fileBytes(textFile);
             toBinaryAlone = measure(
                 [&] {
-                    dfm::MemoryStream in(textBytesHeld);
+                    dfm::ViewStream in(textBytesHeld);
                     SinkStream out;
                     dfm::textToResource(in, out);
                 },

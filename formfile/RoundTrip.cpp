@@ -4,6 +4,7 @@
 #include "Errors.h"
 #include "MemoryStream.h"
 #include "TextToBinary.h"
+#include "ViewStream.h"
 
 #include <algorithm>
 #include <cstring>
@@ -13,33 +14,6 @@ namespace dfm {
 namespace {
 
 constexpr std::size_t ChunkSize = 65536;
-
-// Reads bytes it does not own, so that the form is not copied to be read.
-class ViewStream : public ByteStream {
-public:
-    explicit ViewStream(std::string_view bytes) : bytes_(bytes) {}
-
-    std::size_t read(void* buffer, std::size_t count) override
-    {
-        const std::size_t n = position_ < bytes_.size() ? std::min(count, bytes_.size() - position_) : 0;
-        std::memcpy(buffer, bytes_.data() + position_, n);
-        position_ += n;
-        return n;
-    }
-    std::size_t write(const void*, std::size_t) override { return 0; }
-    std::int64_t seek(std::int64_t offset, SeekOrigin origin) override
-    {
-        const std::int64_t base = origin == SeekOrigin::Beginning ? 0
-            : origin == SeekOrigin::Current                       ? static_cast<std::int64_t>(position_)
-                                                                  : static_cast<std::int64_t>(bytes_.size());
-        position_ = static_cast<std::size_t>(std::max<std::int64_t>(0, base + offset));
-        return static_cast<std::int64_t>(position_);
-    }
-
-private:
-    std::string_view bytes_;
-    std::size_t position_ = 0;
-};
 
 // Compares what is written to it with what expected holds from its position, keeping nothing.
 class ComparingStream : public ByteStream {
