@@ -4,6 +4,7 @@
 #include "MemoryStream.h"
 
 #include <bit>
+#include <cstring>
 
 namespace dfm {
 
@@ -141,13 +142,62 @@ void FormWriter::putIdentValue(std::string_view text)
     }
 }
 
+// The bytes of a binary value, in the writer's buffer behind the place of its length while they
+// fit there, else (the buffer never flushed meanwhile) all gathered in memory.
+class FormWriter::BlockStream : public ByteStream {
+public:
+    explicit BlockStream(FormWriter& writer) : writer_(writer), lengthAt_(writer.used_) { writer_.used_ += 4; }
+
+    std::size_t read(void*, std::size_t) override { return 0; }
+    std::size_t write(const void* buffer, std::size_t count) override
+    {
+        if (!spilled_ && count <= BufferSize - writer_.used_) {
+            std::memcpy(writer_.buffer_.get() + writer_.used_, buffer, count);
+            writer_.used_ += count;
+        } else {
+            if (!spilled_) {
+                spilled_ = true;
+                spill_.write(writer_.buffer_.get() + lengthAt_ + 4, writer_.used_ - lengthAt_ - 4);
+                writer_.used_ = lengthAt_ + 4;
+            }
+            spill_.write(buffer, count);
+        }
+        length_ += count;
+        return count;
+    }
+    std::int64_t seek(std::int64_t, SeekOrigin) override { return static_cast<std::int64_t>(length_); }
+
+    void finish()
+    {
+        for (int i = 0; i < 4; ++i)
+            writer_.buffer_[lengthAt_ + static_cast<std::size_t>(i)] = static_cast<unsigned char>(length_ >> (8 * i));
+        if (spilled_)
+            writer_.putBytes(spill_.memory(), spill_.byteCount());
+    }
+
+private:
+    FormWriter& writer_;
+    std::size_t lengthAt_;
+    std::uint64_t length_ = 0;
+    bool spilled_ = false;
+    MemoryStream spill_;
+};
+
 void FormWriter::putBinaryValue(const std::function<void(ByteStream&)>& fill)
 {
-    MemoryStream data;
-    fill(data);
-    putTag(Binary);
-    putLittleEndian(data.byteCount(), 4);
-    putBytes(data.memory(), data.byteCount());
+    // Tag and length go in together, and are taken back with the bytes when fill fails: the
+    // output then ends where the value would have begun.
+    reserve(5);
+    const std::size_t tagAt = used_;
+    buffer_[used_++] = Binary;
+    BlockStream block(*this);
+    try {
+        fill(block);
+    } catch (...) {
+        used_ = tagAt;
+        throw;
+    }
+    block.finish();
 }
 
 void FormWriter::putObjectPrefix(unsigned flags, std::int32_t position)

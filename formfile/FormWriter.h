@@ -100,11 +100,15 @@ public:
     void putCurrencyValue(std::int64_t value);
     void putDateValue(double value);
     void putIdentValue(std::string_view text);
+    // A binary value whose bytes fill writes; they are gathered in the buffer behind the value's
+    // tag while they fit, so that its length can be filled in before anything of it is flushed.
     void putBinaryValue(const std::function<void(ByteStream&)>& fill);
     void putObjectPrefix(unsigned flags, std::int32_t position);
     void putSignature();
 
 private:
+    class BlockStream;
+
     void putBytesSlow(const void* data, std::size_t count);
     void putManySpaces(std::size_t count);
     void putLittleEndian(std::uint64_t value, int byteCount);

@@ -2,6 +2,7 @@
 #include "ResourceHeader.h"
 #include "FormReader.h"
 #include "FormWriter.h"
+#include "FormBuilder.h"
 #include "TestSupport.h"
 
 #include <limits>
@@ -10,6 +11,7 @@ namespace dfm {
 namespace {
 
 using test::hexBytes;
+using test::le;
 
 template <typename Fill>
 std::string written(Fill fill)
@@ -93,6 +95,48 @@ TEST(FormWriter, LongOutputCrossesTheBufferIntact)
         expected += longPiece;
     });
     EXPECT_EQ(text, expected);
+}
+
+// A binary value's bytes wait in the buffer behind its tag until its length is known, or go on
+// in memory when they outgrow it: wherever the buffer stands, however large the value and its
+// pieces, the value comes out whole; when its bytes fail, none of it does.
+TEST(FormWriter, BinaryValuesOfAnySizeAndTheirFailures)
+{
+    constexpr std::size_t B = FormWriter::BufferSize;
+    for (const std::size_t before : {std::size_t{0}, std::size_t{100}, B - 5, B - 4, B - 1}) {
+        // The value that just fills the buffer, where there is room for one.
+        const std::size_t filling = before + 5 <= B ? B - before - 5 : 2;
+        for (const std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{4096}, filling, B, 3 * B + 7}) {
+            for (const std::size_t piece : {std::size_t{1000}, std::size_t{70000}}) {
+                SCOPED_TRACE(std::to_string(before) + " " + std::to_string(size) + " " + std::to_string(piece));
+                std::string data(size, '\0');
+                for (std::size_t i = 0; i < size; ++i)
+                    data[i] = static_cast<char>(i * 7 + i / 251);
+                const std::string filler(before, 'f');
+                const auto fill = [&](ByteStream& out) {
+                    for (std::size_t at = 0; at < size; at += piece)
+                        out.writeBuffer(data.data() + at, std::min(piece, size - at));
+                };
+                EXPECT_EQ(written([&](FormWriter& w) {
+                              w.putBytes(filler.data(), filler.size());
+                              w.putBinaryValue(fill);
+                              w.putTag(EndOfList);
+                          }),
+                          filler + "\x0A" + le(size, 4) + data + std::string(1, '\0'));
+                MemoryStream out;
+                {
+                    FormWriter writer(out);
+                    writer.putBytes(filler.data(), filler.size());
+                    EXPECT_THROW(writer.putBinaryValue([&](ByteStream& block) {
+                        fill(block);
+                        throw ReadError(msg::StreamReadFailed);
+                    }),
+                                 ReadError);
+                }
+                EXPECT_EQ(out.view(), filler);
+            }
+        }
+    }
 }
 
 // What was written before a failure reaches the stream while the error unwinds.
