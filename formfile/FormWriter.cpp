@@ -61,27 +61,6 @@ void FormWriter::putLittleEndian(std::uint64_t value, int byteCount)
     commit(static_cast<std::size_t>(byteCount));
 }
 
-void FormWriter::putName(std::string_view name)
-{
-    const std::size_t length = std::min<std::size_t>(name.size(), 255);
-    putTag(static_cast<std::uint8_t>(length));
-    putBytes(name.data(), length);
-}
-
-void FormWriter::putIntegerValue(std::int32_t value)
-{
-    if (value >= -128 && value <= 127) {
-        putTag(Int8);
-        putLittleEndian(static_cast<std::uint32_t>(value), 1);
-    } else if (value >= -32768 && value <= 32767) {
-        putTag(Int16);
-        putLittleEndian(static_cast<std::uint32_t>(value), 2);
-    } else {
-        putTag(Int32);
-        putLittleEndian(static_cast<std::uint32_t>(value), 4);
-    }
-}
-
 void FormWriter::putStringValue(std::string_view value)
 {
     if (value.size() < 256) {

@@ -5,6 +5,7 @@
 #include "ByteStream.h"
 #include "ValueTag.h"
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -91,8 +92,33 @@ public:
     void putListStart() { putTag(List); }
     void putListEnd() { putTag(EndOfList); }
 
-    void putName(std::string_view name);
-    void putIntegerValue(std::int32_t value);
+    // A length byte and at most 255 bytes of name, in one piece of the buffer.
+    void putName(std::string_view name)
+    {
+        const std::size_t length = std::min<std::size_t>(name.size(), 255);
+        char* out = reserve(1 + 255);
+        out[0] = static_cast<char>(length);
+        copyBytes(out + 1, name.data(), length);
+        commit(1 + length);
+    }
+    // The narrowest tag that holds value, and its bytes in little-endian order.
+    void putIntegerValue(std::int32_t value)
+    {
+        char* out = reserve(5);
+        const auto bits = static_cast<std::uint32_t>(value);
+        std::size_t bytes = 4;
+        out[0] = Int32;
+        if (value >= -128 && value <= 127) {
+            out[0] = Int8;
+            bytes = 1;
+        } else if (value >= -32768 && value <= 32767) {
+            out[0] = Int16;
+            bytes = 2;
+        }
+        for (std::size_t i = 0; i < 4; ++i)
+            out[1 + i] = static_cast<char>(bits >> (8 * i));
+        commit(1 + bytes);
+    }
     void putStringValue(std::string_view value);
     void putWideStringValue(std::u16string_view value);
     void putExtendedValue(const Extended80& value);
