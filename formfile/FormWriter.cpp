@@ -150,8 +150,11 @@ public:
     {
         for (int i = 0; i < 4; ++i)
             writer_.buffer_[lengthAt_ + static_cast<std::size_t>(i)] = static_cast<unsigned char>(length_ >> (8 * i));
-        if (spilled_)
-            writer_.putBytes(spill_.memory(), spill_.byteCount());
+        if (spilled_) {
+            // Too large for the buffer: straight to the output behind the tag and length.
+            writer_.flush();
+            writer_.output_.writeBuffer(spill_.memory(), spill_.byteCount());
+        }
     }
 
 private:
