@@ -404,8 +404,6 @@ void TextConverter::convertCollection()
     writer_.putChar('>');
 }
 
-
-
 // Where the run of quotable bytes from `from` ends (at most at `limit`), eight bytes a step:
 // a step goes on only while none of its bytes is below 32 or a quote. The caller finishes the
 // last few bytes one by one.
