@@ -304,28 +304,23 @@ int main(int argc, char** argv)
         const Result toTextIo = ioAlone(input, textBytes, ioFile);
         const Result toBinaryIo = ioAlone(textFile, binaryBytes, ioFile);
 
-        Result toTextAlone;
-        Result toBinaryAlone;
-        {
-            const std::string binaryBytesHeld = fileBytes(input);
-            toTextAlone = measure(
+        // The conversion from the file's bytes held in memory into a stream that keeps nothing.
+        const auto conversionAlone = [&](const std::string& path, void (*convert)(dfm::ByteStream&, SinkStream&)) {
+            const std::string held = fileBytes(path);
+            return measure(
                 [&] {
-                    dfm::ViewStream in(binaryBytesHeld);
+                    dfm::ViewStream in(held);
                     SinkStream out;
-                    dfm::resourceToText(in, out);
+                    convert(in, out);
                 },
                 ioFile, false);
-        }
-        {
-            const std::string textBytesHeld = fileBytes(textFile);
-            toBinaryAlone = measure(
-                [&] {
-                    dfm::ViewStream in(textBytesHeld);
-                    SinkStream out;
-                    dfm::textToResource(in, out);
-                },
-                ioFile, false);
-        }
+        };
+        const Result toTextAlone = conversionAlone(input, [](dfm::ByteStream& in, SinkStream& out) {
+            dfm::resourceToText(in, out);
+        });
+        const Result toBinaryAlone = conversionAlone(textFile, [](dfm::ByteStream& in, SinkStream& out) {
+            dfm::textToResource(in, out);
+        });
 
         std::printf("%-22s %9s %8s %8s %9s %8s %8s %11s\n", "", "input MB", "wall s", "MB/s", "of memcpy", "cpu s",
                     "cpu MB/s", "peak MiB");

@@ -152,25 +152,36 @@ void TextConverter::convertObject()
     writer_.putBytes("end\r\n", 5);
 }
 
-// Whether a short string is written as one quoted run of its bytes: none below 32 or a quote,
-// and in UTF-8 none beyond ASCII (those are written as characters of the code page).
-bool isOneQuotedRun(const unsigned char* bytes, std::size_t count, bool asciiOnly)
+// Where the run of quotable bytes from `from` ends (at most at `limit`), eight bytes a step:
+// a step goes on only while none of its bytes is below 32 or a quote, nor, with asciiOnly,
+// beyond ASCII. The caller finishes the last few bytes one by one.
+std::size_t quotableRunEnd(std::string_view text, std::size_t from, std::size_t limit, bool asciiOnly = false)
 {
     constexpr std::uint64_t Ones = 0x0101010101010101u;
     constexpr std::uint64_t Highs = 0x8080808080808080u;
     const std::uint64_t refused = asciiOnly ? Highs : 0;
-    std::size_t i = 0;
-    for (; i + 8 <= count; i += 8) {
+    while (from + 8 <= limit) {
         std::uint64_t eight;
-        std::memcpy(&eight, bytes + i, 8);
+        std::memcpy(&eight, text.data() + from, 8);
+        // Bytes 128 and up never count as below 32.
         const std::uint64_t control = (eight - 32 * Ones) & ~eight & Highs;
         const std::uint64_t quotes = ((eight ^ ('\'' * Ones)) - Ones) & ~(eight ^ ('\'' * Ones)) & Highs;
         if ((control | quotes | (eight & refused)) != 0)
+            break;
+        from += 8;
+    }
+    return from;
+}
+
+// Whether a short string is written as one quoted run of its bytes: none below 32 or a quote,
+// and in UTF-8 none beyond ASCII (those are written as characters of the code page).
+bool isOneQuotedRun(std::string_view text, bool asciiOnly)
+{
+    for (std::size_t i = quotableRunEnd(text, 0, text.size(), asciiOnly); i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (!QuotableByte[c] || (asciiOnly && c >= 128))
             return false;
     }
-    for (; i < count; ++i)
-        if (!QuotableByte[bytes[i]] || (asciiOnly && bytes[i] >= 128))
-            return false;
     return true;
 }
 
@@ -238,7 +249,7 @@ bool TextConverter::convertSmallProperty()
     case ShortString: {
         // Shorter than a line, so never cut, whatever the code page.
         const std::size_t length = value[1];
-        if (length >= MaxCharsPerLine || !isOneQuotedRun(value + 2, length, style_.utf8))
+        if (length >= MaxCharsPerLine || !isOneQuotedRun({valueText(2), length}, style_.utf8))
             return false;
         *out++ = '\'';
         FormWriter::copyBytes(out, valueText(2), length);
@@ -402,26 +413,6 @@ void TextConverter::convertCollection()
     reader_.expectTag(EndOfList);
     --level_;
     writer_.putChar('>');
-}
-
-// Where the run of quotable bytes from `from` ends (at most at `limit`), eight bytes a step:
-// a step goes on only while none of its bytes is below 32 or a quote. The caller finishes the
-// last few bytes one by one.
-std::size_t quotableRunEnd(std::string_view text, std::size_t from, std::size_t limit)
-{
-    constexpr std::uint64_t Ones = 0x0101010101010101u;
-    constexpr std::uint64_t Highs = 0x8080808080808080u;
-    while (from + 8 <= limit) {
-        std::uint64_t eight;
-        std::memcpy(&eight, text.data() + from, 8);
-        // Bytes 128 and up are quotable: they never count as below 32.
-        const std::uint64_t control = (eight - 32 * Ones) & ~eight & Highs;
-        const std::uint64_t quotes = ((eight ^ ('\'' * Ones)) - Ones) & ~(eight ^ ('\'' * Ones)) & Highs;
-        if ((control | quotes) != 0)
-            break;
-        from += 8;
-    }
-    return from;
 }
 
 void TextConverter::convertBinary()
