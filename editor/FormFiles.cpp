@@ -66,13 +66,16 @@ void writeInPlace(const std::vector<InPlaceTarget>& targets)
     for (const InPlaceTarget& target : targets) {
         const std::string native = nativePath(target.path);
         PosixFile file;
-        if (!QFileInfo(target.path).isDir())
+        int error = EISDIR;
+        if (!QFileInfo(target.path).isDir()) {
             file = PosixFile::open(native, O_WRONLY | O_CLOEXEC);
+            error = errno;
+        }
         if (!file.isOpen()) {
             undoReservations();
             if (target.replaces)
-                throw FileCreateError(native);
-            throw FileOpenError(native);
+                throw FileCreateError(native, error);
+            throw FileOpenError(native, error);
         }
         const std::int64_t oldSize = file.seek(0, SEEK_END);
         opened.push_back({std::move(file), oldSize, target.bytes});
@@ -225,7 +228,7 @@ QString unitFileName(const QString& formPath)
 Loaded load(const QString& formPath, const CodePageRequest& request)
 {
     if (QFileInfo(formPath).isDir())
-        throw FileOpenError(nativePath(formPath));
+        throw FileOpenError(nativePath(formPath), EISDIR);
     removeLeftovers(formPath);
     Loaded loaded;
     // A file of no known kind goes the binary way, which names what is wrong with it.

@@ -38,11 +38,11 @@ std::string linkTarget(const std::string& path)
         std::vector<char> target(PATH_MAX + 1);
         const ssize_t length = ::readlink(current.c_str(), target.data(), target.size());
         if (length < 0 || static_cast<std::size_t>(length) >= target.size())
-            throw FileCreateError(path);
+            throw FileCreateError(path, length < 0 ? errno : ENAMETOOLONG);
         const std::string next(target.data(), static_cast<std::size_t>(length));
         current = next.starts_with('/') ? next : folderOf(current) + "/" + next;
     }
-    throw FileCreateError(path);
+    throw FileCreateError(path, ELOOP);
 }
 
 // A name for the temporary file, different on each call.
@@ -87,7 +87,7 @@ AtomicFile::AtomicFile(const std::string& path, std::string_view tempPrefix, Opt
         if (file_.isOpen())
             return;
         if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
-            throw FileCreateError(path_);
+            throw FileCreateError(path_, errno);
     }
     openNamed();
 }
@@ -105,7 +105,7 @@ void AtomicFile::openNamed()
     const std::optional<SignalCleanup::Hold> hold = holdSignals();
     file_ = PosixFile(::mkostemp(name.data(), O_CLOEXEC));
     if (!file_.isOpen())
-        throw FileCreateError(path_);
+        throw FileCreateError(path_, errno);
     setTempPath(name.data());
 }
 
@@ -135,7 +135,7 @@ AtomicFile::~AtomicFile()
 void AtomicFile::write(std::string_view bytes)
 {
     if (file_.writeFully(bytes.data(), bytes.size()) != bytes.size())
-        throw WriteError(msg::StreamWriteFailed);
+        throw WriteError(msg::StreamWriteFailed, errno);
 }
 
 void AtomicFile::nameUnnamedFile()
@@ -150,14 +150,14 @@ void AtomicFile::nameUnnamedFile()
         if (errno != EEXIST)
             break;
     }
-    throw FileCreateError(path_);
+    throw FileCreateError(path_, errno);
 }
 
 void AtomicFile::sync()
 {
     // EINVAL: a file system that has nothing to synchronise.
     if (!file_.sync() && errno != EINVAL)
-        throw WriteError(msg::StreamWriteFailed);
+        throw WriteError(msg::StreamWriteFailed, errno);
 }
 
 void AtomicFile::commit()
@@ -171,10 +171,10 @@ void AtomicFile::commit()
     if (tempPath_.empty())
         nameUnnamedFile();
     if (!file_.close())
-        throw WriteError(msg::StreamWriteFailed);
+        throw WriteError(msg::StreamWriteFailed, errno);
     const std::optional<SignalCleanup::Hold> hold = holdSignals();
     if (PosixFile::systemCalls().rename(tempPath_.c_str(), path_.c_str()) != 0)
-        throw FileCreateError(path_);
+        throw FileCreateError(path_, errno);
     committed_ = true;
     if (options_.removeOnSignal)
         SignalCleanup::clearPending();

@@ -25,22 +25,52 @@ constexpr std::size_t MostBytesPerCharacter = 6;
 
 constexpr std::size_t BinaryBytesPerLine = hex::LineBytes;
 
-bool readsBackAs(const std::string& text, std::int64_t raw)
+// Fifteen significant digits, as forms have always been written, unless those do not read back
+// as the value: then the fewest more that do, up to mostDigits. A value that none of them carries
+// (an unnormal extended) keeps its fifteen.
+template <typename ReadsBack>
+std::string shortestText(const Extended80& value, int mostDigits, ReadsBack readsBack)
 {
-    const auto value = Extended80::parse(text);
-    return value && value->toInt64() == raw;
+    const std::string text = value.toText();
+    if (text == "0" || text == "INF" || text == "NAN" || readsBack(text))
+        return text;
+    for (int digits = 16; digits <= mostDigits; ++digits) {
+        std::string longer = value.toText(digits);
+        if (readsBack(longer))
+            return longer;
+    }
+    return text;
 }
 
-// Fifteen significant digits, as forms have always been written, unless those read back as
-// another amount (a raw value of more than 15 digits that they cut): then the fewest more that
-// read back exactly, which 19 always do.
+// A float read back from text is parsed as an extended, then narrowed to its own kind.
+std::string extendedText(const Extended80& value)
+{
+    return shortestText(value, 21, [&](const std::string& text) { return Extended80::parse(text) == value; });
+}
+
+std::string doubleText(double value)
+{
+    return shortestText(Extended80::fromDouble(value), 17, [&](const std::string& text) {
+        const auto read = Extended80::parse(text);
+        return read && read->toDouble() == value;
+    });
+}
+
+std::string singleText(float value)
+{
+    return shortestText(Extended80::fromDouble(value), 9, [&](const std::string& text) {
+        const auto read = Extended80::parse(text);
+        return read && read->toSingle() == value;
+    });
+}
+
+// A raw value of more than 15 digits needs more; 19 always read back.
 std::string currencyText(std::int64_t raw)
 {
-    const Extended80 value = Extended80::fromInt64(raw);
-    std::string text = value.toText();
-    for (int digits = 16; digits <= 19 && !readsBackAs(text, raw); ++digits)
-        text = value.toText(digits);
-    return text;
+    return shortestText(Extended80::fromInt64(raw), 19, [&](const std::string& text) {
+        const auto read = Extended80::parse(text);
+        return read && read->toInt64() == raw;
+    });
 }
 
 // Bytes written as themselves inside a quoted run: all from 32 up but the quote.
@@ -66,7 +96,7 @@ private:
     void indent();
     void newLine();
     void putInteger(std::int64_t value);
-    void putFloat(const Extended80& value, char suffix);
+    void putFloat(const std::string& text, char suffix);
     bool convertSmallProperty();
     void convertProperty();
     bool convertValue();
@@ -108,9 +138,9 @@ void TextConverter::putInteger(std::int64_t value)
     writer_.commit(static_cast<std::size_t>(result.ptr - digits));
 }
 
-void TextConverter::putFloat(const Extended80& value, char suffix)
+void TextConverter::putFloat(const std::string& text, char suffix)
 {
-    writer_.putText(value.toText());
+    writer_.putText(text);
     if (suffix != 0)
         writer_.putChar(suffix);
 }
@@ -295,20 +325,19 @@ bool TextConverter::convertValue()
         putInteger(reader_.takeInt64Value());
         break;
     case Extended:
-        putFloat(reader_.takeExtendedValue(), 0);
+        putFloat(extendedText(reader_.takeExtendedValue()), 0);
         break;
     case Double:
-        putFloat(Extended80::fromDouble(reader_.takeDoubleValue()), 0);
+        putFloat(doubleText(reader_.takeDoubleValue()), 0);
         break;
     case Single:
-        putFloat(Extended80::fromDouble(reader_.takeSingleValue()), 's');
+        putFloat(singleText(reader_.takeSingleValue()), 's');
         break;
     case Currency:
-        writer_.putText(currencyText(reader_.takeCurrencyValue()));
-        writer_.putChar('c');
+        putFloat(currencyText(reader_.takeCurrencyValue()), 'c');
         break;
     case Date:
-        putFloat(Extended80::fromDouble(reader_.takeDateValue()), 'd');
+        putFloat(doubleText(reader_.takeDateValue()), 'd');
         break;
     case ShortString:
     case LongString:

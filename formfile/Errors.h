@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace dfm {
 
@@ -22,6 +23,13 @@ inline std::string joinedText(std::initializer_list<std::string_view> parts)
     return text;
 }
 
+// The system's reason for a failed call after a fixed message, as " (No such file or directory)";
+// nothing for 0.
+inline std::string systemReason(int error)
+{
+    return error == 0 ? std::string() : joinedText({" (", std::system_category().message(error), ")"});
+}
+
 class FormError : public std::runtime_error {
 public:
     explicit FormError(const std::string& message) : std::runtime_error(message) {}
@@ -35,6 +43,8 @@ public:
 class WriteError : public FormError {
 public:
     using FormError::FormError;
+    // error: the errno of the failed write.
+    WriteError(const std::string& message, int error) : FormError(joinedText({message, systemReason(error)})) {}
 };
 
 class InvalidImageError : public FormError {
@@ -58,16 +68,17 @@ private:
     int line_;
 };
 
+// error: the errno of the failed call, named after the fixed text.
 class FileOpenError : public FormError {
 public:
-    explicit FileOpenError(const std::string& fileName)
-        : FormError(joinedText({"Impossible d'ouvrir le fichier ", fileName})) {}
+    explicit FileOpenError(const std::string& fileName, int error = 0)
+        : FormError(joinedText({"Impossible d'ouvrir le fichier ", fileName, systemReason(error)})) {}
 };
 
 class FileCreateError : public FormError {
 public:
-    explicit FileCreateError(const std::string& fileName)
-        : FormError(joinedText({"Impossible de créer le fichier ", fileName})) {}
+    explicit FileCreateError(const std::string& fileName, int error = 0)
+        : FormError(joinedText({"Impossible de créer le fichier ", fileName, systemReason(error)})) {}
 };
 
 namespace msg {

@@ -33,11 +33,14 @@ FileStream::FileStream(const std::string& fileName, Mode mode)
     : file_(PosixFile::open(fileName, openFlags(mode))),
       buffer_(std::make_unique_for_overwrite<unsigned char[]>(BufferSize))
 {
+    const int error = errno;
     if (mode == Mode::Create && !file_.isOpen())
-        throw FileCreateError(fileName);
+        throw FileCreateError(fileName, error);
     // A folder opens for reading, but what it gives is no file's content.
-    if (!file_.isOpen() || file_.isDirectory())
-        throw FileOpenError(fileName);
+    if (!file_.isOpen())
+        throw FileOpenError(fileName, error);
+    if (file_.isDirectory())
+        throw FileOpenError(fileName, EISDIR);
 }
 
 FileStream::FileStream(PosixFile file)
@@ -58,7 +61,7 @@ std::unique_ptr<FileStream> FileStream::temporary()
             PosixFile::systemCalls().unlink(pattern.c_str());
     }
     if (!file.isOpen())
-        throw FileCreateError(folder);
+        throw FileCreateError(folder, errno);
     return std::make_unique<FileStream>(std::move(file));
 }
 
@@ -81,7 +84,9 @@ std::size_t FileStream::readDirect(void* buffer, std::size_t count)
 
 std::size_t FileStream::writeDirect(const void* buffer, std::size_t count)
 {
-    return file_.writeFully(buffer, count);
+    if (file_.writeFully(buffer, count) != count)
+        throw WriteError(msg::StreamWriteFailed, errno);
+    return count;
 }
 
 void FileStream::dropReadAhead()
@@ -95,8 +100,8 @@ void FileStream::flush()
 {
     const std::size_t count = writeUsed_;
     writeUsed_ = 0;
-    if (count > 0 && writeDirect(buffer_.get(), count) != count)
-        throw WriteError(msg::StreamWriteFailed);
+    if (count > 0)
+        writeDirect(buffer_.get(), count);
 }
 
 bool FileStream::isRewritable()

@@ -2,7 +2,9 @@
 
 #include "BinaryToText.h"
 #include "Errors.h"
+#include "FormComparison.h"
 #include "MemoryStream.h"
+#include "ResourceHeader.h"
 #include "TextToBinary.h"
 #include "ViewStream.h"
 
@@ -146,11 +148,20 @@ RoundTripResult checkRoundTrip(std::string_view formFile, const ScratchStreams& 
         ComparingStream textAgain(*text);
         resourceToText(*bytes, textAgain);
         if (textAgain.sameAsExpected()) {
-            result.kind = RoundTripResult::Kind::TextFixed;
-        } else {
-            result.kind = RoundTripResult::Kind::Differs;
-            result.offset = firstDifference(formFile, rewritten);
+            // A text that reads back to itself may still have changed a value on the way.
+            original.setPosition(0);
+            skipResourceHeader(original);
+            bytes->setPosition(0);
+            skipResourceHeader(*bytes);
+            const std::optional<std::string> changed = firstChangedValue(original, *bytes);
+            if (!changed) {
+                result.kind = RoundTripResult::Kind::TextFixed;
+                return result;
+            }
+            result.property = *changed;
         }
+        result.kind = RoundTripResult::Kind::Differs;
+        result.offset = firstDifference(formFile, rewritten);
     } catch (const FormError& error) {
         result.kind = RoundTripResult::Kind::Failed;
         result.message = error.what();

@@ -15,12 +15,13 @@ struct RoundTripResult {
     enum class Kind {
         Identical,
         IdenticalTrailing,  // the same but for bytes after the root object, which are not forms
-        TextFixed,          // differs only where the text cannot carry the value kind
+        TextFixed,          // differs only in value kinds that the text cannot carry
         Differs,
         Failed,
     };
     Kind kind = Kind::Failed;
     std::int64_t offset = -1;  // first differing byte (Differs)
+    std::string property;      // the first value that changed, not only its kind (Differs)
     std::string message;       // the error (Failed)
 };
 

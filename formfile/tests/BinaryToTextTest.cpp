@@ -3,7 +3,9 @@
 #include "FormBuilder.h"
 #include "TestSupport.h"
 
+#include <bit>
 #include <limits>
+#include <random>
 #include <sstream>
 #include <vector>
 
@@ -65,7 +67,7 @@ TEST(BinaryToText, ScalarValues)
         {int8(-8), "-8"},
         {"\x04" + le(100000, 4), "100000"},
         {"\x13" + le(static_cast<std::uint64_t>(-5000000000LL), 8), "-5000000000"},
-        {"\x05" + le(0x8000000000000000u, 8) + le(0x3FFF + 66, 2), "7.37869762948382E19"},
+        {"\x05" + le(0x8000000000000000u, 8) + le(0x3FFF + 66, 2), "7.3786976294838206464E19"},
         {"\x0F" + le(0x3DCCCCCD, 4), "0.100000001490116s"},
         {"\x10" + le(15000, 8), "15000c"},
         {"\x11" + le(0x40E5F4C000000000u, 8), "44966d"},
@@ -124,6 +126,64 @@ TEST(BinaryToText, CurrencyTextReadsBackToTheSameRawValue)
         const std::string text = binaryText(form);
         EXPECT_EQ(text, propertyLines({c.text}));
         EXPECT_EQ(textBinary(text), form);
+    }
+}
+
+// Each float kind is written with fifteen digits where they carry its value, else with the fewest
+// more that read back to the same bytes; a double, read back as an extended, to the same double.
+TEST(BinaryToText, FloatsTakeTheFewestDigitsThatReadBack)
+{
+    const auto extended = [](const char* text) {
+        unsigned char bytes[Extended80::ByteSize];
+        Extended80::parse(text)->toBytes(bytes);
+        return "\x05" + std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
+    };
+    const auto bits = [](auto value) { return le(std::bit_cast<std::uint64_t>(static_cast<double>(value)), 8); };
+    const struct {
+        std::string value;
+        const char* text;
+        bool sameBytes;  // a double comes back as an extended, an integral zero as an integer
+    } cases[] = {
+        {extended("0.1"), "0.1", true},
+        {extended("2.645833333333333000"), "2.645833333333333", true},
+        {extended("1.0000000000000000001"), "1.0000000000000000001", true},
+        {extended("-3.14159265358979323846"), "-3.1415926535897932385", true},
+        {extended("1e-4000"), "1E-4000", true},
+        {extended("1.18973149535723176502e4932"), "1.189731495357231765E4932", true},
+        {"\x05" + std::string(10, '\0'), "0", false},
+        {"\x05" + le(0, 8) + le(0x8000, 2), "0", false},
+        {"\x05" + le(0x8000000000000000u, 8) + le(0x7FFF, 2), "INF", false},
+        {"\x11" + bits(44966.123456789012), "44966.12345678901d", true},
+        {"\x11" + bits(1.0 / 3), "0.3333333333333333d", true},
+        {"\x11" + bits(44966.5), "44966.5d", true},
+        {"\x15" + bits(0.1), "0.1", false},
+        {"\x15" + bits(2.0 / 3), "0.6666666666666666", false},
+        {"\x15" + bits(0.1 + 0.2), "0.30000000000000004", false},
+        {"\x15" + bits(5e-324), "4.94065645841247E-324", false},
+        {"\x0F" + le(0x3DCCCCCD, 4), "0.100000001490116s", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const std::string form = stream(object("TForm1", "Form1", prop("P", c.value)));
+        const std::string text = binaryText(form);
+        EXPECT_EQ(text, propertyLines({c.text}));
+        if (c.sameBytes) {
+            EXPECT_EQ(textBinary(text), form);
+        }
+    }
+}
+
+// Any finite extended comes back byte for byte.
+TEST(BinaryToText, RandomExtendedValuesComeBackByteForByte)
+{
+    std::mt19937_64 random(25);
+    for (int i = 0; i < 3000; ++i) {
+        const std::uint64_t significand = random() | 0x8000000000000000u;
+        const auto exponent = static_cast<std::uint16_t>(1 + random() % 0x7FFE) | (random() & 0x8000);
+        const std::string form =
+            stream(object("TForm1", "Form1", prop("P", "\x05" + le(significand, 8) + le(exponent, 2))));
+        const std::string text = binaryText(form);
+        ASSERT_EQ(textBinary(text), form) << text;
     }
 }
 

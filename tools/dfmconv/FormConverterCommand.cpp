@@ -6,6 +6,7 @@
 #include "FileStream.h"
 #include "FormFileKind.h"
 #include "FormFileNames.h"
+#include "FormFolderWalk.h"
 #include "FormInput.h"
 #include "MemoryStream.h"
 #include "PosixFile.h"
@@ -153,6 +154,46 @@ private:
     std::string buffer_;
 };
 
+// A refusal that names its file itself ("dfmconv: MESSAGE").
+class Refusal : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// An output file's failures name that file, not the input being converted.
+class NamedOutputStream : public dfm::ByteStream {
+public:
+    NamedOutputStream(dfm::ByteStream& output, const std::string& name) : output_(output), name_(name) {}
+
+    std::size_t write(const void* buffer, std::size_t count) override
+    {
+        return named([&] { return output_.write(buffer, count); });
+    }
+    void flush() override
+    {
+        named([&] {
+            output_.flush();
+            return 0;
+        });
+    }
+    std::size_t read(void*, std::size_t) override { return 0; }
+    std::int64_t seek(std::int64_t, dfm::SeekOrigin) override { throw dfm::ReadError(dfm::msg::StreamReadFailed); }
+
+private:
+    template <typename Call>
+    std::size_t named(Call call)
+    {
+        try {
+            return call();
+        } catch (const dfm::FormError& error) {
+            throw Refusal(name_ + ": " + error.what());
+        }
+    }
+
+    dfm::ByteStream& output_;
+    const std::string& name_;
+};
+
 bool sameFile(const std::string& a, const std::string& b)
 {
     struct stat sa {};
@@ -169,12 +210,6 @@ std::optional<std::pair<std::uint64_t, std::uint64_t>> fileIdOf(const fs::path& 
         return std::nullopt;
     return std::pair<std::uint64_t, std::uint64_t>(status.st_dev, status.st_ino);
 }
-
-// A refusal that names its file itself ("dfmconv: MESSAGE").
-class Refusal : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // Whether inner is folder itself or lies somewhere below it, links resolved; inner need not
 // exist yet.
@@ -215,6 +250,13 @@ bool sameText(std::string_view made, std::string_view original)
         }
     }
     return m == made.size();
+}
+
+bool alreadyTarget(FormConverterCommand::Direction direction, dfm::FormFileKind kind)
+{
+    if (direction == FormConverterCommand::Direction::ToText)
+        return kind == dfm::FormFileKind::Text;
+    return kind == dfm::FormFileKind::Resource || kind == dfm::FormFileKind::Stream;
 }
 
 std::size_t processorCount()
@@ -416,17 +458,32 @@ int FormConverterCommand::convertMany(Direction direction, const std::vector<std
                 return WrongUsage;
             }
         }
+        // The place below OUT is the path as walked: a link below IN never leads the output out of OUT.
         for (const fs::path& file : formFilesIn(path, true))
-            jobs.push_back({file, inPlace_ ? file : outFolder / fs::relative(file, path)});
+            jobs.push_back({file, inPlace_ ? file : outFolder / file.lexically_relative(path)});
     }
     FileIds inputs;
     std::vector<Job> unique;
     std::map<fs::path, fs::path> sources;
+    std::map<std::string, fs::path> backups;
     for (const Job& job : jobs) {
         const auto id = fileIdOf(job.in);
         // A file named twice (or under two names) is converted once.
         if (id && !inputs.insert(*id).second)
             continue;
+        if (inPlace_ && backup_ && !alreadyTarget(direction, dfm::formFileKindOfFile(job.in.c_str()))) {
+            // Form.dfm and Form.DFM would both be kept as Form.D$$: the first original would be lost.
+            const fs::path backup = dfm::backupFileName(job.in.string());
+            const auto folder = fileIdOf(backup.has_parent_path() ? backup.parent_path() : fs::path("."));
+            const std::string key = folder ? std::to_string(folder->first) + ":" + std::to_string(folder->second)
+                                           : fs::absolute(backup.parent_path()).lexically_normal().string();
+            const auto [kept, added] = backups.emplace(key + "/" + backup.filename().string(), job.in);
+            if (!added) {
+                err_ << "dfmconv: " << kept->second.string() << " and " << job.in.string()
+                     << " would both be kept as " << backup.string() << "; nothing was converted\n";
+                return WrongUsage;
+            }
+        }
         if (!inPlace_) {
             const auto [place, added] = sources.emplace(job.out.lexically_normal(), job.in);
             if (!added) {
@@ -460,7 +517,7 @@ int FormConverterCommand::convertMany(Direction direction, const std::vector<std
     if (already > 0)
         err_ << ", " << already << " already " << (direction == Direction::ToText ? "text" : "binary");
     err_ << ".\n";
-    return failed == 0 ? Success : FileFailed;
+    return failed == 0 && !folderUnreadable_ ? Success : FileFailed;
 }
 
 FormConverterCommand::Outcome FormConverterCommand::convertJob(Direction direction, const Job& job,
@@ -472,8 +529,7 @@ FormConverterCommand::Outcome FormConverterCommand::convertJob(Direction directi
     try {
         const dfm::FormFileKind kind = dfm::formFileKindOfFile(in.c_str());
         const bool text = kind == dfm::FormFileKind::Text;
-        const bool binary = kind == dfm::FormFileKind::Resource || kind == dfm::FormFileKind::Stream;
-        if ((direction == Direction::ToText && text) || (direction == Direction::ToBinary && binary)) {
+        if (alreadyTarget(direction, kind)) {
             outcome.state = Outcome::State::AlreadyTarget;
             outcome.report = "dfmconv: " + in + ": already " + (text ? "form text" : "a binary form file")
                 + ", left as it is\n";
@@ -510,6 +566,9 @@ std::string FormConverterCommand::convertFile(Direction direction, const std::st
     try {
         dfm::PosixFile inputFile = dfmconv::openInput(in);
         std::string probe = dfmconv::readProbe(inputFile);
+        const dfm::FormFileKind kind = dfm::formFileKindOf(probe);
+        if (alreadyTarget(direction, kind))
+            throw Refusal(in + (direction == Direction::ToText ? ": already form text" : ": already a binary form file"));
         std::unique_ptr<dfm::ByteStream> input;
         dfm::TextEncoding encoding = dfm::TextEncoding::CodePage;
         bool bareStream = false;
@@ -519,7 +578,7 @@ std::string FormConverterCommand::convertFile(Direction direction, const std::st
             if (dfmconv::fileSizeOf(inputFile) == 0) {
                 input = dfmconv::readBinaryForm(inputFile, probe);
             } else {
-                bareStream = dfm::formFileKindOf(probe) == dfm::FormFileKind::Stream;
+                bareStream = kind == dfm::FormFileKind::Stream;
                 if (inputFile.seek(0, SEEK_SET) != 0)
                     throw dfm::ReadError(dfm::msg::StreamReadFailed);
                 input = std::make_unique<dfm::FileStream>(std::move(inputFile));
@@ -568,7 +627,8 @@ void FormConverterCommand::writeOutput(const std::string& out, const std::string
     if (exists && !S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode)) {
         // A device or a pipe is written to, as a redirection would; replacing it would put a
         // plain file in the place of /dev/null.
-        dfm::FileStream output(out, dfm::FileStream::Mode::OpenWrite);
+        dfm::FileStream device(out, dfm::FileStream::Mode::OpenWrite);
+        NamedOutputStream output(device, out);
         convert(output);
         output.flush();
         return;
@@ -583,10 +643,18 @@ void FormConverterCommand::writeOutput(const std::string& out, const std::string
     // Several files at a time take their signals on the main thread, between two commits.
     options.removeOnSignal = !severalFiles_;
     dfm::AtomicFile file(out, "dfmconv", options);
-    AtomicFileStream output(file);
+    AtomicFileStream buffered(file);
+    NamedOutputStream output(buffered, out);
     convert(output);
     output.flush();
-    file.sync();
+    const auto naming = [&out](const auto& step) {
+        try {
+            step();
+        } catch (const dfm::WriteError& error) {
+            throw Refusal(out + ": " + error.what());
+        }
+    };
+    naming([&] { file.sync(); });
     const std::lock_guard<std::mutex> commit(commitLock_);
     if (!backup.empty() && exists) {
         // The old file gets its second name before the new one takes the first: at no point is
@@ -600,30 +668,15 @@ void FormConverterCommand::writeOutput(const std::string& out, const std::string
             throw Refusal(backup + ": the backup cannot be made (" + failed.message() + "); " + out
                           + " is left as it was");
     }
-    file.commit();
+    naming([&] { file.commit(); });
 }
 
 std::vector<fs::path> FormConverterCommand::formFilesIn(const fs::path& folder, bool recursive)
 {
-    std::vector<fs::path> files;
-    std::error_code error;
-    const auto consider = [&](const fs::directory_entry& entry) {
-        std::error_code statError;
-        if (entry.is_regular_file(statError) && dfm::hasFormExtension(entry.path().filename().string()))
-            files.push_back(entry.path());
-    };
-    if (recursive) {
-        for (fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, error), end;
-             !error && it != end; it.increment(error))
-            consider(*it);
-    } else {
-        for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
-            consider(*it);
-    }
-    if (error)
-        err_ << "dfmconv: " << folder.string() << ": " << error.message() << "\n";
-    std::sort(files.begin(), files.end());
-    return files;
+    return dfm::formFilesInFolder(folder, recursive, [this](const fs::path& unreadable, const std::error_code& error) {
+        err_ << "dfmconv: " << unreadable.string() << ": " << error.message() << "\n";
+        folderUnreadable_ = true;
+    });
 }
 
 void FormConverterCommand::forEach(std::size_t count, const std::function<void(std::size_t)>& work,
@@ -729,20 +782,29 @@ int FormConverterCommand::check(const std::vector<std::string>& paths)
         return FileFailed;
     std::map<std::string, int> binary;
     std::map<std::string, int> text;
-    std::size_t textCount = 0;
+    std::map<Outcome::Kind, std::size_t> kinds;
     for (const Outcome& outcome : outcomes) {
-        ++(outcome.text ? text : binary)[outcome.verdict];
-        textCount += outcome.text;
+        ++kinds[outcome.kind];
+        if (outcome.kind == Outcome::Kind::Text)
+            ++text[outcome.verdict];
+        else if (outcome.kind == Outcome::Kind::Binary)
+            ++binary[outcome.verdict];
     }
-    print("Checked " + std::to_string(files.size()) + " file(s), " + std::to_string(files.size() - textCount)
+    const std::size_t neither = kinds[Outcome::Kind::Unreadable] + kinds[Outcome::Kind::NotAForm];
+    const std::size_t textCount = kinds[Outcome::Kind::Text];
+    print("Checked " + std::to_string(files.size()) + " file(s), " + std::to_string(kinds[Outcome::Kind::Binary])
           + " binary: " + std::to_string(binary["identical"]) + " identical, "
           + std::to_string(binary["identical+trailing"]) + " identical+trailing, " + std::to_string(binary["text-fixed"])
           + " text-fixed, " + std::to_string(binary["differs"]) + " differ, " + std::to_string(binary["failed"])
           + " failed; " + std::to_string(textCount) + " text: " + std::to_string(text["fixed-point"]) + " fixed-point, "
           + std::to_string(text["stable"]) + " stable, " + std::to_string(text["differs"]) + " differ, "
-          + std::to_string(text["failed"]) + " failed.\n");
-    const bool bad = binary["differs"] + binary["failed"] + text["differs"] + text["failed"] > 0;
-    return bad || empty ? FileFailed : Success;
+          + std::to_string(text["failed"]) + " failed"
+          + (neither == 0 ? std::string()
+                          : "; " + std::to_string(neither) + " neither: " + std::to_string(kinds[Outcome::Kind::Unreadable])
+                              + " unreadable, " + std::to_string(kinds[Outcome::Kind::NotAForm]) + " not a form file")
+          + ".\n");
+    const bool bad = binary["differs"] + binary["failed"] + text["differs"] + text["failed"] > 0 || neither > 0;
+    return bad || empty || folderUnreadable_ ? FileFailed : Success;
 }
 
 FormConverterCommand::Outcome FormConverterCommand::checkFile(const fs::path& file)
@@ -750,20 +812,28 @@ FormConverterCommand::Outcome FormConverterCommand::checkFile(const fs::path& fi
     Outcome outcome;
     std::string detail;
     try {
+        outcome.kind = Outcome::Kind::Unreadable;
         dfm::PosixFile input = dfmconv::openInput(file.string());
         std::string probe = dfmconv::readProbe(input);
-        if (dfm::formFileKindOf(probe) != dfm::FormFileKind::Text) {
+        const dfm::FormFileKind kind = dfm::formFileKindOf(probe);
+        outcome.kind = Outcome::Kind::Binary;
+        if (kind == dfm::FormFileKind::Unknown) {
+            outcome.kind = Outcome::Kind::NotAForm;
+            outcome.verdict = "failed";
+            detail = probe.empty() ? "an empty file, not a form file" : "neither a binary form file nor form text";
+        } else if (kind != dfm::FormFileKind::Text) {
             const std::unique_ptr<dfm::MemoryStream> form = dfmconv::readBinaryForm(input, probe);
             input = dfm::PosixFile();
             const auto scratch = [] { return std::unique_ptr<dfm::ByteStream>(dfm::FileStream::temporary()); };
             const dfm::RoundTripResult result = dfm::checkRoundTrip(form->view(), scratch);
             outcome.verdict = dfm::roundTripKindName(result.kind);
             if (result.kind == dfm::RoundTripResult::Kind::Differs)
-                detail = "at offset " + std::to_string(result.offset);
+                detail = "at offset " + std::to_string(result.offset)
+                    + (result.property.empty() ? "" : ", property " + result.property);
             if (result.kind == dfm::RoundTripResult::Kind::Failed)
                 detail = result.message;
         } else {
-            outcome.text = true;
+            outcome.kind = Outcome::Kind::Text;
             outcome.verdict = "failed";
             dfmconv::TextInput text = dfmconv::openText(std::move(input), std::move(probe), utf8_, true);
             dfm::MemoryStream binary;

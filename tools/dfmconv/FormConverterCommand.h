@@ -25,8 +25,9 @@ public:
 
     int run(const std::vector<std::string>& arguments);
 
-private:
     enum class Direction { ToText, ToBinary };
+
+private:
     // One file of a run over several: where it goes (its own path when converted in place).
     struct Job {
         std::filesystem::path in;
@@ -36,7 +37,8 @@ private:
     struct Outcome {
         enum class State { Converted, AlreadyTarget, Failed } state = State::Failed;
         std::string report;  // the lines to print, each ending in a line break
-        bool text = false;   // check: the file is form text
+        // check: what the file turned out to be; one that cannot be read, or is no form, is neither.
+        enum class Kind { Binary, Text, Unreadable, NotAForm } kind = Kind::Binary;
         std::string verdict; // check: the word its line starts with
     };
     // Device and inode of the files a run reads, none of which it may write.
@@ -78,6 +80,7 @@ private:
     std::size_t jobs_ = 0;
     int outputError_ = 0;  // errno of the first failed write to standard output
     bool outputReported_ = false;
+    bool folderUnreadable_ = false;  // a folder of the walk could not be read, and was reported
     bool severalFiles_ = false;  // files are converted by workers (set before they start)
     // Held while a file is put in its place, so that a signal never ends the program between
     // the temporary name given to the data and the rename.

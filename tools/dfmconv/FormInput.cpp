@@ -143,8 +143,10 @@ dfm::PosixFile openInput(const std::string& path)
 {
     dfm::PosixFile file = path == "-" ? dfm::PosixFile(::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0))
                                       : dfm::PosixFile::open(path, O_RDONLY | O_CLOEXEC);
-    if (!file.isOpen() || file.isDirectory())
-        throw dfm::FileOpenError(path);
+    if (!file.isOpen())
+        throw dfm::FileOpenError(path, errno);
+    if (file.isDirectory())
+        throw dfm::FileOpenError(path, EISDIR);
     return file;
 }
 
