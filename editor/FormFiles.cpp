@@ -73,8 +73,10 @@ void writeInPlace(const std::vector<InPlaceTarget>& targets)
         }
         if (!file.isOpen()) {
             undoReservations();
+            // Only files already there are written in place: a missing one needed a folder
+            // that takes new files.
             if (target.replaces)
-                throw FileCreateError(native, error);
+                throw FileCreateError(native, error == ENOENT ? EACCES : error);
             throw FileOpenError(native, error);
         }
         const std::int64_t oldSize = file.seek(0, SEEK_END);
@@ -82,14 +84,14 @@ void writeInPlace(const std::vector<InPlaceTarget>& targets)
         const qsizetype size = target.bytes->size();
         if (size > oldSize && !opened.back().file.reserve(size) && errno != EOPNOTSUPP && errno != EINVAL) {
             undoReservations();
-            throw WriteError(msg::StreamWriteFailed);
+            throw WriteError(msg::StreamWriteFailed, errno);
         }
     }
     for (Opened& done : opened) {
         const auto size = static_cast<std::size_t>(done.bytes->size());
         if (done.file.writeFullyAt(done.bytes->constData(), size, 0) != size || !done.file.truncate(done.bytes->size())
             || !done.file.close())
-            throw WriteError(msg::StreamWriteFailed);
+            throw WriteError(msg::StreamWriteFailed, errno);
     }
 }
 
@@ -161,7 +163,7 @@ void syncFolderOf(const QString& path)
 {
     PosixFile folder = PosixFile::open(nativePath(QFileInfo(path).absolutePath()), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder.isOpen() && !folder.sync() && errno != EINVAL)
-        throw WriteError(msg::StreamWriteFailed);
+        throw WriteError(msg::StreamWriteFailed, errno);
 }
 
 // The form text of a binary form file, stopped as soon as it outgrows a page; long strings are cut

@@ -14,7 +14,7 @@ programs=(
     "editor/tests/editor_tests Saving.WithoutBackupsAReadOnlyFormIsAnError:Saving.AFolderThatTakesNoNewFilesGetsItsFilesRewrittenInPlace"
     "grep/tests/grep_tests FileScannerTest.FailuresGiveTheErrorBoxAndNotFound:GrepEngineTest.BadEntriesLetTheWalkGoOn"
     "grep/tests/grep_window_tests ShellFileInfoGet.MarksAReadOnlyFile:ShellFileInfoGet.ReadOnlyFolderKeepsItsEntriesInPlace"
-    "tools/dfmconv/dfmconv_tests DfmconvTest.AReadOnlyOutputIsReplacedOnlyWithForce:DfmconvTest.InPlaceMigratesACopyOfTheCorpus"
+    "tools/dfmconv/dfmconv_tests DfmconvTest.AReadOnlyOutputIsReplacedOnlyWithForce:DfmconvTest.InPlaceMigratesACopyOfTheCorpus:DfmconvTest.AnUnreadableSubfolderIsReportedAndTheRunGoesOn"
 )
 
 # The tests make their folders under TMPDIR and read the sample form beside the sources; HOME and

@@ -103,8 +103,8 @@ TEST_F(EditorWindow, BadFormFilesGiveTheirErrorAndChangeNothing)
         const char* name;
         QString error;
     } cases[] = {
-        {"Missing.dfm", "Impossible d'ouvrir le fichier " + folder.filePath("Missing.dfm") + "."},
-        {"Folder.dfm", "Impossible d'ouvrir le fichier " + folder.filePath("Folder.dfm") + "."},
+        {"Missing.dfm", "Impossible d'ouvrir le fichier " + folder.filePath("Missing.dfm") + " (No such file or directory)"},
+        {"Folder.dfm", "Impossible d'ouvrir le fichier " + folder.filePath("Folder.dfm") + " (Is a directory)"},
         {"Utf16.dfm", "Format de flux incorrect."},
         {"Image.dfm", "Format de flux incorrect."},
         {"Short.dfm", "Erreur de lecture du flux."},
@@ -181,7 +181,7 @@ TEST_F(EditorWindow, OpensTheFileNamedOnTheCommandLine)
     QDir::setCurrent(before);
     form.reset();
     form = std::make_unique<dfm::EditorWindow>(prompts, QStringList{"QuenDFMEd", "ed", "Main.dfm"});
-    EXPECT_EQ(prompts.errors, QStringList{"Impossible d'ouvrir le fichier ed Main.dfm."});
+    EXPECT_EQ(prompts.errors, QStringList{"Impossible d'ouvrir le fichier ed Main.dfm (No such file or directory)"});
     EXPECT_TRUE(form->document().formPath().isEmpty());
 }
 

@@ -220,7 +220,7 @@ TEST_F(Saving, WithoutBackupsAReadOnlyFormIsAnError)
     QFile::setPermissions(formPath, QFileDevice::ReadOwner);
     typeAt(unitPage(), 0, "x");
     EXPECT_FALSE(form->save());
-    EXPECT_EQ(prompts.errors, QStringList{"Impossible d'ouvrir le fichier " + formPath + "."});
+    EXPECT_EQ(prompts.errors, QStringList{"Impossible d'ouvrir le fichier " + formPath + " (Permission denied)"});
     EXPECT_EQ(read(unitPath), originalUnit);
 }
 
@@ -240,7 +240,7 @@ TEST_F(Saving, AFolderThatTakesNoNewFilesGetsItsFilesRewrittenInPlace)
     } cases[] = {
         {"backups on", true, true, ""},
         {"backups off", false, true, ""},
-        {"no unit file", true, false, "Impossible de créer le fichier " + unitPath + "."},
+        {"no unit file", true, false, "Impossible de créer le fichier " + unitPath + " (Permission denied)"},
     };
     const auto lock = [this](bool locked) {
         QFile::setPermissions(folder.path(), locked ? QFileDevice::ReadOwner | QFileDevice::ExeOwner
@@ -266,7 +266,7 @@ TEST_F(Saving, AFolderThatTakesNoNewFilesGetsItsFilesRewrittenInPlace)
         const bool saved = form->save();
         lock(false);
         EXPECT_EQ(saved, c.error.isEmpty());
-        EXPECT_EQ(prompts.errors, c.error.isEmpty() ? QStringList() : QStringList{c.error});
+        EXPECT_EQ(prompts.errors, c.error.isEmpty() ? QStringList() : QStringList{c.error}) << prompts.errors.join("|").toStdString();
         EXPECT_EQ(read(formPath), c.error.isEmpty() ? expectedForm : originalForm);
         EXPECT_EQ(read(unitPath), c.unitThere ? newUnit.toLatin1() : QByteArray("<missing>"));
         const QStringList left = QDir(folder.path()).entryList(QDir::Files | QDir::Hidden);
@@ -296,7 +296,7 @@ TEST_F(Saving, AFolderThatTakesNoNewFilesGetsItsFilesRewrittenInPlace)
             EXPECT_EQ(read(copy), originalForm);
             EXPECT_EQ(read(folder.filePath("Copy.PAS")), originalUnit);
         } else {
-            EXPECT_EQ(prompts.errors, QStringList{"Impossible de créer le fichier " + chosen + "."});
+            EXPECT_EQ(prompts.errors, QStringList{"Impossible de créer le fichier " + chosen + " (Permission denied)"}) << prompts.errors.join("|").toStdString();
             EXPECT_FALSE(QFile::exists(chosen));
         }
     }
@@ -309,7 +309,8 @@ TEST_F(Saving, WithoutBackupsAMissingFormFileIsAnError)
     QFile::remove(formPath);
     typeAt(unitPage(), 0, "x");
     EXPECT_FALSE(form->save());
-    EXPECT_EQ(prompts.errors, QStringList{"Impossible d'ouvrir le fichier " + formPath + "."});
+    EXPECT_EQ(prompts.errors,
+              QStringList{"Impossible d'ouvrir le fichier " + formPath + " (No such file or directory)"});
     EXPECT_FALSE(QFile::exists(formPath));
     EXPECT_EQ(read(unitPath), originalUnit);
 }
@@ -350,7 +351,7 @@ TEST_F(Saving, AFullDiskChangesNoFile)
             FileSizeLimit limit(static_cast<rlim_t>(originalForm.size()));
             EXPECT_FALSE(form->save());
         }
-        EXPECT_EQ(prompts.errors, QStringList{"Erreur d'écriture dans le flux."});
+        EXPECT_EQ(prompts.errors, QStringList{"Erreur d'écriture dans le flux (File too large)"});
         EXPECT_EQ(read(formPath), originalForm);
         EXPECT_EQ(read(unitPath), originalUnit);
         EXPECT_FALSE(QFile::exists(folder.filePath("Sample.D$$")));

@@ -138,6 +138,8 @@ std::string failureOf(const std::function<void()>& action)
 TEST(AtomicFile, EveryFailureLeavesTheFolderAsItWas)
 {
     const std::string writeError = "WriteError: Erreur d'écriture dans le flux";
+    const std::string diskFull = writeError + " (No space left on device)";
+    const std::string ioError = writeError + " (Input/output error)";
     const struct {
         const char* name;
         Call call;
@@ -146,10 +148,10 @@ TEST(AtomicFile, EveryFailureLeavesTheFolderAsItWas)
         bool commit;
         std::string failure;  // for a FileCreateError, the target's path follows
     } cases[] = {
-        {"disk full midway", Call::Write, {atMost(5), failsWith(ENOSPC)}, "old.dfm", true, writeError},
-        {"disk full midway, new file", Call::Write, {atMost(5), failsWith(ENOSPC)}, "new.dfm", true, writeError},
-        {"data not made safe", Call::Fsync, {failsWith(EIO)}, "old.dfm", true, writeError},
-        {"a delayed write lost at closing", Call::Close, {failsWith(EIO)}, "old.dfm", true, writeError},
+        {"disk full midway", Call::Write, {atMost(5), failsWith(ENOSPC)}, "old.dfm", true, diskFull},
+        {"disk full midway, new file", Call::Write, {atMost(5), failsWith(ENOSPC)}, "new.dfm", true, diskFull},
+        {"data not made safe", Call::Fsync, {failsWith(EIO)}, "old.dfm", true, ioError},
+        {"a delayed write lost at closing", Call::Close, {failsWith(EIO)}, "old.dfm", true, ioError},
         {"a folder in the way", Call::Write, {}, "folder", true, "FileCreateError: Impossible de créer le fichier "},
         {"never committed", Call::Write, {}, "old.dfm", false, "no error"},
     };
@@ -170,7 +172,8 @@ TEST(AtomicFile, EveryFailureLeavesTheFolderAsItWas)
                 if (c.commit)
                     file.commit();
             });
-            EXPECT_EQ(failure, c.failure.starts_with("FileCreateError") ? c.failure + path : c.failure);
+            EXPECT_EQ(failure,
+                      c.failure.starts_with("FileCreateError") ? c.failure + path + " (Is a directory)" : c.failure);
             EXPECT_TRUE(calls.scriptsUsedUp());
         }
         EXPECT_EQ(snapshot(folder.path()), before);
@@ -182,7 +185,8 @@ TEST(AtomicFile, AFolderThatCannotHoldTheFileIsACreateError)
 {
     TempFolder folder;
     const std::string path = folder.file("missing/f.dfm");
-    EXPECT_THROW_MSG(AtomicFile(path, "test"), FileCreateError, "Impossible de créer le fichier " + path);
+    EXPECT_THROW_MSG(AtomicFile(path, "test"), FileCreateError,
+                     "Impossible de créer le fichier " + path + " (No such file or directory)");
 }
 
 TEST(AtomicFile, ABareNameIsWrittenInTheCurrentFolder)

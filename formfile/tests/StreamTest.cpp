@@ -35,16 +35,17 @@ TEST(FileStream, FailuresNameTheFile)
     TempFolder folder;
     const std::string missing = folder.file("missing.dfm");
     EXPECT_THROW_MSG(FileStream(missing, FileStream::Mode::OpenRead), FileOpenError,
-                     "Impossible d'ouvrir le fichier " + missing);
+                     "Impossible d'ouvrir le fichier " + missing + " (No such file or directory)");
     const std::string nowhere = folder.file("no/such/folder.dfm");
     EXPECT_THROW_MSG(FileStream(nowhere, FileStream::Mode::Create), FileCreateError,
-                     "Impossible de créer le fichier " + nowhere);
+                     "Impossible de créer le fichier " + nowhere + " (No such file or directory)");
 
     const std::string name = folder.file("a.dfm");
     std::ofstream(name) << "data";
     FileStream readOnly(name, FileStream::Mode::OpenRead);
     // Output is buffered: the failure shows when it is handed on.
-    EXPECT_THROW_MSG((readOnly.writeBuffer("x", 1), readOnly.flush()), WriteError, "Erreur d'écriture dans le flux");
+    EXPECT_THROW_MSG((readOnly.writeBuffer("x", 1), readOnly.flush()), WriteError,
+                     "Erreur d'écriture dans le flux (Bad file descriptor)");
     char buffer[10];
     EXPECT_THROW_MSG(readOnly.readBuffer(buffer, 10), ReadError, "Erreur de lecture du flux");
 }
@@ -54,11 +55,11 @@ TEST(FileStream, AFullDiskIsAWriteError)
     if (!std::filesystem::exists("/dev/full"))
         GTEST_SKIP() << "no /dev/full here";
     FileStream full("/dev/full", FileStream::Mode::OpenWrite);
-    EXPECT_THROW_MSG((full.writeBuffer("x", 1), full.flush()), WriteError, "Erreur d'écriture dans le flux");
-    EXPECT_THROW_MSG(full.writeBuffer(std::string(100000, 'x').data(), 100000), WriteError,
-                     "Erreur d'écriture dans le flux");
+    const std::string diskFull = "Erreur d'écriture dans le flux (No space left on device)";
+    EXPECT_THROW_MSG((full.writeBuffer("x", 1), full.flush()), WriteError, diskFull);
+    EXPECT_THROW_MSG(full.writeBuffer(std::string(100000, 'x').data(), 100000), WriteError, diskFull);
     MemoryStream text(test::lines({"object Form1: TForm1", "end"}));
-    EXPECT_THROW_MSG(textToResource(text, full), WriteError, "Erreur d'écriture dans le flux");
+    EXPECT_THROW_MSG(textToResource(text, full), WriteError, diskFull);
 }
 
 TEST(FileStream, AFolderIsNoFileToRead)
@@ -67,7 +68,7 @@ TEST(FileStream, AFolderIsNoFileToRead)
     const std::string name = folder.file("forms.dfm");
     std::filesystem::create_directory(name);
     EXPECT_THROW_MSG(FileStream(name, FileStream::Mode::OpenRead), FileOpenError,
-                     "Impossible d'ouvrir le fichier " + name);
+                     "Impossible d'ouvrir le fichier " + name + " (Is a directory)");
 }
 
 // Taken for the end of the file, a failed read would give a short copy without a word.
