@@ -205,6 +205,12 @@ private:
             if (!sameObject(path))
                 return false;
         }
+        return bothEnd(path);
+    }
+
+    // Both lists end here, and are read past their ends.
+    bool bothEnd(const std::string& path)
+    {
         if (!original_.atListEnd() || !rewritten_.atListEnd())
             return differ(path);
         original_.takeTag();
@@ -220,11 +226,7 @@ private:
             if (rewritten_.takeName() != name || !sameValue(path))
                 return differ(path);
         }
-        if (!original_.atListEnd() || !rewritten_.atListEnd())
-            return differ(owner);
-        original_.takeTag();
-        rewritten_.takeTag();
-        return true;
+        return bothEnd(owner);
     }
 
     bool sameValue(const std::string& path)
@@ -277,11 +279,7 @@ private:
                     return false;
             }
         }
-        if (!original_.atListEnd() || !rewritten_.atListEnd())
-            return false;
-        original_.takeTag();
-        rewritten_.takeTag();
-        return true;
+        return bothEnd(path);
     }
 
     FormReader original_;
