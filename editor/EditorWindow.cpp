@@ -1064,13 +1064,17 @@ void EditorWindow::checkFormAgainstUnit()
         std::vector<std::string> ignored;
         for (const QString& name : ignoredClasses_)
             ignored.push_back(name.toStdString());
-        // An inherited form's ancestors are looked for among the units beside it.
-        SiblingUnits siblings(QFile::encodeName(QFileInfo(document_.formPath()).absolutePath()).toStdString());
+        // An inherited form's ancestors are looked for among the units beside it, and the files
+        // the unit includes beside the unit; those are read in the form's page.
+        const int page = document_.codePage().number;
+        SiblingUnits siblings(QFile::encodeName(QFileInfo(document_.formPath()).absolutePath()).toStdString(), page);
         const AncestorUnits ancestors = [&siblings](std::string_view name) { return siblings.declaring(name); };
-        // The pages' text as UTF-8: what any character is does not matter, only the names.
-        problems = FormUnitCheck(std::move(ignored))
+        const std::string unitPath = QFile::encodeName(document_.unitPath()).toStdString();
+        const IncludeFiles includes = [&unitPath](std::string_view name) { return readIncludeBeside(unitPath, name); };
+        // The pages' text as UTF-8, in which names compare with those of the files read.
+        problems = FormUnitCheck(std::move(ignored), page)
                        .run(formPage_->text().toUtf8().toStdString(), TextEncoding::Utf8,
-                            unitPage_->text().toUtf8().toStdString(), ancestors);
+                            unitPage_->text().toUtf8().toStdString(), ancestors, includes);
     }
     const bool opening = lintPanel_->isHidden();
     lintPanel_->showProblems(problems);

@@ -212,19 +212,10 @@ QString unitFileName(const QString& formPath)
 {
     if (formPath.isEmpty())
         return {};
-    const QString unit = withExtension(formPath, QStringLiteral(".PAS"));
-    const QFileInfo info(unit);
-    if (info.exists())
-        return unit;
-    // Units kept as ".pas" on a file system that tells case apart.
-    const QString base = info.fileName().chopped(4);
-    const QStringList names = info.dir().entryList(QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& name : names) {
-        if (name.size() == info.fileName().size() && name.startsWith(base)
-            && name.endsWith(QStringLiteral(".pas"), Qt::CaseInsensitive))
-            return withExtension(unit, name.right(4));
-    }
-    return unit;
+    // The rule dfmlint finds units by; a form without one gets NAME.PAS.
+    if (const std::optional<std::string> found = findUnitFile(nativePath(formPath)))
+        return QFile::decodeName(QByteArray::fromStdString(*found));
+    return withExtension(formPath, QStringLiteral(".PAS"));
 }
 
 Loaded load(const QString& formPath, const CodePageRequest& request)

@@ -49,7 +49,8 @@ struct Texts {
 QString withExtension(const QString& path, const QString& extension);
 // The extension of the file name, dot included; empty when there is none.
 QString extensionOf(const QString& path);
-// The companion unit: ".PAS", or an existing file whose extension differs only in case.
+// The companion unit, found as findUnitFile finds it (NAME.PAS, NAME.pas, NAME.pas in another
+// case); NAME.PAS when there is none.
 QString unitFileName(const QString& formPath);
 
 // Throws the form errors of the conversion and of the file layer, or FormError with our own

@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace {
@@ -18,6 +20,13 @@ constexpr std::string_view Form = "inherited Form1: TForm1\r\n"
                                   "    object Edit1: TEdit\r\n"
                                   "    end\r\n"
                                   "  end\r\n"
+                                  "  object Report1: TReport\r\n"
+                                  "    Left = 8\r\n"
+                                  "    object Band1: TBand\r\n"
+                                  "      Top = 2\r\n"
+                                  "      OnColor = clYellow\r\n"
+                                  "    end\r\n"
+                                  "  end\r\n"
                                   "  inline Frame1: TFrame1\r\n"
                                   "    inherited Label1: TLabel\r\n"
                                   "      OnClick = LabelClick\r\n"
@@ -30,6 +39,8 @@ constexpr std::string_view Form = "inherited Form1: TForm1\r\n"
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string_view unit(reinterpret_cast<const char*>(data), size);
-    (void)dfm::FormUnitCheck({"TTimer"}).run(Form, dfm::TextEncoding::CodePage, unit);
+    // Every file the unit includes is the unit again: the includes must end all the same.
+    const dfm::IncludeFiles includes = [&unit](std::string_view) { return std::optional<std::string>(unit); };
+    (void)dfm::FormUnitCheck({"TTimer"}).run(Form, dfm::TextEncoding::CodePage, unit, {}, includes);
     return 0;
 }

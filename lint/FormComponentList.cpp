@@ -2,7 +2,10 @@
 
 #include "Errors.h"
 #include "MemoryStream.h"
+#include "NameCase.h"
 #include "NestingGuard.h"
+
+#include <algorithm>
 
 namespace dfm {
 
@@ -29,12 +32,32 @@ bool isEventProperty(std::string_view name, std::string_view value)
         && !ascii::equalsIgnoringCase(value, "nil");
 }
 
+bool isOneOf(std::string_view name, std::initializer_list<std::string_view> names)
+{
+    return std::any_of(names.begin(), names.end(), [&](std::string_view n) { return ascii::equalsIgnoringCase(name, n); });
+}
+
+// Properties only a control has: a component that is not drawn has at most Left and Top, the
+// place of its icon in the designer.
+bool isSizeProperty(std::string_view name)
+{
+    return isOneOf(name, {"Width", "Height", "ClientWidth", "ClientHeight", "Size.Width", "Size.Height", "Position.X",
+                          "Position.Y", "Align"});
+}
+
+bool isPlaceProperty(std::string_view name)
+{
+    return isOneOf(name, {"Left", "Top", "Width", "Height", "Size.Width", "Size.Height", "Position.X", "Position.Y"});
+}
+
 // Walks the text by the grammar the converter reads it with, keeping only names and lines.
 class Walker {
 public:
-    Walker(FormParser& parser, FormComponentList& list) : parser_(parser), list_(list) {}
+    Walker(FormParser& parser, FormComponentList& list, const CodePage& page) : parser_(parser), list_(list), page_(page)
+    {
+    }
 
-    void object(bool inFrame)
+    void object(bool inFrame, std::size_t parent)
     {
         const NestingGuard nesting = nest();
         FormComponent component;
@@ -46,17 +69,18 @@ public:
             parser_.expectSymbol("OBJECT");
         parser_.advance();
         parser_.expectToken(Symbol);
-        component.className = parser_.tokenText();
+        component.className = nameAsUtf8(parser_.tokenText(), page_);
         component.line = parser_.lineNumber();
         if (parser_.advance() == ':') {
             parser_.advance();
             parser_.expectToken(Symbol);
             component.name = std::move(component.className);
-            component.className = parser_.tokenText();
+            component.className = nameAsUtf8(parser_.tokenText(), page_);
             parser_.advance();
         }
         orderIndex();
         component.inFrame = inFrame;
+        component.parent = parent;
         // The root's own objects are the form's even when the root is a frame's text.
         const bool childrenInFrame = inFrame || (component.kind == FormComponent::Kind::Inline && !list_.components.empty());
         const std::size_t index = list_.components.size();
@@ -64,7 +88,7 @@ public:
         while (!atObjectKeyword() && !parser_.tokenIsSymbol("END"))
             property(index);
         while (!parser_.tokenIsSymbol("END"))
-            object(childrenInFrame);
+            object(childrenInFrame, index);
         parser_.advance();
     }
 
@@ -90,16 +114,22 @@ private:
         parser_.advance();
     }
 
-    void property(std::size_t component)
+    // inItem: a property of an item of one of the object's collections, not of the object itself.
+    void property(std::size_t component, bool inItem = false)
     {
         const int line = parser_.lineNumber();
         const std::string name = parser_.takePropertyName();
         parser_.expectToken('=');
         parser_.advance();
+        if (!inItem) {
+            FormComponent& object = list_.components[component];
+            object.sized = object.sized || isSizeProperty(name);
+            object.placed = object.placed || isPlaceProperty(name);
+        }
         if (parser_.token() == Symbol) {
-            std::string value = parser_.takeDottedIdent();
+            const std::string value = parser_.takeDottedIdent();
             if (isEventProperty(name, value))
-                list_.events.push_back({std::move(name), std::move(value), line, component});
+                list_.events.push_back({name, nameAsUtf8(value, page_), line, component});
             parser_.advance();
             return;
         }
@@ -139,7 +169,7 @@ private:
                 parser_.advance();
                 orderIndex();
                 while (!parser_.tokenIsSymbol("end"))
-                    property(component);
+                    property(component, true);
                 parser_.advance();
             }
             break;
@@ -169,18 +199,19 @@ private:
 
     FormParser& parser_;
     FormComponentList& list_;
+    const CodePage& page_;
     int depth_ = 0;
 };
 
 }  // namespace
 
-FormComponentList FormComponentList::read(std::string_view text, TextEncoding encoding)
+FormComponentList FormComponentList::read(std::string_view text, TextEncoding encoding, const CodePage& page)
 {
     FormComponentList list;
     MemoryStream input(text);
     try {
         FormParser parser(input, encoding);
-        Walker(parser, list).object(false);
+        Walker(parser, list, page).object(false, 0);
     } catch (const ParserError& error) {
         // The line is given apart; the message need not repeat it.
         list.error = error.what();

@@ -1,8 +1,9 @@
 // What the form check needs of form text: the objects with their names, classes and lines, how
-// each came to the form (its own, inherited from an ancestor form, or a frame's), and the event
-// properties that name methods.
+// each came to the form (its own, inherited from an ancestor form, or a frame's), where each one
+// sits, and the event properties that name methods. Names are given in UTF-8.
 #pragma once
 
+#include "CodePage.h"
 #include "FormParser.h"
 
 #include <string>
@@ -19,6 +20,12 @@ struct FormComponent {
     Kind kind = Kind::Object;
     // Inside a frame (an inline object): it belongs to the frame's class, not the form's.
     bool inFrame = false;
+    std::size_t parent = 0;  // index of the object it is in; the root's is 0
+    // It has a size or an alignment of its own (Width, Height, Size, Position, Align...), as a
+    // control has and a component that is not drawn on the form has not.
+    bool sized = false;
+    // It has a place of its own (Left, Top, Width, Height, Position, Size).
+    bool placed = false;
 };
 
 // "OnClick = Button1Click", in an object or in an item of one of its collections.
@@ -36,7 +43,9 @@ struct FormComponentList {
     std::string error;
     int errorLine = 0;
 
-    static FormComponentList read(std::string_view text, TextEncoding encoding);
+    // Names that are not UTF-8 are read in page.
+    static FormComponentList read(std::string_view text, TextEncoding encoding,
+                                  const CodePage& page = CodePage::forNumber(CodePage::DefaultNumber));
 };
 
 }  // namespace dfm

@@ -1,6 +1,7 @@
 #include "PascalUnitScanner.h"
 
 #include "AsciiText.h"
+#include "NameCase.h"
 
 #include <algorithm>
 #include <string>
@@ -33,8 +34,10 @@ public:
     explicit Tokenizer(std::string_view text) : text_(text) {}
 
     // False when a comment runs to the end of the text; error and errorLine tell which.
-    bool run(std::vector<Token>& tokens, std::string& error, int& errorLine)
+    // includes: the file names of the include directives, in text order.
+    bool run(std::vector<Token>& tokens, std::string& error, int& errorLine, std::vector<std::string>& includes)
     {
+        includes_ = &includes;
         while (skipBlanksAndComments())
             tokens.push_back(next());
         if (unterminatedLine_ != 0) {
@@ -81,10 +84,14 @@ private:
                 stepOver(p_ + 1);
             } else if (c == '{') {
                 const bool directive = at(p_ + 1) == '$';
+                if (directive)
+                    takeInclude(p_ + 2, "}");
                 if (!skipTo("}", p_ + 1, directive ? "unterminated compiler directive" : "unterminated comment"))
                     return false;
             } else if (c == '(' && at(p_ + 1) == '*') {
                 const bool directive = at(p_ + 2) == '$';
+                if (directive)
+                    takeInclude(p_ + 3, "*)");
                 if (!skipTo("*)", p_ + 2, directive ? "unterminated compiler directive" : "unterminated comment"))
                     return false;
             } else if (c == '/' && at(p_ + 1) == '/') {
@@ -94,6 +101,36 @@ private:
                 return true;
             }
         }
+    }
+
+    // "{$I name}", "{$INCLUDE 'a name'}": the name, from the directive's word at from. "{$I+}" and
+    // "{$I-}" switch a check and include nothing; "{$I %DATE%}" inserts a text, not a file.
+    void takeInclude(std::size_t from, std::string_view close)
+    {
+        std::size_t p = from;
+        while (ascii::isLetter(static_cast<unsigned char>(at(p))))
+            ++p;
+        const std::string_view word = text_.substr(from, p - from);
+        if (!ascii::equalsIgnoringCase(word, "I") && !ascii::equalsIgnoringCase(word, "INCLUDE"))
+            return;
+        if (at(p) != ' ' && at(p) != '\t')
+            return;
+        while (at(p) == ' ' || at(p) == '\t')
+            ++p;
+        std::size_t end;
+        if (at(p) == '\'') {
+            ++p;
+            end = text_.find('\'', p);
+        } else {
+            end = p;
+            while (end < text_.size() && static_cast<unsigned char>(text_[end]) > ' ' && !text_.substr(end).starts_with(close))
+                ++end;
+        }
+        if (end == std::string_view::npos || end == p || at(p) == '%')
+            return;
+        const std::string_view name = text_.substr(p, end - p);
+        if (name.find('\n') == std::string_view::npos && name.find(close) == std::string_view::npos)
+            includes_->emplace_back(name);
     }
 
     Token next()
@@ -168,16 +205,20 @@ private:
     int line_ = 1;
     const char* unterminatedWhat_ = "";
     int unterminatedLine_ = 0;
+    std::vector<std::string>* includes_ = nullptr;
 };
 
 bool sameName(std::string_view a, std::string_view b)
 {
-    return ascii::equalsIgnoringCase(a, b);
+    return sameNameIgnoringCase(a, b);
 }
 
 class Parser {
 public:
-    Parser(const std::vector<Token>& tokens, PascalUnit& unit) : t_(tokens), unit_(unit) {}
+    Parser(const std::vector<Token>& tokens, PascalUnit& unit, const CodePage& page)
+        : t_(tokens), unit_(unit), page_(page)
+    {
+    }
 
     void run()
     {
@@ -205,6 +246,8 @@ private:
         return i < t_.size() && t_[i].kind == Token::Symbol && t_[i].text[0] == c;
     }
     bool isName(std::size_t i) const { return i < t_.size() && t_[i].kind == Token::Identifier; }
+    // The identifier at i in UTF-8.
+    std::string name(std::size_t i) const { return nameAsUtf8(t_[i].text, page_); }
 
     bool isMethodKeyword(std::size_t i) const
     {
@@ -225,12 +268,12 @@ private:
         while (isWord(j, "abstract") || isWord(j, "sealed"))
             ++j;
         PascalClass declared;
-        declared.name = std::string(t_[i].text);
+        declared.name = name(i);
         declared.line = t_[i].line;
         if (isSymbol(j, '(')) {
             ++j;
             while (isName(j)) {
-                declared.ancestor = std::string(t_[j].text);
+                declared.ancestor = name(j);
                 if (!isSymbol(j + 1, '.'))
                     break;
                 j += 2;
@@ -311,7 +354,7 @@ private:
     std::size_t classBody(std::size_t i, PascalClass& declared) const
     {
         enum class Section { Fields, ClassFields, Declarations };
-        bool published = true;
+        Visibility visibility = Visibility::Published;
         Section section = Section::Fields;
         while (i < t_.size()) {
             if (isWord(i, "end"))
@@ -319,11 +362,13 @@ private:
             if (isWord(i, "strict")) {
                 ++i;
             } else if (isWord(i, "private") || isWord(i, "protected") || isWord(i, "public")) {
-                published = false;
+                visibility = isWord(i, "private")     ? Visibility::Private
+                    : isWord(i, "protected") ? Visibility::Protected
+                                             : Visibility::Public;
                 section = Section::Fields;
                 ++i;
             } else if (isWord(i, "published") || isWord(i, "automated")) {
-                published = true;
+                visibility = Visibility::Published;
                 section = Section::Fields;
                 ++i;
             } else if (isWord(i, "class") && (isWord(i + 1, "var") || isWord(i + 1, "threadvar"))) {
@@ -345,12 +390,12 @@ private:
                 }
                 ++i;
             } else if (isMethodKeyword(i) || (isWord(i, "class") && isMethodKeyword(i + 1))) {
-                const std::size_t name = isWord(i, "class") ? i + 2 : i + 1;
+                const std::size_t at = isWord(i, "class") ? i + 2 : i + 1;
                 // "procedure IFoo.Bar = Baz" maps an interface's method and declares none.
-                if (isName(name) && !isSymbol(name + 1, '.'))
-                    declared.methods.push_back({std::string(t_[name].text), t_[name].line, published});
+                if (isName(at) && !isSymbol(at + 1, '.'))
+                    declared.methods.push_back({name(at), t_[at].line, visibility});
                 section = Section::Fields;
-                i = skipMember(name);
+                i = skipMember(at);
             } else if (isWord(i, "property") || (isWord(i, "class") && isWord(i + 1, "property"))) {
                 section = Section::Fields;
                 i = skipMember(i);
@@ -367,9 +412,9 @@ private:
                     while (isName(k) && isSymbol(k + 1, '.'))
                         k += 2;
                     if (isName(k) && (isSymbol(k + 1, ';') || isWord(k + 1, "end")))
-                        typeName = std::string(t_[k].text);
+                        typeName = name(k);
                     for (std::size_t n : names)
-                        declared.fields.push_back({std::string(t_[n].text), typeName, t_[n].line, published});
+                        declared.fields.push_back({name(n), typeName, t_[n].line, visibility});
                 }
                 i = skipMember(j);
             } else {
@@ -396,11 +441,12 @@ private:
             return;
         const Token& owner = t_[parts[parts.size() - 2]];
         const Token& method = t_[parts.back()];
-        unit_.bodies.push_back({std::string(owner.text), std::string(method.text), method.line});
+        unit_.bodies.push_back({nameAsUtf8(owner.text, page_), nameAsUtf8(method.text, page_), method.line});
     }
 
     const std::vector<Token>& t_;
     PascalUnit& unit_;
+    const CodePage& page_;
 };
 
 }  // namespace
@@ -432,7 +478,7 @@ bool PascalUnit::hasBody(std::string_view className, std::string_view methodName
     });
 }
 
-PascalUnit PascalUnitScanner::scan(std::string_view text)
+PascalUnit PascalUnitScanner::scan(std::string_view text, const CodePage& page)
 {
     PascalUnit unit;
     // A byte order mark is no part of the first token.
@@ -440,9 +486,9 @@ PascalUnit PascalUnitScanner::scan(std::string_view text)
         text.remove_prefix(3);
     std::vector<Token> tokens;
     Tokenizer tokenizer(text);
-    if (!tokenizer.run(tokens, unit.error, unit.errorLine))
+    if (!tokenizer.run(tokens, unit.error, unit.errorLine, unit.includes))
         return unit;
-    Parser(tokens, unit).run();
+    Parser(tokens, unit, page).run();
     return unit;
 }
 

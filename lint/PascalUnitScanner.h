@@ -1,7 +1,10 @@
 // What the form check needs of a Pascal unit: the class declarations with their fields and
-// methods, and the method bodies, each with its line. Comments, strings and compiler directives
-// are skipped, so that text in them never reads as a declaration.
+// methods, the method bodies, each with its line, and the files it includes. Comments, strings
+// and compiler directives are skipped, so that text in them never reads as a declaration. Names
+// are given in UTF-8.
 #pragma once
+
+#include "CodePage.h"
 
 #include <string>
 #include <string_view>
@@ -9,17 +12,20 @@
 
 namespace dfm {
 
+// The section of the class a member is declared in ("strict" sections as the others).
+enum class Visibility { Published, Public, Protected, Private };
+
 struct PascalField {
     std::string name;
     std::string typeName;  // the last part of a dotted type name; empty when it is no plain name
     int line = 0;
-    bool published = false;
+    Visibility visibility = Visibility::Published;
 };
 
 struct PascalMethod {
     std::string name;
     int line = 0;
-    bool published = false;
+    Visibility visibility = Visibility::Published;
 };
 
 struct PascalClass {
@@ -43,19 +49,22 @@ struct PascalMethodBody {
 struct PascalUnit {
     std::vector<PascalClass> classes;
     std::vector<PascalMethodBody> bodies;
+    // The names of "{$I name}" and "{$INCLUDE name}", as written, in text order.
+    std::vector<std::string> includes;
     // Set when the unit could not be read as far as the check needs: what stopped it, and where.
     std::string error;
     int errorLine = 0;
 
-    // Names compare without regard to ASCII case, as Pascal's do.
+    // Names compare as characters without regard to case, as Pascal's do.
     const PascalClass* findClass(std::string_view name) const;
     bool hasBody(std::string_view className, std::string_view methodName) const;
 };
 
 class PascalUnitScanner {
 public:
-    // text: the unit's bytes, in a code page or UTF-8; lines end with LF or CR LF.
-    static PascalUnit scan(std::string_view text);
+    // text: the unit's bytes, in a code page or UTF-8; lines end with LF or CR LF. Names that are
+    // not UTF-8 are read in page.
+    static PascalUnit scan(std::string_view text, const CodePage& page = CodePage::forNumber(CodePage::DefaultNumber));
 };
 
 }  // namespace dfm

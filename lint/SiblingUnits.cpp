@@ -1,6 +1,7 @@
 #include "SiblingUnits.h"
 
 #include "AsciiText.h"
+#include "FormFileNames.h"
 #include "PascalUnitScanner.h"
 
 #include <algorithm>
@@ -16,17 +17,35 @@ namespace {
 // A unit beyond this is no source file worth reading for a class declaration.
 constexpr std::uintmax_t MostUnitBytes = std::uintmax_t{8} << 20;
 
-// Whether the text holds the name anywhere, in any case: most units can be passed over without
-// being scanned.
-bool mentions(std::string_view text, std::string_view name)
+// Whether the text may declare the name: most units can be passed over without being scanned
+// when an ASCII name is nowhere in them, in any case. Other names may be in another encoding.
+bool mayMention(std::string_view text, std::string_view name)
 {
+    if (std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
+        return true;
     const auto same = [](char a, char b) { return ascii::toUpper(a) == ascii::toUpper(b); };
     return !name.empty() && std::search(text.begin(), text.end(), name.begin(), name.end(), same) != text.end();
 }
 
+// The whole of a file that is no larger than a unit worth reading.
+std::optional<std::string> readSource(const fs::path& path)
+{
+    std::error_code error;
+    if (fs::file_size(path, error) > MostUnitBytes || error)
+        return std::nullopt;
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream bytes;
+    if (!file || !(bytes << file.rdbuf()))
+        return std::nullopt;
+    return bytes.str();
+}
+
 }  // namespace
 
-SiblingUnits::SiblingUnits(fs::path folder) : folder_(std::move(folder)) {}
+SiblingUnits::SiblingUnits(fs::path folder, int codePage)
+    : folder_(std::move(folder)), page_(CodePage::forNumber(codePage))
+{
+}
 
 void SiblingUnits::load()
 {
@@ -45,10 +64,8 @@ void SiblingUnits::load()
     std::sort(paths.begin(), paths.end());
     for (const fs::path& path : paths) {
         // A unit that cannot be read is one the designer could not have used either.
-        std::ifstream file(path, std::ios::binary);
-        std::ostringstream bytes;
-        if (file && (bytes << file.rdbuf()))
-            texts_.push_back(bytes.str());
+        if (std::optional<std::string> text = readSource(path))
+            texts_.push_back(std::move(*text));
     }
 }
 
@@ -58,13 +75,33 @@ std::optional<std::string> SiblingUnits::declaring(std::string_view className)
         load();
     std::optional<std::string> found;
     for (const std::string& text : texts_) {
-        if (!mentions(text, className) || PascalUnitScanner::scan(text).findClass(className) == nullptr)
+        if (!mayMention(text, className) || PascalUnitScanner::scan(text, page_).findClass(className) == nullptr)
             continue;
         if (found)
             return std::nullopt;
         found = text;
     }
     return found;
+}
+
+std::optional<std::string> readIncludeBeside(const std::string& unitPath, std::string_view name)
+{
+    const fs::path unit(unitPath);
+    std::string relative(name);
+    std::replace(relative.begin(), relative.end(), '\\', '/');
+    if (const std::size_t star = relative.find('*'); star != std::string::npos)
+        relative.replace(star, 1, unit.stem().string());
+    const fs::path wanted = unit.parent_path() / relative;
+    std::vector<std::string> names{wanted.filename().string()};
+    if (!wanted.has_extension()) {
+        for (const char* extension : {".pas", ".inc", ".pp"})
+            names.push_back(names.front() + extension);
+    }
+    for (const std::string& tried : names) {
+        if (const std::optional<std::string> path = findFileIgnoringCase(wanted.parent_path().string(), tried))
+            return readSource(*path);
+    }
+    return std::nullopt;
 }
 
 }  // namespace dfm

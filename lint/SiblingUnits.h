@@ -1,6 +1,9 @@
 // The units beside a form, where the ancestors of an inherited form's class are looked for, as
-// the designer finds them in the project: a class declared in exactly one of them.
+// the designer finds them in the project: a class declared in exactly one of them. And the files
+// a unit includes, found beside it as the compiler finds them.
 #pragma once
+
+#include "CodePage.h"
 
 #include <filesystem>
 #include <optional>
@@ -12,8 +15,9 @@ namespace dfm {
 
 class SiblingUnits {
 public:
-    // folder: where the units are; they are read when a class is first looked for.
-    explicit SiblingUnits(std::filesystem::path folder);
+    // folder: where the units are; they are read when a class is first looked for. codePage: what
+    // names that are not UTF-8 are read in.
+    explicit SiblingUnits(std::filesystem::path folder, int codePage = CodePage::DefaultNumber);
 
     // The text of the one unit of the folder that declares className; nothing when none does,
     // or more than one (two projects in one folder: which is meant cannot be told).
@@ -23,8 +27,15 @@ private:
     void load();
 
     std::filesystem::path folder_;
+    const CodePage& page_;
     bool loaded_ = false;
     std::vector<std::string> texts_;
 };
+
+// The text of the file that an "{$I name}" of the unit at unitPath includes: name relative to the
+// unit's folder ("\" read as "/", "*" as the unit's own name), and a name without extension also
+// with ".pas", ".inc" and ".pp" added; each found in another case when not in its own. Nothing
+// when none is there or it cannot be read.
+std::optional<std::string> readIncludeBeside(const std::string& unitPath, std::string_view name);
 
 }  // namespace dfm

@@ -194,6 +194,11 @@ TEST(FormFiles, FileNamesBesideTheForm)
     lower.close();
     EXPECT_EQ(FormFiles::unitFileName(form), folder.filePath("Unit1.pas"));
     EXPECT_EQ(FormFiles::unitFileName(QString()), QString());
+    // A base name in another case, as dfmlint finds it.
+    QFile upper(folder.filePath("DESTTAB.PAS"));
+    ASSERT_TRUE(upper.open(QIODevice::WriteOnly));
+    upper.close();
+    EXPECT_EQ(FormFiles::unitFileName(folder.filePath("Desttab.dfm")), folder.filePath("DESTTAB.PAS"));
 }
 
 }  // namespace

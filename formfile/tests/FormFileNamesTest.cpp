@@ -1,7 +1,12 @@
-// Which names are form files, and what their backups are called.
+// Which names are form files, what their backups are called, and which file is a form's unit.
 #include "FormFileNames.h"
+#include "CodePage.h"
+#include "NameCase.h"
+#include "TempFolder.h"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 namespace dfm {
 namespace {
@@ -27,6 +32,68 @@ TEST(FormFileNames, ExtensionsAndBackups)
         SCOPED_TRACE(c.path);
         EXPECT_EQ(hasFormExtension(c.path), c.form);
         EXPECT_EQ(backupFileName(c.path), c.backup);
+    }
+}
+
+// NAME.PAS, then NAME.pas, then other cases of NAME.pas in byte order; never a folder.
+TEST(FormFileNames, UnitBesideTheForm)
+{
+    const struct {
+        const char* form;
+        std::vector<std::string> files;
+        const char* unit;  // empty: none
+    } cases[] = {
+        {"Main.dfm", {"Main.PAS", "Main.pas", "MAIN.pas"}, "Main.PAS"},
+        {"Main.dfm", {"Main.pas", "MAIN.PAS"}, "Main.pas"},
+        {"Desttab.dfm", {"DESTTAB.PAS"}, "DESTTAB.PAS"},
+        {"Desttab.DFM", {"desttab.PAS", "DESTTAB.pas", "Desttab.txt"}, "DESTTAB.pas"},
+        {"\xC3\x89tat.dfm", {"\xC3\xA9TAT.PAS"}, "\xC3\xA9TAT.PAS"},
+        {"Main.dfm", {"Main.pas.bak", "Mai.pas", "Main.dfm"}, ""},
+        {"Main", {"Main.pas"}, "Main.pas"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.form);
+        const test::TempFolder folder;
+        for (const std::string& name : c.files)
+            std::ofstream(folder.file(name)) << "unit";
+        const std::optional<std::string> found = findUnitFile(folder.file(c.form));
+        EXPECT_EQ(found.value_or(""), *c.unit == 0 ? "" : folder.file(c.unit));
+        // The names already listed give the same, with the form's folder as written.
+        EXPECT_EQ(findUnitFile(c.form, c.files).value_or(""), c.unit);
+    }
+    const test::TempFolder folder;
+    std::filesystem::create_directory(folder.file("Main.PAS"));
+    EXPECT_EQ(findUnitFile(folder.file("Main.dfm")), std::nullopt);
+    EXPECT_EQ(unitFileLookedFor("a/b.c/Main.DFM"), "Main.pas");
+    EXPECT_EQ(findFileIgnoringCase(folder.path().string(), "main.pas"), std::nullopt);
+    std::ofstream(folder.file("Defs.INC")) << "";
+    EXPECT_EQ(findFileIgnoringCase(folder.path().string(), "defs.inc"), folder.file("Defs.INC"));
+}
+
+TEST(FormFileNames, NamesCompareAsCharacters)
+{
+    const CodePage& page = CodePage::forNumber(1252);
+    EXPECT_EQ(nameAsUtf8("Transfer\xEAncia", page), "Transfer\xC3\xAAncia");
+    EXPECT_EQ(nameAsUtf8("Transfer\xC3\xAAncia", page), "Transfer\xC3\xAAncia");
+    EXPECT_EQ(nameAsUtf8("\xC4\xE0\xF2\xE0", CodePage::forNumber(1251)), "\xD0\x94\xD0\xB0\xD1\x82\xD0\xB0");
+    const struct {
+        const char* a;
+        const char* b;
+        bool same;
+    } cases[] = {
+        {"Button1", "BUTTON1", true},
+        {"Transfer\xC3\xAAncia", "TRANSFER\xC3\x8ANCIA", true},
+        {"\xD0\x94\xD0\xB0\xD1\x82\xD0\xB0", "\xD0\xB4\xD0\x90\xD0\xA2\xD0\x90", true},  // Дата, дАТА
+        {"\xCE\xA3\xCE\xA4", "\xCF\x83\xCF\x84", true},                                  // ΣΤ, στ
+        {"\xC5\x81\xC3\xB3" "d\xC5\xBA", "\xC5\x82\xC3\x93" "D\xC5\xB9", true},            // Łódź, łÓDŹ
+        {"Transfer\xC3\xAAncia", "Transferencia", false},
+        {"A\xEA", "A\xCA", false},  // no UTF-8: bytes as they are
+        {"Button1", "Button", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.a);
+        EXPECT_EQ(sameNameIgnoringCase(c.a, c.b), c.same);
+        EXPECT_EQ(sameNameIgnoringCase(c.b, c.a), c.same);
     }
 }
 

@@ -46,6 +46,7 @@ struct Case {
     std::vector<LintProblem> expected;
     std::vector<std::string> ignored = {};
     AncestorUnits ancestors = {};
+    IncludeFiles includes = {};
 };
 
 // The ancestor TForm1, with its handler, declared in another unit of the project.
@@ -56,6 +57,33 @@ std::optional<std::string> findAncestor(std::string_view name)
 {
     return name == "TForm1" ? std::optional<std::string>(AncestorUnit) : std::nullopt;
 }
+
+// A report (a component that is not drawn) laying out its pages and bands, a memo of the form that
+// shares a name with one of the report's, and a menu whose items have no place of their own.
+const std::string ReportForm = "object Form1: TForm1\n"                  // 1
+                               "  object Memo1: TMemo\n"                 // 2
+                               "    Left = 8\n"
+                               "    Width = 100\n"
+                               "  end\n"
+                               "  object frxReport1: TfrxReport\n"       // 6
+                               "    Left = 40\n"
+                               "    Top = 8\n"
+                               "    object Page1: TfrxReportPage\n"      // 9
+                               "      PaperWidth = 210.0\n"
+                               "      object MasterData1: TfrxMasterData\n"  // 11
+                               "        Height = 22.5\n"
+                               "        object Memo1: TfrxMemoView\n"    // 13
+                               "          Left = 1.5\n"
+                               "        end\n"
+                               "      end\n"
+                               "    end\n"
+                               "  end\n"
+                               "  object MainMenu1: TMainMenu\n"         // 19
+                               "    object File1: TMenuItem\n"           // 20
+                               "      Caption = 'File'\n"
+                               "    end\n"
+                               "  end\n"
+                               "end\n";
 
 const std::string InheritedForm = "inherited Form2: TForm2\n  inherited Button1: TButton\n    OnClick = Button1Click\n"
                                   "    OnEnter = Gone\n  end\n  object Button2: TButton\n    OnClick = Button1Click\n  end\nend\n";
@@ -95,8 +123,37 @@ std::vector<Case> cases()
          {{File::Form, 4, "component Edit1: TEdit has no field in class TForm1"}}},
         {"fields outside the published part need no component", ButtonForm,
          unitWith(ButtonMembers + "  private\n    FList: TStringList;\n  public\n    Helper: TButton;\n", ButtonBody), {}},
-        {"handler declared private still counts as declared", ButtonForm,
-         unitWith("    Button1: TButton;\n  private\n    procedure Button1Click(Sender: TObject);\n", ButtonBody), {}},
+        {"handler declared private: the form does not load", ButtonForm,
+         unitWith("    Button1: TButton;\n  private\n    procedure Button1Click(Sender: TObject);\n", ButtonBody),
+         {{File::Form, 5,
+           "OnClick = Button1Click: method TForm1.Button1Click is private, so the form does not load "
+           "(handlers must be published)"}}},
+        {"component field moved out of the published part: it stays nil", ButtonForm,
+         unitWith("    procedure Button1Click(Sender: TObject);\n  strict protected\n    Button1: TButton;\n",
+                  ButtonBody),
+         {{File::Form, 3,
+           "component Button1: TButton: its field in class TForm1 is protected, so the form never sets it "
+           "(component fields must be published)"}}},
+        {"an event property whose value is a constant is a value",
+         "object Form1: TForm1\n  object Gauge: TGauge\n    DigitalOptions.OnColor = clYellow\n    OnHover = crHandPoint\n"
+         "    OnClick = btnOkClick\n    OnEnter = doEnter\n    OnExit = Gone\n    OnDraw = drawIt\n  end\n"
+         "  object btnOk: TButton\n  end\nend\n",
+         unitWith("    Gauge: TGauge;\n    btnOk: TButton;\n", "procedure TForm1.drawIt;\nbegin\nend;\n"),
+         {{File::Form, 5, "OnClick = btnOkClick: method btnOkClick is not declared in class TForm1"},
+          {File::Form, 6, "OnEnter = doEnter: method doEnter is not declared in class TForm1"},
+          {File::Form, 7, "OnExit = Gone: method Gone is not declared in class TForm1"},
+          {File::Form, 8, "OnDraw = drawIt: method drawIt is not declared in class TForm1"}}},
+        {"names compare as characters: a UTF-8 form and a Windows-1252 unit",
+         "object Form1: TForm1\n  object Transfer\xC3\xAAncia: TButton\n    OnClick = TRANSFER\xC3\x8ANCIAClick\n  end\n"
+         "  object \xC3\x89tat: TLabel\n  end\nend\n",
+         unitWith("    Transfer\xEAncia: TButton;\n    \xE9tat: TLabel;\n    procedure Transfer\xEAnciaClick(Sender: TObject);\n",
+                  "procedure TForm1.Transfer\xEAnciaClick(Sender: TObject);\nbegin\nend;\n"),
+         {}},
+        {"names in different scripts differ",
+         "object Form1: TForm1\n  object \xD0\x94\xD0\xB0\xD1\x82\xD0\xB0: TLabel\n  end\nend\n",
+         unitWith("    \xC4\xE0\xF2\xE0: TLabel;\n"),
+         {{File::Form, 2, "component \xD0\x94\xD0\xB0\xD1\x82\xD0\xB0: TLabel has no field in class TForm1"},
+          {File::Unit, 7, "field \xC3\x84\xC3\xA0\xC3\xB2\xC3\xA0: TLabel has no component in the form"}}},
         {"ignored class", ButtonForm + "",
          unitWith("    procedure Button1Click(Sender: TObject);\n    Timer1: TTimer;\n", ButtonBody), {},
          {"tbutton", "TTimer"}},
@@ -149,6 +206,40 @@ std::vector<Case> cases()
          unitWith("    Grid: TGrid;\n    procedure FontChanged(Sender: TObject);\n",
                   "procedure TForm1.FontChanged(Sender: TObject);\nbegin\nend;\n"),
          {{File::Form, 5, "OnDraw = DrawColumn: method DrawColumn is not declared in class TForm1"}}},
+        {"a report's pages, bands and their objects are the report's own",
+         ReportForm, unitWith("    Memo1: TMemo;\n    frxReport1: TfrxReport;\n    MainMenu1: TMainMenu;\n"),
+         {{File::Form, 20, "component File1: TMenuItem has no field in class TForm1"}}},
+        {"objects of a report with a field of their own are the form's: the others are reported",
+         ReportForm,
+         unitWith("    Memo1: TMemo;\n    frxReport1: TfrxReport;\n    MasterData1: TfrxMasterData;\n"
+                  "    MainMenu1: TMainMenu;\n    File1: TMenuItem;\n"),
+         {{File::Form, 9, "component Page1: TfrxReportPage has no field in class TForm1"}}},
+        {"a report without a field: its objects are not known to be its own",
+         ReportForm, unitWith("    Memo1: TMemo;\n    MainMenu1: TMainMenu;\n    File1: TMenuItem;\n"),
+         {{File::Form, 6, "component frxReport1: TfrxReport has no field in class TForm1"},
+          {File::Form, 9, "component Page1: TfrxReportPage has no field in class TForm1"},
+          {File::Form, 11, "component MasterData1: TfrxMasterData has no field in class TForm1"}}},
+        {"a control's children are the form's, with fields or without",
+         "object Form1: TForm1\n  object Panel1: TPanel\n    Left = 0\n    Width = 10\n    object Label1: TLabel\n"
+         "      Left = 2\n    end\n  end\nend\n",
+         unitWith("    Panel1: TPanel;\n"), {{File::Form, 5, "component Label1: TLabel has no field in class TForm1"}}},
+        {"handler bodies in include files, and in files they include", ButtonForm + "",
+         unitWith(ButtonMembers + "    procedure Other;\n", "{$I Handlers.inc}\n"), {}, {}, {},
+         [](std::string_view name) -> std::optional<std::string> {
+             if (name == "Handlers.inc")
+                 return "{$I more}\n" + ButtonBody;
+             if (name == "more")
+                 return std::string("{$I Handlers.inc}\nprocedure TForm1.Other;\nbegin\nend;\n");
+             return std::nullopt;
+         }},
+        {"a body missing from the unit and its include files", ButtonForm,
+         unitWith(ButtonMembers, "{$I Handlers.inc}\n{$I Missing.inc}\n"),
+         {{File::Form, 5, "OnClick = Button1Click: method TForm1.Button1Click has no implementation in the unit"}}, {}, {},
+         [](std::string_view name) -> std::optional<std::string> {
+             if (name == "Handlers.inc")
+                 return std::string("procedure TForm1.Other;\nbegin\nend;\n");
+             return std::nullopt;
+         }},
         {"unnamed objects need no field", "object Form1: TForm1\n  object TMenuItem\n  end\nend\n", unitWith(""), {}},
         {"order indexes and values of every kind",
          "object Form1: TForm1\n  Items.Strings = (\n    'a'\n    'b')\n  Data = {\n    0102}\n  Anchors = [akLeft, akTop]\n"
@@ -170,7 +261,7 @@ TEST(FormUnitCheckTest, ProblemsOfSmallPairs)
     for (const Case& c : cases()) {
         SCOPED_TRACE(c.name);
         const std::vector<LintProblem> problems =
-            FormUnitCheck(c.ignored).run(c.form, TextEncoding::CodePage, c.unit, c.ancestors);
+            FormUnitCheck(c.ignored).run(c.form, TextEncoding::CodePage, c.unit, c.ancestors, c.includes);
         ASSERT_EQ(problems.size(), c.expected.size());
         for (std::size_t i = 0; i < problems.size(); ++i) {
             EXPECT_EQ(problems[i].file, c.expected[i].file) << i;

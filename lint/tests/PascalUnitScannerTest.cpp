@@ -10,20 +10,28 @@
 namespace dfm {
 namespace {
 
-// "name:line" of every field, method and body, to compare in one go.
+// The sign of a member's section: published +, public ~, protected #, private -.
+std::string sign(Visibility visibility)
+{
+    return std::string(1, "+~#-"[static_cast<int>(visibility)]);
+}
+
+// "name:line" of every field, method, body and include, to compare in one go.
 std::string summary(const PascalUnit& unit)
 {
     std::string text;
     for (const PascalClass& c : unit.classes) {
         text += "class " + c.name + "(" + c.ancestor + "):" + std::to_string(c.line) + ";";
         for (const PascalField& f : c.fields)
-            text += " " + std::string(f.published ? "+" : "-") + f.name + "/" + f.typeName + ":" + std::to_string(f.line);
+            text += " " + sign(f.visibility) + f.name + "/" + f.typeName + ":" + std::to_string(f.line);
         for (const PascalMethod& m : c.methods)
-            text += " " + std::string(m.published ? "+" : "-") + m.name + "():" + std::to_string(m.line);
+            text += " " + sign(m.visibility) + m.name + "():" + std::to_string(m.line);
         text += "\n";
     }
     for (const PascalMethodBody& b : unit.bodies)
         text += "body " + b.className + "." + b.methodName + ":" + std::to_string(b.line) + "\n";
+    for (const std::string& name : unit.includes)
+        text += "include " + name + "\n";
     if (!unit.error.empty())
         text += "error " + unit.error + ":" + std::to_string(unit.errorLine) + "\n";
     return text;
@@ -40,13 +48,13 @@ TEST(PascalUnitScannerTest, DeclarationsAndBodies)
          "type\n  TForm1 = class(Vcl.Forms.TForm)\n    A, B: TButton;\n    C: Vcl.StdCtrls.TLabel;\n"
          "    procedure Go(Sender: TObject);\n  private\n    F: Integer;\n    function Get: Integer;\n"
          "  strict protected\n    G: TList<Integer>;\n  published\n    class procedure Make;\n  end;\n",
-         "class TForm1(TForm):2; +A/TButton:3 +B/TButton:3 +C/TLabel:4 -F/Integer:7 -G/:10 +Go():5 -Get():8 +Make():12\n"},
+         "class TForm1(TForm):2; +A/TButton:3 +B/TButton:3 +C/TLabel:4 -F/Integer:7 #G/:10 +Go():5 -Get():8 +Make():12\n"},
         {"nested types, records and constants do not end the class",
          "TForm1 = class(TForm)\n  type\n    TInner = class\n      X: Integer;\n    end;\n    TRec = record\n"
          "      case Integer of\n        0: (I: Integer);\n    end;\n  const\n    Limit = 3;\n  var\n    Late: TEdit;\n"
          "  class var Count: Integer;\n  public\n    P: procedure of object;\n    Q: record R: Integer; end;\n"
          "  published\n    Last: TMemo;\n  end;\n",
-         "class TForm1(TForm):1; +Late/TEdit:13 -P/:16 -Q/:17 +Last/TMemo:19\n"},
+         "class TForm1(TForm):1; +Late/TEdit:13 ~P/:16 ~Q/:17 +Last/TMemo:19\n"},
         {"attributes, properties and directives",
          "TForm1 = class(TForm)\n    [Weak] Link: TButton;\n    property Caption: string read GetCaption; default;\n"
          "    procedure Paint; override; message WM_PAINT;\n    procedure IFoo.Bar = Baz;\n  end;\n",
@@ -76,6 +84,13 @@ TEST(PascalUnitScannerTest, DeclarationsAndBodies)
         {"numbers, ranges and char codes",
          "TForm1 = class(TForm)\n  A: array[0..$FF] of Byte;\n  B: array[1..2] of Char;\n  end;\nconst X = 1.5e+3; Y = #$41#13'z'; Z = %101;\n",
          "class TForm1(TForm):1; +A/:2 +B/:3\n"},
+        {"include directives, and directives that only look like them",
+         "{$I Bodies.inc}\n{$INCLUDE 'with space.inc'}\n(*$i lower*)\n{$I+}{$I-}{$IFDEF X}{$ENDIF}\n"
+         "{$I %DATE%}\n{$IMPLICITBUILD OFF}\n{$I *.inc}{ $I not.inc }\n",
+         "include Bodies.inc\ninclude with space.inc\ninclude lower\ninclude *.inc\n"},
+        {"names in a code page are read as characters, UTF-8 names as they are",
+         "TForm1 = class(TForm)\n  Transfer\xEAncia: TButton;\n  Ma\xC3\xA7\xC3\xA3: TEdit;\n  end;\n",
+         "class TForm1(TForm):1; +Transfer\xC3\xAAncia/TButton:2 +Ma\xC3\xA7\xC3\xA3/TEdit:3\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

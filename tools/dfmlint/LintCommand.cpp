@@ -4,6 +4,8 @@
 
 #include "BinaryToText.h"
 #include "BoundedMemoryStream.h"
+#include "CheckedOutput.h"
+#include "CodePage.h"
 #include "Errors.h"
 #include "FormFileKind.h"
 #include "FormFileNames.h"
@@ -29,9 +31,10 @@ namespace {
 constexpr const char* UsageText =
     "Usage: dfmlint [-r] [--ignore-class NAME]... [--ignore-file FILE] [--] FORM...\n"
     "\n"
-    "Checks each form file against its unit, the file of the same name with the extension .pas\n"
-    "in any case: components without a field in the form's class, component fields without a\n"
-    "component, event handlers not declared in the class or without a body.\n"
+    "Checks each form file against its unit beside it (NAME.PAS, NAME.pas, or NAME.pas in any\n"
+    "other case): components without a published field in the form's class, component fields\n"
+    "without a component, event handlers not declared published in the class or without a body\n"
+    "(in the unit or a file it includes).\n"
     "\n"
     "  FORM                a binary or text form file (.dfm, .lfm, .fmx, .xfm); with -r also a\n"
     "                      folder, whose form files are checked\n"
@@ -41,13 +44,14 @@ constexpr const char* UsageText =
     "  --ignore-class NAME leave out components and fields of class NAME (may be repeated)\n"
     "  --ignore-file FILE  class names to leave out, one a line; empty lines and lines starting\n"
     "                      with \"#\" are skipped\n"
+    "                      (both also as --option=VALUE)\n"
     "  --                  ends the options, so that a FORM may start with \"-\"\n"
     "  -h, --help          this text\n"
     "  --version           the program's name and version\n"
     "\n"
     "Problems go to standard output as PATH:LINE: message, one a line, sorted by path and line;\n"
-    "a line of a binary form is a line of its form text. Messages about files that cannot be read\n"
-    "go to standard error. No file is ever written.\n"
+    "a line of a binary form is a line of its form text. Messages about files and folders that\n"
+    "cannot be read go to standard error; the others are still checked. No file is ever written.\n"
     "Exit status: 0 no problem, 1 a problem was found, 2 wrong usage or a file that cannot be read.\n";
 
 // Form text or a unit beyond this is no source file; it is refused rather than held in memory.
@@ -62,35 +66,6 @@ bool isHidden(const fs::path& path)
 {
     const std::string name = path.filename().string();
     return name.size() > 1 && name[0] == '.' && name != "..";
-}
-
-// The unit beside the form: NAME.PAS, else NAME with an extension that is ".pas" in any case.
-// unitsByFolder: the names of the units of each folder listed so far, so that a folder of many
-// forms whose units are ".pas" is listed once rather than once for each form.
-std::optional<fs::path> unitOf(const fs::path& form, std::map<std::string, std::vector<std::string>>& unitsByFolder)
-{
-    fs::path unit = form;
-    unit.replace_extension(".PAS");
-    std::error_code error;
-    if (fs::exists(unit, error))
-        return unit;
-    const fs::path folder = form.has_parent_path() ? form.parent_path() : fs::path(".");
-    const auto [listed, added] = unitsByFolder.try_emplace(folder.string());
-    if (added) {
-        for (fs::directory_iterator item(folder, error), end; !error && item != end; item.increment(error)) {
-            const std::string name = item->path().filename().string();
-            if (ascii::equalsIgnoringCase(fs::path(name).extension().string(), ".pas"))
-                listed->second.push_back(name);
-        }
-        // The same unit whatever order the folder lists its files in.
-        std::sort(listed->second.begin(), listed->second.end());
-    }
-    const std::string stem = form.stem().string();
-    for (const std::string& name : listed->second) {
-        if (fs::path(name).stem() == stem)
-            return form.has_parent_path() ? folder / name : fs::path(name);
-    }
-    return std::nullopt;
 }
 
 std::string readWhole(const std::string& path)
@@ -157,10 +132,21 @@ FormText readForm(const std::string& path)
 
 }  // namespace
 
-int LintCommand::usage(std::ostream& stream, int status)
+int LintCommand::wrongUsage(const std::string& message)
 {
-    stream << UsageText;
-    return status;
+    err_ << "dfmlint: " << message << "\nTry 'dfmlint --help' for more information.\n";
+    return WrongUsage;
+}
+
+int LintCommand::print(const std::string& text)
+{
+    CheckedOutput output(out_);
+    output.write(text);
+    if (!output.flush()) {
+        output.report(err_, "dfmlint");
+        return ProblemsFound;
+    }
+    return Clean;
 }
 
 int LintCommand::run(const std::vector<std::string>& arguments)
@@ -172,24 +158,24 @@ int LintCommand::run(const std::vector<std::string>& arguments)
         bool options = true;
         for (std::size_t i = 0; i < arguments.size(); ++i) {
             const std::string& argument = arguments[i];
+            // "--name=value" is "--name value".
+            const std::size_t equals = argument.starts_with("--") ? argument.find('=') : std::string::npos;
+            const std::string option = argument.substr(0, equals);
             if (!options || argument.size() < 2 || argument[0] != '-') {
                 names.push_back(argument);
             } else if (argument == "--") {
                 options = false;
             } else if (argument == "-h" || argument == "--help") {
-                return usage(out_, Clean);
+                return print(UsageText);
             } else if (argument == "--version") {
-                out_ << "dfmlint (" << ProductName << ") " << ProductVersion << "\n";
-                return Clean;
+                return print(std::string("dfmlint (") + ProductName + ") " + ProductVersion + "\n");
             } else if (argument == "-r") {
                 recursive = true;
-            } else if (argument == "--ignore-class" || argument == "--ignore-file") {
-                if (i + 1 == arguments.size()) {
-                    err_ << "dfmlint: " << argument << " needs a value\n";
-                    return usage(err_, WrongUsage);
-                }
-                const std::string& value = arguments[++i];
-                if (argument == "--ignore-class") {
+            } else if (option == "--ignore-class" || option == "--ignore-file") {
+                if (equals == std::string::npos && i + 1 == arguments.size())
+                    return wrongUsage(option + " needs a value");
+                const std::string value = equals == std::string::npos ? arguments[++i] : argument.substr(equals + 1);
+                if (option == "--ignore-class") {
                     ignored.push_back(value);
                     continue;
                 }
@@ -203,29 +189,31 @@ int LintCommand::run(const std::vector<std::string>& arguments)
                 for (std::string& name : parseClassList(list))
                     ignored.push_back(std::move(name));
             } else {
-                err_ << "dfmlint: unknown option " << argument << "\n";
-                return usage(err_, WrongUsage);
+                return wrongUsage("unknown option " + argument);
             }
         }
         if (names.empty()) {
             if (!arguments.empty())
-                err_ << "dfmlint: needs at least one FORM\n";
-            return usage(err_, WrongUsage);
+                return wrongUsage("needs at least one FORM");
+            err_ << UsageText;
+            return WrongUsage;
         }
         std::vector<std::string> forms;
         bool readable = collectForms(names, recursive, forms);
-        const FormUnitCheck check(std::move(ignored));
+        // Names in neither UTF-8 nor ASCII are read in the page set for the run.
+        codePage_ = CodePage::system().number();
+        const FormUnitCheck check(std::move(ignored), codePage_);
         std::vector<Report> reports;
         for (const std::string& form : forms)
             readable = checkForm(form, check, reports) && readable;
         std::sort(reports.begin(), reports.end(), [](const Report& a, const Report& b) {
             return std::tie(a.path, a.line, a.message) < std::tie(b.path, b.line, b.message);
         });
+        CheckedOutput output(out_);
         for (const Report& report : reports)
-            out_ << report.path << ':' << report.line << ": " << report.message << '\n';
-        out_.flush();
-        if (!out_) {
-            err_ << "dfmlint: cannot write the list of problems\n";
+            output.write(report.path + ':' + std::to_string(report.line) + ": " + report.message + '\n');
+        if (!output.flush()) {
+            output.report(err_, "dfmlint");
             return Unreadable;
         }
         if (!readable)
@@ -235,6 +223,31 @@ int LintCommand::run(const std::vector<std::string>& arguments)
         err_ << "dfmlint: not enough memory to complete the check\n";
         return Unreadable;
     }
+}
+
+void LintCommand::walk(const fs::path& folder, std::vector<std::string>& found, bool& ok)
+{
+    std::error_code error;
+    std::vector<fs::path> subfolders;
+    fs::directory_iterator entry(folder, error), end;
+    for (; !error && entry != end; entry.increment(error)) {
+        const fs::path& path = entry->path();
+        if (isHidden(path))
+            continue;
+        std::error_code ignored;
+        // A link to a folder is not followed, so that a loop of links ends.
+        if (entry->is_directory(ignored) && !entry->is_symlink(ignored))
+            subfolders.push_back(path);
+        else if (hasFormExtension(path.filename().string()) && entry->is_regular_file(ignored))
+            found.push_back(path.string());
+    }
+    if (error) {
+        // A folder that cannot be read is named; the rest of the tree is still checked.
+        err_ << "dfmlint: " << folder.string() << ": " << error.message() << "\n";
+        ok = false;
+    }
+    for (const fs::path& subfolder : subfolders)
+        walk(subfolder, found, ok);
 }
 
 bool LintCommand::collectForms(const std::vector<std::string>& names, bool recursive, std::vector<std::string>& forms)
@@ -258,24 +271,20 @@ bool LintCommand::collectForms(const std::vector<std::string>& names, bool recur
             continue;
         }
         std::vector<std::string> found;
-        fs::recursive_directory_iterator entry(name, error), end;
-        for (; !error && entry != end; entry.increment(error)) {
-            if (isHidden(entry->path())) {
-                if (entry->is_directory(error))
-                    entry.disable_recursion_pending();
-                continue;
-            }
-            if (hasFormExtension(entry->path().filename().string()) && entry->is_regular_file(error))
-                found.push_back(entry->path().string());
-        }
-        if (error) {
-            err_ << "dfmlint: " << (entry == end ? name : entry->path().string()) << ": " << error.message() << "\n";
-            ok = false;
-        }
+        walk(name, found, ok);
         std::sort(found.begin(), found.end());
         forms.insert(forms.end(), found.begin(), found.end());
     }
     return ok;
+}
+
+std::optional<std::string> LintCommand::unitOf(const std::string& form)
+{
+    const std::string folder = fs::path(form).parent_path().string();
+    const auto [listed, added] = namesByFolder_.try_emplace(folder);
+    if (added)
+        listed->second.readable = listFileNames(folder, listed->second.names);
+    return listed->second.readable ? findUnitFile(form, listed->second.names) : findUnitFile(form);
 }
 
 bool LintCommand::checkForm(const std::string& path, const FormUnitCheck& check, std::vector<Report>& reports)
@@ -287,28 +296,27 @@ bool LintCommand::checkForm(const std::string& path, const FormUnitCheck& check,
         err_ << "dfmlint: " << path << ": " << error.what() << "\n";
         return false;
     }
-    const std::optional<fs::path> unitPath = unitOf(path, unitsByFolder_);
+    const std::optional<std::string> unitPath = unitOf(path);
     if (!unitPath) {
-        fs::path expected(path);
-        expected.replace_extension(".pas");
-        reports.push_back({path, 1, "no unit " + expected.filename().string() + " beside the form"});
+        reports.push_back({path, 1, "no unit " + unitFileLookedFor(path) + " (in any case) beside the form"});
         return true;
     }
     std::string unit;
     try {
-        unit = readWhole(unitPath->string());
+        unit = readWhole(*unitPath);
     } catch (const FormError& error) {
-        err_ << "dfmlint: " << unitPath->string() << ": " << error.what() << "\n";
+        err_ << "dfmlint: " << *unitPath << ": " << error.what() << "\n";
         return false;
     }
     // An inherited form's ancestors are looked for among the units beside it, once a folder.
-    std::unique_ptr<SiblingUnits>& siblings = siblingsByFolder_[unitPath->parent_path().string()];
+    const fs::path folder = fs::path(*unitPath).parent_path();
+    std::unique_ptr<SiblingUnits>& siblings = siblingsByFolder_[folder.string()];
     if (!siblings)
-        siblings = std::make_unique<SiblingUnits>(unitPath->has_parent_path() ? unitPath->parent_path() : fs::path("."));
+        siblings = std::make_unique<SiblingUnits>(folder.empty() ? fs::path(".") : folder, codePage_);
     const AncestorUnits ancestors = [&](std::string_view name) { return siblings->declaring(name); };
-    for (const LintProblem& problem : check.run(form.bytes, form.encoding, unit, ancestors))
-        reports.push_back({problem.file == LintProblem::File::Form ? path : unitPath->string(), problem.line,
-                           problem.message});
+    const IncludeFiles includes = [&](std::string_view name) { return readIncludeBeside(*unitPath, name); };
+    for (const LintProblem& problem : check.run(form.bytes, form.encoding, unit, ancestors, includes))
+        reports.push_back({problem.file == LintProblem::File::Form ? path : *unitPath, problem.line, problem.message});
     return true;
 }
 

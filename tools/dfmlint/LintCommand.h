@@ -4,9 +4,11 @@
 #include "FormUnitCheck.h"
 #include "SiblingUnits.h"
 
+#include <filesystem>
 #include <iosfwd>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,17 +30,30 @@ private:
         std::string message;
     };
 
-    int usage(std::ostream& stream, int status);
+    // One line on standard error, and where to read more.
+    int wrongUsage(const std::string& message);
+    // The text on standard output; a failure to write it is reported and fails the run.
+    int print(const std::string& text);
     // The form files named, folders walked when recursive; false after a message when one
     // cannot be had.
     bool collectForms(const std::vector<std::string>& names, bool recursive, std::vector<std::string>& forms);
+    // The form files of folder and its subfolders; ok turns false after a message for each folder
+    // that cannot be read.
+    void walk(const std::filesystem::path& folder, std::vector<std::string>& found, bool& ok);
+    // The form's unit, by the rule the editor finds it by.
+    std::optional<std::string> unitOf(const std::string& form);
     // False after a message when the form or its unit cannot be read.
     bool checkForm(const std::string& path, const FormUnitCheck& check, std::vector<Report>& reports);
 
     std::ostream& out_;
     std::ostream& err_;
-    // The unit files of each folder with forms, listed once.
-    std::map<std::string, std::vector<std::string>> unitsByFolder_;
+    // The file names of each folder with forms, listed once.
+    struct FolderNames {
+        bool readable = false;
+        std::vector<std::string> names;
+    };
+    std::map<std::string, FolderNames> namesByFolder_;
+    int codePage_ = 0;
     // The units of each folder, read once when an ancestor class is first looked for there.
     std::map<std::string, std::unique_ptr<SiblingUnits>> siblingsByFolder_;
 };

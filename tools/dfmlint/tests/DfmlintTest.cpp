@@ -59,13 +59,17 @@ protected:
         std::ofstream(path, std::ios::binary) << bytes;
     }
 
-    // Runs the built program in the tree (arguments: a shell fragment).
-    int run(const std::string& arguments)
+    // Runs the built program in the tree (arguments: a shell fragment); standard output goes to
+    // output when one is given. unprivileged: as a user whom permissions hold back, which root
+    // is not.
+    int run(const std::string& arguments, const std::string& output = "", bool unprivileged = false)
     {
         const fs::path outFile = root_.parent_path() / (root_.filename().string() + ".out");
         const fs::path errFile = root_.parent_path() / (root_.filename().string() + ".err");
-        const std::string command =
-            "cd " + root_.string() + " && " + Dfmlint + " " + arguments + " >" + outFile.string() + " 2>" + errFile.string();
+        const std::string program =
+            unprivileged && ::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " + Dfmlint : Dfmlint;
+        const std::string command = "cd " + root_.string() + " && " + program + " " + arguments + " >"
+            + (output.empty() ? outFile.string() : output) + " 2>" + errFile.string();
         const int status = std::system(command.c_str());
         std::ifstream outStream(outFile);
         std::ifstream errStream(errFile);
@@ -130,7 +134,7 @@ TEST_F(DfmlintTest, BadInputIsOneProblemWithItsLine)
     EXPECT_EQ(out_,
               "broken.dfm:3: Chaîne attendue\n"
               "comment.pas:3: unterminated comment\n"
-              "lonely.dfm:1: no unit lonely.pas beside the form\n");
+              "lonely.dfm:1: no unit lonely.pas (in any case) beside the form\n");
 }
 
 TEST_F(DfmlintTest, InheritedFormsFindTheirAncestorsInTheUnitsBesideThem)
@@ -179,7 +183,67 @@ TEST_F(DfmlintTest, WrongUsageAndUnreadableFormsExitTwo)
     // The forms after one that cannot be read are still checked.
     write("b.dfm", Form);
     EXPECT_EQ(run("junk.dfm b.dfm"), 2);
-    EXPECT_EQ(out_, "b.dfm:1: no unit b.pas beside the form\n");
+    EXPECT_EQ(out_, "b.dfm:1: no unit b.pas (in any case) beside the form\n");
+}
+
+TEST_F(DfmlintTest, UnitInAnotherCaseAndHandlersInIncludeFiles)
+{
+    write("Desttab.dfm", Form);
+    write("DESTTAB.PAS", unitDeclaring("    Button1: TButton;\r\n    procedure Button1Click(Sender: TObject);\r\n",
+                                       "{$I Handlers.inc}\r\n"));
+    write("handlers.INC", "procedure TForm1.Button1Click(Sender: TObject);\r\nbegin\r\nend;\r\n");
+    EXPECT_EQ(run("Desttab.dfm"), 0);
+    EXPECT_EQ(out_, "");
+    fs::remove(root_ / "handlers.INC");
+    EXPECT_EQ(run("Desttab.dfm"), 1);
+    EXPECT_EQ(out_, "Desttab.dfm:3: OnClick = Button1Click: method TForm1.Button1Click has no implementation in the unit\n");
+}
+
+TEST_F(DfmlintTest, AnUnreadableFolderIsNamedAndTheOthersAreChecked)
+{
+    if (::geteuid() == 0 && std::system("setpriv --help >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "as root without setpriv every folder can be read";
+    write("a/x.dfm", Form);
+    write("a/x.pas", CleanUnit);
+    write("perm/l3/y.dfm", Form);
+    write("z/w.dfm", Form);
+    fs::permissions(root_ / "perm/l3", fs::perms::none);
+    EXPECT_EQ(run("-r .", "", true), 2);
+    fs::permissions(root_ / "perm/l3", fs::perms::owner_all);
+    EXPECT_EQ(err_, "dfmlint: ./perm/l3: Permission denied\n");
+    EXPECT_EQ(out_, "./z/w.dfm:1: no unit w.pas (in any case) beside the form\n");
+}
+
+TEST_F(DfmlintTest, OptionsWithValuesAttachedAndOneLineForAWrongOne)
+{
+    write("a.dfm", Form);
+    write("a.pas", unitDeclaring("    procedure Button1Click(Sender: TObject);\r\n",
+                                 "procedure TForm1.Button1Click(Sender: TObject);\r\nbegin\r\nend;\r\n"));
+    write("ignore.txt", "TButton\n");
+    EXPECT_EQ(run("a.dfm"), 1);
+    EXPECT_EQ(run("--ignore-class=TButton a.dfm"), 0);
+    EXPECT_EQ(run("--ignore-file=ignore.txt a.dfm"), 0);
+    EXPECT_EQ(run("--ignore-class= a.dfm"), 1);
+    for (const char* arguments : {"--bogus a.dfm", "--ignore-clas=TButton a.dfm", "-x a.dfm"}) {
+        SCOPED_TRACE(arguments);
+        EXPECT_EQ(run(arguments), 2);
+        const std::string option = std::string(arguments).substr(0, std::string(arguments).find(' '));
+        EXPECT_EQ(err_, "dfmlint: unknown option " + option + "\nTry 'dfmlint --help' for more information.\n");
+        EXPECT_EQ(out_, "");
+    }
+}
+
+TEST_F(DfmlintTest, OutputThatCannotBeWrittenFailsTheRun)
+{
+    write("a.dfm", Form);
+    // Help and version: no check was asked for, and what was asked for did not arrive.
+    for (const char* arguments : {"--help", "--version"}) {
+        SCOPED_TRACE(arguments);
+        EXPECT_EQ(run(arguments, "/dev/full"), 1);
+        EXPECT_EQ(err_, "dfmlint: standard output: No space left on device\n");
+    }
+    EXPECT_EQ(run("a.dfm", "/dev/full"), 2);
+    EXPECT_EQ(err_, "dfmlint: standard output: No space left on device\n");
 }
 
 TEST_F(DfmlintTest, CorpusPairsWithinASecond)
