@@ -421,7 +421,7 @@ TEST_F(GrepWindowTest, UnreadableFilesGiveTheScannersBoxAndTheSearchGoesOn)
     QTimer::singleShot(0, window.get(), [&] { std::filesystem::remove(tree.path("gone")); });
     search(root(), "dfm", "key");
     ASSERT_EQ(prompts.typedErrors.size(), 1);
-    EXPECT_TRUE(prompts.typedErrors[0].endsWith("A.DFM.\nFile not found."));
+    EXPECT_TRUE(prompts.typedErrors[0].endsWith("a.dfm.\nFile not found."));
     EXPECT_EQ(lines(), QStringList{pathOf("b.dfm")});
 }
 
