@@ -204,7 +204,17 @@ void readTextFormStrings(ByteStream& input, TextEncoding encoding, const CodePag
         else
             text += page.decode(parser.tokenText());
     };
+    FormParser::SimpleProperty simple;
     while (parser.token() != EndOfText) {
+        // The most frequent line in one step; its string is printable ASCII, alike in every page.
+        if (parser.takeSimpleProperty(simple)) {
+            if (simple.kind == StringToken) {
+                text.assign(simple.text.begin(), simple.text.end());
+                string(text);
+            }
+            parser.advance();
+            continue;
+        }
         if (parser.token() == '{') {
             parser.readHexBlock(discard);
             parser.advance();

@@ -17,6 +17,7 @@
 #include <exception>
 #include <fcntl.h>
 #include <locale.h>
+#include <sys/stat.h>
 #include <memory>
 #include <new>
 #include <vector>
@@ -108,9 +109,11 @@ bool FormStringSearch::formHolds(std::string_view form) const
     ViewStream input(form);
     const FormFileKind kind = formFileKindOf(form.substr(0, FormKindProbeSize));
     if (kind == FormFileKind::Text) {
-        std::u16string decoded;
-        const bool utf8 = form.starts_with("\xEF\xBB\xBF") || decodeUtf8(form, decoded);
-        const int page = codePage_ != 0 || utf8 ? codePage_ : CodePageGuess::guess(form, {}, defaultPage).number;
+        // Text of plain ASCII reads alike in every page; UTF-8 text needs none.
+        const Utf8Check check = checkUtf8(form);
+        const bool utf8 = form.starts_with("\xEF\xBB\xBF") || (check.wellFormed && check.beyondAscii);
+        const int page = codePage_ != 0 || utf8 || !check.beyondAscii ? codePage_
+                                                                       : CodePageGuess::guess(form, {}, defaultPage).number;
         bool found = false;
         try {
             readTextFormStrings(input, utf8 ? TextEncoding::Utf8 : TextEncoding::CodePage,
@@ -153,12 +156,15 @@ bool FormStringSearch::fileHolds(const std::string& path, ScanMessages& messages
         // Non-blocking, so that a pipe under a form's name cannot hang the search.
         PosixFile file = PosixFile::open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
         std::string bytes(FormKindProbeSize, '\0');
+        struct stat info {};
         std::int64_t count = file.isOpen() ? file.readFully(bytes.data(), bytes.size()) : -1;
         if (count >= 0) {
             bytes.resize(static_cast<std::size_t>(count));
             // Files that are no form are not read beyond their first bytes.
             if (formFileKindOf(bytes) == FormFileKind::Unknown)
                 return false;
+            if (::fstat(file.descriptor(), &info) == 0 && info.st_size > 0)
+                bytes.reserve(static_cast<std::size_t>(info.st_size));
             char piece[FileScanner::ScanBlockSize];
             while (count > 0 && (count = file.readFully(piece, sizeof piece)) > 0)
                 bytes.append(piece, static_cast<std::size_t>(count));
