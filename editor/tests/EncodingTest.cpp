@@ -126,6 +126,23 @@ TEST(CorpusEncodings, FormsOfWesternTextKeepTheDefaultPage)
     EXPECT_GT(checked, 150);
 }
 
+TEST_F(Encoding, AStatusBarSaysWhenTheStringsContradictTheDeclaredSet)
+{
+    // GBK captions in a form that declares Big5: read as 936, and the user told why.
+    const QString path = folder.filePath("Gbk.dfm");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("object F: TF\r\n  Font.Charset = CHINESEBIG5_CHARSET\r\n"
+               "  Caption = '\xB3\xC9\xC6\xB7\xC5\xCC\xB5\xE3\xB5\xA5\xC1\xD0\xB1\xED'\r\n"
+               "  Hint = '\xCA\xFD\xC1\xBF \xC8\xD5\xC6\xDA \xB5\xA5\xBE\xDD\xB1\xE0\xBA\xC5 "
+               "\xBF\xCD\xBB\xA7\xC3\xFB\xB3\xC6 \xB2\xE9\xD1\xAF\xCC\xF5\xBC\xFE'\r\nend\r\n");
+    file.close();
+    form->openFormFile(path);
+    EXPECT_EQ(part<QLabel>("CodePagePanel")->text(),
+              "Chinese Simplified (936), detected (the form declares 950, which its strings contradict)");
+    EXPECT_TRUE(formPage()->text().contains(QString::fromUtf8("\u6210\u54C1\u76D8\u70B9\u5355\u5217\u8868")));
+}
+
 TEST_F(Encoding, TheMenuRereadsTheFormWithThePageChosenAndStoresIt)
 {
     const QString path = folder.filePath("SelFields.dfm");
