@@ -158,7 +158,8 @@ private:
     {
         reader_.takeTag();
         for (std::size_t left = reader_.takeUInt32(); left > 0;) {
-            const std::size_t available = reader_.ensureAvailable(std::min(left, FormReader::MostEnsured));
+            // All the buffer holds, and a fresh buffer when it holds nothing.
+            const std::size_t available = reader_.ensureAvailable(1);
             if (available == 0)
                 throw ReadError(msg::StreamReadFailed);
             const std::size_t step = std::min(left, available);

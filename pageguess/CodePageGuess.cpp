@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -137,33 +139,21 @@ std::string_view trimmed(std::string_view text)
     return text;
 }
 
-// Calls line for each line of the text until it returns a page.
-template <typename Visit>
-int firstOfLines(std::string_view text, Visit line)
-{
-    while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        if (const int page = line(text.substr(0, end)))
-            return page;
-        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-    }
-    return 0;
-}
-
 bool beyondAscii(std::string_view bytes)
 {
     return std::any_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
 
-// The bytes between the quotes of form text's strings, each string given to evidence.
-void addQuotedStrings(std::string_view text, PageEvidence& evidence)
+// The bytes between the quotes of one line's strings, each string given to evidence (one left
+// open ends with the line).
+void addLineStrings(std::string_view line, PageEvidence& evidence)
 {
     std::string string;
     bool quoted = false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
         if (c == '\'') {
-            if (quoted && i + 1 < text.size() && text[i + 1] == '\'') {
+            if (quoted && i + 1 < line.size() && line[i + 1] == '\'') {
                 string.push_back(c);
                 ++i;
             } else {
@@ -173,13 +163,43 @@ void addQuotedStrings(std::string_view text, PageEvidence& evidence)
                     string.clear();
                 }
             }
-        } else if (c == '\n') {
-            quoted = false;
-            evidence.addString(string);
-            string.clear();
         } else if (quoted) {
             string.push_back(c);
         }
+    }
+    evidence.addString(string);
+}
+
+// Where the next byte beyond ASCII is, from start; npos when there is none.
+std::size_t nextHighByte(std::string_view text, std::size_t start)
+{
+    std::size_t i = start;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t eight;
+        std::memcpy(&eight, text.data() + i, 8);
+        if (eight & 0x8080808080808080ULL)
+            break;
+    }
+    for (; i < text.size(); ++i) {
+        if (static_cast<unsigned char>(text[i]) >= 0x80)
+            return i;
+    }
+    return std::string_view::npos;
+}
+
+// The strings of the lines that hold a byte beyond ASCII: the others tell nothing of the page,
+// and a large text holds few such lines.
+void addQuotedStrings(std::string_view text, PageEvidence& evidence)
+{
+    std::size_t from = 0;
+    while (evidence.strings.size() < MostDetectedBytes) {
+        const std::size_t high = nextHighByte(text, from);
+        if (high == std::string_view::npos)
+            return;
+        const std::size_t lineStart = std::max(from, text.rfind('\n', high) + 1);
+        const std::size_t lineEnd = std::min(text.find('\n', high), text.size());
+        addLineStrings(text.substr(lineStart, lineEnd - lineStart), evidence);
+        from = lineEnd + 1;
     }
 }
 
@@ -237,15 +257,27 @@ int pageOfCharset(std::string_view value)
 
 int declaredPage(std::string_view formText)
 {
-    return firstOfLines(formText, [](std::string_view line) {
+    // Only a line with " = " can declare a set, and a large text has few: they are found by
+    // their "=" rather than line by line.
+    for (std::size_t at = formText.find('='); at != std::string_view::npos; at = formText.find('=', at + 1)) {
+        if (at == 0 || formText[at - 1] != ' ' || at + 1 == formText.size() || formText[at + 1] != ' ')
+            continue;
+        // Most properties are told apart by the letters before " = " alone.
+        std::size_t nameEnd = at - 1;
+        while (nameEnd > 0 && (formText[nameEnd - 1] == ' ' || formText[nameEnd - 1] == '\t'))
+            --nameEnd;
+        if (nameEnd < 7 || !ascii::equalsIgnoringCase(formText.substr(nameEnd - 7, 7), "Charset"))
+            continue;
+        const std::size_t lineStart = formText.rfind('\n', at) + 1;
+        const std::string_view line = formText.substr(lineStart, formText.find('\n', at) - lineStart);
         const std::size_t equals = line.find(" = ");
-        if (equals == std::string_view::npos)
-            return 0;
         const std::string_view name = trimmed(line.substr(0, equals));
         if (!endsWithLetters(name, "Charset") || (name.size() > 7 && name[name.size() - 8] != '.'))
-            return 0;
-        return pageOfCharset(trimmed(line.substr(equals + 3)));
-    });
+            continue;
+        if (const int page = pageOfCharset(trimmed(line.substr(equals + 3))))
+            return page;
+    }
+    return 0;
 }
 
 int pageOfDetectedName(std::string_view name)

@@ -59,21 +59,31 @@ const CodePage& ofFormText(ByteStream& stream, bool seekable, std::string_view h
     PageEvidence evidence;
     if (seekable) {
         // A piece at a time, whole lines each, up to a NUL byte, which no form text holds: a
-        // huge file is never held for this.
+        // huge file is never held for this. Only a line cut by a piece's end is copied.
         const std::int64_t origin = stream.position();
-        std::string lines;
+        std::string cutLine;
         char piece[65536];
         for (;;) {
             const std::size_t got = stream.read(piece, sizeof piece);
-            const std::string_view read(piece, got);
-            const std::size_t nul = read.find('\0');
-            lines.append(read.substr(0, nul));
+            std::string_view text(piece, got);
+            const std::size_t nul = text.find('\0');
+            text = text.substr(0, nul);
             const bool last = got == 0 || nul != std::string_view::npos;
-            const std::size_t end = last ? lines.size() : lines.rfind('\n') + 1;
-            CodePageGuess::addTextLines(std::string_view(lines).substr(0, end), evidence);
-            lines.erase(0, end);
+            if (!cutLine.empty()) {
+                const std::size_t newline = text.find('\n');
+                const std::size_t lineEnd = newline == std::string_view::npos ? text.size() : newline + 1;
+                cutLine.append(text.substr(0, lineEnd));
+                text.remove_prefix(lineEnd);
+                if (last || cutLine.back() == '\n') {
+                    CodePageGuess::addTextLines(cutLine, evidence);
+                    cutLine.clear();
+                }
+            }
+            const std::size_t wholeLines = last ? text.size() : text.rfind('\n') + 1;
+            CodePageGuess::addTextLines(text.substr(0, wholeLines), evidence);
+            cutLine.append(text.substr(wholeLines));
             // A line longer than the text reader takes ends the conversion anyway.
-            if (last || lines.size() > FormParser::BufferSize)
+            if (last || cutLine.size() > FormParser::BufferSize)
                 break;
         }
         stream.setPosition(origin);

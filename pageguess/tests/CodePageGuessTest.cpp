@@ -114,6 +114,28 @@ TEST(CodePageGuessTest, StringsThatContradictTheDeclaredSetTakeTheDetectedPage)
     }
 }
 
+TEST(CodePageGuessTest, TextReadInPiecesGivesThePageOfTheWholeText)
+{
+    // The declaration falls across each place where a piece of the reading may end, and a NUL
+    // byte ends the text the way it ends the reader's.
+    const std::string declaration = "  Font.Charset = RUSSIAN_CHARSET\r\n";
+    for (std::size_t cut = 0; cut <= declaration.size(); cut += 5) {
+        SCOPED_TRACE(cut);
+        std::string text = "object F: TF\r\n";
+        while (text.size() < 65536 - cut)
+            text += "  Caption = 'plain words'\r\n";
+        text.resize(65536 - cut);
+        text += "\r\n" + declaration + "end\r\n";
+        dfm::MemoryStream stream(text);
+        EXPECT_EQ(dfm::FormPage::ofFormText(stream, true, {}, nullptr).number(), 1251);
+        EXPECT_EQ(stream.position(), 0);
+        EXPECT_EQ(dfm::FormPage::ofFormText(stream, false, text, nullptr).number(), 1251);
+        const std::string cutOff = "object F: TF\r\n" + std::string(1, '\0') + declaration;
+        dfm::MemoryStream ended(cutOff);
+        EXPECT_EQ(dfm::FormPage::ofFormText(ended, true, {}, nullptr).number(), dfm::CodePage::system().number());
+    }
+}
+
 TEST(CodePageGuessTest, TheDetectorsOtherAnswersNameTheWindowsPageWithTheirLetters)
 {
     const std::pair<const char*, int> names[] = {
