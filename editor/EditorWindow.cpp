@@ -76,8 +76,12 @@ QString codePageName(int number)
 QString codePageStatus(const CodePageChoice& choice)
 {
     static const char* const sources[] = {"declared", "detected", "default", "chosen"};
-    return codePageName(choice.number) + QStringLiteral(", ") +
-           QString::fromLatin1(sources[static_cast<int>(choice.source)]);
+    QString status = codePageName(choice.number) + QStringLiteral(", ") +
+                     QString::fromLatin1(sources[static_cast<int>(choice.source)]);
+    // The user is told when the form's own declaration was set aside.
+    if (choice.declaredInstead != 0)
+        status += QStringLiteral(" (the form declares %1, which its strings contradict)").arg(choice.declaredInstead);
+    return status;
 }
 
 QFont initialEditorFont()

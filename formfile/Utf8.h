@@ -68,4 +68,12 @@ inline char* putUtf8(char32_t cp, char* out)
 // False (and out unspecified) when bytes are not well-formed UTF-8.
 bool decodeUtf8(std::string_view bytes, std::u16string& out);
 
+// Whether bytes are well-formed UTF-8, and whether they hold anything beyond ASCII; nothing is
+// decoded, so a large text is told quickly.
+struct Utf8Check {
+    bool wellFormed = true;
+    bool beyondAscii = false;
+};
+Utf8Check checkUtf8(std::string_view bytes);
+
 }  // namespace dfm

@@ -24,15 +24,6 @@ PosixFile openForScan(const std::string& path)
     return PosixFile::open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
 }
 
-std::string upperCaseAsciiLetters(std::string text)
-{
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 0x20);
-    }
-    return text;
-}
-
 // The scan itself, a shortage of memory thrown as std::bad_alloc. Each block is read once and
 // handed to find (the start of the first occurrence in it, or -1); blocks overlap by the longest
 // pattern, so that an occurrence across their border lies whole in the second.
@@ -71,8 +62,7 @@ std::int64_t scanOrThrow(const std::string& path, std::size_t overlap, ScanMessa
     if (file.isOpen() && !file.close() && error == 0)
         error = errno;
     if (error != 0) {
-        messages.scanError("Cannot scan " + upperCaseAsciiLetters(path) + ".\r" + ioErrorText(ioErrorCode(error)) +
-                           ".");
+        messages.scanError(scanErrorText(path, error));
         return -1;
     }
     return result;
@@ -188,6 +178,11 @@ void upperCaseBuffer(char* buffer, std::size_t count)
         if (buffer[i] >= 'a' && buffer[i] <= 'z')
             buffer[i] = static_cast<char>(buffer[i] - 0x20);
     }
+}
+
+std::string scanErrorText(const std::string& path, int error)
+{
+    return "Cannot scan " + path + ".\r" + ioErrorText(ioErrorCode(error)) + ".";
 }
 
 std::string ioErrorText(int code)

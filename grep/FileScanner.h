@@ -39,6 +39,8 @@ std::int64_t findInBuffer(std::string_view key, const SkipTable& skip, std::stri
 // a..z become A..Z; every other byte stays.
 void upperCaseBuffer(char* buffer, std::size_t count);
 std::string ioErrorText(int code);
+// The error box's text for a file that cannot be read (error: errno).
+std::string scanErrorText(const std::string& path, int error);
 // The scanner's I/O codes for an errno value (0 when it has none).
 int ioErrorCode(int error);
 

@@ -71,12 +71,15 @@ GrepEngine::Outcome GrepEngine::search(const GrepRequest& request)
 {
     request_ = request;
     encodings_.reset();
+    formSearch_.reset();
     if (!checkDirectory(request.directory) || !checkMask(request.mask) || !checkKey())
         return Outcome::Refused;
     // The page and the key's encodings are made once, before any file: memory that runs out
     // while a file is in hand then costs that file alone.
     page_ = &KeyEncodings::page(request.codePage);
-    if (request.anyEncoding)
+    if (request.formStrings)
+        formSearch_.emplace(request.keyText, request.caseSensitive, request.codePage);
+    else if (request.anyEncoding)
         encodings_.emplace(request.key, request.keyText, *page_, !request.caseSensitive);
     else if (!request.caseSensitive && FileScanner::hasPageLetters(request.key))
         encodings_.emplace(request.key, std::u16string(), *page_, true);
@@ -154,7 +157,7 @@ bool GrepEngine::checkKey()
     // Without the page's bytes the key is as long as its UTF-8 form (or, with a lone surrogate
     // that has none, its UTF-16 form).
     std::size_t size = request_.key.size();
-    if (request_.anyEncoding && size == 0) {
+    if ((request_.anyEncoding || request_.formStrings) && size == 0) {
         std::string utf8;
         size = KeyEncodings::toUtf8(request_.keyText, utf8) ? utf8.size() : 2 * request_.keyText.size();
     }
@@ -213,7 +216,10 @@ bool GrepEngine::checkFile(const std::string& path, bool& found)
     host_.letEventsThrough();
     if (host_.takeStopRequest())
         return false;
-    found = (encodings_ ? FileScanner::scanFile(*encodings_, path, host_)
+    if (formSearch_)
+        found = formSearch_->fileHolds(path, host_);
+    else
+        found = (encodings_ ? FileScanner::scanFile(*encodings_, path, host_)
                         : FileScanner::scanFile(request_.key, path, !request_.caseSensitive, host_, *page_)) != -1;
     if (found)
         host_.showStatus(status, true);

@@ -2,6 +2,7 @@
 // depth first, and lists every file of the mask's extensions that holds the key.
 #pragma once
 
+#include "FormStringSearch.h"
 #include "KeyEncodings.h"
 
 #include <compare>
@@ -26,6 +27,9 @@ struct GrepRequest {
     // Also the key as UTF-16LE (the wide strings of binary forms) and as UTF-8, made from keyText.
     bool anyEncoding = false;
     std::u16string keyText;
+    // Instead of bytes, keyText in the strings of forms as a user reads them (other files are
+    // passed over); codePage, when not 0, then overrides each form's own page.
+    bool formStrings = false;
 };
 
 class GrepEngine {
@@ -62,6 +66,7 @@ private:
     const CodePage* page_ = nullptr;
     // With anyEncoding, or a folded key with the page's letters.
     std::optional<KeyEncodings> encodings_;
+    std::optional<FormStringSearch> formSearch_;
     std::string root_;
     // Every directory walked so far in this search, by device and inode.
     std::set<DirectoryId> walked_;

@@ -212,6 +212,9 @@ void GrepWindow::createOptionsGroup(QWidget* group)
     maskBox_->setEditText(QStringLiteral("DFM"));
     anyEncodingCheck_ = addCheckBox(group, "chkAnyEncoding", QStringLiteral(" &Any encoding"), QRect(214, 43, 120, 17));
     anyEncodingCheck_->setToolTip(QStringLiteral("Also find the key as wide (UTF-16) and UTF-8 text"));
+    formStringsCheck_ = addCheckBox(group, "chkFormStrings", QStringLiteral(" F&orm strings"), QRect(340, 43, 110, 17));
+    formStringsCheck_->setToolTip(
+        QStringLiteral("Find the key in the strings of forms as they read, in each form's own code page"));
     directoryBox_ = addHistoryBox(group, "cbxDirectory", QStringLiteral("&Directory:"), QStringLiteral("Where to search"),
                                   66, 420);
     folderButton_ = new QToolButton(group);
@@ -265,6 +268,7 @@ void GrepWindow::loadOptions()
     keepListCheck_->setChecked(settings.flag(GrepStore::KeepList, false));
     sortListCheck_->setChecked(settings.flag(GrepStore::SortList, false));
     anyEncodingCheck_->setChecked(settings.flag(GrepStore::AnyEncoding, false));
+    formStringsCheck_->setChecked(settings.flag(GrepStore::FormStrings, false));
     sortOptionClicked();
 }
 
@@ -278,6 +282,8 @@ void GrepWindow::saveOptions()
     // A store of an earlier version is written back with its own names until the option is used.
     if (anyEncodingCheck_->isChecked() || settings.hasFlag(GrepStore::AnyEncoding))
         settings.setFlag(GrepStore::AnyEncoding, anyEncodingCheck_->isChecked());
+    if (formStringsCheck_->isChecked() || settings.hasFlag(GrepStore::FormStrings))
+        settings.setFlag(GrepStore::FormStrings, formStringsCheck_->isChecked());
     settings.writeHistory(GrepStore::DirectorySection, historyOf(directoryBox_));
     settings.writeHistory(GrepStore::MaskSection, historyOf(maskBox_));
     settings.writeHistory(GrepStore::ExpressionSection, historyOf(expressionBox_));
@@ -297,9 +303,14 @@ void GrepWindow::startSearch()
     const CodePage& page = CodePage::forNumber(opener_.defaultCodePage());
     request.codePage = page.number();
     request.anyEncoding = anyEncodingCheck_->isChecked();
+    request.formStrings = formStringsCheck_->isChecked();
     request.keyText = expressionBox_->currentText().toStdU16String();
     std::size_t failure = 0;
-    if (!page.encode(request.keyText, request.key, &failure)) {
+    if (request.formStrings) {
+        // Characters, in each form's own page: any key the user can type.
+        request.codePage = 0;
+        request.key = expressionBox_->currentText().toStdString();
+    } else if (!page.encode(request.keyText, request.key, &failure)) {
         if (!request.anyEncoding) {
             inputRefused(GrepInput::Key, KeyEncodings::refusal(request.keyText, failure));
             return;
@@ -472,7 +483,7 @@ void GrepWindow::setControlsEnabled(bool enabled)
 {
     const std::initializer_list<QWidget*> controls = {
         searchButton_,  exitButton_,      deleteOptionsButton_, clearButton_, subfoldersCheck_, keepListCheck_,
-        sortListCheck_, anyEncodingCheck_, expressionBox_,      maskBox_,     directoryBox_,   folderButton_};
+        sortListCheck_, anyEncodingCheck_, formStringsCheck_,   expressionBox_, maskBox_,  directoryBox_,   folderButton_};
     for (QWidget* control : controls)
         control->setEnabled(enabled);
 }

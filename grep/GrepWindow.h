@@ -99,6 +99,7 @@ private:
     QCheckBox* sortListCheck_ = nullptr;
     QCheckBox* caseSensitiveCheck_ = nullptr;
     QCheckBox* anyEncodingCheck_ = nullptr;
+    QCheckBox* formStringsCheck_ = nullptr;
     QProgressBar* busyIndicator_ = nullptr;
     QPushButton* searchButton_ = nullptr;
     QPushButton* exitButton_ = nullptr;

@@ -20,6 +20,7 @@ inline constexpr QLatin1StringView SubDirs{"SubDirs"};
 inline constexpr QLatin1StringView KeepList{"KeepList"};
 inline constexpr QLatin1StringView SortList{"SortList"};
 inline constexpr QLatin1StringView AnyEncoding{"AnyEncoding"};
+inline constexpr QLatin1StringView FormStrings{"FormStrings"};
 
 // The boxes' histories: the items under "000", "001", ..., then the box's text (GrepSettings).
 inline constexpr QLatin1StringView DirectorySection{"Directory"};

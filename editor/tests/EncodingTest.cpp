@@ -1,6 +1,5 @@
 // Forms from every code page: the page found from a declared character set or from the strings,
 // the Encoding menu's re-read, and every byte saved back.
-#include "CodePageGuess.h"
 #include "EditorFixture.h"
 #include "FormFiles.h"
 
@@ -12,44 +11,9 @@
 namespace {
 
 using dfm::CodePageChoice;
-namespace CodePageGuess = dfm::CodePageGuess;
 using Encoding = EditorFixture;
 
 const QString Corpus = QStringLiteral(DFM_CORPUS_DIR);
-
-TEST(CodePageGuessTest, EachCharacterSetNamesItsPage)
-{
-    const struct {
-        const char* name;
-        const char* number;
-        int page;
-    } sets[] = {
-        {"SHIFTJIS_CHARSET", "128", 932},   {"HANGEUL_CHARSET", "129", 949},  {"GB2312_CHARSET", "134", 936},
-        {"CHINESEBIG5_CHARSET", "136", 950}, {"GREEK_CHARSET", "161", 1253},  {"TURKISH_CHARSET", "162", 1254},
-        {"VIETNAMESE_CHARSET", "163", 1258}, {"HEBREW_CHARSET", "177", 1255}, {"ARABIC_CHARSET", "178", 1256},
-        {"BALTIC_CHARSET", "186", 1257},     {"RUSSIAN_CHARSET", "204", 1251}, {"THAI_CHARSET", "222", 874},
-        {"EASTEUROPE_CHARSET", "238", 1250}, {"ANSI_CHARSET", "0", 0},        {"DEFAULT_CHARSET", "1", 0},
-        {"SYMBOL_CHARSET", "2", 0},          {"OEM_CHARSET", "255", 0},
-    };
-    for (const auto& set : sets) {
-        EXPECT_EQ(CodePageGuess::pageOfCharset(set.name), set.page) << set.name;
-        EXPECT_EQ(CodePageGuess::pageOfCharset(set.number), set.page) << set.number;
-        const std::string form = std::string("object F: TF\r\n  Font.Charset = DEFAULT_CHARSET\r\n  object L: TL\r\n"
-                                             "    Font.Charset = SYMBOL_CHARSET\r\n    TitleFont.Charset = ")
-            + set.name + "\r\n  end\r\nend\r\n";
-        EXPECT_EQ(CodePageGuess::declaredPage(form), set.page) << set.name;
-    }
-    // The first set that names a page counts; a property that only ends in the letters does not.
-    EXPECT_EQ(CodePageGuess::declaredPage("  Font.Charset = 238\r\n  Font.Charset = RUSSIAN_CHARSET\r\n"), 1250);
-    EXPECT_EQ(CodePageGuess::declaredPage("  DefaultCharset = RUSSIAN_CHARSET\r\n"), 0);
-    EXPECT_EQ(CodePageGuess::declaredPage("  Caption = 'Charset = RUSSIAN_CHARSET'\r\n"), 0);
-
-    // Plain text, and a few symbols, leave the default in force.
-    const CodePageChoice english =
-        CodePageGuess::guess("object F: TF\r\n  Caption = 'Copyright \xA9 2002, \xA0 all rights'\r\nend\r\n", "", 1251);
-    EXPECT_EQ(english.number, 1251);
-    EXPECT_EQ(english.source, CodePageChoice::Source::Default);
-}
 
 struct CorpusForm {
     const char* file;
@@ -160,6 +124,23 @@ TEST(CorpusEncodings, FormsOfWesternTextKeepTheDefaultPage)
         ++checked;
     }
     EXPECT_GT(checked, 150);
+}
+
+TEST_F(Encoding, AStatusBarSaysWhenTheStringsContradictTheDeclaredSet)
+{
+    // GBK captions in a form that declares Big5: read as 936, and the user told why.
+    const QString path = folder.filePath("Gbk.dfm");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("object F: TF\r\n  Font.Charset = CHINESEBIG5_CHARSET\r\n"
+               "  Caption = '\xB3\xC9\xC6\xB7\xC5\xCC\xB5\xE3\xB5\xA5\xC1\xD0\xB1\xED'\r\n"
+               "  Hint = '\xCA\xFD\xC1\xBF \xC8\xD5\xC6\xDA \xB5\xA5\xBE\xDD\xB1\xE0\xBA\xC5 "
+               "\xBF\xCD\xBB\xA7\xC3\xFB\xB3\xC6 \xB2\xE9\xD1\xAF\xCC\xF5\xBC\xFE'\r\nend\r\n");
+    file.close();
+    form->openFormFile(path);
+    EXPECT_EQ(part<QLabel>("CodePagePanel")->text(),
+              "Chinese Simplified (936), detected (the form declares 950, which its strings contradict)");
+    EXPECT_TRUE(formPage()->text().contains(QString::fromUtf8("\u6210\u54C1\u76D8\u70B9\u5355\u5217\u8868")));
 }
 
 TEST_F(Encoding, TheMenuRereadsTheFormWithThePageChosenAndStoresIt)

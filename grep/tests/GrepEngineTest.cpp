@@ -334,7 +334,7 @@ TEST_F(GrepEngineTest, BadEntriesLetTheWalkGoOn)
     ASSERT_EQ(run(tree.root(), "dfm"), GrepEngine::Outcome::Completed);
     EXPECT_EQ(sorted(host.files), sorted({tree.path("a/one.dfm"), tree.path("z/two.dfm")}));
     ASSERT_EQ(host.errors.size(), 1u);
-    EXPECT_TRUE(host.errors[0].ends_with("VANISHING.DFM.\rFile not found."));
+    EXPECT_TRUE(host.errors[0].ends_with("vanishing.dfm.\rFile not found."));
 
     if (::geteuid() == 0)
         GTEST_SKIP() << "permissions do not stop root";

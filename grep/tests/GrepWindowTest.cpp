@@ -315,6 +315,23 @@ TEST_F(GrepWindowTest, AnyEncodingFindsWideAndUtf8StringsAndIsKept)
     EXPECT_EQ(storedSettings().value("Options/AnyEncoding").toString(), "0");
 }
 
+TEST_F(GrepWindowTest, FormStringsFindsCharactersInEachFormsPageAndIsKept)
+{
+    tree.write("declared.dfm", "object F: TF\r\n  Font.Charset = RUSSIAN_CHARSET\r\n  Caption = '\xC4\xE0\xF2\xE0'\r\nend\r\n");
+    tree.write("escaped.dfm", "object F: TF\r\n  Caption = #1044#1072 +\r\n    #1090#1072\r\nend\r\n");
+    EXPECT_FALSE(storedSettings().contains("Options/FormStrings"));
+    check("chkFormStrings")->setChecked(true);
+    check("chkCase")->setChecked(false);
+    search(root(), "dfm", QString::fromUtf8("\u0434\u0430\u0442\u0430"));
+    QStringList found = lines();
+    found.sort();
+    EXPECT_EQ(found, (QStringList{pathOf("declared.dfm"), pathOf("escaped.dfm")}));
+    EXPECT_TRUE(prompts.notices.isEmpty());
+    EXPECT_EQ(storedSettings().value("Options/FormStrings").toString(), "1");
+    restart();
+    EXPECT_TRUE(check("chkFormStrings")->isChecked());
+}
+
 TEST_F(GrepWindowTest, KeepListAppendsAndSortListSortsWithoutCase)
 {
     tree.write("b.dfm", "key");
@@ -421,7 +438,7 @@ TEST_F(GrepWindowTest, UnreadableFilesGiveTheScannersBoxAndTheSearchGoesOn)
     QTimer::singleShot(0, window.get(), [&] { std::filesystem::remove(tree.path("gone")); });
     search(root(), "dfm", "key");
     ASSERT_EQ(prompts.typedErrors.size(), 1);
-    EXPECT_TRUE(prompts.typedErrors[0].endsWith("A.DFM.\nFile not found."));
+    EXPECT_TRUE(prompts.typedErrors[0].endsWith("a.dfm.\nFile not found."));
     EXPECT_EQ(lines(), QStringList{pathOf("b.dfm")});
 }
 

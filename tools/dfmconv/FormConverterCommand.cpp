@@ -8,6 +8,7 @@
 #include "FormFileNames.h"
 #include "FormFolderWalk.h"
 #include "FormInput.h"
+#include "FormPage.h"
 #include "MemoryStream.h"
 #include "PosixFile.h"
 #include "RoundTrip.h"
@@ -344,6 +345,7 @@ int FormConverterCommand::runWords(const std::vector<std::string>& arguments)
                             << "\" (known: 874, 1250 to 1258, 932, 936, 949, 950)\n",
                        usage(err_, WrongUsage);
             codePage_ = &dfm::CodePage::forNumber(number);
+            givenPage_ = codePage_;
         } else if (argument == "--in-place") {
             inPlace_ = true;
         } else if (argument == "--backup") {
@@ -573,6 +575,7 @@ std::string FormConverterCommand::convertFile(Direction direction, const std::st
             throw Refusal(in + (direction == Direction::ToText ? ": already form text" : ": already a binary form file"));
         std::unique_ptr<dfm::ByteStream> input;
         dfm::TextEncoding encoding = dfm::TextEncoding::CodePage;
+        const dfm::CodePage* page = codePage_;
         bool bareStream = false;
         if (direction == Direction::ToText) {
             // The binary readers move back over what they read ahead, which a pipe cannot: such
@@ -586,19 +589,25 @@ std::string FormConverterCommand::convertFile(Direction direction, const std::st
                 input = std::make_unique<dfm::FileStream>(std::move(inputFile));
             }
         } else {
-            dfmconv::TextInput text = dfmconv::openText(std::move(inputFile), std::move(probe), utf8_, false);
+            dfmconv::TextInput text = dfmconv::openText(std::move(inputFile), std::move(probe), utf8_, givenPage_ == nullptr);
             input = std::move(text.stream);
             encoding = text.encoding;
+            // Bytes in the wide strings of code-page text are the form's characters.
+            if (encoding == dfm::TextEncoding::CodePage)
+                page = &dfm::FormPage::ofFormText(*input, text.seekable, text.held, givenPage_);
         }
+        // Characters written as themselves are read with the form's own page.
+        if (direction == Direction::ToText && utf8_)
+            page = &dfm::FormPage::ofBinaryForm(*input, givenPage_);
         const dfm::TextStyle style{utf8_, !noWrap_};
         const auto convert = [&](dfm::ByteStream& output) {
             if (direction == Direction::ToBinary) {
                 dfm::MemoryStream formStream;
-                dfm::textToResource(*input, output, formStream, encoding, codePage_);
+                dfm::textToResource(*input, output, formStream, encoding, page);
             } else if (bareStream) {
-                dfm::binaryToText(*input, output, *codePage_, style);
+                dfm::binaryToText(*input, output, *page, style);
             } else {
-                dfm::resourceToText(*input, output, style, *codePage_);
+                dfm::resourceToText(*input, output, style, *page);
             }
         };
         if (out == "-") {
@@ -838,10 +847,11 @@ FormConverterCommand::Outcome FormConverterCommand::checkFile(const fs::path& fi
             outcome.kind = Outcome::Kind::Text;
             outcome.verdict = "failed";
             dfmconv::TextInput text = dfmconv::openText(std::move(input), std::move(probe), utf8_, true);
+            const dfm::CodePage& page = dfm::FormPage::ofFormText(*text.stream, text.seekable, text.held, givenPage_);
             dfm::MemoryStream binary;
             {
                 dfm::MemoryStream formStream;
-                dfm::textToResource(*text.stream, binary, formStream, text.encoding, codePage_);
+                dfm::textToResource(*text.stream, binary, formStream, text.encoding, &page);
             }
             std::string original;
             if (text.seekable) {
@@ -856,13 +866,13 @@ FormConverterCommand::Outcome FormConverterCommand::checkFile(const fs::path& fi
             const bool utf8 = text.encoding == dfm::TextEncoding::Utf8;
             dfm::MemoryStream made;
             binary.setPosition(0);
-            dfm::resourceToText(binary, made, dfm::TextStyle{utf8, true}, *codePage_);
+            dfm::resourceToText(binary, made, dfm::TextStyle{utf8, true}, page);
             bool fixed = sameText(made.view(), original);
             if (!fixed) {
                 // Text written with long strings on one line is a fixed point of that style.
                 dfm::MemoryStream unwrapped;
                 binary.setPosition(0);
-                dfm::resourceToText(binary, unwrapped, dfm::TextStyle{utf8, false}, *codePage_);
+                dfm::resourceToText(binary, unwrapped, dfm::TextStyle{utf8, false}, page);
                 fixed = sameText(unwrapped.view(), original);
             }
             if (fixed) {
@@ -872,10 +882,10 @@ FormConverterCommand::Outcome FormConverterCommand::checkFile(const fs::path& fi
                 const auto style = dfm::TextStyle{utf8, true};
                 dfm::MemoryStream again;
                 made.setPosition(0);
-                dfm::textToResource(made, again, utf8 ? dfm::TextEncoding::Utf8 : dfm::TextEncoding::CodePage, codePage_);
+                dfm::textToResource(made, again, utf8 ? dfm::TextEncoding::Utf8 : dfm::TextEncoding::CodePage, &page);
                 dfm::MemoryStream remade;
                 again.setPosition(0);
-                dfm::resourceToText(again, remade, style, *codePage_);
+                dfm::resourceToText(again, remade, style, page);
                 const std::string_view first = made.view();
                 const std::string_view second = remade.view();
                 if (first == second) {

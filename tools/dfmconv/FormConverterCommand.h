@@ -73,6 +73,7 @@ private:
     bool force_ = false;
     bool utf8_ = false;
     const dfm::CodePage* codePage_ = &dfm::CodePage::system();
+    const dfm::CodePage* givenPage_ = nullptr;  // --codepage: it overrides the form's own page
     bool noWrap_ = false;
     bool inPlace_ = false;
     bool backup_ = false;

@@ -8,15 +8,19 @@
 #include "Version.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <new>
 #include <ostream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace dfm {
 
 namespace {
 
 constexpr const char* UsageText =
-    "Usage: dfmgrep [-r] [-i] [--codepage N] [--all-encodings] [--] KEY DIRECTORY [MASK]\n"
+    "Usage: dfmgrep [-r] [-i] [--codepage N] [--all-encodings] [--strings] [--] KEY DIRECTORY [MASK]\n"
     "\n"
     "Lists the files in DIRECTORY whose names end in one of MASK's extensions and that hold KEY.\n"
     "\n"
@@ -31,6 +35,9 @@ constexpr const char* UsageText =
     "  --codepage N     the code page of KEY's bytes and of its letters: 874, 1250 to 1258, 932,\n"
     "                   936, 949 or 950 (default: QUENDFMED_CODEPAGE, else 1252)\n"
     "  --all-encodings  also find KEY as UTF-16LE (wide strings of binary forms) and as UTF-8\n"
+    "  --strings        find KEY (text) in the strings of forms as they read: each form's own code\n"
+    "                   page (--codepage overrides it), #n escapes and \"+\" joins resolved, -i by\n"
+    "                   Unicode's case rules; files that are no form are passed over\n"
     "  --               ends the options, so that KEY may start with \"-\"\n"
     "  -h, --help       this text\n"
     "  --version        the program's name and version\n"
@@ -49,10 +56,22 @@ std::string pageList()
 
 }  // namespace
 
-int GrepCommand::usage(std::ostream& stream, int status)
+int GrepCommand::wrongUsage(const std::string& message)
 {
-    stream << UsageText;
-    return status;
+    err_ << "dfmgrep: " << message << "\nTry 'dfmgrep --help' for more information.\n";
+    return WrongUsage;
+}
+
+int GrepCommand::answer(const std::string& text)
+{
+    // A help text lost to a full disk is a failure, not a silent success.
+    errno = 0;
+    out_ << text;
+    out_.flush();
+    if (out_)
+        return Found;
+    err_ << "dfmgrep: standard output: " << std::strerror(errno != 0 ? errno : EIO) << "\n";
+    return WriteFailed;
 }
 
 int GrepCommand::run(const std::vector<std::string>& arguments)
@@ -81,20 +100,21 @@ int GrepCommand::search(const std::vector<std::string>& arguments)
             break;
         }
         if (argument == "-h" || argument == "--help")
-            return usage(out_, Found);
-        if (argument == "--version") {
-            out_ << "dfmgrep (" << ProductName << ") " << ProductVersion << "\n";
-            return Found;
-        }
+            return answer(UsageText);
+        if (argument == "--version")
+            return answer(std::string("dfmgrep (") + ProductName + ") " + ProductVersion + "\n");
         if (argument == "--all-encodings") {
             request.anyEncoding = true;
+            continue;
+        }
+        if (argument == "--strings") {
+            request.formStrings = true;
             continue;
         }
         if (argument == "--codepage" || argument.starts_with("--codepage=")) {
             const bool joined = argument.size() > 10;
             if (!joined && next + 1 == arguments.size()) {
-                err_ << "dfmgrep: --codepage needs a page number\n";
-                return usage(err_, WrongUsage);
+                return wrongUsage("--codepage needs a page number");
             }
             const std::string value = joined ? argument.substr(11) : arguments[++next];
             request.codePage = CodePage::numberFromText(value);
@@ -115,23 +135,30 @@ int GrepCommand::search(const std::vector<std::string>& arguments)
             } else if (argument[i] == 'i') {
                 request.caseSensitive = false;
             } else {
-                err_ << "dfmgrep: unknown option " << argument << "\n";
-                return usage(err_, WrongUsage);
+                return wrongUsage("unknown option " + argument);
             }
         }
     }
     const std::size_t words = arguments.size() - next;
-    if (words < 2 || words > 3) {
-        if (!arguments.empty())
-            err_ << "dfmgrep: needs KEY, DIRECTORY and at most one MASK\n";
-        return usage(err_, WrongUsage);
+    if (arguments.empty()) {
+        err_ << UsageText;
+        return WrongUsage;
     }
+    if (words < 2 || words > 3)
+        return wrongUsage("needs KEY, DIRECTORY and at most one MASK");
     request.key = arguments[next];
     request.directory = arguments[next + 1];
+    directory_ = request.directory;
     if (words == 3)
         request.mask = arguments[next + 2];
-    if ((pageGiven || request.anyEncoding) && !readKeyText(request))
+    if (request.formStrings) {
+        // Text from the terminal is UTF-8; other bytes are taken as the default page's own.
+        if (!decodeUtf8(request.key, request.keyText))
+            request.keyText = KeyEncodings::page(request.codePage).decode(request.key);
+        request.anyEncoding = false;
+    } else if ((pageGiven || request.anyEncoding) && !readKeyText(request)) {
         return WrongUsage;
+    }
 
     listed_.clear();
     const GrepEngine::Outcome outcome = GrepEngine(*this).search(request);
@@ -175,9 +202,20 @@ void GrepCommand::scanError(const std::string& text)
     printMessage(text);
 }
 
-void GrepCommand::inputRefused(GrepInput, const std::string& message)
+void GrepCommand::inputRefused(GrepInput input, const std::string& message)
 {
-    printMessage(message);
+    if (input != GrepInput::Directory) {
+        printMessage(message);
+        return;
+    }
+    // The tools' own form, with the system's reason, instead of the window's box text.
+    struct stat info {};
+    int error = ENOENT;
+    if (!directory_.empty() && ::stat(directory_.c_str(), &info) == 0)
+        error = !S_ISDIR(info.st_mode) ? ENOTDIR : ::access(directory_.c_str(), X_OK) != 0 ? errno : 0;
+    else if (!directory_.empty())
+        error = errno;
+    err_ << "dfmgrep: " << directory_ << ": " << (error != 0 ? std::strerror(error) : message.c_str()) << "\n";
 }
 
 void GrepCommand::addFile(const std::string& path)

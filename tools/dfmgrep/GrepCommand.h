@@ -15,7 +15,7 @@ struct GrepRequest;
 
 class GrepCommand : public GrepHost {
 public:
-    enum ExitStatus { Found = 0, NothingFound = 1, WrongUsage = 2, Failed = 2 };
+    enum ExitStatus { Found = 0, NothingFound = 1, WrongUsage = 2, Failed = 2, WriteFailed = 1 };
 
     GrepCommand(std::ostream& out, std::ostream& err) : out_(out), err_(err) {}
 
@@ -35,7 +35,10 @@ public:
 
 private:
     int search(const std::vector<std::string>& arguments);
-    int usage(std::ostream& stream, int status);
+    // One line on what is wrong and where help is.
+    int wrongUsage(const std::string& message);
+    // Prints the help or version text; a failure to write it is reported.
+    int answer(const std::string& text);
     // The key given as text: its bytes in the request's page; false (with the message) when the
     // page lacks a character and no other encoding is searched.
     bool readKeyText(GrepRequest& request);
@@ -45,6 +48,7 @@ private:
     std::ostream& out_;
     std::ostream& err_;
     std::unordered_set<std::string> listed_;
+    std::string directory_;  // as given, for the message when it cannot be searched
 };
 
 }  // namespace dfm

@@ -628,9 +628,11 @@ TEST_F(DfmconvTest, TheCodePageOfNarrowStringsIsChosenByOptionOrEnvironment)
         {"\"$DFMCONV\" --utf8 --codepage=1251 totext cyrillic.dfm out", cyrillic, ""},
         {"QUENDFMED_CODEPAGE=1251 \"$DFMCONV\" --utf8 totext cyrillic.dfm out", cyrillic, ""},
         {"QUENDFMED_CODEPAGE=1253 \"$DFMCONV\" --codepage 1251 --utf8 totext cyrillic.dfm out", cyrillic, ""},
-        {"\"$DFMCONV\" --utf8 totext cyrillic.dfm out", "\xC3\x8F\xC3\xB0\xC3\xA8\xC3\xA2\xC3\xA5\xC3\xB2", ""},
-        {"QUENDFMED_CODEPAGE=1259 \"$DFMCONV\" --utf8 totext cyrillic.dfm out",
-         "\xC3\x8F\xC3\xB0\xC3\xA8\xC3\xA2\xC3\xA5\xC3\xB2",
+        // Without an option the form's own page: its bytes read as Cyrillic letters.
+        {"\"$DFMCONV\" --utf8 totext cyrillic.dfm out", cyrillic, ""},
+        {"\"$DFMCONV\" --utf8 --codepage 1252 totext cyrillic.dfm out",
+         "\xC3\x8F\xC3\xB0\xC3\xA8\xC3\xA2\xC3\xA5\xC3\xB2", ""},
+        {"QUENDFMED_CODEPAGE=1259 \"$DFMCONV\" --utf8 totext cyrillic.dfm out", cyrillic,
          "QUENDFMED_CODEPAGE: \"1259\" is not a code page this program knows (874, 1250 to 1258, 932, 936, 949, "
          "950); Windows-1252 is used.\n"},
     };
@@ -655,6 +657,36 @@ TEST_F(DfmconvTest, TheCodePageOfNarrowStringsIsChosenByOptionOrEnvironment)
         EXPECT_NE(err_.find("Usage:"), std::string::npos);
     }
     EXPECT_NE((run("--codepage 65001 totext cyrillic.dfm"), err_).find("unknown code page \"65001\""), std::string::npos);
+}
+
+TEST_F(DfmconvTest, WithoutAPageOptionTheFormsOwnPageDecidesItsCharacters)
+{
+    // A form that declares its Cyrillic set, its captions in Windows-1251 bytes; one caption is a
+    // wide string that holds bytes beside a #n beyond 255, as a user typed it into the text.
+    const std::string text = "object Form1: TForm1\r\n  Font.Charset = RUSSIAN_CHARSET\r\n"
+                             "  Caption = '\xC4\xE0\xF2\xE0 \xE4\xEE\xEA\xF3\xEC\xE5\xED\xF2\xE0'\r\n"
+                             "  Hint = #1044'\xE0\xF2\xE0'\r\nend\r\n";
+    writeFile(folder_ / "form.txt", text);
+    ASSERT_EQ(run("tobinary form.txt form.dfm"), 0) << err_;
+    // The wide string's bytes were read as Cyrillic: "Дата" in UTF-16.
+    EXPECT_NE(readFile(folder_ / "form.dfm").find(std::string("\x12\x04\x00\x00\x00\x14\x04\x30\x04\x42\x04\x30\x04", 13)),
+              std::string::npos);
+    const std::string date = "\xD0\x94\xD0\xB0\xD1\x82\xD0\xB0";  // Дата
+    ASSERT_EQ(run("--utf8 totext form.dfm"), 0) << err_;
+    EXPECT_NE(out_.find("Caption = '" + date + " "), std::string::npos) << out_;
+    EXPECT_NE(out_.find("Hint = '" + date + "'"), std::string::npos) << out_;
+    // --codepage still decides; plain text is what it always was, whatever the form declares.
+    ASSERT_EQ(run("--utf8 --codepage 1252 totext form.dfm"), 0) << err_;
+    EXPECT_NE(out_.find("Caption = '\xC3\x84\xC3\xA0"), std::string::npos) << out_;
+    ASSERT_EQ(run("--codepage 1252 totext form.dfm plain1252"), 0) << err_;
+    ASSERT_EQ(run("totext form.dfm plain"), 0) << err_;
+    EXPECT_EQ(readFile(folder_ / "plain"), readFile(folder_ / "plain1252"));
+    // The UTF-8 text made back into binary keeps the Cyrillic characters.
+    ASSERT_EQ(runScript("\"$DFMCONV\" --utf8 totext form.dfm u && \"$DFMCONV\" tobinary u b && \"$DFMCONV\" --utf8 totext b u2"), 0)
+        << err_;
+    EXPECT_NE(readFile(folder_ / "u2").find("Caption = '" + date + " "), std::string::npos);
+    // check reads the text form with its own page: its UTF-8 text reads back to the same characters.
+    EXPECT_EQ(run("check form.txt"), 0) << out_ << err_;
 }
 
 TEST_F(DfmconvTest, TextInTheCodePageReadsAsBeforeAndBadUtf8IsNamed)

@@ -233,7 +233,8 @@ TEST_F(DfmgrepTest, SearchesAsTheOptionsAndMaskSay)
         // Raw bytes: a length byte before the class name is only in the binary form.
         {{"\x06TForm1", root}, {"B.DFM"}, "Found 1 file(s).", 0},
         {{"-r", "NotInAnyFile", root, "*"}, {}, "Found 0 file(s).", 1},
-        {{Key, root + "/missing"}, {}, "dfmgrep: Can't find dir : " + root + "/missing", 2},
+        {{Key, root + "/missing"}, {}, "dfmgrep: " + root + "/missing: No such file or directory", 2},
+        {{Key, root + "/a.dfm"}, {}, "dfmgrep: " + root + "/a.dfm: Not a directory", 2},
         {{Key, root, ""}, {}, "dfmgrep: You must provide a file mask (Example: pas)", 2},
         {{"", root}, {}, "dfmgrep: Search Key can't be empty", 2},
         {{std::string(100000, 'k'), root}, {},
@@ -318,6 +319,35 @@ TEST_F(DfmgrepTest, CodePageAndAllEncodingsChooseWhatTheKeyIsLookedForAs)
     EXPECT_EQ(sorted(outputLines(out_)), sorted({rootPath() + "narrow1251.dfm", rootPath() + "wide.dfm"}));
 }
 
+TEST_F(DfmgrepTest, StringsFindsTextAsTheFormsReadWithoutAPageOption)
+{
+    // Дата in a form that declares its Cyrillic set, in one that writes it as escapes across a
+    // "+", and in a unit, which is no form.
+    write("declared.dfm", "object F: TF\r\n  Font.Charset = RUSSIAN_CHARSET\r\n  Caption = '\xC4\xE0\xF2\xE0'\r\nend\r\n");
+    write("escaped.dfm", "object F: TF\r\n  Caption = #1044#1072 +\r\n    #1090#1072\r\nend\r\n");
+    write("unit.pas", "const Caption = '\xD0\x94\xD0\xB0\xD1\x82\xD0\xB0';\r\n");
+    const std::string date = "\xD0\x94\xD0\xB0\xD1\x82\xD0\xB0";
+    const std::string lowerDate = "\xD0\xB4\xD0\xB0\xD1\x82\xD0\xB0";
+    const struct {
+        std::vector<std::string> arguments;
+        std::vector<std::string> found;
+    } cases[] = {
+        {{"--strings", date, root_.string(), "dfm;pas"}, {"declared.dfm", "escaped.dfm"}},
+        {{"-i", "--strings", lowerDate, root_.string()}, {"declared.dfm", "escaped.dfm"}},
+        {{"--strings", lowerDate, root_.string()}, {}},
+        // The byte search stays as it was: the key's bytes exactly.
+        {{date, root_.string(), "dfm;pas"}, {"unit.pas"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments[0] + " " + c.arguments[1]);
+        EXPECT_EQ(run(c.arguments), c.found.empty() ? 1 : 0) << err_;
+        std::vector<std::string> expected;
+        for (const std::string& name : c.found)
+            expected.push_back(rootPath() + name);
+        EXPECT_EQ(sorted(outputLines(out_)), expected);
+    }
+}
+
 TEST_F(DfmgrepTest, WrongUsageShowsHowToUseIt)
 {
     const std::vector<std::vector<std::string>> wrong = {
@@ -327,10 +357,18 @@ TEST_F(DfmgrepTest, WrongUsageShowsHowToUseIt)
     for (const std::vector<std::string>& arguments : wrong) {
         EXPECT_EQ(run(arguments), 2);
         EXPECT_EQ(out_, "");
-        EXPECT_EQ(err_.find("dfmgrep: "), arguments.empty() ? std::string::npos : 0u) << err_;
-        EXPECT_NE(err_.find("Usage: dfmgrep [-r] [-i] [--codepage N] [--all-encodings] [--] KEY DIRECTORY [MASK]\n"),
-                  std::string::npos);
+        // Without arguments the usage; else one line on what is wrong and where help is.
+        if (arguments.empty()) {
+            EXPECT_EQ(err_.rfind("Usage: dfmgrep [-r] [-i] [--codepage N] [--all-encodings] [--strings] [--] KEY DIRECTORY [MASK]\n", 0),
+                      0u);
+            continue;
+        }
+        const std::vector<std::string> lines = outputLines(err_);
+        ASSERT_EQ(lines.size(), 2u) << err_;
+        EXPECT_EQ(lines[0].rfind("dfmgrep: ", 0), 0u) << err_;
+        EXPECT_EQ(lines[1], "Try 'dfmgrep --help' for more information.");
     }
+    EXPECT_EQ((run({"-x", Key, "/tmp"}), err_), "dfmgrep: unknown option -x\nTry 'dfmgrep --help' for more information.\n");
     EXPECT_EQ(run({"--help"}), 0);
     EXPECT_EQ(out_.rfind("Usage: dfmgrep", 0), 0u);
     EXPECT_EQ(run({"--version"}), 0);
@@ -349,12 +387,10 @@ TEST_F(DfmgrepTest, UnreadableFilesAreReportedOnOneLineAndTheSearchGoesOn)
     fs::create_symlink("/proc/self/mem", root_ / "a.dfm");
     // A pipe must be passed over, not waited on.
     ASSERT_EQ(::mkfifo((root_ / "c.dfm").c_str(), 0600), 0);
-    std::string upperRoot = rootPath();
-    std::transform(upperRoot.begin(), upperRoot.end(), upperRoot.begin(), ::toupper);
 
     EXPECT_EQ(run({Key, root_.string()}), 0);
     EXPECT_EQ(out_, rootPath() + "b.dfm\n");
-    EXPECT_EQ(outputLines(err_), (std::vector<std::string>{"dfmgrep: Cannot scan " + upperRoot + "A.DFM. Disk read error.",
+    EXPECT_EQ(outputLines(err_), (std::vector<std::string>{"dfmgrep: Cannot scan " + rootPath() + "a.dfm. Disk read error.",
                                                      "Found 1 file(s)."}));
 }
 
@@ -483,8 +519,12 @@ TEST_F(DfmgrepTest, TheProgramListsWithoutTouchingTheTree)
 
     EXPECT_EQ(runProgram(""), 2);
     EXPECT_EQ(err_.rfind("Usage: dfmgrep", 0), 0u);
-    // A list that could not be written is not a success.
+    // A list, a help or a version text that could not be written is not a success.
     if (fs::exists("/dev/full")) {
+        for (const char* option : {"--help", "--version"}) {
+            EXPECT_EQ(runProgram(option, "/dev/full"), 1) << option;
+            EXPECT_EQ(err_, "dfmgrep: standard output: No space left on device\n");
+        }
         EXPECT_EQ(runProgram("-r " + Key + " .", "/dev/full"), 2);
         EXPECT_EQ(err_, "dfmgrep: cannot write the list of found files\n");
     }
