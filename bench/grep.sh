@@ -124,25 +124,33 @@ best=()
 measure -i
 table "case-insensitive: the same with -i" "$found"
 
-# dfmgrep looking for the key in every encoding against its plain search, taking turns likewise.
+# dfmgrep with OPTION against its plain search, the whole commands taking turns likewise.
+# Usage: against OPTION TARGET [-i]
+against() {
+  local option=$1 target=$2 plain other seconds
+  shift 2
+  plain=""
+  other=""
+  for ((run = 0; run < runs; run++)); do
+    seconds=$({ TIMEFORMAT=%3R; time taskset -c 0 "$dfmgrep" -r "$@" -- "$key" "$tree" '*' >/dev/null 2>&1 || true; } 2>&1)
+    if [[ -z "$plain" ]] || awk -v a="$seconds" -v b="$plain" 'BEGIN { exit !(a < b) }'; then plain=$seconds; fi
+    seconds=$({ TIMEFORMAT=%3R; time taskset -c 0 "$dfmgrep" -r "$option" "$@" -- "$key" "$tree" '*' >/dev/null 2>&1 || true; } 2>&1)
+    if [[ -z "$other" ]] || awk -v a="$seconds" -v b="$other" 'BEGIN { exit !(a < b) }'; then other=$seconds; fi
+  done
+  awk -v p="$plain" -v a="$other" -v m="${1:-}" -v o="$option" -v t="$target" 'BEGIN {
+    printf "dfmgrep %-2s plain %.3f s, %s %.3f s: %.2f times (target at most %s)\n", m, p, o, a, a / p, t
+  }'
+}
+
+# Every encoding finds what the plain search finds.
 encodings() {
-  local plain any seconds list
+  local list
   list=$("$dfmgrep" -r --all-encodings "$@" -- "$key" "$tree" '*' 2>/dev/null | sort || true)
   if [[ "$list" != "$(listing dfmgrep "$@")" ]]; then
     echo "grep.sh: dfmgrep --all-encodings $* lists other files than the plain search" >&2
     exit 1
   fi
-  plain=""
-  any=""
-  for ((run = 0; run < runs; run++)); do
-    seconds=$({ TIMEFORMAT=%3R; time taskset -c 0 "$dfmgrep" -r "$@" -- "$key" "$tree" '*' >/dev/null 2>&1 || true; } 2>&1)
-    if [[ -z "$plain" ]] || awk -v a="$seconds" -v b="$plain" 'BEGIN { exit !(a < b) }'; then plain=$seconds; fi
-    seconds=$({ TIMEFORMAT=%3R; time taskset -c 0 "$dfmgrep" -r --all-encodings "$@" -- "$key" "$tree" '*' >/dev/null 2>&1 || true; } 2>&1)
-    if [[ -z "$any" ]] || awk -v a="$seconds" -v b="$any" 'BEGIN { exit !(a < b) }'; then any=$seconds; fi
-  done
-  awk -v p="$plain" -v a="$any" -v m="${1:-}" 'BEGIN {
-    printf "dfmgrep %-2s plain %.3f s, --all-encodings %.3f s: %.2f times (target at most 1.5)\n", m, p, a, a / p
-  }'
+  against --all-encodings 1.5 "$@"
 }
 
 echo
@@ -150,26 +158,10 @@ echo "=== dfmgrep -r [-i] --all-encodings KEY DIR '*' against the same without i
 encodings
 encodings -i
 
-# The search of form strings against the byte search: the whole commands, taking turns.
-strings_search() {
-  local plain strings seconds
-  plain=""
-  strings=""
-  for ((run = 0; run < runs; run++)); do
-    seconds=$({ TIMEFORMAT=%3R; time taskset -c 0 "$dfmgrep" -r "$@" -- "$key" "$tree" '*' >/dev/null 2>&1 || true; } 2>&1)
-    if [[ -z "$plain" ]] || awk -v a="$seconds" -v b="$plain" 'BEGIN { exit !(a < b) }'; then plain=$seconds; fi
-    seconds=$({ TIMEFORMAT=%3R; time taskset -c 0 "$dfmgrep" -r --strings "$@" -- "$key" "$tree" '*' >/dev/null 2>&1 || true; } 2>&1)
-    if [[ -z "$strings" ]] || awk -v a="$seconds" -v b="$strings" 'BEGIN { exit !(a < b) }'; then strings=$seconds; fi
-  done
-  awk -v p="$plain" -v s="$strings" -v m="${1:-}" 'BEGIN {
-    printf "dfmgrep %-2s plain %.3f s, --strings %.3f s: %.2f times (target at most 3)\n", m, p, s, s / p
-  }'
-}
-
 echo
 echo "=== dfmgrep -r [-i] --strings KEY DIR '*' against the byte search"
-strings_search
-strings_search -i
+against --strings 3
+against --strings 3 -i
 
 echo
 memory=$(mktemp)

@@ -684,7 +684,8 @@ void FormConverterCommand::writeOutput(const std::string& out, const std::string
 
 std::vector<fs::path> FormConverterCommand::formFilesIn(const fs::path& folder, bool recursive)
 {
-    return dfm::formFilesInFolder(folder, recursive, [this](const fs::path& unreadable, const std::error_code& error) {
+    const dfm::FolderWalk walk{.recursive = recursive};
+    return dfm::formFilesInFolder(folder, walk, [this](const fs::path& unreadable, const std::error_code& error) {
         err_ << "dfmconv: " << unreadable.string() << ": " << error.message() << "\n";
         folderUnreadable_ = true;
     });

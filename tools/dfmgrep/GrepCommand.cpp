@@ -1,6 +1,7 @@
 // The dfmgrep command line: reads the options, runs the grep engine and prints what it reports.
 #include "GrepCommand.h"
 
+#include "CheckedOutput.h"
 #include "CodePage.h"
 #include "GrepEngine.h"
 #include "KeyEncodings.h"
@@ -65,12 +66,10 @@ int GrepCommand::wrongUsage(const std::string& message)
 int GrepCommand::answer(const std::string& text)
 {
     // A help text lost to a full disk is a failure, not a silent success.
-    errno = 0;
-    out_ << text;
-    out_.flush();
-    if (out_)
+    CheckedOutput output(out_);
+    if (output.write(text) && output.flush())
         return Found;
-    err_ << "dfmgrep: standard output: " << std::strerror(errno != 0 ? errno : EIO) << "\n";
+    output.report(err_, "dfmgrep");
     return WriteFailed;
 }
 

@@ -9,6 +9,7 @@
 #include "Errors.h"
 #include "FormFileKind.h"
 #include "FormFileNames.h"
+#include "FormFolderWalk.h"
 #include "FormInput.h"
 #include "SiblingUnits.h"
 #include "Version.h"
@@ -60,12 +61,6 @@ constexpr std::size_t MostTextBytes = std::size_t{64} << 20;
 std::string tooLarge()
 {
     return "more than 64 MiB of text, not checked";
-}
-
-bool isHidden(const fs::path& path)
-{
-    const std::string name = path.filename().string();
-    return name.size() > 1 && name[0] == '.' && name != "..";
 }
 
 std::string readWhole(const std::string& path)
@@ -225,31 +220,6 @@ int LintCommand::run(const std::vector<std::string>& arguments)
     }
 }
 
-void LintCommand::walk(const fs::path& folder, std::vector<std::string>& found, bool& ok)
-{
-    std::error_code error;
-    std::vector<fs::path> subfolders;
-    fs::directory_iterator entry(folder, error), end;
-    for (; !error && entry != end; entry.increment(error)) {
-        const fs::path& path = entry->path();
-        if (isHidden(path))
-            continue;
-        std::error_code ignored;
-        // A link to a folder is not followed, so that a loop of links ends.
-        if (entry->is_directory(ignored) && !entry->is_symlink(ignored))
-            subfolders.push_back(path);
-        else if (hasFormExtension(path.filename().string()) && entry->is_regular_file(ignored))
-            found.push_back(path.string());
-    }
-    if (error) {
-        // A folder that cannot be read is named; the rest of the tree is still checked.
-        err_ << "dfmlint: " << folder.string() << ": " << error.message() << "\n";
-        ok = false;
-    }
-    for (const fs::path& subfolder : subfolders)
-        walk(subfolder, found, ok);
-}
-
 bool LintCommand::collectForms(const std::vector<std::string>& names, bool recursive, std::vector<std::string>& forms)
 {
     bool ok = true;
@@ -270,10 +240,13 @@ bool LintCommand::collectForms(const std::vector<std::string>& names, bool recur
             ok = false;
             continue;
         }
-        std::vector<std::string> found;
-        walk(name, found, ok);
-        std::sort(found.begin(), found.end());
-        forms.insert(forms.end(), found.begin(), found.end());
+        // A folder that cannot be read is named; the rest of the tree is still checked.
+        const dfm::FolderWalk walk{.recursive = true, .skipHidden = true};
+        for (const fs::path& found : dfm::formFilesInFolder(name, walk, [&](const fs::path& folder, const std::error_code& failure) {
+                 err_ << "dfmlint: " << folder.string() << ": " << failure.message() << "\n";
+                 ok = false;
+             }))
+            forms.push_back(found.string());
     }
     return ok;
 }

@@ -37,9 +37,6 @@ private:
     // The form files named, folders walked when recursive; false after a message when one
     // cannot be had.
     bool collectForms(const std::vector<std::string>& names, bool recursive, std::vector<std::string>& forms);
-    // The form files of folder and its subfolders; ok turns false after a message for each folder
-    // that cannot be read.
-    void walk(const std::filesystem::path& folder, std::vector<std::string>& found, bool& ok);
     // The form's unit, by the rule the editor finds it by.
     std::optional<std::string> unitOf(const std::string& form);
     // False after a message when the form or its unit cannot be read.
