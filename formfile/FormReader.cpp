@@ -55,6 +55,17 @@ void FormReader::takeBytes(void* data, std::size_t count)
     }
 }
 
+void FormReader::passOver(std::size_t count)
+{
+    const std::size_t buffered = end_ - position_;
+    if (count <= buffered) {
+        position_ += count;
+        return;
+    }
+    position_ = end_ = 0;
+    input_.seek(static_cast<std::int64_t>(count - buffered), SeekOrigin::Current);
+}
+
 void FormReader::appendBytes(std::string& text, std::size_t count)
 {
     while (count > 0) {

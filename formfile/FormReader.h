@@ -121,6 +121,9 @@ public:
     std::string takeIdentValue();
     void takeSignature();
     void takeBytes(void* data, std::size_t count);
+    // Moves past count bytes; those beyond the buffer are passed over by seeking the input, not
+    // read, so the input must be able to seek. Bytes that are not there fail the next read.
+    void passOver(std::size_t count);
     // Appends count bytes to text, growing it only as the input really delivers them.
     void appendBytes(std::string& text, std::size_t count);
 

@@ -18,6 +18,9 @@ bool isCharsetName(std::string_view name)
         && (name.size() == Charset.size() || name[name.size() - Charset.size() - 1] == '.');
 }
 
+// Thrown through the walk when the sink wants nothing more.
+struct WalkSatisfied {};
+
 // Walks the objects, properties and values of a binary form, taking only what the sink wants.
 class BinaryStringWalker {
 public:
@@ -25,6 +28,8 @@ public:
 
     void walkObject()
     {
+        if (sink_.satisfied())
+            throw WalkSatisfied{};
         const NestingGuard nesting = nest();
         reader_.takeObjectPrefix();
         reader_.takeName(scratch_);
@@ -43,8 +48,53 @@ private:
         return NestingGuard(depth_, [](const std::string& message) { throw ReadError(message); });
     }
 
+    // The most frequent property, a name with a small value (integer, identifier, boolean,
+    // short string), read from the buffer in one step; anything else, a character set, and a
+    // property near the end of the input are left to the general path: false.
+    bool walkSmallProperty()
+    {
+        constexpr std::size_t MostRead = 1 + 255 + 1 + 1 + 255;
+        if (reader_.ensureAvailable(MostRead) < MostRead)
+            return false;
+        const unsigned char* const in = reader_.cursor();
+        const std::size_t nameLength = in[0];
+        const unsigned char* const value = in + 1 + nameLength;
+        if (isCharsetName({reinterpret_cast<const char*>(in + 1), nameLength}))
+            return false;
+        std::size_t valueLength;
+        switch (value[0]) {
+        case Int8:
+            valueLength = 2;
+            break;
+        case Int16:
+            valueLength = 3;
+            break;
+        case Int32:
+            valueLength = 5;
+            break;
+        case False:
+        case True:
+        case Nil:
+            valueLength = 1;
+            break;
+        case Identifier:
+            valueLength = 2 + std::size_t{value[1]};
+            break;
+        case ShortString:
+            valueLength = 2 + std::size_t{value[1]};
+            sink_.narrowString({reinterpret_cast<const char*>(value + 2), value[1]});
+            break;
+        default:
+            return false;
+        }
+        reader_.skip(1 + nameLength + valueLength);
+        return true;
+    }
+
     void walkProperty()
     {
+        if (walkSmallProperty())
+            return;
         const bool charset = isCharsetName(reader_.takeNameView(name_));
         const std::uint8_t tag = reader_.peekTag();
         if (charset && tag == Identifier) {
@@ -153,19 +203,11 @@ private:
         reader_.expectTag(EndOfList);
     }
 
-    // A picture's bytes say nothing of the strings: passed over a buffer at a time.
+    // A picture's bytes say nothing of the strings: passed over without being read.
     void skipBinary()
     {
         reader_.takeTag();
-        for (std::size_t left = reader_.takeUInt32(); left > 0;) {
-            // All the buffer holds, and a fresh buffer when it holds nothing.
-            const std::size_t available = reader_.ensureAvailable(1);
-            if (available == 0)
-                throw ReadError(msg::StreamReadFailed);
-            const std::size_t step = std::min(left, available);
-            reader_.skip(step);
-            left -= step;
-        }
+        reader_.passOver(reader_.takeUInt32());
     }
 
     FormReader& reader_;
@@ -190,7 +232,11 @@ void readBinaryFormStrings(ByteStream& input, FormStringSink& sink)
 {
     FormReader reader(input);
     reader.takeSignature();
-    BinaryStringWalker(reader, sink).walkObject();
+    try {
+        BinaryStringWalker(reader, sink).walkObject();
+    } catch (const WalkSatisfied&) {
+        // What was read tells all that was wanted.
+    }
 }
 
 void readTextFormStrings(ByteStream& input, TextEncoding encoding, const CodePage& page,

@@ -21,10 +21,13 @@ public:
     virtual void wideString(std::u16string_view text) = 0;
     // The value of a property named Charset or ending in ".Charset", as its name or number.
     virtual void charset(std::string_view value) = 0;
+    // True once nothing more is wanted: the walk stops at the next object.
+    virtual bool satisfied() { return false; }
 };
 
-// Reads the binary form stream at input's position ("TPF0"); a form that breaks off or does not
-// read throws as the converter does, after the strings before the fault were given.
+// Reads the binary form stream at input's position ("TPF0"), up to its end or until the sink is
+// satisfied; a form that breaks off or does not read throws as the converter does, after the
+// strings before the fault were given.
 void readBinaryFormStrings(ByteStream& input, FormStringSink& sink);
 
 // Reads form text from input's position and gives each string as its reader sees it: the

@@ -241,6 +241,15 @@ void PageEvidence::addString(std::string_view bytes)
     }
 }
 
+bool PageEvidence::settled()
+{
+    if (strings.size() < MostDetectedBytes)
+        return false;
+    if (fullSampleDetected < 0)
+        fullSampleDetected = CodePageGuess::detectedPage(strings);
+    return declared != 0 || fullSampleDetected != 0;
+}
+
 namespace CodePageGuess {
 
 int pageOfCharset(std::string_view value)
@@ -318,7 +327,7 @@ PageEvidence textEvidence(std::string_view formText)
 
 CodePageChoice guess(const PageEvidence& evidence, std::string_view unitBytes, int defaultPage)
 {
-    const int detected = detectedPage(evidence.strings);
+    const int detected = evidence.fullSampleDetected >= 0 ? evidence.fullSampleDetected : detectedPage(evidence.strings);
     if (evidence.declared != 0) {
         // A declaration the strings contradict is the wrong one: forms copied between machines
         // keep the set their fonts had. The detector names another page only where the strings

@@ -26,9 +26,15 @@ struct PageEvidence {
     // 64 KB: the detector takes about a tenth of a second a megabyte.
     std::string strings;
 
+    // What the detector made of the sample once it was full; -1 before.
+    int fullSampleDetected = -1;
+
     // Notes a character set's value (a name or a number) when no earlier one named a page.
     void addCharset(std::string_view value);
     void addString(std::string_view bytes);
+    // Whether the rest of a form can no longer change its page: the sample is full, and a set is
+    // declared or the detector is sure of the sample (its answer then outweighs any later set).
+    bool settled();
 };
 
 namespace CodePageGuess {

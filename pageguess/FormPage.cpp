@@ -17,6 +17,7 @@ public:
     void narrowString(std::string_view bytes) override { evidence_.addString(bytes); }
     void wideString(std::u16string_view) override {}
     void charset(std::string_view value) override { evidence_.addCharset(value); }
+    bool satisfied() override { return evidence_.settled(); }
 
 private:
     PageEvidence& evidence_;
