@@ -45,7 +45,7 @@ constexpr std::array<Charset, 19> Charsets = {{
     {"OEM_CHARSET", 255, 0},
 }};
 
-constexpr std::size_t MostDetectedBytes = 65536;
+constexpr std::size_t MostDetectedBytes = 16384;
 
 // The detector's answers as the Windows page that holds the same letters: forms are written on
 // Windows, so an ISO, Mac or DOS answer for their bytes names the script, and the Windows page

@@ -23,7 +23,8 @@ struct CodePageChoice {
 struct PageEvidence {
     int declared = 0;
     // The strings that hold a byte beyond ASCII, a space after each, up to a sample of about
-    // 64 KB: the detector takes about a tenth of a second a megabyte.
+    // 16 KB: thousands of words tell the detector the page, and it takes a tenth of a second a
+    // megabyte.
     std::string strings;
 
     // What the detector made of the sample once it was full; -1 before.
@@ -44,7 +45,7 @@ namespace CodePageGuess {
 int pageOfCharset(std::string_view value);
 // The page of the first font character set in the form text that names one; 0 when none does.
 int declaredPage(std::string_view formText);
-// The page the detector reads off the bytes (their first 64 KB), when its answer shares its
+// The page the detector reads off the bytes (their first 16 KB), when its answer shares its
 // letters with one of the known pages and the bytes read as letters of that page; 0 otherwise
 // (plain ASCII text too). guess gives it the form's strings beyond ASCII, else the unit.
 int detectedPage(std::string_view bytes);

@@ -6,6 +6,7 @@
 #include "BoundedMemoryStream.h"
 #include "CheckedOutput.h"
 #include "CodePage.h"
+#include "CodePageGuess.h"
 #include "Errors.h"
 #include "FormFileKind.h"
 #include "FormFileNames.h"
@@ -195,12 +196,11 @@ int LintCommand::run(const std::vector<std::string>& arguments)
         }
         std::vector<std::string> forms;
         bool readable = collectForms(names, recursive, forms);
-        // Names in neither UTF-8 nor ASCII are read in the page set for the run.
+        // The units beside a form are read in the page set for the run.
         codePage_ = CodePage::system().number();
-        const FormUnitCheck check(std::move(ignored), codePage_);
         std::vector<Report> reports;
         for (const std::string& form : forms)
-            readable = checkForm(form, check, reports) && readable;
+            readable = checkForm(form, ignored, reports) && readable;
         std::sort(reports.begin(), reports.end(), [](const Report& a, const Report& b) {
             return std::tie(a.path, a.line, a.message) < std::tie(b.path, b.line, b.message);
         });
@@ -260,7 +260,8 @@ std::optional<std::string> LintCommand::unitOf(const std::string& form)
     return listed->second.readable ? findUnitFile(form, listed->second.names) : findUnitFile(form);
 }
 
-bool LintCommand::checkForm(const std::string& path, const FormUnitCheck& check, std::vector<Report>& reports)
+bool LintCommand::checkForm(const std::string& path, const std::vector<std::string>& ignored,
+                            std::vector<Report>& reports)
 {
     FormText form;
     try {
@@ -288,6 +289,8 @@ bool LintCommand::checkForm(const std::string& path, const FormUnitCheck& check,
         siblings = std::make_unique<SiblingUnits>(folder.empty() ? fs::path(".") : folder, codePage_);
     const AncestorUnits ancestors = [&](std::string_view name) { return siblings->declaring(name); };
     const IncludeFiles includes = [&](std::string_view name) { return readIncludeBeside(*unitPath, name); };
+    // Names in neither UTF-8 nor ASCII are read in the form's page, chosen as the editor chooses it.
+    const FormUnitCheck check(ignored, CodePageGuess::guess(form.bytes, unit, codePage_).number);
     for (const LintProblem& problem : check.run(form.bytes, form.encoding, unit, ancestors, includes))
         reports.push_back({problem.file == LintProblem::File::Form ? path : *unitPath, problem.line, problem.message});
     return true;

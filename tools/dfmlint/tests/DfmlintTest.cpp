@@ -257,5 +257,17 @@ TEST_F(DfmlintTest, CorpusPairsWithinASecond)
     EXPECT_EQ(std::count(out_.begin(), out_.end(), '\n'), 5);
 }
 
+// A form's names are read in its own page, chosen as the editor chooses it: here the unit's
+// Cyrillic, with a UTF-8 form that names the same component.
+TEST_F(DfmlintTest, NamesAreReadInTheFormsOwnPage)
+{
+    const std::string button = "\xD0\x9A\xD0\xBD\xD0\xBE\xD0\xBF\xD0\xBA\xD0\xB0";
+    write("a.dfm", "object Form1: TForm1\r\n  object " + button + ": TButton\r\n  end\r\nend\r\n");
+    write("a.pas", "\x7B\x20\xC3\xEB\xE0\xE2\xED\xE0\xFF\x20\xF4\xEE\xF0\xEC\xE0\x20\xEF\xF0\xE8\xEB\xEE\xE6\xE5\xED\xE8\xFF\x20\xE4\xEB\xFF\x20\xEF\xF0\xEE\xE2\xE5\xF0\xEA\xE8\x20\xE8\xEC\xB8\xED\x20\x7D\x0D\x0A" + unitDeclaring("    \xCA\xED\xEE\xEF\xEA\xE0: TButton;\r\n", ""));
+    EXPECT_EQ(run("a.dfm"), 0) << out_;
+    EXPECT_EQ(out_, "");
+}
+
 }  // namespace
+
 }  // namespace dfm
