@@ -85,6 +85,12 @@ void draw(QPainter& painter, DrawnPicture picture)
         painter.drawLine(QPointF(6, 8), QPointF(12, 8));
         arrowHead(painter, {15.5, 8}, {1, 0}, Arrow);
         break;
+    case DrawnPicture::Redo:
+        // Undo's picture, mirrored.
+        painter.translate(16, 0);
+        painter.scale(-1, 1);
+        draw(painter, DrawnPicture::Undo);
+        break;
     case DrawnPicture::Undo: {
         QPainterPath curve(QPointF(5, 6));
         curve.cubicTo(QPointF(11, 6), QPointF(14, 8), QPointF(13, 13));

@@ -5,7 +5,7 @@
 
 namespace dfm {
 
-enum class DrawnPicture { Open, Save, SaveAs, Exit, Undo, Cut, Copy, Paste, Find, Replace };
+enum class DrawnPicture { Open, Save, SaveAs, Exit, Undo, Redo, Cut, Copy, Paste, Find, Replace };
 
 // The picture at 16 and 32 pixels, drawn in the usual colours of such icons.
 QIcon drawnIcon(DrawnPicture picture);

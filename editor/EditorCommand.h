@@ -19,7 +19,9 @@ struct EditorCommand {
 
     const char* objectName;
     const char* caption;
-    const char* shortcut;  // in QKeySequence's portable text, "" for none
+    // In QKeySequence's portable text, "" for none; several keys for one command are separated by
+    // "; " (QKeySequence::listFromString).
+    const char* shortcut;
     const char* group;     // the category it is listed under, "" for none
     const char* hint;      // "tool tip|hint line", or one text for both
     const char* iconName;  // a desktop theme icon, nullptr for none

@@ -35,14 +35,17 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QColorDialog>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTextBlock>
+#include <QTime>
 #include <QToolBar>
 #include <QToolTip>
 #include <QVBoxLayout>
@@ -103,6 +106,23 @@ QIcon commandIcon(const char* themeName, std::variant<QStyle::StandardPixmap, Dr
     return QApplication::style()->standardIcon(std::get<QStyle::StandardPixmap>(fallback));
 }
 
+// A file dialog rewrites the extension of the name typed to the first one of the type the user
+// picks (".DFM" to ".dfm"); the name stays as typed. The type box reports a change of type before
+// the dialog rewrites the name, and the dialog reports the pick after it.
+void keepTypedNameAcrossTypes(QFileDialog* dialog)
+{
+    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    if (name == nullptr || types == nullptr)
+        return;
+    auto typed = std::make_shared<QString>();
+    QObject::connect(types, &QComboBox::currentIndexChanged, name, [name, typed] { *typed = name->text(); });
+    QObject::connect(dialog, &QFileDialog::filterSelected, name, [name, typed] {
+        if (name->text() != *typed)
+            name->setText(*typed);
+    });
+}
+
 QString threeDigits(int value)
 {
     return QStringLiteral("%1").arg(value, 3, 10, QLatin1Char('0'));
@@ -130,6 +150,8 @@ EditorWindow::EditorWindow(UserPrompts& prompts, const QStringList& arguments, Q
     objectViewWindow_ = new ObjectViewWindow(prompts_, this);
     calculator_ = std::make_unique<PopupCalculator>(prompts_);
     connect(objectViewWindow_, &ObjectViewWindow::showLineRequested, this, &EditorWindow::showLine);
+    connect(objectViewWindow_, &ObjectViewWindow::codeRequested, this,
+            [this](int line) { runCommand(prompts_, [this, line] { showFieldDeclaration(line); }); });
     lintPanel_ = new LintPanel(this);
     lintPanel_->hide();
     addDockWidget(Qt::BottomDockWidgetArea, lintPanel_);
@@ -217,16 +239,22 @@ std::span<const EditorCommand> EditorWindow::commands()
          S::SP_FileDialogListView, &W::showObjectView},
         {"ActExit", "E&xit", "Alt+X", "CatFile", "Close application", "application-exit", P::Exit,
          &W::exitProgram},
-        {"Actundo", "&Undo", "Ctrl+Z", "Edition", "UndoUndo last change", "edit-undo", P::Undo,
+        {"Actundo", "&Undo", "Ctrl+Z", "Edition", "Undo|Undo last change", "edit-undo", P::Undo,
          &W::undoLastChange, &W::canUndo},
+        {"ActRedo", "Re&do", "Ctrl+Shift+Z; Ctrl+Y", "Edition", "Redo|Redo the change last undone", "edit-redo",
+         P::Redo, &W::redoLastChange, &W::canRedo},
         {"Copier1", "&Copy", "Ctrl+C", "Edition", "Copy|Copy text", "edit-copy", P::Copy,
          &W::copySelection, &W::hasSelection},
-        {"Couper1", "C&ut", "Ctrl+X", "Edition", "Cut|Cut text", "edit-cut", P::Cut, &W::cutSelection,
+        {"Couper1", "Cu&t", "Ctrl+X", "Edition", "Cut|Cut text", "edit-cut", P::Cut, &W::cutSelection,
          &W::hasSelection},
         {"Coller1", "&Paste", "Ctrl+V", "Edition", "Paste|Paste from clipboard", "edit-paste",
          P::Paste, &W::pasteClipboard, &W::canPaste},
         {"ActFind", "&Find", "Ctrl+F", "Edition", "Find|Find text", "edit-find", P::Find,
          &W::showFindDialog},
+        {"ActFindNext", "Find &next", "F3", "Edition", "Find next|Find the next match of the last search", nullptr, {},
+         &W::findNextMatch},
+        {"ActFindPrevious", "Find pre&vious", "Shift+F3", "Edition",
+         "Find previous|Find the previous match of the last search", nullptr, {}, &W::findPreviousMatch},
         {"ActReplace", "&Replace", "Ctrl+R", "Edition", "Replace|Replace text", "edit-find-replace",
          P::Replace, &W::showReplaceDialog},
         {"ActUpSize", "Up&size font", "", "Edition", "Upsize font|Upsize memo font", "zoom-in", S::SP_ArrowUp,
@@ -242,7 +270,7 @@ std::span<const EditorCommand> EditorWindow::commands()
          S::SP_ComputerIcon, &W::showCalculator},
         {"ActHint", "Display &hints", "", "Tools", "Hints|Switch on / off hint display", nullptr, {},
          &W::toggleHints, nullptr, &W::hintsShown},
-        {"ActHintColor", "Hint c&olor", "", "Tools", "Hints color|CHange hints color", nullptr, {},
+        {"ActHintColor", "Hint colo&r", "", "Tools", "Hints color|Change hints color", nullptr, {},
          &W::chooseHintColor},
         {"ActBackground", "Bac&kground color", "", "Tools", "Background|Change background color", nullptr, {},
          &W::chooseBackgroundColor},
@@ -276,7 +304,9 @@ void EditorWindow::createActions()
         entry->setObjectName(QString::fromLatin1(command.objectName));
         if (command.iconName != nullptr)
             entry->setIcon(commandIcon(command.iconName, command.iconFallback));
-        entry->setShortcut(QKeySequence(QString::fromLatin1(command.shortcut), QKeySequence::PortableText));
+        if (*command.shortcut != '\0')
+            entry->setShortcuts(
+                QKeySequence::listFromString(QString::fromLatin1(command.shortcut), QKeySequence::PortableText));
         if (*command.group != '\0')
             entry->setProperty("category", QString::fromLatin1(command.group));
         // Short part: the tooltip; long part: the status bar's hint line.
@@ -301,6 +331,11 @@ void EditorWindow::createActions()
         }
         actions_[entry->objectName()] = entry;
     }
+    // The form page's own keys would type in the unit page (Ctrl+Alt+I arrives as a tab).
+    QList<QKeySequence> formPageKeys;
+    for (const QAction* entry : formPage_->actions())
+        formPageKeys << entry->shortcuts();
+    unitPage_->setInertKeys(formPageKeys);
     formPageMenu_ = new QMenu(this);
     formPageMenu_->setObjectName(QStringLiteral("PopupMenu1"));
     formPageMenu_->addActions({action("Finddeclaration1"), action("Findimplementation1")});
@@ -323,7 +358,8 @@ void EditorWindow::createMenus()
     } menus[] = {
         {"&File", {"ActFileOpen", "Reopen1", "ActFileSave", "-", "ActSaveAs", "-", "ActExit"}},
         {"&Edit",
-         {"Actundo", "-", "Couper1", "Copier1", "Coller1", "-", "ActFind", "ActReplace", "-", "ActCancelModified"}},
+         {"Actundo", "ActRedo", "-", "Couper1", "Copier1", "Coller1", "-", "ActFind", "ActFindNext", "ActFindPrevious",
+          "ActReplace", "-", "ActCancelModified"}},
         {"&Tools",
          {"ActObjectView", "-", "ActGrep", "ActCalc", "-", "ActDownSize", "ActUpSize", "ActFont", "ActHint",
           "ActHintColor", "ActBackground", "ActSyntaxColors", "ActLineNumbers", "ActCreateBackup", "-", "ActCheckForm",
@@ -409,6 +445,11 @@ void EditorWindow::createStatusBar()
     codePagePanel_ = new QLabel(this);
     codePagePanel_->setObjectName(QStringLiteral("CodePagePanel"));
     codePagePanel_->setAlignment(Qt::AlignCenter);
+    savedHintTimer_ = new QTimer(this);
+    savedHintTimer_->setObjectName(QStringLiteral("SavedHintTimer"));
+    savedHintTimer_->setSingleShot(true);
+    savedHintTimer_->setInterval(4000);
+    connect(savedHintTimer_, &QTimer::timeout, this, [this] { showHint(QString()); });
     statusBar()->addWidget(caretPanel_);
     statusBar()->addWidget(hintPanel_, 1);
     statusBar()->addPermanentWidget(codePagePanel_);
@@ -480,7 +521,7 @@ void EditorWindow::createDialogs()
     openDialog_->setObjectName(QStringLiteral("OpenDialog1"));
     openDialog_->setOption(QFileDialog::DontUseNativeDialog);
     openDialog_->setFileMode(QFileDialog::ExistingFile);
-    openDialog_->setNameFilters({QStringLiteral("Delphi Form (*.dfm *.DFM *.Dfm)"), FormFilesFilter, QStringLiteral("All (*)")});
+    openDialog_->setNameFilters({FormFilesFilter, QStringLiteral("Delphi Form (*.dfm *.DFM *.Dfm)"), QStringLiteral("All (*)")});
     openDialog_->setDefaultSuffix(QStringLiteral("DFM"));
     saveDialog_ = new QFileDialog(this);
     saveDialog_->setObjectName(QStringLiteral("SaveDialog1"));
@@ -490,6 +531,7 @@ void EditorWindow::createDialogs()
     saveDialog_->setFileMode(QFileDialog::AnyFile);
     // The file type chosen is the format the form is saved in.
     saveDialog_->setNameFilters({BinaryFormFilter, TextFormFilter});
+    keepTypedNameAcrossTypes(saveDialog_);
 }
 
 void EditorWindow::setDialogFile(QFileDialog* dialog, const QString& folder, const QString& fileName)
@@ -557,6 +599,11 @@ bool EditorWindow::canUndo() const
     return currentPage()->canUndo();
 }
 
+bool EditorWindow::canRedo() const
+{
+    return currentPage()->canRedo();
+}
+
 bool EditorWindow::hasSelection() const
 {
     const PageEditor* page = focusedPage();
@@ -618,6 +665,7 @@ void EditorWindow::loadDocument(const QString& path, const FormFiles::CodePageRe
     setWindowTitle(path);
     formatPanel_->setText(formatName(document_.formFormat()));
     codePagePanel_->setText(codePageStatus(document_.codePage()));
+    showHint(QString());
     updateCodePageMenu();
     unsavedChanges_ = false;
     updateCommands();
@@ -674,6 +722,7 @@ bool EditorWindow::save()
     formPage_->markSaved();
     unitPage_->markSaved();
     updateCommands();
+    showSavedHint();
     return true;
 }
 
@@ -683,6 +732,8 @@ void EditorWindow::saveAs()
         return;
     const FormFiles::FormFormat current = document_.formFormat();
     saveDialog_->selectNameFilter(current.kind == FormFileKind::Text ? TextFormFilter : BinaryFormFilter);
+    // Choosing the type rewrote the name's extension; the form's name stays as it is.
+    saveDialog_->selectFile(dialogFileNames_[saveDialog_]);
     if (prompts_.exec(*saveDialog_) != QDialog::Accepted || saveDialog_->selectedFiles().isEmpty())
         return;
     const QString chosen = saveDialog_->selectedFiles().constFirst();
@@ -702,19 +753,44 @@ void EditorWindow::saveAs()
     setDialogFile(openDialog_, info.absolutePath(), info.fileName());
     setWindowTitle(chosen);
     formatPanel_->setText(formatName(document_.formFormat()));
+    showSavedHint();
 }
 
 bool EditorWindow::searchText(const QString& text, bool matchCase, bool fromSelectionEnd, PageEditor* editor)
 {
     const qsizetype start = fromSelectionEnd ? editor->selectionEnd() : 0;
-    const qsizetype at = findInText(editor->text(), text, matchCase, start);
+    return selectFound(editor, findInText(editor->text(), text, matchCase, start), text.size());
+}
+
+bool EditorWindow::selectFound(PageEditor* page, qsizetype at, qsizetype length)
+{
     if (at < 0) {
         prompts_.beep();
         return false;
     }
-    editor->select(at, text.size());
+    page->select(at, length);
     updateCaretStatus();
     return true;
+}
+
+void EditorWindow::findNextMatch()
+{
+    if (findDialog_->findText().isEmpty()) {
+        showFindDialog();
+        return;
+    }
+    searchText(findDialog_->findText(), findDialog_->matchCase(), true, currentPage());
+}
+
+void EditorWindow::findPreviousMatch()
+{
+    const QString key = findDialog_->findText();
+    if (key.isEmpty()) {
+        showFindDialog();
+        return;
+    }
+    PageEditor* page = currentPage();
+    selectFound(page, findLastInText(page->text(), key, findDialog_->matchCase(), page->selectionStart()), key.size());
 }
 
 void EditorWindow::findNext(FindDialog* dialog, PageEditor* target)
@@ -805,6 +881,12 @@ void EditorWindow::findDeclarationOf(DeclarationFinder::Mode mode)
         pages_->setCurrentWidget(unitTab_);
 }
 
+void EditorWindow::showFieldDeclaration(int line)
+{
+    showLine(line);
+    findDeclaration();
+}
+
 void EditorWindow::updateCaretStatus()
 {
     PageEditor* memo = currentPage();
@@ -861,6 +943,11 @@ void EditorWindow::exitProgram()
 void EditorWindow::undoLastChange()
 {
     currentPage()->undo();
+}
+
+void EditorWindow::redoLastChange()
+{
+    currentPage()->redo();
 }
 
 void EditorWindow::copySelection()
@@ -923,7 +1010,7 @@ void EditorWindow::chooseFont()
 {
     FontDialog dialog(this);
     dialog.setChoice(currentPage()->font(), currentPage()->textColor());
-    dialog.setSampleBackground(currentPage()->backgroundColor());
+    dialog.setSampleBackground(currentPage()->backgroundColor(), true);
     const auto apply = [this, &dialog] {
         currentPage()->setFont(dialog.selectedFont());
         currentPage()->setTextColor(dialog.selectedColor());
@@ -1117,10 +1204,26 @@ void EditorWindow::showProblemLine(bool inUnit, int line)
 bool EditorWindow::event(QEvent* event)
 {
     if (event->type() == QEvent::StatusTip) {
-        hintPanel_->setText(static_cast<QStatusTipEvent*>(event)->tip());
+        showHint(static_cast<QStatusTipEvent*>(event)->tip());
         return true;
     }
     return QMainWindow::event(event);
+}
+
+void EditorWindow::showHint(const QString& text)
+{
+    // "Saved" stays its few seconds when the mouse leaves the button that saved; another hint
+    // takes its place.
+    if (text.isEmpty() && savedHintTimer_->isActive())
+        return;
+    savedHintTimer_->stop();
+    hintPanel_->setText(text.isEmpty() && !document_.isOpen() ? InitialHintLine : text);
+}
+
+void EditorWindow::showSavedHint()
+{
+    showHint(QStringLiteral("Saved at %1").arg(QTime::currentTime().toString(QStringLiteral("HH:mm:ss"))));
+    savedHintTimer_->start();
 }
 
 bool EditorWindow::eventFilter(QObject* watched, QEvent* event)
@@ -1132,7 +1235,7 @@ bool EditorWindow::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::Enter && watched->isWidgetType()) {
         const auto* widget = static_cast<QWidget*>(watched);
         if (widget->window() == this)
-            hintPanel_->setText(widget->statusTip());
+            showHint(widget->statusTip());
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -91,10 +91,18 @@ private:
     // The form page's lines, as the object view builds its tree from them.
     QStringList formLines() const;
     bool searchText(const QString& text, bool matchCase, bool fromSelectionEnd, PageEditor* page);
+    // Selects what a search found at the offset given, or beeps when it found nothing (-1).
+    bool selectFound(PageEditor* page, qsizetype at, qsizetype length);
     void findNext(FindDialog* dialog, PageEditor* target);
     void replaceText(bool all);
     void replaceAll(PageEditor* target, const QString& findText, bool matchCase);
     void findDeclarationOf(DeclarationFinder::Mode mode);
+    // The object view's Code: the declaration of the object on the form page's 0-based line.
+    void showFieldDeclaration(int line);
+    // The status bar's hint line; an empty hint while no form is open says how to open one, and
+    // after a save, "Saved" and the time for a few seconds.
+    void showHint(const QString& text);
+    void showSavedHint();
     void changeFontSize(int points);
     void setHintColor(const QColor& color);
     // Points the dialog at the folder with the file name given, which is stored as it is.
@@ -108,10 +116,13 @@ private:
     void showObjectView();
     void exitProgram();
     void undoLastChange();
+    void redoLastChange();
     void copySelection();
     void cutSelection();
     void pasteClipboard();
     void showFindDialog();
+    void findNextMatch();
+    void findPreviousMatch();
     void showReplaceDialog();
     void enlargeFont();
     void reduceFont();
@@ -138,6 +149,7 @@ private:
     bool hasUnsavedChanges() const { return unsavedChanges_; }
     bool isDocumentOpen() const { return document_.isOpen(); }
     bool canUndo() const;
+    bool canRedo() const;
     bool hasSelection() const;
     bool canPaste() const;
     bool canEnlargeFont() const;
@@ -165,6 +177,8 @@ private:
     QMenu* formPageMenu_ = nullptr;
     QLabel* caretPanel_ = nullptr;
     QLabel* hintPanel_ = nullptr;
+    // Ends the "Saved" hint after a few seconds.
+    QTimer* savedHintTimer_ = nullptr;
     QLabel* formatPanel_ = nullptr;
     QLabel* codePagePanel_ = nullptr;
     QMenu* codePageMenu_ = nullptr;

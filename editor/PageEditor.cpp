@@ -8,7 +8,7 @@
 
 namespace dfm {
 
-PageEditor::PageEditor(QWidget* parent) : QPlainTextEdit(parent)
+PageEditor::PageEditor(QWidget* parent) : QPlainTextEdit(parent), chosenTextColor_(palette().color(QPalette::Text))
 {
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -31,6 +31,7 @@ PageEditor::PageEditor(QWidget* parent) : QPlainTextEdit(parent)
         }
     });
     connect(this, &QPlainTextEdit::undoAvailable, this, [this](bool available) { canUndo_ = available; });
+    connect(this, &QPlainTextEdit::redoAvailable, this, [this](bool available) { canRedo_ = available; });
     // Connected first, so that the caret status, refreshed on the same signals, sees it cleared.
     connect(this, &QPlainTextEdit::cursorPositionChanged, this, [this] { caretInLineBreak_ = false; });
     connect(this, &QPlainTextEdit::selectionChanged, this, [this] { caretInLineBreak_ = false; });
@@ -68,6 +69,10 @@ void PageEditor::keyPressEvent(QKeyEvent* event)
     // An Alt key that no command, menu or tab took is not a character to type. With Ctrl it may
     // be one (AltGr on some keyboards), so that combination still types.
     const Qt::KeyboardModifiers modifiers = event->modifiers();
+    if (inertKeys_.contains(QKeySequence(event->keyCombination()))) {
+        event->accept();
+        return;
+    }
     if (modifiers.testFlag(Qt::AltModifier) && !modifiers.testFlag(Qt::ControlModifier) && !event->text().isEmpty()) {
         event->ignore();
         return;
@@ -88,8 +93,16 @@ void PageEditor::select(qsizetype start, qsizetype length)
     const qsizetype end = document()->characterCount() - 1;
     cursor.setPosition(static_cast<int>(qBound<qsizetype>(0, start, end)));
     cursor.setPosition(static_cast<int>(qBound<qsizetype>(0, start + length, end)), QTextCursor::KeepAnchor);
+    // A line out of view is brought to the middle, with the lines around it; one in view stays put.
+    // Told by line numbers, as measuring a line far away would lay out every line between.
+    const auto [first, last] = shownBlocks();
+    const int line = cursor.blockNumber();
+    const bool inView = line >= first.blockNumber() && line < last.blockNumber();
     setTextCursor(cursor);
-    ensureCursorVisible();
+    if (inView)
+        ensureCursorVisible();
+    else
+        centerCursor();
 }
 
 void PageEditor::selectIntoLineBreak(qsizetype start)
@@ -130,15 +143,21 @@ int PageEditor::lineCount() const
     return document()->blockCount();
 }
 
-QColor PageEditor::textColor() const
+void PageEditor::setTextColor(const QColor& color)
+{
+    chosenTextColor_ = color;
+    showTextColor();
+}
+
+QColor PageEditor::shownTextColor() const
 {
     return palette().color(QPalette::Text);
 }
 
-void PageEditor::setTextColor(const QColor& color)
+void PageEditor::showTextColor()
 {
     QPalette colours = palette();
-    colours.setColor(QPalette::Text, color);
+    colours.setColor(QPalette::Text, syntaxPalette_.readableText(chosenTextColor_));
     setPalette(colours);
 }
 
@@ -153,6 +172,7 @@ void PageEditor::setBackgroundColor(const QColor& color)
     colours.setColor(QPalette::Base, color);
     setPalette(colours);
     syntaxPalette_ = SyntaxPalette(color);
+    showTextColor();
     if (highlighter_ != nullptr)
         highlighter_->setPalette(syntaxPalette_);
     gutter_->update();

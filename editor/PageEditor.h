@@ -34,6 +34,9 @@ public:
     // Whether the text was changed at all since the last load (the modified flag may be cleared).
     bool editedSinceLoad() const { return edited_; }
     bool canUndo() const { return canUndo_; }
+    bool canRedo() const { return canRedo_; }
+    // Keys that belong to commands of another page: here they do nothing, rather than type.
+    void setInertKeys(const QList<QKeySequence>& keys) { inertKeys_ = keys; }
 
     // Selection in offsets of the shown text; the caret ends at start + length.
     void select(qsizetype start, qsizetype length);
@@ -50,10 +53,13 @@ public:
     QString line(int index) const;
     int lineCount() const;
 
-    QColor textColor() const;
+    // The text colour as chosen (and stored); the page shows it only where it is readable on the
+    // background, and white or black instead where it is not.
+    QColor textColor() const { return chosenTextColor_; }
     void setTextColor(const QColor& color);
+    QColor shownTextColor() const;
     QColor backgroundColor() const;
-    // The syntax colours follow the background, light on a dark one and dark on a light one.
+    // The syntax colours and the shown text colour follow the background.
     void setBackgroundColor(const QColor& color);
     const SyntaxPalette& syntaxPalette() const { return syntaxPalette_; }
 
@@ -81,16 +87,20 @@ protected:
 
 private:
     void placeGutter();
+    void showTextColor();
     // The first and the last line in view.
     std::pair<QTextBlock, QTextBlock> shownBlocks() const;
 
     SyntaxPalette syntaxPalette_;
+    QColor chosenTextColor_;
     PageHighlighter* highlighter_ = nullptr;
     LineNumberGutter* gutter_ = nullptr;
     bool loading_ = false;
     bool modified_ = false;
     bool edited_ = false;
     bool canUndo_ = false;
+    bool canRedo_ = false;
+    QList<QKeySequence> inertKeys_;
     bool caretInLineBreak_ = false;
 };
 

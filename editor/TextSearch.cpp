@@ -2,6 +2,8 @@
 
 #include "TextRules.h"
 
+#include <algorithm>
+
 namespace dfm {
 
 namespace {
@@ -21,6 +23,13 @@ public:
         return text_.indexOf(needle_, start);
     }
 
+    qsizetype findBefore(qsizetype end) const
+    {
+        if (needle_.isEmpty() || end <= 0)
+            return -1;
+        return text_.lastIndexOf(needle_, std::min(end, text_.size()) - 1);
+    }
+
     qsizetype needleSize() const { return needle_.size(); }
 
 private:
@@ -33,6 +42,11 @@ private:
 qsizetype findInText(const QString& text, const QString& pattern, bool matchCase, qsizetype start)
 {
     return Haystack(text, pattern, matchCase).find(start);
+}
+
+qsizetype findLastInText(const QString& text, const QString& pattern, bool matchCase, qsizetype end)
+{
+    return Haystack(text, pattern, matchCase).findBefore(end);
 }
 
 std::vector<qsizetype> findAllInText(const QString& text, const QString& pattern, bool matchCase, qsizetype start)

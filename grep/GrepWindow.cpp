@@ -206,7 +206,7 @@ void GrepWindow::createControls()
 
 void GrepWindow::createOptionsGroup(QWidget* group)
 {
-    expressionBox_ = addHistoryBox(group, "cbxExp", QStringLiteral("E&xpression:"), QStringLiteral("Text to search"), 16, 250);
+    expressionBox_ = addHistoryBox(group, "cbxExp", QStringLiteral("Ex&pression:"), QStringLiteral("Text to search"), 16, 250);
     maskBox_ = addHistoryBox(group, "cbxMask", QStringLiteral("&File Mask:"),
                              QStringLiteral("File mask without \"*\" nor \".\" ex: \"DFM\""), 41, 120);
     maskBox_->setEditText(QStringLiteral("DFM"));
@@ -226,7 +226,7 @@ void GrepWindow::createOptionsGroup(QWidget* group)
 
     subfoldersCheck_ = addCheckBox(group, "chkRec", QStringLiteral(" S&earch Subdirectories"), QRect(8, 94, 170, 17));
     keepListCheck_ = addCheckBox(group, "chkKeep", QStringLiteral(" &Keep List"), QRect(190, 94, 110, 17));
-    sortListCheck_ = addCheckBox(group, "chkSort", QStringLiteral("&Sort list"), QRect(310, 94, 110, 17));
+    sortListCheck_ = addCheckBox(group, "chkSort", QStringLiteral("So&rt list"), QRect(310, 94, 110, 17));
     caseSensitiveCheck_ = addCheckBox(group, "chkCase", QStringLiteral(" &Case Sensitive"), QRect(430, 94, 100, 17));
     caseSensitiveCheck_->hide();
     connect(sortListCheck_, &QCheckBox::clicked, this, &GrepWindow::sortOptionClicked);

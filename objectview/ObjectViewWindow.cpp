@@ -187,7 +187,7 @@ void ObjectViewWindow::createControls()
         {"DefinitionButton", "&Def.", QStyle::SP_ArrowRight, CaptionButtonWidth,
          "Show definition|Sync DFM view to show object definition", &ObjectViewWindow::showDefinition},
         {"CodeButton", "&Code", QStyle::SP_FileDialogContentsView, CaptionButtonWidth, "Code|Show Pascal code",
-         nullptr},
+         &ObjectViewWindow::showCode},
         {"ExpandButton", "", QStyle::SP_ArrowDown, PictureButtonWidth, "Expand|Expand all", &ObjectViewWindow::expandAll},
         {"CollapseButton", "", QStyle::SP_ArrowUp, PictureButtonWidth, "Collapse|Collapse all",
          &ObjectViewWindow::collapseAll},
@@ -255,12 +255,24 @@ void ObjectViewWindow::buildObjectTree(const QStringList& lines)
         throw ObjectTreeError();
 }
 
-void ObjectViewWindow::showDefinition()
+int ObjectViewWindow::currentItemLine() const
 {
     const QTreeWidgetItem* item = tree_->currentItem();
     if (tree_->topLevelItemCount() == 0 || !item)
-        return;
-    emit showLineRequested(item->data(0, Qt::UserRole).toInt());
+        return -1;
+    return item->data(0, Qt::UserRole).toInt();
+}
+
+void ObjectViewWindow::showDefinition()
+{
+    if (const int line = currentItemLine(); line >= 0)
+        emit showLineRequested(line);
+}
+
+void ObjectViewWindow::showCode()
+{
+    if (const int line = currentItemLine(); line >= 0)
+        emit codeRequested(line);
 }
 
 // The view reports every item it opens or closes, so the pictures follow through UpdatePicture.

@@ -33,6 +33,8 @@ public:
 
     // Asks the editor to show the current item's line; nothing when the tree is empty.
     void showDefinition();
+    // Asks the editor to show the current item's field declaration in the unit.
+    void showCode();
     void expandAll();
     void collapseAll();
     // The font and colour dialogs go through the prompts; OK applies the choice.
@@ -48,6 +50,8 @@ public:
 signals:
     // The editor's show-line operation is connected here.
     void showLineRequested(int lineIndex);
+    // The editor's declaration finder, from the object's line, is connected here.
+    void codeRequested(int lineIndex);
 
 protected:
     bool event(QEvent* event) override;
@@ -62,6 +66,8 @@ private:
     void applyColors();
     void updatePicture(QTreeWidgetItem* item) const;
     void itemDoubleClicked();
+    // The current item's 0-based line, or -1 when there is none.
+    int currentItemLine() const;
     // The button whose caption's Alt key the event is, if any.
     QToolButton* captionButtonFor(const QKeyEvent* event) const;
     // Presses the button of an Alt key meant for this window; true when the event was one.

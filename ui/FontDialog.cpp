@@ -225,19 +225,24 @@ void FontDialog::selectColor(const QColor& color)
     colorBox_->setCurrentIndex(count);
 }
 
-void FontDialog::setSampleBackground(const QColor& color)
+void FontDialog::setSampleBackground(const QColor& color, bool readableText)
 {
+    if (readableText)
+        readableOn_ = SyntaxPalette(color);
+    else
+        readableOn_.reset();
     QPalette palette = sample_->palette();
     palette.setColor(QPalette::Window, color);
     sample_->setPalette(palette);
     sample_->setAutoFillBackground(true);
+    updateSample();
 }
 
 void FontDialog::updateSample()
 {
     sample_->setFont(selectedFont());
     QPalette palette = sample_->palette();
-    palette.setColor(QPalette::WindowText, selectedColor());
+    palette.setColor(QPalette::WindowText, readableOn_ ? readableOn_->readableText(selectedColor()) : selectedColor());
     sample_->setPalette(palette);
 }
 

@@ -1,9 +1,13 @@
 // The font dialog for an editor page: a fixed-pitch family, size, style, effects and colour.
 #pragma once
 
+#include "SyntaxPalette.h"
+
 #include <QColor>
 #include <QDialog>
 #include <QFont>
+
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -20,8 +24,9 @@ public:
 
     // Presets the choices; a family not in the list is added so that the current font still shows.
     void setChoice(const QFont& font, const QColor& color);
-    // The sample is shown on the editor's own background, so that light text stays readable.
-    void setSampleBackground(const QColor& color);
+    // The sample is shown on the window's own background. readableText: in the colour an editor
+    // page shows, white or black where the one chosen is lost on the background.
+    void setSampleBackground(const QColor& color, bool readableText = false);
     QFont selectedFont() const;
     QColor selectedColor() const;
 
@@ -41,6 +46,8 @@ private:
     QCheckBox* underlineBox_ = nullptr;
     QComboBox* colorBox_ = nullptr;
     QLabel* sample_ = nullptr;
+    // Set when the sample shows the colour as an editor page does.
+    std::optional<SyntaxPalette> readableOn_;
 };
 
 }  // namespace dfm

@@ -78,6 +78,13 @@ QTextCharFormat SyntaxPalette::format(SyntaxRole role) const
     return format;
 }
 
+QColor SyntaxPalette::readableText(const QColor& wanted) const
+{
+    if (wanted.isValid() && contrast(wanted, background_) >= MinimumContrast)
+        return wanted;
+    return contrast(Qt::white, background_) >= contrast(Qt::black, background_) ? QColor(Qt::white) : QColor(Qt::black);
+}
+
 double SyntaxPalette::luminance(const QColor& color)
 {
     const QColor rgb = color.toRgb();

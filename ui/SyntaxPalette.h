@@ -23,6 +23,9 @@ public:
     QColor color(SyntaxRole role) const { return colors_[static_cast<std::size_t>(role)]; }
     // The colour with the role's weight or slant.
     QTextCharFormat format(SyntaxRole role) const;
+    // The plain text's colour: the one wanted when it is readable on the background, else white
+    // or black, whichever stands out more.
+    QColor readableText(const QColor& wanted) const;
 
     // Relative luminance and contrast ratio as the accessibility guidelines define them.
     static double luminance(const QColor& color);

@@ -488,6 +488,9 @@ TEST_F(EditorWindow, HintLineShowsTheLongPart)
     EXPECT_EQ(hintLine(), "Open a DFM to explore");
     QStatusTipEvent none{QString()};
     QApplication::sendEvent(form.get(), &none);
+    EXPECT_EQ(hintLine(), "Open a form file with Ctrl+O") << "no form open";
+    openSample();
+    QApplication::sendEvent(form.get(), &none);
     EXPECT_EQ(hintLine(), "");
     QApplication::sendEvent(form.get(), &tip);
     QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
