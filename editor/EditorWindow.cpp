@@ -532,9 +532,11 @@ void EditorWindow::focusChanged(QWidget* old, QWidget* now)
 // The shared change handler of both editors.
 void EditorWindow::pageTextChanged()
 {
-    // Only the first change after an open or a save alters a rule; one update then suffices.
-    if (!unsavedChanges_) {
-        unsavedChanges_ = true;
+    // Save is offered while a page differs from the disk; an undo back to the saved text withdraws
+    // it. Only a change of that state alters a rule; one update then suffices.
+    const bool changed = formPage_->modified() || unitPage_->modified();
+    if (changed != unsavedChanges_) {
+        unsavedChanges_ = changed;
         updateCommands();
     }
     updateCaretStatus();
@@ -651,10 +653,11 @@ bool EditorWindow::save()
 {
     if (!document_.isOpen())
         return true;
-    unsavedChanges_ = false;
-    updateCommands();
-    if (!formPage_->modified() && !unitPage_->modified())
+    if (!formPage_->modified() && !unitPage_->modified()) {
+        unsavedChanges_ = false;
+        updateCommands();
         return true;
+    }
     try {
         document_.save(formPage_->text(), unitPage_->text(), unitPage_->editedSinceLoad());
     } catch (const ParserError& error) {
@@ -673,6 +676,8 @@ bool EditorWindow::save()
     // backups would lose the files they were made to keep.
     formPage_->markSaved();
     unitPage_->markSaved();
+    // Only now: a failed save keeps Save offered and the question before the edits are dropped.
+    unsavedChanges_ = false;
     updateCommands();
     return true;
 }
@@ -695,9 +700,9 @@ void EditorWindow::saveAs()
             format.kind = FormFileKind::Text;
     }
     dialogFileNames_[saveDialog_] = chosen;
+    document_.saveAs(chosen, formPage_->text(), unitPage_->text(), format);
     unsavedChanges_ = false;
     updateCommands();
-    document_.saveAs(chosen, formPage_->text(), unitPage_->text(), format);
     const QFileInfo info(chosen);
     setDialogFile(openDialog_, info.absolutePath(), info.fileName());
     setWindowTitle(chosen);

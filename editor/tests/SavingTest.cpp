@@ -141,6 +141,8 @@ TEST_F(Saving, UndoingBackToTheTextOnDiskClearsTheFlag)
         while (unitPage()->document()->availableUndoSteps() > history)
             QTest::keyClick(unitPage(), Qt::Key_Z, Qt::ControlModifier);
         EXPECT_FALSE(unitPage()->modified());
+        form->updateCommands();
+        EXPECT_FALSE(findAction("ActFileSave")->isEnabled());
         EXPECT_TRUE(form->close());
         EXPECT_EQ(read(unitPath), onDisk);
         if (savedFirst) {
@@ -174,6 +176,37 @@ TEST_F(Saving, TextThatDoesNotParseChangesNothingOnDisk)
         // An error at closing keeps the window open.
         EXPECT_FALSE(form->close());
         prompts.answers = {false};
+    }
+}
+
+TEST_F(Saving, AFailedSaveKeepsSaveOfferedAndTheQuestion)
+{
+    const QString other = folder.filePath("Other.dfm");
+    ASSERT_TRUE(QFile::copy(formPath, other));
+    for (const char* failing : {"ActFileSave", "ActSaveAs"}) {
+        SCOPED_TRACE(failing);
+        openSample();
+        typeAt(unitPage(), 0, "{unit edit}");
+        typeAt(formPage(), formPage()->document()->findBlockByNumber(2).position(), "= =");
+        prompts.onExec = [&](QDialog& dialog) {
+            static_cast<QFileDialog&>(dialog).selectFile(folder.filePath("Copy.dfm"));
+            return int(QDialog::Accepted);
+        };
+        prompts.errors.clear();
+        trigger(failing);
+        ASSERT_EQ(prompts.errors.size(), 1);
+        form->updateCommands();
+        EXPECT_TRUE(findAction("ActFileSave")->isEnabled());
+        EXPECT_TRUE(formPage()->modified());
+        EXPECT_TRUE(unitPage()->modified());
+        // Opening another form still asks before the edits go.
+        prompts.questions.clear();
+        prompts.answers = {false};
+        form->openFormFile(other);
+        EXPECT_EQ(prompts.questions.size(), 1);
+        EXPECT_EQ(form->document().formPath(), other);
+        EXPECT_EQ(read(formPath), originalForm);
+        EXPECT_EQ(read(unitPath), originalUnit);
     }
 }
 
