@@ -659,7 +659,7 @@ bool EditorWindow::save()
         return true;
     }
     try {
-        document_.save(formPage_->text(), unitPage_->text(), unitPage_->editedSinceLoad());
+        document_.save(formPage_->text(), unitPage_->text(), unitPage_->modified());
     } catch (const ParserError& error) {
         showError(prompts_, error);
         if (pages_->currentWidget() == formTab_) {

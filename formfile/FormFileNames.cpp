@@ -83,6 +83,10 @@ std::string backupFileName(std::string_view path)
 
 std::error_code keepAsBackup(const std::string& path, const std::string& backupPath)
 {
+    // With no file to keep, the older backup stays: it may be the only copy left.
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0 && errno == ENOENT)
+        return std::make_error_code(std::errc::no_such_file_or_directory);
     PosixFile::systemCalls().unlink(backupPath.c_str());
     if (PosixFile::systemCalls().link(path.c_str(), backupPath.c_str()) == 0)
         return {};

@@ -21,7 +21,7 @@ std::string backupFileName(std::string_view path);
 // Gives the file at path backupPath as a second name, in place of an older backup: a hard link,
 // or a copy where the file system has none. The file itself is not touched, so that it stands
 // under its own name until a new one replaces it. What went wrong, if anything; a path that does
-// not exist gives ENOENT, once the older backup has gone (there is nothing newer to keep).
+// not exist gives ENOENT and leaves the older backup as it was.
 std::error_code keepAsBackup(const std::string& path, const std::string& backupPath);
 
 // The unit of the form file at formPath, beside it: NAME.PAS, then NAME.pas, then the first in

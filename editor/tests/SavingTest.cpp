@@ -408,15 +408,38 @@ TEST_F(Saving, AnUnreadableUnitIsNotOverwrittenUnlessTyped)
     EXPECT_TRUE(prompts.errors.isEmpty());
 }
 
-TEST_F(Saving, NoUnitOnDiskGivesANewOneAndDropsTheOldBackup)
+// The unit's backup may be its only copy: it stays until a newer copy of the unit replaces it.
+TEST_F(Saving, NoUnitOnDiskIsWrittenOnlyWhenTypedAndKeepsItsBackup)
 {
     QFile::remove(unitPath);
-    write(folder.filePath("Sample.P$$"), "old backup");
+    const QString unitBackup = folder.filePath("Sample.P$$");
+    write(unitBackup, "only copy");
+    for (bool backup : {true, false}) {
+        SCOPED_TRACE(backup ? "backups on" : "backups off");
+        openSample();
+        setBackups(backup);
+        typeAt(formPage(), 0, " ");
+        trigger("ActFileSave");
+        EXPECT_TRUE(prompts.errors.isEmpty());
+        EXPECT_FALSE(findAction("ActFileSave")->isEnabled());
+        EXPECT_EQ(read(unitBackup), "only copy");
+        EXPECT_EQ(read(unitPath), "<missing>");
+        const QStringList left = QDir(folder.path()).entryList(QDir::Files | QDir::Hidden);
+        EXPECT_EQ(QSet<QString>(left.begin(), left.end()),
+                  (QSet<QString>{"Sample.dfm", "Sample.D$$", "Sample.P$$"}));
+        // Typed and then undone is not typed.
+        typeAt(unitPage(), 0, "x");
+        QTest::keyClick(unitPage(), Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_TRUE(form->close());
+        EXPECT_EQ(read(unitPath), "<missing>");
+    }
+
+    // A unit typed into is written; there was no previous unit to replace its backup.
     openSample();
-    typeAt(formPage(), 0, " ");
+    typeAt(unitPage(), 0, "unit Sample;");
     ASSERT_TRUE(form->save());
-    EXPECT_FALSE(QFile::exists(folder.filePath("Sample.P$$")));
-    EXPECT_EQ(read(unitPath), "");
+    EXPECT_EQ(read(unitPath), "unit Sample;\r\n");
+    EXPECT_EQ(read(unitBackup), "only copy");
 }
 
 TEST_F(Saving, SaveAsWritesUnderTheNewNameOnly)
