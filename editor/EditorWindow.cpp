@@ -604,9 +604,18 @@ void EditorWindow::openFormFile(const QString& path)
 
 bool EditorWindow::offerToSave()
 {
-    return !unsavedChanges_
-        || !prompts_.askYesNo(QStringLiteral("Save change"), QStringLiteral("Current form has been modified.\nSave change ?"))
-        || save();
+    if (!unsavedChanges_)
+        return true;
+    switch (prompts_.askYesNo(QStringLiteral("Save change"), QStringLiteral("Current form has been modified.\nSave change ?"))) {
+    case UserPrompts::Reply::Yes:
+        return save();
+    case UserPrompts::Reply::No:
+        return true;
+    case UserPrompts::Reply::Closed:
+        break;
+    }
+    // A box closed unanswered cancels what asked: the form and its edits stay.
+    return false;
 }
 
 void EditorWindow::loadDocument(const QString& path, const FormFiles::CodePageRequest& request)

@@ -76,7 +76,8 @@ private:
     QAction* action(const char* objectName) const;
 
     void scheduleUpdate();
-    // Asks to save a modified form first; false when the save failed.
+    // Asks to save a modified form first; false when the save failed or the box was closed
+    // unanswered, which cancels the action that asked.
     bool offerToSave();
     void loadDocument(const QString& path, const FormFiles::CodePageRequest& request);
     // The page the open form is re-read with and new forms default to.
