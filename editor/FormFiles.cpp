@@ -95,6 +95,14 @@ void writeInPlace(const std::vector<InPlaceTarget>& targets)
     }
 }
 
+// A file there that this user may not write is refused before anything is written, so that a
+// read-only lock holds whether the save replaces files or rewrites them.
+void refuseReadOnly(const QString& path)
+{
+    if (const int refusal = writeRefusal(path))
+        throw FileOpenError(nativePath(path), refusal);
+}
+
 // Whether files can be created in the file's folder, as the temporary files of a save are.
 bool folderTakesNewFiles(const QString& path)
 {
@@ -208,6 +216,13 @@ QString withExtension(const QString& path, const QString& extension)
     return path.left(path.size() - extensionOf(path).size()) + extension;
 }
 
+int writeRefusal(const QString& path)
+{
+    if (::faccessat(AT_FDCWD, nativePath(path).c_str(), W_OK, AT_EACCESS) == 0 || errno == ENOENT)
+        return 0;
+    return errno;
+}
+
 QString unitFileName(const QString& formPath)
 {
     if (formPath.isEmpty())
@@ -308,6 +323,9 @@ void save(const Texts& texts, bool backup, bool writeUnit)
     const QByteArray resource = formFileBytes(texts.formText, texts.formFormat);
     const QString unitPath = unitFileName(texts.formPath);
     const QByteArray unitBytes = writeUnit ? PageText::encode(texts.unitText, texts.unitFormat) : QByteArray();
+    refuseReadOnly(texts.formPath);
+    if (writeUnit)
+        refuseReadOnly(unitPath);
     if (!folderTakesNewFiles(texts.formPath)) {
         // A shared folder, or a project folder of another user with its files granted to this
         // one: no temporary file and no backup can be made there, but the files can be rewritten.
@@ -345,6 +363,9 @@ void saveAs(const Texts& texts)
     const QByteArray resource = formFileBytes(texts.formText, texts.formFormat);
     const QString unitPath = withExtension(texts.formPath, QStringLiteral(".PAS"));
     const QByteArray unitBytes = PageText::encode(texts.unitText, texts.unitFormat);
+    refuseReadOnly(texts.formPath);
+    if (!texts.unitText.isEmpty())
+        refuseReadOnly(unitPath);
     if (!folderTakesNewFiles(texts.formPath)) {
         // As in a save: the files already there are rewritten in place.
         std::vector<InPlaceTarget> targets{{texts.formPath, &resource, true}};

@@ -257,6 +257,76 @@ TEST_F(Saving, WithoutBackupsAReadOnlyFormIsAnError)
     EXPECT_EQ(read(unitPath), originalUnit);
 }
 
+// A read-only form or unit is a lock that holds, with or without backups: the save is refused with
+// the file named and nothing changes on disk. A read-only unit that was not edited is left as it
+// is and does not stop the form's save.
+TEST_F(Saving, ReadOnlyFilesAreRefusedAndAnUneditedOneIsLeftAlone)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "permissions do not hold for root";
+    const struct {
+        const char* name;
+        bool backup;
+        bool formReadOnly;
+        bool unitEdited;
+        QString refused;
+    } cases[] = {
+        {"form and unit, backups on", true, true, true, formPath},
+        {"form and unit, backups off", false, true, true, formPath},
+        {"edited unit, backups on", true, false, true, unitPath},
+        {"edited unit, backups off", false, false, true, unitPath},
+        {"unit not edited, backups on", true, false, false, ""},
+        {"unit not edited, backups off", false, false, false, ""},
+    };
+    const QFileDevice::Permissions readWrite = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const QString& path : {formPath, unitPath})
+            QFile::setPermissions(path, readWrite);
+        write(formPath, originalForm);
+        QFile::remove(folder.filePath("Sample.D$$"));
+        QFile::remove(folder.filePath("Sample.P$$"));
+        QFile::setPermissions(unitPath, QFileDevice::ReadOwner);
+        if (c.formReadOnly)
+            QFile::setPermissions(formPath, QFileDevice::ReadOwner);
+        openSample();
+        setBackups(c.backup);
+        typeAt(formPage(), formPage()->document()->findBlockByNumber(1).position(), "  Hint = 'locked'\n");
+        if (c.unitEdited)
+            typeAt(unitPage(), 0, "{locked}");
+        const QByteArray expectedForm = dfm::FormFiles::convertFormText(formPage()->text());
+        prompts.errors.clear();
+        trigger("ActFileSave");
+        const bool refused = !c.refused.isEmpty();
+        EXPECT_EQ(prompts.errors,
+                  refused ? QStringList{"Impossible d'ouvrir le fichier " + c.refused + " (Permission denied)"} : QStringList());
+        EXPECT_EQ(findAction("ActFileSave")->isEnabled(), refused);
+        EXPECT_EQ(read(formPath), refused ? originalForm : expectedForm);
+        EXPECT_EQ(read(unitPath), originalUnit);
+        EXPECT_FALSE(QFileInfo(unitPath).isWritable());
+        const QStringList left = QDir(folder.path()).entryList(QDir::Files | QDir::Hidden);
+        QSet<QString> expected{"Sample.dfm", "Sample.PAS"};
+        if (c.backup && !refused)
+            expected << "Sample.D$$";
+        EXPECT_EQ(QSet<QString>(left.begin(), left.end()), expected);
+        prompts.answers = {false};
+    }
+
+    // Save as onto a read-only form is refused too.
+    const QString copy = folder.filePath("Copy.dfm");
+    write(copy, "locked copy");
+    QFile::setPermissions(copy, QFileDevice::ReadOwner);
+    prompts.onExec = [&](QDialog& dialog) {
+        static_cast<QFileDialog&>(dialog).selectFile(copy);
+        return int(QDialog::Accepted);
+    };
+    prompts.errors.clear();
+    trigger("ActSaveAs");
+    EXPECT_EQ(prompts.errors, QStringList{"Impossible d'ouvrir le fichier " + copy + " (Permission denied)"});
+    EXPECT_EQ(read(copy), "locked copy");
+    EXPECT_EQ(form->document().formPath(), formPath);
+}
+
 // A folder that takes no new files (shared, or another user's) while its form and unit are
 // writable: the save rewrites them in place; a file missing there is named in the error and
 // nothing is written.
