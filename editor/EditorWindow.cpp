@@ -47,6 +47,8 @@
 #include <QToolTip>
 #include <QVBoxLayout>
 
+#include <optional>
+
 namespace dfm {
 
 namespace {
@@ -409,8 +411,12 @@ void EditorWindow::createStatusBar()
     codePagePanel_ = new QLabel(this);
     codePagePanel_->setObjectName(QStringLiteral("CodePagePanel"));
     codePagePanel_->setAlignment(Qt::AlignCenter);
+    unitPanel_ = new QLabel(this);
+    unitPanel_->setObjectName(QStringLiteral("UnitPanel"));
+    unitPanel_->setAlignment(Qt::AlignCenter);
     statusBar()->addWidget(caretPanel_);
     statusBar()->addWidget(hintPanel_, 1);
+    statusBar()->addPermanentWidget(unitPanel_);
     statusBar()->addPermanentWidget(codePagePanel_);
     statusBar()->addPermanentWidget(formatPanel_);
 }
@@ -630,6 +636,7 @@ void EditorWindow::loadDocument(const QString& path, const FormFiles::CodePageRe
     formatPanel_->setText(formatName(document_.formFormat()));
     codePagePanel_->setText(codePageStatus(document_.codePage()));
     updateCodePageMenu();
+    updateUnitStatus();
     unsavedChanges_ = false;
     updateCommands();
     updateCaretStatus();
@@ -649,6 +656,13 @@ void EditorWindow::chooseCodePage(int number)
     });
     updateCodePageMenu();
     scheduleUpdate();
+}
+
+void EditorWindow::updateUnitStatus()
+{
+    const std::optional<QString> unit = FormFiles::foundUnitFile(document_.formPath());
+    unitPanel_->setText(unit ? QStringLiteral("Unit: %1").arg(QFileInfo(*unit).fileName())
+                             : QStringLiteral("No unit %1").arg(FormFiles::unitFileLookedFor(document_.formPath())));
 }
 
 void EditorWindow::updateCodePageMenu()
@@ -688,6 +702,7 @@ bool EditorWindow::save()
     // Only now: a failed save keeps Save offered and the question before the edits are dropped.
     unsavedChanges_ = false;
     updateCommands();
+    updateUnitStatus();
     return true;
 }
 
@@ -716,6 +731,7 @@ void EditorWindow::saveAs()
     setDialogFile(openDialog_, info.absolutePath(), info.fileName());
     setWindowTitle(chosen);
     formatPanel_->setText(formatName(document_.formFormat()));
+    updateUnitStatus();
 }
 
 bool EditorWindow::searchText(const QString& text, bool matchCase, bool fromSelectionEnd, PageEditor* editor)
@@ -1076,7 +1092,14 @@ void EditorWindow::filesDropped(const QList<QUrl>& urls)
 void EditorWindow::checkFormAgainstUnit()
 {
     std::vector<LintProblem> problems;
-    if (trimBlanks(unitPage_->text()).isEmpty()) {
+    const bool unitEmpty = trimBlanks(unitPage_->text()).isEmpty();
+    if (unitEmpty && !FormFiles::foundUnitFile(document_.formPath())) {
+        const QString lookedFor = FormFiles::unitFileLookedFor(document_.formPath());
+        problems.push_back({LintProblem::File::Form, 1,
+                            QStringLiteral("no unit %1 (in any case) beside the form: there is no unit to check the form against")
+                                .arg(lookedFor)
+                                .toStdString()});
+    } else if (unitEmpty) {
         problems.push_back({LintProblem::File::Form, 1, "the unit page is empty: there is no unit to check the form against"});
     } else {
         std::vector<std::string> ignored;

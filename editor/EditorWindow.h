@@ -83,6 +83,8 @@ private:
     // The page the open form is re-read with and new forms default to.
     void chooseCodePage(int number);
     void updateCodePageMenu();
+    // Names the open form's unit, or the file looked for when there is none.
+    void updateUnitStatus();
     void pageTextChanged();
     void updateCaretStatus();
     PageEditor* currentPage() const;
@@ -168,6 +170,7 @@ private:
     QLabel* hintPanel_ = nullptr;
     QLabel* formatPanel_ = nullptr;
     QLabel* codePagePanel_ = nullptr;
+    QLabel* unitPanel_ = nullptr;
     QMenu* codePageMenu_ = nullptr;
     int defaultCodePage_ = 0;
     // The pages chosen for forms, by full path.

@@ -223,14 +223,24 @@ int writeRefusal(const QString& path)
     return errno;
 }
 
+std::optional<QString> foundUnitFile(const QString& formPath)
+{
+    // The rule dfmlint finds units by.
+    if (const std::optional<std::string> found = findUnitFile(nativePath(formPath)))
+        return QFile::decodeName(QByteArray::fromStdString(*found));
+    return std::nullopt;
+}
+
 QString unitFileName(const QString& formPath)
 {
     if (formPath.isEmpty())
         return {};
-    // The rule dfmlint finds units by; a form without one gets NAME.PAS.
-    if (const std::optional<std::string> found = findUnitFile(nativePath(formPath)))
-        return QFile::decodeName(QByteArray::fromStdString(*found));
-    return withExtension(formPath, QStringLiteral(".PAS"));
+    return foundUnitFile(formPath).value_or(withExtension(formPath, QStringLiteral(".PAS")));
+}
+
+QString unitFileLookedFor(const QString& formPath)
+{
+    return QFile::decodeName(QByteArray::fromStdString(dfm::unitFileLookedFor(nativePath(formPath))));
 }
 
 Loaded load(const QString& formPath, const CodePageRequest& request)

@@ -9,6 +9,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 namespace dfm::FormFiles {
 
 // An editor page holds at most this many characters (a line break counts two).
@@ -53,8 +55,12 @@ QString extensionOf(const QString& path);
 // 0 when it may, or when there is no such file.
 int writeRefusal(const QString& path);
 // The companion unit, found as findUnitFile finds it (NAME.PAS, NAME.pas, NAME.pas in another
-// case); NAME.PAS when there is none.
+// case); nothing when there is none.
+std::optional<QString> foundUnitFile(const QString& formPath);
+// The companion unit as found; NAME.PAS when there is none.
 QString unitFileName(const QString& formPath);
+// NAME.pas: what a message names when a form has no unit.
+QString unitFileLookedFor(const QString& formPath);
 
 // Throws the form errors of the conversion and of the file layer, or FormError with our own
 // message when a text does not fit in an editor page.
