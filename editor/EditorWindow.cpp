@@ -414,6 +414,7 @@ void EditorWindow::createStatusBar()
     unitPanel_ = new QLabel(this);
     unitPanel_->setObjectName(QStringLiteral("UnitPanel"));
     unitPanel_->setAlignment(Qt::AlignCenter);
+    unitPanel_->hide();
     statusBar()->addWidget(caretPanel_);
     statusBar()->addWidget(hintPanel_, 1);
     statusBar()->addPermanentWidget(unitPanel_);
@@ -660,9 +661,10 @@ void EditorWindow::chooseCodePage(int number)
 
 void EditorWindow::updateUnitStatus()
 {
-    const std::optional<QString> unit = FormFiles::foundUnitFile(document_.formPath());
-    unitPanel_->setText(unit ? QStringLiteral("Unit: %1").arg(QFileInfo(*unit).fileName())
-                             : QStringLiteral("No unit %1").arg(FormFiles::unitFileLookedFor(document_.formPath())));
+    // Shown only when it says something the source page does not: a unit found is on that page.
+    const bool found = FormFiles::foundUnitFile(document_.formPath()).has_value();
+    unitPanel_->setText(found ? QString() : QStringLiteral("No unit %1").arg(FormFiles::unitFileLookedFor(document_.formPath())));
+    unitPanel_->setHidden(found);
 }
 
 void EditorWindow::updateCodePageMenu()

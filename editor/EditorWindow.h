@@ -83,7 +83,7 @@ private:
     // The page the open form is re-read with and new forms default to.
     void chooseCodePage(int number);
     void updateCodePageMenu();
-    // Names the open form's unit, or the file looked for when there is none.
+    // Names the file looked for when the open form has no unit.
     void updateUnitStatus();
     void pageTextChanged();
     void updateCaretStatus();
