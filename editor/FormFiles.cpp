@@ -259,6 +259,8 @@ Loaded load(const QString& formPath, const CodePageRequest& request)
 
     const QString unitPath = unitFileName(formPath);
     removeLeftovers(unitPath);
+    removeLeftovers(backupFileName(formPath));
+    removeLeftovers(withExtension(unitPath, QStringLiteral(".P$$")));
     const QFileInfo unitInfo(unitPath);
     QByteArray unitBytes;
     if (unitInfo.exists() || unitInfo.isSymLink()) {
@@ -345,8 +347,10 @@ void save(const Texts& texts, bool backup, bool writeUnit)
         writeInPlace(targets);
         return;
     }
-    removeLeftovers(texts.formPath);
-    removeLeftovers(unitPath);
+    const QString formBackup = backupFileName(texts.formPath);
+    const QString unitBackup = withExtension(unitPath, QStringLiteral(".P$$"));
+    for (const QString& path : {texts.formPath, unitPath, formBackup, unitBackup})
+        removeLeftovers(path);
     // Both new files are complete before an old one is touched; then each old file gets its
     // backup name besides its own, and only then does the new one take the name. A backup that
     // cannot be made does not stop the save.
@@ -356,9 +360,9 @@ void save(const Texts& texts, bool backup, bool writeUnit)
     if (backup) {
         AtomicFile form(nativePath(texts.formPath), tempPrefixFor(texts.formPath), NewFileOptions);
         writeAll(form, resource);
-        keepAsBackup(nativePath(texts.formPath), nativePath(backupFileName(texts.formPath)));
+        keepAsBackup(nativePath(texts.formPath), nativePath(formBackup), tempPrefixFor(formBackup));
         if (writeUnit)
-            keepAsBackup(nativePath(unitPath), nativePath(withExtension(unitPath, QStringLiteral(".P$$"))));
+            keepAsBackup(nativePath(unitPath), nativePath(unitBackup), tempPrefixFor(unitBackup));
         form.commit();
     } else {
         writeInPlace({{texts.formPath, &resource, false}});

@@ -86,7 +86,7 @@ QString backupFileName(const QString& formPath);
 // anything changes. In a folder that takes no new files the existing files are rewritten in place instead,
 // without backups; both are opened and given room first, so a file that is missing or read-only
 // there is named and nothing changes. Temporary files left by an interrupted save of the same
-// files are removed first (and when the form is loaded).
+// files or of their backups are removed first (and when the form is loaded).
 void save(const Texts& texts, bool backup, bool writeUnit);
 
 // Save as: the form under formPath; the unit beside it unless the unit text is empty. Read-only
