@@ -11,7 +11,7 @@ class SilentPrompts : public dfm::UserPrompts {
 public:
     void notice(const QString& text) override { std::fprintf(stderr, "notice: %s\n", qPrintable(text)); }
     void errorBox(const QString& text) override { std::fprintf(stderr, "error: %s\n", qPrintable(text)); }
-    bool askYesNo(const QString&, const QString&) override { return false; }
+    Reply askYesNo(const QString&, const QString&) override { return Reply::No; }
     int exec(QDialog&) override { return QDialog::Rejected; }
     void beep() override {}
     void warning(const QString& text) override { std::fprintf(stderr, "warning: %s\n", qPrintable(text)); }

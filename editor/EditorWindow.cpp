@@ -50,6 +50,8 @@
 #include <QToolTip>
 #include <QVBoxLayout>
 
+#include <optional>
+
 namespace dfm {
 
 namespace {
@@ -450,8 +452,13 @@ void EditorWindow::createStatusBar()
     savedHintTimer_->setSingleShot(true);
     savedHintTimer_->setInterval(4000);
     connect(savedHintTimer_, &QTimer::timeout, this, [this] { showHint(QString()); });
+    unitPanel_ = new QLabel(this);
+    unitPanel_->setObjectName(QStringLiteral("UnitPanel"));
+    unitPanel_->setAlignment(Qt::AlignCenter);
+    unitPanel_->hide();
     statusBar()->addWidget(caretPanel_);
     statusBar()->addWidget(hintPanel_, 1);
+    statusBar()->addPermanentWidget(unitPanel_);
     statusBar()->addPermanentWidget(codePagePanel_);
     statusBar()->addPermanentWidget(formatPanel_);
 }
@@ -574,9 +581,11 @@ void EditorWindow::focusChanged(QWidget* old, QWidget* now)
 // The shared change handler of both editors.
 void EditorWindow::pageTextChanged()
 {
-    // Only the first change after an open or a save alters a rule; one update then suffices.
-    if (!unsavedChanges_) {
-        unsavedChanges_ = true;
+    // Save is offered while a page differs from the disk; an undo back to the saved text withdraws
+    // it. Only a change of that state alters a rule; one update then suffices.
+    const bool changed = formPage_->modified() || unitPage_->modified();
+    if (changed != unsavedChanges_) {
+        unsavedChanges_ = changed;
         updateCommands();
     }
     updateCaretStatus();
@@ -649,9 +658,18 @@ void EditorWindow::openFormFile(const QString& path)
 
 bool EditorWindow::offerToSave()
 {
-    return !unsavedChanges_
-        || !prompts_.askYesNo(QStringLiteral("Save change"), QStringLiteral("Current form has been modified.\nSave change ?"))
-        || save();
+    if (!unsavedChanges_)
+        return true;
+    switch (prompts_.askYesNo(QStringLiteral("Save change"), QStringLiteral("Current form has been modified.\nSave change ?"))) {
+    case UserPrompts::Reply::Yes:
+        return save();
+    case UserPrompts::Reply::No:
+        return true;
+    case UserPrompts::Reply::Closed:
+        break;
+    }
+    // A box closed unanswered cancels what asked: the form and its edits stay.
+    return false;
 }
 
 void EditorWindow::loadDocument(const QString& path, const FormFiles::CodePageRequest& request)
@@ -667,6 +685,7 @@ void EditorWindow::loadDocument(const QString& path, const FormFiles::CodePageRe
     codePagePanel_->setText(codePageStatus(document_.codePage()));
     showHint(QString());
     updateCodePageMenu();
+    updateUnitStatus();
     unsavedChanges_ = false;
     updateCommands();
     updateCaretStatus();
@@ -688,6 +707,14 @@ void EditorWindow::chooseCodePage(int number)
     scheduleUpdate();
 }
 
+void EditorWindow::updateUnitStatus()
+{
+    // Shown only when it says something the source page does not: a unit found is on that page.
+    const bool found = FormFiles::foundUnitFile(document_.formPath()).has_value();
+    unitPanel_->setText(found ? QString() : QStringLiteral("No unit %1").arg(FormFiles::unitFileLookedFor(document_.formPath())));
+    unitPanel_->setHidden(found);
+}
+
 void EditorWindow::updateCodePageMenu()
 {
     const int current = document_.isOpen() ? document_.codePage().number : defaultCodePage_;
@@ -699,12 +726,13 @@ bool EditorWindow::save()
 {
     if (!document_.isOpen())
         return true;
-    unsavedChanges_ = false;
-    updateCommands();
-    if (!formPage_->modified() && !unitPage_->modified())
+    if (!formPage_->modified() && !unitPage_->modified()) {
+        unsavedChanges_ = false;
+        updateCommands();
         return true;
+    }
     try {
-        document_.save(formPage_->text(), unitPage_->text(), unitPage_->editedSinceLoad());
+        document_.save(formPage_->text(), unitPage_->text(), unitPage_->modified());
     } catch (const ParserError& error) {
         showError(prompts_, error);
         if (pages_->currentWidget() == formTab_) {
@@ -721,7 +749,10 @@ bool EditorWindow::save()
     // backups would lose the files they were made to keep.
     formPage_->markSaved();
     unitPage_->markSaved();
+    // Only now: a failed save keeps Save offered and the question before the edits are dropped.
+    unsavedChanges_ = false;
     updateCommands();
+    updateUnitStatus();
     showSavedHint();
     return true;
 }
@@ -746,13 +777,14 @@ void EditorWindow::saveAs()
             format.kind = FormFileKind::Text;
     }
     dialogFileNames_[saveDialog_] = chosen;
+    document_.saveAs(chosen, formPage_->text(), unitPage_->text(), format);
     unsavedChanges_ = false;
     updateCommands();
-    document_.saveAs(chosen, formPage_->text(), unitPage_->text(), format);
     const QFileInfo info(chosen);
     setDialogFile(openDialog_, info.absolutePath(), info.fileName());
     setWindowTitle(chosen);
     formatPanel_->setText(formatName(document_.formFormat()));
+    updateUnitStatus();
     showSavedHint();
 }
 
@@ -1149,7 +1181,14 @@ void EditorWindow::filesDropped(const QList<QUrl>& urls)
 void EditorWindow::checkFormAgainstUnit()
 {
     std::vector<LintProblem> problems;
-    if (trimBlanks(unitPage_->text()).isEmpty()) {
+    const bool unitEmpty = trimBlanks(unitPage_->text()).isEmpty();
+    if (unitEmpty && !FormFiles::foundUnitFile(document_.formPath())) {
+        const QString lookedFor = FormFiles::unitFileLookedFor(document_.formPath());
+        problems.push_back({LintProblem::File::Form, 1,
+                            QStringLiteral("no unit %1 (in any case) beside the form: there is no unit to check the form against")
+                                .arg(lookedFor)
+                                .toStdString()});
+    } else if (unitEmpty) {
         problems.push_back({LintProblem::File::Form, 1, "the unit page is empty: there is no unit to check the form against"});
     } else {
         std::vector<std::string> ignored;

@@ -76,12 +76,15 @@ private:
     QAction* action(const char* objectName) const;
 
     void scheduleUpdate();
-    // Asks to save a modified form first; false when the save failed.
+    // Asks to save a modified form first; false when the save failed or the box was closed
+    // unanswered, which cancels the action that asked.
     bool offerToSave();
     void loadDocument(const QString& path, const FormFiles::CodePageRequest& request);
     // The page the open form is re-read with and new forms default to.
     void chooseCodePage(int number);
     void updateCodePageMenu();
+    // Names the file looked for when the open form has no unit.
+    void updateUnitStatus();
     void pageTextChanged();
     void updateCaretStatus();
     PageEditor* currentPage() const;
@@ -181,6 +184,7 @@ private:
     QTimer* savedHintTimer_ = nullptr;
     QLabel* formatPanel_ = nullptr;
     QLabel* codePagePanel_ = nullptr;
+    QLabel* unitPanel_ = nullptr;
     QMenu* codePageMenu_ = nullptr;
     int defaultCodePage_ = 0;
     // The pages chosen for forms, by full path.

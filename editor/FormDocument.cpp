@@ -25,9 +25,14 @@ FormDocument::Texts FormDocument::open(const QString& path, const FormFiles::Cod
     return {std::move(loaded.formText), std::move(loaded.unitText)};
 }
 
-void FormDocument::save(const QString& formText, const QString& unitText, bool unitTyped)
+void FormDocument::save(const QString& formText, const QString& unitText, bool unitModified)
 {
-    const bool writeUnit = !unitUnreadable_ || unitTyped;
+    // A unit page that holds what is on disk is written back, which keeps the previous unit as a
+    // backup; one that stands for no readable file would replace nothing but its backup, and a
+    // read-only unit is a lock that the form's save leaves alone.
+    const QFileInfo unit(unitPath());
+    const bool writeUnit = unitModified
+        || (!unitUnreadable_ && (unit.exists() || unit.isSymLink()) && FormFiles::writeRefusal(unit.filePath()) == 0);
     FormFiles::save({formPath_, formText, formFormat_, unitText, unitFormat_}, backupEnabled_, writeUnit);
     if (writeUnit)
         unitUnreadable_ = false;

@@ -37,9 +37,10 @@ public:
     // Reads the form and its unit. Everything is read before the document changes, so that a
     // failed open keeps the previous document whole under its own name. Throws the form errors.
     Texts open(const QString& path, const FormFiles::CodePageRequest& request = {});
-    // Converts the form text and writes both files (the unit only when it was readable or
-    // unitTyped says the user typed into its page). Nothing on disk changes when it throws.
-    void save(const QString& formText, const QString& unitText, bool unitTyped);
+    // Converts the form text and writes both files; the unit only when unitModified says its page
+    // differs from the disk, or it is on disk, was readable and may be written. Nothing on disk
+    // changes when it throws.
+    void save(const QString& formText, const QString& unitText, bool unitModified);
     // Writes the form under path, stored as format says, and the unit beside it (unless its text
     // is empty); the document is then that file.
     void saveAs(const QString& path, const QString& formText, const QString& unitText,

@@ -95,6 +95,14 @@ void writeInPlace(const std::vector<InPlaceTarget>& targets)
     }
 }
 
+// A file there that this user may not write is refused before anything is written, so that a
+// read-only lock holds whether the save replaces files or rewrites them.
+void refuseReadOnly(const QString& path)
+{
+    if (const int refusal = writeRefusal(path))
+        throw FileOpenError(nativePath(path), refusal);
+}
+
 // Whether files can be created in the file's folder, as the temporary files of a save are.
 bool folderTakesNewFiles(const QString& path)
 {
@@ -208,14 +216,31 @@ QString withExtension(const QString& path, const QString& extension)
     return path.left(path.size() - extensionOf(path).size()) + extension;
 }
 
+int writeRefusal(const QString& path)
+{
+    if (::faccessat(AT_FDCWD, nativePath(path).c_str(), W_OK, AT_EACCESS) == 0 || errno == ENOENT)
+        return 0;
+    return errno;
+}
+
+std::optional<QString> foundUnitFile(const QString& formPath)
+{
+    // The rule dfmlint finds units by.
+    if (const std::optional<std::string> found = findUnitFile(nativePath(formPath)))
+        return QFile::decodeName(QByteArray::fromStdString(*found));
+    return std::nullopt;
+}
+
 QString unitFileName(const QString& formPath)
 {
     if (formPath.isEmpty())
         return {};
-    // The rule dfmlint finds units by; a form without one gets NAME.PAS.
-    if (const std::optional<std::string> found = findUnitFile(nativePath(formPath)))
-        return QFile::decodeName(QByteArray::fromStdString(*found));
-    return withExtension(formPath, QStringLiteral(".PAS"));
+    return foundUnitFile(formPath).value_or(withExtension(formPath, QStringLiteral(".PAS")));
+}
+
+QString unitFileLookedFor(const QString& formPath)
+{
+    return QFile::decodeName(QByteArray::fromStdString(dfm::unitFileLookedFor(nativePath(formPath))));
 }
 
 Loaded load(const QString& formPath, const CodePageRequest& request)
@@ -234,6 +259,8 @@ Loaded load(const QString& formPath, const CodePageRequest& request)
 
     const QString unitPath = unitFileName(formPath);
     removeLeftovers(unitPath);
+    removeLeftovers(backupFileName(formPath));
+    removeLeftovers(withExtension(unitPath, QStringLiteral(".P$$")));
     const QFileInfo unitInfo(unitPath);
     QByteArray unitBytes;
     if (unitInfo.exists() || unitInfo.isSymLink()) {
@@ -308,6 +335,9 @@ void save(const Texts& texts, bool backup, bool writeUnit)
     const QByteArray resource = formFileBytes(texts.formText, texts.formFormat);
     const QString unitPath = unitFileName(texts.formPath);
     const QByteArray unitBytes = writeUnit ? PageText::encode(texts.unitText, texts.unitFormat) : QByteArray();
+    refuseReadOnly(texts.formPath);
+    if (writeUnit)
+        refuseReadOnly(unitPath);
     if (!folderTakesNewFiles(texts.formPath)) {
         // A shared folder, or a project folder of another user with its files granted to this
         // one: no temporary file and no backup can be made there, but the files can be rewritten.
@@ -317,8 +347,10 @@ void save(const Texts& texts, bool backup, bool writeUnit)
         writeInPlace(targets);
         return;
     }
-    removeLeftovers(texts.formPath);
-    removeLeftovers(unitPath);
+    const QString formBackup = backupFileName(texts.formPath);
+    const QString unitBackup = withExtension(unitPath, QStringLiteral(".P$$"));
+    for (const QString& path : {texts.formPath, unitPath, formBackup, unitBackup})
+        removeLeftovers(path);
     // Both new files are complete before an old one is touched; then each old file gets its
     // backup name besides its own, and only then does the new one take the name. A backup that
     // cannot be made does not stop the save.
@@ -328,9 +360,9 @@ void save(const Texts& texts, bool backup, bool writeUnit)
     if (backup) {
         AtomicFile form(nativePath(texts.formPath), tempPrefixFor(texts.formPath), NewFileOptions);
         writeAll(form, resource);
-        keepAsBackup(nativePath(texts.formPath), nativePath(backupFileName(texts.formPath)));
+        keepAsBackup(nativePath(texts.formPath), nativePath(formBackup), tempPrefixFor(formBackup));
         if (writeUnit)
-            keepAsBackup(nativePath(unitPath), nativePath(withExtension(unitPath, QStringLiteral(".P$$"))));
+            keepAsBackup(nativePath(unitPath), nativePath(unitBackup), tempPrefixFor(unitBackup));
         form.commit();
     } else {
         writeInPlace({{texts.formPath, &resource, false}});
@@ -345,6 +377,9 @@ void saveAs(const Texts& texts)
     const QByteArray resource = formFileBytes(texts.formText, texts.formFormat);
     const QString unitPath = withExtension(texts.formPath, QStringLiteral(".PAS"));
     const QByteArray unitBytes = PageText::encode(texts.unitText, texts.unitFormat);
+    refuseReadOnly(texts.formPath);
+    if (!texts.unitText.isEmpty())
+        refuseReadOnly(unitPath);
     if (!folderTakesNewFiles(texts.formPath)) {
         // As in a save: the files already there are rewritten in place.
         std::vector<InPlaceTarget> targets{{texts.formPath, &resource, true}};

@@ -9,6 +9,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 namespace dfm::FormFiles {
 
 // An editor page holds at most this many characters (a line break counts two).
@@ -49,9 +51,16 @@ struct Texts {
 QString withExtension(const QString& path, const QString& extension);
 // The extension of the file name, dot included; empty when there is none.
 QString extensionOf(const QString& path);
+// Why this user may not write the file at path: an errno (EACCES for a read-only file, EROFS...);
+// 0 when it may, or when there is no such file.
+int writeRefusal(const QString& path);
 // The companion unit, found as findUnitFile finds it (NAME.PAS, NAME.pas, NAME.pas in another
-// case); NAME.PAS when there is none.
+// case); nothing when there is none.
+std::optional<QString> foundUnitFile(const QString& formPath);
+// The companion unit as found; NAME.PAS when there is none.
 QString unitFileName(const QString& formPath);
+// NAME.pas: what a message names when a form has no unit.
+QString unitFileLookedFor(const QString& formPath);
 
 // Throws the form errors of the conversion and of the file layer, or FormError with our own
 // message when a text does not fit in an editor page.
@@ -73,13 +82,15 @@ QString backupFileName(const QString& formPath);
 // as .D$$ and .P$$ before the new files are renamed into place, so that after a crash at any
 // point each of them is there under its own name, old or new; without, the form file is
 // rewritten in place and cut to its new length. writeUnit false leaves the unit and its backup
-// alone. In a folder that takes no new files the existing files are rewritten in place instead,
+// alone. A form or unit to be written that is there read-only is refused (FileOpenError) before
+// anything changes. In a folder that takes no new files the existing files are rewritten in place instead,
 // without backups; both are opened and given room first, so a file that is missing or read-only
 // there is named and nothing changes. Temporary files left by an interrupted save of the same
-// files are removed first (and when the form is loaded).
+// files or of their backups are removed first (and when the form is loaded).
 void save(const Texts& texts, bool backup, bool writeUnit);
 
-// Save as: the form under formPath; the unit beside it unless the unit text is empty. In a folder
+// Save as: the form under formPath; the unit beside it unless the unit text is empty. Read-only
+// files there are refused as in a save. In a folder
 // that takes no new files, existing files are rewritten in place as in a save.
 void saveAs(const Texts& texts);
 

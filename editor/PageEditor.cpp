@@ -27,7 +27,6 @@ PageEditor::PageEditor(QWidget* parent) : QPlainTextEdit(parent), chosenTextColo
             // saved. A text replaced as a whole leaves no history and always counts as a change.
             const QTextDocument* text = document();
             modified_ = text->isModified() || (!text->isUndoAvailable() && !text->isRedoAvailable());
-            edited_ = true;
         }
     });
     connect(this, &QPlainTextEdit::undoAvailable, this, [this](bool available) { canUndo_ = available; });
@@ -55,7 +54,6 @@ void PageEditor::loadText(const QString& text)
     setPlainText(text);
     loading_ = false;
     modified_ = false;
-    edited_ = false;
 }
 
 void PageEditor::markSaved()

@@ -31,8 +31,6 @@ public:
     void setModified(bool on) { modified_ = on; }
     // The text is now what is on disk: the flag is cleared and undoing back to here clears it again.
     void markSaved();
-    // Whether the text was changed at all since the last load (the modified flag may be cleared).
-    bool editedSinceLoad() const { return edited_; }
     bool canUndo() const { return canUndo_; }
     bool canRedo() const { return canRedo_; }
     // Keys that belong to commands of another page: here they do nothing, rather than type.
@@ -97,7 +95,6 @@ private:
     LineNumberGutter* gutter_ = nullptr;
     bool loading_ = false;
     bool modified_ = false;
-    bool edited_ = false;
     bool canUndo_ = false;
     bool canRedo_ = false;
     QList<QKeySequence> inertKeys_;

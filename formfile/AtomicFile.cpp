@@ -45,8 +45,9 @@ std::string linkTarget(const std::string& path)
     throw FileCreateError(path, ELOOP);
 }
 
-// A name for the temporary file, different on each call.
-std::string randomName(const std::string& folder, std::string_view prefix)
+}  // namespace
+
+std::string temporaryName(const std::string& folder, std::string_view prefix)
 {
     static constexpr char Letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     thread_local std::random_device source;
@@ -58,8 +59,6 @@ std::string randomName(const std::string& folder, std::string_view prefix)
         name += Letters[bits % (sizeof Letters - 1)];
     return name;
 }
-
-}  // namespace
 
 AtomicFile::AtomicFile(const std::string& path, std::string_view tempPrefix) : AtomicFile(path, tempPrefix, Options{})
 {
@@ -141,7 +140,7 @@ void AtomicFile::write(std::string_view bytes)
 void AtomicFile::nameUnnamedFile()
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string name = randomName(folder_, tempPrefix_);
+        const std::string name = temporaryName(folder_, tempPrefix_);
         const std::optional<SignalCleanup::Hold> hold = holdSignals();
         if (file_.linkAs(name)) {
             setTempPath(name);

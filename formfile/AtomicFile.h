@@ -68,4 +68,7 @@ private:
     bool committed_ = false;
 };
 
+// A name for a temporary file in folder, "." + prefix + "-XXXXXX", different on each call.
+std::string temporaryName(const std::string& folder, std::string_view prefix);
+
 }  // namespace dfm

@@ -1,6 +1,7 @@
 #include "FormFileNames.h"
 
 #include "AsciiText.h"
+#include "AtomicFile.h"
 #include "NameCase.h"
 #include "PosixFile.h"
 
@@ -81,15 +82,30 @@ std::string backupFileName(std::string_view path)
     return backup;
 }
 
-std::error_code keepAsBackup(const std::string& path, const std::string& backupPath)
+std::error_code keepAsBackup(const std::string& path, const std::string& backupPath, std::string_view tempPrefix)
 {
-    PosixFile::systemCalls().unlink(backupPath.c_str());
-    if (PosixFile::systemCalls().link(path.c_str(), backupPath.c_str()) == 0)
-        return {};
-    if (errno == ENOENT)
+    // The older backup may be the only copy left: it goes only when the new one is complete,
+    // which is made under a temporary name and then renamed over it.
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0 && errno == ENOENT)
         return std::make_error_code(std::errc::no_such_file_or_directory);
-    std::error_code error;
-    std::filesystem::copy_file(path, backupPath, std::filesystem::copy_options::overwrite_existing, error);
+    const std::string folder = std::filesystem::path(backupPath).parent_path().string();
+    const std::string temporary = temporaryName(folder.empty() ? "." : folder, tempPrefix);
+    PosixFile::SystemCalls& calls = PosixFile::systemCalls();
+    if (calls.link(path.c_str(), temporary.c_str()) != 0) {
+        if (errno == ENOENT)
+            return std::make_error_code(std::errc::no_such_file_or_directory);
+        std::error_code error;
+        std::filesystem::copy_file(path, temporary, error);
+        if (error) {
+            calls.unlink(temporary.c_str());
+            return error;
+        }
+    }
+    const bool renamed = calls.rename(temporary.c_str(), backupPath.c_str()) == 0;
+    const std::error_code error = renamed ? std::error_code() : std::error_code(errno, std::generic_category());
+    // A rename onto another name of the same file leaves both names: the temporary one goes.
+    calls.unlink(temporary.c_str());
     return error;
 }
 

@@ -19,10 +19,11 @@ bool hasFormExtension(std::string_view fileName);
 std::string backupFileName(std::string_view path);
 
 // Gives the file at path backupPath as a second name, in place of an older backup: a hard link,
-// or a copy where the file system has none. The file itself is not touched, so that it stands
-// under its own name until a new one replaces it. What went wrong, if anything; a path that does
-// not exist gives ENOENT, once the older backup has gone (there is nothing newer to keep).
-std::error_code keepAsBackup(const std::string& path, const std::string& backupPath);
+// or a copy where the file system has none, made under a temporary name ("." + tempPrefix +
+// "-XXXXXX" beside the backup) and renamed over the older backup. The file itself is not
+// touched, so that it stands under its own name until a new one replaces it. What went wrong, if
+// anything; then the older backup is as it was (a path that does not exist gives ENOENT).
+std::error_code keepAsBackup(const std::string& path, const std::string& backupPath, std::string_view tempPrefix);
 
 // The unit of the form file at formPath, beside it: NAME.PAS, then NAME.pas, then the first in
 // byte order of the other names that spell NAME.pas in another case, where NAME is the form's file

@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QUrl>
 
 namespace dfm {
@@ -18,9 +19,19 @@ void QtUserPrompts::errorBox(const QString& text)
     QMessageBox::critical(parent_, ApplicationTitle, text);
 }
 
-bool QtUserPrompts::askYesNo(const QString& caption, const QString& text)
+QtUserPrompts::Reply QtUserPrompts::askYesNo(const QString& caption, const QString& text)
 {
-    return QMessageBox::question(parent_, caption, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, parent_);
+    // Without a button of its own for it, the box would take Escape and its close button for No.
+    QPushButton* closed = box.addButton(QMessageBox::Cancel);
+    closed->hide();
+    box.setEscapeButton(closed);
+    box.exec();
+    if (box.clickedButton() == box.button(QMessageBox::Yes))
+        return Reply::Yes;
+    if (box.clickedButton() == box.button(QMessageBox::No))
+        return Reply::No;
+    return Reply::Closed;
 }
 
 int QtUserPrompts::exec(QDialog& dialog)

@@ -12,7 +12,7 @@ public:
     void setParent(QWidget* parent) { parent_ = parent; }
     void notice(const QString& text) override;
     void errorBox(const QString& text) override;
-    bool askYesNo(const QString& caption, const QString& text) override;
+    Reply askYesNo(const QString& caption, const QString& text) override;
     int exec(QDialog& dialog) override;
     void beep() override;
     void warning(const QString& text) override;

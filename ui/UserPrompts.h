@@ -27,8 +27,11 @@ public:
     virtual void notice(const QString& text) = 0;
     // The error handler's box: caption = application title, stop icon.
     virtual void errorBox(const QString& text) = 0;
-    // A Yes/No question with the question icon; true for Yes.
-    virtual bool askYesNo(const QString& caption, const QString& text) = 0;
+    // The answer to a question; Closed when the box was closed (Escape, its close button)
+    // without an answer.
+    enum class Reply { Yes, No, Closed };
+    // A Yes/No question with the question icon.
+    virtual Reply askYesNo(const QString& caption, const QString& text) = 0;
     // Runs a modal dialog; returns its QDialog::DialogCode.
     virtual int exec(QDialog& dialog) = 0;
     virtual void beep() = 0;

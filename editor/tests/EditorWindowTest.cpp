@@ -11,6 +11,7 @@
 #include <QColorDialog>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QComboBox>
 #include <QSpinBox>
@@ -21,6 +22,9 @@
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QUrl>
+
+#include <functional>
+#include <optional>
 
 using dfm::PageEditor;
 
@@ -147,6 +151,53 @@ TEST_F(EditorWindow, AsksBeforeDroppingChangesAndSavesOnYes)
         EXPECT_EQ(form->document().formPath(), other);
         EXPECT_EQ(read(unitPath).startsWith("{changed}"), yes);
         EXPECT_EQ(QFile::exists(folder.filePath("Sample.P$$")), yes);
+    }
+}
+
+// Escape or the close button of the "Save change ?" box cancels what asked: the form and its edits
+// stay as they are.
+TEST_F(EditorWindow, ClosingTheSaveQuestionCancelsTheActionThatAsked)
+{
+    const QString other = folder.filePath("Other.dfm");
+    ASSERT_TRUE(QFile::copy(formPath, other));
+    form->openFormFile(other);
+    const auto reopenOther = [&] {
+        for (QAction* entry : form->findChild<QMenu*>("Reopen1")->actions()) {
+            if (entry->text().endsWith("Other.dfm"))
+                entry->trigger();
+        }
+    };
+    const struct {
+        const char* name;
+        std::function<void()> ask;
+    } cases[] = {
+        {"Open", [&] {
+             prompts.onExec = [&](QDialog& dialog) {
+                 static_cast<QFileDialog&>(dialog).selectFile(other);
+                 return int(QDialog::Accepted);
+             };
+             trigger("ActFileOpen");
+         }},
+        {"Re-open", reopenOther},
+        {"Encoding", [&] { trigger("ActCodePage1250"); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        openSample();
+        const int codePage = form->document().codePage().number;
+        typeAt(unitPage(), 0, "{kept}");
+        prompts.questions.clear();
+        prompts.answers = {std::nullopt};
+        c.ask();
+        EXPECT_EQ(prompts.questions.size(), 1);
+        EXPECT_EQ(form->document().formPath(), formPath);
+        EXPECT_EQ(form->document().codePage().number, codePage);
+        EXPECT_TRUE(unitPage()->text().startsWith("{kept}"));
+        EXPECT_TRUE(unitPage()->modified());
+        form->updateCommands();
+        EXPECT_TRUE(findAction("ActFileSave")->isEnabled());
+        EXPECT_EQ(read(unitPath), originalUnit);
+        prompts.answers = {false};
     }
 }
 

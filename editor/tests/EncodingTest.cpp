@@ -155,7 +155,7 @@ TEST_F(Encoding, TheMenuRereadsTheFormWithThePageChosenAndStoresIt)
     struct Step {
         const char* page;
         bool edit;
-        std::deque<bool> answers;  // to "Save change ?"
+        std::deque<std::optional<bool>> answers;  // to "Save change ?"
         bool reread;
     } steps[] = {
         {"ActCodePage1252", false, {}, true},

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDockWidget>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QTreeWidget>
 
@@ -77,6 +78,46 @@ TEST_F(FormCheck, ListsTheProblemsOfThePagesAndGoesToTheirLines)
     // Nothing on disk changed.
     EXPECT_EQ(read(unitPath), originalUnit);
     EXPECT_EQ(read(formPath), originalForm);
+}
+
+// MAIN2.dfm beside main2.pas: the unit is found in its own case and saved there, never beside it
+// as an empty MAIN2.PAS; without it, the status and the check name the file looked for.
+TEST_F(FormCheck, AUnitInAnotherCaseIsFoundAndAMissingOneIsNamed)
+{
+    const QString upperForm = folder.filePath("MAIN2.dfm");
+    const QString lowerUnit = folder.filePath("main2.pas");
+    ASSERT_TRUE(QFile::copy(formPath, upperForm));
+    ASSERT_TRUE(QFile::copy(unitPath, lowerUnit));
+    const auto files = [this] {
+        const QStringList names = QDir(folder.path()).entryList(QDir::Files | QDir::Hidden);
+        return QSet<QString>(names.begin(), names.end());
+    };
+    auto* list = part<QTreeWidget>("LintList");
+    ASSERT_NE(part<QLabel>("UnitPanel"), nullptr);
+    form->openFormFile(upperForm);
+    EXPECT_EQ(unitPage()->text().toLatin1(), QByteArray(originalUnit).replace("\r\n", "\n"));
+    EXPECT_TRUE(part<QLabel>("UnitPanel")->isHidden());
+    trigger("ActCheckForm");
+    EXPECT_EQ(list->topLevelItem(0)->text(2), "No problem found.");
+    typeAt(formPage(), 0, " ");
+    ASSERT_TRUE(form->save());
+    typeAt(unitPage(), 0, "{2}");
+    ASSERT_TRUE(form->save());
+    EXPECT_EQ(read(lowerUnit), "{2}" + originalUnit);
+    EXPECT_EQ(read(folder.filePath("main2.P$$")), originalUnit);
+    EXPECT_EQ(files(), (QSet<QString>{"Sample.dfm", "Sample.PAS", "MAIN2.dfm", "MAIN2.D$$", "main2.pas", "main2.P$$"}));
+
+    QFile::remove(lowerUnit);
+    form->openFormFile(upperForm);
+    EXPECT_FALSE(part<QLabel>("UnitPanel")->isHidden());
+    EXPECT_EQ(part<QLabel>("UnitPanel")->text(), "No unit MAIN2.pas");
+    trigger("ActCheckForm");
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    EXPECT_EQ(list->topLevelItem(0)->text(2),
+              "no unit MAIN2.pas (in any case) beside the form: there is no unit to check the form against");
+    typeAt(formPage(), 0, " ");
+    ASSERT_TRUE(form->save());
+    EXPECT_EQ(files(), (QSet<QString>{"Sample.dfm", "Sample.PAS", "MAIN2.dfm", "MAIN2.D$$", "main2.P$$"}));
 }
 
 TEST_F(FormCheck, AnInheritedFormFindsItsAncestorInAUnitBesideIt)

@@ -141,6 +141,8 @@ TEST_F(Saving, UndoingBackToTheTextOnDiskClearsTheFlag)
         while (unitPage()->document()->availableUndoSteps() > history)
             QTest::keyClick(unitPage(), Qt::Key_Z, Qt::ControlModifier);
         EXPECT_FALSE(unitPage()->modified());
+        form->updateCommands();
+        EXPECT_FALSE(findAction("ActFileSave")->isEnabled());
         EXPECT_TRUE(form->close());
         EXPECT_EQ(read(unitPath), onDisk);
         if (savedFirst) {
@@ -174,6 +176,37 @@ TEST_F(Saving, TextThatDoesNotParseChangesNothingOnDisk)
         // An error at closing keeps the window open.
         EXPECT_FALSE(form->close());
         prompts.answers = {false};
+    }
+}
+
+TEST_F(Saving, AFailedSaveKeepsSaveOfferedAndTheQuestion)
+{
+    const QString other = folder.filePath("Other.dfm");
+    ASSERT_TRUE(QFile::copy(formPath, other));
+    for (const char* failing : {"ActFileSave", "ActSaveAs"}) {
+        SCOPED_TRACE(failing);
+        openSample();
+        typeAt(unitPage(), 0, "{unit edit}");
+        typeAt(formPage(), formPage()->document()->findBlockByNumber(2).position(), "= =");
+        prompts.onExec = [&](QDialog& dialog) {
+            static_cast<QFileDialog&>(dialog).selectFile(folder.filePath("Copy.dfm"));
+            return int(QDialog::Accepted);
+        };
+        prompts.errors.clear();
+        trigger(failing);
+        ASSERT_EQ(prompts.errors.size(), 1);
+        form->updateCommands();
+        EXPECT_TRUE(findAction("ActFileSave")->isEnabled());
+        EXPECT_TRUE(formPage()->modified());
+        EXPECT_TRUE(unitPage()->modified());
+        // Opening another form still asks before the edits go.
+        prompts.questions.clear();
+        prompts.answers = {false};
+        form->openFormFile(other);
+        EXPECT_EQ(prompts.questions.size(), 1);
+        EXPECT_EQ(form->document().formPath(), other);
+        EXPECT_EQ(read(formPath), originalForm);
+        EXPECT_EQ(read(unitPath), originalUnit);
     }
 }
 
@@ -222,6 +255,76 @@ TEST_F(Saving, WithoutBackupsAReadOnlyFormIsAnError)
     EXPECT_FALSE(form->save());
     EXPECT_EQ(prompts.errors, QStringList{"Impossible d'ouvrir le fichier " + formPath + " (Permission denied)"});
     EXPECT_EQ(read(unitPath), originalUnit);
+}
+
+// A read-only form or unit is a lock that holds, with or without backups: the save is refused with
+// the file named and nothing changes on disk. A read-only unit that was not edited is left as it
+// is and does not stop the form's save.
+TEST_F(Saving, ReadOnlyFilesAreRefusedAndAnUneditedOneIsLeftAlone)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "permissions do not hold for root";
+    const struct {
+        const char* name;
+        bool backup;
+        bool formReadOnly;
+        bool unitEdited;
+        QString refused;
+    } cases[] = {
+        {"form and unit, backups on", true, true, true, formPath},
+        {"form and unit, backups off", false, true, true, formPath},
+        {"edited unit, backups on", true, false, true, unitPath},
+        {"edited unit, backups off", false, false, true, unitPath},
+        {"unit not edited, backups on", true, false, false, ""},
+        {"unit not edited, backups off", false, false, false, ""},
+    };
+    const QFileDevice::Permissions readWrite = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const QString& path : {formPath, unitPath})
+            QFile::setPermissions(path, readWrite);
+        write(formPath, originalForm);
+        QFile::remove(folder.filePath("Sample.D$$"));
+        QFile::remove(folder.filePath("Sample.P$$"));
+        QFile::setPermissions(unitPath, QFileDevice::ReadOwner);
+        if (c.formReadOnly)
+            QFile::setPermissions(formPath, QFileDevice::ReadOwner);
+        openSample();
+        setBackups(c.backup);
+        typeAt(formPage(), formPage()->document()->findBlockByNumber(1).position(), "  Hint = 'locked'\n");
+        if (c.unitEdited)
+            typeAt(unitPage(), 0, "{locked}");
+        const QByteArray expectedForm = dfm::FormFiles::convertFormText(formPage()->text());
+        prompts.errors.clear();
+        trigger("ActFileSave");
+        const bool refused = !c.refused.isEmpty();
+        EXPECT_EQ(prompts.errors,
+                  refused ? QStringList{"Impossible d'ouvrir le fichier " + c.refused + " (Permission denied)"} : QStringList());
+        EXPECT_EQ(findAction("ActFileSave")->isEnabled(), refused);
+        EXPECT_EQ(read(formPath), refused ? originalForm : expectedForm);
+        EXPECT_EQ(read(unitPath), originalUnit);
+        EXPECT_FALSE(QFileInfo(unitPath).isWritable());
+        const QStringList left = QDir(folder.path()).entryList(QDir::Files | QDir::Hidden);
+        QSet<QString> expected{"Sample.dfm", "Sample.PAS"};
+        if (c.backup && !refused)
+            expected << "Sample.D$$";
+        EXPECT_EQ(QSet<QString>(left.begin(), left.end()), expected);
+        prompts.answers = {false};
+    }
+
+    // Save as onto a read-only form is refused too.
+    const QString copy = folder.filePath("Copy.dfm");
+    write(copy, "locked copy");
+    QFile::setPermissions(copy, QFileDevice::ReadOwner);
+    prompts.onExec = [&](QDialog& dialog) {
+        static_cast<QFileDialog&>(dialog).selectFile(copy);
+        return int(QDialog::Accepted);
+    };
+    prompts.errors.clear();
+    trigger("ActSaveAs");
+    EXPECT_EQ(prompts.errors, QStringList{"Impossible d'ouvrir le fichier " + copy + " (Permission denied)"});
+    EXPECT_EQ(read(copy), "locked copy");
+    EXPECT_EQ(form->document().formPath(), formPath);
 }
 
 // A folder that takes no new files (shared, or another user's) while its form and unit are
@@ -375,15 +478,38 @@ TEST_F(Saving, AnUnreadableUnitIsNotOverwrittenUnlessTyped)
     EXPECT_TRUE(prompts.errors.isEmpty());
 }
 
-TEST_F(Saving, NoUnitOnDiskGivesANewOneAndDropsTheOldBackup)
+// The unit's backup may be its only copy: it stays until a newer copy of the unit replaces it.
+TEST_F(Saving, NoUnitOnDiskIsWrittenOnlyWhenTypedAndKeepsItsBackup)
 {
     QFile::remove(unitPath);
-    write(folder.filePath("Sample.P$$"), "old backup");
+    const QString unitBackup = folder.filePath("Sample.P$$");
+    write(unitBackup, "only copy");
+    for (bool backup : {true, false}) {
+        SCOPED_TRACE(backup ? "backups on" : "backups off");
+        openSample();
+        setBackups(backup);
+        typeAt(formPage(), 0, " ");
+        trigger("ActFileSave");
+        EXPECT_TRUE(prompts.errors.isEmpty());
+        EXPECT_FALSE(findAction("ActFileSave")->isEnabled());
+        EXPECT_EQ(read(unitBackup), "only copy");
+        EXPECT_EQ(read(unitPath), "<missing>");
+        const QStringList left = QDir(folder.path()).entryList(QDir::Files | QDir::Hidden);
+        EXPECT_EQ(QSet<QString>(left.begin(), left.end()),
+                  (QSet<QString>{"Sample.dfm", "Sample.D$$", "Sample.P$$"}));
+        // Typed and then undone is not typed.
+        typeAt(unitPage(), 0, "x");
+        QTest::keyClick(unitPage(), Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_TRUE(form->close());
+        EXPECT_EQ(read(unitPath), "<missing>");
+    }
+
+    // A unit typed into is written; there was no previous unit to replace its backup.
     openSample();
-    typeAt(formPage(), 0, " ");
+    typeAt(unitPage(), 0, "unit Sample;");
     ASSERT_TRUE(form->save());
-    EXPECT_FALSE(QFile::exists(folder.filePath("Sample.P$$")));
-    EXPECT_EQ(read(unitPath), "");
+    EXPECT_EQ(read(unitPath), "unit Sample;\r\n");
+    EXPECT_EQ(read(unitBackup), "only copy");
 }
 
 TEST_F(Saving, SaveAsWritesUnderTheNewNameOnly)

@@ -6,10 +6,50 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
 
 namespace dfm {
 namespace {
+
+// The older backup may be the only copy of a file: it is replaced by the newer one or left as it
+// was, never just removed, and nothing temporary stays beside it.
+TEST(FormFileNames, AnOlderBackupGoesOnlyForANewerCopy)
+{
+    const auto contentOf = [](const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return in ? std::string(std::istreambuf_iterator<char>(in), {}) : std::string("<missing>");
+    };
+    const struct {
+        const char* name;
+        const char* file;  // nullptr: no file; "/": a folder, which can be neither linked nor copied
+        const char* backupAfter;
+        bool kept;
+    } cases[] = {
+        {"a file", "new", "new", true},
+        {"no file", nullptr, "only copy", false},
+        {"a folder", "/", "only copy", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::TempFolder folder;
+        const std::string path = folder.file("Main.dfm");
+        const std::string backup = folder.file("Main.D$$");
+        std::ofstream(backup) << "only copy";
+        if (c.file != nullptr && std::string(c.file) == "/")
+            std::filesystem::create_directory(path);
+        else if (c.file != nullptr)
+            std::ofstream(path) << c.file;
+        EXPECT_EQ(!keepAsBackup(path, backup, "Main.D$$.test"), c.kept);
+        EXPECT_EQ(contentOf(backup), c.backupAfter);
+        std::vector<std::string> names;
+        ASSERT_TRUE(listFileNames(folder.path().string(), names));
+        EXPECT_EQ(names.size(), c.file != nullptr && std::string(c.file) != "/" ? 2u : 1u);
+    }
+}
 
 TEST(FormFileNames, ExtensionsAndBackups)
 {

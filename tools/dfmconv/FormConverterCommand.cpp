@@ -675,7 +675,7 @@ void FormConverterCommand::writeOutput(const std::string& out, const std::string
         fs::path real = fs::canonical(out, error);
         if (error)
             real = out;
-        if (const std::error_code failed = dfm::keepAsBackup(real.string(), backup))
+        if (const std::error_code failed = dfm::keepAsBackup(real.string(), backup, "dfmconv"))
             throw Refusal(backup + ": the backup cannot be made (" + failed.message() + "); " + out
                           + " is left as it was");
     }

@@ -8,6 +8,7 @@
 
 #include <deque>
 #include <functional>
+#include <optional>
 
 #include <gtest/gtest.h>
 
@@ -15,16 +16,16 @@ class ScriptedPrompts : public dfm::UserPrompts {
 public:
     void notice(const QString& text) override { notices << text; }
     void errorBox(const QString& text) override { errors << text; }
-    bool askYesNo(const QString& caption, const QString& text) override
+    Reply askYesNo(const QString& caption, const QString& text) override
     {
         questions << caption + u'|' + text;
         if (answers.empty()) {
             ADD_FAILURE() << "unexpected question: " << text.toStdString();
-            return false;
+            return Reply::No;
         }
-        const bool answer = answers.front();
+        const std::optional<bool> answer = answers.front();
         answers.pop_front();
-        return answer;
+        return !answer ? Reply::Closed : *answer ? Reply::Yes : Reply::No;
     }
     int exec(QDialog& dialog) override
     {
@@ -46,7 +47,8 @@ public:
     QStringList notices;
     QStringList errors;
     QStringList questions;
-    std::deque<bool> answers;
+    // true for Yes, false for No, nothing for a box closed unanswered.
+    std::deque<std::optional<bool>> answers;
     std::function<int(QDialog&)> onExec;
     int beeps = 0;
     QStringList warnings;
