@@ -362,6 +362,10 @@ void EditorWindow::createCodePageMenu(QMenu* parent)
         group->addAction(entry);
         connect(entry, &QAction::triggered, this, [this, number] { chooseCodePage(number); });
     }
+    codePageMenu_->addSeparator();
+    QAction* makeDefault = codePageMenu_->addAction(QStringLiteral("&Use as default for forms that declare nothing"));
+    makeDefault->setObjectName(QStringLiteral("ActDefaultCodePage"));
+    connect(makeDefault, &QAction::triggered, this, &EditorWindow::useCodePageAsDefault);
     connect(codePageMenu_, &QMenu::aboutToShow, this, &EditorWindow::updateCodePageMenu);
 }
 
@@ -628,9 +632,8 @@ void EditorWindow::loadDocument(const QString& path, const FormFiles::CodePageRe
 
 void EditorWindow::chooseCodePage(int number)
 {
+    // The page is the open form's alone; the default changes only by its own entry.
     runCommand(prompts_, [&] {
-        defaultCodePage_ = number;
-        windowSettings_->writeInteger(EditorStore::CodePage, number);
         if (document_.isOpen() && offerToSave()) {
             chosenCodePages_[QFileInfo(document_.formPath()).absoluteFilePath()] = number;
             loadDocument(document_.formPath(), {number, number});
@@ -640,11 +643,26 @@ void EditorWindow::chooseCodePage(int number)
     scheduleUpdate();
 }
 
+void EditorWindow::useCodePageAsDefault()
+{
+    runCommand(prompts_, [&] {
+        if (!document_.isOpen())
+            return;
+        defaultCodePage_ = document_.codePage().number;
+        windowSettings_->writeInteger(EditorStore::CodePage, defaultCodePage_);
+    });
+    updateCodePageMenu();
+}
+
 void EditorWindow::updateCodePageMenu()
 {
     const int current = document_.isOpen() ? document_.codePage().number : defaultCodePage_;
-    for (QAction* entry : codePageMenu_->actions())
+    for (QAction* entry : codePageMenu_->actions()) {
+        entry->setEnabled(document_.isOpen());
         entry->setChecked(entry->data().toInt() == current);
+    }
+    codePageMenu_->findChild<QAction*>(QStringLiteral("ActDefaultCodePage"))
+        ->setStatusTip(QStringLiteral("The page of forms that declare none; now %1").arg(codePageName(defaultCodePage_)));
 }
 
 bool EditorWindow::save()

@@ -81,6 +81,8 @@ private:
     void loadDocument(const QString& path, const FormFiles::CodePageRequest& request);
     // The page the open form is re-read with and new forms default to.
     void chooseCodePage(int number);
+    // Makes the open form's page the one of forms that declare none, and stores it.
+    void useCodePageAsDefault();
     void updateCodePageMenu();
     void pageTextChanged();
     void updateCaretStatus();
