@@ -613,6 +613,11 @@ bool EditorWindow::offerToSave()
 
 void EditorWindow::loadDocument(const QString& path, const FormFiles::CodePageRequest& request)
 {
+    // A form near a page's capacity takes seconds to read and lay out.
+    struct BusyCursor {
+        BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+        ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+    } busy;
     const FormDocument::Texts texts = document_.open(path, request);
     const QFileInfo info(path);
     setDialogFile(saveDialog_, info.absolutePath(), info.fileName());

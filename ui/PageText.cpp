@@ -31,10 +31,23 @@ bool isAscii(std::string_view bytes)
 // "\r\n" and a lone "\r" become "\n", as the editor shows them.
 QString joinLines(QString text)
 {
-    if (text.contains(u'\r')) {
-        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        text.replace(u'\r', u'\n');
+    // One pass in place: a large page's text is not copied again for each kind of break.
+    const qsizetype first = text.indexOf(u'\r');
+    if (first < 0)
+        return text;
+    QChar* const start = text.data();
+    const QChar* const end = start + text.size();
+    QChar* out = start + first;
+    for (const QChar* in = out; in != end; ++in) {
+        if (*in == u'\r') {
+            *out++ = u'\n';
+            if (in + 1 != end && in[1] == u'\n')
+                ++in;
+        } else {
+            *out++ = *in;
+        }
     }
+    text.truncate(out - start);
     return text;
 }
 
