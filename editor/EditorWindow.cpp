@@ -637,7 +637,6 @@ void EditorWindow::loadDocument(const QString& path, const FormFiles::CodePageRe
 
 void EditorWindow::chooseCodePage(int number)
 {
-    // The page is the open form's alone; the default changes only by its own entry.
     runCommand(prompts_, [&] {
         if (document_.isOpen() && offerToSave()) {
             chosenCodePages_[QFileInfo(document_.formPath()).absoluteFilePath()] = number;

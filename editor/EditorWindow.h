@@ -79,7 +79,7 @@ private:
     // Asks to save a modified form first; false when the save failed.
     bool offerToSave();
     void loadDocument(const QString& path, const FormFiles::CodePageRequest& request);
-    // The page the open form is re-read with and new forms default to.
+    // The page the open form is re-read with, for that form alone.
     void chooseCodePage(int number);
     // Makes the open form's page the one of forms that declare none, and stores it.
     void useCodePageAsDefault();

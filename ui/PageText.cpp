@@ -51,6 +51,22 @@ QString joinLines(QString text)
     return text;
 }
 
+// Each "\n" as "\r\n", built in one pass: QString's replace moves the rest of a large page's
+// text again for every batch of breaks.
+QString withCrLf(const QString& text)
+{
+    QString lines;
+    lines.reserve(text.size() + text.count(u'\n'));
+    qsizetype from = 0;
+    for (qsizetype at = text.indexOf(u'\n'); at >= 0; at = text.indexOf(u'\n', from)) {
+        lines.append(QStringView(text).sliced(from, at - from));
+        lines.append(u"\r\n");
+        from = at + 1;
+    }
+    lines.append(QStringView(text).sliced(from));
+    return lines;
+}
+
 std::u16string_view utf16(const QString& text)
 {
     return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
@@ -110,7 +126,7 @@ QByteArray PageText::encode(const QString& text, const TextFormat& format)
     if (format.finalBreak && !lines.isEmpty() && !lines.endsWith(u'\n'))
         lines += u'\n';
     if (!format.lfOnly)
-        lines.replace(u'\n', QStringLiteral("\r\n"));
+        lines = withCrLf(lines);
     QByteArray bytes;
     if (format.byteOrderMark)
         bytes.append(Utf8Mark.data(), static_cast<qsizetype>(Utf8Mark.size()));
