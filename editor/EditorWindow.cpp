@@ -400,6 +400,10 @@ void EditorWindow::createCodePageMenu(QMenu* parent)
         group->addAction(entry);
         connect(entry, &QAction::triggered, this, [this, number] { chooseCodePage(number); });
     }
+    codePageMenu_->addSeparator();
+    QAction* makeDefault = codePageMenu_->addAction(QStringLiteral("&Use as default for forms that declare nothing"));
+    makeDefault->setObjectName(QStringLiteral("ActDefaultCodePage"));
+    connect(makeDefault, &QAction::triggered, this, &EditorWindow::useCodePageAsDefault);
     connect(codePageMenu_, &QMenu::aboutToShow, this, &EditorWindow::updateCodePageMenu);
 }
 
@@ -674,6 +678,11 @@ bool EditorWindow::offerToSave()
 
 void EditorWindow::loadDocument(const QString& path, const FormFiles::CodePageRequest& request)
 {
+    // A form near a page's capacity takes seconds to read and lay out.
+    struct BusyCursor {
+        BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+        ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+    } busy;
     const FormDocument::Texts texts = document_.open(path, request);
     const QFileInfo info(path);
     setDialogFile(saveDialog_, info.absolutePath(), info.fileName());
@@ -696,8 +705,6 @@ void EditorWindow::loadDocument(const QString& path, const FormFiles::CodePageRe
 void EditorWindow::chooseCodePage(int number)
 {
     runCommand(prompts_, [&] {
-        defaultCodePage_ = number;
-        windowSettings_->writeInteger(EditorStore::CodePage, number);
         if (document_.isOpen() && offerToSave()) {
             chosenCodePages_[QFileInfo(document_.formPath()).absoluteFilePath()] = number;
             loadDocument(document_.formPath(), {number, number});
@@ -715,11 +722,26 @@ void EditorWindow::updateUnitStatus()
     unitPanel_->setHidden(found);
 }
 
+void EditorWindow::useCodePageAsDefault()
+{
+    runCommand(prompts_, [&] {
+        if (!document_.isOpen())
+            return;
+        defaultCodePage_ = document_.codePage().number;
+        windowSettings_->writeInteger(EditorStore::CodePage, defaultCodePage_);
+    });
+    updateCodePageMenu();
+}
+
 void EditorWindow::updateCodePageMenu()
 {
     const int current = document_.isOpen() ? document_.codePage().number : defaultCodePage_;
-    for (QAction* entry : codePageMenu_->actions())
+    for (QAction* entry : codePageMenu_->actions()) {
+        entry->setEnabled(document_.isOpen());
         entry->setChecked(entry->data().toInt() == current);
+    }
+    codePageMenu_->findChild<QAction*>(QStringLiteral("ActDefaultCodePage"))
+        ->setStatusTip(QStringLiteral("The page of forms that declare none; now %1").arg(codePageName(defaultCodePage_)));
 }
 
 bool EditorWindow::save()

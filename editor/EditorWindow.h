@@ -80,8 +80,10 @@ private:
     // unanswered, which cancels the action that asked.
     bool offerToSave();
     void loadDocument(const QString& path, const FormFiles::CodePageRequest& request);
-    // The page the open form is re-read with and new forms default to.
+    // The page the open form is re-read with, for that form alone.
     void chooseCodePage(int number);
+    // Makes the open form's page the one of forms that declare none, and stores it.
+    void useCodePageAsDefault();
     void updateCodePageMenu();
     // Names the file looked for when the open form has no unit.
     void updateUnitStatus();

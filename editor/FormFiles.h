@@ -14,7 +14,7 @@
 namespace dfm::FormFiles {
 
 // An editor page holds at most this many characters (a line break counts two).
-inline constexpr qsizetype PageCapacity = 2097152;
+inline constexpr qsizetype PageCapacity = 16777216;
 
 // How a form file is stored, so that a save writes it back the same way.
 struct FormFormat {

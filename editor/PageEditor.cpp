@@ -51,7 +51,11 @@ PageEditor::PageEditor(QWidget* parent) : QPlainTextEdit(parent), chosenTextColo
 void PageEditor::loadText(const QString& text)
 {
     loading_ = true;
-    setPlainText(text);
+    // The document's own replacement: the widget's would then give every character of the page
+    // the format it already has, a pass that costs a tenth of the time of a large page.
+    document()->setPlainText(text);
+    document()->setModified(false);
+    setTextCursor(QTextCursor(document()));
     loading_ = false;
     modified_ = false;
 }

@@ -80,7 +80,7 @@ GrepEngine::Outcome GrepEngine::search(const GrepRequest& request)
     if (request.formStrings)
         formSearch_.emplace(request.keyText, request.caseSensitive, request.codePage);
     else if (request.anyEncoding)
-        encodings_.emplace(request.key, request.keyText, *page_, !request.caseSensitive);
+        encodings_.emplace(request.keyText, *page_, !request.caseSensitive);
     else if (!request.caseSensitive && FileScanner::hasPageLetters(request.key))
         encodings_.emplace(request.key, std::u16string(), *page_, true);
     host_.searchStarted();

@@ -298,7 +298,7 @@ void GrepWindow::startSearch()
     if (!keepListCheck_->isChecked())
         resultList_->clear();
     // The key is looked for as the bytes the editor would save it as; a character without one
-    // would be looked for as "?", so the key is refused unless other encodings are searched too.
+    // would be looked for as "?", so the key is refused unless every encoding is searched.
     GrepRequest request;
     const CodePage& page = CodePage::forNumber(opener_.defaultCodePage());
     request.codePage = page.number();
@@ -312,7 +312,8 @@ void GrepWindow::startSearch()
         request.key = expressionBox_->currentText().toStdString();
     } else if (!page.encode(request.keyText, request.key, &failure)) {
         if (!request.anyEncoding) {
-            inputRefused(GrepInput::Key, KeyEncodings::refusal(request.keyText, failure));
+            inputRefused(GrepInput::Key, KeyEncodings::refusal(request.keyText, failure, page) +
+                                             "; tick Any encoding to search every code page");
             return;
         }
         request.key.clear();

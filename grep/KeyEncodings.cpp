@@ -59,36 +59,115 @@ char16_t pageCharacter(const CodePage& page, unsigned char byte)
 KeyEncodings::KeyEncodings(std::string_view bytes, std::u16string_view text, const CodePage& page, bool fold)
     : fold_(fold)
 {
+    prepareFolds();
+    const std::size_t pageFold = addPageFold(page);
+    sortUnitFolds();
+    if (!bytes.empty())
+        add(std::string(bytes), 1, pageFold);
+    if (!text.empty()) {
+        add(wideBytes(text), 2, AsciiFold);
+        // Matches of the UTF-8 form equal to the page's bytes are matches of those already.
+        std::string utf8;
+        if (toUtf8(text, utf8))
+            addBytes(std::move(utf8), AsciiFold);
+    }
+}
+
+KeyEncodings::KeyEncodings(std::u16string_view text, const CodePage& firstPage, bool fold)
+    : fold_(fold)
+{
+    prepareFolds();
+    std::vector<std::pair<std::string, std::size_t>> pageKeys;
+    const auto addPage = [&](const CodePage& page) {
+        std::string bytes;
+        if (!text.empty() && page.encode(text, bytes))
+            pageKeys.emplace_back(std::move(bytes), addPageFold(page));
+    };
+    addPage(firstPage);
+    for (const int number : CodePage::numbers()) {
+        if (number != firstPage.number())
+            addPage(CodePage::forNumber(number));
+    }
+    sortUnitFolds();
+    // Pages that write the key alike, with letters that fold alike, make one pattern.
+    for (auto& [bytes, pageFold] : pageKeys)
+        addBytes(std::move(bytes), pageFold);
+    if (!text.empty()) {
+        add(wideBytes(text), 2, AsciiFold);
+        std::string utf8;
+        if (toUtf8(text, utf8))
+            addBytes(std::move(utf8), AsciiFold);
+    }
+}
+
+void KeyEncodings::prepareFolds()
+{
+    ByteFold ascii;
     for (int b = 0; b < 256; ++b) {
         const auto c = static_cast<unsigned char>(b);
-        asciiFold_[c] = c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 0x20) : c;
+        ascii[c] = c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 0x20) : c;
         // Latin-1 letters are a case pair in UTF-16 whatever the page.
-        lowUnitFold_[c] = (c >= 0xE0 && c <= 0xFE && c != 0xF7) ? char16_t(c - 0x20) : char16_t(asciiFold_[c]);
+        lowUnitFold_[c] = (c >= 0xE0 && c <= 0xFE && c != 0xF7) ? char16_t(c - 0x20) : char16_t(ascii[c]);
     }
-    pageFold_ = page.upperCaseBytes();
+    folds_.push_back(ascii);
+}
+
+std::size_t KeyEncodings::addPageFold(const CodePage& page)
+{
+    const ByteFold& upper = page.upperCaseBytes();
     // The page's case pairs among its own characters, for the wide strings that hold them.
     for (int b = 0x80; b < 256 && !page.hasLeadBytes(); ++b) {
         const auto c = static_cast<unsigned char>(b);
         const char16_t lower = pageCharacter(page, c);
-        const char16_t upper = pageFold_[c] != c ? pageCharacter(page, pageFold_[c]) : 0;
-        if (lower == 0 || upper == 0 || lower == upper)
+        const char16_t upperCase = upper[c] != c ? pageCharacter(page, upper[c]) : 0;
+        if (lower == 0 || upperCase == 0 || lower == upperCase)
             continue;
         if (lower < 256)
-            lowUnitFold_[lower] = upper;
+            lowUnitFold_[lower] = upperCase;
         else
-            unitFolds_.emplace_back(lower, upper);
+            unitFolds_.emplace_back(lower, upperCase);
     }
-    std::sort(unitFolds_.begin(), unitFolds_.end());
+    const auto same = std::find(folds_.begin(), folds_.end(), upper);
+    if (same != folds_.end())
+        return static_cast<std::size_t>(same - folds_.begin());
+    folds_.push_back(upper);
+    return folds_.size() - 1;
+}
 
-    if (!bytes.empty())
-        add(std::string(bytes), 1, &pageFold_);
-    if (!text.empty()) {
-        add(wideBytes(text), 2, nullptr);
-        // Matches of the UTF-8 form equal to the page's bytes are matches of those already.
-        std::string utf8;
-        if (toUtf8(text, utf8) && utf8 != bytes)
-            add(std::move(utf8), 1, &asciiFold_);
-    }
+void KeyEncodings::sortUnitFolds()
+{
+    std::sort(unitFolds_.begin(), unitFolds_.end());
+    unitFolds_.erase(std::unique(unitFolds_.begin(), unitFolds_.end()), unitFolds_.end());
+}
+
+void KeyEncodings::addBytes(std::string bytes, std::size_t fold)
+{
+    const ByteFold& mine = folds_[fold];
+    const auto findsTheSame = [&](const Pattern& pattern) {
+        if (pattern.unitSize != 1 || pattern.key.size() != bytes.size())
+            return false;
+        if (!fold_)
+            return pattern.key == bytes;
+        // Each byte of the key is in the pattern's class at its place, and each class has the
+        // same members under both folds.
+        const ByteFold& theirs = folds_[pattern.fold];
+        std::array<bool, 256> checked{};
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            const auto byte = static_cast<unsigned char>(bytes[i]);
+            if (theirs[byte] != static_cast<unsigned char>(pattern.key[i]))
+                return false;
+            if (checked[byte])
+                continue;
+            checked[byte] = true;
+            for (int b = 0; b < 256; ++b) {
+                if ((mine[b] == mine[byte]) != (theirs[b] == theirs[byte]))
+                    return false;
+            }
+        }
+        return true;
+    };
+    if (std::none_of(patterns_.begin(), patterns_.end(), findsTheSame))
+        add(std::move(bytes), 1, fold);
 }
 
 char16_t KeyEncodings::foldUnit(char16_t unit) const
@@ -99,7 +178,7 @@ char16_t KeyEncodings::foldUnit(char16_t unit) const
     return it != unitFolds_.end() && it->first == unit ? it->second : unit;
 }
 
-void KeyEncodings::add(std::string bytes, int unitSize, const ByteFold* fold)
+void KeyEncodings::add(std::string bytes, int unitSize, std::size_t fold)
 {
     Pattern pattern;
     pattern.unitSize = unitSize;
@@ -130,8 +209,9 @@ void KeyEncodings::add(std::string bytes, int unitSize, const ByteFold* fold)
         if (!fold_)
             return set;
         if (unitSize == 1) {
+            const ByteFold& folding = folds_[fold];
             for (int b = 0; b < 256 && set.size() <= 2; ++b) {
-                if ((*fold)[static_cast<unsigned char>(b)] == (*fold)[byte])
+                if (folding[static_cast<unsigned char>(b)] == folding[byte])
                     addUnique(set, static_cast<unsigned char>(b));
             }
             return set;
@@ -175,7 +255,7 @@ void KeyEncodings::add(std::string bytes, int unitSize, const ByteFold* fold)
     if (fold_) {
         if (unitSize == 1) {
             for (char& c : bytes)
-                c = static_cast<char>((*fold)[static_cast<unsigned char>(c)]);
+                c = static_cast<char>(folds_[fold][static_cast<unsigned char>(c)]);
         } else {
             for (std::size_t i = 0; i + 1 < size; i += 2) {
                 const char16_t folded = foldUnit(unitAt(i));
@@ -197,8 +277,9 @@ bool KeyEncodings::matches(const Pattern& pattern, const unsigned char* text) co
     if (!fold_)
         return std::memcmp(text, key, size) == 0;
     if (pattern.unitSize == 1) {
+        const ByteFold& fold = folds_[pattern.fold];
         for (std::size_t i = 0; i < size; ++i) {
-            if ((*pattern.fold)[text[i]] != key[i])
+            if (fold[text[i]] != key[i])
                 return false;
         }
         return true;
@@ -212,20 +293,20 @@ bool KeyEncodings::matches(const Pattern& pattern, const unsigned char* text) co
     return true;
 }
 
+template <bool Fold, std::size_t... Counts>
+constexpr std::array<KeyEncodings::Finder, sizeof...(Counts)> KeyEncodings::finders(std::index_sequence<Counts...>)
+{
+    return {&KeyEncodings::findFiltered<Counts + 1, Fold>...};
+}
+
 std::int64_t KeyEncodings::find(std::string_view text) const
 {
     const auto* t = reinterpret_cast<const unsigned char*>(text.data());
-    if (!filtered_)
+    if (!filtered_ || patterns_.empty() || patterns_.size() > MostFilteredPatterns)
         return findEach(t, 0, text.size());
-    switch (patterns_.size() * 2 + (fold_ ? 1 : 0)) {
-    case 2: return findFiltered<1, false>(t, text.size());
-    case 3: return findFiltered<1, true>(t, text.size());
-    case 4: return findFiltered<2, false>(t, text.size());
-    case 5: return findFiltered<2, true>(t, text.size());
-    case 6: return findFiltered<3, false>(t, text.size());
-    case 7: return findFiltered<3, true>(t, text.size());
-    default: return findEach(t, 0, text.size());
-    }
+    static constexpr auto plain = finders<false>(std::make_index_sequence<MostFilteredPatterns>());
+    static constexpr auto folded = finders<true>(std::make_index_sequence<MostFilteredPatterns>());
+    return (this->*(fold_ ? folded : plain)[patterns_.size() - 1])(t, text.size());
 }
 
 template <std::size_t Count, bool Fold>
@@ -293,7 +374,7 @@ const CodePage& KeyEncodings::page(int number)
     return number == 0 ? CodePage::system() : CodePage::forNumber(number);
 }
 
-std::string KeyEncodings::refusal(std::u16string_view text, std::size_t index)
+std::string KeyEncodings::refusal(std::u16string_view text, std::size_t index, const CodePage& page)
 {
     const char32_t cp = codePointAt(text, index);
     // A lone surrogate has no character to show, only its number.
@@ -303,7 +384,8 @@ std::string KeyEncodings::refusal(std::u16string_view text, std::size_t index)
     char number[16];
     std::snprintf(number, sizeof number, "U+%04X", static_cast<unsigned>(cp));
     const std::string name = character.empty() ? std::string(number) : "\"" + character + "\", " + number;
-    return "Search Key holds characters that form files cannot hold (" + name + ")";
+    return "Search Key holds characters that the code page " + std::string(CodePage::name(page.number())) + " (" +
+           std::to_string(page.number()) + ") cannot hold (" + name + ")";
 }
 
 bool KeyEncodings::toUtf8(std::u16string_view text, std::string& bytes)

@@ -31,11 +31,40 @@ bool isAscii(std::string_view bytes)
 // "\r\n" and a lone "\r" become "\n", as the editor shows them.
 QString joinLines(QString text)
 {
-    if (text.contains(u'\r')) {
-        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        text.replace(u'\r', u'\n');
+    // One pass in place: a large page's text is not copied again for each kind of break.
+    const qsizetype first = text.indexOf(u'\r');
+    if (first < 0)
+        return text;
+    QChar* const start = text.data();
+    const QChar* const end = start + text.size();
+    QChar* out = start + first;
+    for (const QChar* in = out; in != end; ++in) {
+        if (*in == u'\r') {
+            *out++ = u'\n';
+            if (in + 1 != end && in[1] == u'\n')
+                ++in;
+        } else {
+            *out++ = *in;
+        }
     }
+    text.truncate(out - start);
     return text;
+}
+
+// Each "\n" as "\r\n", built in one pass: QString's replace moves the rest of a large page's
+// text again for every batch of breaks.
+QString withCrLf(const QString& text)
+{
+    QString lines;
+    lines.reserve(text.size() + text.count(u'\n'));
+    qsizetype from = 0;
+    for (qsizetype at = text.indexOf(u'\n'); at >= 0; at = text.indexOf(u'\n', from)) {
+        lines.append(QStringView(text).sliced(from, at - from));
+        lines.append(u"\r\n");
+        from = at + 1;
+    }
+    lines.append(QStringView(text).sliced(from));
+    return lines;
 }
 
 std::u16string_view utf16(const QString& text)
@@ -97,7 +126,7 @@ QByteArray PageText::encode(const QString& text, const TextFormat& format)
     if (format.finalBreak && !lines.isEmpty() && !lines.endsWith(u'\n'))
         lines += u'\n';
     if (!format.lfOnly)
-        lines.replace(u'\n', QStringLiteral("\r\n"));
+        lines = withCrLf(lines);
     QByteArray bytes;
     if (format.byteOrderMark)
         bytes.append(Utf8Mark.data(), static_cast<qsizetype>(Utf8Mark.size()));

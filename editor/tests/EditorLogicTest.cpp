@@ -66,6 +66,7 @@ TEST(PageText, LinesWithoutBreakGetOneAndCountTwoCharactersEach)
     EXPECT_EQ(PageText::encode(QStringLiteral("a\nb"), PageText::formFormat()), QByteArray("a\r\nb\r\n"));
     TextFormat format;
     EXPECT_EQ(PageText::decode("a\rb\r\n", &format), QStringLiteral("a\nb\n"));
+    EXPECT_EQ(PageText::decode("a\r\r\nb\n\r", &format), QStringLiteral("a\n\nb\n\n"));
     EXPECT_EQ(PageText::characterCount(QStringLiteral("ab\ncd\n")), 8);
 }
 

@@ -245,18 +245,27 @@ TEST_F(EditorWindow, ADropOpensTheFirstFileOnly)
     EXPECT_TRUE(prompts.notices.isEmpty());
 }
 
-TEST_F(EditorWindow, RefusesAFormTooLargeForAPage)
+TEST_F(EditorWindow, OpensFormsAsLargeAsTheLargestRealOnesAndRefusesOnesTooLargeForAPage)
 {
+    const auto bigForm = [](qsizetype characters) {
+        QByteArray text = "object Big: TBig\r\n";
+        while (text.size() <= characters)
+            text += "  Caption = '" + QByteArray(200, 'x') + "'\r\n";
+        return dfm::FormFiles::convertFormText(QString::fromLatin1(text + "end\r\n"));
+    };
+    const QString large = folder.filePath("Large.dfm");
+    write(large, bigForm(4000000));
+    form->openFormFile(large);
+    EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join(u'\n').toStdString();
+    EXPECT_GT(formPage()->text().size(), 4000000);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "the busy cursor ends with the opening";
+
     openSample();
-    QByteArray text = "object Big: TBig\r\n";
-    while (text.size() <= 2097152)
-        text += "  Caption = '" + QByteArray(200, 'x') + "'\r\n";
-    text += "end\r\n";
     const QString big = folder.filePath("Big.dfm");
-    write(big, dfm::FormFiles::convertFormText(QString::fromLatin1(text)));
+    write(big, bigForm(dfm::FormFiles::PageCapacity));
     form->openFormFile(big);
     ASSERT_EQ(prompts.errors.size(), 1);
-    EXPECT_TRUE(prompts.errors[0].contains("at most 2097152")) << prompts.errors[0].toStdString();
+    EXPECT_TRUE(prompts.errors[0].contains("at most 16777216")) << prompts.errors[0].toStdString();
     EXPECT_EQ(form->document().formPath(), formPath);
     EXPECT_EQ(formPage()->line(0), "object SampleForm: TSampleForm");
 }

@@ -1,10 +1,12 @@
 // Forms from every code page: the page found from a declared character set or from the strings,
 // the Encoding menu's re-read, and every byte saved back.
 #include "EditorFixture.h"
+#include "CodePage.h"
 #include "FormFiles.h"
 
 #include <QActionGroup>
 #include <QMenu>
+#include <QSettings>
 
 #include <algorithm>
 
@@ -143,7 +145,7 @@ TEST_F(Encoding, AStatusBarSaysWhenTheStringsContradictTheDeclaredSet)
     EXPECT_TRUE(formPage()->text().contains(QString::fromUtf8("\u6210\u54C1\u76D8\u70B9\u5355\u5217\u8868")));
 }
 
-TEST_F(Encoding, TheMenuRereadsTheFormWithThePageChosenAndStoresIt)
+TEST_F(Encoding, TheMenuRereadsTheFormWithThePageChosenForItAlone)
 {
     const QString path = folder.filePath("SelFields.dfm");
     ASSERT_TRUE(QFile::copy(Corpus + "/binary/Foundation-3-195-SelFields.dfm", path));
@@ -183,15 +185,49 @@ TEST_F(Encoding, TheMenuRereadsTheFormWithThePageChosenAndStoresIt)
     form->openFormFile(formPath);
     form->openFormFile(path);
     EXPECT_EQ(part<QLabel>("CodePagePanel")->text(), "Cyrillic (1251), chosen");
-    // The page chosen last is the default of the next window.
+    // The choice is not the default: a form that declares nothing opens in the stored one, and
+    // nothing is stored.
     trigger("ActCodePage1250");
-    form.reset();
-    form = std::make_unique<dfm::EditorWindow>(prompts, QStringList{"QuenDFMEd"});
-    EXPECT_TRUE(findAction("ActCodePage1250")->isChecked());
     const QString plain = folder.filePath("Plain.dfm");
     write(plain, "object Form1: TForm1\r\n  Caption = 'Plain'\r\nend\r\n");
     form->openFormFile(plain);
+    EXPECT_EQ(part<QLabel>("CodePagePanel")->text(), "Western European (1252), default");
+    EXPECT_EQ(form->defaultCodePage(), 1252);
+    const QString store = qEnvironmentVariable("XDG_CONFIG_HOME") + "/QuenDFMEd/QuenDFMEd.conf";
+    EXPECT_FALSE(QSettings(store, QSettings::IniFormat).contains("TForm1/CodePage"));
+    // Its own entry makes the open form's page the default, for the grep window too, and for the
+    // next window.
+    form->openFormFile(path);
+    trigger("ActDefaultCodePage");
+    EXPECT_EQ(form->defaultCodePage(), 1250);
+    EXPECT_EQ(QSettings(store, QSettings::IniFormat).value("TForm1/CodePage").toString(), "1250");
+    form.reset();
+    form = std::make_unique<dfm::EditorWindow>(prompts, QStringList{"QuenDFMEd"});
+    EXPECT_TRUE(findAction("ActCodePage1250")->isChecked());
+    EXPECT_FALSE(findAction("ActDefaultCodePage")->isEnabled()) << "no form is open";
+    form->openFormFile(plain);
     EXPECT_EQ(part<QLabel>("CodePagePanel")->text(), "Central European (1250), default");
+}
+
+TEST_F(Encoding, AnAsciiFormTakesThePageOfItsHungarianUnit)
+{
+    // The detector answers ISO-8859-2 for the unit's bytes, which Windows-1250 holds alike.
+    write(folder.filePath("Jegyek.dfm"), "object Form1: TForm1\r\n  Caption = 'Jegyek'\r\nend\r\n");
+    const QString unit = QString::fromUtf8("unit Jegyek;\r\n\r\ninterface\r\n\r\n"
+                                           "// Az osztályzat szöveges neve a jegy alapján, a tanuló átlagához.\r\n"
+                                           "function JegyNeve(Jegy: Integer): string;\r\n\r\nimplementation\r\n\r\n"
+                                           "function JegyNeve(Jegy: Integer): string;\r\nbegin\r\n  case Jegy of\r\n"
+                                           "    5: Result := 'kitűnő';\r\n    4: Result := 'jó';\r\n"
+                                           "    3: Result := 'közepes';\r\n    2: Result := 'elégséges';\r\n"
+                                           "  else\r\n    Result := 'elégtelen';\r\n  end;\r\nend;\r\n\r\nend.\r\n");
+    const std::string bytes = dfm::CodePage::forNumber(1250).fromWide(unit.toStdU16String());
+    const QByteArray unitBytes(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    write(folder.filePath("Jegyek.pas"), unitBytes);
+    form->openFormFile(folder.filePath("Jegyek.dfm"));
+    EXPECT_EQ(part<QLabel>("CodePagePanel")->text(), "Central European (1250), detected");
+    EXPECT_TRUE(unitPage()->text().contains(QString::fromUtf8("'kitűnő'")));
+    ASSERT_TRUE(form->save());
+    EXPECT_EQ(read(folder.filePath("Jegyek.pas")), unitBytes);
 }
 
 TEST_F(Encoding, ACyrillicWordTypedIntoACaptionIsSavedAsThePagesBytes)

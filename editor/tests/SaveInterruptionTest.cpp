@@ -233,12 +233,13 @@ TEST(PageCapacity, AFormWhoseTextOutgrowsAPageIsRefusedBeforeItsTextIsBuilt)
     // the levels below it.
     QString text;
     constexpr int Depth = 999;
+    const QString properties = QStringLiteral("Left = 1\nTop = 2\nWidth = 3\nHeight = 4\n").repeated(10);
     for (int level = 0; level < Depth; ++level)
-        text += QStringLiteral("object A%1: TPanel\nLeft = 1\nTop = 2\nWidth = 3\nHeight = 4\n").arg(level);
+        text += QStringLiteral("object A%1: TPanel\n").arg(level) + properties;
     for (int level = 0; level < Depth; ++level)
         text += QStringLiteral("end\n");
     const QByteArray binary = FormFiles::convertFormText(text);
-    ASSERT_LT(binary.size(), 100000);
+    ASSERT_LT(binary.size(), 600000);
 
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("Deep.dfm"));
@@ -252,8 +253,8 @@ TEST(PageCapacity, AFormWhoseTextOutgrowsAPageIsRefusedBeforeItsTextIsBuilt)
     ASSERT_TRUE(unit.open(QIODevice::WriteOnly));
     ASSERT_TRUE(unit.resize(3 * FormFiles::PageCapacity + 1));
     unit.close();
-    const QString refusal = QStringLiteral("%1 holds more than 2097152 characters of text; an editor page holds at "
-                                           "most 2097152, so the file is not opened");
+    const QString refusal = QStringLiteral("%1 holds more than 16777216 characters of text; an editor page holds at "
+                                           "most 16777216, so the file is not opened");
     for (const QString& refused : {path, unitPath}) {
         SCOPED_TRACE(refused.toStdString());
         try {

@@ -391,17 +391,17 @@ TEST(FileScannerTest, KeysThePageCannotHoldNameTheCharacter)
         std::string refusal;
     };
     const Case cases[] = {
-        {u"ab\u041Fc", 1252, "(\"\u041F\", U+041F)"},
-        {u"\u00E9\u00E8", 1251, "(\"\u00E9\", U+00E9)"},
-        {u"x\U0001F600", 1252, "(\"\U0001F600\", U+1F600)"},
-        {std::u16string(1, char16_t(0xD800)) + u"x", 1252, "(U+D800)"},
+        {u"ab\u041Fc", 1252, "Western European (1252) cannot hold (\"\u041F\", U+041F)"},
+        {u"\u00E9\u00E8", 1251, "Cyrillic (1251) cannot hold (\"\u00E9\", U+00E9)"},
+        {u"x\U0001F600", 1252, "Western European (1252) cannot hold (\"\U0001F600\", U+1F600)"},
+        {std::u16string(1, char16_t(0xD800)) + u"x", 1252, "Western European (1252) cannot hold (U+D800)"},
     };
     for (const Case& c : cases) {
         std::string bytes;
         std::size_t failure = 99;
         ASSERT_FALSE(KeyEncodings::page(c.page).encode(c.text, bytes, &failure));
-        EXPECT_EQ(KeyEncodings::refusal(c.text, failure),
-                  "Search Key holds characters that form files cannot hold " + c.refusal);
+        EXPECT_EQ(KeyEncodings::refusal(c.text, failure, KeyEncodings::page(c.page)),
+                  "Search Key holds characters that the code page " + c.refusal);
     }
 }
 

@@ -240,6 +240,8 @@ TEST_F(GrepEngineTest, AnyEncodingFindsTheKeyInEachEncodingItIsAskedFor)
     tree.write("wide.dfm", std::string("TPF0\x07" "Caption\x12\x04\0\0\0C\0a\0f\0\xE9\0", 25));
     tree.write("utf8.dfm", std::string("TPF0\x07" "Caption\x14\x05\0\0\0Caf\xC3\xA9", 22));
     tree.write("cyrillic.dfm", "TPF0 \xD0\x9A\xD0\xBE\xD0\xB4");
+    tree.write("cyrillic1251.dfm", "TPF0 \xCA\xEE\xE4");
+    tree.write("chinese936.dfm", "TPF0 \xB3\xC9\xC6\xB7");
     struct Case {
         const char* name;
         std::string key;
@@ -255,7 +257,10 @@ TEST_F(GrepEngineTest, AnyEncodingFindsTheKeyInEachEncodingItIsAskedFor)
         {"every encoding folded", "CAF\xC9", u"CAF\u00C9", true, false, {"narrow.dfm", "wide.dfm"}},
         {"every encoding folded, ASCII", "cAF\xE9", u"cAF\u00E9", true, false, {"narrow.dfm", "utf8.dfm", "wide.dfm"}},
         {"every encoding with case", "CAF\xC9", u"CAF\u00C9", true, true, {}},
-        {"no page bytes", "", u"\u041A\u043E\u0434", true, true, {"cyrillic.dfm"}},
+        // A key the search's page lacks is found in every page that holds it.
+        {"no page bytes", "", u"\u041A\u043E\u0434", true, true, {"cyrillic.dfm", "cyrillic1251.dfm"}},
+        {"no page bytes folded", "", u"\u043A\u041E\u0414", true, false, {"cyrillic1251.dfm"}},
+        {"no page bytes, double-byte", "", u"\u6210\u54C1", true, true, {"chinese936.dfm"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

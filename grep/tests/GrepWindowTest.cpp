@@ -275,7 +275,8 @@ TEST_F(GrepWindowTest, KeysAreTheBytesFormFilesHold)
     search(root(), "dfm", QString::fromUtf8("\u041F\u0440\u0438\u0432\u0435\u0442"));
     EXPECT_EQ(lines(), QStringList());
     EXPECT_EQ(prompts.notices,
-              QStringList{QString::fromUtf8("Search Key holds characters that form files cannot hold (\"\u041F\", U+041F)")});
+              QStringList{QString::fromUtf8("Search Key holds characters that the code page Western European (1252) cannot "
+                                            "hold (\"\u041F\", U+041F); tick Any encoding to search every code page")});
     // With the editor reading forms in Windows-1251 the same key is that page's bytes.
     tree.write("cyrillic.dfm", "Caption = '\xCF\xF0\xE8\xE2\xE5\xF2'");
     opener.codePage = 1251;
@@ -313,6 +314,40 @@ TEST_F(GrepWindowTest, AnyEncodingFindsWideAndUtf8StringsAndIsKept)
     search(root(), "dfm", QString::fromUtf8("Caf\u00E9"));
     EXPECT_EQ(lines(), QStringList{pathOf("narrow.dfm")});
     EXPECT_EQ(storedSettings().value("Options/AnyEncoding").toString(), "0");
+}
+
+TEST_F(GrepWindowTest, AnyEncodingSearchesEveryPageThatHoldsTheKey)
+{
+    // The default page is Central European; the forms are Cyrillic and Chinese.
+    opener.codePage = 1250;
+    tree.write("cyrillic.dfm", "Caption = '\xCF\xF0\xE8\xE2\xE5\xF2'");
+    tree.write("chinese.dfm", "Caption = '\xB3\xC9\xC6\xB7'");
+    tree.write("polish.dfm", "Caption = '\xB3\xF3" "d\x9F'");
+    const QString cyrillic = QString::fromUtf8("\u041F\u0440\u0438\u0432\u0435\u0442");
+    search(root(), "dfm", cyrillic);
+    EXPECT_EQ(lines(), QStringList());
+    EXPECT_EQ(prompts.notices, QStringList{QString::fromUtf8("Search Key holds characters that the code page Central "
+                                                             "European (1250) cannot hold (\"\u041F\", U+041F); tick "
+                                                             "Any encoding to search every code page")});
+    prompts.notices.clear();
+    check("chkAnyEncoding")->setChecked(true);
+    const struct {
+        QString key;
+        bool caseSensitive;
+        QStringList found;
+    } cases[] = {
+        {cyrillic, true, {pathOf("cyrillic.dfm")}},
+        {cyrillic.toUpper(), false, {pathOf("cyrillic.dfm")}},
+        {QString::fromUtf8("\u6210\u54C1"), true, {pathOf("chinese.dfm")}},
+        // The default page's own bytes are still found.
+        {QString::fromUtf8("\u0142\u00F3d\u017A"), true, {pathOf("polish.dfm")}},
+    };
+    for (const auto& c : cases) {
+        check("chkCase")->setChecked(c.caseSensitive);
+        search(root(), "dfm", c.key);
+        EXPECT_EQ(lines(), c.found) << c.key.toStdString();
+    }
+    EXPECT_TRUE(prompts.notices.isEmpty());
 }
 
 TEST_F(GrepWindowTest, FormStringsFindsCharactersInEachFormsPageAndIsKept)

@@ -136,6 +136,26 @@ TEST(CodePageGuessTest, TextReadInPiecesGivesThePageOfTheWholeText)
     }
 }
 
+TEST(CodePageGuessTest, AnAsciiFormTakesThePageOfItsUnitFromAFewWords)
+{
+    const std::string asciiForm = "object Form1: TForm1\r\n  Caption = 'Jegyek'\r\nend\r\n";
+    const struct {
+        const char* unit;
+        int page;
+    } cases[] = {
+        // Hungarian grades in Windows-1250: 8 bytes beyond ASCII, which the detector calls ISO-8859-2.
+        {"S := 'kit\xFBn\xF5'; S := 'j\xF3'; S := 'k\xF6zepes'; S := 'el\xE9gs\xE9ges'; S := 'el\xE9gtelen'; "
+         "ShowMessage('Az \xE1tlag: ');", 1250},
+        // French and German in Windows-1252 with as few keep the default.
+        {"S := 'Pr\xE9\x66\xE9rences'; T := 'Param\xE8tres'; U := 'Aper\xE7u'; V := '\xC9l\xE9ment';", 1252},
+        {"S := '\xD6\x66\x66" "nen'; T := 'Schlie\xDF" "en'; U := 'Gr\xF6\xDF\x65 \xE4ndern'; V := 'Zur\xFC" "ck';", 1252},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.unit);
+        EXPECT_EQ(CodePageGuess::guess(asciiForm, c.unit, 1252).number, c.page);
+    }
+}
+
 TEST(CodePageGuessTest, TheDetectorsOtherAnswersNameTheWindowsPageWithTheirLetters)
 {
     const std::pair<const char*, int> names[] = {

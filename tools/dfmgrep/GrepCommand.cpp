@@ -187,7 +187,7 @@ bool GrepCommand::readKeyText(GrepRequest& request)
     request.key.clear();
     if (request.anyEncoding)
         return true;
-    printMessage(KeyEncodings::refusal(request.keyText, failure));
+    printMessage(KeyEncodings::refusal(request.keyText, failure, page) + "; --all-encodings searches every code page");
     return false;
 }
 

@@ -286,11 +286,14 @@ TEST_F(DfmgrepTest, CodePageAndAllEncodingsChooseWhatTheKeyIsLookedForAs)
         // The page's letters fold in its bytes and in wide strings; UTF-8 folds a to z only.
         {{"-i", "--all-encodings", "--codepage", "1251", privetSmall, root, "dfm;pas"},
          {"narrow1251.dfm", "capitals1251.dfm", "wide.dfm"}, "Found 3 file(s).", 0},
-        // A key the page cannot hold: refused, or looked for in the other encodings.
+        // A key the page cannot hold: refused, naming the page, or looked for in every page.
         {{"--codepage", "1252", privet, root, "dfm;pas"}, {},
-         "dfmgrep: Search Key holds characters that form files cannot hold (\"\xD0\x9F\", U+041F)", 2},
-        {{"--all-encodings", "--codepage", "1252", privet, root, "dfm;pas"}, {"wide.dfm", "utf8.pas"},
-         "Found 2 file(s).", 0},
+         "dfmgrep: Search Key holds characters that the code page Western European (1252) cannot hold "
+         "(\"\xD0\x9F\", U+041F); --all-encodings searches every code page", 2},
+        {{"--all-encodings", "--codepage", "1252", privet, root, "dfm;pas"}, {"narrow1251.dfm", "wide.dfm", "utf8.pas"},
+         "Found 3 file(s).", 0},
+        {{"-i", "--all-encodings", "--codepage", "1250", privetSmall, root, "dfm;pas"},
+         {"narrow1251.dfm", "capitals1251.dfm", "wide.dfm"}, "Found 3 file(s).", 0},
         {{"--all-encodings", "caf\xC3\xA9", root}, {"cafe1252.dfm", "cafeUtf8.dfm"}, "Found 2 file(s).", 0},
         // Bytes that are no UTF-8 are the page's own.
         {{"--all-encodings", "caf\xE9", root}, {"cafe1252.dfm", "cafeUtf8.dfm"}, "Found 2 file(s).", 0},
