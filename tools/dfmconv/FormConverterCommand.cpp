@@ -19,7 +19,6 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
-#include <cstring>
 #include <fcntl.h>
 #include <map>
 #include <new>
@@ -94,22 +93,18 @@ constexpr const char* UsageText =
 constexpr std::size_t ChunkSize = 65536;
 
 // Standard output as a stream of bytes, written as the conversion produces them. A failure is
-// kept in error (the errno of the write) for the command to report.
+// kept by the checked output for the command to report.
 class OutputStream : public dfm::ByteStream {
 public:
-    OutputStream(std::ostream& out, int& error) : out_(out), error_(error) {}
+    explicit OutputStream(dfm::CheckedOutput& out) : out_(out) {}
 
     std::size_t write(const void* buffer, std::size_t count) override
     {
-        errno = 0;
-        out_.write(static_cast<const char*>(buffer), static_cast<std::streamsize>(count));
-        return failed() ? 0 : count;
+        return out_.write({static_cast<const char*>(buffer), count}) ? count : 0;
     }
     void flush() override
     {
-        errno = 0;
-        out_.flush();
-        if (failed())
+        if (!out_.flush())
             throw dfm::WriteError(dfm::msg::StreamWriteFailed);
     }
     std::size_t read(void*, std::size_t) override { return 0; }
@@ -117,16 +112,7 @@ public:
     std::int64_t seek(std::int64_t, dfm::SeekOrigin) override { throw dfm::ReadError(dfm::msg::StreamReadFailed); }
 
 private:
-    bool failed()
-    {
-        if (out_ || error_ != 0)
-            return !out_;
-        error_ = errno != 0 ? errno : EIO;
-        return true;
-    }
-
-    std::ostream& out_;
-    int& error_;
+    dfm::CheckedOutput& out_;
 };
 
 // The temporary file of an output, filled in pieces large enough to cost few system calls.
@@ -285,32 +271,16 @@ int FormConverterCommand::run(const std::vector<std::string>& arguments)
         status = FileFailed;
     }
     // What went to standard output must have arrived, or the run failed.
-    errno = 0;
-    out_.flush();
-    if (!out_ && outputError_ == 0)
-        outputError_ = errno != 0 ? errno : EIO;
-    if (outputError_ != 0) {
-        reportOutputError();
+    if (!output_.flush()) {
+        output_.report(err_, "dfmconv");
         return status == WrongUsage ? WrongUsage : FileFailed;
     }
     return status;
 }
 
-void FormConverterCommand::reportOutputError()
-{
-    if (outputReported_)
-        return;
-    outputReported_ = true;
-    err_ << "dfmconv: standard output: " << std::strerror(outputError_) << "\n";
-}
-
 bool FormConverterCommand::print(const std::string& text)
 {
-    errno = 0;
-    out_ << text;
-    if (!out_ && outputError_ == 0)
-        outputError_ = errno != 0 ? errno : EIO;
-    return outputError_ == 0;
+    return output_.write(text);
 }
 
 int FormConverterCommand::runWords(const std::vector<std::string>& arguments)
@@ -611,7 +581,7 @@ std::string FormConverterCommand::convertFile(Direction direction, const std::st
             }
         };
         if (out == "-") {
-            OutputStream output(out_, outputError_);
+            OutputStream output(output_);
             convert(output);
             return {};
         }
@@ -622,8 +592,8 @@ std::string FormConverterCommand::convertFile(Direction direction, const std::st
     } catch (const Refusal& refusal) {
         return std::string("dfmconv: ") + refusal.what() + "\n";
     } catch (const std::exception& error) {
-        if (out == "-" && outputError_ != 0) {
-            reportOutputError();
+        if (out == "-" && output_.failed()) {
+            output_.report(err_, "dfmconv");
             return {};
         }
         return "dfmconv: " + in + ": " + error.what() + "\n";

@@ -1,6 +1,7 @@
 // The dfmconv command line: converts form files between binary and text, and checks round trips.
 #pragma once
 
+#include "CheckedOutput.h"
 #include "CodePage.h"
 
 #include <cstddef>
@@ -48,8 +49,6 @@ private:
     int runWords(const std::vector<std::string>& arguments);
     // Writes text to standard output; false once anything could not be written there.
     bool print(const std::string& text);
-    // "dfmconv: standard output: REASON", once.
-    void reportOutputError();
     int convert(Direction direction, const std::vector<std::string>& paths);
     int convertMany(Direction direction, const std::vector<std::string>& paths, const std::filesystem::path& outFolder);
     Outcome convertJob(Direction direction, const Job& job, const FileIds& inputs);
@@ -79,8 +78,7 @@ private:
     bool backup_ = false;
     std::string outFolder_;
     std::size_t jobs_ = 0;
-    int outputError_ = 0;  // errno of the first failed write to standard output
-    bool outputReported_ = false;
+    dfm::CheckedOutput output_{out_};  // standard output, its first failure kept
     bool folderUnreadable_ = false;  // a folder of the walk could not be read, and was reported
     bool severalFiles_ = false;  // files are converted by workers (set before they start)
     // Held while a file is put in its place, so that a signal never ends the program between
