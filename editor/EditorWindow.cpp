@@ -12,6 +12,7 @@
 #include "EditorStore.h"
 #include "Errors.h"
 #include "FindDialog.h"
+#include "FormFileKind.h"
 #include "FontDialog.h"
 #include "FormFileNames.h"
 #include "FormFiles.h"
@@ -646,7 +647,9 @@ bool EditorWindow::pagesModified() const
 void EditorWindow::openFormFile(const QString& path)
 {
     runCommand(prompts_, [&] {
-        if (!hasFormExtension(QFile::encodeName(path).toStdString())) {
+        // A form named otherwise (the desktop types files by their content too) opens as well.
+        const QByteArray localPath = QFile::encodeName(path);
+        if (!hasFormExtension(localPath.toStdString()) && formFileKindOfFile(localPath.constData()) == FormFileKind::Unknown) {
             prompts_.notice(QStringLiteral("Can't load \"%1\" file type !").arg(FormFiles::extensionOf(path)));
             return;
         }

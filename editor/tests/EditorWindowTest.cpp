@@ -80,6 +80,49 @@ TEST_F(EditorWindow, RefusesOtherExtensionsAndKeepsTheDocument)
     }
 }
 
+// The desktop types a file as a form by its content too, so a form under any name opens; a
+// file that only starts with the same word does not.
+TEST_F(EditorWindow, OpensAFormUnderAnyNameByItsContent)
+{
+    write(folder.filePath("Sample.bin"), originalForm);
+    write(folder.filePath("Main"), "object Main: TMain\r\nend\r\n");
+    write(folder.filePath("Marked.txt"), "\xEF\xBB\xBFinherited Frame1: TFrame1\r\nend\r\n");
+    write(folder.filePath("Notes.txt"), "Objects are kept: here\n");
+    write(folder.filePath("Picture.jxl"), QByteArray("\xFF\x0A\xFA\x7F\x01\x00\x00\x00", 8));
+    const struct {
+        const char* name;
+        const char* refusal;  // empty: the form opens
+    } cases[] = {
+        {"Sample.bin", ""},
+        {"Main", ""},
+        {"Marked.txt", ""},
+        {"Notes.txt", "Can't load \".txt\" file type !"},
+        {"Picture.jxl", "Can't load \".jxl\" file type !"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        openSample();
+        prompts.notices.clear();
+        const QString path = folder.filePath(c.name);
+        form->openFormFile(path);
+        if (*c.refusal == 0) {
+            EXPECT_TRUE(prompts.notices.isEmpty());
+            EXPECT_EQ(form->document().formPath(), path);
+            EXPECT_TRUE(formPage()->toPlainText().contains(": T"));
+        } else {
+            EXPECT_EQ(prompts.notices, QStringList{c.refusal});
+            EXPECT_EQ(form->document().formPath(), formPath);
+        }
+    }
+    EXPECT_TRUE(prompts.errors.isEmpty());
+    // Saved back under its own name, in its own format, with a backup beside it.
+    form->openFormFile(folder.filePath("Sample.bin"));
+    typeAt(formPage(), formPage()->toPlainText().indexOf("Caption"), " ");
+    ASSERT_TRUE(form->save());
+    EXPECT_TRUE(read(folder.filePath("Sample.bin")).startsWith(originalForm.left(3)));
+    EXPECT_EQ(read(folder.filePath("Sample.B$$")), originalForm);
+}
+
 TEST_F(EditorWindow, OpensAnyLetterCaseOfTheExtension)
 {
     for (const char* name : {"Lower.dfm", "Mixed.Dfm", "Upper.DFM"}) {
