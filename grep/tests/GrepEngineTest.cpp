@@ -177,7 +177,7 @@ TEST_F(GrepEngineTest, DirectoryTextsGiveFullPathsAndBecomeTheWorkingDirectory)
     host.files.clear();
     ASSERT_EQ(run("./sub/../sub", "dfm"), GrepEngine::Outcome::Completed);
     EXPECT_EQ(host.files, std::vector<std::string>({root + "sub/Other.dfm"}));
-    ::chdir(before);
+    EXPECT_EQ(::chdir(before), 0);
     std::free(before);
     std::free(now);
 }
