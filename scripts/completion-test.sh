@@ -5,6 +5,7 @@
 # checks what each offers. bash and zsh run interactively on a pseudo-terminal (zsh's zpty
 # module), so that the line editor itself does the quoting.
 # Usage: scripts/completion-test.sh PREFIX
+# shellcheck disable=SC2034 # the tables are read through checkTable's name reference
 set -euo pipefail
 
 prefix=$(cd "${1:?usage: scripts/completion-test.sh PREFIX}" && pwd)
@@ -84,6 +85,7 @@ bashCases=(
     "dfmconv -r totext m|dfmconv -r totext my\\ dir "
     "dfmconv --codepage=125|dfmconv --codepage=$pages "
     "dfmconv --codepage 125|dfmconv --codepage $pages "
+    "dfmconv -o out -j 4 to|dfmconv -o out -j 4 tobinary totext "
     "dfmgrep -r|dfmgrep -r -ri "
     "dfmgrep --a|dfmgrep --all-encodings "
     "dfmgrep -i key m|dfmgrep -i key my\\ dir "
@@ -99,6 +101,7 @@ bashCases=(
     "dfmlint --ignore-class TTim|dfmlint --ignore-class TTim"
     "dfmlint m|dfmlint my\\ dir my\\ form.dfm "
     "dfmlint -- -|dfmlint -- -draft.dfm "
+    "dfmlint -- --ig|dfmlint -- --ig"
 )
 checkTable bash bashCases zsh -f "$scratch/drive.zsh" "$scratch/setup.bash" '\e*' bash --norc --noprofile -i
 
@@ -146,6 +149,7 @@ zshCases=(
     "dfmconv -r totext m|my\\ dir"
     "dfmconv --codepage=125|$pages"
     "dfmconv --codepage 125|$pages"
+    "dfmgrep -r|-r -ri"
     "dfmgrep --a|--all-encodings"
     "dfmgrep -i key m|my\\ dir"
     "dfmgrep -- -key my\\ dir/ l|lfm"
@@ -167,6 +171,7 @@ fishCases=(
     "dfmconv -r totext m|my\\ dir/"
     "dfmconv --codepage=1251|--codepage=1251"
     "dfmconv --codepage 125|$pages"
+    "dfmgrep -r|-ri"
     "dfmgrep --a|--all-encodings"
     "dfmgrep -i key m|my\\ dir/"
     "dfmgrep -- -key my\\ dir/ l|lfm"
