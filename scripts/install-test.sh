@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Checks what an install gives a desktop, from the build folder given (default build/): the
 # installed layout, the desktop entry, the file types in a private type database, the manual
-# pages, the bash completions, --version and --help of the installed programs, and the Debian
-# package's control fields and file list. The installed editor is started once on a private X
-# server, to see a form named with a leading "-" opened and the window's icon. Run as root, it
-# also installs the package with apt-get, checks that the type database and the menu took it up,
-# and removes it again (skipped when the package is already installed, so a user's own install is
-# never removed).
+# pages, the completions of bash, zsh and fish (scripts/completion-test.sh), --version and
+# --help of the installed programs, and the Debian package's control fields and file list. The
+# installed editor is started once on a private X server, to see a form named with a leading "-"
+# opened and the window's icon. Run as root, it also installs the package with apt-get, checks
+# that the type database, the menu and the shells took it up, and removes it again (skipped when
+# the package is already installed, so a user's own install is never removed).
 # Usage: scripts/install-test.sh [BUILD_FOLDER]
 set -euo pipefail
 
@@ -54,6 +54,10 @@ expected=(
     share/man/man1/QuenDFMEd.1 share/man/man1/dfmconv.1 share/man/man1/dfmgrep.1 share/man/man1/dfmlint.1
     share/bash-completion/completions/dfmconv share/bash-completion/completions/dfmgrep
     share/bash-completion/completions/dfmlint
+    share/zsh/vendor-completions/_dfmconv share/zsh/vendor-completions/_dfmgrep
+    share/zsh/vendor-completions/_dfmlint
+    share/fish/vendor_completions.d/dfmconv.fish share/fish/vendor_completions.d/dfmgrep.fish
+    share/fish/vendor_completions.d/dfmlint.fish
 )
 for size in 16 32 48 64 128 256; do
     expected+=("share/icons/hicolor/${size}x$size/apps/$id.png")
@@ -130,36 +134,8 @@ for page in "$prefix"/share/man/man1/*.1; do
     done
 done
 
-echo "-- bash completion"
-# Prints what completing the words given (the last one being typed) offers.
-completions() {
-    local program=$1
-    shift
-    bash -c 'source "$1"; shift; COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); "_$1"; echo "${COMPREPLY[*]}"' \
-        - "$prefix/share/bash-completion/completions/$program" "$program" "$@"
-}
-completionCases=(
-    "dfmconv to|totext tobinary"
-    "dfmconv --v|--version"
-    "dfmconv --in|--in-place"
-    "dfmconv totext a.dfm -o $scratch/fil|$scratch/files"
-    "dfmconv -r totext $scratch/fil|$scratch/files"
-    "dfmgrep -r|-r -ri"
-    "dfmgrep -i key $scratch/fil|$scratch/files"
-    "dfmgrep -- -key $scratch/files l|lfm"
-    "dfmgrep --a|--all-encodings"
-    "dfmgrep -i --codepage 125|1250 1251 1252 1253 1254 1255 1256 1257 1258"
-    "dfmgrep --codepage 1251 key $scratch/fil|$scratch/files"
-    "dfmlint --ig|--ignore-class --ignore-file"
-    "dfmlint --ignore-file $scratch/fil|$scratch/files"
-    "dfmlint --ignore-class TTim|"
-)
-for entry in "${completionCases[@]}"; do
-    words=${entry%|*}
-    # shellcheck disable=SC2086 # the words are split on purpose
-    got=$(cd "$scratch" && completions $words)
-    [ "$got" = "${entry#*|}" ] || fail "completing \"$words\" offers \"$got\", not \"${entry#*|}\""
-done
+echo "-- completions in bash, zsh and fish"
+bash "$root/scripts/completion-test.sh" "$prefix" || fail "the completions do not offer what they should"
 
 echo "-- --version and --help of the installed programs"
 for program in QuenDFMEd dfmconv dfmgrep dfmlint; do
@@ -226,6 +202,8 @@ else
     installedHere=1
     apt-get install -y -q "$deb" > "$scratch/apt.log" 2>&1 || { cat "$scratch/apt.log"; fail "apt-get cannot install $deb"; }
     [ "$(/usr/bin/dfmconv --version)" = "dfmconv (Quen DFM Editor) $version" ] || fail "/usr/bin/dfmconv --version"
+    # Each shell finds the completions in its own system folder.
+    bash "$root/scripts/completion-test.sh" /usr || fail "the installed completions do not offer what they should"
     # The triggers of the type database and of the menu took the new files up.
     [ -f /usr/share/mime/application/x-quen-dfm.xml ] || fail "the type database does not know the binary form type"
     grep -q "text/x-quen-dfm=.*$id.desktop" /usr/share/applications/mimeinfo.cache \

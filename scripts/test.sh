@@ -14,7 +14,8 @@ $sudo apt-get update
 $sudo apt-get install -y --no-install-recommends \
     ca-certificates cmake ninja-build g++ libgtest-dev clang libclang-rt-14-dev \
     qt6-base-dev libuchardet-dev pkg-config fonts-dejavu-core fonts-liberation xvfb xdotool strace \
-    desktop-file-utils shared-mime-info libglib2.0-bin groff-base man-db dpkg-dev file x11-utils
+    desktop-file-utils shared-mime-info libglib2.0-bin groff-base man-db dpkg-dev file x11-utils \
+    bash-completion zsh fish
 
 rm -rf build build-asan build-fuzz
 
