@@ -25,7 +25,7 @@ constexpr const char* UsageText =
     "  --version   the program's name, version and licence\n"
     "\n"
     "Settings are read at the start and written when a window closes, under $XDG_CONFIG_HOME\n"
-    "(by default ~/.config):\n"
+    "when it is an absolute path, else $HOME/.config; with neither, none are kept:\n"
     "  QuenDFMEd/QuenDFMEd.conf  the editor window, its backups switch and the recent files\n"
     "  QuenDFMEd/QuenDFMEd.INI   the object view\n"
     "  QUENDFMED/GREP.conf       the grep window\n"
