@@ -1,6 +1,8 @@
 // Builds the about window.
 #include "AboutDialog.h"
 
+#include "Version.h"
+
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -18,12 +20,14 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
     picture->setPixmap(QApplication::style()->standardIcon(QStyle::SP_FileDialogDetailedView).pixmap(48, 48));
     picture->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
 
-    auto* title = new QLabel(tr("Quen DFM Editor"), this);
+    auto* title = new QLabel(QString::fromUtf8(ProductName), this);
     QFont titleFont = title->font();
     titleFont.setBold(true);
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.3);
     title->setFont(titleFont);
-    auto* version = new QLabel(tr("Version 1.01 - 10/98"), this);
+    // The same version and copyright that --version prints, from the one place they are set.
+    auto* version = new QLabel(tr("Version %1").arg(QString::fromUtf8(ProductVersion)), this);
+    auto* copyright = new QLabel(QString::fromUtf8(CopyrightLine), this);
     auto* description = new QLabel(tr("Opens binary form files as readable text beside their unit, "
                                       "and saves the edited text back as a binary form file, with backups."),
                                    this);
@@ -34,6 +38,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
     auto* texts = new QVBoxLayout;
     texts->addWidget(title);
     texts->addWidget(version);
+    texts->addWidget(copyright);
     texts->addSpacing(8);
     texts->addWidget(description);
 

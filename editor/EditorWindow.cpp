@@ -61,6 +61,9 @@ const QString InitialCaption = QStringLiteral("Quen Delphi Form Editor");
 const QString InitialCaretStatus = QStringLiteral("L: 000 C: 000");
 const QString InitialHintLine = QStringLiteral("Open a form file with Ctrl+O");
 const QColor InitialHintColor(202, 255, 202);
+const QString SettingsNotKeptMessage = QStringLiteral("Settings are not kept: no home folder");
+// Long enough to be read once the window is up; the message then gives the panels back.
+constexpr int SettingsNotKeptShownMs = 15000;
 const QString FormFilePatterns = QStringLiteral(" (*.dfm *.lfm *.fmx *.xfm *.DFM *.LFM *.FMX *.XFM)");
 const QString FormFilesFilter = QStringLiteral("Form files") + FormFilePatterns;
 const QString BinaryFormFilter = QStringLiteral("Binary form file") + FormFilePatterns;
@@ -144,6 +147,7 @@ EditorWindow::EditorWindow(UserPrompts& prompts, const QStringList& arguments, Q
     updateTimer_.setInterval(0);
     connect(&updateTimer_, &QTimer::timeout, this, &EditorWindow::updateCommands);
 
+    StoreFile::placeQtStore();
     createPages();
     createActions();
     createMenus();
@@ -1182,6 +1186,12 @@ void EditorWindow::showEvent(QShowEvent* event)
     // Shown by the program, not brought back from the task bar: the stored settings apply.
     if (!event->spontaneous())
         windowSettings_->restore();
+    // Without a home folder nothing can be stored: say so once, not at every close. Said here,
+    // after the panels are shown, so that the message covers them for its time.
+    if (!toldSettingsNotKept_ && !StoreFile::settingsKept()) {
+        toldSettingsNotKept_ = true;
+        statusBar()->showMessage(SettingsNotKeptMessage, SettingsNotKeptShownMs);
+    }
 }
 
 void EditorWindow::dragEnterEvent(QDragEnterEvent* event)

@@ -170,6 +170,7 @@ private:
     // Some page changed since the last open or save: Save is offered.
     bool unsavedChanges_ = false;
     bool showHints_ = true;
+    bool toldSettingsNotKept_ = false;
     QColor hintColor_;
 
     std::map<QString, QAction*> actions_;

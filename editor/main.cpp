@@ -22,10 +22,10 @@ constexpr const char* UsageText =
     "\n"
     "  --          ends the options, so that FILE may start with \"-\"\n"
     "  -h, --help  this text\n"
-    "  --version   the program's name and version\n"
+    "  --version   the program's name, version and licence\n"
     "\n"
     "Settings are read at the start and written when a window closes, under $XDG_CONFIG_HOME\n"
-    "(by default ~/.config):\n"
+    "when it is an absolute path, else $HOME/.config; with neither, none are kept:\n"
     "  QuenDFMEd/QuenDFMEd.conf  the editor window, its backups switch and the recent files\n"
     "  QuenDFMEd/QuenDFMEd.INI   the object view\n"
     "  QUENDFMED/GREP.conf       the grep window\n"
@@ -61,7 +61,7 @@ int main(int argc, char** argv)
         std::fputs(UsageText, stdout);
         return 0;
     case dfm::EditorCommandLine::Action::Version:
-        std::printf("QuenDFMEd (%s) %s\n", dfm::ProductName, dfm::ProductVersion);
+        std::fputs(dfm::versionText("QuenDFMEd").c_str(), stdout);
         return 0;
     case dfm::EditorCommandLine::Action::WrongUsage:
         std::fprintf(stderr, "QuenDFMEd: unknown option %s\n%s", commandLine.unknownOption.toLocal8Bit().constData(),

@@ -4,10 +4,6 @@
 #include "GrepStore.h"
 #include "StoredValue.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-
 namespace dfm {
 
 namespace {
@@ -22,15 +18,12 @@ QString optionKey(const QString& name)
 GrepSettings::GrepSettings()
     : settings_(GrepStore::File.open())
 {
-    const QString path = settings_->fileName();
-    if (!QFileInfo::exists(path)) {
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile(path).open(QIODevice::WriteOnly);
-    }
 }
 
 bool GrepSettings::flag(const QString& name, bool fallback) const
 {
+    if (!settings_)
+        return fallback;
     bool number = false;
     const int value = StoredValue::read(*settings_, optionKey(name)).value_or(QString()).toInt(&number);
     return number ? value != 0 : fallback;
@@ -38,16 +31,20 @@ bool GrepSettings::flag(const QString& name, bool fallback) const
 
 void GrepSettings::setFlag(const QString& name, bool on)
 {
+    if (!settings_)
+        return;
     StoredValue::write(*settings_, optionKey(name), on ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 bool GrepSettings::hasFlag(const QString& name) const
 {
-    return settings_->contains(optionKey(name));
+    return settings_ && settings_->contains(optionKey(name));
 }
 
 GrepSettings::History GrepSettings::readHistory(const QString& section)
 {
+    if (!settings_)
+        return {};
     const auto text = [&](const QString& name) {
         return StoredValue::read(*settings_, section + u'/' + name, GrepStore::Blanks).value_or(QString());
     };
@@ -68,6 +65,8 @@ GrepSettings::History GrepSettings::readHistory(const QString& section)
 
 void GrepSettings::writeHistory(const QString& section, const History& history)
 {
+    if (!settings_)
+        return;
     settings_->remove(section);
     const auto write = [&](int index, const QString& text) {
         StoredValue::write(*settings_, section + u'/' + valueName(index), text, GrepStore::Blanks);
@@ -79,7 +78,12 @@ void GrepSettings::writeHistory(const QString& section, const History& history)
 
 bool GrepSettings::flush()
 {
-    return StoredValue::flush(*settings_);
+    return !settings_ || StoredValue::flush(*settings_);
+}
+
+QString GrepSettings::fileName() const
+{
+    return settings_ ? settings_->fileName() : QString();
 }
 
 QString GrepSettings::valueName(int index)

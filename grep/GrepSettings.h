@@ -16,7 +16,8 @@ public:
         QString text;
     };
 
-    // Opens the store, creating its (empty) file when there is none yet.
+    // Opens the store. Its file is only made when something is written to it; without a store
+    // (no home folder) every value reads as absent and nothing is written.
     GrepSettings();
 
     // A yes/no option of GrepStore::OptionsSection: any non-zero number is yes; a missing value
@@ -29,13 +30,15 @@ public:
     History readHistory(const QString& section);
     // Replaces the section: the items under "000", "001", ..., then the text under the item count.
     void writeHistory(const QString& section, const History& history);
-    // Writes everything to the file; false when it could not be written.
+    // Writes everything to the file; false when it could not be written. True without a store:
+    // nothing was to be written.
     bool flush();
-    QString fileName() const { return settings_->fileName(); }
+    QString fileName() const;
 
     static QString valueName(int index);
 
 private:
+    // Null when no settings are kept.
     std::unique_ptr<QSettings> settings_;
 };
 

@@ -16,6 +16,7 @@ corpus=$root/../shared/corpus
 id=org.quen.DFMEditor
 package=quen-dfm-editor
 version=$(sed -n 's/.*ProductVersion = "\(.*\)";/\1/p' "$build/generated/Version.h")
+year=$(sed -n 's/.*CopyrightYear = "\(.*\)";/\1/p' "$build/generated/Version.h")
 
 scratch=$(mktemp -d /tmp/dfm-install.XXXXXX)
 installedHere=0
@@ -132,7 +133,15 @@ for page in "$prefix"/share/man/man1/*.1; do
     for section in "EXIT STATUS" FILES EXAMPLES; do
         grep -q "^$section" <<< "$text" || fail "the manual page of $program has no $section"
     done
+    # SEE ALSO leads to every other program of the project.
+    seeAlso=$(sed -n '/^SEE ALSO/,$p' <<< "$text")
+    for other in QuenDFMEd dfmconv dfmgrep dfmlint; do
+        [ "$other" = "$program" ] || grep -q "$other(1)" <<< "$seeAlso" \
+            || fail "the manual page of $program does not name $other(1) under SEE ALSO"
+    done
 done
+grep -q "^ENVIRONMENT" <<< "$(LC_ALL=C man -l "$prefix/share/man/man1/QuenDFMEd.1")" \
+    || fail "the manual page of QuenDFMEd has no ENVIRONMENT"
 
 echo "-- completions in bash, zsh and fish"
 bash "$root/scripts/completion-test.sh" "$prefix" || fail "the completions do not offer what they should"
@@ -141,7 +150,12 @@ echo "-- --version and --help of the installed programs"
 for program in QuenDFMEd dfmconv dfmgrep dfmlint; do
     got=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/$program" --version) \
         || fail "$program --version fails"
-    [ "$got" = "$program (Quen DFM Editor) $version" ] || fail "$program --version says: $got"
+    # The GNU form: name and version, copyright, licence.
+    [ "$(sed -n 1p <<< "$got")" = "$program (Quen DFM Editor) $version" ] \
+        && [ "$(sed -n 2p <<< "$got")" = "Copyright (C) $year The Quen DFM Editor developers" ] \
+        && [ "$(sed -n 3p <<< "$got")" = "License MIT: <https://opensource.org/license/mit>" ] \
+        && grep -qx "There is NO WARRANTY, to the extent permitted by law." <<< "$got" \
+        || fail "$program --version says: $got"
     env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/$program" --help > "$scratch/help" \
         || fail "$program --help fails"
     grep -q "^Usage: $program" "$scratch/help" || fail "$program --help prints no usage"
@@ -201,7 +215,7 @@ else
     echo "-- the package installed with apt-get and removed again"
     installedHere=1
     apt-get install -y -q "$deb" > "$scratch/apt.log" 2>&1 || { cat "$scratch/apt.log"; fail "apt-get cannot install $deb"; }
-    [ "$(/usr/bin/dfmconv --version)" = "dfmconv (Quen DFM Editor) $version" ] || fail "/usr/bin/dfmconv --version"
+    [ "$(/usr/bin/dfmconv --version | head -n 1)" = "dfmconv (Quen DFM Editor) $version" ] || fail "/usr/bin/dfmconv --version"
     # Each shell finds the completions in its own system folder.
     bash "$root/scripts/completion-test.sh" /usr || fail "the installed completions do not offer what they should"
     # The triggers of the type database and of the menu took the new files up.

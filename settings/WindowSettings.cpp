@@ -188,7 +188,10 @@ void WindowSettings::restore()
 {
     restored_ = true;
     savedSinceRestore_ = false;
+    // Without a store the window keeps its defaults.
     const std::unique_ptr<QSettings> settings = store_.open();
+    if (!settings)
+        return;
     restorePlacement(*settings);
     if (recentFiles_)
         recentFiles_->load(*settings, recentFilesSection_);
@@ -215,6 +218,8 @@ void WindowSettings::saveAtDestruction()
 int WindowSettings::readInteger(const QString& name, int fallback) const
 {
     const std::unique_ptr<QSettings> settings = store_.open();
+    if (!settings)
+        return fallback;
     // Like every stored number: a text that is none reads as 0.
     const std::optional<QString> text = StoredValue::read(*settings, storedKey(name));
     return text ? text->toInt() : fallback;
@@ -223,6 +228,8 @@ int WindowSettings::readInteger(const QString& name, int fallback) const
 bool WindowSettings::writeInteger(const QString& name, int value)
 {
     const std::unique_ptr<QSettings> settings = store_.open();
+    if (!settings)
+        return false;
     StoredValue::write(*settings, storedKey(name), QString::number(value));
     return StoredValue::flush(*settings);
 }
@@ -244,6 +251,9 @@ void WindowSettings::saveAll(bool visible)
     if (!restored_)
         return;
     const std::unique_ptr<QSettings> settings = store_.open();
+    // Without a store nothing is kept; the editor says so once, at the start.
+    if (!settings)
+        return;
     savePlacement(*settings, visible);
     if (recentFiles_)
         recentFiles_->save(*settings, recentFilesSection_);

@@ -57,7 +57,8 @@ public:
 
     // An integer of the window's section, e.g. "CREATEBACKUP"; fallback when absent, 0 when no number.
     int readInteger(const QString& name, int fallback) const;
-    // False when the store could not be written; the caller decides whether to tell.
+    // False when the store could not be written, or there is none; the caller decides whether to
+    // tell.
     bool writeInteger(const QString& name, int value);
 
     QString section() const { return section_; }

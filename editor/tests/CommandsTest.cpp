@@ -4,6 +4,7 @@
 #include "CalculatorButton.h"
 #include "PopupCalculator.h"
 #include "CalculatorDialog.h"
+#include "Version.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -263,8 +264,9 @@ TEST_F(Commands, AboutWindowShowsItsTexts)
     trigger("About1");
     EXPECT_EQ(caption, "About ...");
     EXPECT_TRUE(texts.contains("Quen DFM Editor"));
-    EXPECT_TRUE(texts.contains("Version 1.01 - 10/98"));
-    EXPECT_EQ(texts.size(), 3) << "title, version and a description";
+    EXPECT_TRUE(texts.contains(QString("Version ") + dfm::ProductVersion));
+    EXPECT_TRUE(texts.contains(QString("Copyright (C) ") + dfm::CopyrightYear + " The Quen DFM Editor developers"));
+    EXPECT_EQ(texts.size(), 4) << "title, version, copyright and a description";
 }
 
 // Commands driven by keys on the shown window, as a user at the keyboard would.

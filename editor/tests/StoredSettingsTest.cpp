@@ -1,9 +1,10 @@
 // The editor window between runs: the recent-file list and its submenu, the stored placement and
-// properties, and the object view command.
+// properties, the object view command, and a run with no folder to keep settings in.
 #include "ColorValue.h"
 #include "EditorFixture.h"
 #include "ObjectViewWindow.h"
 #include "RecentFiles.h"
+#include "ScopedEnvironment.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -11,6 +12,8 @@
 #include <QMenu>
 #include <QScreen>
 #include <QSettings>
+#include <QSignalSpy>
+#include <QStatusBar>
 #include <QTreeWidget>
 
 namespace {
@@ -315,6 +318,78 @@ TEST_F(StoredSettings, ADamagedStoreStillOpensAUsableWindowOnScreen)
     EXPECT_FALSE(unitPage()->font().family().isEmpty());
     EXPECT_EQ(recentFiles()->items(), QStringList{"/nowhere/Gone.dfm"});
     EXPECT_TRUE(prompts.errors.isEmpty());
+}
+
+}  // namespace
+
+namespace {
+
+const QString SettingsNotKept = QStringLiteral("Settings are not kept: no home folder");
+
+TEST_F(StoredSettings, WithoutAHomeTheEditorSaysSoOnceAndWritesNothing)
+{
+    EXPECT_EQ(form->statusBar()->currentMessage(), "") << "with a home there is nothing to say";
+    form.reset();
+    const RunWithoutHome run;
+    form = std::make_unique<dfm::EditorWindow>(prompts, QStringList{"QuenDFMEd", formPath});
+    QSignalSpy messages(form->statusBar(), &QStatusBar::messageChanged);
+    form->show();
+    EXPECT_EQ(form->statusBar()->currentMessage(), SettingsNotKept);
+    EXPECT_FALSE(part<QLabel>("CaretPanel")->isVisible()) << "the message covers the panels";
+    form->statusBar()->clearMessage();
+    form->hide();
+    form->show();
+    // Everything that is stored with a home: the backup switch, the default code page, the
+    // object view, the recent files and the placement at the close.
+    setBackups(false);
+    trigger("ActDefaultCodePage");
+    trigger("ActObjectView");
+    objectViewWindow()->close();
+    ASSERT_TRUE(form->close());
+    form.reset();
+    EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join(u'\n').toStdString();
+    EXPECT_FALSE(run.wroteSomething());
+    // Nor Qt's own store, which its file dialog writes whenever one goes.
+    const QString qtStore = QSettings(QSettings::UserScope, "QtProject").fileName();
+    EXPECT_FALSE(QFileInfo::exists(qtStore)) << qtStore.toStdString();
+    const auto told = std::count_if(messages.begin(), messages.end(),
+                                    [](const QList<QVariant>& message) { return message.at(0) == SettingsNotKept; });
+    EXPECT_EQ(told, 1) << "said once, also when the window is shown again";
+}
+
+TEST_F(StoredSettings, ARelativeConfigHomeIsIgnoredForHomeDotConfig)
+{
+    form.reset();
+    QTemporaryDir home;
+    QTemporaryDir work;
+    const QString previousFolder = QDir::currentPath();
+    QDir::setCurrent(work.path());
+    {
+        ScopedEnvironment environment;
+        environment.set("HOME", home.path().toLocal8Bit());
+        environment.set("XDG_CONFIG_HOME", "relative-config");
+        form = std::make_unique<dfm::EditorWindow>(prompts, QStringList{"QuenDFMEd"});
+        form->show();
+        EXPECT_EQ(form->statusBar()->currentMessage(), "");
+        setBackups(false);
+        form->close();
+        form.reset();
+    }
+    QDir::setCurrent(previousFolder);
+    const QSettings stored(home.filePath(".config/QuenDFMEd/QuenDFMEd.conf"), QSettings::IniFormat);
+    EXPECT_EQ(stored.value("TForm1/CREATEBACKUP").toString(), "0");
+    EXPECT_TRUE(QFileInfo::exists(home.filePath(".config/QtProject.conf"))) << "Qt's file dialog follows the same rule";
+    EXPECT_TRUE(QDir(work.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+}
+
+TEST_F(StoredSettings, NoEmptyStoreIsMadeBeforeThereIsSomethingToStore)
+{
+    // Started and ended without a change: only the backup switch, a real value, is written.
+    form.reset();
+    const QString configFolder = qEnvironmentVariable("XDG_CONFIG_HOME");
+    EXPECT_FALSE(QFileInfo::exists(configFolder + "/QUENDFMED")) << "the grep window's store";
+    EXPECT_FALSE(QFileInfo::exists(configFolder + "/QuenDFMEd/QuenDFMEd.INI")) << "the object view's store";
+    EXPECT_EQ(QSettings(settingsFile(), QSettings::IniFormat).allKeys(), QStringList{"TForm1/CREATEBACKUP"});
 }
 
 }  // namespace

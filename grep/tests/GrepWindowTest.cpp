@@ -3,6 +3,7 @@
 #include "FormOpener.h"
 #include "GrepSettings.h"
 #include "GrepTestSupport.h"
+#include "ScopedEnvironment.h"
 #include "ScriptedPrompts.h"
 #include "GrepWindow.h"
 
@@ -118,9 +119,8 @@ TEST_F(GrepWindowTest, FirstStartHasTheDefaults)
     EXPECT_EQ(box("cbxMask")->toolTip(), "File mask without \"*\" nor \".\" ex: \"DFM\"");
     EXPECT_FALSE(get<QWidget>("pnlInfo")->isEnabled());
     EXPECT_FALSE(get<QToolButton>("sbProp")->isEnabled());
-    // The store exists now, and holds nothing yet.
-    EXPECT_TRUE(QFileInfo::exists(configFolder() + "/GREP.conf"));
-    EXPECT_TRUE(storedSettings().allKeys().isEmpty());
+    // Nothing is stored yet, so no store is made: no empty file, no folder.
+    EXPECT_FALSE(QFileInfo::exists(configFolder()));
 }
 
 TEST_F(GrepWindowTest, CompletedSearchesStoreHistoriesUnderExactNames)
@@ -365,6 +365,21 @@ TEST_F(GrepWindowTest, FormStringsFindsCharactersInEachFormsPageAndIsKept)
     EXPECT_EQ(storedSettings().value("Options/FormStrings").toString(), "1");
     restart();
     EXPECT_TRUE(check("chkFormStrings")->isChecked());
+}
+
+TEST_F(GrepWindowTest, WithoutAHomeHistoriesLastOnlyWhileTheWindowDoes)
+{
+    const RunWithoutHome run;
+    restart();
+    tree.write("Main.pas", "TButton");
+    search(root(), "pas", "TButton");
+    EXPECT_EQ(lines(), QStringList{pathOf("Main.pas")});
+    EXPECT_EQ(items(box("cbxExp")), QStringList{"TButton"});
+    EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join(u'\n').toStdString();
+    restart();
+    EXPECT_EQ(box("cbxExp")->count(), 0);
+    EXPECT_EQ(box("cbxMask")->currentText(), "DFM");
+    EXPECT_FALSE(run.wroteSomething());
 }
 
 TEST_F(GrepWindowTest, KeepListAppendsAndSortListSortsWithoutCase)

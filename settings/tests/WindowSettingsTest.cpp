@@ -1,8 +1,9 @@
 // A window's stored settings: the values written, the rules for taking a stored placement back,
-// when a save happens, and stores that are damaged or cannot be written.
+// when a save happens, stores that are damaged or cannot be written, and where the stores are.
 #include "ScriptedPrompts.h"
 #include "EditorStore.h"
 #include "ObjectViewStore.h"
+#include "ScopedEnvironment.h"
 #include "StoredFont.h"
 #include "WindowSettings.h"
 
@@ -244,4 +245,52 @@ TEST_F(WindowSettingsTest, ADamagedFileGivesWhatCanBeReadAndDefaultsForTheRest)
     window.close();
     EXPECT_TRUE(prompts.errors.isEmpty());
     EXPECT_EQ(read(ObjectViewStore::File, "TFObjectView")["NormPos"], "120,130,520,430");
+}
+
+TEST(StoreFile, FolderFollowsTheXdgRulesAndIsNoneWithoutAHome)
+{
+    using Value = std::optional<QByteArray>;
+    struct Case {
+        const char* name;
+        Value configHome;
+        Value home;
+        QString folder;
+    };
+    const Case cases[] = {
+        {"XDG_CONFIG_HOME first", "/srv/config", "/home/ann", "/srv/config"},
+        {"HOME without XDG_CONFIG_HOME", std::nullopt, "/home/ann/", "/home/ann/.config"},
+        {"empty XDG_CONFIG_HOME", "", "/home/ann", "/home/ann/.config"},
+        {"relative XDG_CONFIG_HOME is ignored", "config", "/home/ann", "/home/ann/.config"},
+        {"neither set", std::nullopt, std::nullopt, ""},
+        {"both empty", "", "", ""},
+        {"relative XDG_CONFIG_HOME and no HOME", "./config", std::nullopt, ""},
+        {"relative HOME", std::nullopt, "ann", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScopedEnvironment environment;
+        environment.set("XDG_CONFIG_HOME", c.configHome);
+        environment.set("HOME", c.home);
+        EXPECT_EQ(StoreFile::configFolder(), c.folder);
+        EXPECT_EQ(StoreFile::settingsKept(), !c.folder.isEmpty());
+        EXPECT_EQ(EditorStore::File.path(), c.folder.isEmpty() ? "" : c.folder + "/QuenDFMEd/QuenDFMEd.conf");
+        EXPECT_EQ(EditorStore::File.open() == nullptr, c.folder.isEmpty());
+    }
+}
+
+TEST_F(WindowSettingsTest, WithoutAHomeAWindowKeepsItsDefaultsAndWritesNothing)
+{
+    const RunWithoutHome run;
+    {
+        StoredWindow window(prompts, EditorStore::File, "TForm1", true);
+        window.show();
+        EXPECT_EQ(window.geometry(), QRect(100, 100, 400, 300));
+        EXPECT_EQ(window.fileName, "first.dfm");
+        window.fileName = "second.dfm";
+        EXPECT_EQ(window.storage.readInteger("CREATEBACKUP", 7), 7);
+        EXPECT_FALSE(window.storage.writeInteger("CREATEBACKUP", 0));
+        window.close();
+    }
+    EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join(u'\n').toStdString();
+    EXPECT_FALSE(run.wroteSomething());
 }

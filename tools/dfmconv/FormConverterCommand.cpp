@@ -79,7 +79,7 @@ constexpr const char* UsageText =
     "               are never split in; default: QUENDFMED_CODEPAGE, else 1252\n"
     "  --force      replace an OUT that is read-only for you (its folder taking new files)\n"
     "  -h, --help   this text\n"
-    "  --version    the program's name and version\n"
+    "  --version    the program's name, version and licence\n"
     "\n"
     "An input is never overwritten (but by --in-place), and a conversion that fails leaves no\n"
     "output file and its input as it was; nor does one stopped by Ctrl+C, a kill, a hang-up or\n"
@@ -293,7 +293,7 @@ int FormConverterCommand::runWords(const std::vector<std::string>& arguments)
             return Success;
         }
         if (argument == "--version") {
-            print(std::string("dfmconv (") + dfm::ProductName + ") " + dfm::ProductVersion + "\n");
+            print(dfm::versionText("dfmconv"));
             return Success;
         }
         if (argument == "-r") {

@@ -41,7 +41,7 @@ constexpr const char* UsageText =
     "                   Unicode's case rules; files that are no form are passed over\n"
     "  --               ends the options, so that KEY may start with \"-\"\n"
     "  -h, --help       this text\n"
-    "  --version        the program's name and version\n"
+    "  --version        the program's name, version and licence\n"
     "\n"
     "Found files go to standard output one a line, a folder's files before its subfolders';\n"
     "\"Found N file(s).\" and any message go to standard error. No file is ever written.\n"
@@ -101,7 +101,7 @@ int GrepCommand::search(const std::vector<std::string>& arguments)
         if (argument == "-h" || argument == "--help")
             return answer(UsageText);
         if (argument == "--version")
-            return answer(std::string("dfmgrep (") + ProductName + ") " + ProductVersion + "\n");
+            return answer(versionText("dfmgrep"));
         if (argument == "--all-encodings") {
             request.anyEncoding = true;
             continue;

@@ -49,7 +49,7 @@ constexpr const char* UsageText =
     "                      (both also as --option=VALUE)\n"
     "  --                  ends the options, so that a FORM may start with \"-\"\n"
     "  -h, --help          this text\n"
-    "  --version           the program's name and version\n"
+    "  --version           the program's name, version and licence\n"
     "\n"
     "Problems go to standard output as PATH:LINE: message, one a line, sorted by path and line;\n"
     "a line of a binary form is a line of its form text. Messages about files and folders that\n"
@@ -164,7 +164,7 @@ int LintCommand::run(const std::vector<std::string>& arguments)
             } else if (argument == "-h" || argument == "--help") {
                 return print(UsageText);
             } else if (argument == "--version") {
-                return print(std::string("dfmlint (") + ProductName + ") " + ProductVersion + "\n");
+                return print(versionText("dfmlint"));
             } else if (argument == "-r") {
                 recursive = true;
             } else if (option == "--ignore-class" || option == "--ignore-file") {

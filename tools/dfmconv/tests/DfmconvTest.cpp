@@ -144,7 +144,12 @@ TEST_F(DfmconvTest, UsageAndExitStatus)
     EXPECT_EQ(run("--help"), 0);
     EXPECT_NE(out_.find("Usage: dfmconv"), std::string::npos);
     EXPECT_NE(out_.find("--version"), std::string::npos);
-    const std::string version = std::string("dfmconv (Quen DFM Editor) ") + dfm::ProductVersion + "\n";
+    // The GNU form: name and version, then copyright and licence.
+    const std::string version = std::string("dfmconv (Quen DFM Editor) ") + dfm::ProductVersion + "\n"
+        + "Copyright (C) " + dfm::CopyrightYear + " The Quen DFM Editor developers\n"
+        + "License MIT: <https://opensource.org/license/mit>\n"
+          "This is free software: you are free to change and redistribute it.\n"
+          "There is NO WARRANTY, to the extent permitted by law.\n";
     EXPECT_EQ(run("--version"), 0);
     EXPECT_EQ(out_, version);
     EXPECT_EQ(run("totext missing.dfm --version"), 0);

@@ -375,9 +375,9 @@ TEST_F(DfmgrepTest, WrongUsageShowsHowToUseIt)
     EXPECT_EQ(run({"--help"}), 0);
     EXPECT_EQ(out_.rfind("Usage: dfmgrep", 0), 0u);
     EXPECT_EQ(run({"--version"}), 0);
-    EXPECT_EQ(out_, std::string("dfmgrep (Quen DFM Editor) ") + ProductVersion + "\n");
+    EXPECT_EQ(out_, versionText("dfmgrep"));
     EXPECT_EQ(run({"-r", "--version"}), 0);
-    EXPECT_EQ(out_, std::string("dfmgrep (Quen DFM Editor) ") + ProductVersion + "\n");
+    EXPECT_EQ(out_, versionText("dfmgrep"));
     // After "--" it is a key to find.
     EXPECT_EQ(run({"--", "--version", "/nonexistent-folder"}), 2);
     EXPECT_EQ(out_, "");
