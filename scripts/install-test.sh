@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Checks what an install gives a desktop, from the build folder given (default build/): the
-# installed layout, the desktop entry, the file types in a private type database, the manual
-# pages, the completions of bash, zsh and fish (scripts/completion-test.sh), --version and
-# --help of the installed programs, and the Debian package's control fields and file list. The
+# installed layout, the desktop entry, the AppStream metadata, the icons, the file types in a
+# private type database (scripts/file-types-test.sh), the manual pages, the completions of bash,
+# zsh and fish (scripts/completion-test.sh), --version and --help of the installed programs. The
 # installed editor is started once on a private X server, to see a form named with a leading "-"
-# opened and the window's icon. Run as root, it also installs the package with apt-get, checks
-# that the type database, the menu and the shells took it up, and removes it again (skipped when
-# the package is already installed, so a user's own install is never removed).
+# opened and the window's icon. Then the two Debian packages: control fields, file lists,
+# lintian, the hardening of the programs, a tools package without Qt or X, and the same bytes
+# from a second build of the same sources. Run as root, it also installs the packages with
+# apt-get over the older single package, checks that the type database, the menu and the shells
+# took them up, runs the tools with the editor's package removed, and removes them again
+# (skipped when one is already installed, so a user's own install is never removed).
 # Usage: scripts/install-test.sh [BUILD_FOLDER]
 set -euo pipefail
 
@@ -14,11 +17,15 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
 corpus=$root/../shared/corpus
 id=org.quen.DFMEditor
-package=quen-dfm-editor
+toolsPackage=quen-dfm-tools
+editorPackage=quen-dfm-editor
+tools=(dfmconv dfmgrep dfmlint)
 version=$(sed -n 's/.*ProductVersion = "\(.*\)";/\1/p' "$build/generated/Version.h")
 year=$(sed -n 's/.*CopyrightYear = "\(.*\)";/\1/p' "$build/generated/Version.h")
 
 scratch=$(mktemp -d /tmp/dfm-install.XXXXXX)
+# A second build of the same sources, beside the first so that every path in it is alike.
+second=$root/build-reproduced
 installedHere=0
 xvfbPid=""
 editorPid=""
@@ -34,9 +41,9 @@ stopStarted() {
 cleanUp() {
     stopStarted
     if [ $installedHere = 1 ]; then
-        apt-get purge -y -q "$package" > /dev/null || true
+        apt-get purge -y -q "$editorPackage" "$toolsPackage" > /dev/null 2>&1 || true
     fi
-    rm -rf "$scratch"
+    rm -rf "$scratch" "$second"
 }
 trap cleanUp EXIT
 
@@ -47,23 +54,26 @@ fail() {
 
 [ -d "$corpus" ] || fail "the shared test forms are expected in $corpus"
 
-expected=(
-    bin/QuenDFMEd bin/dfmconv bin/dfmgrep bin/dfmlint
+toolsFiles=(share/doc/$toolsPackage/copyright share/doc/$toolsPackage/changelog.gz)
+for tool in "${tools[@]}"; do
+    toolsFiles+=(bin/$tool share/man/man1/$tool.1.gz share/bash-completion/completions/$tool
+        share/zsh/vendor-completions/_$tool share/fish/vendor_completions.d/$tool.fish)
+done
+editorFiles=(
+    bin/QuenDFMEd share/man/man1/QuenDFMEd.1.gz
+    share/doc/$editorPackage/copyright share/doc/$editorPackage/changelog.gz
     share/applications/$id.desktop
+    share/metainfo/$id.metainfo.xml
     share/mime/packages/$id.xml
     share/icons/hicolor/scalable/apps/$id.svg
-    share/man/man1/QuenDFMEd.1 share/man/man1/dfmconv.1 share/man/man1/dfmgrep.1 share/man/man1/dfmlint.1
-    share/bash-completion/completions/dfmconv share/bash-completion/completions/dfmgrep
-    share/bash-completion/completions/dfmlint
-    share/zsh/vendor-completions/_dfmconv share/zsh/vendor-completions/_dfmgrep
-    share/zsh/vendor-completions/_dfmlint
-    share/fish/vendor_completions.d/dfmconv.fish share/fish/vendor_completions.d/dfmgrep.fish
-    share/fish/vendor_completions.d/dfmlint.fish
+    share/icons/hicolor/scalable/mimetypes/application-x-quen-dfm.svg
+    share/icons/hicolor/scalable/mimetypes/text-x-quen-dfm.svg
 )
 for size in 16 32 48 64 128 256; do
-    expected+=("share/icons/hicolor/${size}x$size/apps/$id.png")
+    editorFiles+=("share/icons/hicolor/${size}x$size/apps/$id.png")
 done
-expectedList=$(printf '%s\n' "${expected[@]}" | sort)
+sortedList() { printf '%s\n' "$@" | sort; }
+expectedList=$(sortedList "${toolsFiles[@]}" "${editorFiles[@]}")
 
 echo "-- install into a DESTDIR and into a prefix"
 DESTDIR=$scratch/dest cmake --install "$build" --prefix /usr > /dev/null
@@ -83,49 +93,41 @@ desktop-file-validate "$entry" || fail "desktop-file-validate refuses $entry"
 grep -qx "Exec=QuenDFMEd %f" "$entry" || fail "the entry does not open a file given to it"
 grep -qx "Icon=$id" "$entry" || fail "the entry's icon is not the installed one"
 grep -qx "MimeType=application/x-quen-dfm;text/x-quen-dfm;" "$entry" || fail "the entry does not name both form types"
+grep -qx "Keywords=dfm;lfm;fmx;xfm;form;" "$entry" || fail "the entry's keywords do not name every form extension"
 
-echo "-- file types, from a private type database built from the installed package"
-data=$scratch/data
-mkdir -p "$data/mime/packages"
-cp "$prefix/share/mime/packages/$id.xml" "$data/mime/packages/"
-# It notes that the folder is not one the desktop searches: that is the point here.
-update-mime-database "$data/mime" > "$scratch/mime.log" 2>&1 || { cat "$scratch/mime.log"; fail "update-mime-database"; }
-mkdir "$scratch/files"
-cp "$corpus/binary/CASE-001-ABOUT.DFM" "$scratch/files/upper.DFM"
-cp "$root/examples/Sample.dfm" "$scratch/files/"
-# Told by content alone: neither name says what it is.
-cp "$root/examples/Sample.dfm" "$scratch/files/binary-form"
-printf '\xef\xbb\xbfobject Form1: TForm1\r\nend\r\n' > "$scratch/files/marked.dfm"
-printf 'INHERITED Frame1: TFrame1\r\nend\r\n' > "$scratch/files/frame.xfm"
-printf 'plain words\n' > "$scratch/files/notes.txt"
-# An image whose signature a binary form's header shares: still an image.
-printf '\xff\x0a\xfa\x7f\x01\x00\x00\x00' > "$scratch/files/picture.jxl"
-typeCases=(
-    "$scratch/files/upper.DFM application/x-quen-dfm"
-    "$scratch/files/Sample.dfm application/x-quen-dfm"
-    "$scratch/files/binary-form application/x-quen-dfm"
-    "$corpus/text/Delphi3-Sample-142-uMain.dfm text/x-quen-dfm"
-    "$corpus/text/BLumiaTimidityShell-152-unit3.lfm text/x-quen-dfm"
-    "$scratch/files/marked.dfm text/x-quen-dfm"
-    "$scratch/files/frame.xfm text/x-quen-dfm"
-    "$prefix/share/icons/hicolor/48x48/apps/$id.png image/png"
-    "$scratch/files/notes.txt text/plain"
-    "$scratch/files/picture.jxl image/jxl"
-)
-for entry in "${typeCases[@]}"; do
-    file=${entry% *}
-    want=${entry##* }
-    got=$(XDG_DATA_HOME=$data gio info -a standard::content-type "$file" | sed -n 's/^ *standard::content-type: //p')
-    [ "$got" = "$want" ] || fail "$file is taken for $got, not $want"
+echo "-- AppStream metadata"
+appstreamcli validate --pedantic --no-net "$prefix/share/metainfo/$id.metainfo.xml" > "$scratch/appstream.log" 2>&1 \
+    || { cat "$scratch/appstream.log"; fail "appstreamcli refuses the metadata"; }
+# The identifier's capitals are fixed by the desktop entry's name: the only remark allowed.
+! grep -E '^[EWI]:|^P:' "$scratch/appstream.log" | grep -v '^P: [^ ]* cid-contains-uppercase-letter' \
+    || fail "appstreamcli has remarks on the metadata"
+for type in application/x-quen-dfm text/x-quen-dfm; do
+    grep -q "<mediatype>$type</mediatype>" "$prefix/share/metainfo/$id.metainfo.xml" \
+        || fail "the metadata does not provide $type"
 done
 
+echo "-- icons: each PNG of the size its folder names, an icon for each form type"
+for size in 16 32 48 64 128 256; do
+    file "$prefix/share/icons/hicolor/${size}x$size/apps/$id.png" | grep -q "PNG image data, $size x $size," \
+        || fail "the ${size}x$size icon is not $size pixels"
+done
+for type in application-x-quen-dfm text-x-quen-dfm; do
+    grep -q "<icon name=\"$type\"/>" "$prefix/share/mime/packages/$id.xml" || fail "the type $type names no icon"
+done
+
+echo "-- file types, from a private type database holding the installed package's"
+bash "$root/scripts/file-types-test.sh" "$build/packaging/dfm_mime_type_probe" \
+    --private "$prefix/share/mime/packages/$id.xml" || fail "files are typed wrongly"
+mkdir "$scratch/files"
+
 echo "-- manual pages"
-for page in "$prefix"/share/man/man1/*.1; do
-    warnings=$(groff -ww -z -man "$page" 2>&1)
+for page in "$prefix"/share/man/man1/*.1.gz; do
+    zcat "$page" | head -n 1 | grep -q "\"Quen DFM Editor $version\"" || fail "$page does not name version $version"
+    warnings=$(zcat "$page" | groff -ww -z -man 2>&1)
     [ -z "$warnings" ] || fail "groff warns about $page: $warnings"
     text=$(LC_ALL=C MANWIDTH=100 man -l "$page" 2> "$scratch/man.err")
     [ ! -s "$scratch/man.err" ] || fail "man -l $page: $(cat "$scratch/man.err")"
-    program=$(basename "$page" .1)
+    program=$(basename "$page" .1.gz)
     # Every option and command the program's own usage text lists is in its page.
     for option in $("$prefix/bin/$program" --help | grep -oE '^ +(-[-a-z]*|totext|tobinary|check)(, --[a-z]+)?' | tr -d ','); do
         grep -qe "$option" <<< "$text" || fail "the manual page of $program does not mention $option"
@@ -140,7 +142,7 @@ for page in "$prefix"/share/man/man1/*.1; do
             || fail "the manual page of $program does not name $other(1) under SEE ALSO"
     done
 done
-grep -q "^ENVIRONMENT" <<< "$(LC_ALL=C man -l "$prefix/share/man/man1/QuenDFMEd.1")" \
+grep -q "^ENVIRONMENT" <<< "$(LC_ALL=C man -l "$prefix/share/man/man1/QuenDFMEd.1.gz")" \
     || fail "the manual page of QuenDFMEd has no ENVIRONMENT"
 
 echo "-- completions in bash, zsh and fish"
@@ -192,39 +194,110 @@ for size in 16 32 48 64 128; do
     grep -q "Icon ($size x $size)" <<< "$icon" || fail "the editor window has no $size pixel icon"
 done
 
-echo "-- Debian package"
+echo "-- Debian packages"
 rm -f "$build"/*.deb
-(cd "$build" && cpack -G DEB > "$scratch/cpack.log" 2>&1) || { cat "$scratch/cpack.log"; fail "cpack could not make the package"; }
-deb=$(ls "$build"/"$package"_*.deb)
-field() { dpkg-deb -f "$deb" "$1"; }
-[ "$(field Package)" = "$package" ] || fail "the package is named $(field Package)"
-[ "$(field Version)" = "$version" ] || fail "the package's version is $(field Version), not $version"
-[ "$(field Architecture)" = "$(dpkg --print-architecture)" ] || fail "the package is for $(field Architecture)"
-for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libuchardet0; do
-    field Depends | tr ',' '\n' | grep -q "^ *$library " || fail "the package does not depend on $library: $(field Depends)"
+(cd "$build" && cpack -G DEB > "$scratch/cpack.log" 2>&1) || { cat "$scratch/cpack.log"; fail "cpack could not make the packages"; }
+toolsDeb=$(ls "$build"/"$toolsPackage"_*.deb)
+editorDeb=$(ls "$build"/"$editorPackage"_*.deb)
+field() { dpkg-deb -f "$1" "$2"; }
+dependsOn() { field "$1" Depends | tr ',' '\n' | grep -q "^ *$2 "; }
+for deb in "$toolsDeb" "$editorDeb"; do
+    [ "$(field "$deb" Version)" = "$version" ] || fail "$deb has version $(field "$deb" Version), not $version"
+    [ "$(field "$deb" Architecture)" = "$(dpkg --print-architecture)" ] || fail "$deb is for $(field "$deb" Architecture)"
+    dpkg-deb -c "$deb" | awk '$2 != "root/root" {exit 1}' || fail "$deb holds files not owned by root"
 done
-[ "$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./usr/||' | sort)" = "$expectedList" ] \
-    || fail "the package's files differ from the installed layout: $(dpkg-deb -c "$deb")"
-dpkg-deb -c "$deb" | awk '$2 != "root/root" {exit 1}' || fail "the package holds files not owned by root"
+[ "$(field "$toolsDeb" Package)" = "$toolsPackage" ] && [ "$(field "$editorDeb" Package)" = "$editorPackage" ] \
+    || fail "the packages are named $(field "$toolsDeb" Package) and $(field "$editorDeb" Package)"
+packageFiles() { dpkg-deb -c "$1" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./usr/||' | sort; }
+[ "$(packageFiles "$toolsDeb")" = "$(sortedList "${toolsFiles[@]}")" ] \
+    || fail "the tools package's files differ from the expected ones: $(packageFiles "$toolsDeb")"
+[ "$(packageFiles "$editorDeb")" = "$(sortedList "${editorFiles[@]}")" ] \
+    || fail "the editor package's files differ from the expected ones: $(packageFiles "$editorDeb")"
+for library in libc6 libstdc++6 libuchardet0; do
+    dependsOn "$toolsDeb" $library || fail "the tools package does not depend on $library: $(field "$toolsDeb" Depends)"
+done
+for library in libqt6core6 libqt6gui6 libqt6widgets6 "$toolsPackage (= $version)"; do
+    dependsOn "$editorDeb" "${library%% *}" && field "$editorDeb" Depends | grep -qF "$library" \
+        || fail "the editor package does not depend on $library: $(field "$editorDeb" Depends)"
+done
+# An upgrade from the single package that held the tools before goes through.
+for relation in Breaks Replaces; do
+    [ "$(field "$toolsDeb" $relation)" = "$editorPackage (<< 1.1.0)" ] \
+        || fail "the tools package's $relation is \"$(field "$toolsDeb" $relation)\""
+done
+
+echo "-- the tools need neither Qt nor X"
+noDesktop='qt|libx|xcb|libgl|libegl|libwayland|libfontconfig|libfreetype|libdbus|libicu'
+! field "$toolsDeb" Depends | grep -iE "$noDesktop" || fail "the tools package depends on a desktop library"
+dpkg-deb -x "$toolsDeb" "$scratch/tools-package"
+dpkg-deb -x "$editorDeb" "$scratch/editor-package"
+for tool in "${tools[@]}"; do
+    ! ldd "$scratch/tools-package/usr/bin/$tool" | grep -iE "$noDesktop" || fail "$tool loads a desktop library"
+done
+
+echo "-- lintian: no error, no warning"
+lintian --fail-on error,warning --no-tag-display-limit "$toolsDeb" "$editorDeb" > "$scratch/lintian.log" 2>&1 \
+    || { cat "$scratch/lintian.log"; fail "lintian finds errors or warnings"; }
+
+echo "-- the packaged programs are hardened: PIE, stack protector, fortified, read-only relocations, bound now"
+for program in "$scratch/tools-package/usr/bin/"* "$scratch/editor-package/usr/bin/QuenDFMEd"; do
+    hardening-check --nocfprotection --nostackclash "$program" > "$scratch/hardening.log" 2>&1 \
+        || { cat "$scratch/hardening.log"; fail "$program is not hardened"; }
+done
+
+echo "-- a second build of the same sources gives the same packages, byte for byte"
+rm -rf "$second"
+cmake -S "$root" -B "$second" -G Ninja -DCMAKE_BUILD_TYPE="$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt")" \
+    -DDFM_WERROR="$(sed -n 's/^DFM_WERROR:[A-Z]*=//p' "$build/CMakeCache.txt")" -DDFM_BENCH=OFF \
+    -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON > "$scratch/second.log" 2>&1 \
+    && cmake --build "$second" --target QuenDFMEd "${tools[@]}" dfm_compressed_docs >> "$scratch/second.log" 2>&1 \
+    && (cd "$second" && cpack -G DEB >> "$scratch/second.log" 2>&1) \
+    || { tail -n 30 "$scratch/second.log"; fail "the second build failed"; }
+for deb in "$toolsDeb" "$editorDeb"; do
+    cmp "$deb" "$second/$(basename "$deb")" || fail "$(basename "$deb") differs between two builds of the same sources"
+done
+rm -rf "$second"
 
 if [ "$(id -u)" != 0 ]; then
-    echo "-- not root: the package is not installed"
-elif dpkg -s "$package" > /dev/null 2>&1; then
-    echo "-- $package is installed already: installing the package is skipped"
+    echo "-- not root: the packages are not installed"
+elif dpkg -s "$editorPackage" > /dev/null 2>&1 || dpkg -s "$toolsPackage" > /dev/null 2>&1; then
+    echo "-- $editorPackage or $toolsPackage is installed already: installing the packages is skipped"
 else
-    echo "-- the package installed with apt-get and removed again"
+    echo "-- the packages installed with apt-get over the older single package, and removed again"
     installedHere=1
-    apt-get install -y -q "$deb" > "$scratch/apt.log" 2>&1 || { cat "$scratch/apt.log"; fail "apt-get cannot install $deb"; }
-    [ "$(/usr/bin/dfmconv --version | head -n 1)" = "dfmconv (Quen DFM Editor) $version" ] || fail "/usr/bin/dfmconv --version"
+    # The single package of 1.0.0: the same files, the tools among them.
+    old=$scratch/old-package
+    mkdir -p "$old/DEBIAN" "$old/usr/bin"
+    cp "$scratch/tools-package/usr/bin/"* "$scratch/editor-package/usr/bin/"* "$old/usr/bin/"
+    printf 'Package: %s\nVersion: 1.0.0\nArchitecture: %s\nMaintainer: %s\nDescription: %s\n' \
+        "$editorPackage" "$(dpkg --print-architecture)" "$(field "$editorDeb" Maintainer)" "the single package of 1.0.0" \
+        > "$old/DEBIAN/control"
+    dpkg-deb --root-owner-group --build "$old" "$scratch/old.deb" > /dev/null
+    apt-get install -y -q "$scratch/old.deb" > "$scratch/apt.log" 2>&1 || { cat "$scratch/apt.log"; fail "apt-get cannot install the old package"; }
+    apt-get install -y -q "$toolsDeb" "$editorDeb" > "$scratch/apt.log" 2>&1 \
+        || { cat "$scratch/apt.log"; fail "apt-get cannot upgrade to $toolsDeb and $editorDeb"; }
+    [ "$(dpkg-query -W -f '${Version}' "$editorPackage")" = "$version" ] || fail "$editorPackage was not upgraded"
+    [ "$(dpkg -S /usr/bin/dfmconv | cut -d: -f1)" = "$toolsPackage" ] || fail "/usr/bin/dfmconv is not the tools package's"
     # Each shell finds the completions in its own system folder.
     bash "$root/scripts/completion-test.sh" /usr || fail "the installed completions do not offer what they should"
     # The triggers of the type database and of the menu took the new files up.
     [ -f /usr/share/mime/application/x-quen-dfm.xml ] || fail "the type database does not know the binary form type"
     grep -q "text/x-quen-dfm=.*$id.desktop" /usr/share/applications/mimeinfo.cache \
         || fail "the menu's type list does not offer the editor for text forms"
-    [ "$(gio info -a standard::content-type "$root/examples/Sample.dfm" | sed -n 's/^ *standard::content-type: //p')" \
-        = application/x-quen-dfm ] || fail "the installed type database does not know a binary form"
-    apt-get purge -y -q "$package" > "$scratch/apt.log" 2>&1 || { cat "$scratch/apt.log"; fail "apt-get cannot remove $package"; }
+    bash "$root/scripts/file-types-test.sh" "$build/packaging/dfm_mime_type_probe" \
+        || fail "the installed type database types files wrongly"
+    apt-get purge -y -q "$editorPackage" > "$scratch/apt.log" 2>&1 || { cat "$scratch/apt.log"; fail "apt-get cannot remove $editorPackage"; }
+    [ ! -e /usr/bin/QuenDFMEd ] || fail "the editor stays after its package's removal"
+    # The tools work alone.
+    cp "$root/examples/Sample.dfm" "$scratch/alone.dfm"
+    dfmconv totext "$scratch/alone.dfm" "$scratch/alone.txt" && grep -q "^object" "$scratch/alone.txt" \
+        || fail "dfmconv does not convert without the editor's package"
+    dfmgrep -r SampleForm "$scratch" | grep -q "alone.dfm" || fail "dfmgrep does not search without the editor's package"
+    for tool in "${tools[@]}"; do
+        [ "$("$tool" --version | head -n 1)" = "$tool (Quen DFM Editor) $version" ] || fail "$tool --version alone"
+    done
+    dfmlint "$scratch/alone.dfm" > /dev/null 2>&1 || [ $? = 1 ] || fail "dfmlint does not run without the editor's package"
+    apt-get purge -y -q "$toolsPackage" > "$scratch/apt.log" 2>&1 || { cat "$scratch/apt.log"; fail "apt-get cannot remove $toolsPackage"; }
     installedHere=0
     [ ! -e /usr/bin/dfmconv ] && [ ! -e /usr/share/applications/$id.desktop ] || fail "files stay after the removal"
     [ ! -e /usr/share/mime/application/x-quen-dfm.xml ] || fail "the type database keeps the type after the removal"

@@ -15,7 +15,7 @@ $sudo apt-get install -y --no-install-recommends \
     ca-certificates cmake ninja-build g++ libgtest-dev clang libclang-rt-14-dev \
     qt6-base-dev libuchardet-dev pkg-config fonts-dejavu-core fonts-liberation xvfb xdotool strace \
     desktop-file-utils shared-mime-info libglib2.0-bin groff-base man-db dpkg-dev file x11-utils \
-    bash-completion zsh fish
+    bash-completion zsh fish lintian devscripts appstream
 
 rm -rf build build-asan build-fuzz
 
