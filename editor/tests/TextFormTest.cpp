@@ -82,17 +82,22 @@ TEST_F(TextForms, TextThatDoesNotParseIsNamedWithItsLineAndNothingIsWritten)
     EXPECT_FALSE(QFile::exists(folder.filePath("Broken.D$$")));
 }
 
-TEST_F(TextForms, OtherFileTypesAreStillRefused)
+// A form text under another name opens as text; another text file under such a name does not.
+TEST_F(TextForms, OpenUnderAnyNameWhileOtherTextFilesAreRefused)
 {
     for (const char* name : {"Form.txt", "Form.pas", "Form"}) {
         SCOPED_TRACE(name);
         prompts.notices.clear();
         write(folder.filePath(name), CodePageForm);
         form->openFormFile(folder.filePath(name));
-        EXPECT_FALSE(form->document().isOpen());
-        ASSERT_EQ(prompts.notices.size(), 1);
-        EXPECT_TRUE(prompts.notices[0].startsWith("Can't load \"")) << prompts.notices[0].toStdString();
+        EXPECT_TRUE(prompts.notices.isEmpty());
+        EXPECT_EQ(form->document().formPath(), folder.filePath(name));
+        EXPECT_EQ(formatPanel(), "Text");
     }
+    write(folder.filePath("Notes.txt"), "Objects, inherited and inline: all words.\r\n");
+    form->openFormFile(folder.filePath("Notes.txt"));
+    EXPECT_EQ(prompts.notices, QStringList{"Can't load \".txt\" file type !"});
+    EXPECT_EQ(form->document().formPath(), folder.filePath("Form"));
 }
 
 TEST_F(TextForms, SaveAsTurnsABinaryFormIntoTextAndBack)
