@@ -64,6 +64,9 @@ add form.txt text/plain 'object Form1: TForm1\nend\n'
 # Forms whose extension says so, whatever their first line.
 add upper.dfm "$text" 'OBJECT Form1: TForm1\r\nEND\r\n'
 add odd.lfm "$text" 'object Form1: MyForm\nend\n'
+cp "$root/examples/Sample.dfm" "$files/Binary.fmx"
+cases+=("$files/Binary.fmx|$binary")
+add Stream.xfm "$binary" 'TPF0\x06TForm1\x05Form1\x00\x00'
 # An image whose signature a binary form's header shares: still an image.
 add picture.jxl image/jxl '\xff\x0a\xfa\x7f\x01\x00\x00\x00'
 cases+=("$root/packaging/icons/hicolor/48x48/apps/org.quen.DFMEditor.png|image/png")
