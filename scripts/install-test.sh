@@ -54,18 +54,18 @@ fail() {
 
 [ -d "$corpus" ] || fail "the shared test forms are expected in $corpus"
 
-toolsFiles=(share/doc/$toolsPackage/copyright share/doc/$toolsPackage/changelog.gz)
+toolsFiles=("share/doc/$toolsPackage/copyright" "share/doc/$toolsPackage/changelog.gz")
 for tool in "${tools[@]}"; do
-    toolsFiles+=(bin/$tool share/man/man1/$tool.1.gz share/bash-completion/completions/$tool
-        share/zsh/vendor-completions/_$tool share/fish/vendor_completions.d/$tool.fish)
+    toolsFiles+=("bin/$tool" "share/man/man1/$tool.1.gz" "share/bash-completion/completions/$tool"
+        "share/zsh/vendor-completions/_$tool" "share/fish/vendor_completions.d/$tool.fish")
 done
 editorFiles=(
     bin/QuenDFMEd share/man/man1/QuenDFMEd.1.gz
-    share/doc/$editorPackage/copyright share/doc/$editorPackage/changelog.gz
-    share/applications/$id.desktop
-    share/metainfo/$id.metainfo.xml
-    share/mime/packages/$id.xml
-    share/icons/hicolor/scalable/apps/$id.svg
+    "share/doc/$editorPackage/copyright" "share/doc/$editorPackage/changelog.gz"
+    "share/applications/$id.desktop"
+    "share/metainfo/$id.metainfo.xml"
+    "share/mime/packages/$id.xml"
+    "share/icons/hicolor/scalable/apps/$id.svg"
     share/icons/hicolor/scalable/mimetypes/application-x-quen-dfm.svg
     share/icons/hicolor/scalable/mimetypes/text-x-quen-dfm.svg
 )
