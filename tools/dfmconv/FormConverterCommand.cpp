@@ -80,6 +80,8 @@ constexpr const char* UsageText =
     "  --force      replace an OUT that is read-only for you (its folder taking new files)\n"
     "  -h, --help   this text\n"
     "  --version    the program's name, version and licence\n"
+    "  --           ends the options: the words after it are the command and paths, even those\n"
+    "               that start with -\n"
     "\n"
     "An input is never overwritten (but by --in-place), and a conversion that fails leaves no\n"
     "output file and its input as it was; nor does one stopped by Ctrl+C, a kill, a hang-up or\n"
@@ -288,6 +290,10 @@ int FormConverterCommand::runWords(const std::vector<std::string>& arguments)
     std::vector<std::string> words;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
+        if (argument == "--") {
+            words.insert(words.end(), arguments.begin() + static_cast<std::ptrdiff_t>(i) + 1, arguments.end());
+            break;
+        }
         if (argument == "-h" || argument == "--help") {
             print(UsageText);
             return Success;

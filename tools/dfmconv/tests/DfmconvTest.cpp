@@ -193,6 +193,18 @@ TEST_F(DfmconvTest, ConvertsBothWaysThroughFilesAndPipes)
     EXPECT_EQ(out_, readFile(Sample));
 }
 
+// After "--", a path that starts with "-" is a path, and so is a word that reads like an option.
+TEST_F(DfmconvTest, DoubleDashEndsTheOptions)
+{
+    fs::copy_file(Sample, folder_ / "-draft.dfm");
+    ASSERT_EQ(run("-- totext -draft.dfm --help"), 0) << err_;
+    EXPECT_TRUE(readFile(folder_ / "--help").starts_with("object "));
+    ASSERT_EQ(run("--force -- tobinary --help -back.dfm"), 0) << err_;
+    EXPECT_EQ(readFile(folder_ / "-back.dfm"), readFile(Sample));
+    EXPECT_EQ(run("totext -draft.dfm"), 2);
+    EXPECT_EQ(run("--"), 2);
+}
+
 TEST_F(DfmconvTest, AFailedConversionLeavesNoOutput)
 {
     writeFile(folder_ / "broken.txt", "object Form1: TForm1\r\n  Left = ?\r\nend\r\n");
