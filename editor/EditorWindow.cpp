@@ -592,7 +592,7 @@ void EditorWindow::pageTextChanged()
 {
     // Save is offered while a page differs from the disk; an undo back to the saved text withdraws
     // it. Only a change of that state alters a rule; one update then suffices.
-    const bool changed = formPage_->modified() || unitPage_->modified();
+    const bool changed = pagesModified();
     if (changed != unsavedChanges_) {
         unsavedChanges_ = changed;
         updateCommands();
@@ -755,7 +755,7 @@ bool EditorWindow::save()
 {
     if (!document_.isOpen())
         return true;
-    if (!formPage_->modified() && !unitPage_->modified()) {
+    if (!pagesModified()) {
         unsavedChanges_ = false;
         updateCommands();
         return true;

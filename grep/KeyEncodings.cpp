@@ -64,13 +64,7 @@ KeyEncodings::KeyEncodings(std::string_view bytes, std::u16string_view text, con
     sortUnitFolds();
     if (!bytes.empty())
         add(std::string(bytes), 1, pageFold);
-    if (!text.empty()) {
-        add(wideBytes(text), 2, AsciiFold);
-        // Matches of the UTF-8 form equal to the page's bytes are matches of those already.
-        std::string utf8;
-        if (toUtf8(text, utf8))
-            addBytes(std::move(utf8), AsciiFold);
-    }
+    addUnicodeForms(text);
 }
 
 KeyEncodings::KeyEncodings(std::u16string_view text, const CodePage& firstPage, bool fold)
@@ -92,12 +86,18 @@ KeyEncodings::KeyEncodings(std::u16string_view text, const CodePage& firstPage, 
     // Pages that write the key alike, with letters that fold alike, make one pattern.
     for (auto& [bytes, pageFold] : pageKeys)
         addBytes(std::move(bytes), pageFold);
-    if (!text.empty()) {
-        add(wideBytes(text), 2, AsciiFold);
-        std::string utf8;
-        if (toUtf8(text, utf8))
-            addBytes(std::move(utf8), AsciiFold);
-    }
+    addUnicodeForms(text);
+}
+
+void KeyEncodings::addUnicodeForms(std::u16string_view text)
+{
+    if (text.empty())
+        return;
+    add(wideBytes(text), 2, AsciiFold);
+    // Matches of the UTF-8 form equal to a page's bytes are matches of those already.
+    std::string utf8;
+    if (toUtf8(text, utf8))
+        addBytes(std::move(utf8), AsciiFold);
 }
 
 void KeyEncodings::prepareFolds()

@@ -60,6 +60,8 @@ private:
     void sortUnitFolds();
     // Adds the key as bytes that fold by folds_[fold], unless a pattern already finds the same.
     void addBytes(std::string bytes, std::size_t fold);
+    // Adds the key as UTF-16LE and as UTF-8, after the pages' patterns.
+    void addUnicodeForms(std::u16string_view text);
     void add(std::string bytes, int unitSize, std::size_t fold);
     char16_t foldUnit(char16_t unit) const;
     bool matches(const Pattern& pattern, const unsigned char* text) const;
