@@ -148,6 +148,12 @@ EditorWindow::EditorWindow(UserPrompts& prompts, const QStringList& arguments, Q
     connect(&updateTimer_, &QTimer::timeout, this, &EditorWindow::updateCommands);
 
     StoreFile::placeQtStore();
+    connect(&document_, &FormDocument::opened, this, &EditorWindow::documentOpened);
+    connect(&document_, &FormDocument::saved, this, &EditorWindow::documentSaved);
+    connect(&document_, &FormDocument::savedAs, this, &EditorWindow::documentSavedAs);
+    connect(&document_, &FormDocument::pageLoaded, this, &EditorWindow::pageLoaded);
+    // Save and Cancel modified flag follow the pages' marks.
+    connect(&document_, &FormDocument::modifiedChanged, this, &EditorWindow::updateCommands);
     createPages();
     createActions();
     createMenus();
@@ -187,21 +193,26 @@ EditorWindow::~EditorWindow()
 {
     // The children still send signals while the window is torn down; none may reach it now.
     qApp->removeEventFilter(this);
-    for (QObject* sender : std::initializer_list<QObject*>{qApp, QApplication::clipboard(), pages_, formPage_, unitPage_})
+    for (QObject* sender :
+         std::initializer_list<QObject*>{qApp, QApplication::clipboard(), pages_, formPage_, unitPage_, &document_})
         disconnect(sender, nullptr, this, nullptr);
     windowSettings_->saveAtDestruction();
     windowSettings_->writeInteger(EditorStore::CreateBackup, document_.backupEnabled() ? 1 : 0);
+    // The pages show the document's texts, which go with the document before the window's
+    // children would.
+    delete pages_;
 }
 
 void EditorWindow::createPages()
 {
     pages_ = new QTabWidget(this);
     pages_->setObjectName(QStringLiteral("pc1"));
-    const auto addPage = [this](const char* pageName, const char* memoName, const QString& caption,
-                                QStyle::StandardPixmap icon, PageHighlighter::LineScanner syntax) {
+    const auto addPage = [this](FormDocument::Page text, const char* pageName, const char* memoName,
+                                const QString& caption, QStyle::StandardPixmap icon,
+                                PageHighlighter::LineScanner syntax) {
         auto* page = new QWidget(pages_);
         page->setObjectName(QString::fromLatin1(pageName));
-        auto* memo = new PageEditor(page);
+        auto* memo = new PageEditor(document_.page(text), page);
         memo->setObjectName(QString::fromLatin1(memoName));
         memo->setFont(initialEditorFont());
         memo->setTextColor(Qt::white);
@@ -211,15 +222,18 @@ void EditorWindow::createPages()
         layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(memo);
         pages_->addTab(page, QApplication::style()->standardIcon(icon), caption);
-        connect(memo, &QPlainTextEdit::textChanged, this, &EditorWindow::pageTextChanged);
+        connect(memo, &QPlainTextEdit::textChanged, this, [this] {
+            updateCaretStatus();
+            scheduleUpdate();
+        });
         connect(memo, &QPlainTextEdit::cursorPositionChanged, this, &EditorWindow::updateCaretStatus);
         connect(memo, &QPlainTextEdit::selectionChanged, this, &EditorWindow::scheduleUpdate);
         connect(memo, &QPlainTextEdit::undoAvailable, this, &EditorWindow::scheduleUpdate);
         return std::pair{page, memo};
     };
-    std::tie(formTab_, formPage_) =
-        addPage("tsDFM", "Memo1", QStringLiteral("&DFM"), QStyle::SP_FileIcon, &FormTextSyntax::scanLine);
-    std::tie(unitTab_, unitPage_) = addPage("tsPascal", "Memo2", QStringLiteral("&Source"),
+    std::tie(formTab_, formPage_) = addPage(FormDocument::Page::Form, "tsDFM", "Memo1", QStringLiteral("&DFM"),
+                                            QStyle::SP_FileIcon, &FormTextSyntax::scanLine);
+    std::tie(unitTab_, unitPage_) = addPage(FormDocument::Page::Unit, "tsPascal", "Memo2", QStringLiteral("&Source"),
                                             QStyle::SP_FileDialogDetailedView, &PascalSyntax::scanLine);
     setCentralWidget(pages_);
     connect(pages_, &QTabWidget::currentChanged, this, [this] {
@@ -237,7 +251,7 @@ std::span<const EditorCommand> EditorWindow::commands()
         {"ActFileOpen", "&Open file", "Ctrl+O", "CatFile", "Open DFM|Open a DFM to explore", "document-open",
          P::Open, &W::openFromDialog},
         {"ActFileSave", "&Save file", "Ctrl+S", "CatFile", "Save|Save current DFM", "document-save",
-         P::Save, &W::saveCommand, &W::hasUnsavedChanges},
+         P::Save, &W::saveCommand, &W::isDocumentModified},
         {"ActSaveAs", "Save &as", "", "CatFile", "Save as|Save current form as...", "document-save-as",
          P::SaveAs, &W::saveAs, &W::isDocumentOpen},
         {"ActGrep", "&Grep", "Alt+G", "CatFile", "Grep|Search for files on disk", "system-search",
@@ -270,7 +284,7 @@ std::span<const EditorCommand> EditorWindow::commands()
          S::SP_ArrowDown, &W::reduceFont, &W::canReduceFont},
         {"ActCancelModified", "Cancel &modified flag", "", "Edition",
          "Cancel \"Modified\"|Cancel \"modified\" flag to avoid auto saving", "edit-clear", S::SP_DialogResetButton,
-         &W::clearModifiedFlags, &W::pagesModified},
+         &W::clearModifiedFlags, &W::isDocumentModified},
         {"ActFont", "Change &font", "", "Tools", "Font|Change font", "preferences-desktop-font",
          S::SP_FileDialogInfoView, &W::chooseFont},
         {"ActCalc", "&Calculator", "", "Tools", "Calculator|Popup calculator", "accessories-calculator",
@@ -587,20 +601,6 @@ void EditorWindow::focusChanged(QWidget* old, QWidget* now)
     scheduleUpdate();
 }
 
-// The shared change handler of both editors.
-void EditorWindow::pageTextChanged()
-{
-    // Save is offered while a page differs from the disk; an undo back to the saved text withdraws
-    // it. Only a change of that state alters a rule; one update then suffices.
-    const bool changed = pagesModified();
-    if (changed != unsavedChanges_) {
-        unsavedChanges_ = changed;
-        updateCommands();
-    }
-    updateCaretStatus();
-    scheduleUpdate();
-}
-
 void EditorWindow::updateCommands()
 {
     for (const EditorCommand& command : commands()) {
@@ -643,11 +643,6 @@ bool EditorWindow::canReduceFont() const
     return currentPage()->font().pointSize() > 7;
 }
 
-bool EditorWindow::pagesModified() const
-{
-    return formPage_->modified() || unitPage_->modified();
-}
-
 void EditorWindow::openFormFile(const QString& path)
 {
     runCommand(prompts_, [&] {
@@ -669,7 +664,7 @@ void EditorWindow::openFormFile(const QString& path)
 
 bool EditorWindow::offerToSave()
 {
-    if (!unsavedChanges_)
+    if (!document_.isModified())
         return true;
     switch (prompts_.askYesNo(QStringLiteral("Save change"), QStringLiteral("Current form has been modified.\nSave change ?"))) {
     case UserPrompts::Reply::Yes:
@@ -690,11 +685,13 @@ void EditorWindow::loadDocument(const QString& path, const FormFiles::CodePageRe
         BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
         ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
     } busy;
-    const FormDocument::Texts texts = document_.open(path, request);
+    document_.open(path, request);
+}
+
+void EditorWindow::documentOpened(const QString& path)
+{
     const QFileInfo info(path);
     setDialogFile(saveDialog_, info.absolutePath(), info.fileName());
-    formPage_->loadText(texts.form);
-    unitPage_->loadText(texts.unit);
     // The caption shows the name as it was given; the document holds it in full.
     setWindowTitle(path);
     formatPanel_->setText(formatName(document_.formFormat()));
@@ -702,11 +699,21 @@ void EditorWindow::loadDocument(const QString& path, const FormFiles::CodePageRe
     showHint(QString());
     updateCodePageMenu();
     updateUnitStatus();
-    unsavedChanges_ = false;
     updateCommands();
     updateCaretStatus();
     if (objectViewWindow_->isVisible())
         objectViewWindow_->buildObjectTree(formLines());
+}
+
+void EditorWindow::pageLoaded(FormDocument::Page page)
+{
+    PageEditor* editor = pageEditor(page);
+    editor->setTextCursor(QTextCursor(editor->document()));
+}
+
+PageEditor* EditorWindow::pageEditor(FormDocument::Page page) const
+{
+    return page == FormDocument::Page::Form ? formPage_ : unitPage_;
 }
 
 void EditorWindow::chooseCodePage(int number)
@@ -753,15 +760,10 @@ void EditorWindow::updateCodePageMenu()
 
 bool EditorWindow::save()
 {
-    if (!document_.isOpen())
+    if (!document_.isOpen() || !document_.isModified())
         return true;
-    if (!pagesModified()) {
-        unsavedChanges_ = false;
-        updateCommands();
-        return true;
-    }
     try {
-        document_.save(formPage_->text(), unitPage_->text(), unitPage_->modified());
+        document_.save();
     } catch (const ParserError& error) {
         showError(prompts_, error);
         if (pages_->currentWidget() == formTab_) {
@@ -774,16 +776,15 @@ bool EditorWindow::save()
         showError(prompts_, error);
         return false;
     }
-    // The pages now match the disk: closing without a further edit must not save again, or the
-    // backups would lose the files they were made to keep.
-    formPage_->markSaved();
-    unitPage_->markSaved();
-    // Only now: a failed save keeps Save offered and the question before the edits are dropped.
-    unsavedChanges_ = false;
-    updateCommands();
+    return true;
+}
+
+// The document has cleared the marks: closing without a further edit does not save again, or the
+// backups would lose the files they were made to keep. A failed save never gets here.
+void EditorWindow::documentSaved()
+{
     updateUnitStatus();
     showSavedHint();
-    return true;
 }
 
 void EditorWindow::saveAs()
@@ -806,12 +807,14 @@ void EditorWindow::saveAs()
             format.kind = FormFileKind::Text;
     }
     dialogFileNames_[saveDialog_] = chosen;
-    document_.saveAs(chosen, formPage_->text(), unitPage_->text(), format);
-    unsavedChanges_ = false;
-    updateCommands();
-    const QFileInfo info(chosen);
+    document_.saveAs(chosen, format);
+}
+
+void EditorWindow::documentSavedAs(const QString& path)
+{
+    const QFileInfo info(path);
     setDialogFile(openDialog_, info.absolutePath(), info.fileName());
-    setWindowTitle(chosen);
+    setWindowTitle(path);
     formatPanel_->setText(formatName(document_.formFormat()));
     updateUnitStatus();
     showSavedHint();
@@ -1063,8 +1066,8 @@ void EditorWindow::reduceFont()
 
 void EditorWindow::clearModifiedFlags()
 {
-    formPage_->setModified(false);
-    unitPage_->setModified(false);
+    document_.setModified(FormDocument::Page::Form, false);
+    document_.setModified(FormDocument::Page::Unit, false);
 }
 
 void EditorWindow::chooseFont()

@@ -43,6 +43,7 @@ public:
     static std::span<const EditorCommand> commands();
 
     const FormDocument& document() const { return document_; }
+    FormDocument& document() { return document_; }
     void openFormFile(const QString& path);
     // False when an error stopped it (the error box has been shown).
     bool save();
@@ -87,7 +88,12 @@ private:
     void updateCodePageMenu();
     // Names the file looked for when the open form has no unit.
     void updateUnitStatus();
-    void pageTextChanged();
+    // The document's changes, as the window shows them.
+    void documentOpened(const QString& path);
+    void documentSaved();
+    void documentSavedAs(const QString& path);
+    void pageLoaded(FormDocument::Page page);
+    PageEditor* pageEditor(FormDocument::Page page) const;
     void updateCaretStatus();
     PageEditor* currentPage() const;
     // The page with the focus, or the one that had it when the menu bar took it to be worked by keys.
@@ -151,7 +157,7 @@ private:
     void showProblemLine(bool inUnit, int line);
 
     // Enabled rules and switch states of the commands.
-    bool hasUnsavedChanges() const { return unsavedChanges_; }
+    bool isDocumentModified() const { return document_.isModified(); }
     bool isDocumentOpen() const { return document_.isOpen(); }
     bool canUndo() const;
     bool canRedo() const;
@@ -159,7 +165,6 @@ private:
     bool canPaste() const;
     bool canEnlargeFont() const;
     bool canReduceFont() const;
-    bool pagesModified() const;
     bool hintsShown() const { return showHints_; }
     bool backupsMade() const { return document_.backupEnabled(); }
     bool syntaxColoursShown() const;
@@ -167,8 +172,6 @@ private:
 
     UserPrompts& prompts_;
     FormDocument document_;
-    // Some page changed since the last open or save: Save is offered.
-    bool unsavedChanges_ = false;
     bool showHints_ = true;
     bool toldSettingsNotKept_ = false;
     QColor hintColor_;

@@ -1,19 +1,96 @@
-// The open form and its operations.
+// The open form: its page texts, their modified marks, its files and the model of its text.
 #include "FormDocument.h"
 
+#include "Errors.h"
 #include "FormFiles.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QPlainTextDocumentLayout>
+#include <QTextDocument>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace dfm {
+
+namespace {
+
+// Long enough that typing at an ordinary pace does not read the text at every key.
+constexpr int ParsePauseMs = 150;
+
+}  // namespace
+
+FormDocument::FormDocument(QObject* parent)
+    : QObject(parent), formPage_(makePage(Page::Form)), unitPage_(makePage(Page::Unit))
+{
+    parseTimer_.setSingleShot(true);
+    parseTimer_.setInterval(ParsePauseMs);
+    connect(&parseTimer_, &QTimer::timeout, this, &FormDocument::startParse);
+    connect(&parseWatcher_, &QFutureWatcher<ParseResult>::finished, this, &FormDocument::parseFinished);
+    connect(formPage_, &QTextDocument::contentsChanged, this, [this] {
+        ++formVersion_;
+        if (!settingPage_)
+            parseTimer_.start();
+    });
+}
+
+// A parse still running works on its own copy of the text; its result is dropped.
+FormDocument::~FormDocument() = default;
+
+QTextDocument* FormDocument::makePage(Page which)
+{
+    auto* page = new QTextDocument(this);
+    page->setDocumentLayout(new QPlainTextDocumentLayout(page));
+    connect(page, &QTextDocument::modificationChanged, this, [this, which, page](bool modified) {
+        // The editor widget's own replacement of the whole text leaves no history and clears the
+        // mark; it is still a change that a save must write.
+        if (!modified && !settingPage_ && !page->isUndoAvailable() && !page->isRedoAvailable()) {
+            page->setModified(true);
+            return;
+        }
+        emit modifiedChanged(which, modified);
+    });
+    return page;
+}
+
+QTextDocument* FormDocument::page(Page which) const
+{
+    return which == Page::Form ? formPage_ : unitPage_;
+}
+
+QString FormDocument::text(Page which) const
+{
+    return PageText::ofDocument(*page(which));
+}
+
+void FormDocument::loadText(Page which, const QString& text)
+{
+    settingPage_ = true;
+    page(which)->setPlainText(text);
+    page(which)->setModified(false);
+    settingPage_ = false;
+    emit pageLoaded(which);
+    if (which == Page::Form)
+        startParse();
+}
+
+bool FormDocument::isModified(Page which) const
+{
+    return page(which)->isModified();
+}
+
+void FormDocument::setModified(Page which, bool on)
+{
+    settingPage_ = true;
+    page(which)->setModified(on);
+    settingPage_ = false;
+}
 
 QString FormDocument::unitPath() const
 {
     return FormFiles::unitFileName(formPath_);
 }
 
-FormDocument::Texts FormDocument::open(const QString& path, const FormFiles::CodePageRequest& request)
+void FormDocument::open(const QString& path, const FormFiles::CodePageRequest& request)
 {
     FormFiles::Loaded loaded = FormFiles::load(path, request);
     // A grep search changes the working directory: a relative name would then save elsewhere.
@@ -22,29 +99,90 @@ FormDocument::Texts FormDocument::open(const QString& path, const FormFiles::Cod
     formFormat_ = loaded.formFormat;
     codePage_ = loaded.codePage;
     unitUnreadable_ = loaded.unitUnreadable;
-    return {std::move(loaded.formText), std::move(loaded.unitText)};
+    // The model of the previous form says nothing of this one.
+    formModel_.reset();
+    loadText(Page::Unit, loaded.unitText);
+    loadText(Page::Form, loaded.formText);
+    emit opened(path);
 }
 
-void FormDocument::save(const QString& formText, const QString& unitText, bool unitModified)
+void FormDocument::save()
 {
     // A unit page that holds what is on disk is written back, which keeps the previous unit as a
     // backup; one that stands for no readable file would replace nothing but its backup, and a
     // read-only unit is a lock that the form's save leaves alone.
     const QFileInfo unit(unitPath());
-    const bool writeUnit = unitModified
+    const bool writeUnit = isModified(Page::Unit)
         || (!unitUnreadable_ && (unit.exists() || unit.isSymLink()) && FormFiles::writeRefusal(unit.filePath()) == 0);
-    FormFiles::save({formPath_, formText, formFormat_, unitText, unitFormat_}, backupEnabled_, writeUnit);
+    FormFiles::save({formPath_, text(Page::Form), formFormat_, text(Page::Unit), unitFormat_}, backupEnabled_, writeUnit);
     if (writeUnit)
         unitUnreadable_ = false;
+    // The pages now match the disk: undoing back to here clears the mark again.
+    setModified(Page::Form, false);
+    setModified(Page::Unit, false);
+    emit saved();
 }
 
-void FormDocument::saveAs(const QString& path, const QString& formText, const QString& unitText,
-                          const FormFiles::FormFormat& format)
+void FormDocument::saveAs(const QString& path, const FormFiles::FormFormat& format)
 {
-    FormFiles::saveAs({path, formText, format, unitText, unitFormat_});
+    FormFiles::saveAs({path, text(Page::Form), format, text(Page::Unit), unitFormat_});
     formPath_ = path;
     formFormat_ = format;
     unitUnreadable_ = false;
+    emit savedAs(path);
+}
+
+bool FormDocument::formParsePending() const
+{
+    return parseTimer_.isActive() || parseWatcher_.isRunning();
+}
+
+std::shared_ptr<const FormModel> FormDocument::readFormText(const QString& text, const FormFiles::FormFormat& format)
+{
+    return std::make_shared<const FormModel>(FormFiles::formFileBytes(text, format));
+}
+
+FormDocument::ParseResult FormDocument::parse(const QString& text, const FormFiles::FormFormat& format)
+{
+    try {
+        return {readFormText(text, format), 0, QString()};
+    } catch (const ParserError& error) {
+        return {nullptr, error.line(), QString::fromUtf8(error.what())};
+    } catch (const std::exception& error) {
+        // Another conversion error (a value out of range, a bad picture) has no line of its own.
+        return {nullptr, 0, QString::fromUtf8(error.what())};
+    }
+}
+
+// The text is read in a worker thread on a copy taken here, so that keys are never kept waiting
+// by a large form; one parse runs at a time.
+void FormDocument::startParse()
+{
+    parseTimer_.stop();
+    if (parseWatcher_.isRunning()) {
+        // The newer text is read when this parse ends.
+        return;
+    }
+    parsedVersion_ = formVersion_;
+    parseWatcher_.setFuture(QtConcurrent::run(&FormDocument::parse, text(Page::Form), formFormat_));
+}
+
+void FormDocument::parseFinished()
+{
+    // A result of a text edited since is dropped; the edit's own parse follows, at once when its
+    // pause has already passed.
+    if (parsedVersion_ != formVersion_) {
+        if (!parseTimer_.isActive())
+            startParse();
+        return;
+    }
+    const ParseResult result = parseWatcher_.result();
+    if (result.model) {
+        formModel_ = result.model;
+        emit formModelChanged();
+    } else {
+        emit formTextBroken(result.errorLine, result.errorMessage);
+    }
 }
 
 }  // namespace dfm

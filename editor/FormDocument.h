@@ -1,21 +1,33 @@
-// The open form: where its files are, how its unit is written back, whether backups are made,
-// and the open, save and save-as operations over them. The window holds one and shows its texts.
+// The open form: its two page texts and whether each differs from the disk, where its files are,
+// how they are stored, and the open, save and save-as operations over them. The pages show its
+// texts; the window, the object view and the form check observe its signals.
 #pragma once
 
 #include "FormFiles.h"
 #include "PageText.h"
 
+#include <QFutureWatcher>
+#include <QObject>
 #include <QString>
+#include <QTimer>
+
+#include <memory>
+
+class QTextDocument;
 
 namespace dfm {
 
-class FormDocument {
+// What the document keeps of the form text as last read without error. The form stream that the
+// text converts to stands in until the form's object tree replaces it.
+using FormModel = QByteArray;
+
+class FormDocument : public QObject {
+    Q_OBJECT
 public:
-    // What the two pages show after an open.
-    struct Texts {
-        QString form;
-        QString unit;
-    };
+    enum class Page { Form, Unit };
+
+    explicit FormDocument(QObject* parent = nullptr);
+    ~FormDocument() override;
 
     bool isOpen() const { return !formPath_.isEmpty(); }
     // A full path once open, so that a change of the working directory cannot move a save.
@@ -34,25 +46,83 @@ public:
     bool backupEnabled() const { return backupEnabled_; }
     void setBackupEnabled(bool on) { backupEnabled_ = on; }
 
-    // Reads the form and its unit. Everything is read before the document changes, so that a
-    // failed open keeps the previous document whole under its own name. Throws the form errors.
-    Texts open(const QString& path, const FormFiles::CodePageRequest& request = {});
-    // Converts the form text and writes both files; the unit only when unitModified says its page
-    // differs from the disk, or it is on disk, was readable and may be written. Nothing on disk
-    // changes when it throws.
-    void save(const QString& formText, const QString& unitText, bool unitModified);
+    // The text a page shows; the same object for the document's whole life.
+    QTextDocument* page(Page which) const;
+    // The text exactly as held, lines joined by "\n".
+    QString text(Page which) const;
+    // Replaces a page's text as if read from its file: not modified, no undo history.
+    void loadText(Page which, const QString& text);
+
+    // Set by every change of the page's text after a load; cleared by a load, a successful save,
+    // an undo or redo back to the text as loaded or saved, and on request.
+    bool isModified(Page which) const;
+    bool isModified() const { return isModified(Page::Form) || isModified(Page::Unit); }
+    void setModified(Page which, bool on);
+
+    // Reads the form and its unit into the pages. Everything is read before the document changes,
+    // so that a failed open keeps the previous document whole under its own name. Throws the form
+    // errors. path is told to opened() as given.
+    void open(const QString& path, const FormFiles::CodePageRequest& request = {});
+    // Converts the form text and writes both files; the unit only when its page is modified, or
+    // it is on disk, was readable and may be written. Nothing on disk changes when it throws, and
+    // the pages stay modified.
+    void save();
     // Writes the form under path, stored as format says, and the unit beside it (unless its text
-    // is empty); the document is then that file.
-    void saveAs(const QString& path, const QString& formText, const QString& unitText,
-                const FormFiles::FormFormat& format);
+    // is empty); the document is then that file. The modified marks stay as they are.
+    void saveAs(const QString& path, const FormFiles::FormFormat& format);
+
+    // The form text read as it stood at the last parse that succeeded; null before the first.
+    std::shared_ptr<const FormModel> formModel() const { return formModel_; }
+    // Whether an edit of the form page has not been read yet.
+    bool formParsePending() const;
+
+signals:
+    void modifiedChanged(Page page, bool modified);
+    // A page's text was replaced by loadText (also at an open).
+    void pageLoaded(Page page);
+    // A form was read into the pages; path as given to open().
+    void opened(const QString& path);
+    void saved();
+    // The document is now the file at path, written by Save as.
+    void savedAs(const QString& path);
+    // The form text was read again after an edit or an open: formModel() is the new model.
+    void formModelChanged();
+    // The form text stopped reading at the 1-based line; formModel() keeps the last good model.
+    void formTextBroken(int line, const QString& message);
 
 private:
+    struct ParseResult {
+        std::shared_ptr<const FormModel> model;
+        int errorLine = 0;
+        QString errorMessage;
+    };
+
+    // A page's text and its mark: an edit is told as a change of the mark, and of the model for
+    // the form page.
+    QTextDocument* makePage(Page which);
+    void startParse();
+    void parseFinished();
+    // The one place the form text becomes a model; throws ParserError with the line.
+    static std::shared_ptr<const FormModel> readFormText(const QString& text, const FormFiles::FormFormat& format);
+    static ParseResult parse(const QString& text, const FormFiles::FormFormat& format);
+
+    QTextDocument* formPage_;
+    QTextDocument* unitPage_;
+    // Set while the document itself sets a page's text or mark, which then is no user's change.
+    bool settingPage_ = false;
     QString formPath_;
     TextFormat unitFormat_;
     FormFiles::FormFormat formFormat_;
     CodePageChoice codePage_;
     bool unitUnreadable_ = false;
     bool backupEnabled_ = true;
+
+    std::shared_ptr<const FormModel> formModel_;
+    QTimer parseTimer_;
+    QFutureWatcher<ParseResult> parseWatcher_;
+    // Counts the form page's versions, so that the result of a parse of an older text is dropped.
+    quint64 formVersion_ = 0;
+    quint64 parsedVersion_ = 0;
 };
 
 }  // namespace dfm

@@ -1,6 +1,7 @@
 #include "PageEditor.h"
 
 #include "LineNumberGutter.h"
+#include "PageText.h"
 
 #include <QKeyEvent>
 #include <QTextBlock>
@@ -8,8 +9,10 @@
 
 namespace dfm {
 
-PageEditor::PageEditor(QWidget* parent) : QPlainTextEdit(parent), chosenTextColor_(palette().color(QPalette::Text))
+PageEditor::PageEditor(QTextDocument* text, QWidget* parent)
+    : QPlainTextEdit(parent), chosenTextColor_(palette().color(QPalette::Text))
 {
+    setDocument(text);
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -21,16 +24,6 @@ PageEditor::PageEditor(QWidget* parent) : QPlainTextEdit(parent), chosenTextColo
     colours.setColor(QPalette::Inactive, QPalette::HighlightedText,
                      colours.color(QPalette::Active, QPalette::HighlightedText));
     setPalette(colours);
-    connect(this, &QPlainTextEdit::textChanged, this, [this] {
-        if (!loading_) {
-            // The document knows when an undo or redo has brought back the text as loaded or
-            // saved. A text replaced as a whole leaves no history and always counts as a change.
-            const QTextDocument* text = document();
-            modified_ = text->isModified() || (!text->isUndoAvailable() && !text->isRedoAvailable());
-        }
-    });
-    connect(this, &QPlainTextEdit::undoAvailable, this, [this](bool available) { canUndo_ = available; });
-    connect(this, &QPlainTextEdit::redoAvailable, this, [this](bool available) { canRedo_ = available; });
     // Connected first, so that the caret status, refreshed on the same signals, sees it cleared.
     connect(this, &QPlainTextEdit::cursorPositionChanged, this, [this] { caretInLineBreak_ = false; });
     connect(this, &QPlainTextEdit::selectionChanged, this, [this] { caretInLineBreak_ = false; });
@@ -46,24 +39,6 @@ PageEditor::PageEditor(QWidget* parent) : QPlainTextEdit(parent), chosenTextColo
         else
             gutter_->update(0, area.y(), gutter_->width(), area.height());
     });
-}
-
-void PageEditor::loadText(const QString& text)
-{
-    loading_ = true;
-    // The document's own replacement: the widget's would then give every character of the page
-    // the format it already has, a pass that costs a tenth of the time of a large page.
-    document()->setPlainText(text);
-    document()->setModified(false);
-    setTextCursor(QTextCursor(document()));
-    loading_ = false;
-    modified_ = false;
-}
-
-void PageEditor::markSaved()
-{
-    modified_ = false;
-    document()->setModified(false);
 }
 
 void PageEditor::keyPressEvent(QKeyEvent* event)
@@ -84,9 +59,17 @@ void PageEditor::keyPressEvent(QKeyEvent* event)
 
 QString PageEditor::text() const
 {
-    QString text = document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, u'\n');
-    return text;
+    return PageText::ofDocument(*document());
+}
+
+bool PageEditor::canUndo() const
+{
+    return document()->isUndoAvailable();
+}
+
+bool PageEditor::canRedo() const
+{
+    return document()->isRedoAvailable();
 }
 
 void PageEditor::select(qsizetype start, qsizetype length)

@@ -1,5 +1,5 @@
-// One editor page: plain text, no wrap, with the modified flag; it holds only text. Its syntax
-// colours and line numbers only change how the text is shown.
+// One editor page: shows a page text of the document, plain, no wrap. The text and its modified
+// mark are the document's; the syntax colours and line numbers only change how it is shown.
 #pragma once
 
 #include "PageHighlighter.h"
@@ -17,22 +17,13 @@ class LineNumberGutter;
 class PageEditor : public QPlainTextEdit {
     Q_OBJECT
 public:
-    explicit PageEditor(QWidget* parent);
+    // text: the document's page text to show and edit; it outlives the page.
+    PageEditor(QTextDocument* text, QWidget* parent);
 
-    // Replaces the text as loaded from a file: no change marks, no undo history.
-    void loadText(const QString& text);
-    // The text exactly as held, lines joined by "\n" (the plain-text view would turn
-    // no-break spaces into blanks).
+    // The text exactly as held, lines joined by "\n".
     QString text() const;
-
-    // Set by every change of the text after a load; cleared by a load, a save, an undo or redo
-    // back to the text as loaded or saved, and on request.
-    bool modified() const { return modified_; }
-    void setModified(bool on) { modified_ = on; }
-    // The text is now what is on disk: the flag is cleared and undoing back to here clears it again.
-    void markSaved();
-    bool canUndo() const { return canUndo_; }
-    bool canRedo() const { return canRedo_; }
+    bool canUndo() const;
+    bool canRedo() const;
     // Keys that belong to commands of another page: here they do nothing, rather than type.
     void setInertKeys(const QList<QKeySequence>& keys) { inertKeys_ = keys; }
 
@@ -93,10 +84,6 @@ private:
     QColor chosenTextColor_;
     PageHighlighter* highlighter_ = nullptr;
     LineNumberGutter* gutter_ = nullptr;
-    bool loading_ = false;
-    bool modified_ = false;
-    bool canUndo_ = false;
-    bool canRedo_ = false;
     QList<QKeySequence> inertKeys_;
     bool caretInLineBreak_ = false;
 };

@@ -4,6 +4,8 @@
 #include "CodePage.h"
 #include "Utf8.h"
 
+#include <QTextDocument>
+
 #include <algorithm>
 #include <array>
 
@@ -140,6 +142,13 @@ QByteArray PageText::encode(const QString& text, const TextFormat& format)
 qsizetype PageText::characterCount(const QString& text)
 {
     return text.size() + text.count(u'\n');
+}
+
+QString PageText::ofDocument(const QTextDocument& document)
+{
+    QString text = document.toRawText();
+    text.replace(QChar::ParagraphSeparator, u'\n');
+    return text;
 }
 
 }  // namespace dfm

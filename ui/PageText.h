@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+class QTextDocument;
+
 namespace dfm {
 
 // How a page's bytes were laid out, so that saving unchanged text gives the same bytes.
@@ -44,6 +46,10 @@ bool fitsBytes(const QString& text, int codePage = CodePage::DefaultNumber);
 
 // Characters as the editor counts them: a line break is two (CR LF).
 qsizetype characterCount(const QString& text);
+
+// The text of an editor page exactly as held, lines joined by "\n" (the plain-text view would
+// turn no-break spaces into blanks).
+QString ofDocument(const QTextDocument& document);
 
 }  // namespace PageText
 

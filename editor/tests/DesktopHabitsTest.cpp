@@ -98,7 +98,7 @@ TEST_F(DesktopHabits, KeysOfTheFormPageCommandsDoNothingInTheUnitPage)
                             Qt::ControlModifier | Qt::AltModifier);
         EXPECT_EQ(unitPage()->text(), unit);
         EXPECT_EQ(unitPage()->textCursor().selectedText(), "unit");
-        EXPECT_FALSE(unitPage()->modified());
+        EXPECT_FALSE(unitModified());
         EXPECT_EQ(pages()->currentIndex(), 1);
     }
     EXPECT_EQ(implementations.count(), 0);
@@ -200,8 +200,8 @@ TEST_F(DesktopHabits, TheObjectViewsCodeButtonGoesToTheFieldDeclaration)
     choose("BasePanel:");
     code->click();
     EXPECT_EQ(prompts.notices, QStringList{"Inherited objects have no declaration..."});
-    EXPECT_FALSE(formPage()->modified());
-    EXPECT_FALSE(unitPage()->modified());
+    EXPECT_FALSE(formModified());
+    EXPECT_FALSE(unitModified());
 }
 
 TEST_F(DesktopHabits, EachWindowGivesItsAltLettersOnce)
@@ -311,8 +311,8 @@ TEST_F(DesktopHabits, JumpsCentreTheirLine)
     QStringList lines;
     for (int i = 0; i < 600; ++i)
         lines << QStringLiteral("  Line%1 = %1").arg(i);
-    formPage()->loadText(lines.join(u'\n'));
-    unitPage()->loadText(lines.join(u'\n'));
+    loadFormText(lines.join(u'\n'));
+    loadUnitText(lines.join(u'\n'));
     ASSERT_GT(formPage()->shownLines().size(), 10);
     const auto jumps = std::vector<std::pair<const char*, std::function<dfm::PageEditor*()>>>{
         {"show line, down", [this] { form->showLine(400); return formPage(); }},
@@ -355,10 +355,10 @@ TEST_F(DesktopHabits, RedoAndFindAgainByKeys)
         SCOPED_TRACE(redo.toString().toStdString());
         QTest::keySequence(formPage(), QKeySequence("Ctrl+Z"));
         EXPECT_EQ(formPage()->text(), original);
-        EXPECT_FALSE(formPage()->modified());
+        EXPECT_FALSE(formModified());
         QTest::keySequence(formPage(), redo);
         EXPECT_EQ(formPage()->text(), typed);
-        EXPECT_TRUE(formPage()->modified());
+        EXPECT_TRUE(formModified());
     }
     trigger("Actundo");
     form->updateCommands();

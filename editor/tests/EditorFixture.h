@@ -40,8 +40,8 @@ protected:
     {
         // Nothing is saved behind the test's back when the window goes.
         if (form) {
-            formPage()->setModified(false);
-            unitPage()->setModified(false);
+            form->document().setModified(Page::Form, false);
+            form->document().setModified(Page::Unit, false);
         }
         form.reset();
     }
@@ -77,6 +77,13 @@ protected:
     dfm::GrepWindow* grepWindow() const { return part<dfm::GrepWindow>("frmTernGrep"); }
     dfm::ObjectViewWindow* objectViewWindow() const { return part<dfm::ObjectViewWindow>("FObjectView"); }
     dfm::RecentFiles* recentFiles() const { return part<dfm::RecentFiles>("MRUManager1"); }
+
+    using Page = dfm::FormDocument::Page;
+    bool formModified() const { return form->document().isModified(Page::Form); }
+    bool unitModified() const { return form->document().isModified(Page::Unit); }
+    // Replaces a page's text as an open would.
+    void loadFormText(const QString& text) { form->document().loadText(Page::Form, text); }
+    void loadUnitText(const QString& text) { form->document().loadText(Page::Unit, text); }
 
     QAction* findAction(const char* name) const { return form->findChild<QAction*>(QString::fromLatin1(name)); }
 

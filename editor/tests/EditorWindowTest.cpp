@@ -54,8 +54,8 @@ TEST_F(EditorWindow, OpensTheFormAsTextWithItsUnit)
     EXPECT_EQ(dfm::PageText::encode(unitPage()->text(), form->document().unitFormat()), originalUnit);
     EXPECT_FALSE(findAction("ActFileSave")->isEnabled());
     EXPECT_TRUE(findAction("ActSaveAs")->isEnabled());
-    EXPECT_FALSE(formPage()->modified());
-    EXPECT_FALSE(unitPage()->modified());
+    EXPECT_FALSE(formModified());
+    EXPECT_FALSE(unitModified());
     EXPECT_TRUE(prompts.errors.isEmpty());
 }
 
@@ -170,7 +170,7 @@ TEST_F(EditorWindow, BadFormFilesGiveTheirErrorAndChangeNothing)
         EXPECT_EQ(form->document().formPath(), formPath);
         EXPECT_EQ(form->windowTitle(), formPath);
         EXPECT_TRUE(unitPage()->text().startsWith("{kept}"));
-        EXPECT_TRUE(unitPage()->modified());
+        EXPECT_TRUE(unitModified());
     }
     // A later save writes the old document under its old name only.
     ASSERT_TRUE(form->save());
@@ -236,7 +236,7 @@ TEST_F(EditorWindow, ClosingTheSaveQuestionCancelsTheActionThatAsked)
         EXPECT_EQ(form->document().formPath(), formPath);
         EXPECT_EQ(form->document().codePage().number, codePage);
         EXPECT_TRUE(unitPage()->text().startsWith("{kept}"));
-        EXPECT_TRUE(unitPage()->modified());
+        EXPECT_TRUE(unitModified());
         form->updateCommands();
         EXPECT_TRUE(findAction("ActFileSave")->isEnabled());
         EXPECT_EQ(read(unitPath), originalUnit);
@@ -317,7 +317,7 @@ class SearchAndReplace : public EditorFixture {
 protected:
     void load(const QString& text)
     {
-        formPage()->loadText(text);
+        loadFormText(text);
         pages()->setCurrentIndex(0);
     }
     QString text() const { return formPage()->text(); }
@@ -358,7 +358,7 @@ TEST_F(SearchAndReplace, FindNextGoesForwardWithOrWithoutCase)
 TEST_F(SearchAndReplace, TheDialogKeepsItsPage)
 {
     load("alpha beta");
-    unitPage()->loadText("beta beta");
+    loadUnitText("beta beta");
     trigger("ActFind");
     pages()->setCurrentIndex(1);
     findDialog()->setFindText("beta");
@@ -433,7 +433,7 @@ TEST_F(EditorWindow, CaretStatusFollowsTheSelectionEnd)
     QString text;
     for (int line = 1; line <= 1234; ++line)
         text += QStringLiteral("line %1\n").arg(line);
-    formPage()->loadText(text);
+    loadFormText(text);
     const struct {
         qsizetype start;
         qsizetype length;
@@ -486,7 +486,7 @@ TEST_F(EditorWindow, FinderLeadsFromTheFormToTheUnit)
     trigger("Finddeclaration1");
     EXPECT_EQ(prompts.beeps, 1);
 
-    unitPage()->loadText(QString());
+    loadUnitText(QString());
     pages()->setCurrentIndex(0);
     trigger("Findimplementation1");
     EXPECT_EQ(prompts.beeps, 2);
@@ -522,7 +522,7 @@ TEST_F(EditorWindow, ShowLineSelectsTheObjectLine)
     EXPECT_EQ(caretStatus(), QStringLiteral("L: %1 C: 027").arg(panel + 1, 3, 10, QLatin1Char('0')));
 
     // Short lines too: the caret column is the line's length plus two.
-    formPage()->loadText("object A: TA\n\nx\nend");
+    loadFormText("object A: TA\n\nx\nend");
     const struct {
         int line;
         const char* status;
@@ -566,7 +566,7 @@ TEST_F(EditorWindow, FontSizeStepsStopAtTheirBounds)
 TEST_F(EditorWindow, EditCommandsFollowTheFocusedEditor)
 {
     form->show();
-    formPage()->loadText("hello");
+    loadFormText("hello");
     formPage()->setFocus();
     QApplication::setActiveWindow(form.get());
     formPage()->select(0, 5);
@@ -695,8 +695,8 @@ TEST_F(EditorWindow, SyntaxColoursFollowTheBackgroundAndNeverReachTheFiles)
     form->updateCommands();
     EXPECT_FALSE(findAction("ActFileSave")->isEnabled());
     EXPECT_FALSE(findAction("Actundo")->isEnabled());
-    EXPECT_FALSE(formPage()->modified());
-    EXPECT_FALSE(unitPage()->modified());
+    EXPECT_FALSE(formModified());
+    EXPECT_FALSE(unitModified());
     EXPECT_TRUE(form->close());
     EXPECT_EQ(read(formPath), originalForm);
     EXPECT_EQ(read(unitPath), originalUnit);
@@ -720,10 +720,10 @@ TEST_F(EditorWindow, LineNumbersStandBesideBothPagesWhenAsked)
     }
     // Wider for five-digit numbers; the text moves with it.
     const int narrow = gutter(formPage())->width();
-    formPage()->loadText(QString(12000, u'\n'));
+    loadFormText(QString(12000, u'\n'));
     EXPECT_GT(gutter(formPage())->width(), narrow);
     EXPECT_EQ(formPage()->viewport()->x(), textLeft + gutter(formPage())->width());
-    formPage()->loadText(QString());
+    loadFormText(QString());
     const QList<PageEditor::ShownLine> shown = formPage()->shownLines();
     ASSERT_EQ(shown.size(), 1);
     EXPECT_EQ(shown[0].number, 0);

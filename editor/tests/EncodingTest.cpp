@@ -172,7 +172,7 @@ TEST_F(Encoding, TheMenuRereadsTheFormWithThePageChosenForItAlone)
         prompts.answers = step.answers;
         trigger(step.page);
         EXPECT_TRUE(prompts.answers.empty());
-        EXPECT_FALSE(formPage()->modified());
+        EXPECT_FALSE(formModified());
         const int number = QString::fromLatin1(step.page).mid(11).toInt();
         EXPECT_TRUE(findAction(step.page)->isChecked());
         EXPECT_EQ(form->document().codePage().number, number);

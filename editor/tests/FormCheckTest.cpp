@@ -31,7 +31,7 @@ TEST_F(FormCheck, ListsTheProblemsOfThePagesAndGoesToTheirLines)
     // Its shortcut, typed in a page, runs the check rather than typing.
     QTest::keyClick(formPage(), Qt::Key_F7);
     EXPECT_TRUE(panel->isVisible());
-    EXPECT_FALSE(formPage()->modified());
+    EXPECT_FALSE(formModified());
     ASSERT_EQ(list->topLevelItemCount(), 1);
     EXPECT_EQ(list->topLevelItem(0)->text(2), "No problem found.");
 

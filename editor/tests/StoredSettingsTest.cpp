@@ -239,13 +239,13 @@ TEST_F(StoredSettings, ObjectViewShowsTheFormPagesTreeAndLeadsToItsLines)
     ASSERT_TRUE(QFile::copy(formPath, other));
     // The edits below are dropped at each open.
     prompts.answers = {false, false};
-    formPage()->loadText("object Other: TOther\nend\n");
+    loadFormText("object Other: TOther\nend\n");
     form->openFormFile(other);
     EXPECT_EQ(tree->topLevelItem(0)->text(0), "SampleForm: TSampleForm [1]");
     view->close();
-    formPage()->loadText("object Changed: TChanged\nend\n");
+    loadFormText("object Changed: TChanged\nend\n");
     form->openFormFile(formPath);
-    formPage()->loadText("object Edited: TEdited\nend\n");
+    loadFormText("object Edited: TEdited\nend\n");
     EXPECT_EQ(tree->topLevelItem(0)->text(0), "SampleForm: TSampleForm [1]");
     trigger("ActObjectView");
     EXPECT_EQ(tree->topLevelItem(0)->text(0), "Edited: TEdited [1]");
