@@ -134,7 +134,7 @@ void FormDocument::saveAs(const QString& path, const FormFiles::FormFormat& form
 
 bool FormDocument::formParsePending() const
 {
-    return parseTimer_.isActive() || parseWatcher_.isRunning();
+    return parseTimer_.isActive() || parsing_;
 }
 
 std::shared_ptr<const FormModel> FormDocument::readFormText(const QString& text, const FormFiles::FormFormat& format)
@@ -159,16 +159,17 @@ FormDocument::ParseResult FormDocument::parse(const QString& text, const FormFil
 void FormDocument::startParse()
 {
     parseTimer_.stop();
-    if (parseWatcher_.isRunning()) {
-        // The newer text is read when this parse ends.
+    // The newer text is read when the parse running ends.
+    if (parsing_)
         return;
-    }
+    parsing_ = true;
     parsedVersion_ = formVersion_;
     parseWatcher_.setFuture(QtConcurrent::run(&FormDocument::parse, text(Page::Form), formFormat_));
 }
 
 void FormDocument::parseFinished()
 {
+    parsing_ = false;
     // A result of a text edited since is dropped; the edit's own parse follows, at once when its
     // pause has already passed.
     if (parsedVersion_ != formVersion_) {

@@ -25,6 +25,7 @@ class FormDocument : public QObject {
     Q_OBJECT
 public:
     enum class Page { Form, Unit };
+    Q_ENUM(Page)
 
     explicit FormDocument(QObject* parent = nullptr);
     ~FormDocument() override;
@@ -123,6 +124,8 @@ private:
     // Counts the form page's versions, so that the result of a parse of an older text is dropped.
     quint64 formVersion_ = 0;
     quint64 parsedVersion_ = 0;
+    // From the start of a parse until its result has been taken.
+    bool parsing_ = false;
 };
 
 }  // namespace dfm
