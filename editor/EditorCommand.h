@@ -6,17 +6,64 @@
 
 #include <QStyle>
 
+#include <cstddef>
 #include <variant>
 
 namespace dfm {
 
 class EditorWindow;
 
+// The window's commands, in the order of its command table, which a check at compile time holds
+// to: code names a command by one of these, so a misspelt command does not build.
+enum class CommandId {
+    FileOpen,
+    FileSave,
+    SaveAs,
+    Grep,
+    ObjectView,
+    Exit,
+    Undo,
+    Redo,
+    Copy,
+    Cut,
+    Paste,
+    Find,
+    FindNext,
+    FindPrevious,
+    Replace,
+    EnlargeFont,
+    ReduceFont,
+    CancelModified,
+    Font,
+    Calculator,
+    Hints,
+    HintColor,
+    Background,
+    SyntaxColours,
+    LineNumbers,
+    CreateBackup,
+    About,
+    FindDeclaration,
+    FindImplementation,
+    CheckForm,
+    IgnoredClasses,
+};
+
+inline constexpr std::size_t CommandCount = static_cast<std::size_t>(CommandId::IgnoredClasses) + 1;
+
+constexpr std::size_t commandIndex(CommandId id)
+{
+    return static_cast<std::size_t>(id);
+}
+
 struct EditorCommand {
     // Where the command's shortcut acts: anywhere in the window, or in the form page only (the
     // commands of its pop-up menu).
     enum class Scope { Window, FormPage };
 
+    CommandId id;
+    // The action's object name, under which settings are stored ("ActSyntaxColors_Checked"): it
+    // never changes.
     const char* objectName;
     const char* caption;
     // In QKeySequence's portable text, "" for none; several keys for one command are separated by

@@ -7,6 +7,7 @@
 #include "CommandBoundary.h"
 #include "CodePage.h"
 #include "ColorValue.h"
+#include "CommandLayout.h"
 #include "CommandLineFileName.h"
 #include "DrawnIcon.h"
 #include "EditorStore.h"
@@ -129,6 +130,16 @@ void keepTypedNameAcrossTypes(QFileDialog* dialog)
     });
 }
 
+// What lets the window find a command's row and action by its identifier alone.
+constexpr bool rowsInCommandOrder(std::span<const EditorCommand> rows)
+{
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (commandIndex(rows[i].id) != i)
+            return false;
+    }
+    return rows.size() == CommandCount;
+}
+
 QString threeDigits(int value)
 {
     return QStringLiteral("%1").arg(value, 3, 10, QLatin1Char('0'));
@@ -247,72 +258,74 @@ std::span<const EditorCommand> EditorWindow::commands()
     using W = EditorWindow;
     using S = QStyle;
     using P = DrawnPicture;
-    static const EditorCommand table[] = {
-        {"ActFileOpen", "&Open file", "Ctrl+O", "CatFile", "Open DFM|Open a DFM to explore", "document-open",
+    using C = CommandId;
+    static constexpr EditorCommand table[] = {
+        {C::FileOpen, "ActFileOpen", "&Open file", "Ctrl+O", "CatFile", "Open DFM|Open a DFM to explore", "document-open",
          P::Open, &W::openFromDialog},
-        {"ActFileSave", "&Save file", "Ctrl+S", "CatFile", "Save|Save current DFM", "document-save",
+        {C::FileSave, "ActFileSave", "&Save file", "Ctrl+S", "CatFile", "Save|Save current DFM", "document-save",
          P::Save, &W::saveCommand, &W::isDocumentModified},
-        {"ActSaveAs", "Save &as", "", "CatFile", "Save as|Save current form as...", "document-save-as",
+        {C::SaveAs, "ActSaveAs", "Save &as", "", "CatFile", "Save as|Save current form as...", "document-save-as",
          P::SaveAs, &W::saveAs, &W::isDocumentOpen},
-        {"ActGrep", "&Grep", "Alt+G", "CatFile", "Grep|Search for files on disk", "system-search",
+        {C::Grep, "ActGrep", "&Grep", "Alt+G", "CatFile", "Grep|Search for files on disk", "system-search",
          S::SP_FileDialogContentsView, &W::showGrepWindow},
-        {"ActObjectView", "&Object view", "", "Tools", "Show hierarchical object view", "view-list-tree",
+        {C::ObjectView, "ActObjectView", "&Object view", "", "Tools", "Show hierarchical object view", "view-list-tree",
          S::SP_FileDialogListView, &W::showObjectView},
-        {"ActExit", "E&xit", "Alt+X", "CatFile", "Close application", "application-exit", P::Exit,
+        {C::Exit, "ActExit", "E&xit", "Alt+X", "CatFile", "Close application", "application-exit", P::Exit,
          &W::exitProgram},
-        {"Actundo", "&Undo", "Ctrl+Z", "Edition", "Undo|Undo last change", "edit-undo", P::Undo,
+        {C::Undo, "Actundo", "&Undo", "Ctrl+Z", "Edition", "Undo|Undo last change", "edit-undo", P::Undo,
          &W::undoLastChange, &W::canUndo},
-        {"ActRedo", "Re&do", "Ctrl+Shift+Z; Ctrl+Y", "Edition", "Redo|Redo the change last undone", "edit-redo",
+        {C::Redo, "ActRedo", "Re&do", "Ctrl+Shift+Z; Ctrl+Y", "Edition", "Redo|Redo the change last undone", "edit-redo",
          P::Redo, &W::redoLastChange, &W::canRedo},
-        {"Copier1", "&Copy", "Ctrl+C", "Edition", "Copy|Copy text", "edit-copy", P::Copy,
+        {C::Copy, "Copier1", "&Copy", "Ctrl+C", "Edition", "Copy|Copy text", "edit-copy", P::Copy,
          &W::copySelection, &W::hasSelection},
-        {"Couper1", "Cu&t", "Ctrl+X", "Edition", "Cut|Cut text", "edit-cut", P::Cut, &W::cutSelection,
+        {C::Cut, "Couper1", "Cu&t", "Ctrl+X", "Edition", "Cut|Cut text", "edit-cut", P::Cut, &W::cutSelection,
          &W::hasSelection},
-        {"Coller1", "&Paste", "Ctrl+V", "Edition", "Paste|Paste from clipboard", "edit-paste",
+        {C::Paste, "Coller1", "&Paste", "Ctrl+V", "Edition", "Paste|Paste from clipboard", "edit-paste",
          P::Paste, &W::pasteClipboard, &W::canPaste},
-        {"ActFind", "&Find", "Ctrl+F", "Edition", "Find|Find text", "edit-find", P::Find,
+        {C::Find, "ActFind", "&Find", "Ctrl+F", "Edition", "Find|Find text", "edit-find", P::Find,
          &W::showFindDialog},
-        {"ActFindNext", "Find &next", "F3", "Edition", "Find next|Find the next match of the last search", nullptr, {},
+        {C::FindNext, "ActFindNext", "Find &next", "F3", "Edition", "Find next|Find the next match of the last search", nullptr, {},
          &W::findNextMatch},
-        {"ActFindPrevious", "Find pre&vious", "Shift+F3", "Edition",
+        {C::FindPrevious, "ActFindPrevious", "Find pre&vious", "Shift+F3", "Edition",
          "Find previous|Find the previous match of the last search", nullptr, {}, &W::findPreviousMatch},
-        {"ActReplace", "&Replace", "Ctrl+R", "Edition", "Replace|Replace text", "edit-find-replace",
+        {C::Replace, "ActReplace", "&Replace", "Ctrl+R", "Edition", "Replace|Replace text", "edit-find-replace",
          P::Replace, &W::showReplaceDialog},
-        {"ActUpSize", "Up&size font", "", "Edition", "Upsize font|Upsize memo font", "zoom-in", S::SP_ArrowUp,
+        {C::EnlargeFont, "ActUpSize", "Up&size font", "", "Edition", "Upsize font|Upsize memo font", "zoom-in", S::SP_ArrowUp,
          &W::enlargeFont, &W::canEnlargeFont},
-        {"ActDownSize", "&Downsize font", "", "Edition", "Downsize font|Downsize memo font", "zoom-out",
+        {C::ReduceFont, "ActDownSize", "&Downsize font", "", "Edition", "Downsize font|Downsize memo font", "zoom-out",
          S::SP_ArrowDown, &W::reduceFont, &W::canReduceFont},
-        {"ActCancelModified", "Cancel &modified flag", "", "Edition",
+        {C::CancelModified, "ActCancelModified", "Cancel &modified flag", "", "Edition",
          "Cancel \"Modified\"|Cancel \"modified\" flag to avoid auto saving", "edit-clear", S::SP_DialogResetButton,
          &W::clearModifiedFlags, &W::isDocumentModified},
-        {"ActFont", "Change &font", "", "Tools", "Font|Change font", "preferences-desktop-font",
+        {C::Font, "ActFont", "Change &font", "", "Tools", "Font|Change font", "preferences-desktop-font",
          S::SP_FileDialogInfoView, &W::chooseFont},
-        {"ActCalc", "&Calculator", "", "Tools", "Calculator|Popup calculator", "accessories-calculator",
+        {C::Calculator, "ActCalc", "&Calculator", "", "Tools", "Calculator|Popup calculator", "accessories-calculator",
          S::SP_ComputerIcon, &W::showCalculator},
-        {"ActHint", "Display &hints", "", "Tools", "Hints|Switch on / off hint display", nullptr, {},
+        {C::Hints, "ActHint", "Display &hints", "", "Tools", "Hints|Switch on / off hint display", nullptr, {},
          &W::toggleHints, nullptr, &W::hintsShown},
-        {"ActHintColor", "Hint colo&r", "", "Tools", "Hints color|Change hints color", nullptr, {},
+        {C::HintColor, "ActHintColor", "Hint colo&r", "", "Tools", "Hints color|Change hints color", nullptr, {},
          &W::chooseHintColor},
-        {"ActBackground", "Bac&kground color", "", "Tools", "Background|Change background color", nullptr, {},
+        {C::Background, "ActBackground", "Bac&kground color", "", "Tools", "Background|Change background color", nullptr, {},
          &W::chooseBackgroundColor},
-        {"ActSyntaxColors", "S&yntax colours", "", "Tools",
+        {C::SyntaxColours, "ActSyntaxColors", "S&yntax colours", "", "Tools",
          "Syntax colours|Switch on / off the colours of keywords, names, strings, numbers and comments", nullptr, {},
          &W::toggleSyntaxColours, nullptr, &W::syntaxColoursShown},
-        {"ActLineNumbers", "&Line numbers", "", "Tools", "Line numbers|Show / hide the line numbers of both pages",
+        {C::LineNumbers, "ActLineNumbers", "&Line numbers", "", "Tools", "Line numbers|Show / hide the line numbers of both pages",
          nullptr, {}, &W::toggleLineNumbers, nullptr, &W::lineNumbersShown},
-        {"ActCreateBackup", "Create backup", "", "Tools", "Create backup of modified DFM and PAS files (D$$ and P$$)",
+        {C::CreateBackup, "ActCreateBackup", "Create backup", "", "Tools", "Create backup of modified DFM and PAS files (D$$ and P$$)",
          nullptr, {}, &W::toggleBackups, nullptr, &W::backupsMade},
-        {"About1", "&About", "", "Help", "", nullptr, {}, &W::showAbout},
-        {"Finddeclaration1", "Find &declaration", "Ctrl+Alt+D", "", "", nullptr, {}, &W::findDeclaration, nullptr,
+        {C::About, "About1", "&About", "", "Help", "", nullptr, {}, &W::showAbout},
+        {C::FindDeclaration, "Finddeclaration1", "Find &declaration", "Ctrl+Alt+D", "", "", nullptr, {}, &W::findDeclaration, nullptr,
          nullptr, EditorCommand::Scope::FormPage},
-        {"Findimplementation1", "Find &implementation", "Ctrl+Alt+I", "", "", nullptr, {}, &W::findImplementation,
+        {C::FindImplementation, "Findimplementation1", "Find &implementation", "Ctrl+Alt+I", "", "", nullptr, {}, &W::findImplementation,
          nullptr, nullptr, EditorCommand::Scope::FormPage},
-        {"ActCheckForm", "Check form against &unit", "F7", "Tools",
+        {C::CheckForm, "ActCheckForm", "Check form against &unit", "F7", "Tools",
          "Check form|List the components, fields and handlers on which the form and its unit disagree",
          "tools-check-spelling", S::SP_MessageBoxWarning, &W::checkFormAgainstUnit, &W::isDocumentOpen},
-        {"ActIgnoredClasses", "&Ignored classes...", "", "Tools", "Classes the form check leaves out", nullptr, {},
+        {C::IgnoredClasses, "ActIgnoredClasses", "&Ignored classes...", "", "Tools", "Classes the form check leaves out", nullptr, {},
          &W::editIgnoredClasses},
     };
+    static_assert(rowsInCommandOrder(table), "one row per command, in the order of CommandId");
     return table;
 }
 
@@ -350,7 +363,7 @@ void EditorWindow::createActions()
         } else {
             addAction(entry);
         }
-        actions_[entry->objectName()] = entry;
+        actions_[commandIndex(command.id)] = entry;
     }
     // The form page's own keys would type in the unit page (Ctrl+Alt+I arrives as a tab).
     QList<QKeySequence> formPageKeys;
@@ -359,48 +372,40 @@ void EditorWindow::createActions()
     unitPage_->setInertKeys(formPageKeys);
     formPageMenu_ = new QMenu(this);
     formPageMenu_->setObjectName(QStringLiteral("PopupMenu1"));
-    formPageMenu_->addActions({action("Finddeclaration1"), action("Findimplementation1")});
+    for (const CommandId id : CommandLayout::formPageMenu())
+        formPageMenu_->addAction(action(id));
     formPage_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(formPage_, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { formPageMenu_->popup(formPage_->viewport()->mapToGlobal(at)); });
 }
 
-QAction* EditorWindow::action(const char* objectName) const
+QAction* EditorWindow::action(CommandId id) const
 {
-    return actions_.at(QString::fromLatin1(objectName));
+    return actions_[commandIndex(id)];
 }
 
 void EditorWindow::createMenus()
 {
-    // Entries by command object name; "-" is a separator, "Reopen1" the recent-file submenu.
-    const struct {
-        const char* title;
-        std::vector<const char*> entries;
-    } menus[] = {
-        {"&File", {"ActFileOpen", "Reopen1", "ActFileSave", "-", "ActSaveAs", "-", "ActExit"}},
-        {"&Edit",
-         {"Actundo", "ActRedo", "-", "Couper1", "Copier1", "Coller1", "-", "ActFind", "ActFindNext", "ActFindPrevious",
-          "ActReplace", "-", "ActCancelModified"}},
-        {"&Tools",
-         {"ActObjectView", "-", "ActGrep", "ActCalc", "-", "ActDownSize", "ActUpSize", "ActFont", "ActHint",
-          "ActHintColor", "ActBackground", "ActSyntaxColors", "ActLineNumbers", "ActCreateBackup", "-", "ActCheckForm",
-          "ActIgnoredClasses", "-", "Encoding1"}},
-        {"&Help", {"About1"}},
-    };
-    for (const auto& [title, entries] : menus) {
-        QMenu* menu = menuBar()->addMenu(QString::fromLatin1(title));
-        for (const char* entry : entries) {
-            if (std::string_view(entry) == "-") {
+    for (const CommandLayout::Menu& layout : CommandLayout::menuBar()) {
+        QMenu* menu = menuBar()->addMenu(QString::fromLatin1(layout.title));
+        for (const CommandLayout::Entry& entry : layout.entries) {
+            if (const auto* id = std::get_if<CommandId>(&entry)) {
+                menu->addAction(action(*id));
+                continue;
+            }
+            switch (std::get<CommandLayout::Slot>(entry)) {
+            case CommandLayout::Slot::Separator:
                 menu->addSeparator();
-            } else if (std::string_view(entry) == "Reopen1") {
+                break;
+            case CommandLayout::Slot::RecentFiles:
                 reopenMenu_ = menu->addMenu(QStringLiteral("Re-open ..."));
                 reopenMenu_->setObjectName(QStringLiteral("Reopen1"));
                 recentFiles_ = new RecentFiles(reopenMenu_, this);
                 connect(recentFiles_, &RecentFiles::chosen, this, &EditorWindow::openFormFile);
-            } else if (std::string_view(entry) == "Encoding1") {
+                break;
+            case CommandLayout::Slot::CodePages:
                 createCodePageMenu(menu);
-            } else {
-                menu->addAction(action(entry));
+                break;
             }
         }
     }
@@ -420,9 +425,9 @@ void EditorWindow::createCodePageMenu(QMenu* parent)
         connect(entry, &QAction::triggered, this, [this, number] { chooseCodePage(number); });
     }
     codePageMenu_->addSeparator();
-    QAction* makeDefault = codePageMenu_->addAction(QStringLiteral("&Use as default for forms that declare nothing"));
-    makeDefault->setObjectName(QStringLiteral("ActDefaultCodePage"));
-    connect(makeDefault, &QAction::triggered, this, &EditorWindow::useCodePageAsDefault);
+    defaultCodePageAction_ = codePageMenu_->addAction(QStringLiteral("&Use as default for forms that declare nothing"));
+    defaultCodePageAction_->setObjectName(QStringLiteral("ActDefaultCodePage"));
+    connect(defaultCodePageAction_, &QAction::triggered, this, &EditorWindow::useCodePageAsDefault);
     connect(codePageMenu_, &QMenu::aboutToShow, this, &EditorWindow::updateCodePageMenu);
 }
 
@@ -432,25 +437,11 @@ void EditorWindow::createToolBar()
     bar->setObjectName(QStringLiteral("ToolBar1"));
     bar->setMovable(false);
     bar->setIconSize(QSize(16, 16));
-    // Groups of buttons by command object name, a separator between groups.
-    const std::vector<std::vector<const char*>> groups = {
-        {"ActFileOpen", "ActFileSave", "ActSaveAs"},
-        {"ActGrep"},
-        {"Actundo"},
-        {"Copier1", "Couper1", "Coller1"},
-        {"ActFind", "ActReplace"},
-        {"ActUpSize", "ActDownSize", "ActFont"},
-        {"ActCalc"},
-        {"ActObjectView"},
-        {"ActCheckForm"},
-        {"ActCancelModified"},
-        {"ActExit"},
-    };
-    for (const std::vector<const char*>& group : groups) {
-        if (!bar->actions().isEmpty())
+    for (const CommandLayout::Entry& entry : CommandLayout::toolBar()) {
+        if (const auto* id = std::get_if<CommandId>(&entry))
+            bar->addAction(action(*id));
+        else
             bar->addSeparator();
-        for (const char* name : group)
-            bar->addAction(action(name));
     }
 }
 
@@ -604,7 +595,7 @@ void EditorWindow::focusChanged(QWidget* old, QWidget* now)
 void EditorWindow::updateCommands()
 {
     for (const EditorCommand& command : commands()) {
-        QAction* entry = action(command.objectName);
+        QAction* entry = action(command.id);
         if (command.enabled != nullptr)
             entry->setEnabled((this->*command.enabled)());
         if (command.checked != nullptr)
@@ -754,8 +745,7 @@ void EditorWindow::updateCodePageMenu()
         entry->setEnabled(document_.isOpen());
         entry->setChecked(entry->data().toInt() == current);
     }
-    codePageMenu_->findChild<QAction*>(QStringLiteral("ActDefaultCodePage"))
-        ->setStatusTip(QStringLiteral("The page of forms that declare none; now %1").arg(codePageName(defaultCodePage_)));
+    defaultCodePageAction_->setStatusTip(QStringLiteral("The page of forms that declare none; now %1").arg(codePageName(defaultCodePage_)));
 }
 
 bool EditorWindow::save()

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <array>
 #include <map>
 #include <memory>
 #include <span>
@@ -39,8 +40,9 @@ public:
     EditorWindow(UserPrompts& prompts, const QStringList& arguments, QWidget* parent = nullptr);
     ~EditorWindow() override;
 
-    // Every command of the window, in the order its actions are made.
+    // Every command of the window, in the order of CommandId.
     static std::span<const EditorCommand> commands();
+    QAction* action(CommandId id) const;
 
     const FormDocument& document() const { return document_; }
     FormDocument& document() { return document_; }
@@ -74,7 +76,6 @@ private:
     void createStatusBar();
     void createDialogs();
     void createWindowSettings();
-    QAction* action(const char* objectName) const;
 
     void scheduleUpdate();
     // Asks to save a modified form first; false when the save failed or the box was closed
@@ -176,7 +177,7 @@ private:
     bool toldSettingsNotKept_ = false;
     QColor hintColor_;
 
-    std::map<QString, QAction*> actions_;
+    std::array<QAction*, CommandCount> actions_{};
     QTabWidget* pages_ = nullptr;
     QWidget* formTab_ = nullptr;
     QWidget* unitTab_ = nullptr;
@@ -192,6 +193,7 @@ private:
     QLabel* codePagePanel_ = nullptr;
     QLabel* unitPanel_ = nullptr;
     QMenu* codePageMenu_ = nullptr;
+    QAction* defaultCodePageAction_ = nullptr;
     int defaultCodePage_ = 0;
     // The pages chosen for forms, by full path.
     std::map<QString, int> chosenCodePages_;

@@ -4,6 +4,7 @@
 #include "CalculatorButton.h"
 #include "PopupCalculator.h"
 #include "CalculatorDialog.h"
+#include "EditorStore.h"
 #include "Version.h"
 
 #include <QApplication>
@@ -74,6 +75,29 @@ TEST_F(Commands, EveryCommandIsAnActionBuiltFromItsRow)
     // The window's own commands are exactly the table's.
     for (const QAction* action : form->actions())
         EXPECT_TRUE(names.contains(action->objectName())) << action->objectName().toStdString();
+}
+
+TEST_F(Commands, ACommandsIdentifierFindsItsActionAndItsStoredName)
+{
+    QSet<const QAction*> actions;
+    for (const dfm::EditorCommand& command : dfm::EditorWindow::commands()) {
+        SCOPED_TRACE(command.objectName);
+        const QAction* action = form->action(command.id);
+        ASSERT_NE(action, nullptr);
+        EXPECT_EQ(action->objectName(), command.objectName);
+        actions.insert(action);
+    }
+    EXPECT_EQ(actions.size(), static_cast<qsizetype>(dfm::CommandCount));
+    // The switches are stored under their actions' names, as earlier versions stored them.
+    const struct {
+        dfm::CommandId id;
+        QLatin1StringView storedAs;
+    } switches[] = {
+        {dfm::CommandId::SyntaxColours, dfm::EditorStore::SyntaxColours},
+        {dfm::CommandId::LineNumbers, dfm::EditorStore::LineNumbers},
+    };
+    for (const auto& [id, storedAs] : switches)
+        EXPECT_EQ(form->action(id)->objectName() + "_Checked", storedAs);
 }
 
 TEST_F(Commands, AFreshWindowOffersWhatItsStateAllows)
