@@ -694,6 +694,9 @@ void EditorWindow::documentOpened(const QString& path)
     updateCaretStatus();
     if (objectViewWindow_->isVisible())
         objectViewWindow_->buildObjectTree(formLines());
+    // The rows of the previous form would lead to lines of this one.
+    if (lintPanel_->isVisible())
+        lintPanel_->setProblems(formCheckProblems());
 }
 
 void EditorWindow::pageLoaded(FormDocument::Page page)
@@ -1208,8 +1211,17 @@ void EditorWindow::filesDropped(const QList<QUrl>& urls)
 
 void EditorWindow::checkFormAgainstUnit()
 {
+    const bool opening = lintPanel_->isHidden();
+    lintPanel_->showProblems(formCheckProblems());
+    // A list of a few rows under the pages, not half the window; later the user's size stays.
+    if (opening)
+        resizeDocks({lintPanel_}, {std::max(100, height() / 4)}, Qt::Vertical);
+}
+
+std::vector<LintProblem> EditorWindow::formCheckProblems() const
+{
     std::vector<LintProblem> problems;
-    const bool unitEmpty = trimBlanks(unitPage_->text()).isEmpty();
+    const bool unitEmpty = trimBlanks(document_.text(FormDocument::Page::Unit)).isEmpty();
     if (unitEmpty && !FormFiles::foundUnitFile(document_.formPath())) {
         const QString lookedFor = FormFiles::unitFileLookedFor(document_.formPath());
         problems.push_back({LintProblem::File::Form, 1,
@@ -1231,14 +1243,10 @@ void EditorWindow::checkFormAgainstUnit()
         const IncludeFiles includes = [&unitPath](std::string_view name) { return readIncludeBeside(unitPath, name); };
         // The pages' text as UTF-8, in which names compare with those of the files read.
         problems = FormUnitCheck(std::move(ignored), page)
-                       .run(formPage_->text().toUtf8().toStdString(), TextEncoding::Utf8,
-                            unitPage_->text().toUtf8().toStdString(), ancestors, includes);
+                       .run(document_.text(FormDocument::Page::Form).toUtf8().toStdString(), TextEncoding::Utf8,
+                            document_.text(FormDocument::Page::Unit).toUtf8().toStdString(), ancestors, includes);
     }
-    const bool opening = lintPanel_->isHidden();
-    lintPanel_->showProblems(problems);
-    // A list of a few rows under the pages, not half the window; later the user's size stays.
-    if (opening)
-        resizeDocks({lintPanel_}, {std::max(100, height() / 4)}, Qt::Vertical);
+    return problems;
 }
 
 void EditorWindow::editIgnoredClasses()

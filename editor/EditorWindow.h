@@ -5,6 +5,7 @@
 #include "EditorCommand.h"
 #include "FormDocument.h"
 #include "FormOpener.h"
+#include "FormUnitCheck.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -153,6 +154,7 @@ private:
     void findDeclaration();
     void findImplementation();
     void checkFormAgainstUnit();
+    std::vector<LintProblem> formCheckProblems() const;
     void editIgnoredClasses();
     // A problem of the check chosen in its panel: its 1-based line in the form or unit page.
     void showProblemLine(bool inUnit, int line);

@@ -36,6 +36,15 @@ LintPanel::LintPanel(QWidget* parent) : QDockWidget(QStringLiteral("Check form a
 
 void LintPanel::showProblems(const std::vector<LintProblem>& problems)
 {
+    setProblems(problems);
+    show();
+    raise();
+    // Enter on the first problem goes to it at once.
+    list_->setFocus();
+}
+
+void LintPanel::setProblems(const std::vector<LintProblem>& problems)
+{
     list_->clear();
     for (const LintProblem& problem : problems) {
         const bool inForm = problem.file == LintProblem::File::Form;
@@ -51,10 +60,6 @@ void LintPanel::showProblems(const std::vector<LintProblem>& problems)
         new QTreeWidgetItem(list_, {QString(), QString(), QStringLiteral("No problem found.")});
     setWindowTitle(QStringLiteral("Check form against unit: %1 problem(s)").arg(problems.size()));
     list_->setCurrentItem(list_->topLevelItem(0));
-    show();
-    raise();
-    // Enter on the first problem goes to it at once.
-    list_->setFocus();
 }
 
 }  // namespace dfm

@@ -19,6 +19,8 @@ public:
 
     // Replaces the list and shows the panel with the focus on its first row.
     void showProblems(const std::vector<LintProblem>& problems);
+    // Replaces the list only, where the user is busy elsewhere.
+    void setProblems(const std::vector<LintProblem>& problems);
     QTreeWidget* list() const { return list_; }
 
 signals:

@@ -135,6 +135,23 @@ TEST_F(FormCheck, AnInheritedFormFindsItsAncestorInAUnitBesideIt)
     EXPECT_EQ(list->topLevelItem(0)->text(2), "OnDblClick = Missing: method Missing is not declared in class TChildForm");
 }
 
+// The open panel follows the document: its rows are always the open form's.
+TEST_F(FormCheck, AnOpenPanelChecksTheFormOpenedNext)
+{
+    const QString other = folder.filePath("Other.dfm");
+    ASSERT_TRUE(QFile::copy(formPath, other));
+    openSample();
+    form->show();
+    trigger("ActCheckForm");
+    auto* list = part<QTreeWidget>("LintList");
+    EXPECT_EQ(list->topLevelItem(0)->text(2), "No problem found.");
+    form->openFormFile(other);
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    EXPECT_EQ(list->topLevelItem(0)->text(2),
+              "no unit Other.pas (in any case) beside the form: there is no unit to check the form against");
+    EXPECT_TRUE(part<QDockWidget>("LintPanel")->isVisible());
+}
+
 TEST_F(FormCheck, IgnoredClassesAreEditedInTheirDialogAndStored)
 {
     openSample();
