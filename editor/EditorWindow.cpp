@@ -163,6 +163,12 @@ EditorWindow::EditorWindow(UserPrompts& prompts, const QStringList& arguments, Q
     connect(&document_, &FormDocument::saved, this, &EditorWindow::documentSaved);
     connect(&document_, &FormDocument::savedAs, this, &EditorWindow::documentSavedAs);
     connect(&document_, &FormDocument::pageLoaded, this, &EditorWindow::pageLoaded);
+    connect(&document_, &FormDocument::codePageChanged, this, [this] {
+        codePagePanel_->setText(codePageStatus(document_.codePage()));
+        updateCodePageMenu();
+    });
+    connect(&document_, &FormDocument::formFormatChanged, this,
+            [this] { formatPanel_->setText(formatName(document_.formFormat())); });
     // Save and Cancel modified flag follow the pages' marks.
     connect(&document_, &FormDocument::modifiedChanged, this, &EditorWindow::updateCommands);
     createPages();
@@ -685,10 +691,7 @@ void EditorWindow::documentOpened(const QString& path)
     setDialogFile(saveDialog_, info.absolutePath(), info.fileName());
     // The caption shows the name as it was given; the document holds it in full.
     setWindowTitle(path);
-    formatPanel_->setText(formatName(document_.formFormat()));
-    codePagePanel_->setText(codePageStatus(document_.codePage()));
     showHint(QString());
-    updateCodePageMenu();
     updateUnitStatus();
     updateCommands();
     updateCaretStatus();
@@ -808,7 +811,6 @@ void EditorWindow::documentSavedAs(const QString& path)
     const QFileInfo info(path);
     setDialogFile(openDialog_, info.absolutePath(), info.fileName());
     setWindowTitle(path);
-    formatPanel_->setText(formatName(document_.formFormat()));
     updateUnitStatus();
     showSavedHint();
 }

@@ -103,6 +103,8 @@ void FormDocument::open(const QString& path, const FormFiles::CodePageRequest& r
     formModel_.reset();
     loadText(Page::Unit, loaded.unitText);
     loadText(Page::Form, loaded.formText);
+    emit codePageChanged();
+    emit formFormatChanged();
     emit opened(path);
 }
 
@@ -129,6 +131,7 @@ void FormDocument::saveAs(const QString& path, const FormFiles::FormFormat& form
     formPath_ = path;
     formFormat_ = format;
     unitUnreadable_ = false;
+    emit formFormatChanged();
     emit savedAs(path);
 }
 

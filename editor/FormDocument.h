@@ -86,6 +86,9 @@ signals:
     void saved();
     // The document is now the file at path, written by Save as.
     void savedAs(const QString& path);
+    // At an open, and for the format also at Save as.
+    void codePageChanged();
+    void formFormatChanged();
     // The form text was read again after an edit or an open: formModel() is the new model.
     void formModelChanged();
     // The form text stopped reading at the 1-based line; formModel() keeps the last good model.
