@@ -44,6 +44,7 @@ struct Texts {
     FormFormat formFormat;
     QString unitText;
     TextFormat unitFormat;
+    QString unitPath;  // where a save writes the unit; empty: found beside the form as unitFileName
 };
 
 // The path with its extension (from the last dot of the file name) replaced; a name without
@@ -77,8 +78,8 @@ QByteArray formFileBytes(const QString& formText, const FormFormat& format);
 // the extension's first letter followed by "$$".
 QString backupFileName(const QString& formPath);
 
-// Save: the form text is converted first and both files are written to temporary files, so that
-// a failure leaves every file on disk as it was. With backups the previous form and unit are kept
+// Save, one SaveTransaction: the form text is converted first and both files are written to
+// temporary files, so that a failure leaves every file on disk as it was. With backups the previous form and unit are kept
 // as .D$$ and .P$$ before the new files are renamed into place, so that after a crash at any
 // point each of them is there under its own name, old or new; without, the form file is
 // rewritten in place and cut to its new length. writeUnit false leaves the unit and its backup
