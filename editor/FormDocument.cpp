@@ -34,7 +34,7 @@ void FormDocument::save(const QString& formText, const QString& unitText, bool u
     const QFileInfo unit(unitPath());
     const bool writeUnit = unitModified
         || (!unitUnreadable_ && (unit.exists() || unit.isSymLink()) && FormFiles::writeRefusal(unit.filePath()) == 0);
-    FormFiles::save({formPath_, formText, formFormat_, unitText, unitFormat_, unit.filePath()}, backupEnabled_, writeUnit);
+    FormFiles::save({formPath_, formText, formFormat_, unitText, unitFormat_}, backupEnabled_, writeUnit, unit.filePath());
     if (writeUnit)
         unitUnreadable_ = false;
 }

@@ -140,7 +140,7 @@ Loaded load(const QString& formPath, const CodePageRequest& request)
     const fs::path path = pathOf(formPath);
     const FolderListing listing = FolderListing::of(path.parent_path());
     const fs::path unitFile = unitFileOf(path, listing);
-    const std::vector<fs::path> saved{path, unitFile, backupFileName(path.string()), backupFileName(unitFile.string())};
+    const std::vector<fs::path> saved{path, unitFile, dfm::backupFileName(path.string()), dfm::backupFileName(unitFile.string())};
     SaveTransaction::removeLeftovers(saved, listing.names);
 
     Loaded loaded;
@@ -219,11 +219,11 @@ QString backupFileName(const QString& formPath)
     return QFile::decodeName(QByteArray::fromStdString(dfm::backupFileName(nativePath(formPath))));
 }
 
-void save(const Texts& texts, bool backup, bool writeUnit)
+void save(const Texts& texts, bool backup, bool writeUnit, const QString& foundUnit)
 {
     const QByteArray form = formFileBytes(texts.formText, texts.formFormat);
     const QByteArray unitBytes = writeUnit ? PageText::encode(texts.unitText, texts.unitFormat) : QByteArray();
-    const QString unitPath = texts.unitPath.isEmpty() ? unitFileName(texts.formPath) : texts.unitPath;
+    const QString unitPath = foundUnit.isEmpty() ? unitFileName(texts.formPath) : foundUnit;
     // Without backups the form file is rewritten in place: the same file, its links kept.
     std::vector<SaveTransaction::File> files{{pathOf(texts.formPath), bytesOf(form), backup, !backup}};
     if (writeUnit)

@@ -44,7 +44,6 @@ struct Texts {
     FormFormat formFormat;
     QString unitText;
     TextFormat unitFormat;
-    QString unitPath;  // where a save writes the unit; empty: found beside the form as unitFileName
 };
 
 // The path with its extension (from the last dot of the file name) replaced; a name without
@@ -88,7 +87,8 @@ QString backupFileName(const QString& formPath);
 // without backups; both are opened and given room first, so a file that is missing or read-only
 // there is named and nothing changes. Temporary files left by an interrupted save of the same
 // files or of their backups are removed first (and when the form is loaded).
-void save(const Texts& texts, bool backup, bool writeUnit);
+// unitPath: where the unit is written, as the caller found it; empty: found as unitFileName.
+void save(const Texts& texts, bool backup, bool writeUnit, const QString& unitPath = {});
 
 // Save as: the form under formPath; the unit beside it unless the unit text is empty. Read-only
 // files there are refused as in a save. In a folder

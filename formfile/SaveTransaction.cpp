@@ -148,6 +148,7 @@ void SaveTransaction::commit()
     std::vector<std::string> sources;
     std::size_t changes = newFiles_.size();
     for (const File& file : files_) {
+        changes += file.rewrite ? 1 : 0;
         std::error_code ignored;
         const fs::path real = options_.followLinks ? fs::canonical(file.path, ignored) : file.path;
         sources.push_back(ignored || real.empty() ? file.path.string() : real.string());
@@ -183,12 +184,6 @@ void SaveTransaction::commit()
                 // Otherwise a backup that cannot be made does not stop the save.
             }
         }
-        std::vector<const File*> rewritten;
-        for (const File& file : files_) {
-            if (file.rewrite)
-                rewritten.push_back(&file);
-        }
-        writeInPlace(rewritten);
         for (const std::unique_ptr<AtomicFile>& file : newFiles_) {
             keepOld(file->target());
             file->commit();
@@ -198,6 +193,14 @@ void SaveTransaction::commit()
             folders.insert(folderOf(file.path));
         for (const fs::path& folder : folders)
             syncFolder(folder);
+        // Last, as a file rewritten in place cannot be put back: a failure before its first
+        // byte changes (a missing file, a full disk) still undoes everything else.
+        std::vector<const File*> rewritten;
+        for (const File& file : files_) {
+            if (file.rewrite)
+                rewritten.push_back(&file);
+        }
+        writeInPlace(rewritten);
     } catch (...) {
         undo();
         throw;

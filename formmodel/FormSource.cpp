@@ -1,4 +1,4 @@
-#include "FormInput.h"
+#include "FormSource.h"
 
 #include "BinaryToText.h"
 #include "BoundedMemoryStream.h"
