@@ -171,6 +171,24 @@ std::string readProbe(PosixFile& file)
     return probe;
 }
 
+bool readFormBytes(PosixFile& file, std::string& bytes, FormFileKind& kind)
+{
+    bytes.assign(FormKindProbeSize, '\0');
+    std::ptrdiff_t count = file.readFully(bytes.data(), bytes.size());
+    if (count < 0)
+        return false;
+    bytes.resize(static_cast<std::size_t>(count));
+    kind = formFileKindOf(bytes);
+    // Files that are no form are not read beyond their first bytes.
+    if (kind == FormFileKind::Unknown)
+        return true;
+    bytes.reserve(std::max(bytes.size(), fileSizeOf(file)));
+    char piece[ChunkSize];
+    while (count > 0 && (count = file.readFully(piece, sizeof piece)) > 0)
+        bytes.append(piece, static_cast<std::size_t>(count));
+    return count >= 0;
+}
+
 std::unique_ptr<MemoryStream> readBinaryForm(PosixFile& file, std::string_view probe)
 {
     const std::size_t size = fileSizeOf(file);

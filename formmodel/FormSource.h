@@ -31,6 +31,11 @@ PosixFile openInput(const std::string& path);
 // The first bytes of file, which tell its kind: FormKindProbeSize of them, or all it has.
 std::string readProbe(PosixFile& file);
 
+// The bytes of a form file opened by the caller, for a search of its strings: the first bytes,
+// and the rest only when they tell a form (kind is then not Unknown). False, with errno, when the
+// file cannot be read.
+bool readFormBytes(PosixFile& file, std::string& bytes, FormFileKind& kind);
+
 // A binary form file read whole into memory, or of a stream as much as its header says the form
 // has and one byte more (to tell that something follows). probe holds the first bytes, already
 // read. A start that cannot be a resource header is refused before more is read, so that
