@@ -30,10 +30,11 @@ void FormDocument::save(const QString& formText, const QString& unitText, bool u
     // A unit page that holds what is on disk is written back, which keeps the previous unit as a
     // backup; one that stands for no readable file would replace nothing but its backup, and a
     // read-only unit is a lock that the form's save leaves alone.
+    // The unit is looked for once, and written where it was found.
     const QFileInfo unit(unitPath());
     const bool writeUnit = unitModified
         || (!unitUnreadable_ && (unit.exists() || unit.isSymLink()) && FormFiles::writeRefusal(unit.filePath()) == 0);
-    FormFiles::save({formPath_, formText, formFormat_, unitText, unitFormat_}, backupEnabled_, writeUnit);
+    FormFiles::save({formPath_, formText, formFormat_, unitText, unitFormat_}, backupEnabled_, writeUnit, unit.filePath());
     if (writeUnit)
         unitUnreadable_ = false;
 }
