@@ -63,6 +63,36 @@ bool isLeftover(std::string_view name, std::string_view prefix)
     return std::all_of(name.end() - 6, name.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
 }
 
+// A new file filled by a conversion, in pieces large enough to cost few system calls.
+class AtomicFileStream : public ByteStream {
+public:
+    static constexpr std::size_t ChunkSize = 65536;
+
+    explicit AtomicFileStream(AtomicFile& file) : file_(file) { buffer_.reserve(ChunkSize); }
+
+    std::size_t write(const void* buffer, std::size_t count) override
+    {
+        if (buffer_.size() + count > ChunkSize)
+            flush();
+        if (count >= ChunkSize)
+            file_.write(std::string_view(static_cast<const char*>(buffer), count));
+        else
+            buffer_.append(static_cast<const char*>(buffer), count);
+        return count;
+    }
+    void flush() override
+    {
+        file_.write(buffer_);
+        buffer_.clear();
+    }
+    std::size_t read(void*, std::size_t) override { return 0; }
+    std::int64_t seek(std::int64_t, SeekOrigin) override { throw ReadError(msg::StreamReadFailed); }
+
+private:
+    AtomicFile& file_;
+    std::string buffer_;
+};
+
 }  // namespace
 
 SaveTransaction::SaveTransaction(std::vector<File> files, Options options)
@@ -127,7 +157,13 @@ void SaveTransaction::prepare()
         if (file.rewrite)
             continue;
         newFiles_.push_back(std::make_unique<AtomicFile>(file.path.string(), tempPrefixOf(file.path), fileOptions));
-        newFiles_.back()->write(file.bytes);
+        if (file.fill) {
+            AtomicFileStream stream(*newFiles_.back());
+            file.fill(stream);
+            stream.flush();
+        } else {
+            newFiles_.back()->write(file.bytes);
+        }
         newFiles_.back()->sync();
     }
 }

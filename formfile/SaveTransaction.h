@@ -4,8 +4,10 @@
 #pragma once
 
 #include "AtomicFile.h"
+#include "ByteStream.h"
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -19,6 +21,15 @@ class SaveTransaction {
 public:
     // One file the save writes.
     struct File {
+        File(std::filesystem::path path, std::string_view bytes, bool backup = false, bool rewrite = false)
+            : path(std::move(path)), bytes(bytes), backup(backup), rewrite(rewrite)
+        {
+        }
+        File(std::filesystem::path path, std::function<void(ByteStream&)> fill, bool backup)
+            : path(std::move(path)), backup(backup), fill(std::move(fill))
+        {
+        }
+
         std::filesystem::path path;
         std::string_view bytes;  // held by the caller until the save is done
         // The old file is kept under its backup name (backupFileName) before the new one takes
@@ -27,6 +38,9 @@ public:
         // The file there is rewritten in place (the same file: links, owner and permissions
         // kept) and cut to its new length, without a backup; a missing one is an error.
         bool rewrite = false;
+        // When set, writes the new file's bytes instead (a conversion streamed into the file, so
+        // that a large output need not be held in memory); not for a file that is rewritten.
+        std::function<void(ByteStream&)> fill;
     };
 
     struct Options {

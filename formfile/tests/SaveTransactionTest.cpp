@@ -124,6 +124,31 @@ TEST_F(SaveTransactionTest, ReadOnlyFilesAndMissingOnesInPlaceAreRefusedFirst)
     EXPECT_EQ(contentsOf(folder.path()), expected);
 }
 
+// A file filled as it is made: a conversion that fails halfway changes nothing, one that
+// succeeds is there whole, its old bytes kept as the backup.
+TEST_F(SaveTransactionTest, AStreamedFileIsThereWholeOrNotAtAll)
+{
+    const auto failing = [](ByteStream& stream) {
+        stream.writeBuffer("half a form", 11);
+        throw ConvertError("no such value");
+    };
+    SaveTransaction failed({{folder.file("Main.dfm"), failing, true}}, {});
+    EXPECT_THROW(failed.run(), ConvertError);
+    EXPECT_EQ(contentsOf(folder.path()), before);
+
+    const std::string large(300000, 'x');
+    const auto filling = [&large](ByteStream& stream) {
+        for (std::size_t done = 0; done < large.size(); done += 1000)
+            stream.writeBuffer(large.data() + done, 1000);
+    };
+    SaveTransaction streamed({{folder.file("Main.dfm"), filling, true}}, {});
+    streamed.run();
+    std::map<std::string, std::string> expected = before;
+    expected["Main.dfm"] = large;
+    expected["Main.D$$"] = before.at("Main.dfm");
+    EXPECT_EQ(contentsOf(folder.path()), expected);
+}
+
 // What an interrupted save of these names left goes, and nothing else.
 TEST(SaveTransaction, LeftoversOfTheSameNamesAreRemoved)
 {

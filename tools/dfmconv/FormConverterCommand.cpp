@@ -593,9 +593,6 @@ void FormConverterCommand::writeOutput(const std::string& out, const std::string
     if (exists && S_ISREG(status.st_mode) && !force_ && ::faccessat(AT_FDCWD, out.c_str(), W_OK, AT_EACCESS) != 0
         && errno == EACCES)
         throw Refusal(out + " is read-only; --force replaces it");
-    dfm::MemoryStream converted;
-    NamedOutputStream output(converted, out);
-    convert(output);
     dfm::SaveTransaction::Options options;
     options.tag = "dfmconv";
     options.tagOnly = true;
@@ -608,7 +605,13 @@ void FormConverterCommand::writeOutput(const std::string& out, const std::string
     options.rewriteWhereNoNewFiles = false;
     options.backupRequired = true;
     options.removeLeftovers = false;
-    dfm::SaveTransaction save({{out, converted.view(), !backup.empty()}}, options);
+    // Written as it is made: a large form is never held whole in memory.
+    const auto fill = [&](dfm::ByteStream& stream) {
+        NamedOutputStream output(stream, out);
+        convert(output);
+        output.flush();
+    };
+    dfm::SaveTransaction save({{out, fill, !backup.empty()}}, options);
     try {
         save.prepare();
         const std::lock_guard<std::mutex> commit(commitLock_);
