@@ -113,10 +113,12 @@ void FormDocument::save()
     // A unit page that holds what is on disk is written back, which keeps the previous unit as a
     // backup; one that stands for no readable file would replace nothing but its backup, and a
     // read-only unit is a lock that the form's save leaves alone.
+    // The unit is looked for once, and written where it was found.
     const QFileInfo unit(unitPath());
     const bool writeUnit = isModified(Page::Unit)
         || (!unitUnreadable_ && (unit.exists() || unit.isSymLink()) && FormFiles::writeRefusal(unit.filePath()) == 0);
-    FormFiles::save({formPath_, text(Page::Form), formFormat_, text(Page::Unit), unitFormat_}, backupEnabled_, writeUnit);
+    FormFiles::save({formPath_, text(Page::Form), formFormat_, text(Page::Unit), unitFormat_}, backupEnabled_, writeUnit,
+                    unit.filePath());
     if (writeUnit)
         unitUnreadable_ = false;
     // The pages now match the disk: undoing back to here clears the mark again.

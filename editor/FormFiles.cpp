@@ -1,28 +1,27 @@
 // Reading and writing the files of one form.
 #include "FormFiles.h"
 
-#include "AtomicFile.h"
-#include "BinaryToText.h"
-#include "BoundedMemoryStream.h"
 #include "Errors.h"
-#include "FileStream.h"
 #include "FormFileKind.h"
 #include "FormFileNames.h"
+#include "FormSource.h"
 #include "MemoryStream.h"
-#include "PosixFile.h"
+#include "SaveTransaction.h"
 #include "TextToBinary.h"
+#include "UnitFile.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #include <cerrno>
 #include <fcntl.h>
+#include <filesystem>
 #include <optional>
 #include <string_view>
 #include <unistd.h>
 #include <vector>
+
+namespace fs = std::filesystem;
 
 namespace dfm::FormFiles {
 
@@ -33,81 +32,19 @@ std::string nativePath(const QString& path)
     return QFile::encodeName(path).toStdString();
 }
 
-void writeAll(AtomicFile& file, const QByteArray& bytes)
+fs::path pathOf(const QString& path)
 {
-    file.write(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    return fs::path(nativePath(path));
 }
 
-// An existing file to be rewritten in place (same file, same permissions and links), cut to the
-// length of its new content.
-struct InPlaceTarget {
-    QString path;
-    const QByteArray* bytes;
-    // The save would create or replace the file here: a file that cannot be opened is one that
-    // could not be created.
-    bool replaces;
-};
-
-// Opens every target and reserves room for its new content before a byte changes, so that a
-// missing or read-only file or a full disk leaves all of them as they were; then writes them.
-void writeInPlace(const std::vector<InPlaceTarget>& targets)
+QString qtPath(const fs::path& path)
 {
-    struct Opened {
-        PosixFile file;
-        std::int64_t oldSize;
-        const QByteArray* bytes;
-    };
-    std::vector<Opened> opened;
-    // Should an old length not come back, the content itself is still untouched.
-    const auto undoReservations = [&opened] {
-        for (Opened& done : opened)
-            done.file.truncate(done.oldSize);
-    };
-    for (const InPlaceTarget& target : targets) {
-        const std::string native = nativePath(target.path);
-        PosixFile file;
-        int error = EISDIR;
-        if (!QFileInfo(target.path).isDir()) {
-            file = PosixFile::open(native, O_WRONLY | O_CLOEXEC);
-            error = errno;
-        }
-        if (!file.isOpen()) {
-            undoReservations();
-            // Only files already there are written in place: a missing one needed a folder
-            // that takes new files.
-            if (target.replaces)
-                throw FileCreateError(native, error == ENOENT ? EACCES : error);
-            throw FileOpenError(native, error);
-        }
-        const std::int64_t oldSize = file.seek(0, SEEK_END);
-        opened.push_back({std::move(file), oldSize, target.bytes});
-        const qsizetype size = target.bytes->size();
-        if (size > oldSize && !opened.back().file.reserve(size) && errno != EOPNOTSUPP && errno != EINVAL) {
-            undoReservations();
-            throw WriteError(msg::StreamWriteFailed, errno);
-        }
-    }
-    for (Opened& done : opened) {
-        const auto size = static_cast<std::size_t>(done.bytes->size());
-        if (done.file.writeFullyAt(done.bytes->constData(), size, 0) != size || !done.file.truncate(done.bytes->size())
-            || !done.file.close())
-            throw WriteError(msg::StreamWriteFailed, errno);
-    }
+    return QFile::decodeName(QByteArray::fromStdString(path.string()));
 }
 
-// A file there that this user may not write is refused before anything is written, so that a
-// read-only lock holds whether the save replaces files or rewrites them.
-void refuseReadOnly(const QString& path)
+std::string_view bytesOf(const QByteArray& bytes)
 {
-    if (const int refusal = writeRefusal(path))
-        throw FileOpenError(nativePath(path), refusal);
-}
-
-// Whether files can be created in the file's folder, as the temporary files of a save are.
-bool folderTakesNewFiles(const QString& path)
-{
-    const std::string folder = nativePath(QFileInfo(path).absolutePath());
-    return ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+    return std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
 // The refusal of a file whose text does not fit in a page; without a count, it was not all read.
@@ -141,65 +78,16 @@ TextEncoding encodingOf(const TextFormat& format)
     return format.encoding == TextFormat::Encoding::Utf8 ? TextEncoding::Utf8 : TextEncoding::CodePage;
 }
 
-// The new files are written without a name until they are complete, so that a save cut short
-// while writing leaves nothing behind.
-constexpr AtomicFile::Options NewFileOptions{.unnamed = true};
-
-// Temporary files of a save are ".NAME.quendfmed-XXXXXX" beside the file NAME they replace, so
-// that one left by a crash can be told apart and removed later.
-std::string tempPrefixFor(const QString& path)
+// The form text of a form file: binary forms converted (long strings cut between the
+// double-byte characters of the page), text forms as their bytes; refused as soon as it outgrows
+// a page.
+FormText formTextOf(const QString& formPath, const CodePage& page)
 {
-    return QFile::encodeName(QFileInfo(path).fileName() + QStringLiteral(".quendfmed")).toStdString();
-}
-
-// Removes the temporary files that an interrupted save of path left behind.
-void removeLeftovers(const QString& path)
-{
-    const QFileInfo info(path);
-    const QString pattern = QStringLiteral("^\\.%1\\.quendfmed-[A-Za-z0-9]{6}$")
-                                .arg(QRegularExpression::escape(info.fileName()));
-    const QRegularExpression leftover(pattern);
-    const QDir folder = info.dir();
-    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
-        if (leftover.match(name).hasMatch())
-            PosixFile::systemCalls().unlink(nativePath(folder.filePath(name)).c_str());
-    }
-}
-
-// The renames reach the disk only with their folder.
-void syncFolderOf(const QString& path)
-{
-    PosixFile folder = PosixFile::open(nativePath(QFileInfo(path).absolutePath()), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder.isOpen() && !folder.sync() && errno != EINVAL)
-        throw WriteError(msg::StreamWriteFailed, errno);
-}
-
-// The form text of a binary form file, stopped as soon as it outgrows a page; long strings are cut
-// between the double-byte characters of the page.
-std::string binaryFormText(const QString& formPath, FormFileKind kind, const CodePage& codePage)
-{
-    BoundedMemoryStream text(PageCapacityBytes);
     try {
-        FileStream input(nativePath(formPath), FileStream::Mode::OpenRead);
-        if (kind == FormFileKind::Stream)
-            binaryToText(input, text, codePage);
-        else
-            resourceToText(input, text, {}, codePage);
-    } catch (const BoundedMemoryStream::Overflow&) {
+        return readFormText(nativePath(formPath), page, {static_cast<std::size_t>(MostFileBytes), PageCapacityBytes});
+    } catch (const FormTextLimits::Overflow&) {
         throw tooLong(formPath);
     }
-    return std::string(text.view());
-}
-
-// The bytes of a text form file.
-std::string textFormBytes(const QString& formPath)
-{
-    if (QFileInfo(formPath).size() > MostFileBytes)
-        throw tooLong(formPath);
-    FileStream input(nativePath(formPath), FileStream::Mode::OpenRead);
-    MemoryStream bytes;
-    bytes.copyFrom(input);
-    return std::string(bytes.view());
 }
 
 }  // namespace
@@ -226,8 +114,8 @@ int writeRefusal(const QString& path)
 std::optional<QString> foundUnitFile(const QString& formPath)
 {
     // The rule dfmlint finds units by.
-    if (const std::optional<std::string> found = findUnitFile(nativePath(formPath)))
-        return QFile::decodeName(QByteArray::fromStdString(*found));
+    if (const std::optional<fs::path> found = findUnitFile(pathOf(formPath)))
+        return qtPath(*found);
     return std::nullopt;
 }
 
@@ -235,32 +123,33 @@ QString unitFileName(const QString& formPath)
 {
     if (formPath.isEmpty())
         return {};
-    return foundUnitFile(formPath).value_or(withExtension(formPath, QStringLiteral(".PAS")));
+    const fs::path path = pathOf(formPath);
+    return qtPath(unitFileOf(path, FolderListing::of(path.parent_path())));
 }
 
 QString unitFileLookedFor(const QString& formPath)
 {
-    return QFile::decodeName(QByteArray::fromStdString(dfm::unitFileLookedFor(nativePath(formPath))));
+    return QFile::decodeName(QByteArray::fromStdString(dfm::unitFileLookedFor(pathOf(formPath))));
 }
 
 Loaded load(const QString& formPath, const CodePageRequest& request)
 {
     if (QFileInfo(formPath).isDir())
         throw FileOpenError(nativePath(formPath), EISDIR);
-    removeLeftovers(formPath);
-    Loaded loaded;
-    // A file of no known kind goes the binary way, which names what is wrong with it.
-    const FormFileKind kind = formFileKindOfFile(nativePath(formPath).c_str());
-    loaded.formFormat.kind = kind == FormFileKind::Unknown ? FormFileKind::Resource : kind;
-    const CodePage& firstPage = request.chosen != 0 ? CodePage::forNumber(request.chosen) : CodePage::system();
-    std::string formBytes = kind == FormFileKind::Text
-        ? textFormBytes(formPath)
-        : binaryFormText(formPath, loaded.formFormat.kind, firstPage);
+    // The folder is listed once: for the unit and for what an interrupted save left there.
+    const fs::path path = pathOf(formPath);
+    const FolderListing listing = FolderListing::of(path.parent_path());
+    const fs::path unitFile = unitFileOf(path, listing);
+    const std::vector<fs::path> saved{path, unitFile, dfm::backupFileName(path.string()), dfm::backupFileName(unitFile.string())};
+    SaveTransaction::removeLeftovers(saved, listing.names);
 
-    const QString unitPath = unitFileName(formPath);
-    removeLeftovers(unitPath);
-    removeLeftovers(backupFileName(formPath));
-    removeLeftovers(withExtension(unitPath, QStringLiteral(".P$$")));
+    Loaded loaded;
+    const CodePage& firstPage = request.chosen != 0 ? CodePage::forNumber(request.chosen) : CodePage::system();
+    FormText form = formTextOf(formPath, firstPage);
+    loaded.formFormat.kind = form.kind;
+    const bool textForm = form.kind == FormFileKind::Text;
+
+    const QString unitPath = qtPath(unitFile);
     const QFileInfo unitInfo(unitPath);
     QByteArray unitBytes;
     if (unitInfo.exists() || unitInfo.isSymLink()) {
@@ -273,18 +162,18 @@ Loaded load(const QString& formPath, const CodePageRequest& request)
             loaded.unitUnreadable = unit.error() != QFileDevice::NoError;
         }
     }
-    const std::string_view unitView(unitBytes.constData(), static_cast<std::size_t>(unitBytes.size()));
+    const std::string_view unitView = bytesOf(unitBytes);
 
     loaded.codePage = request.chosen != 0 ? CodePageChoice{request.chosen, CodePageChoice::Source::Chosen}
-                                          : CodePageGuess::guess(formBytes, unitView, request.fallback);
+                                          : CodePageGuess::guess(form.bytes, unitView, request.fallback);
     loaded.formFormat.text.codePage = loaded.codePage.number;
     const CodePage& page = CodePage::forNumber(loaded.codePage.number);
-    if (kind != FormFileKind::Text && page.hasLeadBytes() && &page != &firstPage)
-        formBytes = binaryFormText(formPath, loaded.formFormat.kind, page);
-    if (kind == FormFileKind::Text)
-        loaded.formText = PageText::decode(formBytes, &loaded.formFormat.text);
+    if (!textForm && page.hasLeadBytes() && &page != &firstPage)
+        form = formTextOf(formPath, page);
+    if (textForm)
+        loaded.formText = PageText::decode(form.bytes, &loaded.formFormat.text);
     else
-        loaded.formText = PageText::decodeAs(formBytes, loaded.formFormat.text);
+        loaded.formText = PageText::decodeAs(form.bytes, loaded.formFormat.text);
     checkCapacity(loaded.formText, formPath);
     if (!loaded.unitUnreadable) {
         loaded.unitFormat.codePage = loaded.codePage.number;
@@ -330,75 +219,26 @@ QString backupFileName(const QString& formPath)
     return QFile::decodeName(QByteArray::fromStdString(dfm::backupFileName(nativePath(formPath))));
 }
 
-void save(const Texts& texts, bool backup, bool writeUnit)
+void save(const Texts& texts, bool backup, bool writeUnit, const QString& foundUnit)
 {
-    const QByteArray resource = formFileBytes(texts.formText, texts.formFormat);
-    const QString unitPath = unitFileName(texts.formPath);
+    const QByteArray form = formFileBytes(texts.formText, texts.formFormat);
     const QByteArray unitBytes = writeUnit ? PageText::encode(texts.unitText, texts.unitFormat) : QByteArray();
-    refuseReadOnly(texts.formPath);
+    const QString unitPath = foundUnit.isEmpty() ? unitFileName(texts.formPath) : foundUnit;
+    // Without backups the form file is rewritten in place: the same file, its links kept.
+    std::vector<SaveTransaction::File> files{{pathOf(texts.formPath), bytesOf(form), backup, !backup}};
     if (writeUnit)
-        refuseReadOnly(unitPath);
-    if (!folderTakesNewFiles(texts.formPath)) {
-        // A shared folder, or a project folder of another user with its files granted to this
-        // one: no temporary file and no backup can be made there, but the files can be rewritten.
-        std::vector<InPlaceTarget> targets{{texts.formPath, &resource, backup}};
-        if (writeUnit)
-            targets.push_back({unitPath, &unitBytes, true});
-        writeInPlace(targets);
-        return;
-    }
-    const QString formBackup = backupFileName(texts.formPath);
-    const QString unitBackup = withExtension(unitPath, QStringLiteral(".P$$"));
-    for (const QString& path : {texts.formPath, unitPath, formBackup, unitBackup})
-        removeLeftovers(path);
-    // Both new files are complete before an old one is touched; then each old file gets its
-    // backup name besides its own, and only then does the new one take the name. A backup that
-    // cannot be made does not stop the save.
-    std::optional<AtomicFile> unit;
-    if (writeUnit)
-        writeAll(unit.emplace(nativePath(unitPath), tempPrefixFor(unitPath), NewFileOptions), unitBytes);
-    if (backup) {
-        AtomicFile form(nativePath(texts.formPath), tempPrefixFor(texts.formPath), NewFileOptions);
-        writeAll(form, resource);
-        keepAsBackup(nativePath(texts.formPath), nativePath(formBackup), tempPrefixFor(formBackup));
-        if (writeUnit)
-            keepAsBackup(nativePath(unitPath), nativePath(unitBackup), tempPrefixFor(unitBackup));
-        form.commit();
-    } else {
-        writeInPlace({{texts.formPath, &resource, false}});
-    }
-    if (unit)
-        unit->commit();
-    syncFolderOf(texts.formPath);
+        files.push_back({pathOf(unitPath), bytesOf(unitBytes), backup});
+    SaveTransaction(std::move(files), {}).run();
 }
 
 void saveAs(const Texts& texts)
 {
-    const QByteArray resource = formFileBytes(texts.formText, texts.formFormat);
-    const QString unitPath = withExtension(texts.formPath, QStringLiteral(".PAS"));
+    const QByteArray form = formFileBytes(texts.formText, texts.formFormat);
     const QByteArray unitBytes = PageText::encode(texts.unitText, texts.unitFormat);
-    refuseReadOnly(texts.formPath);
+    std::vector<SaveTransaction::File> files{{pathOf(texts.formPath), bytesOf(form)}};
     if (!texts.unitText.isEmpty())
-        refuseReadOnly(unitPath);
-    if (!folderTakesNewFiles(texts.formPath)) {
-        // As in a save: the files already there are rewritten in place.
-        std::vector<InPlaceTarget> targets{{texts.formPath, &resource, true}};
-        if (!texts.unitText.isEmpty())
-            targets.push_back({unitPath, &unitBytes, true});
-        writeInPlace(targets);
-        return;
-    }
-    removeLeftovers(texts.formPath);
-    removeLeftovers(unitPath);
-    AtomicFile form(nativePath(texts.formPath), tempPrefixFor(texts.formPath), NewFileOptions);
-    writeAll(form, resource);
-    std::optional<AtomicFile> unit;
-    if (!texts.unitText.isEmpty())
-        writeAll(unit.emplace(nativePath(unitPath), tempPrefixFor(unitPath), NewFileOptions), unitBytes);
-    form.commit();
-    if (unit)
-        unit->commit();
-    syncFolderOf(texts.formPath);
+        files.push_back({pathOf(withExtension(texts.formPath, QStringLiteral(".PAS"))), bytesOf(unitBytes)});
+    SaveTransaction(std::move(files), {}).run();
 }
 
 }  // namespace dfm::FormFiles

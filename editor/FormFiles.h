@@ -77,8 +77,8 @@ QByteArray formFileBytes(const QString& formText, const FormFormat& format);
 // the extension's first letter followed by "$$".
 QString backupFileName(const QString& formPath);
 
-// Save: the form text is converted first and both files are written to temporary files, so that
-// a failure leaves every file on disk as it was. With backups the previous form and unit are kept
+// Save, one SaveTransaction: the form text is converted first and both files are written to
+// temporary files, so that a failure leaves every file on disk as it was. With backups the previous form and unit are kept
 // as .D$$ and .P$$ before the new files are renamed into place, so that after a crash at any
 // point each of them is there under its own name, old or new; without, the form file is
 // rewritten in place and cut to its new length. writeUnit false leaves the unit and its backup
@@ -87,7 +87,8 @@ QString backupFileName(const QString& formPath);
 // without backups; both are opened and given room first, so a file that is missing or read-only
 // there is named and nothing changes. Temporary files left by an interrupted save of the same
 // files or of their backups are removed first (and when the form is loaded).
-void save(const Texts& texts, bool backup, bool writeUnit);
+// unitPath: where the unit is written, as the caller found it; empty: found as unitFileName.
+void save(const Texts& texts, bool backup, bool writeUnit, const QString& unitPath = {});
 
 // Save as: the form under formPath; the unit beside it unless the unit text is empty. Read-only
 // files there are refused as in a save. In a folder

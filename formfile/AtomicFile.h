@@ -40,6 +40,9 @@ public:
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
 
+    // The file the data replaces: the path given, or through links the file they lead to.
+    const std::string& target() const { return path_; }
+
     // WriteError when not all of it arrives.
     void write(std::string_view bytes);
     // Puts the data written so far on the disk, so that a commit made under a caller's lock has

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <span>
 #include <sys/stat.h>
 
 namespace dfm {
@@ -20,36 +21,6 @@ std::string_view extensionOf(std::string_view path)
     const std::size_t nameStart = path.rfind('/') == std::string_view::npos ? 0 : path.rfind('/') + 1;
     const std::size_t dot = path.rfind('.');
     return dot != std::string_view::npos && dot >= nameStart ? path.substr(dot) : std::string_view();
-}
-
-// The folder part of a path, its last "/" included; empty for a bare name.
-std::string_view folderOf(std::string_view path)
-{
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
-}
-
-// The file name of a path without its extension.
-std::string_view stemOf(std::string_view path)
-{
-    const std::string_view name = path.substr(folderOf(path).size());
-    return name.substr(0, name.size() - extensionOf(path).size());
-}
-
-bool isListed(std::span<const std::string> names, std::string_view name)
-{
-    return std::find(names.begin(), names.end(), name) != names.end();
-}
-
-// Of the names that spell wanted in some case, the first in byte order; empty when none does.
-std::string firstInAnyCase(std::span<const std::string> names, std::string_view wanted)
-{
-    std::string found;
-    for (const std::string& name : names) {
-        if (sameNameIgnoringCase(name, wanted) && (found.empty() || name < found))
-            found = name;
-    }
-    return found;
 }
 
 // Whether a file (or a link to one) is at path; a folder is not a file.
@@ -125,35 +96,14 @@ bool listFileNames(const std::string& folder, std::vector<std::string>& names)
     return !error;
 }
 
-std::optional<std::string> findUnitFile(const std::string& formPath, std::span<const std::string> folderNames)
+std::string firstInAnyCase(std::span<const std::string> names, std::string_view wanted)
 {
-    const std::string folder(folderOf(formPath));
-    const std::string stem(stemOf(formPath));
-    for (const std::string& name : {stem + ".PAS", stem + ".pas"}) {
-        if (isListed(folderNames, name))
-            return folder + name;
+    std::string found;
+    for (const std::string& name : names) {
+        if (sameNameIgnoringCase(name, wanted) && (found.empty() || name < found))
+            found = name;
     }
-    const std::string found = firstInAnyCase(folderNames, stem + ".pas");
-    return found.empty() ? std::nullopt : std::optional<std::string>(folder + found);
-}
-
-std::optional<std::string> findUnitFile(const std::string& formPath)
-{
-    std::vector<std::string> names;
-    if (listFileNames(std::string(folderOf(formPath)), names))
-        return findUnitFile(formPath, names);
-    // A folder that can be passed through but not listed: only the names tried first can be had.
-    const std::string base = std::string(folderOf(formPath)) + std::string(stemOf(formPath));
-    for (const std::string& path : {base + ".PAS", base + ".pas"}) {
-        if (isFileAt(path))
-            return path;
-    }
-    return std::nullopt;
-}
-
-std::string unitFileLookedFor(std::string_view formPath)
-{
-    return std::string(stemOf(formPath)) + ".pas";
+    return found;
 }
 
 std::optional<std::string> findFileIgnoringCase(const std::string& folder, std::string_view name)

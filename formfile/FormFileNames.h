@@ -1,5 +1,5 @@
 // The names of form files: which extensions they have, what their backups are called, the
-// keeping of a file under its backup name, and where a form's unit and a unit's include files are.
+// keeping of a file under its backup name, and where a unit's include files are.
 #pragma once
 
 #include <optional>
@@ -25,24 +25,16 @@ std::string backupFileName(std::string_view path);
 // anything; then the older backup is as it was (a path that does not exist gives ENOENT).
 std::error_code keepAsBackup(const std::string& path, const std::string& backupPath, std::string_view tempPrefix);
 
-// The unit of the form file at formPath, beside it: NAME.PAS, then NAME.pas, then the first in
-// byte order of the other names that spell NAME.pas in another case, where NAME is the form's file
-// name without its extension. The path keeps the form's folder as written; nothing when none of
-// them is there (or the folder cannot be listed and neither of the first two is there).
-std::optional<std::string> findUnitFile(const std::string& formPath);
-// The same with the names of the files of the form's folder already listed, in any order, as a
-// program that checks many forms of one folder has them.
-std::optional<std::string> findUnitFile(const std::string& formPath, std::span<const std::string> folderNames);
-// NAME.pas: what a message names when a form has no unit.
-std::string unitFileLookedFor(std::string_view formPath);
+// Of the names that spell wanted in some case, the first in byte order; empty when none does.
+std::string firstInAnyCase(std::span<const std::string> names, std::string_view wanted);
 
 // The file named name in folder ("" for the current folder), as a Windows project refers to it:
 // name itself, else the first in byte order of the names that spell it in another case. The
 // path is folder joined with the name found.
 std::optional<std::string> findFileIgnoringCase(const std::string& folder, std::string_view name);
 
-// The names of the entries of folder that are not folders, as the lookups above take them; false
-// when the folder cannot be listed.
+// The names of the entries of folder ("" for the current folder) that are not folders, as the
+// lookups of files by name take them; false when the folder cannot be listed.
 bool listFileNames(const std::string& folder, std::vector<std::string>& names);
 
 }  // namespace dfm

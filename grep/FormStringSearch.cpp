@@ -4,6 +4,7 @@
 #include "CodePageGuess.h"
 #include "FileScanner.h"
 #include "FormFileKind.h"
+#include "FormSource.h"
 #include "FormStrings.h"
 #include "PosixFile.h"
 #include "ResourceHeader.h"
@@ -17,7 +18,6 @@
 #include <exception>
 #include <fcntl.h>
 #include <locale.h>
-#include <sys/stat.h>
 #include <memory>
 #include <new>
 #include <vector>
@@ -155,24 +155,14 @@ bool FormStringSearch::fileHolds(const std::string& path, ScanMessages& messages
     try {
         // Non-blocking, so that a pipe under a form's name cannot hang the search.
         PosixFile file = PosixFile::open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-        std::string bytes(FormKindProbeSize, '\0');
-        struct stat info {};
-        std::int64_t count = file.isOpen() ? file.readFully(bytes.data(), bytes.size()) : -1;
-        if (count >= 0) {
-            bytes.resize(static_cast<std::size_t>(count));
-            // Files that are no form are not read beyond their first bytes.
-            if (formFileKindOf(bytes) == FormFileKind::Unknown)
-                return false;
-            if (::fstat(file.descriptor(), &info) == 0 && info.st_size > 0)
-                bytes.reserve(static_cast<std::size_t>(info.st_size));
-            char piece[FileScanner::ScanBlockSize];
-            while (count > 0 && (count = file.readFully(piece, sizeof piece)) > 0)
-                bytes.append(piece, static_cast<std::size_t>(count));
-        }
-        if (count < 0) {
+        std::string bytes;
+        FormFileKind kind = FormFileKind::Unknown;
+        if (!file.isOpen() || !readFormBytes(file, bytes, kind)) {
             messages.scanError(FileScanner::scanErrorText(path, errno));
             return false;
         }
+        if (kind == FormFileKind::Unknown)
+            return false;
         return formHolds(bytes);
     } catch (const std::bad_alloc&) {
         messages.scanWarning("Not enough memory to perform search.");

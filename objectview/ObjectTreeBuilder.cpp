@@ -1,6 +1,8 @@
 // Finds the object lines of a form text and places each object's item under the item of its owner.
 #include "ObjectTreeBuilder.h"
 
+#include "TextRules.h"
+
 #include <QLatin1String>
 #include <QStringView>
 
@@ -31,30 +33,13 @@ constexpr ObjectKeyword ObjectKeywords[] = {
 // What an "end" line closes: an object or a collection item, whose end leaves the depth alone.
 enum class Opened { Object, Item };
 
-bool isBlank(QChar c)
-{
-    return c.unicode() <= 32;
-}
-
-QStringView trimmed(QStringView line)
-{
-    qsizetype first = 0;
-    qsizetype last = line.size();
-    while (first < last && isBlank(line[first]))
-        ++first;
-    while (last > first && isBlank(line[last - 1]))
-        --last;
-    return line.mid(first, last - first);
-}
-
 // Upper-cases as UpperCase does, a character at a time, but only as far as the word goes.
 bool startsWithUpper(QStringView text, QLatin1String word)
 {
     if (text.size() < word.size())
         return false;
     for (qsizetype i = 0; i < word.size(); ++i) {
-        const QChar c = text[i];
-        if ((c.isSurrogate() ? c : c.toUpper()) != QLatin1Char(word[i]))
+        if (upperChar(text[i]) != QLatin1Char(word[i]))
             return false;
     }
     return true;
@@ -77,7 +62,7 @@ const ObjectKeyword* findObjectKeyword(QStringView line)
         if (!startsWithWord(line, keyword.word))
             continue;
         // "Object = ..." assigns a property that happens to bear the keyword's name.
-        const QStringView rest = trimmed(line.mid(keyword.word.size()));
+        const QStringView rest = trimBlanks(line.mid(keyword.word.size()));
         if (rest.startsWith(u'='))
             return nullptr;
         return &keyword;
@@ -90,7 +75,7 @@ bool isItemLine(QStringView line)
 {
     if (!startsWithUpper(line, QLatin1String("ITEM")))
         return false;
-    const QStringView rest = trimmed(line.mid(4));
+    const QStringView rest = trimBlanks(line.mid(4));
     return rest.isEmpty() || rest.startsWith(u'[');
 }
 
@@ -104,7 +89,7 @@ ObjectTree ObjectTreeBuilder::build(const QStringList& lines)
     // -1 while the tree is empty: the first item then goes to the top level from an indent of 0 or 1.
     int lastDepth = -1;
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QStringView line = trimmed(lines[i]);
+        const QStringView line = trimBlanks(lines[i]);
         const ObjectKeyword* keyword = findObjectKeyword(line);
         if (!keyword) {
             if (isWord(line, QLatin1String("END"))) {

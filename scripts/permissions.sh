@@ -12,6 +12,7 @@ build=$(cd "${1:-$root/build}" && pwd)
 # Each test program with the tests in it that skip themselves for root, as a gtest filter.
 programs=(
     "editor/tests/editor_tests Saving.WithoutBackupsAReadOnlyFormIsAnError:Saving.AFolderThatTakesNoNewFilesGetsItsFilesRewrittenInPlace:Saving.ReadOnlyFilesAreRefusedAndAnUneditedOneIsLeftAlone"
+    "formmodel/tests/formmodel_tests UnitFile.UnreadableUnitsAndFoldersThatCannotBeListed"
     "grep/tests/grep_tests FileScannerTest.FailuresGiveTheErrorBoxAndNotFound:GrepEngineTest.BadEntriesLetTheWalkGoOn"
     "grep/tests/grep_window_tests ShellFileInfoGet.MarksAReadOnlyFile:ShellFileInfoGet.ReadOnlyFolderKeepsItsEntriesInPlace"
     "tools/dfmconv/dfmconv_tests DfmconvTest.AReadOnlyOutputIsReplacedOnlyWithForce:DfmconvTest.InPlaceMigratesACopyOfTheCorpus:DfmconvTest.AnUnreadableSubfolderIsReportedAndTheRunGoesOn"

@@ -2,25 +2,27 @@
 
 namespace dfm {
 
-QString trimBlanks(const QString& text)
+QStringView trimBlanks(QStringView text)
 {
     qsizetype first = 0;
     qsizetype last = text.size();
-    while (first < last && text[first].unicode() <= 32)
+    while (first < last && isBlank(text[first]))
         ++first;
-    while (last > first && text[last - 1].unicode() <= 32)
+    while (last > first && isBlank(text[last - 1]))
         --last;
     return text.mid(first, last - first);
+}
+
+QString trimBlanks(const QString& text)
+{
+    return trimBlanks(QStringView(text)).toString();
 }
 
 QString upperCase(const QString& text)
 {
     QString result(text);
-    for (QChar& c : result) {
-        // Surrogate halves stay as they are; a one-unit mapping keeps the length.
-        if (!c.isSurrogate())
-            c = c.toUpper();
-    }
+    for (QChar& c : result)
+        c = upperChar(c);
     return result;
 }
 

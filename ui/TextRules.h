@@ -5,8 +5,19 @@
 
 namespace dfm {
 
-// Removes leading and trailing characters with codes up to 32.
+// Control characters and the space count as blanks in form text and units.
+inline bool isBlank(QChar c)
+{
+    return c.unicode() <= 32;
+}
+// Removes leading and trailing blanks.
+QStringView trimBlanks(QStringView text);
 QString trimBlanks(const QString& text);
+// One character upper-cased; a surrogate half stays as it is, so that offsets keep their place.
+inline QChar upperChar(QChar c)
+{
+    return c.isSurrogate() ? c : c.toUpper();
+}
 // Upper-cases character by character, so that every offset stays where it was.
 QString upperCase(const QString& text);
 bool sameText(const QString& a, const QString& b, bool matchCase);

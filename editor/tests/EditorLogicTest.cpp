@@ -200,6 +200,25 @@ TEST(FormFiles, FileNamesBesideTheForm)
     ASSERT_TRUE(upper.open(QIODevice::WriteOnly));
     upper.close();
     EXPECT_EQ(FormFiles::unitFileName(folder.filePath("Desttab.dfm")), folder.filePath("DESTTAB.PAS"));
+
+    // The units dfmlint checks for the same folders (DfmlintTest.TheUnitIsTheOneTheEditorFinds).
+    QDir units(folder.path());
+    ASSERT_TRUE(units.mkdir(QStringLiteral("units")) && units.cd(QStringLiteral("units")));
+    for (const char* name : {"A.PAS", "a.pas", "A.pas"}) {
+        QFile unit(units.filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(unit.open(QIODevice::WriteOnly));
+    }
+    const QString formA = units.filePath(QStringLiteral("A.dfm"));
+    for (const char* expected : {"A.PAS", "A.pas", "a.pas"}) {
+        EXPECT_EQ(FormFiles::unitFileName(formA), units.filePath(QString::fromLatin1(expected)));
+        EXPECT_EQ(FormFiles::foundUnitFile(formA), units.filePath(QString::fromLatin1(expected)));
+        ASSERT_TRUE(units.remove(QString::fromLatin1(expected)));
+    }
+    EXPECT_EQ(FormFiles::foundUnitFile(formA), std::nullopt);
+    // A folder named like the unit is none; the unit page would be written as NAME.PAS.
+    ASSERT_TRUE(units.mkdir(QStringLiteral("A.pas")));
+    EXPECT_EQ(FormFiles::foundUnitFile(formA), std::nullopt);
+    EXPECT_EQ(FormFiles::unitFileName(formA), units.filePath(QStringLiteral("A.PAS")));
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// Which names are form files, what their backups are called, and which file is a form's unit.
+// Which names are form files, what their backups are called, and where include files are.
 #include "FormFileNames.h"
 #include "CodePage.h"
 #include "NameCase.h"
@@ -75,36 +75,10 @@ TEST(FormFileNames, ExtensionsAndBackups)
     }
 }
 
-// NAME.PAS, then NAME.pas, then other cases of NAME.pas in byte order; never a folder.
-TEST(FormFileNames, UnitBesideTheForm)
+// A file an include names is found as written, else in another case.
+TEST(FormFileNames, IncludeFilesInAnyCase)
 {
-    const struct {
-        const char* form;
-        std::vector<std::string> files;
-        const char* unit;  // empty: none
-    } cases[] = {
-        {"Main.dfm", {"Main.PAS", "Main.pas", "MAIN.pas"}, "Main.PAS"},
-        {"Main.dfm", {"Main.pas", "MAIN.PAS"}, "Main.pas"},
-        {"Desttab.dfm", {"DESTTAB.PAS"}, "DESTTAB.PAS"},
-        {"Desttab.DFM", {"desttab.PAS", "DESTTAB.pas", "Desttab.txt"}, "DESTTAB.pas"},
-        {"\xC3\x89tat.dfm", {"\xC3\xA9TAT.PAS"}, "\xC3\xA9TAT.PAS"},
-        {"Main.dfm", {"Main.pas.bak", "Mai.pas", "Main.dfm"}, ""},
-        {"Main", {"Main.pas"}, "Main.pas"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.form);
-        const test::TempFolder folder;
-        for (const std::string& name : c.files)
-            std::ofstream(folder.file(name)) << "unit";
-        const std::optional<std::string> found = findUnitFile(folder.file(c.form));
-        EXPECT_EQ(found.value_or(""), *c.unit == 0 ? "" : folder.file(c.unit));
-        // The names already listed give the same, with the form's folder as written.
-        EXPECT_EQ(findUnitFile(c.form, c.files).value_or(""), c.unit);
-    }
     const test::TempFolder folder;
-    std::filesystem::create_directory(folder.file("Main.PAS"));
-    EXPECT_EQ(findUnitFile(folder.file("Main.dfm")), std::nullopt);
-    EXPECT_EQ(unitFileLookedFor("a/b.c/Main.DFM"), "Main.pas");
     EXPECT_EQ(findFileIgnoringCase(folder.path().string(), "main.pas"), std::nullopt);
     std::ofstream(folder.file("Defs.INC")) << "";
     EXPECT_EQ(findFileIgnoringCase(folder.path().string(), "defs.inc"), folder.file("Defs.INC"));

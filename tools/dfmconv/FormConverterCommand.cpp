@@ -1,17 +1,17 @@
 #include "FormConverterCommand.h"
 
-#include "AtomicFile.h"
 #include "BinaryToText.h"
 #include "Errors.h"
 #include "FileStream.h"
 #include "FormFileKind.h"
 #include "FormFileNames.h"
 #include "FormFolderWalk.h"
-#include "FormInput.h"
 #include "FormPage.h"
+#include "FormSource.h"
 #include "MemoryStream.h"
 #include "PosixFile.h"
 #include "RoundTrip.h"
+#include "SaveTransaction.h"
 #include "TextToBinary.h"
 #include "Version.h"
 
@@ -92,8 +92,6 @@ constexpr const char* UsageText =
     "Exit status: 0 success, 1 a file failed (or differs, for check; or a PATH holds no form\n"
     "file) or standard output could not be written, 2 wrong usage.\n";
 
-constexpr std::size_t ChunkSize = 65536;
-
 // Standard output as a stream of bytes, written as the conversion produces them. A failure is
 // kept by the checked output for the command to report.
 class OutputStream : public dfm::ByteStream {
@@ -115,34 +113,6 @@ public:
 
 private:
     dfm::CheckedOutput& out_;
-};
-
-// The temporary file of an output, filled in pieces large enough to cost few system calls.
-class AtomicFileStream : public dfm::ByteStream {
-public:
-    explicit AtomicFileStream(dfm::AtomicFile& file) : file_(file) { buffer_.reserve(ChunkSize); }
-
-    std::size_t write(const void* buffer, std::size_t count) override
-    {
-        if (buffer_.size() + count > ChunkSize)
-            flush();
-        if (count >= ChunkSize)
-            file_.write(std::string_view(static_cast<const char*>(buffer), count));
-        else
-            buffer_.append(static_cast<const char*>(buffer), count);
-        return count;
-    }
-    void flush() override
-    {
-        file_.write(buffer_);
-        buffer_.clear();
-    }
-    std::size_t read(void*, std::size_t) override { return 0; }
-    std::int64_t seek(std::int64_t, dfm::SeekOrigin) override { throw dfm::ReadError(dfm::msg::StreamReadFailed); }
-
-private:
-    dfm::AtomicFile& file_;
-    std::string buffer_;
 };
 
 // A refusal that names its file itself ("dfmconv: MESSAGE").
@@ -223,8 +193,8 @@ bool liesWithin(const fs::path& inner, const fs::path& folder)
 bool sameText(std::string_view made, std::string_view original)
 {
     // UTF-8 is written after a mark; text in UTF-8 without one is the same text.
-    if (made.starts_with(dfmconv::Utf8Mark) && !original.starts_with(dfmconv::Utf8Mark))
-        made.remove_prefix(dfmconv::Utf8Mark.size());
+    if (made.starts_with(dfm::Utf8Mark) && !original.starts_with(dfm::Utf8Mark))
+        made.remove_prefix(dfm::Utf8Mark.size());
     if (made == original)
         return true;
     std::size_t m = 0;
@@ -544,8 +514,8 @@ std::string FormConverterCommand::convertFile(Direction direction, const std::st
                                               const std::string& backup)
 {
     try {
-        dfm::PosixFile inputFile = dfmconv::openInput(in);
-        std::string probe = dfmconv::readProbe(inputFile);
+        dfm::PosixFile inputFile = dfm::openInput(in);
+        std::string probe = dfm::readProbe(inputFile);
         const dfm::FormFileKind kind = dfm::formFileKindOf(probe);
         if (alreadyTarget(direction, kind))
             throw Refusal(in + (direction == Direction::ToText ? ": already form text" : ": already a binary form file"));
@@ -556,8 +526,8 @@ std::string FormConverterCommand::convertFile(Direction direction, const std::st
         if (direction == Direction::ToText) {
             // The binary readers move back over what they read ahead, which a pipe cannot: such
             // an input is read into memory first.
-            if (dfmconv::fileSizeOf(inputFile) == 0) {
-                input = dfmconv::readBinaryForm(inputFile, probe);
+            if (dfm::fileSizeOf(inputFile) == 0) {
+                input = dfm::readBinaryForm(inputFile, probe);
             } else {
                 bareStream = kind == dfm::FormFileKind::Stream;
                 if (inputFile.seek(0, SEEK_SET) != 0)
@@ -565,7 +535,7 @@ std::string FormConverterCommand::convertFile(Direction direction, const std::st
                 input = std::make_unique<dfm::FileStream>(std::move(inputFile));
             }
         } else {
-            dfmconv::TextInput text = dfmconv::openText(std::move(inputFile), std::move(probe), utf8_, givenPage_ == nullptr);
+            dfm::TextInput text = dfm::openText(std::move(inputFile), std::move(probe), utf8_, givenPage_ == nullptr);
             input = std::move(text.stream);
             encoding = text.encoding;
             // Bytes in the wide strings of code-page text are the form's characters.
@@ -623,39 +593,35 @@ void FormConverterCommand::writeOutput(const std::string& out, const std::string
     if (exists && S_ISREG(status.st_mode) && !force_ && ::faccessat(AT_FDCWD, out.c_str(), W_OK, AT_EACCESS) != 0
         && errno == EACCES)
         throw Refusal(out + " is read-only; --force replaces it");
-    dfm::AtomicFile::Options options;
-    options.unnamed = true;
+    dfm::SaveTransaction::Options options;
+    options.tag = "dfmconv";
+    options.tagOnly = true;
+    // Through a symbolic link, the file it points to is the one replaced and kept.
     options.followLinks = true;
     options.keepGroup = true;
     // Several files at a time take their signals on the main thread, between two commits.
     options.removeOnSignal = !severalFiles_;
-    dfm::AtomicFile file(out, "dfmconv", options);
-    AtomicFileStream buffered(file);
-    NamedOutputStream output(buffered, out);
-    convert(output);
-    output.flush();
-    const auto naming = [&out](const auto& step) {
-        try {
-            step();
-        } catch (const dfm::WriteError& error) {
-            throw Refusal(out + ": " + error.what());
-        }
+    options.refuseReadOnly = false;
+    options.rewriteWhereNoNewFiles = false;
+    options.backupRequired = true;
+    options.removeLeftovers = false;
+    // Written as it is made: a large form is never held whole in memory.
+    const auto fill = [&](dfm::ByteStream& stream) {
+        NamedOutputStream output(stream, out);
+        convert(output);
+        output.flush();
     };
-    naming([&] { file.sync(); });
-    const std::lock_guard<std::mutex> commit(commitLock_);
-    if (!backup.empty() && exists) {
-        // The old file gets its second name before the new one takes the first: at no point is
-        // it under neither.
-        // Through a symbolic link, the file it points to is the one replaced and kept.
-        std::error_code error;
-        fs::path real = fs::canonical(out, error);
-        if (error)
-            real = out;
-        if (const std::error_code failed = dfm::keepAsBackup(real.string(), backup, "dfmconv"))
-            throw Refusal(backup + ": the backup cannot be made (" + failed.message() + "); " + out
-                          + " is left as it was");
+    dfm::SaveTransaction save({{out, fill, !backup.empty()}}, options);
+    try {
+        save.prepare();
+        const std::lock_guard<std::mutex> commit(commitLock_);
+        save.commit();
+    } catch (const dfm::WriteError& error) {
+        throw Refusal(out + ": " + error.what());
+    } catch (const dfm::SaveTransaction::BackupFailed& failed) {
+        throw Refusal(failed.backup.string() + ": the backup cannot be made (" + failed.reason.message() + "); " + out
+                      + " is left as it was");
     }
-    naming([&] { file.commit(); });
 }
 
 std::vector<fs::path> FormConverterCommand::formFilesIn(const fs::path& folder, bool recursive)
@@ -801,8 +767,8 @@ FormConverterCommand::Outcome FormConverterCommand::checkFile(const fs::path& fi
     std::string detail;
     try {
         outcome.kind = Outcome::Kind::Unreadable;
-        dfm::PosixFile input = dfmconv::openInput(file.string());
-        std::string probe = dfmconv::readProbe(input);
+        dfm::PosixFile input = dfm::openInput(file.string());
+        std::string probe = dfm::readProbe(input);
         const dfm::FormFileKind kind = dfm::formFileKindOf(probe);
         outcome.kind = Outcome::Kind::Binary;
         if (kind == dfm::FormFileKind::Unknown) {
@@ -810,7 +776,7 @@ FormConverterCommand::Outcome FormConverterCommand::checkFile(const fs::path& fi
             outcome.verdict = "failed";
             detail = probe.empty() ? "an empty file, not a form file" : "neither a binary form file nor form text";
         } else if (kind != dfm::FormFileKind::Text) {
-            const std::unique_ptr<dfm::MemoryStream> form = dfmconv::readBinaryForm(input, probe);
+            const std::unique_ptr<dfm::MemoryStream> form = dfm::readBinaryForm(input, probe);
             input = dfm::PosixFile();
             const auto scratch = [] { return std::unique_ptr<dfm::ByteStream>(dfm::FileStream::temporary()); };
             const dfm::RoundTripResult result = dfm::checkRoundTrip(form->view(), scratch);
@@ -823,7 +789,7 @@ FormConverterCommand::Outcome FormConverterCommand::checkFile(const fs::path& fi
         } else {
             outcome.kind = Outcome::Kind::Text;
             outcome.verdict = "failed";
-            dfmconv::TextInput text = dfmconv::openText(std::move(input), std::move(probe), utf8_, true);
+            dfm::TextInput text = dfm::openText(std::move(input), std::move(probe), utf8_, true);
             const dfm::CodePage& page = dfm::FormPage::ofFormText(*text.stream, text.seekable, text.held, givenPage_);
             dfm::MemoryStream binary;
             {

@@ -2,17 +2,14 @@
 // what it reports.
 #include "LintCommand.h"
 
-#include "BinaryToText.h"
-#include "BoundedMemoryStream.h"
 #include "CheckedOutput.h"
 #include "CodePage.h"
 #include "CodePageGuess.h"
 #include "Errors.h"
-#include "FormFileKind.h"
-#include "FormFileNames.h"
 #include "FormFolderWalk.h"
-#include "FormInput.h"
+#include "FormSource.h"
 #include "SiblingUnits.h"
+#include "UnitFile.h"
 #include "Version.h"
 
 #include <algorithm>
@@ -66,8 +63,8 @@ std::string tooLarge()
 
 std::string readWhole(const std::string& path)
 {
-    dfm::PosixFile file = dfmconv::openInput(path);
-    if (dfmconv::fileSizeOf(file) > MostTextBytes)
+    dfm::PosixFile file = dfm::openInput(path);
+    if (dfm::fileSizeOf(file) > MostTextBytes)
         throw FormError(tooLarge());
     std::string bytes;
     char chunk[65536];
@@ -83,47 +80,14 @@ std::string readWhole(const std::string& path)
     }
 }
 
-struct FormText {
-    std::string bytes;
-    TextEncoding encoding = TextEncoding::CodePage;
-};
-
 // The form's text as the editor shows it: binary forms converted, text forms as they are.
 FormText readForm(const std::string& path)
 {
-    dfm::PosixFile file = dfmconv::openInput(path);
-    std::string probe = dfmconv::readProbe(file);
-    const FormFileKind kind = formFileKindOf(probe);
-    FormText text;
-    if (kind == FormFileKind::Text) {
-        if (dfmconv::fileSizeOf(file) > MostTextBytes)
-            throw FormError(tooLarge());
-        dfmconv::TextInput input = dfmconv::openText(std::move(file), std::move(probe), false, false);
-        BoundedMemoryStream bytes(MostTextBytes);
-        try {
-            bytes.copyFrom(*input.stream);
-        } catch (const BoundedMemoryStream::Overflow&) {
-            throw FormError(tooLarge());
-        }
-        text.bytes = std::string(bytes.view());
-        text.encoding = input.encoding;
-        return text;
-    }
-    BoundedMemoryStream converted(MostTextBytes);
     try {
-        if (kind == FormFileKind::Stream) {
-            MemoryStream form(readWhole(path));
-            binaryToText(form, converted);
-        } else {
-            // Anything else goes the binary way, which names what is wrong with it.
-            const std::unique_ptr<MemoryStream> form = dfmconv::readBinaryForm(file, probe);
-            resourceToText(*form, converted);
-        }
-    } catch (const BoundedMemoryStream::Overflow&) {
+        return readFormText(path, CodePage::system(), {MostTextBytes, MostTextBytes});
+    } catch (const FormTextLimits::Overflow&) {
         throw FormError(tooLarge());
     }
-    text.bytes = std::string(converted.view());
-    return text;
 }
 
 }  // namespace
@@ -253,11 +217,12 @@ bool LintCommand::collectForms(const std::vector<std::string>& names, bool recur
 
 std::optional<std::string> LintCommand::unitOf(const std::string& form)
 {
-    const std::string folder = fs::path(form).parent_path().string();
-    const auto [listed, added] = namesByFolder_.try_emplace(folder);
+    const fs::path folder = fs::path(form).parent_path();
+    const auto [listed, added] = listingsByFolder_.try_emplace(folder.string());
     if (added)
-        listed->second.readable = listFileNames(folder, listed->second.names);
-    return listed->second.readable ? findUnitFile(form, listed->second.names) : findUnitFile(form);
+        listed->second = FolderListing::of(folder);
+    const std::optional<fs::path> unit = findUnitFile(form, listed->second);
+    return unit ? std::optional<std::string>(unit->string()) : std::nullopt;
 }
 
 bool LintCommand::checkForm(const std::string& path, const std::vector<std::string>& ignored,

@@ -3,6 +3,7 @@
 
 #include "FormUnitCheck.h"
 #include "SiblingUnits.h"
+#include "UnitFile.h"
 
 #include <filesystem>
 #include <iosfwd>
@@ -46,11 +47,7 @@ private:
     std::ostream& out_;
     std::ostream& err_;
     // The file names of each folder with forms, listed once.
-    struct FolderNames {
-        bool readable = false;
-        std::vector<std::string> names;
-    };
-    std::map<std::string, FolderNames> namesByFolder_;
+    std::map<std::string, FolderListing> listingsByFolder_;
     int codePage_ = 0;
     // The units of each folder, read once when an ancestor class is first looked for there.
     std::map<std::string, std::unique_ptr<SiblingUnits>> siblingsByFolder_;

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -198,6 +199,31 @@ TEST_F(DfmlintTest, UnitInAnotherCaseAndHandlersInIncludeFiles)
     fs::remove(root_ / "handlers.INC");
     EXPECT_EQ(run("Desttab.dfm"), 1);
     EXPECT_EQ(out_, "Desttab.dfm:3: OnClick = Button1Click: method TForm1.Button1Click has no implementation in the unit\n");
+}
+
+// The unit the editor shows beside a form is the one checked: NAME.PAS, NAME.pas, then the first
+// other case in byte order; only that one declares the form's class here.
+TEST_F(DfmlintTest, TheUnitIsTheOneTheEditorFinds)
+{
+    const struct {
+        std::vector<std::string> units;
+        const char* checked;  // empty: none
+    } cases[] = {
+        {{"A.PAS", "a.pas", "A.pas"}, "A.PAS"},
+        {{"a.pas", "A.pas"}, "A.pas"},
+        {{"a.pas", "a.PAS"}, "a.PAS"},
+        {{"A.pas.bak"}, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.checked);
+        SetUp();
+        write("A.dfm", Form);
+        for (const std::string& unit : c.units)
+            write(unit, unit == c.checked ? CleanUnit : "unit U;\r\ninterface\r\nimplementation\r\nend.\r\n");
+        const bool found = *c.checked != 0;
+        EXPECT_EQ(run("A.dfm"), found ? 0 : 1);
+        EXPECT_EQ(out_, found ? "" : "A.dfm:1: no unit A.pas (in any case) beside the form\n");
+    }
 }
 
 TEST_F(DfmlintTest, AnUnreadableFolderIsNamedAndTheOthersAreChecked)

@@ -1,5 +1,7 @@
-#include "FormInput.h"
+#include "FormSource.h"
 
+#include "BinaryToText.h"
+#include "BoundedMemoryStream.h"
 #include "Errors.h"
 #include "FileStream.h"
 #include "FormFileKind.h"
@@ -12,7 +14,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace dfmconv {
+namespace dfm {
 
 namespace {
 
@@ -22,13 +24,13 @@ constexpr std::size_t ChunkSize = 65536;
 constexpr std::size_t HeaderArea = 79;
 
 // Appends what file gives to memory until its end or until memory holds limit bytes.
-void readInto(dfm::PosixFile& file, dfm::MemoryStream& memory, std::size_t limit)
+void readInto(PosixFile& file, MemoryStream& memory, std::size_t limit)
 {
     unsigned char chunk[ChunkSize];
     while (memory.byteCount() < limit) {
         const std::ptrdiff_t got = file.readSome(chunk, std::min(sizeof chunk, limit - memory.byteCount()));
         if (got < 0)
-            throw dfm::ReadError(dfm::msg::StreamReadFailed);
+            throw ReadError(msg::StreamReadFailed);
         if (got == 0)
             return;
         memory.writeBuffer(chunk, static_cast<std::size_t>(got));
@@ -77,14 +79,14 @@ private:
             }
             codePoint_ = (codePoint_ << 6) | (c & 0x3Fu);
             if (--need_ == 0)
-                ok_ = dfm::isUtf8CodePoint(codePoint_, minimum_);
+                ok_ = isUtf8CodePoint(codePoint_, minimum_);
             return;
         }
         if (c == 0) {
             ok_ = false;
         } else if (c >= 0x80) {
             beyondAscii_ = true;
-            const dfm::Utf8Lead lead = dfm::utf8Lead(c);
+            const Utf8Lead lead = utf8Lead(c);
             ok_ = lead.length > 0;
             need_ = std::max(lead.length - 1, 0);
             codePoint_ = lead.bits;
@@ -101,9 +103,9 @@ private:
 
 // Bytes held in memory, then the rest of a file that cannot seek (a pipe). The readers only
 // move back when done, which such an input need not allow.
-class PrefixedStream : public dfm::ByteStream {
+class PrefixedStream : public ByteStream {
 public:
-    PrefixedStream(std::string held, dfm::PosixFile file) : held_(std::move(held)), file_(std::move(file)) {}
+    PrefixedStream(std::string held, PosixFile file) : held_(std::move(held)), file_(std::move(file)) {}
 
     std::size_t read(void* buffer, std::size_t count) override
     {
@@ -115,64 +117,86 @@ public:
         }
         const std::ptrdiff_t got = file_.readSome(buffer, count);
         if (got < 0)
-            throw dfm::ReadError(dfm::msg::StreamReadFailed);
+            throw ReadError(msg::StreamReadFailed);
         return static_cast<std::size_t>(got);
     }
     std::size_t write(const void*, std::size_t) override { return 0; }
-    std::int64_t seek(std::int64_t, dfm::SeekOrigin) override { throw dfm::ReadError(dfm::msg::StreamReadFailed); }
+    std::int64_t seek(std::int64_t, SeekOrigin) override { throw ReadError(msg::StreamReadFailed); }
 
 private:
     std::string held_;
-    dfm::PosixFile file_;
+    PosixFile file_;
     std::size_t position_ = 0;
 };
 
 }  // namespace
 
-// The size of a file that can be had by seeking to its end, else 0. Pipes, terminals and devices
-// have none, and files under /proc report 0: those are read to their end like a stream.
-std::size_t fileSizeOf(const dfm::PosixFile& file)
+std::size_t fileSizeOf(const PosixFile& file)
 {
     struct stat status {};
     if (::fstat(file.descriptor(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_size <= 0)
         return 0;
     return static_cast<std::size_t>(status.st_size);
 }
-// The file named, or standard input for "-"; a folder cannot be opened.
-dfm::PosixFile openInput(const std::string& path)
+
+PosixFile openFile(const std::string& path)
 {
-    dfm::PosixFile file = path == "-" ? dfm::PosixFile(::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0))
-                                      : dfm::PosixFile::open(path, O_RDONLY | O_CLOEXEC);
+    PosixFile file = PosixFile::open(path, O_RDONLY | O_CLOEXEC);
     if (!file.isOpen())
-        throw dfm::FileOpenError(path, errno);
+        throw FileOpenError(path, errno);
     if (file.isDirectory())
-        throw dfm::FileOpenError(path, EISDIR);
+        throw FileOpenError(path, EISDIR);
     return file;
 }
 
-// The first bytes of file, which tell its kind: FormKindProbeSize of them, or all it has.
-std::string readProbe(dfm::PosixFile& file)
+PosixFile openInput(const std::string& path)
 {
-    std::string probe(dfm::FormKindProbeSize, '\0');
+    if (path != "-")
+        return openFile(path);
+    PosixFile file(::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0));
+    if (!file.isOpen())
+        throw FileOpenError(path, errno);
+    if (file.isDirectory())
+        throw FileOpenError(path, EISDIR);
+    return file;
+}
+
+std::string readProbe(PosixFile& file)
+{
+    std::string probe(FormKindProbeSize, '\0');
     const std::ptrdiff_t got = file.readFully(probe.data(), probe.size());
     if (got < 0)
-        throw dfm::ReadError(dfm::msg::StreamReadFailed);
+        throw ReadError(msg::StreamReadFailed);
     probe.resize(static_cast<std::size_t>(got));
     return probe;
 }
 
-// A binary form file read whole into memory, or of a stream as much as its header says the form
-// has and one byte more (to tell that something follows). probe holds the first bytes, already
-// read. A start that cannot be a resource header is refused before more is read, so that
-// /dev/zero or a huge file of anything else costs nothing.
-std::unique_ptr<dfm::MemoryStream> readBinaryForm(dfm::PosixFile& file, std::string_view probe)
+bool readFormBytes(PosixFile& file, std::string& bytes, FormFileKind& kind)
+{
+    bytes.assign(FormKindProbeSize, '\0');
+    std::ptrdiff_t count = file.readFully(bytes.data(), bytes.size());
+    if (count < 0)
+        return false;
+    bytes.resize(static_cast<std::size_t>(count));
+    kind = formFileKindOf(bytes);
+    // Files that are no form are not read beyond their first bytes.
+    if (kind == FormFileKind::Unknown)
+        return true;
+    bytes.reserve(std::max(bytes.size(), fileSizeOf(file)));
+    char piece[ChunkSize];
+    while (count > 0 && (count = file.readFully(piece, sizeof piece)) > 0)
+        bytes.append(piece, static_cast<std::size_t>(count));
+    return count >= 0;
+}
+
+std::unique_ptr<MemoryStream> readBinaryForm(PosixFile& file, std::string_view probe)
 {
     const std::size_t size = fileSizeOf(file);
     const std::size_t got = probe.size();
     // Missing bytes count as zeros, as the conversion's own check takes them.
     const auto at = [&](std::size_t i) -> unsigned { return i < got ? static_cast<unsigned char>(probe[i]) : 0; };
     if (at(0) != 0xFF || (at(1) | (at(2) << 8)) != 10)
-        throw dfm::InvalidImageError(dfm::msg::BadStreamFormat);
+        throw InvalidImageError(msg::BadStreamFormat);
     std::size_t limit = got;
     if (size > 0) {
         limit = std::max(limit, size);
@@ -185,10 +209,10 @@ std::unique_ptr<dfm::MemoryStream> readBinaryForm(dfm::PosixFile& file, std::str
             limit = std::max(got, nameEnd + 7 + std::size_t{dataSize} + 1);
         } else if (got >= HeaderArea) {
             // A name that runs on past the bytes looked at: no header the conversion would take.
-            throw dfm::InvalidImageError(dfm::msg::BadStreamFormat);
+            throw InvalidImageError(msg::BadStreamFormat);
         }
     }
-    auto memory = std::make_unique<dfm::MemoryStream>();
+    auto memory = std::make_unique<MemoryStream>();
     if (size > 0)
         memory->reserve(limit);
     memory->writeBuffer(probe.data(), got);
@@ -197,12 +221,7 @@ std::unique_ptr<dfm::MemoryStream> readBinaryForm(dfm::PosixFile& file, std::str
     return memory;
 }
 
-// Opens form text whose first bytes probe holds. It is UTF-8 when forced, after a byte order
-// mark, or when it is valid UTF-8 with bytes beyond ASCII, which takes all of it to tell: a file
-// is scanned first and read again, a pipe held in memory (up to a NUL byte or the first byte that
-// is no UTF-8, after which it is the code page's, unless holdWhole asks for everything up to a
-// NUL byte all the same).
-TextInput openText(dfm::PosixFile file, std::string probe, bool forceUtf8, bool holdWhole)
+TextInput openText(PosixFile file, std::string probe, bool forceUtf8, bool holdWhole)
 {
     TextInput text;
     const bool marked = std::string_view(probe).starts_with(Utf8Mark);
@@ -214,14 +233,14 @@ TextInput openText(dfm::PosixFile file, std::string probe, bool forceUtf8, bool 
         while (!decided && scan.ok()) {
             const std::ptrdiff_t got = file.readSome(chunk, sizeof chunk);
             if (got < 0)
-                throw dfm::ReadError(dfm::msg::StreamReadFailed);
+                throw ReadError(msg::StreamReadFailed);
             if (got == 0)
                 break;
             scan.feed(std::string_view(chunk, static_cast<std::size_t>(got)));
         }
         if (file.seek(0, SEEK_SET) != 0)
-            throw dfm::ReadError(dfm::msg::StreamReadFailed);
-        text.stream = std::make_unique<dfm::FileStream>(std::move(file));
+            throw ReadError(msg::StreamReadFailed);
+        text.stream = std::make_unique<FileStream>(std::move(file));
         text.seekable = true;
     } else {
         text.held = std::move(probe);
@@ -229,7 +248,7 @@ TextInput openText(dfm::PosixFile file, std::string probe, bool forceUtf8, bool 
         while (!nul && ((!decided && scan.ok()) || holdWhole)) {
             const std::ptrdiff_t got = file.readSome(chunk, sizeof chunk);
             if (got < 0)
-                throw dfm::ReadError(dfm::msg::StreamReadFailed);
+                throw ReadError(msg::StreamReadFailed);
             if (got == 0)
                 break;
             const std::string_view piece(chunk, static_cast<std::size_t>(got));
@@ -239,8 +258,47 @@ TextInput openText(dfm::PosixFile file, std::string probe, bool forceUtf8, bool 
         }
         text.stream = std::make_unique<PrefixedStream>(text.held, std::move(file));
     }
-    text.encoding = decided || scan.isUtf8BeyondAscii() ? dfm::TextEncoding::Utf8 : dfm::TextEncoding::CodePage;
+    text.encoding = decided || scan.isUtf8BeyondAscii() ? TextEncoding::Utf8 : TextEncoding::CodePage;
     return text;
 }
 
-}  // namespace dfmconv
+FormText readFormText(const std::string& path, const CodePage& page, const FormTextLimits& limits)
+{
+    PosixFile file = openFile(path);
+    std::string probe = readProbe(file);
+    FormText text;
+    const FormFileKind kind = formFileKindOf(probe);
+    text.kind = kind == FormFileKind::Unknown ? FormFileKind::Resource : kind;
+    const bool textForm = kind == FormFileKind::Text;
+    if (textForm && fileSizeOf(file) > limits.textFormBytes)
+        throw FormTextLimits::Overflow{};
+    BoundedMemoryStream output(textForm ? limits.textFormBytes : limits.convertedBytes);
+    try {
+        if (textForm) {
+            TextInput input = openText(std::move(file), std::move(probe), false, false);
+            output.copyFrom(*input.stream);
+            text.encoding = input.encoding;
+        } else {
+            // The binary readers move back over what they read ahead, which a pipe cannot: such
+            // an input is read into memory first, a file straight from the disk.
+            std::unique_ptr<ByteStream> input;
+            if (fileSizeOf(file) == 0) {
+                input = readBinaryForm(file, probe);
+            } else {
+                if (file.seek(0, SEEK_SET) != 0)
+                    throw ReadError(msg::StreamReadFailed);
+                input = std::make_unique<FileStream>(std::move(file));
+            }
+            if (text.kind == FormFileKind::Stream)
+                binaryToText(*input, output, page);
+            else
+                resourceToText(*input, output, {}, page);
+        }
+    } catch (const BoundedMemoryStream::Overflow&) {
+        throw FormTextLimits::Overflow{};
+    }
+    text.bytes = std::string(output.view());
+    return text;
+}
+
+}  // namespace dfm
