@@ -266,8 +266,8 @@ std::span<const EditorCommand> EditorWindow::commands()
     using P = DrawnPicture;
     using C = CommandId;
     static constexpr EditorCommand table[] = {
-        {C::FileOpen, "ActFileOpen", "&Open file", "Ctrl+O", "CatFile", "Open DFM|Open a DFM to explore", "document-open",
-         P::Open, &W::openFromDialog},
+        {C::FileOpen, "ActFileOpen", "&Open file", "Ctrl+O", "CatFile", "Open DFM|Open a DFM to explore",
+         "document-open", P::Open, &W::openFromDialog},
         {C::FileSave, "ActFileSave", "&Save file", "Ctrl+S", "CatFile", "Save|Save current DFM", "document-save",
          P::Save, &W::saveCommand, &W::isDocumentModified},
         {C::SaveAs, "ActSaveAs", "Save &as", "", "CatFile", "Save as|Save current form as...", "document-save-as",
@@ -280,24 +280,23 @@ std::span<const EditorCommand> EditorWindow::commands()
          &W::exitProgram},
         {C::Undo, "Actundo", "&Undo", "Ctrl+Z", "Edition", "Undo|Undo last change", "edit-undo", P::Undo,
          &W::undoLastChange, &W::canUndo},
-        {C::Redo, "ActRedo", "Re&do", "Ctrl+Shift+Z; Ctrl+Y", "Edition", "Redo|Redo the change last undone", "edit-redo",
-         P::Redo, &W::redoLastChange, &W::canRedo},
-        {C::Copy, "Copier1", "&Copy", "Ctrl+C", "Edition", "Copy|Copy text", "edit-copy", P::Copy,
-         &W::copySelection, &W::hasSelection},
+        {C::Redo, "ActRedo", "Re&do", "Ctrl+Shift+Z; Ctrl+Y", "Edition", "Redo|Redo the change last undone",
+         "edit-redo", P::Redo, &W::redoLastChange, &W::canRedo},
+        {C::Copy, "Copier1", "&Copy", "Ctrl+C", "Edition", "Copy|Copy text", "edit-copy", P::Copy, &W::copySelection,
+         &W::hasSelection},
         {C::Cut, "Couper1", "Cu&t", "Ctrl+X", "Edition", "Cut|Cut text", "edit-cut", P::Cut, &W::cutSelection,
          &W::hasSelection},
-        {C::Paste, "Coller1", "&Paste", "Ctrl+V", "Edition", "Paste|Paste from clipboard", "edit-paste",
-         P::Paste, &W::pasteClipboard, &W::canPaste},
-        {C::Find, "ActFind", "&Find", "Ctrl+F", "Edition", "Find|Find text", "edit-find", P::Find,
-         &W::showFindDialog},
-        {C::FindNext, "ActFindNext", "Find &next", "F3", "Edition", "Find next|Find the next match of the last search", nullptr, {},
-         &W::findNextMatch},
+        {C::Paste, "Coller1", "&Paste", "Ctrl+V", "Edition", "Paste|Paste from clipboard", "edit-paste", P::Paste,
+         &W::pasteClipboard, &W::canPaste},
+        {C::Find, "ActFind", "&Find", "Ctrl+F", "Edition", "Find|Find text", "edit-find", P::Find, &W::showFindDialog},
+        {C::FindNext, "ActFindNext", "Find &next", "F3", "Edition", "Find next|Find the next match of the last search",
+         nullptr, {}, &W::findNextMatch},
         {C::FindPrevious, "ActFindPrevious", "Find pre&vious", "Shift+F3", "Edition",
          "Find previous|Find the previous match of the last search", nullptr, {}, &W::findPreviousMatch},
         {C::Replace, "ActReplace", "&Replace", "Ctrl+R", "Edition", "Replace|Replace text", "edit-find-replace",
          P::Replace, &W::showReplaceDialog},
-        {C::EnlargeFont, "ActUpSize", "Up&size font", "", "Edition", "Upsize font|Upsize memo font", "zoom-in", S::SP_ArrowUp,
-         &W::enlargeFont, &W::canEnlargeFont},
+        {C::EnlargeFont, "ActUpSize", "Up&size font", "", "Edition", "Upsize font|Upsize memo font", "zoom-in",
+         S::SP_ArrowUp, &W::enlargeFont, &W::canEnlargeFont},
         {C::ReduceFont, "ActDownSize", "&Downsize font", "", "Edition", "Downsize font|Downsize memo font", "zoom-out",
          S::SP_ArrowDown, &W::reduceFont, &W::canReduceFont},
         {C::CancelModified, "ActCancelModified", "Cancel &modified flag", "", "Edition",
@@ -311,25 +310,27 @@ std::span<const EditorCommand> EditorWindow::commands()
          &W::toggleHints, nullptr, &W::hintsShown},
         {C::HintColor, "ActHintColor", "Hint colo&r", "", "Tools", "Hints color|Change hints color", nullptr, {},
          &W::chooseHintColor},
-        {C::Background, "ActBackground", "Bac&kground color", "", "Tools", "Background|Change background color", nullptr, {},
-         &W::chooseBackgroundColor},
+        {C::Background, "ActBackground", "Bac&kground color", "", "Tools", "Background|Change background color",
+         nullptr, {}, &W::chooseBackgroundColor},
         {C::SyntaxColours, "ActSyntaxColors", "S&yntax colours", "", "Tools",
          "Syntax colours|Switch on / off the colours of keywords, names, strings, numbers and comments", nullptr, {},
          &W::toggleSyntaxColours, nullptr, &W::syntaxColoursShown},
-        {C::LineNumbers, "ActLineNumbers", "&Line numbers", "", "Tools", "Line numbers|Show / hide the line numbers of both pages",
-         nullptr, {}, &W::toggleLineNumbers, nullptr, &W::lineNumbersShown},
-        {C::CreateBackup, "ActCreateBackup", "Create backup", "", "Tools", "Create backup of modified DFM and PAS files (D$$ and P$$)",
-         nullptr, {}, &W::toggleBackups, nullptr, &W::backupsMade},
+        {C::LineNumbers, "ActLineNumbers", "&Line numbers", "", "Tools",
+         "Line numbers|Show / hide the line numbers of both pages", nullptr, {}, &W::toggleLineNumbers, nullptr,
+         &W::lineNumbersShown},
+        {C::CreateBackup, "ActCreateBackup", "Create backup", "", "Tools",
+         "Create backup of modified DFM and PAS files (D$$ and P$$)", nullptr, {}, &W::toggleBackups, nullptr,
+         &W::backupsMade},
         {C::About, "About1", "&About", "", "Help", "", nullptr, {}, &W::showAbout},
-        {C::FindDeclaration, "Finddeclaration1", "Find &declaration", "Ctrl+Alt+D", "", "", nullptr, {}, &W::findDeclaration, nullptr,
-         nullptr, EditorCommand::Scope::FormPage},
-        {C::FindImplementation, "Findimplementation1", "Find &implementation", "Ctrl+Alt+I", "", "", nullptr, {}, &W::findImplementation,
-         nullptr, nullptr, EditorCommand::Scope::FormPage},
+        {C::FindDeclaration, "Finddeclaration1", "Find &declaration", "Ctrl+Alt+D", "", "", nullptr, {},
+         &W::findDeclaration, nullptr, nullptr, EditorCommand::Scope::FormPage},
+        {C::FindImplementation, "Findimplementation1", "Find &implementation", "Ctrl+Alt+I", "", "", nullptr, {},
+         &W::findImplementation, nullptr, nullptr, EditorCommand::Scope::FormPage},
         {C::CheckForm, "ActCheckForm", "Check form against &unit", "F7", "Tools",
          "Check form|List the components, fields and handlers on which the form and its unit disagree",
          "tools-check-spelling", S::SP_MessageBoxWarning, &W::checkFormAgainstUnit, &W::isDocumentOpen},
-        {C::IgnoredClasses, "ActIgnoredClasses", "&Ignored classes...", "", "Tools", "Classes the form check leaves out", nullptr, {},
-         &W::editIgnoredClasses},
+        {C::IgnoredClasses, "ActIgnoredClasses", "&Ignored classes...", "", "Tools",
+         "Classes the form check leaves out", nullptr, {}, &W::editIgnoredClasses},
     };
     static_assert(rowsInCommandOrder(table), "one row per command, in the order of CommandId");
     return table;
@@ -751,7 +752,8 @@ void EditorWindow::updateCodePageMenu()
         entry->setEnabled(document_.isOpen());
         entry->setChecked(entry->data().toInt() == current);
     }
-    defaultCodePageAction_->setStatusTip(QStringLiteral("The page of forms that declare none; now %1").arg(codePageName(defaultCodePage_)));
+    defaultCodePageAction_->setStatusTip(
+        QStringLiteral("The page of forms that declare none; now %1").arg(codePageName(defaultCodePage_)));
 }
 
 bool EditorWindow::save()

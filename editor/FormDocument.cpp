@@ -117,8 +117,8 @@ void FormDocument::save()
     const QFileInfo unit(unitPath());
     const bool writeUnit = isModified(Page::Unit)
         || (!unitUnreadable_ && (unit.exists() || unit.isSymLink()) && FormFiles::writeRefusal(unit.filePath()) == 0);
-    FormFiles::save({formPath_, text(Page::Form), formFormat_, text(Page::Unit), unitFormat_}, backupEnabled_, writeUnit,
-                    unit.filePath());
+    FormFiles::save({formPath_, text(Page::Form), formFormat_, text(Page::Unit), unitFormat_}, backupEnabled_,
+                    writeUnit, unit.filePath());
     if (writeUnit)
         unitUnreadable_ = false;
     // The pages now match the disk: undoing back to here clears the mark again.
