@@ -72,7 +72,8 @@ public:
     // is empty); the document is then that file. The modified marks stay as they are.
     void saveAs(const QString& path, const FormFiles::FormFormat& format);
 
-    // The form text read as it stood at the last parse that succeeded; null before the first.
+    // The form text read as it stood at the last parse that succeeded; null until the first one
+    // of the open form.
     std::shared_ptr<const FormModel> formModel() const { return formModel_; }
     // Whether an edit of the form page has not been read yet.
     bool formParsePending() const;
@@ -101,8 +102,7 @@ private:
         QString errorMessage;
     };
 
-    // A page's text and its mark: an edit is told as a change of the mark, and of the model for
-    // the form page.
+    // A page's text, whose changes of the mark are told as modifiedChanged(which).
     QTextDocument* makePage(Page which);
     void startParse();
     void parseFinished();
