@@ -169,8 +169,9 @@ EditorWindow::EditorWindow(UserPrompts& prompts, const QStringList& arguments, Q
     });
     connect(&document_, &FormDocument::formFormatChanged, this,
             [this] { formatPanel_->setText(formatName(document_.formFormat())); });
-    // Save and Cancel modified flag follow the pages' marks.
+    // Cancel modified flag follows the pages' marks, Save the document's offer of a save.
     connect(&document_, &FormDocument::modifiedChanged, this, &EditorWindow::updateCommands);
+    connect(&document_, &FormDocument::saveOfferedChanged, this, &EditorWindow::updateCommands);
     createPages();
     createActions();
     createMenus();
@@ -269,7 +270,7 @@ std::span<const EditorCommand> EditorWindow::commands()
         {C::FileOpen, "ActFileOpen", "&Open file", "Ctrl+O", "CatFile", "Open DFM|Open a DFM to explore",
          "document-open", P::Open, &W::openFromDialog},
         {C::FileSave, "ActFileSave", "&Save file", "Ctrl+S", "CatFile", "Save|Save current DFM", "document-save",
-         P::Save, &W::saveCommand, &W::isDocumentModified},
+         P::Save, &W::saveCommand, &W::isSaveOffered},
         {C::SaveAs, "ActSaveAs", "Save &as", "", "CatFile", "Save as|Save current form as...", "document-save-as",
          P::SaveAs, &W::saveAs, &W::isDocumentOpen},
         {C::Grep, "ActGrep", "&Grep", "Alt+G", "CatFile", "Grep|Search for files on disk", "system-search",
@@ -662,7 +663,7 @@ void EditorWindow::openFormFile(const QString& path)
 
 bool EditorWindow::offerToSave()
 {
-    if (!document_.isModified())
+    if (!document_.isSaveOffered())
         return true;
     switch (prompts_.askYesNo(QStringLiteral("Save change"), QStringLiteral("Current form has been modified.\nSave change ?"))) {
     case UserPrompts::Reply::Yes:
@@ -758,8 +759,12 @@ void EditorWindow::updateCodePageMenu()
 
 bool EditorWindow::save()
 {
-    if (!document_.isOpen() || !document_.isModified())
+    if (!document_.isOpen())
         return true;
+    if (!document_.isModified()) {
+        document_.withdrawSaveOffer();
+        return true;
+    }
     try {
         document_.save();
     } catch (const ParserError& error) {

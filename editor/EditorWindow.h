@@ -161,6 +161,7 @@ private:
 
     // Enabled rules and switch states of the commands.
     bool isDocumentModified() const { return document_.isModified(); }
+    bool isSaveOffered() const { return document_.isSaveOffered(); }
     bool isDocumentOpen() const { return document_.isOpen(); }
     bool canUndo() const;
     bool canRedo() const;

@@ -31,6 +31,8 @@ FormDocument::FormDocument(QObject* parent)
         if (!settingPage_)
             parseTimer_.start();
     });
+    for (QTextDocument* page : {formPage_, unitPage_})
+        connect(page, &QTextDocument::contentsChanged, this, &FormDocument::pageEdited);
 }
 
 // A parse still running works on its own copy of the text; its result is dropped.
@@ -48,6 +50,8 @@ QTextDocument* FormDocument::makePage(Page which)
             return;
         }
         emit modifiedChanged(which, modified);
+        // An undo back to the saved text clears the mark after the text has changed.
+        pageEdited();
     });
     return page;
 }
@@ -85,6 +89,20 @@ void FormDocument::setModified(Page which, bool on)
     settingPage_ = false;
 }
 
+void FormDocument::pageEdited()
+{
+    if (!settingPage_)
+        setSaveOffered(isModified());
+}
+
+void FormDocument::setSaveOffered(bool offered)
+{
+    if (offered == saveOffered_)
+        return;
+    saveOffered_ = offered;
+    emit saveOfferedChanged(offered);
+}
+
 QString FormDocument::unitPath() const
 {
     return FormFiles::unitFileName(formPath_);
@@ -103,6 +121,7 @@ void FormDocument::open(const QString& path, const FormFiles::CodePageRequest& r
     formModel_.reset();
     loadText(Page::Unit, loaded.unitText);
     loadText(Page::Form, loaded.formText);
+    setSaveOffered(false);
     emit codePageChanged();
     emit formFormatChanged();
     emit opened(path);
@@ -124,6 +143,7 @@ void FormDocument::save()
     // The pages now match the disk: undoing back to here clears the mark again.
     setModified(Page::Form, false);
     setModified(Page::Unit, false);
+    setSaveOffered(false);
     emit saved();
 }
 
@@ -133,6 +153,7 @@ void FormDocument::saveAs(const QString& path, const FormFiles::FormFormat& form
     formPath_ = path;
     formFormat_ = format;
     unitUnreadable_ = false;
+    setSaveOffered(false);
     emit formFormatChanged();
     emit savedAs(path);
 }

@@ -60,6 +60,12 @@ public:
     bool isModified() const { return isModified(Page::Form) || isModified(Page::Unit); }
     void setModified(Page which, bool on);
 
+    // Whether Save is offered (and opening another form asks first): an edit that leaves a page
+    // modified offers it, an edit that brings both pages back to the saved text withdraws it, and
+    // so do an open, a save and Save as. Dropping the marks (Cancel modified flag) leaves it.
+    bool isSaveOffered() const { return saveOffered_; }
+    void withdrawSaveOffer() { setSaveOffered(false); }
+
     // Reads the form and its unit into the pages. Everything is read before the document changes,
     // so that a failed open keeps the previous document whole under its own name. Throws the form
     // errors. path is told to opened() as given.
@@ -80,6 +86,7 @@ public:
 
 signals:
     void modifiedChanged(Page page, bool modified);
+    void saveOfferedChanged(bool offered);
     // A page's text was replaced by loadText (also at an open).
     void pageLoaded(Page page);
     // A form was read into the pages; path as given to open().
@@ -96,6 +103,10 @@ signals:
     void formTextBroken(int line, const QString& message);
 
 private:
+    void setSaveOffered(bool offered);
+    // After an edit of either page.
+    void pageEdited();
+
     struct ParseResult {
         std::shared_ptr<const FormModel> model;
         int errorLine = 0;
@@ -120,6 +131,7 @@ private:
     CodePageChoice codePage_;
     bool unitUnreadable_ = false;
     bool backupEnabled_ = true;
+    bool saveOffered_ = false;
 
     std::shared_ptr<const FormModel> formModel_;
     QTimer parseTimer_;
