@@ -35,7 +35,7 @@ FormParser::FormParser(ByteStream& input, TextEncoding encoding, const CodePage*
     if (encoding_ == TextEncoding::Utf8) {
         refill();
         if (std::string_view(buffer_, sourceEnd_).substr(0, 3) == "\xEF\xBB\xBF")
-            sourcePtr_ = 3;
+            sourcePtr_ = lineFloor_ = 3;
     }
     advance();
 }
@@ -65,6 +65,7 @@ void FormParser::refill()
     }
     sourcePtr_ = 0;
     tokenPtr_ = 0;
+    lineFloor_ = 0;
     sourceEnd_ = bufferEnd_;
     if (bufferEnd_ == BufferSize) {
         // Expose whole lines only, so that no token straddles a refill.

@@ -78,6 +78,10 @@ public:
     bool takeSimpleProperty(SimpleProperty& property);
     [[noreturn]] void fail(const std::string& message) const;
     int lineNumber() const { return lineNumber_; }
+    // The bytes of the current token's line before the token, and through its end (a simple
+    // property just taken: through its value); what the columns of a text span are counted in.
+    std::string_view lineBeforeToken() const { return {buffer_ + lineStartBefore(tokenPtr_), tokenPtr_ - lineStartBefore(tokenPtr_)}; }
+    std::string_view lineThroughToken() const { return {buffer_ + lineStartBefore(tokenPtr_), sourcePtr_ - lineStartBefore(tokenPtr_)}; }
     // The page of bytes that become part of a wide string; nullptr: the code units of their values.
     const CodePage* wideBytesPage() const { return wideBytesPage_; }
 
@@ -88,6 +92,13 @@ private:
     template <typename DecodeRun>
     void decodeLiteralRuns(std::size_t start, std::size_t end, DecodeRun decodeRun);
     std::string_view rawTokenText() const { return {buffer_ + tokenPtr_, sourcePtr_ - tokenPtr_}; }
+    // The buffer holds whole lines from its start (or from the byte order mark's end).
+    std::size_t lineStartBefore(std::size_t p) const
+    {
+        while (p > lineFloor_ && buffer_[p - 1] != '\n')
+            --p;
+        return p;
+    }
 
     ByteStream& input_;
     TextEncoding encoding_;
@@ -96,6 +107,7 @@ private:
     std::size_t sourceEnd_ = 0;  // end of the exposed text, where the NUL stands
     std::size_t sourcePtr_ = 0;  // scan position
     std::size_t tokenPtr_ = 0;   // start of the current token
+    std::size_t lineFloor_ = 0;  // where the buffer's first line starts
     char savedChar_ = 0;         // the byte under the NUL
     int token_ = EndOfText;
     char floatSuffix_ = 0;
