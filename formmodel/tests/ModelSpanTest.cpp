@@ -11,10 +11,13 @@ namespace {
 
 using namespace test;
 
-std::vector<std::string> textLines(const std::string& text)
+// The editor shows the text without its byte order mark.
+std::vector<std::string> textLines(std::string_view text)
 {
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
     std::vector<std::string> out{""};  // lines count from 1
-    std::istringstream in(text);
+    std::istringstream in{std::string(text)};
     for (std::string line; std::getline(in, line);) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
