@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <string.h>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -489,6 +490,25 @@ void FormParser::readHexBlock(ByteStream& output)
     }
     output.writeBuffer(bytes, gathered);
     advance();
+}
+
+std::size_t FormParser::lineStartBefore(std::size_t p) const
+{
+    // memrchr looks at many bytes a step: lines are indented, and spans are asked for often.
+    const void* lineFeed = p > lineFloor_ ? ::memrchr(buffer_ + lineFloor_, '\n', p - lineFloor_) : nullptr;
+    return lineFeed == nullptr ? lineFloor_ : static_cast<std::size_t>(static_cast<const char*>(lineFeed) - buffer_) + 1;
+}
+
+std::string_view FormParser::lineBeforeToken() const
+{
+    const std::size_t start = lineStartBefore(tokenPtr_);
+    return {buffer_ + start, tokenPtr_ - start};
+}
+
+std::string_view FormParser::lineThroughToken() const
+{
+    const std::size_t start = lineStartBefore(tokenPtr_);
+    return {buffer_ + start, sourcePtr_ - start};
 }
 
 void FormParser::fail(const std::string& message) const

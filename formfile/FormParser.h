@@ -80,8 +80,8 @@ public:
     int lineNumber() const { return lineNumber_; }
     // The bytes of the current token's line before the token, and through its end (a simple
     // property just taken: through its value); what the columns of a text span are counted in.
-    std::string_view lineBeforeToken() const { return {buffer_ + lineStartBefore(tokenPtr_), tokenPtr_ - lineStartBefore(tokenPtr_)}; }
-    std::string_view lineThroughToken() const { return {buffer_ + lineStartBefore(tokenPtr_), sourcePtr_ - lineStartBefore(tokenPtr_)}; }
+    std::string_view lineBeforeToken() const;
+    std::string_view lineThroughToken() const;
     // The page of bytes that become part of a wide string; nullptr: the code units of their values.
     const CodePage* wideBytesPage() const { return wideBytesPage_; }
 
@@ -93,12 +93,7 @@ private:
     void decodeLiteralRuns(std::size_t start, std::size_t end, DecodeRun decodeRun);
     std::string_view rawTokenText() const { return {buffer_ + tokenPtr_, sourcePtr_ - tokenPtr_}; }
     // The buffer holds whole lines from its start (or from the byte order mark's end).
-    std::size_t lineStartBefore(std::size_t p) const
-    {
-        while (p > lineFloor_ && buffer_[p - 1] != '\n')
-            --p;
-        return p;
-    }
+    std::size_t lineStartBefore(std::size_t p) const;
 
     ByteStream& input_;
     TextEncoding encoding_;

@@ -27,8 +27,19 @@ std::vector<unsigned char> readRest(ByteStream& input)
     constexpr std::size_t Step = 256 * 1024;
     for (;;) {
         const std::size_t used = bytes.size();
-        bytes.resize(used + Step);
-        const std::size_t got = input.read(bytes.data() + used, Step);
+        const std::size_t room = bytes.capacity() - used;
+        if (room == 0) {
+            // Full: a small read tells the end from more bytes, which then grow the vector.
+            unsigned char probe[4096];
+            const std::size_t got = input.read(probe, sizeof probe);
+            if (got == 0)
+                return bytes;
+            bytes.insert(bytes.end(), probe, probe + got);
+            continue;
+        }
+        const std::size_t want = std::min(room, Step);
+        bytes.resize(used + want);
+        const std::size_t got = input.read(bytes.data() + used, want);
         bytes.resize(used + got);
         if (got == 0)
             return bytes;

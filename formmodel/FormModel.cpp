@@ -23,8 +23,9 @@ FormModel FormModel::readText(ByteStream& input, TextEncoding encoding, const Co
     ModelBuilder builder(true);
     ArenaStream arena;
     try {
-        // The binary form is about half its text: most of it grows no further.
-        arena.reserve(static_cast<std::size_t>(std::max<std::int64_t>(input.size() - input.position(), 0) / 2));
+        // The binary form is smaller than its text: the arena is never moved as it grows, and the
+        // pages it does not fill are never touched.
+        arena.reserve(static_cast<std::size_t>(std::max<std::int64_t>(input.size() - input.position(), 0)));
     } catch (const FormError&) {
         // A pipe has no size.
     }
@@ -134,7 +135,7 @@ void FormModel::writeText(ByteStream& output, const CodePage& codePage, TextStyl
 
 std::size_t FormModel::memoryBytes() const
 {
-    const auto bytes = [](const auto& records) { return records.capacity() * sizeof(records[0]); };
+    const auto bytes = [](const auto& records) { return records.size() * sizeof(records[0]); };
     return sizeof *this + bytes(arena_) + bytes(nodes_) + bytes(properties_) + bytes(elements_) + bytes(items_)
         + bytes(ranges_) + bytes(nodeSpans_) + bytes(propertySpans_);
 }

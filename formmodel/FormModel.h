@@ -38,7 +38,7 @@ public:
     std::size_t nodeCount() const { return nodes_.size(); }
     // Whether nodes and properties know their text span (read from text).
     bool hasSpans() const { return !nodeSpans_.empty(); }
-    // What the model holds in memory, its vectors' capacity included.
+    // The bytes of the model's arena and records.
     std::size_t memoryBytes() const;
 
 private:
