@@ -34,7 +34,10 @@ public:
 
     FormNode root() const { return {*this, 0}; }
     // Every node in document order.
-    ModelRange<FormNode> nodes() const { return {*this, 0, static_cast<std::uint32_t>(nodes_.size())}; }
+    ModelRange<FormNode, FormNode::DocumentOrder> nodes() const
+    {
+        return {*this, 0, static_cast<std::uint32_t>(nodes_.size())};
+    }
     std::size_t nodeCount() const { return nodes_.size(); }
     // Whether nodes and properties know their text span (read from text).
     bool hasSpans() const { return !nodeSpans_.empty(); }

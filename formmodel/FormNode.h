@@ -35,7 +35,12 @@ public:
     TextSpan span() const;
 
     static FormNode at(const FormModel& model, std::uint32_t index) { return {model, index}; }
+    // The next sibling, past this node's subtree.
     static std::uint32_t nextIndex(const FormModel& model, std::uint32_t index);
+    // Every node in turn, children before the next sibling.
+    struct DocumentOrder {
+        static std::uint32_t nextIndex(const FormModel&, std::uint32_t index) { return index + 1; }
+    };
 
 private:
     const FormModel* model_;

@@ -9,8 +9,9 @@ namespace dfm {
 
 class FormModel;
 
-// Handle provides at(model, index) and nextIndex(model, index): the next sibling's index.
-template <typename Handle>
+// Handle provides at(model, index); Order provides nextIndex(model, index), the index after one
+// (Handle's own: the next sibling's).
+template <typename Handle, typename Order = Handle>
 class ModelRange {
 public:
     class Iterator {
@@ -26,7 +27,7 @@ public:
         Handle operator*() const { return Handle::at(*model_, index_); }
         Iterator& operator++()
         {
-            index_ = Handle::nextIndex(*model_, index_);
+            index_ = Order::nextIndex(*model_, index_);
             return *this;
         }
         Iterator operator++(int)

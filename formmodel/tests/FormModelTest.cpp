@@ -129,6 +129,10 @@ TEST(FormModel, NodesKeepTheirKindNameClassAndOrder)
     EXPECT_EQ(root.flags(), 0u);
     EXPECT_FALSE(root.parent());
     EXPECT_EQ(model.nodeCount(), 4u);
+    std::vector<std::string_view> names;
+    for (const FormNode node : model.nodes())
+        names.push_back(node.name());
+    EXPECT_EQ(names, (std::vector<std::string_view>{"MainForm", "Panel", "Frame", "Button"}));
 
     std::vector<FormNode> children(root.children().begin(), root.children().end());
     ASSERT_EQ(children.size(), 2u);
