@@ -159,28 +159,14 @@ void Walk::passOverLength(std::size_t unitSize)
 void Walk::readValue()
 {
     const std::uint64_t start = offset();
-    switch (reader_.peekTag()) {
-    case Int8:
-    case Int16:
-    case Int32:
-    case Int64:
-        reader_.takeInt64Value();
-        break;
-    case Extended:
-        reader_.takeExtendedValue();
-        break;
-    case Single:
-        reader_.takeSingleValue();
-        break;
-    case Currency:
-        reader_.takeCurrencyValue();
-        break;
-    case Date:
-        reader_.takeDateValue();
-        break;
-    case Double:
-        reader_.takeDoubleValue();
-        break;
+    const std::uint8_t tag = reader_.peekTag();
+    if (const int size = fixedValueSize(tag); size >= 0) {
+        reader_.takeTag();
+        reader_.passOver(static_cast<std::size_t>(size));
+        builder_.value(start);
+        return;
+    }
+    switch (tag) {
     case ShortString:
     case Identifier:
         reader_.takeTag();
@@ -196,11 +182,6 @@ void Walk::readValue()
     case Utf8String:
     case Binary:
         passOverLength(1);
-        break;
-    case False:
-    case True:
-    case Nil:
-        reader_.takeTag();
         break;
     case Set:
         reader_.takeTag();

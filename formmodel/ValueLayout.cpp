@@ -23,21 +23,9 @@ ValueLayout ValueLayout::at(const unsigned char* arena, std::size_t offset)
         return ValueLayout{kind, after + lengthBytes, bytes, 1 + lengthBytes + bytes};
     };
     const auto length32 = [&] { return static_cast<std::uint32_t>(littleEndian(arena + after, 4)); };
+    if (const int size = fixedValueSize(kind); size >= 0)
+        return fixed(static_cast<std::size_t>(size));
     switch (kind) {
-    case Int8:
-        return fixed(1);
-    case Int16:
-        return fixed(2);
-    case Int32:
-    case Single:
-        return fixed(4);
-    case Int64:
-    case Currency:
-    case Date:
-    case Double:
-        return fixed(8);
-    case Extended:
-        return fixed(10);
     case ShortString:
     case Identifier:
         return counted(1, arena[after], 1);
@@ -56,7 +44,7 @@ ValueLayout ValueLayout::at(const unsigned char* arena, std::size_t offset)
         return {kind, after, end - after, end + 1 - offset};
     }
     default:
-        // False, True, Nil, and the tag of a list or collection.
+        // The tag of a list or collection.
         return fixed(0);
     }
 }

@@ -1,6 +1,8 @@
 // The shared corpus of real forms: its manifest and its files, for the tests of every library.
 #pragma once
 
+#include "FormParser.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -57,6 +59,12 @@ inline std::string withCrLf(const std::string& text)
         out += text[i];
     }
     return out;
+}
+
+// How a text form of the corpus reads: in UTF-8 when it starts with a byte order mark.
+inline TextEncoding textEncodingOf(const Entry& entry)
+{
+    return entry.expected == "fails (BOM)" ? TextEncoding::Utf8 : TextEncoding::CodePage;
 }
 
 }  // namespace dfm::test
