@@ -35,8 +35,8 @@ inline bool isDecimalBeyondInt32(std::string_view text)
     return value < INT32_MIN || value > INT32_MAX;
 }
 
-// Sink is called at compile time, so a sink that writes the binary form costs nothing more than
-// writing it directly. It provides:
+// The sink's calls are bound at compile time, so a sink that writes the binary form costs nothing
+// more than writing it directly. It provides:
 //   beginObject(flags, position, className, objectName), endProperties(), endObject();
 //   propertyName(name); the values integerValue, extendedValue, singleValue, currencyValue,
 //   dateValue, stringValue, wideStringValue, identValue, binaryValue(fill), listStart/listEnd,

@@ -143,8 +143,8 @@ private:
 
     ByteStream& output_;
     std::size_t used_ = 0;
-    std::uint64_t flushed_ = 0;
     std::unique_ptr<unsigned char[]> buffer_;
+    std::uint64_t flushed_ = 0;  // behind the fields the hot paths use, which keep their places
 };
 
 }  // namespace dfm
