@@ -7,12 +7,13 @@ namespace dfm {
 
 namespace {
 
-std::uint32_t narrow(std::uint64_t offset)
+// Offsets beyond 32 bits only come from a form that finish then refuses.
+std::uint32_t asOffset(std::uint64_t offset)
 {
     return static_cast<std::uint32_t>(offset);
 }
 
-std::uint32_t sizeOf(const auto& records)
+std::uint32_t countOf(const auto& records)
 {
     return static_cast<std::uint32_t>(records.size());
 }
@@ -30,11 +31,11 @@ void ModelBuilder::beginNode(std::uint64_t start, std::uint64_t classOffset, Tex
 {
     enterNesting();
     const std::uint32_t parent = frames_.empty() ? NoIndex : frames_.back().owner;
-    const std::uint32_t index = sizeOf(model_.nodes_);
-    model_.nodes_.push_back({narrow(start), narrow(classOffset), parent, index + 1, 0, 0});
+    const std::uint32_t index = countOf(model_.nodes_);
+    model_.nodes_.push_back({asOffset(start), asOffset(classOffset), parent, index + 1, 0, 0});
     if (withSpans_)
         model_.nodeSpans_.push_back(spanStart);
-    frames_.push_back({FrameKind::Node, sizeOf(pendingProperties_), index});
+    frames_.push_back({FrameKind::Node, countOf(pendingProperties_), index});
 }
 
 void ModelBuilder::endProperties()
@@ -48,7 +49,7 @@ void ModelBuilder::endProperties()
 void ModelBuilder::endNode(std::uint32_t lastLine, std::uint16_t lastColumn)
 {
     const std::uint32_t index = frames_.back().owner;
-    model_.nodes_[index].subtreeEnd = sizeOf(model_.nodes_);
+    model_.nodes_[index].subtreeEnd = countOf(model_.nodes_);
     if (withSpans_) {
         model_.nodeSpans_[index].lastLine = lastLine;
         model_.nodeSpans_[index].lastColumn = lastColumn;
@@ -59,23 +60,23 @@ void ModelBuilder::endNode(std::uint32_t lastLine, std::uint16_t lastColumn)
 
 void ModelBuilder::beginProperty(std::uint64_t nameOffset, TextSpan spanStart)
 {
-    pendingProperties_.push_back({{narrow(nameOffset)}, spanStart});
+    pendingProperties_.push_back({{asOffset(nameOffset)}, spanStart});
 }
 
 void ModelBuilder::value(std::uint64_t offset)
 {
     if (inList())
-        pendingElements_.push_back({narrow(offset)});
+        pendingElements_.push_back({asOffset(offset)});
 }
 
 ModelBuilder::Frame ModelBuilder::compoundFrame(FrameKind kind, std::uint64_t offset, std::uint32_t pendingStart)
 {
     enterNesting();
     if (inList()) {
-        pendingElements_.push_back({narrow(offset)});
-        return {kind, pendingStart, sizeOf(pendingElements_) - 1, true};
+        pendingElements_.push_back({asOffset(offset)});
+        return {kind, pendingStart, countOf(pendingElements_) - 1, true};
     }
-    return {kind, pendingStart, sizeOf(pendingProperties_) - 1, false};
+    return {kind, pendingStart, countOf(pendingProperties_) - 1, false};
 }
 
 void ModelBuilder::closeCompound(RangeRecord range)
@@ -83,7 +84,7 @@ void ModelBuilder::closeCompound(RangeRecord range)
     const Frame frame = frames_.back();
     frames_.pop_back();
     --depth_;
-    const std::uint32_t index = sizeOf(model_.ranges_);
+    const std::uint32_t index = countOf(model_.ranges_);
     model_.ranges_.push_back(range);
     if (frame.ownerIsElement)
         pendingElements_[frame.owner].range = index;
@@ -96,13 +97,13 @@ void ModelBuilder::beginList(std::uint64_t offset)
     // The list's own element record is made before its frame counts the elements after it.
     const Frame frame = compoundFrame(FrameKind::List, offset, 0);
     frames_.push_back(frame);
-    frames_.back().pendingStart = sizeOf(pendingElements_);
+    frames_.back().pendingStart = countOf(pendingElements_);
 }
 
 void ModelBuilder::endList()
 {
     const std::uint32_t start = frames_.back().pendingStart;
-    const RangeRecord range{sizeOf(model_.elements_), sizeOf(pendingElements_) - start};
+    const RangeRecord range{countOf(model_.elements_), countOf(pendingElements_) - start};
     model_.elements_.insert(model_.elements_.end(), pendingElements_.begin() + start, pendingElements_.end());
     pendingElements_.resize(start);
     closeCompound(range);
@@ -110,13 +111,13 @@ void ModelBuilder::endList()
 
 void ModelBuilder::beginCollection(std::uint64_t offset)
 {
-    frames_.push_back(compoundFrame(FrameKind::Collection, offset, sizeOf(pendingItems_)));
+    frames_.push_back(compoundFrame(FrameKind::Collection, offset, countOf(pendingItems_)));
 }
 
 void ModelBuilder::beginItem(std::uint64_t offset)
 {
-    pendingItems_.push_back({narrow(offset)});
-    frames_.push_back({FrameKind::Item, sizeOf(pendingProperties_), sizeOf(pendingItems_) - 1});
+    pendingItems_.push_back({asOffset(offset)});
+    frames_.push_back({FrameKind::Item, countOf(pendingProperties_), countOf(pendingItems_) - 1});
 }
 
 void ModelBuilder::endItem()
@@ -131,7 +132,7 @@ void ModelBuilder::endItem()
 void ModelBuilder::endCollection()
 {
     const std::uint32_t start = frames_.back().pendingStart;
-    const RangeRecord range{sizeOf(model_.items_), sizeOf(pendingItems_) - start};
+    const RangeRecord range{countOf(model_.items_), countOf(pendingItems_) - start};
     model_.items_.insert(model_.items_.end(), pendingItems_.begin() + start, pendingItems_.end());
     pendingItems_.resize(start);
     closeCompound(range);
@@ -148,7 +149,7 @@ void ModelBuilder::endValue(std::uint32_t lastLine, std::uint16_t lastColumn)
 
 RangeRecord ModelBuilder::moveProperties(std::uint32_t pendingStart)
 {
-    const RangeRecord range{sizeOf(model_.properties_), sizeOf(pendingProperties_) - pendingStart};
+    const RangeRecord range{countOf(model_.properties_), countOf(pendingProperties_) - pendingStart};
     for (std::size_t i = pendingStart; i < pendingProperties_.size(); ++i) {
         model_.properties_.push_back(pendingProperties_[i].record);
         if (withSpans_)

@@ -14,7 +14,9 @@ namespace dfm::test {
 
 class RandomForm {
 public:
-    explicit RandomForm(std::uint32_t seed) : random_(seed) {}
+    // binaryKinds: also the values that only the binary form holds (Int64, Double, UTF-8 strings,
+    // integers and strings in a wider kind than needed), which the text cannot carry back.
+    explicit RandomForm(std::uint32_t seed, bool binaryKinds = false) : random_(seed), binaryKinds_(binaryKinds) {}
 
     // extraChildren more objects in the root make a form long enough for the converters'
     // paths that need a few hundred bytes ahead.
@@ -90,6 +92,10 @@ private:
 
     void putValue(FormWriter& w, int depth)
     {
+        if (binaryKinds_ && oneIn(4)) {
+            putBinaryOnlyValue(w);
+            return;
+        }
         switch (below(depth < 3 ? 16 : 13)) {
         case 0: {
             const std::int64_t widths[] = {100, 30000, 2000000000};
@@ -183,7 +189,48 @@ private:
         }
     }
 
+    void putLittleEndian(FormWriter& w, std::uint64_t value, int bytes)
+    {
+        for (int i = 0; i < bytes; ++i)
+            w.putTag(static_cast<std::uint8_t>(value >> (8 * i)));
+    }
+
+    void putBinaryOnlyValue(FormWriter& w)
+    {
+        switch (below(5)) {
+        case 0:
+            w.putTag(Int64);
+            putLittleEndian(w, (static_cast<std::uint64_t>(random_()) << 32) | random_(), 8);
+            break;
+        case 1:
+            w.putTag(Double);
+            putLittleEndian(w, std::bit_cast<std::uint64_t>(Extended80::parse(decimal())->toDouble()), 8);
+            break;
+        case 2: {
+            const std::string text = identifier() + "\xC3\xA9\xE2\x82\xAC";
+            w.putTag(Utf8String);
+            putLittleEndian(w, text.size(), 4);
+            w.putText(text);
+            break;
+        }
+        case 3: {
+            const bool wider = below(2) == 0;
+            w.putTag(wider ? Int32 : Int16);
+            putLittleEndian(w, static_cast<std::uint64_t>(below(200) - 100), wider ? 4 : 2);
+            break;
+        }
+        case 4: {
+            const std::string text = identifier();
+            w.putTag(LongString);
+            putLittleEndian(w, text.size(), 4);
+            w.putText(text);
+            break;
+        }
+        }
+    }
+
     std::mt19937 random_;
+    bool binaryKinds_;
 };
 
 }  // namespace dfm::test
