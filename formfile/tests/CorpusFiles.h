@@ -67,4 +67,20 @@ inline TextEncoding textEncodingOf(const Entry& entry)
     return entry.expected == "fails (BOM)" ? TextEncoding::Utf8 : TextEncoding::CodePage;
 }
 
+// Calls check(entry, text) for every text form of the corpus, its lines ended with CR LF, and
+// fails when there is none.
+template <typename Check>
+void forEachCorpusText(Check check)
+{
+    int checked = 0;
+    for (const Entry& entry : manifest()) {
+        if (entry.kind != "text")
+            continue;
+        SCOPED_TRACE(entry.file);
+        check(entry, withCrLf(readFile(CorpusDir + "/text/" + entry.file)));
+        ++checked;
+    }
+    EXPECT_GT(checked, 0) << "no text form listed in " << CorpusDir;
+}
+
 }  // namespace dfm::test

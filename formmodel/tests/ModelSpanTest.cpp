@@ -90,14 +90,9 @@ TEST(ModelSpans, EveryNodeAndPropertyOfRandomFormsPointsAtItsText)
 
 TEST(ModelSpans, EveryNodeAndPropertyOfTheCorpusPointsAtItsText)
 {
-    for (const Entry& entry : manifest()) {
-        if (entry.kind != "text")
-            continue;
-        SCOPED_TRACE(entry.file);
-        const std::string text = withCrLf(readFile(CorpusDir + "/text/" + entry.file));
-        const TextEncoding encoding = textEncodingOf(entry);
-        checkSpans(textModel(text, encoding), text);
-    }
+    forEachCorpusText([](const Entry& entry, const std::string& text) {
+        checkSpans(textModel(text, textEncodingOf(entry)), text);
+    });
 }
 
 TEST(ModelSpans, ValuesOverManyLinesEndWithTheirLastToken)
