@@ -2,6 +2,7 @@
 #include "BinaryToText.h"
 #include "Errors.h"
 #include "FileStream.h"
+#include "ProcessMeasures.h"
 #include "TextToBinary.h"
 #include "ViewStream.h"
 
@@ -40,28 +41,6 @@ double secondsBetween(Clock::time_point start, Clock::time_point stop)
     return std::chrono::duration<double>(stop - start).count();
 }
 
-// A field of /proc/self/status in KiB, or -1.
-long statusKiB(const char* key)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    const std::size_t keyLength = std::strlen(key);
-    while (std::getline(status, line))
-        if (line.compare(0, keyLength, key) == 0)
-            return std::strtol(line.c_str() + keyLength, nullptr, 10);
-    return -1;
-}
-
-// Writing 5 to clear_refs sets the peak resident size back to the current one.
-bool resetPeak()
-{
-    std::FILE* file = std::fopen("/proc/self/clear_refs", "w");
-    if (file == nullptr)
-        return false;
-    const bool written = std::fputs("5", file) >= 0;
-    return std::fclose(file) == 0 && written;
-}
-
 std::uint64_t fileSize(const std::string& path)
 {
     struct stat info {};
@@ -89,16 +68,6 @@ double measureMemcpyGBs()
     if (target[size / 2] != 0x5A)
         std::fprintf(stderr, "memcpy check failed\n");
     return static_cast<double>(size) / best / 1e9;
-}
-
-// User plus system time of this process: on a shared machine it says what the conversion
-// costs when the wall clock also counts waiting for a core.
-double cpuSeconds()
-{
-    rusage usage {};
-    ::getrusage(RUSAGE_SELF, &usage);
-    const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
 struct Result {

@@ -165,7 +165,7 @@ bool FormDocument::formParsePending() const
 
 std::shared_ptr<const FormModel> FormDocument::readFormText(const QString& text, const FormFiles::FormFormat& format)
 {
-    return std::make_shared<const FormModel>(FormFiles::formFileBytes(text, format));
+    return std::make_shared<const FormModel>(FormFiles::readFormModel(text, format));
 }
 
 FormDocument::ParseResult FormDocument::parse(const QString& text, const FormFiles::FormFormat& format)

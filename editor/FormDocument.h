@@ -17,10 +17,6 @@ class QTextDocument;
 
 namespace dfm {
 
-// What the document keeps of the form text as last read without error. The form stream that the
-// text converts to stands in until the form's object tree replaces it.
-using FormModel = QByteArray;
-
 class FormDocument : public QObject {
     Q_OBJECT
 public:

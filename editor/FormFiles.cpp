@@ -188,30 +188,59 @@ QByteArray convertFormText(const QString& formText)
     return formFileBytes(formText, FormFormat{});
 }
 
-QByteArray formFileBytes(const QString& formText, const FormFormat& format)
+namespace {
+
+// The bytes the text is read from, and how they are encoded.
+struct EncodedFormText {
+    QByteArray bytes;
+    TextFormat format;
+};
+
+EncodedFormText encodeFormText(const QString& formText, const FormFormat& format)
 {
-    if (format.kind == FormFileKind::Text) {
-        // The text is written as it stands, once it is known to read back as a form.
-        const QByteArray bytes = PageText::encode(formText, format.text);
-        MemoryStream input(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-        MemoryStream binary;
-        textToBinary(input, binary, encodingOf(format.text), &CodePage::forNumber(format.text.codePage));
-        return bytes;
-    }
+    // A text form is read and written in its own encoding.
+    if (format.kind == FormFileKind::Text)
+        return {PageText::encode(formText, format.text), format.text};
     // Characters the code page cannot hold (typed, or from a UTF-8 text form) go through UTF-8,
     // which makes the strings that hold them wide, rather than turning them into "?".
     TextFormat textFormat = PageText::formFormat();
     textFormat.codePage = format.text.codePage;
     if (!PageText::fitsBytes(formText, textFormat.codePage))
         textFormat.encoding = TextFormat::Encoding::Utf8;
-    const QByteArray bytes = PageText::encode(formText, textFormat);
-    MemoryStream input(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    return {PageText::encode(formText, textFormat), textFormat};
+}
+
+std::string_view viewOf(const QByteArray& bytes)
+{
+    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
+}
+
+}  // namespace
+
+QByteArray formFileBytes(const QString& formText, const FormFormat& format)
+{
+    const EncodedFormText text = encodeFormText(formText, format);
+    MemoryStream input(viewOf(text.bytes));
+    const CodePage* page = &CodePage::forNumber(text.format.codePage);
+    if (format.kind == FormFileKind::Text) {
+        // The text is written as it stands, once it is known to read back as a form.
+        MemoryStream binary;
+        textToBinary(input, binary, encodingOf(text.format), page);
+        return text.bytes;
+    }
     MemoryStream output;
     if (format.kind == FormFileKind::Stream)
-        textToBinary(input, output, encodingOf(textFormat), &CodePage::forNumber(textFormat.codePage));
+        textToBinary(input, output, encodingOf(text.format), page);
     else
-        textToResource(input, output, encodingOf(textFormat), &CodePage::forNumber(textFormat.codePage));
+        textToResource(input, output, encodingOf(text.format), page);
     return QByteArray(output.view().data(), static_cast<qsizetype>(output.view().size()));
+}
+
+FormModel readFormModel(const QString& formText, const FormFormat& format)
+{
+    const EncodedFormText text = encodeFormText(formText, format);
+    MemoryStream input(viewOf(text.bytes));
+    return FormModel::readText(input, encodingOf(text.format), &CodePage::forNumber(text.format.codePage));
 }
 
 QString backupFileName(const QString& formPath)

@@ -4,6 +4,7 @@
 
 #include "CodePageGuess.h"
 #include "FormFileKind.h"
+#include "FormModel.h"
 #include "PageText.h"
 
 #include <QByteArray>
@@ -73,6 +74,9 @@ QByteArray convertFormText(const QString& formText);
 // The whole form file for the text in the given format: a text form is written as it stands,
 // once it is known to parse. Throws as convertFormText.
 QByteArray formFileBytes(const QString& formText, const FormFormat& format);
+// The form text read into a model, its spans counted in the page's characters. Throws as
+// convertFormText.
+FormModel readFormModel(const QString& formText, const FormFormat& format);
 // Where a save with backups keeps the previous form file: ".D$$" for ".dfm", ".L$$" for ".lfm",
 // the extension's first letter followed by "$$".
 QString backupFileName(const QString& formPath);

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <string.h>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -35,7 +36,7 @@ FormParser::FormParser(ByteStream& input, TextEncoding encoding, const CodePage*
     if (encoding_ == TextEncoding::Utf8) {
         refill();
         if (std::string_view(buffer_, sourceEnd_).substr(0, 3) == "\xEF\xBB\xBF")
-            sourcePtr_ = 3;
+            sourcePtr_ = lineFloor_ = 3;
     }
     advance();
 }
@@ -65,6 +66,7 @@ void FormParser::refill()
     }
     sourcePtr_ = 0;
     tokenPtr_ = 0;
+    lineFloor_ = 0;
     sourceEnd_ = bufferEnd_;
     if (bufferEnd_ == BufferSize) {
         // Expose whole lines only, so that no token straddles a refill.
@@ -488,6 +490,25 @@ void FormParser::readHexBlock(ByteStream& output)
     }
     output.writeBuffer(bytes, gathered);
     advance();
+}
+
+std::size_t FormParser::lineStartBefore(std::size_t p) const
+{
+    // memrchr looks at many bytes a step: lines are indented, and spans are asked for often.
+    const void* lineFeed = p > lineFloor_ ? ::memrchr(buffer_ + lineFloor_, '\n', p - lineFloor_) : nullptr;
+    return lineFeed == nullptr ? lineFloor_ : static_cast<std::size_t>(static_cast<const char*>(lineFeed) - buffer_) + 1;
+}
+
+std::string_view FormParser::lineBeforeToken() const
+{
+    const std::size_t start = lineStartBefore(tokenPtr_);
+    return {buffer_ + start, tokenPtr_ - start};
+}
+
+std::string_view FormParser::lineThroughToken() const
+{
+    const std::size_t start = lineStartBefore(tokenPtr_);
+    return {buffer_ + start, sourcePtr_ - start};
 }
 
 void FormParser::fail(const std::string& message) const

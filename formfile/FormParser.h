@@ -78,6 +78,10 @@ public:
     bool takeSimpleProperty(SimpleProperty& property);
     [[noreturn]] void fail(const std::string& message) const;
     int lineNumber() const { return lineNumber_; }
+    // The bytes of the current token's line before the token, and through its end (a simple
+    // property just taken: through its value); what the columns of a text span are counted in.
+    std::string_view lineBeforeToken() const;
+    std::string_view lineThroughToken() const;
     // The page of bytes that become part of a wide string; nullptr: the code units of their values.
     const CodePage* wideBytesPage() const { return wideBytesPage_; }
 
@@ -88,6 +92,8 @@ private:
     template <typename DecodeRun>
     void decodeLiteralRuns(std::size_t start, std::size_t end, DecodeRun decodeRun);
     std::string_view rawTokenText() const { return {buffer_ + tokenPtr_, sourcePtr_ - tokenPtr_}; }
+    // The buffer holds whole lines from its start (or from the byte order mark's end).
+    std::size_t lineStartBefore(std::size_t p) const;
 
     ByteStream& input_;
     TextEncoding encoding_;
@@ -103,6 +109,8 @@ private:
     std::string stringText_;
     std::u16string wideText_;
     char buffer_[BufferSize] = {};
+    // Behind the buffer, which so keeps its place in the object: the tokenizer's speed shows it.
+    std::size_t lineFloor_ = 0;  // where the buffer's first line starts
 };
 
 }  // namespace dfm

@@ -53,6 +53,8 @@ public:
     // The buffered bytes from the read position, and a move past n of them.
     const unsigned char* cursor() const { return buffer_.get() + position_; }
     void skip(std::size_t n) { position_ += n; }
+    // Bytes read from the input but not yet handed out.
+    std::size_t buffered() const { return end_ - position_; }
     void expectTag(ValueTag tag);
 
     void takeName(std::string& name);

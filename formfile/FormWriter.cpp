@@ -26,6 +26,7 @@ void FormWriter::flush()
 {
     const std::size_t count = used_;
     used_ = 0;
+    flushed_ += count;
     output_.writeBuffer(buffer_.get(), count);
 }
 
@@ -153,6 +154,7 @@ public:
         if (spilled_) {
             // Too large for the buffer: straight to the output behind the tag and length.
             writer_.flush();
+            writer_.flushed_ += spill_.byteCount();
             writer_.output_.writeBuffer(spill_.memory(), spill_.byteCount());
         }
     }

@@ -29,6 +29,8 @@ public:
     FormWriter& operator=(const FormWriter&) = delete;
 
     void flush();
+    // How many bytes were put so far, flushed or not.
+    std::uint64_t position() const { return flushed_ + used_; }
 
     // Up to 32 bytes with a few fixed-size moves instead of a library call; more with memcpy.
     static void copyBytes(char* to, const char* from, std::size_t count)
@@ -142,6 +144,7 @@ private:
     ByteStream& output_;
     std::size_t used_ = 0;
     std::unique_ptr<unsigned char[]> buffer_;
+    std::uint64_t flushed_ = 0;  // behind the fields the hot paths use, which keep their places
 };
 
 }  // namespace dfm

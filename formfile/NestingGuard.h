@@ -7,6 +7,11 @@
 
 namespace dfm {
 
+inline std::string nestingTooDeepMessage()
+{
+    return "Form nesting deeper than " + std::to_string(MaxNestingDepth) + " levels";
+}
+
 class NestingGuard {
 public:
     // fail(message) must throw; it is called when this level would pass MaxNestingDepth.
@@ -14,7 +19,7 @@ public:
     NestingGuard(int& depth, Fail fail) : depth_(depth)
     {
         if (depth_ >= MaxNestingDepth)
-            fail("Form nesting deeper than " + std::to_string(MaxNestingDepth) + " levels");
+            fail(nestingTooDeepMessage());
         ++depth_;
     }
     ~NestingGuard() { --depth_; }

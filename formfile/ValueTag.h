@@ -32,6 +32,34 @@ enum ValueTag : std::uint8_t {
     Double = 21,
 };
 
+// The bytes that follow the tag of a value of fixed size (a number, or False, True, Nil, which are
+// their tag alone); -1 for any other tag.
+inline constexpr int fixedValueSize(std::uint8_t tag)
+{
+    switch (tag) {
+    case Int8:
+        return 1;
+    case Int16:
+        return 2;
+    case Int32:
+    case Single:
+        return 4;
+    case Int64:
+    case Currency:
+    case Date:
+    case Double:
+        return 8;
+    case Extended:
+        return 10;
+    case False:
+    case True:
+    case Nil:
+        return 0;
+    default:
+        return -1;
+    }
+}
+
 namespace ObjectFlag {
 inline constexpr unsigned Inherited = 1;
 inline constexpr unsigned HasPosition = 2;

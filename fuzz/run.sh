@@ -12,7 +12,7 @@ fi
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$root/build-fuzz
 corpus=$root/../shared/corpus
-targets=(fuzz_resource_to_text fuzz_text_to_resource fuzz_tokenizer fuzz_unit_check)
+targets=(fuzz_resource_to_text fuzz_text_to_resource fuzz_tokenizer fuzz_unit_check fuzz_model)
 jobs=${DFM_FUZZ_JOBS:-2}
 
 # Configure once; building every time is cheap and picks up library edits.
@@ -29,8 +29,10 @@ seeds=$build/seeds
 rm -rf "$seeds"
 for target in "${targets[@]}"; do mkdir -p "$seeds/$target"; done
 
+# The model's seeds start with the byte that picks the reading: 1 binary, 0 text in a code page.
 add_binary_seed() {
     cp "$1" "$seeds/fuzz_resource_to_text/$(basename "$1")"
+    { printf '\001'; cat "$1"; } > "$seeds/fuzz_model/$(basename "$1")"
 }
 add_text_seed() {
     local name
@@ -38,6 +40,7 @@ add_text_seed() {
     # Strip any CR first so that files already in CR LF do not get a second one.
     sed -e 's/\r$//' -e 's/$/\r/' "$1" > "$seeds/fuzz_text_to_resource/$name"
     cp "$seeds/fuzz_text_to_resource/$name" "$seeds/fuzz_tokenizer/$name"
+    { printf '\000'; cat "$seeds/fuzz_text_to_resource/$name"; } > "$seeds/fuzz_model/text-$name"
 }
 
 shopt -s nullglob

@@ -1,23 +1,17 @@
 #include "FormComponentList.h"
 
+#include "CollectionItem.h"
 #include "Errors.h"
+#include "FormModel.h"
 #include "MemoryStream.h"
 #include "NameCase.h"
-#include "NestingGuard.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace dfm {
 
 namespace {
-
-// The bytes of binary blocks are of no interest here.
-class DiscardStream : public ByteStream {
-public:
-    std::size_t read(void*, std::size_t) override { return 0; }
-    std::size_t write(const void*, std::size_t count) override { return count; }
-    std::int64_t seek(std::int64_t, SeekOrigin) override { return 0; }
-};
 
 // "OnClick", "OnKeyDown": "On" and a capital. Values such as True of a property that only looks
 // like one ("OnTop = True") name no method.
@@ -50,158 +44,51 @@ bool isPlaceProperty(std::string_view name)
     return isOneOf(name, {"Left", "Top", "Width", "Height", "Size.Width", "Size.Height", "Position.X", "Position.Y"});
 }
 
-// Walks the text by the grammar the converter reads it with, keeping only names and lines.
-class Walker {
-public:
-    Walker(FormParser& parser, FormComponentList& list, const CodePage& page) : parser_(parser), list_(list), page_(page)
-    {
-    }
+// Only a symbol names a method: the converter takes ".Owner" as an identifier as well.
+bool namesMethod(const FormValue& value)
+{
+    return value.kind() == Identifier && !value.bytes().empty() && value.bytes()[0] != '.';
+}
 
-    void object(bool inFrame, std::size_t parent)
-    {
-        const NestingGuard nesting = nest();
-        FormComponent component;
-        if (parser_.tokenIsSymbol("INHERITED"))
-            component.kind = FormComponent::Kind::Inherited;
-        else if (parser_.tokenIsSymbol("INLINE"))
-            component.kind = FormComponent::Kind::Inline;
-        else
-            parser_.expectSymbol("OBJECT");
-        parser_.advance();
-        parser_.expectToken(Symbol);
-        component.className = nameAsUtf8(parser_.tokenText(), page_);
-        component.line = parser_.lineNumber();
-        if (parser_.advance() == ':') {
-            parser_.advance();
-            parser_.expectToken(Symbol);
-            component.name = std::move(component.className);
-            component.className = nameAsUtf8(parser_.tokenText(), page_);
-            parser_.advance();
+// The events of an object's properties and of the items of its collections, at any depth, in
+// text order: a property's own event, then those inside its value.
+void addEvents(const ModelRange<FormProperty>& properties, std::size_t component, const CodePage& page,
+               FormComponentList& list)
+{
+    struct Step {
+        std::optional<FormProperty> property;  // a list's element has none
+        FormValue value;
+    };
+    std::vector<Step> pending;
+    const auto pushInOrder = [&pending](std::size_t from) {
+        std::reverse(pending.begin() + static_cast<std::ptrdiff_t>(from), pending.end());
+    };
+    for (const FormProperty property : properties)
+        pending.push_back({property, property.value()});
+    pushInOrder(0);
+    while (!pending.empty()) {
+        const Step step = pending.back();
+        pending.pop_back();
+        if (step.property && namesMethod(step.value) && isEventProperty(step.property->name(), step.value.text()))
+            list.events.push_back({std::string(step.property->name()), nameAsUtf8(step.value.text(), page),
+                                   static_cast<int>(step.property->span().firstLine), component});
+        const std::size_t from = pending.size();
+        for (const FormValue element : step.value.elements())
+            pending.push_back({std::nullopt, element});
+        for (const CollectionItem item : step.value.items()) {
+            for (const FormProperty property : item.properties())
+                pending.push_back({property, property.value()});
         }
-        orderIndex();
-        component.inFrame = inFrame;
-        component.parent = parent;
-        // The root's own objects are the form's even when the root is a frame's text.
-        const bool childrenInFrame = inFrame || (component.kind == FormComponent::Kind::Inline && !list_.components.empty());
-        const std::size_t index = list_.components.size();
-        list_.components.push_back(std::move(component));
-        while (!atObjectKeyword() && !parser_.tokenIsSymbol("END"))
-            property(index);
-        while (!parser_.tokenIsSymbol("END"))
-            object(childrenInFrame, index);
-        parser_.advance();
+        pushInOrder(from);
     }
+}
 
-private:
-    NestingGuard nest()
-    {
-        return NestingGuard(depth_, [this](const std::string& message) { parser_.fail(message); });
-    }
-
-    bool atObjectKeyword() const
-    {
-        return parser_.tokenIsSymbol("OBJECT") || parser_.tokenIsSymbol("INHERITED") || parser_.tokenIsSymbol("INLINE");
-    }
-
-    void orderIndex()
-    {
-        if (parser_.token() != '[')
-            return;
-        parser_.advance();
-        parser_.expectToken(IntegerToken);
-        parser_.advance();
-        parser_.expectToken(']');
-        parser_.advance();
-    }
-
-    // inItem: a property of an item of one of the object's collections, not of the object itself.
-    void property(std::size_t component, bool inItem = false)
-    {
-        const int line = parser_.lineNumber();
-        const std::string name = parser_.takePropertyName();
-        parser_.expectToken('=');
-        parser_.advance();
-        if (!inItem) {
-            FormComponent& object = list_.components[component];
-            object.sized = object.sized || isSizeProperty(name);
-            object.placed = object.placed || isPlaceProperty(name);
-        }
-        if (parser_.token() == Symbol) {
-            const std::string value = parser_.takeDottedIdent();
-            if (isEventProperty(name, value))
-                list_.events.push_back({name, nameAsUtf8(value, page_), line, component});
-            parser_.advance();
-            return;
-        }
-        value(component);
-    }
-
-    void value(std::size_t component)
-    {
-        switch (parser_.token()) {
-        case Symbol:
-        case '.':
-            parser_.takeDottedIdent();
-            break;
-        case StringToken:
-        case WideStringToken:
-            while (parser_.advance() == '+') {
-                parser_.advance();
-                if (parser_.token() != StringToken && parser_.token() != WideStringToken)
-                    parser_.fail(msg::StringExpected);
-            }
-            return;
-        case IntegerToken:
-        case FloatToken:
-            break;
-        case '(': {
-            const NestingGuard nesting = nest();
-            parser_.advance();
-            while (parser_.token() != ')')
-                value(component);
-            break;
-        }
-        case '<': {
-            const NestingGuard nesting = nest();
-            parser_.advance();
-            while (parser_.token() != '>') {
-                parser_.expectSymbol("item");
-                parser_.advance();
-                orderIndex();
-                while (!parser_.tokenIsSymbol("end"))
-                    property(component, true);
-                parser_.advance();
-            }
-            break;
-        }
-        case '[':
-            parser_.advance();
-            if (parser_.token() != ']') {
-                for (;;) {
-                    parser_.expectToken(Symbol);
-                    if (parser_.advance() == ']')
-                        break;
-                    parser_.expectToken(',');
-                    parser_.advance();
-                }
-            }
-            break;
-        case '{': {
-            DiscardStream data;
-            parser_.readHexBlock(data);
-            break;
-        }
-        default:
-            parser_.fail(msg::BadPropertyValue);
-        }
-        parser_.advance();
-    }
-
-    FormParser& parser_;
-    FormComponentList& list_;
-    const CodePage& page_;
-    int depth_ = 0;
-};
+FormComponent::Kind kindOf(const FormNode& node)
+{
+    if (node.isInherited())
+        return FormComponent::Kind::Inherited;
+    return node.isInline() ? FormComponent::Kind::Inline : FormComponent::Kind::Object;
+}
 
 }  // namespace
 
@@ -210,8 +97,27 @@ FormComponentList FormComponentList::read(std::string_view text, TextEncoding en
     FormComponentList list;
     MemoryStream input(text);
     try {
-        FormParser parser(input, encoding);
-        Walker(parser, list, page).object(false, 0);
+        const FormModel model = FormModel::readText(input, encoding);
+        // Whether the objects in each one belong to a frame: the root's own objects are the
+        // form's even when the root is a frame's text.
+        std::vector<bool> childrenInFrame(model.nodeCount());
+        for (const FormNode node : model.nodes()) {
+            const auto parent = node.parent();
+            FormComponent component;
+            component.kind = kindOf(node);
+            component.name = nameAsUtf8(node.name(), page);
+            component.className = nameAsUtf8(node.className(), page);
+            component.line = static_cast<int>(node.span().firstLine);
+            component.parent = parent ? parent->index() : 0;
+            component.inFrame = parent && childrenInFrame[parent->index()];
+            childrenInFrame[node.index()] = component.inFrame || (node.isInline() && parent);
+            for (const FormProperty property : node.properties()) {
+                component.sized = component.sized || isSizeProperty(property.name());
+                component.placed = component.placed || isPlaceProperty(property.name());
+            }
+            list.components.push_back(std::move(component));
+            addEvents(node.properties(), node.index(), page, list);
+        }
     } catch (const ParserError& error) {
         // The line is given apart; the message need not repeat it.
         list.error = error.what();

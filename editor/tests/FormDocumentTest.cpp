@@ -2,6 +2,7 @@
 // the form text read again after edits.
 #include "Errors.h"
 #include "FormDocument.h"
+#include "MemoryStream.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,8 +16,17 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
+#include <string>
 
 namespace {
+
+std::string binaryOf(const dfm::FormModel& model)
+{
+    dfm::MemoryStream bytes;
+    model.writeBinary(bytes);
+    return std::string(bytes.view());
+}
 
 using dfm::FormDocument;
 using Page = FormDocument::Page;
@@ -147,7 +157,7 @@ TEST_F(FormDocumentTest, TheFormTextIsReadAgainAfterAPause)
     ASSERT_TRUE(parsed());
     const std::shared_ptr<const dfm::FormModel> opened = document.formModel();
     ASSERT_NE(opened, nullptr);
-    EXPECT_TRUE(opened->startsWith(QByteArray("\xFF\x0A\x00", 3)));
+    EXPECT_FALSE(opened->root().findProperty("Tag"));
     QSignalSpy changed(&document, &FormDocument::formModelChanged);
     QSignalSpy broken(&document, &FormDocument::formTextBroken);
 
@@ -159,7 +169,10 @@ TEST_F(FormDocumentTest, TheFormTextIsReadAgainAfterAPause)
     ASSERT_TRUE(parsed());
     ASSERT_EQ(changed.size(), 1);
     const std::shared_ptr<const dfm::FormModel> edited = document.formModel();
-    EXPECT_NE(*edited, *opened);
+    const std::optional<dfm::FormProperty> tag = edited->root().findProperty("Tag");
+    ASSERT_TRUE(tag);
+    EXPECT_EQ(tag->value().integer(), 7);
+    EXPECT_EQ(tag->span().firstLine, 2);
 
     // A text that stops reading is told with its line; the last good model stays.
     type(Page::Form, 2, "= =");
@@ -173,7 +186,7 @@ TEST_F(FormDocumentTest, TheFormTextIsReadAgainAfterAPause)
     document.page(Page::Form)->undo();
     ASSERT_TRUE(parsed());
     EXPECT_EQ(changed.size(), 2);
-    EXPECT_EQ(*document.formModel(), *edited);
+    EXPECT_EQ(binaryOf(*document.formModel()), binaryOf(*edited));
 }
 
 TEST_F(FormDocumentTest, AParseOfAnOlderTextIsDropped)

@@ -1,62 +1,13 @@
 // Every real form file of the shared corpus gives the result its manifest names.
+#include "CorpusFiles.h"
 #include "FormFileKind.h"
 #include "RoundTrip.h"
 #include "TestSupport.h"
 
-#include <fstream>
-#include <sstream>
-
 namespace dfm {
 namespace {
 
-const std::string CorpusDir = DFM_CORPUS_DIR;
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream content;
-    content << file.rdbuf();
-    return content.str();
-}
-
-struct Entry {
-    std::string kind;
-    std::string file;
-    std::string expected;
-};
-
-std::vector<Entry> manifest()
-{
-    std::ifstream manifest(CorpusDir + "/MANIFEST.tsv");
-    std::vector<Entry> entries;
-    if (!manifest) {
-        ADD_FAILURE() << "The shared corpus of real forms is missing: no MANIFEST.tsv in " << CorpusDir
-                      << " (the tests expect it in ../shared/corpus beside the repository)";
-        return entries;
-    }
-    std::string line;
-    std::getline(manifest, line);  // column names
-    while (std::getline(manifest, line)) {
-        std::vector<std::string> columns;
-        std::istringstream fields(line);
-        for (std::string field; std::getline(fields, field, '\t');)
-            columns.push_back(field);
-        if (columns.size() >= 6 && (columns[0] == "binary" || columns[0] == "text"))
-            entries.push_back({columns[0], columns[1], columns[5]});
-    }
-    return entries;
-}
-
-std::string withCrLf(const std::string& text)
-{
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r'))
-            out += '\r';
-        out += text[i];
-    }
-    return out;
-}
+using namespace test;
 
 TEST(Corpus, BinaryFormsGiveTheirExpectedResult)
 {
