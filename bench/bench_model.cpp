@@ -102,7 +102,7 @@ int main(int argc, char** argv)
     if (argc < 2 || argc > 3) {
         std::fprintf(stderr, "usage: bench_model FILE.dfm [CORPUS_DIR]\n"
                              "  FILE.dfm: a large binary form file (bench_generate makes one);\n"
-                             "  CORPUS_DIR: the shared corpus, whose largest binary form is also measured\n");
+                             "  CORPUS_DIR: the shared corpus, whose largest binary and text forms are also measured\n");
         return 2;
     }
     try {
@@ -131,7 +131,24 @@ int main(int argc, char** argv)
             std::printf("largest corpus form: %s\n", largest.filename().c_str());
             report("  from binary, in memory", static_cast<double>(stream.size()), static_cast<double>(stream.size()), binary);
             report("  from text, in memory", static_cast<double>(text.size()), static_cast<double>(stream.size()), fromText);
-            const bool corpusMet = binary.bestSeconds * 1e3 < CorpusTargetMs && fromText.bestSeconds * 1e3 < CorpusTargetMs;
+            // The largest form of the corpus is a text form, read as the editor reads its page.
+            std::filesystem::path largestText;
+            for (const auto& entry : std::filesystem::directory_iterator(corpus + "/text")) {
+                if (largestText.empty() || entry.file_size() > std::filesystem::file_size(largestText))
+                    largestText = entry.path();
+            }
+            const std::string textForm = readFile(largestText.string());
+            const dfm::TextEncoding encoding =
+                textForm.starts_with("\xEF\xBB\xBF") ? dfm::TextEncoding::Utf8 : dfm::TextEncoding::CodePage;
+            const Measure textFile = measure(50, [&] {
+                dfm::ViewStream in(textForm);
+                return dfm::FormModel::readText(in, encoding);
+            });
+            std::printf("largest corpus text form: %s\n", largestText.filename().c_str());
+            report("  from text, in memory", static_cast<double>(textForm.size()), static_cast<double>(textForm.size()),
+                   textFile);
+            const bool corpusMet = binary.bestSeconds * 1e3 < CorpusTargetMs && fromText.bestSeconds * 1e3 < CorpusTargetMs
+                && textFile.bestSeconds * 1e3 < CorpusTargetMs;
             std::printf("  target under %.0f ms: %s\n", CorpusTargetMs, verdict(corpusMet));
             met = met && corpusMet;
         }
