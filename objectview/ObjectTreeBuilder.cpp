@@ -62,7 +62,7 @@ const ObjectKeyword* findObjectKeyword(QStringView line)
         if (!startsWithWord(line, keyword.word))
             continue;
         // "Object = ..." assigns a property that happens to bear the keyword's name.
-        const QStringView rest = trimBlanks(line.mid(keyword.word.size()));
+        const QStringView rest = trimBlanksView(line.mid(keyword.word.size()));
         if (rest.startsWith(u'='))
             return nullptr;
         return &keyword;
@@ -75,7 +75,7 @@ bool isItemLine(QStringView line)
 {
     if (!startsWithUpper(line, QLatin1String("ITEM")))
         return false;
-    const QStringView rest = trimBlanks(line.mid(4));
+    const QStringView rest = trimBlanksView(line.mid(4));
     return rest.isEmpty() || rest.startsWith(u'[');
 }
 
@@ -89,7 +89,7 @@ ObjectTree ObjectTreeBuilder::build(const QStringList& lines)
     // -1 while the tree is empty: the first item then goes to the top level from an indent of 0 or 1.
     int lastDepth = -1;
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QStringView line = trimBlanks(lines[i]);
+        const QStringView line = trimBlanksView(lines[i]);
         const ObjectKeyword* keyword = findObjectKeyword(line);
         if (!keyword) {
             if (isWord(line, QLatin1String("END"))) {

@@ -2,7 +2,7 @@
 
 namespace dfm {
 
-QStringView trimBlanks(QStringView text)
+QStringView trimBlanksView(QStringView text)
 {
     qsizetype first = 0;
     qsizetype last = text.size();
@@ -15,7 +15,7 @@ QStringView trimBlanks(QStringView text)
 
 QString trimBlanks(const QString& text)
 {
-    return trimBlanks(QStringView(text)).toString();
+    return trimBlanksView(text).toString();
 }
 
 QString upperCase(const QString& text)

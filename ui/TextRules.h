@@ -11,7 +11,7 @@ inline bool isBlank(QChar c)
     return c.unicode() <= 32;
 }
 // Removes leading and trailing blanks.
-QStringView trimBlanks(QStringView text);
+QStringView trimBlanksView(QStringView text);
 QString trimBlanks(const QString& text);
 // One character upper-cased; a surrogate half stays as it is, so that offsets keep their place.
 inline QChar upperChar(QChar c)
