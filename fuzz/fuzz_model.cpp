@@ -65,7 +65,11 @@ void fuzzBinary(std::string_view bytes, const dfm::CodePage& page)
     try {
         if (!bytes.starts_with("TPF0"))
             dfm::skipResourceHeader(input);
-        stream = std::string(bytes.substr(static_cast<std::size_t>(input.position())));
+        // A header may say that its name runs past the end of the input.
+        const auto start = static_cast<std::size_t>(input.position());
+        if (start > bytes.size())
+            return;
+        stream = std::string(bytes.substr(start));
         dfm::MemoryStream in(stream);
         const dfm::FormModel model = dfm::FormModel::readBinary(in);
         const std::string written = binaryOf(model);
