@@ -16,6 +16,9 @@ public:
     std::size_t read(void* buffer, std::size_t count) override
     {
         const std::size_t n = position_ < bytes_.size() ? std::min(count, bytes_.size() - position_) : 0;
+        // Past the end, or over no bytes at all, there is nothing to point at.
+        if (n == 0)
+            return 0;
         std::memcpy(buffer, bytes_.data() + position_, n);
         position_ += n;
         return n;

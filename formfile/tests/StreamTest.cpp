@@ -3,6 +3,7 @@
 #include "ScriptedSystemCalls.h"
 #include "TempFolder.h"
 #include "TestSupport.h"
+#include "ViewStream.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -28,6 +29,20 @@ TEST(MemoryStream, GrowsSeeksAndReads)
     EXPECT_EQ(std::string(two, 2), std::string("\0z", 2));
     EXPECT_THROW_MSG(m.readBuffer(two, 1), ReadError, "Erreur de lecture du flux");
     EXPECT_EQ(m.seek(-100, SeekOrigin::Current), 0);
+}
+
+// Reads at the end, past it, and over no bytes at all give nothing (and touch no memory).
+TEST(ViewStream, ReadsNothingPastItsEnd)
+{
+    char buffer[4] = {'x', 'x', 'x', 'x'};
+    for (const std::string_view bytes : {std::string_view(), std::string_view("ab")}) {
+        ViewStream view(bytes);
+        EXPECT_EQ(view.read(buffer, sizeof buffer), bytes.size());
+        EXPECT_EQ(view.read(buffer, sizeof buffer), 0u);
+        view.seek(10, SeekOrigin::Current);
+        EXPECT_EQ(view.read(buffer, sizeof buffer), 0u);
+    }
+    EXPECT_EQ(std::string_view(buffer, 2), "ab");
 }
 
 TEST(FileStream, FailuresNameTheFile)
