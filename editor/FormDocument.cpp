@@ -163,15 +163,10 @@ bool FormDocument::formParsePending() const
     return parseTimer_.isActive() || parsing_;
 }
 
-std::shared_ptr<const FormModel> FormDocument::readFormText(const QString& text, const FormFiles::FormFormat& format)
-{
-    return std::make_shared<const FormModel>(FormFiles::readFormModel(text, format));
-}
-
 FormDocument::ParseResult FormDocument::parse(const QString& text, const FormFiles::FormFormat& format)
 {
     try {
-        return {readFormText(text, format), 0, QString()};
+        return {std::make_shared<const FormModel>(FormFiles::readFormModel(text, format)), 0, QString()};
     } catch (const ParserError& error) {
         return {nullptr, error.line(), QString::fromUtf8(error.what())};
     } catch (const std::exception& error) {

@@ -113,8 +113,7 @@ private:
     QTextDocument* makePage(Page which);
     void startParse();
     void parseFinished();
-    // The one place the form text becomes a model; throws ParserError with the line.
-    static std::shared_ptr<const FormModel> readFormText(const QString& text, const FormFiles::FormFormat& format);
+    // The model of the text, or the error with its line (0 for a conversion error without one).
     static ParseResult parse(const QString& text, const FormFiles::FormFormat& format);
 
     QTextDocument* formPage_;

@@ -129,7 +129,7 @@ QString unitFileName(const QString& formPath)
 
 QString unitFileLookedFor(const QString& formPath)
 {
-    return QFile::decodeName(QByteArray::fromStdString(dfm::unitFileLookedFor(pathOf(formPath))));
+    return qtPath(dfm::unitFileLookedFor(pathOf(formPath)));
 }
 
 Loaded load(const QString& formPath, const CodePageRequest& request)
@@ -210,17 +210,12 @@ EncodedFormText encodeFormText(const QString& formText, const FormFormat& format
     return {PageText::encode(formText, textFormat), textFormat};
 }
 
-std::string_view viewOf(const QByteArray& bytes)
-{
-    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
-}
-
 }  // namespace
 
 QByteArray formFileBytes(const QString& formText, const FormFormat& format)
 {
     const EncodedFormText text = encodeFormText(formText, format);
-    MemoryStream input(viewOf(text.bytes));
+    MemoryStream input(bytesOf(text.bytes));
     const CodePage* page = &CodePage::forNumber(text.format.codePage);
     if (format.kind == FormFileKind::Text) {
         // The text is written as it stands, once it is known to read back as a form.
@@ -239,13 +234,13 @@ QByteArray formFileBytes(const QString& formText, const FormFormat& format)
 FormModel readFormModel(const QString& formText, const FormFormat& format)
 {
     const EncodedFormText text = encodeFormText(formText, format);
-    MemoryStream input(viewOf(text.bytes));
+    MemoryStream input(bytesOf(text.bytes));
     return FormModel::readText(input, encodingOf(text.format), &CodePage::forNumber(text.format.codePage));
 }
 
 QString backupFileName(const QString& formPath)
 {
-    return QFile::decodeName(QByteArray::fromStdString(dfm::backupFileName(nativePath(formPath))));
+    return qtPath(dfm::backupFileName(nativePath(formPath)));
 }
 
 void save(const Texts& texts, bool backup, bool writeUnit, const QString& foundUnit)
