@@ -5,6 +5,7 @@
 #include "Errors.h"
 #include "FileStream.h"
 #include "FormFileKind.h"
+#include "ResourceHeader.h"
 #include "Utf8.h"
 
 #include <algorithm>
@@ -299,6 +300,28 @@ FormText readFormText(const std::string& path, const CodePage& page, const FormT
     }
     text.bytes = std::string(output.view());
     return text;
+}
+
+FormModel readFormModel(const std::string& path, const CodePage& page)
+{
+    PosixFile file = openFile(path);
+    std::string probe = readProbe(file);
+    const FormFileKind kind = formFileKindOf(probe);
+    if (kind == FormFileKind::Text) {
+        TextInput input = openText(std::move(file), std::move(probe), false, false);
+        return FormModel::readText(*input.stream, input.encoding, &page);
+    }
+    std::unique_ptr<ByteStream> input;
+    if (fileSizeOf(file) == 0) {
+        input = readBinaryForm(file, probe);
+    } else {
+        if (file.seek(0, SEEK_SET) != 0)
+            throw ReadError(msg::StreamReadFailed);
+        input = std::make_unique<FileStream>(std::move(file));
+    }
+    if (kind != FormFileKind::Stream)
+        skipResourceHeader(*input);
+    return FormModel::readBinary(*input);
 }
 
 }  // namespace dfm

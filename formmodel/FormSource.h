@@ -6,6 +6,7 @@
 #include "ByteStream.h"
 #include "CodePage.h"
 #include "FormFileKind.h"
+#include "FormModel.h"
 #include "FormParser.h"
 #include "MemoryStream.h"
 #include "PosixFile.h"
@@ -78,5 +79,10 @@ struct FormTextLimits {
 // binary form's narrow strings decoded with page. Throws the form errors of the file layer and of
 // the conversion, and FormTextLimits::Overflow.
 FormText readFormText(const std::string& path, const CodePage& page, const FormTextLimits& limits);
+
+// The form file at path read into a model: a binary form as it is, form text in the encoding it
+// is in, with page for narrow strings and text that is not UTF-8. Throws what the conversion of
+// the file would.
+FormModel readFormModel(const std::string& path, const CodePage& page);
 
 }  // namespace dfm

@@ -64,24 +64,39 @@ void SiblingUnits::load()
     std::sort(paths.begin(), paths.end());
     for (const fs::path& path : paths) {
         // A unit that cannot be read is one the designer could not have used either.
-        if (std::optional<std::string> text = readSource(path))
+        if (std::optional<std::string> text = readSource(path)) {
+            paths_.push_back(path);
             texts_.push_back(std::move(*text));
+        }
     }
 }
 
-std::optional<std::string> SiblingUnits::declaring(std::string_view className)
+std::optional<std::size_t> SiblingUnits::find(std::string_view className)
 {
     if (!loaded_)
         load();
-    std::optional<std::string> found;
-    for (const std::string& text : texts_) {
+    std::optional<std::size_t> found;
+    for (std::size_t i = 0; i < texts_.size(); ++i) {
+        const std::string& text = texts_[i];
         if (!mayMention(text, className) || PascalUnitScanner::scan(text, page_).findClass(className) == nullptr)
             continue;
         if (found)
             return std::nullopt;
-        found = text;
+        found = i;
     }
     return found;
+}
+
+std::optional<std::string> SiblingUnits::declaring(std::string_view className)
+{
+    const std::optional<std::size_t> found = find(className);
+    return found ? std::optional(texts_[*found]) : std::nullopt;
+}
+
+std::optional<fs::path> SiblingUnits::pathDeclaring(std::string_view className)
+{
+    const std::optional<std::size_t> found = find(className);
+    return found ? std::optional(paths_[*found]) : std::nullopt;
 }
 
 std::optional<std::string> readIncludeBeside(const std::string& unitPath, std::string_view name)

@@ -22,13 +22,18 @@ public:
     // The text of the one unit of the folder that declares className; nothing when none does,
     // or more than one (two projects in one folder: which is meant cannot be told).
     std::optional<std::string> declaring(std::string_view className);
+    // The path of that unit.
+    std::optional<std::filesystem::path> pathDeclaring(std::string_view className);
 
 private:
     void load();
+    // The index of the one unit that declares className.
+    std::optional<std::size_t> find(std::string_view className);
 
     std::filesystem::path folder_;
     const CodePage& page_;
     bool loaded_ = false;
+    std::vector<std::filesystem::path> paths_;
     std::vector<std::string> texts_;
 };
 

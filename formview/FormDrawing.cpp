@@ -1,0 +1,34 @@
+#include "FormDrawing.h"
+
+#include "DrawingBuilder.h"
+
+namespace dfm {
+
+FormDrawing FormDrawing::build(std::shared_ptr<const FormModel> model, const CodePage& page, AncestorSource* ancestors)
+{
+    FormDrawing drawing;
+    DrawingBuilder(drawing, page, ancestors).build(std::move(model));
+    return drawing;
+}
+
+int FormDrawing::objectAt(QPoint point) const
+{
+    const QPoint inClient = point - QPoint(0, menuBarHeight_);
+    for (auto it = paintOrder_.rbegin(); it != paintOrder_.rend(); ++it) {
+        const DrawnObject& object = objects_[static_cast<std::size_t>(*it)];
+        if (object.frame.contains(inClient) && object.clip.contains(inClient))
+            return *it;
+    }
+    return -1;
+}
+
+int FormDrawing::objectOfNode(std::uint32_t node) const
+{
+    for (std::size_t i = 0; i < objects_.size(); ++i) {
+        if (objects_[i].node == node)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+}  // namespace dfm
