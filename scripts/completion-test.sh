@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Drives the completions of dfmconv, dfmgrep and dfmlint installed below PREFIX in bash, zsh and
+# Drives the completions of dfmconv, dfmgrep, dfmlint and dfmdraw installed below PREFIX in bash, zsh and
 # fish, each loaded as a user's shell loads them (bash-completion's loading on demand, compinit
 # over the zsh folder, fish's vendor folder), in a scratch folder holding names with blanks, and
 # checks what each offers. bash and zsh run interactively on a pseudo-terminal (zsh's zpty
@@ -102,6 +102,11 @@ bashCases=(
     "dfmlint m|dfmlint my\\ dir my\\ form.dfm "
     "dfmlint -- -|dfmlint -- -draft.dfm "
     "dfmlint -- --ig|dfmlint -- --ig"
+    "dfmdraw --sc|dfmdraw --scale "
+    "dfmdraw --no|dfmdraw --no-components "
+    "dfmdraw -o m|dfmdraw -o my\\ dir "
+    "dfmdraw --codepage=125|dfmdraw --codepage=$pages "
+    "dfmdraw my\\ f|dfmdraw my\\ form.dfm "
 )
 checkTable bash bashCases zsh -f "$scratch/drive.zsh" "$scratch/setup.bash" '\e*' bash --norc --noprofile -i
 
@@ -158,6 +163,9 @@ zshCases=(
     "dfmlint --ig|--ignore-class --ignore-file"
     "dfmlint --ignore-file=my\\ f|my\\ form.dfm"
     "dfmlint m|my\\ dir my\\ form.dfm"
+    "dfmdraw --sc|--scale"
+    "dfmdraw -o m|my\\ dir"
+    "dfmdraw m|my\\ dir my\\ form.dfm"
 )
 checkTable zsh zshCases zsh -f "$scratch/drive.zsh" "$scratch/setup.zsh" '\t' zsh -f -i
 
@@ -181,6 +189,9 @@ fishCases=(
     "dfmlint --ignore-file my\\ f|my\\ form.dfm"
     "dfmlint m|my\\ dir/ my\\ form.dfm"
     "dfmlint -- -|-draft.dfm"
+    "dfmdraw --sc|--scale"
+    "dfmdraw -o m|my\\ dir/"
+    "dfmdraw m|my\\ dir/ my\\ form.dfm"
 )
 # shellcheck disable=SC2016 # fish expands these
 checkTable fish fishCases fish -c '

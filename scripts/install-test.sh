@@ -61,6 +61,8 @@ for tool in "${tools[@]}"; do
 done
 editorFiles=(
     bin/QuenDFMEd share/man/man1/QuenDFMEd.1.gz
+    bin/dfmdraw share/man/man1/dfmdraw.1.gz share/bash-completion/completions/dfmdraw
+    share/zsh/vendor-completions/_dfmdraw share/fish/vendor_completions.d/dfmdraw.fish
     "share/doc/$editorPackage/copyright" "share/doc/$editorPackage/changelog.gz"
     "share/applications/$id.desktop"
     "share/metainfo/$id.metainfo.xml"
@@ -83,7 +85,7 @@ prefix=$scratch/dest/usr
 cmake --install "$build" --prefix "$scratch/prefix" > /dev/null
 [ "$(cd "$scratch/prefix" && find . -type f | sed 's|^\./||' | sort)" = "$expectedList" ] \
     || fail "an install with --prefix differs from the expected layout"
-for program in QuenDFMEd dfmconv dfmgrep dfmlint; do
+for program in QuenDFMEd dfmconv dfmgrep dfmlint dfmdraw; do
     [ -x "$prefix/bin/$program" ] || fail "$program is not installed as a program"
 done
 
@@ -137,7 +139,7 @@ for page in "$prefix"/share/man/man1/*.1.gz; do
     done
     # SEE ALSO leads to every other program of the project.
     seeAlso=$(sed -n '/^SEE ALSO/,$p' <<< "$text")
-    for other in QuenDFMEd dfmconv dfmgrep dfmlint; do
+    for other in QuenDFMEd dfmconv dfmgrep dfmlint dfmdraw; do
         [ "$other" = "$program" ] || grep -q "$other(1)" <<< "$seeAlso" \
             || fail "the manual page of $program does not name $other(1) under SEE ALSO"
     done
@@ -149,7 +151,7 @@ echo "-- completions in bash, zsh and fish"
 bash "$root/scripts/completion-test.sh" "$prefix" || fail "the completions do not offer what they should"
 
 echo "-- --version and --help of the installed programs"
-for program in QuenDFMEd dfmconv dfmgrep dfmlint; do
+for program in QuenDFMEd dfmconv dfmgrep dfmlint dfmdraw; do
     got=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/$program" --version) \
         || fail "$program --version fails"
     # The GNU form: name and version, copyright, licence.
@@ -241,7 +243,7 @@ lintian --fail-on error,warning --tag-display-limit 0 "$toolsDeb" "$editorDeb" >
 
 echo "-- the packaged programs are hardened: PIE, stack protector, fortified, read-only relocations, bound now"
 # Control flow protection is not among the flags this distribution gives.
-for program in "$scratch/tools-package/usr/bin/"* "$scratch/editor-package/usr/bin/QuenDFMEd"; do
+for program in "$scratch/tools-package/usr/bin/"* "$scratch/editor-package/usr/bin/"*; do
     hardening-check --nocfprotection "$program" > "$scratch/hardening.log" 2>&1 \
         || { cat "$scratch/hardening.log"; fail "$program is not hardened"; }
 done
@@ -263,7 +265,7 @@ copyBuild=$copy/$(basename "$build")
 cmake -S "$copy" -B "$copyBuild" -G Ninja -DCMAKE_BUILD_TYPE="$(sed -n 's/^CMAKE_BUILD_TYPE:[A-Z]*=//p' "$build/CMakeCache.txt")" \
     -DDFM_WERROR="$(sed -n 's/^DFM_WERROR:[A-Z]*=//p' "$build/CMakeCache.txt")" -DDFM_BENCH=OFF \
     -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON > "$scratch/second.log" 2>&1 \
-    && cmake --build "$copyBuild" --target QuenDFMEd "${tools[@]}" dfm_compressed_docs >> "$scratch/second.log" 2>&1 \
+    && cmake --build "$copyBuild" --target QuenDFMEd dfmdraw "${tools[@]}" dfm_compressed_docs >> "$scratch/second.log" 2>&1 \
     && (cd "$copyBuild" && cpack -G DEB >> "$scratch/second.log" 2>&1) \
     || { tail -n 30 "$scratch/second.log"; fail "the second build failed"; }
 for deb in "$toolsDeb" "$editorDeb"; do
