@@ -1,7 +1,9 @@
 #include "FormPage.h"
 
+#include "FileStream.h"
 #include "FormFileKind.h"
 #include "FormParser.h"
+#include "FormSource.h"
 #include "FormStrings.h"
 #include "ResourceHeader.h"
 
@@ -92,6 +94,22 @@ const CodePage& ofFormText(ByteStream& stream, bool seekable, std::string_view h
         evidence = CodePageGuess::textEvidence(held.substr(0, held.find('\0')));
     }
     return CodePage::forNumber(CodePageGuess::guess(evidence, {}, CodePage::system().number()).number);
+}
+
+const CodePage& ofFormFile(const std::string& path, const CodePage* given)
+{
+    if (given != nullptr)
+        return *given;
+    PosixFile file = openFile(path);
+    std::string probe = readProbe(file);
+    if (formFileKindOf(probe) == FormFileKind::Text) {
+        TextInput text = openText(std::move(file), std::move(probe), false, false);
+        return ofFormText(*text.stream, text.seekable, text.held, nullptr);
+    }
+    if (fileSizeOf(file) == 0)
+        return ofBinaryForm(*readBinaryForm(file, probe), nullptr);
+    FileStream input(std::move(file));
+    return ofBinaryForm(input, nullptr);
 }
 
 }  // namespace dfm::FormPage

@@ -6,6 +6,7 @@
 #include "CodePage.h"
 #include "CodePageGuess.h"
 
+#include <string>
 #include <string_view>
 
 namespace dfm::FormPage {
@@ -19,5 +20,9 @@ PageEvidence binaryEvidence(ByteStream& input);
 const CodePage& ofBinaryForm(ByteStream& input, const CodePage* given);
 // The same for form text: read from stream and put back when it can seek, else the part held.
 const CodePage& ofFormText(ByteStream& stream, bool seekable, std::string_view held, const CodePage* given);
+
+// The same for the form file at path, binary or text: given when the user named one, else the
+// form's own. Throws what reading the file throws.
+const CodePage& ofFormFile(const std::string& path, const CodePage* given);
 
 }  // namespace dfm::FormPage

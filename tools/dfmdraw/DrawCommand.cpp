@@ -6,6 +6,7 @@
 #include "CodePage.h"
 #include "Errors.h"
 #include "FormDrawing.h"
+#include "FormPage.h"
 #include "FormSource.h"
 #include "SaveTransaction.h"
 #include "Version.h"
@@ -41,8 +42,9 @@ constexpr const char* UsageText =
     "                      a warning\n"
     "  --no-components     leave out the icons of non-visual components\n"
     "  --codepage N        the code page of narrow strings and of text forms that are not UTF-8\n"
-    "                      (874, 1250 to 1258, 932, 936, 949, 950); default: QUENDFMED_CODEPAGE,\n"
-    "                      else 1252\n"
+    "                      (874, 1250 to 1258, 932, 936, 949, 950); default: the form's own, as\n"
+    "                      its character sets and strings tell it, else QUENDFMED_CODEPAGE, else\n"
+    "                      1252\n"
     "                      (the options with a value also as --option=VALUE)\n"
     "  --                  ends the options, so that a FORM may start with \"-\"\n"
     "  -h, --help          this text\n"
@@ -93,7 +95,6 @@ int DrawCommand::run(const std::vector<std::string>& arguments)
         std::string folder;
         bool toFolder = false;
         bool options = true;
-        page_ = &CodePage::system();
         for (std::size_t i = 0; i < arguments.size(); ++i) {
             const std::string& argument = arguments[i];
             const std::size_t equals = argument.starts_with("--") ? argument.find('=') : std::string::npos;
@@ -124,7 +125,7 @@ int DrawCommand::run(const std::vector<std::string>& arguments)
                     const int number = CodePage::numberFromText(value);
                     if (number == 0)
                         return wrongUsage("unknown code page \"" + value + "\" (known: 874, 1250 to 1258, 932, 936, 949, 950)");
-                    page_ = &CodePage::forNumber(number);
+                    givenPage_ = &CodePage::forNumber(number);
                 }
             } else {
                 return wrongUsage("unknown option " + argument);
@@ -163,14 +164,16 @@ bool DrawCommand::draw(const std::string& path, const std::string& out)
         if (path == "-")
             throw Refusal{"-: a form is named by its path; its ancestors are found beside it"};
         std::shared_ptr<const FormModel> model;
+        const CodePage* page = nullptr;
         try {
-            model = std::make_shared<const FormModel>(readFormModel(path, *page_));
+            page = &FormPage::ofFormFile(path, givenPage_);
+            model = std::make_shared<const FormModel>(readFormModel(path, *page));
         } catch (const FormError& error) {
             throw Refusal{path + ": " + error.what()};
         }
         AncestorForms ancestors(fs::path(path).parent_path().empty() ? fs::path(".") : fs::path(path).parent_path(),
-                                page_->number());
-        const FormDrawing drawing = FormDrawing::build(model, *page_, &ancestors);
+                                page->number());
+        const FormDrawing drawing = FormDrawing::build(model, *page, &ancestors);
         QString note;
         const QImage image = FormPainter::render(drawing, options_, &note);
         for (const QString& warning : drawing.warnings())

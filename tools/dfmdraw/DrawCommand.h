@@ -31,7 +31,7 @@ private:
     std::ostream& out_;
     std::ostream& err_;
     PaintOptions options_;
-    const CodePage* page_ = nullptr;
+    const CodePage* givenPage_ = nullptr;  // named by the user; else each form's own
 };
 
 }  // namespace dfm
