@@ -360,7 +360,7 @@ void DrawingBuilder::findMenu()
         for (const int child : object.children) {
             const DrawnObject& item = objects_[static_cast<std::size_t>(child)];
             const QString caption = item.caption();
-            if (item.visible && item.boolean("Visible", true) && caption != "-")
+            if (item.visible && caption != "-")
                 drawing_.menuCaptions_.append(caption);
         }
         break;

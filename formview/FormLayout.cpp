@@ -17,8 +17,15 @@ enum class Align { None, Top, Bottom, Left, Right, Client };
 Align alignOf(const DrawnObject& object)
 {
     std::optional<std::string> name = object.text("Align");
-    if (!name)
-        return Align::None;
+    // Forms leave out a value that is the class's default.
+    if (!name) {
+        switch (object.kind) {
+        case ControlKind::StatusBar: return Align::Bottom;
+        case ControlKind::ToolBar: return Align::Top;
+        case ControlKind::Splitter: return Align::Left;
+        default: return Align::None;
+        }
+    }
     std::string_view value = *name;
     if (value.size() > 2 && ascii::equalsIgnoringCase(value.substr(0, 2), "al"))
         value.remove_prefix(2);
@@ -224,8 +231,17 @@ void FormLayout::layOut(std::vector<DrawnObject>& objects, QSize clientSize)
         const QSize grown = grownBy[index];
 
         std::vector<QRect> rects(parent.children.size());
-        for (std::size_t i = 0; i < parent.children.size(); ++i)
-            rects[i] = storedRect(objects[static_cast<std::size_t>(parent.children[i])]);
+        for (std::size_t i = 0; i < parent.children.size(); ++i) {
+            const DrawnObject& child = objects[static_cast<std::size_t>(parent.children[i])];
+            rects[i] = storedRect(child);
+            // A tool button takes its bar's button size where it stores none.
+            if (child.kind == ControlKind::ToolButton && parent.kind == ControlKind::ToolBar) {
+                if (!child.integer("Width"))
+                    rects[i].setWidth(stored(parent, "ButtonWidth", "ButtonWidth", rects[i].width(), 0, LargestControl));
+                if (!child.integer("Height"))
+                    rects[i].setHeight(stored(parent, "ButtonHeight", "ButtonHeight", rects[i].height(), 0, LargestControl));
+            }
+        }
         alignChildren(objects, parent.children, rects, QRect(QPoint(0, 0), inside.size()));
 
         const std::optional<std::string> activePage = parent.text("ActivePage");

@@ -100,6 +100,12 @@ std::vector<LayoutCase> layoutCases()
          {300, 100},
          {{285, 5, Red}, {85, 5, White}, {15, 25, Blue}, {285, 25, Blue}, {295, 25, White}, {5, 95, Green},
           {5, 45, White}}},
+        {"a status bar and a tool bar are aligned by their classes' defaults",
+         form(100, 100,
+              "object Status: TStatusBar\nLeft = 0\nTop = 0\nWidth = 50\nHeight = 20\nColor = clRed\nend\n"
+              "object Tools: TToolBar\nLeft = 0\nTop = 50\nWidth = 50\nHeight = 20\nColor = clBlue\nend\n"),
+         {100, 100},
+         {{90, 95, Red}, {90, 5, Blue}, {90, 50, White}}},
         {"only Width and Height stored: less the window's frame",
          "object Form1: TForm1\nWidth = 216\nHeight = 139\nColor = clRed\nend\n",
          {200, 100},
