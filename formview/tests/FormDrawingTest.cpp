@@ -4,6 +4,7 @@
 
 #include "CorpusFiles.h"
 #include "AncestorForms.h"
+#include "FormColors.h"
 #include "FormSource.h"
 
 #include <filesystem>
@@ -192,6 +193,40 @@ TEST(FormDrawingTest, TheAncestorsOfAChainAreFoundBesideItThroughTheirUnits)
         fromAncestors += object.node == DrawnObject::NoNode ? 1 : 0;
     EXPECT_GT(fromAncestors, 0) << "objects only an ancestor holds are drawn too";
     EXPECT_EQ(ancestors.ancestorClassOf("TAboutDlg"), std::optional<std::string>("TGenericViewDlg"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FormColorsTest, NumbersNamesAndSystemColours)
+{
+    const struct {
+        const char* value;
+        std::optional<QColor> colour;
+    } cases[] = {
+        {"$00336699", QColor(0x99, 0x66, 0x33)},
+        {"255", QColor(255, 0, 0)},
+        {"clNavy", QColor(0, 0, 128)},
+        {"CLRED", QColor(255, 0, 0)},
+        {"clBtnFace", QColor(212, 208, 200)},
+        {"-16777201", QColor(212, 208, 200)},  // $FF00000F, clBtnFace as a number
+        {"clWindow", QColor(255, 255, 255)},
+        {"clNone", std::nullopt},
+        {"clDefault", std::nullopt},
+        {"-16777100", std::nullopt},  // a system colour beyond the palette
+        {"clPurpleish", std::nullopt},
+        {"'clRed'", std::nullopt},  // a string is no colour
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.value);
+        const FormModel model = textModel(std::string("object A: TA\nColor = ") + test.value + "\nend\n");
+        const std::optional<QColor> colour = FormColors::fromValue(model.root().findProperty("Color")->value());
+        ASSERT_EQ(colour.has_value(), test.colour.has_value());
+        if (colour) {
+            EXPECT_EQ(colour->name().toStdString(), test.colour->name().toStdString());
+        }
+    }
 }
 
 }  // namespace
