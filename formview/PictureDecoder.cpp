@@ -192,6 +192,9 @@ DecodedPicture decodePicture(const FormPicture& picture)
     QImage image;
     if (!reader.read(&image) || image.isNull())
         return refused(damaged);
+    // A reader that told one size and gave a larger picture is held to the caps all the same.
+    if (image.width() > size.width() || image.height() > size.height())
+        return refused(damaged);
     return {image, QString()};
 }
 
