@@ -889,14 +889,22 @@ int FormConverterCommand::pictures(const std::string& in, const fs::path& outFol
             dfm::TextInput text = dfm::openText(std::move(file), std::move(probe), utf8_, false);
             model.emplace(dfm::FormModel::readText(*text.stream, text.encoding, codePage_));
         } else {
-            // The binary reader moves back over what it read ahead, which a pipe cannot.
+            // The binary reader moves back over what it read ahead, which a pipe cannot: such an
+            // input is read into memory first, a bare form stream whole.
             std::unique_ptr<dfm::ByteStream> input;
-            if (dfm::fileSizeOf(file) == 0) {
-                input = dfm::readBinaryForm(file, probe);
-            } else {
+            if (dfm::fileSizeOf(file) > 0) {
                 if (file.seek(0, SEEK_SET) != 0)
                     throw dfm::ReadError(dfm::msg::StreamReadFailed);
                 input = std::make_unique<dfm::FileStream>(std::move(file));
+            } else if (kind == dfm::FormFileKind::Resource) {
+                input = dfm::readBinaryForm(file, probe);
+            } else {
+                auto memory = std::make_unique<dfm::MemoryStream>();
+                memory->writeBuffer(probe.data(), probe.size());
+                dfm::FileStream rest(std::move(file));
+                memory->copyFrom(rest);
+                memory->setPosition(0);
+                input = std::move(memory);
             }
             if (kind == dfm::FormFileKind::Resource)
                 dfm::skipResourceHeader(*input);

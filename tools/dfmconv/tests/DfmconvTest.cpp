@@ -1212,6 +1212,11 @@ TEST_F(DfmconvTest, PicturesAreWrittenAsFilesOfTheirKind)
     }
     EXPECT_EQ(namesIn(folder_),
               (std::set<std::string>{".err", ".out", "form.dfm", "safe.dfm", "safe.txt", "pictures"}));
+    // A bare form stream through a pipe, which cannot go back over what it read.
+    writeFile(folder_ / "bare.dfm", stream);
+    fs::remove_all(folder_ / "pictures");
+    EXPECT_EQ(runScript("cat bare.dfm | \"$DFMCONV\" pictures - -o pictures >/dev/null"), 0) << err_;
+    EXPECT_EQ(namesIn(folder_ / "pictures").size(), allFiles.size());
 
     // Into a folder that holds files: those of the same names are replaced, the others stay, and
     // a name that is the form itself is never written over.
