@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
+#include <mutex>
 #include <optional>
 
 namespace dfm {
@@ -128,12 +129,16 @@ bool jpegReachesItsEnd(Bytes data)
     return false;
 }
 
-// Holds the image readers' allocation limit to the decoder's cap, unless a lower one is set.
+// The image readers' allocation limit, held to the decoder's cap the first time unless a lower
+// one is set; once only, as pictures may be decoded on several threads.
 int allocationLimitInMegabytes()
 {
-    const int current = QImageReader::allocationLimit();
-    if (current == 0 || current > LargestPictureMegabytes)
-        QImageReader::setAllocationLimit(LargestPictureMegabytes);
+    static std::once_flag once;
+    std::call_once(once, [] {
+        const int current = QImageReader::allocationLimit();
+        if (current == 0 || current > LargestPictureMegabytes)
+            QImageReader::setAllocationLimit(LargestPictureMegabytes);
+    });
     return QImageReader::allocationLimit();
 }
 
