@@ -152,17 +152,6 @@ TEST(FormPicture, PropertiesThatNameAPicture)
     }
 }
 
-TEST(FormPicture, FileExtensions)
-{
-    const std::pair<PictureFormat, const char*> cases[] = {
-        {PictureFormat::Bitmap, "bmp"}, {PictureFormat::Icon, "ico"},     {PictureFormat::Jpeg, "jpg"},
-        {PictureFormat::Png, "png"},    {PictureFormat::Gif, "gif"},      {PictureFormat::Metafile, "wmf"},
-        {PictureFormat::EnhancedMetafile, "emf"}, {PictureFormat::Unknown, "bin"},
-    };
-    for (const auto& [format, extension] : cases)
-        EXPECT_EQ(fileExtension(format), extension);
-}
-
 struct Found {
     std::string object;
     std::string property;
