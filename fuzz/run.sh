@@ -12,7 +12,7 @@ fi
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$root/build-fuzz
 corpus=$root/../shared/corpus
-targets=(fuzz_resource_to_text fuzz_text_to_resource fuzz_tokenizer fuzz_unit_check fuzz_model)
+targets=(fuzz_resource_to_text fuzz_text_to_resource fuzz_tokenizer fuzz_unit_check fuzz_model fuzz_picture fuzz_draw)
 jobs=${DFM_FUZZ_JOBS:-2}
 
 # Configure once; building every time is cheap and picks up library edits.
@@ -59,6 +59,41 @@ for file in "$root"/examples/*.PAS "$corpus"/unit/* "$corpus"/pairs/*.pas "$corp
     cp "$file" "$seeds/fuzz_unit_check/$(basename "$file")"
 done
 shopt -u nullglob
+
+# The picture target's seeds: the small pictures of fuzz/pictures in the layouts forms store them
+# in, behind the byte that picks the property (0 Picture.Data, 1 Glyph.Data, 2 Icon.Data).
+littleEndian32() {
+    local hex
+    hex=$(printf '%08x' "$1")
+    printf '%b' "\\x${hex:6:2}\\x${hex:4:2}\\x${hex:2:2}\\x${hex:0:2}"
+}
+add_picture_seed() {
+    local file=$1 name graphic size
+    name=$(basename "$file")
+    size=$(wc -c < "$file")
+    case $name in
+        *.bmp) graphic=TBitmap ;;
+        *.jpg) graphic=TJPEGImage ;;
+        *.png) graphic=TPngImage ;;
+        *.gif) graphic=TGIFImage ;;
+        *.ico) graphic=TIcon ;;
+        *) graphic=TMetafile ;;
+    esac
+    # The class name behind its length byte, then the file, behind its size where its class
+    # writes one.
+    {
+        printf '\000%b%s' "\\x$(printf '%02x' ${#graphic})" "$graphic"
+        case $name in *.bmp | *.jpg | *.wmf) littleEndian32 "$size" ;; esac
+        cat "$file"
+    } > "$seeds/fuzz_picture/picture-$name"
+    case $name in
+        *.bmp) { printf '\001'; littleEndian32 "$size"; cat "$file"; } > "$seeds/fuzz_picture/glyph-$name" ;;
+        *.ico) { printf '\002'; cat "$file"; } > "$seeds/fuzz_picture/icon-$name" ;;
+    esac
+}
+for file in "$root"/fuzz/pictures/*; do add_picture_seed "$file"; done
+# The drawing reads its input as the model does, after the same byte.
+cp "$seeds/fuzz_model/"* "$seeds/fuzz_draw/"
 for target in "${targets[@]}"; do
     echo "$target: $(ls "$seeds/$target" | wc -l) seeds"
 done
@@ -75,11 +110,10 @@ for target in "${targets[@]}"; do
     mkdir -p "$work"
     options=(-max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 -timeout=10
              -artifact_prefix="$artifacts/$target-" -print_final_stats=1)
-    if [ "$target" = fuzz_unit_check ]; then
-        options+=(-dict="$root/fuzz/pascal_unit.dict")
-    elif [ "$target" != fuzz_resource_to_text ]; then
-        options+=(-dict="$root/fuzz/form_text.dict")
-    fi
+    case $target in
+        fuzz_unit_check) options+=(-dict="$root/fuzz/pascal_unit.dict") ;;
+        fuzz_text_to_resource | fuzz_tokenizer | fuzz_model | fuzz_draw) options+=(-dict="$root/fuzz/form_text.dict") ;;
+    esac
     echo "=== $target for ${seconds}s (log: $logs/$target.log)"
     "$build/fuzz/$target" "${options[@]}" "$work" "$seeds/$target" > "$logs/$target.log" 2>&1
     status=$?

@@ -15,7 +15,7 @@ programs=(
     "formmodel/tests/formmodel_tests UnitFile.UnreadableUnitsAndFoldersThatCannotBeListed"
     "grep/tests/grep_tests FileScannerTest.FailuresGiveTheErrorBoxAndNotFound:GrepEngineTest.BadEntriesLetTheWalkGoOn"
     "grep/tests/grep_window_tests ShellFileInfoGet.MarksAReadOnlyFile:ShellFileInfoGet.ReadOnlyFolderKeepsItsEntriesInPlace"
-    "tools/dfmconv/dfmconv_tests DfmconvTest.AReadOnlyOutputIsReplacedOnlyWithForce:DfmconvTest.InPlaceMigratesACopyOfTheCorpus:DfmconvTest.AnUnreadableSubfolderIsReportedAndTheRunGoesOn"
+    "tools/dfmconv/dfmconv_tests DfmconvTest.AReadOnlyOutputIsReplacedOnlyWithForce:DfmconvTest.InPlaceMigratesACopyOfTheCorpus:DfmconvTest.AnUnreadableSubfolderIsReportedAndTheRunGoesOn:DfmconvTest.APictureThatCannotBeWrittenIsReported"
 )
 
 # The tests make their folders under TMPDIR and read the sample form beside the sources; HOME and

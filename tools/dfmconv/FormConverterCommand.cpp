@@ -6,10 +6,14 @@
 #include "FormFileKind.h"
 #include "FormFileNames.h"
 #include "FormFolderWalk.h"
+#include "FormModel.h"
 #include "FormPage.h"
+#include "FormPicture.h"
 #include "FormSource.h"
 #include "MemoryStream.h"
+#include "PictureFileNames.h"
 #include "PosixFile.h"
+#include "ResourceHeader.h"
 #include "RoundTrip.h"
 #include "SaveTransaction.h"
 #include "TextToBinary.h"
@@ -41,8 +45,10 @@ constexpr const char* UsageText =
     "       dfmconv [OPTIONS] totext|tobinary IN... -o DIR\n"
     "       dfmconv [OPTIONS] --in-place [--backup] totext|tobinary PATH...\n"
     "       dfmconv [-r] [-j N] check PATH...\n"
+    "       dfmconv [OPTIONS] pictures FORM -o DIR\n"
     "\n"
-    "Converts form files between the binary form file (.DFM) and the form text.\n"
+    "Converts form files between the binary form file (.DFM) and the form text, and writes out\n"
+    "the pictures a form stores.\n"
     "\n"
     "  totext IN [OUT]    binary form file IN to form text OUT\n"
     "  tobinary IN [OUT]  form text IN to binary form file OUT; text in UTF-8 (after a byte order\n"
@@ -60,10 +66,15 @@ constexpr const char* UsageText =
     "                     give their form files\n"
     "                     (*.dfm, *.lfm, *.fmx, *.xfm in any case, each told by its content); a\n"
     "                     PATH that holds no form file is an error\n"
+    "  pictures FORM      writes each picture the form file stores (Picture.Data, Glyph.Data,\n"
+    "                     Icon.Data...) into DIR as a file of its own kind, named\n"
+    "                     OBJECT.PROPERTY.EXT (Image1.Picture.Data.jpg), one line each; a\n"
+    "                     picture of no known kind keeps its bytes, its class before .bin; a name\n"
+    "                     given twice gets -2, then -3, before the extension\n"
     "\n"
     "  -            as IN: standard input; as OUT, or OUT left out: standard output\n"
     "  -o DIR       several inputs: each goes to DIR under its own name (below a folder given\n"
-    "               with -r, to the same place below DIR)\n"
+    "               with -r, to the same place below DIR); pictures: where they go\n"
     "  --in-place   each input is replaced by its other format under its own name\n"
     "  --backup     with --in-place: the old file stays beside the new one, its extension's first\n"
     "               letter then $$ as its extension (Form.dfm -> Form.D$$)\n"
@@ -72,7 +83,7 @@ constexpr const char* UsageText =
     "               below IN goes to the same place below OUT\n"
     "  -j N         convert or check N files at a time (default: the number of processors)\n"
     "  --utf8       totext: write UTF-8 after a byte order mark, the characters of strings as\n"
-    "               themselves; tobinary, check: read form text as UTF-8\n"
+    "               themselves; tobinary, check, pictures: read form text as UTF-8\n"
     "  --no-wrap    totext: keep long strings on one line where the text reader allows it\n"
     "  --codepage N the code page of narrow strings (874, 1250 to 1258, 932, 936, 949, 950):\n"
     "               what --utf8 decodes them with, and the double-byte characters long strings\n"
@@ -346,6 +357,13 @@ int FormConverterCommand::runWords(const std::vector<std::string>& arguments)
             return err_ << "dfmconv: " << command << " needs IN and at most one OUT, or -o DIR\n",
                    usage(err_, WrongUsage);
         return convert(direction, words);
+    }
+    if (command == "pictures") {
+        if (words.size() != 1 || outFolder_.empty())
+            return err_ << "dfmconv: pictures needs one FORM and -o DIR\n", usage(err_, WrongUsage);
+        if (inPlace_ || recursive_)
+            return err_ << "dfmconv: pictures reads one FORM and writes to -o DIR only\n", usage(err_, WrongUsage);
+        return pictures(words.front(), outFolder_);
     }
     err_ << "dfmconv: unknown command " << command << "\n";
     return usage(err_, WrongUsage);
@@ -851,4 +869,93 @@ FormConverterCommand::Outcome FormConverterCommand::checkFile(const fs::path& fi
                                                                                 : Outcome::State::Converted;
     outcome.report = outcome.verdict + "\t" + file.string() + (detail.empty() ? "" : "\t" + detail) + "\n";
     return outcome;
+}
+
+int FormConverterCommand::pictures(const std::string& in, const fs::path& outFolder)
+{
+    struct Found {
+        std::string owner;  // the object's name, or its class when it has none
+        dfm::FormPicture picture;
+    };
+    std::optional<dfm::FormModel> model;
+    std::vector<Found> found;
+    try {
+        dfm::PosixFile file = dfm::openInput(in);
+        std::string probe = dfm::readProbe(file);
+        const dfm::FormFileKind kind = dfm::formFileKindOf(probe);
+        if (kind == dfm::FormFileKind::Unknown)
+            throw Refusal(in + ": neither a binary form file nor form text");
+        if (kind == dfm::FormFileKind::Text) {
+            dfm::TextInput text = dfm::openText(std::move(file), std::move(probe), utf8_, false);
+            model.emplace(dfm::FormModel::readText(*text.stream, text.encoding, codePage_));
+        } else {
+            // The binary reader moves back over what it read ahead, which a pipe cannot: such an
+            // input is read into memory first, a bare form stream whole.
+            std::unique_ptr<dfm::ByteStream> input;
+            if (dfm::fileSizeOf(file) > 0) {
+                if (file.seek(0, SEEK_SET) != 0)
+                    throw dfm::ReadError(dfm::msg::StreamReadFailed);
+                input = std::make_unique<dfm::FileStream>(std::move(file));
+            } else if (kind == dfm::FormFileKind::Resource) {
+                input = dfm::readBinaryForm(file, probe);
+            } else {
+                auto memory = std::make_unique<dfm::MemoryStream>();
+                memory->writeBuffer(probe.data(), probe.size());
+                dfm::FileStream rest(std::move(file));
+                memory->copyFrom(rest);
+                memory->setPosition(0);
+                input = std::move(memory);
+            }
+            if (kind == dfm::FormFileKind::Resource)
+                dfm::skipResourceHeader(*input);
+            model.emplace(dfm::FormModel::readBinary(*input));
+        }
+        for (const dfm::FormNode node : model->nodes()) {
+            for (const dfm::FormProperty property : node.properties()) {
+                if (std::optional<dfm::FormPicture> picture = dfm::pictureOf(node, property))
+                    found.push_back({std::string(node.name().empty() ? node.className() : node.name()), *picture});
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        err_ << "dfmconv: " << in << ": out of memory\n";
+        return FileFailed;
+    } catch (const Refusal& refusal) {
+        err_ << "dfmconv: " << refusal.what() << "\n";
+        return FileFailed;
+    } catch (const std::exception& error) {
+        err_ << "dfmconv: " << in << ": " << error.what() << "\n";
+        return FileFailed;
+    }
+    if (found.empty()) {
+        print(in + " holds no pictures\n");
+        return Success;
+    }
+    std::error_code error;
+    if (!fs::create_directories(outFolder, error) && error) {
+        err_ << "dfmconv: " << outFolder.string() << ": " << error.message() << "\n";
+        return FileFailed;
+    }
+    const auto input = in == "-" ? std::nullopt : fileIdOf(in);
+    PictureFileNames names;
+    bool failed = false;
+    for (const Found& each : found) {
+        const std::string out = (outFolder / names.next(each.owner, each.picture)).string();
+        try {
+            if (input && fileIdOf(out) == input)
+                throw Refusal(out + " is the input; it is never overwritten");
+            const std::span<const unsigned char> bytes = each.picture.bytes;
+            writeOutput(out, {}, [&](dfm::ByteStream& output) { output.writeBuffer(bytes.data(), bytes.size()); });
+            print(out + "\n");
+        } catch (const std::bad_alloc&) {
+            err_ << "dfmconv: " << out << ": out of memory\n";
+            failed = true;
+        } catch (const Refusal& refusal) {
+            err_ << "dfmconv: " << refusal.what() << "\n";
+            failed = true;
+        } catch (const std::exception& error) {
+            err_ << "dfmconv: " << out << ": " << error.what() << "\n";
+            failed = true;
+        }
+    }
+    return failed ? FileFailed : Success;
 }

@@ -1,4 +1,5 @@
-// The dfmconv command line: converts form files between binary and text, and checks round trips.
+// The dfmconv command line: converts form files between binary and text, checks round trips, and
+// writes out the pictures a form stores.
 #pragma once
 
 #include "CheckedOutput.h"
@@ -59,6 +60,8 @@ private:
                      const std::function<void(dfm::ByteStream&)>& convert);
     int check(const std::vector<std::string>& paths);
     Outcome checkFile(const std::filesystem::path& file);
+    // Writes each picture of the form file in into outFolder as a file of its own kind.
+    int pictures(const std::string& in, const std::filesystem::path& outFolder);
     std::vector<std::filesystem::path> formFilesIn(const std::filesystem::path& folder, bool recursive);
     // Runs work(i) for i below count on jobs_ threads; report(i) is called on this thread for each
     // i in order once work(i) is done, and stops the run when it returns false. A stopping signal

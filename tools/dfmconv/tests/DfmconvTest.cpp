@@ -1127,3 +1127,181 @@ TEST_F(DfmconvTest, CheckNamesAChangedValue)
     EXPECT_EQ(run("check tiny.dfm"), 1);
     EXPECT_EQ(out_.substr(0, out_.find('\n')), "differs\ttiny.dfm\tat offset 38, property Form1.Tiny");
 }
+
+// A binary form file of one form stream, behind the resource header.
+std::string binaryFormFile(const std::string& stream)
+{
+    return std::string("\xFF\x0A\0TFORM1\0\x30\x10", 12) + littleEndian(static_cast<std::uint32_t>(stream.size()))
+        + stream;
+}
+
+std::string object(const std::string& className, const std::string& name, const std::string& properties)
+{
+    return shortString(className) + shortString(name) + properties + '\0' + '\0';
+}
+
+std::string binaryProperty(const std::string& name, const std::string& data)
+{
+    return shortString(name) + '\x0A' + littleEndian(static_cast<std::uint32_t>(data.size())) + data;
+}
+
+std::string sized(const std::string& file)
+{
+    return littleEndian(static_cast<std::uint32_t>(file.size())) + file;
+}
+
+// Each picture of a form as a file of its own kind holding the graphic's bytes: names made safe
+// and given once, the same from the form's text, one line per file written.
+TEST_F(DfmconvTest, PicturesAreWrittenAsFilesOfTheirKind)
+{
+    const std::string bitmap = "BM" + littleEndian(30) + std::string(24, '\x11');
+    const std::string jpeg = "\xFF\xD8\xFF\xE0 first\xFF\xD9";
+    const std::string secondJpeg = "\xFF\xD8\xFF\xE0 second\xFF\xD9";
+    const std::string png = std::string("\x89PNG\r\n\x1A\n", 8) + "png";
+    const std::string icon = std::string("\0\0\1\0\1\0", 6) + "icon";
+    const std::string objects =
+        object("TImage", "Image1", binaryProperty("Picture.Data", shortString("TJPEGImage") + sized(jpeg)))
+        + object("TImage", "Image2", binaryProperty("Picture.Data", shortString("TPngImage") + png))
+        + object("TSpeedButton", "Button1", binaryProperty("Glyph.Data", sized(bitmap)))
+        + object("TImage", "Image3", binaryProperty("Picture.Data", shortString("TFooGraphic") + "foo"))
+        + object("TImage", "Image1", binaryProperty("Picture.Data", shortString("TJPEGImage") + sized(secondJpeg)))
+        + object("TImage", "IMAGE1", binaryProperty("Picture.Data", shortString("TJPEGImage") + sized(jpeg)))
+        + object("TLogo", "", binaryProperty("Picture.Data", shortString("TPngImage") + png))
+        + object("TQuery", "Query1", binaryProperty("Params.Data", std::string("\1\0\2\0", 4)));
+    const std::string start =
+        "TPF0" + shortString("TForm1") + shortString("Form1") + binaryProperty("Icon.Data", icon) + '\0';
+    // Only a binary form holds names that are no identifiers.
+    const std::string unsafe = object("TImage", "../../up/x", binaryProperty("Glyph.Data", sized(bitmap)));
+    const std::string stream = start + objects + unsafe + '\0';
+    writeFile(folder_ / "form.dfm", binaryFormFile(stream));
+    writeFile(folder_ / "safe.dfm", binaryFormFile(start + objects + '\0'));
+    using Files = std::vector<std::pair<std::string, std::string>>;
+    const Files safeFiles = {
+        {"Form1.Icon.Data.ico", icon},
+        {"Image1.Picture.Data.jpg", jpeg},
+        {"Image2.Picture.Data.png", png},
+        {"Button1.Glyph.Data.bmp", bitmap},
+        {"Image3.Picture.Data.TFooGraphic.bin", "foo"},
+        {"Image1.Picture.Data-2.jpg", secondJpeg},
+        {"IMAGE1.Picture.Data-3.jpg", jpeg},
+        {"TLogo.Picture.Data.png", png},
+    };
+    Files allFiles = safeFiles;
+    allFiles.emplace_back("______up_x.Glyph.Data.bmp", bitmap);
+    ASSERT_EQ(run("totext safe.dfm safe.txt"), 0) << err_;
+    const std::pair<const char*, const Files*> runs[] = {
+        {"pictures form.dfm -o pictures", &allFiles},
+        {"-o pictures pictures safe.txt", &safeFiles},
+        {"pictures - -o pictures < safe.txt", &safeFiles},
+    };
+    for (const auto& [arguments, files] : runs) {
+        SCOPED_TRACE(arguments);
+        std::string lines;
+        std::set<std::string> names;
+        for (const auto& [name, bytes] : *files) {
+            lines += "pictures/" + name + "\n";
+            names.insert(name);
+        }
+        fs::remove_all(folder_ / "pictures");
+        EXPECT_EQ(run(arguments), 0) << err_;
+        EXPECT_EQ(out_, lines);
+        EXPECT_EQ(err_, "");
+        EXPECT_EQ(namesIn(folder_ / "pictures"), names);
+        for (const auto& [name, bytes] : *files)
+            EXPECT_EQ(readFile(folder_ / "pictures" / name), bytes) << name;
+    }
+    EXPECT_EQ(namesIn(folder_),
+              (std::set<std::string>{".err", ".out", "form.dfm", "safe.dfm", "safe.txt", "pictures"}));
+    // A bare form stream through a pipe, which cannot go back over what it read.
+    writeFile(folder_ / "bare.dfm", stream);
+    fs::remove_all(folder_ / "pictures");
+    EXPECT_EQ(runScript("cat bare.dfm | \"$DFMCONV\" pictures - -o pictures >/dev/null"), 0) << err_;
+    EXPECT_EQ(namesIn(folder_ / "pictures").size(), allFiles.size());
+
+    // Into a folder that holds files: those of the same names are replaced, the others stay, and
+    // a name that is the form itself is never written over.
+    writeFile(folder_ / "pictures/Image2.Picture.Data.png", "old");
+    writeFile(folder_ / "pictures/notes.txt", "notes");
+    fs::copy_file(folder_ / "form.dfm", folder_ / "pictures/Image1.Picture.Data.jpg",
+                  fs::copy_options::overwrite_existing);
+    EXPECT_EQ(run("pictures pictures/Image1.Picture.Data.jpg -o pictures"), 1);
+    EXPECT_EQ(err_, "dfmconv: pictures/Image1.Picture.Data.jpg is the input; it is never overwritten\n");
+    EXPECT_EQ(readFile(folder_ / "pictures/Image1.Picture.Data.jpg"), binaryFormFile(stream));
+    EXPECT_EQ(readFile(folder_ / "pictures/Image2.Picture.Data.png"), png);
+    EXPECT_EQ(readFile(folder_ / "pictures/notes.txt"), "notes");
+    EXPECT_EQ(out_.find("pictures/Image1.Picture.Data.jpg\n"), std::string::npos) << out_;
+    EXPECT_NE(out_.find("pictures/TLogo.Picture.Data.png\n"), std::string::npos) << out_;
+}
+
+TEST_F(DfmconvTest, PicturesOfFormsWithoutAnyAndOfFilesThatAreNoForms)
+{
+    writeFile(folder_ / "plain.dfm", "object Form1: TForm1\r\n  Data = {0000}\r\nend\r\n");
+    EXPECT_EQ(run("pictures plain.dfm -o pictures"), 0) << err_;
+    EXPECT_EQ(out_, "plain.dfm holds no pictures\n");
+    EXPECT_FALSE(fs::exists(folder_ / "pictures"));
+
+    writeFile(folder_ / "photo.dfm", "\xFF\xD8\xFF\xE0\x00\x10JFIF");
+    writeFile(folder_ / "broken.dfm", "object Form1: TForm1\r\n  Left = ?\r\nend\r\n");
+    const std::pair<const char*, const char*> failures[] = {
+        {"photo.dfm", "dfmconv: photo.dfm: neither a binary form file nor form text\n"},
+        {"missing.dfm",
+         "dfmconv: missing.dfm: Impossible d'ouvrir le fichier missing.dfm (No such file or directory)\n"},
+        {"broken.dfm", "dfmconv: broken.dfm: Valeur de propriété incorrecte à la ligne 2\n"},
+    };
+    for (const auto& [form, message] : failures) {
+        SCOPED_TRACE(form);
+        EXPECT_EQ(run(std::string("pictures ") + form + " -o pictures"), 1);
+        EXPECT_EQ(err_, message);
+        EXPECT_FALSE(fs::exists(folder_ / "pictures"));
+    }
+    for (const char* arguments : {"pictures plain.dfm", "pictures plain.dfm plain.dfm -o pictures",
+                                  "-o pictures pictures", "-r pictures plain.dfm -o pictures"}) {
+        SCOPED_TRACE(arguments);
+        EXPECT_EQ(run(arguments), 2);
+        EXPECT_NE(err_.find("dfmconv: pictures "), std::string::npos) << err_;
+    }
+}
+
+// A picture file that cannot be written is named with the reason; the others are still written.
+TEST_F(DfmconvTest, APictureThatCannotBeWrittenIsReported)
+{
+    if (isRoot())
+        GTEST_SKIP() << "root replaces read-only files";
+    fs::create_directories(folder_ / "pictures");
+    writeFile(folder_ / "pictures/LogoImage.Picture.Data.bmp", "kept");
+    fs::permissions(folder_ / "pictures/LogoImage.Picture.Data.bmp", fs::perms::owner_read);
+    EXPECT_EQ(run("pictures " + Sample + " -o pictures"), 1);
+    EXPECT_EQ(err_, "dfmconv: pictures/LogoImage.Picture.Data.bmp is read-only; --force replaces it\n");
+    EXPECT_EQ(readFile(folder_ / "pictures/LogoImage.Picture.Data.bmp"), "kept");
+    EXPECT_EQ(run("--force pictures " + Sample + " -o pictures"), 0) << err_;
+    EXPECT_TRUE(readFile(folder_ / "pictures/LogoImage.Picture.Data.bmp").starts_with("BM"));
+}
+
+// Every form of the corpus gives its pictures, each a file of a known kind.
+TEST_F(DfmconvTest, PicturesOfEveryFormOfTheCorpus)
+{
+    const fs::path corpus = DFM_CORPUS_DIR;
+    if (!fs::exists(corpus / "MANIFEST.tsv"))
+        GTEST_SKIP() << "no shared corpus in " << corpus;
+    std::map<std::string, int> extensions;
+    int forms = 0;
+    for (const char* part : {"binary", "text"}) {
+        for (const auto& entry : fs::directory_iterator(corpus / part)) {
+            SCOPED_TRACE(entry.path().string());
+            const fs::path out = folder_ / "pictures" / entry.path().filename();
+            ASSERT_EQ(run("pictures '" + entry.path().string() + "' -o '" + out.string() + "'"), 0) << err_;
+            std::istringstream written(out_);
+            for (std::string line; std::getline(written, line);) {
+                if (line.ends_with(" holds no pictures"))
+                    continue;
+                ++extensions[line.substr(line.rfind('.') + 1)];
+                EXPECT_TRUE(fs::is_regular_file(folder_ / line)) << line;
+            }
+            ++forms;
+        }
+    }
+    EXPECT_GT(forms, 300);
+    EXPECT_EQ(extensions.count("bin"), 0u);
+    for (const char* extension : {"bmp", "ico", "jpg", "png"})
+        EXPECT_GT(extensions[extension], 0) << extension;
+}
