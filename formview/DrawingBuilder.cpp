@@ -3,6 +3,7 @@
 #include "AsciiText.h"
 #include "FormColors.h"
 #include "FormLayout.h"
+#include "PictureDecoder.h"
 
 #include <algorithm>
 #include <utility>
@@ -115,6 +116,7 @@ void DrawingBuilder::build(std::shared_ptr<const FormModel> model)
     framed_.push_back(false);
     applyWithAncestors(model, 0, true, 0);
     classify();
+    decodePictures();
     sizeForm();
     findMenu();
     FormLayout::layOut(objects_, drawing_.clientSize_);
@@ -305,6 +307,29 @@ void DrawingBuilder::colourAndFont(DrawnObject& object, const DrawnObject* paren
     }
     if (const std::optional<FormValue> colourOfFont = object.property("Font.Color"))
         object.fontColor = FormColors::fromValue(*colourOfFont).value_or(object.fontColor);
+}
+
+void DrawingBuilder::decodePictures()
+{
+    for (std::size_t i = 0; i < objects_.size(); ++i) {
+        DrawnObject& object = objects_[i];
+        const bool button = object.kind == ControlKind::BitButton || object.kind == ControlKind::SpeedButton;
+        const char* name = i == 0 ? "Icon.Data" : button ? "Glyph.Data" : "Picture.Data";
+        const std::optional<FormValue> data = object.drawn ? object.property(name) : std::nullopt;
+        if (!data || data->kind() != ValueTag::Binary || data->bytes().empty())
+            continue;
+        const DecodedPicture decoded = decodePicture(pictureFromData(name, data->bytes()));
+        if (decoded.image.isNull()) {
+            object.pictureProblem = decoded.problem;
+            drawing_.warnings_.append(QString("The picture %1.%2 is drawn as a placeholder: %3")
+                                          .arg(QString::fromStdString(object.name), name, decoded.problem));
+        } else if (button) {
+            const auto count = static_cast<int>(std::clamp<std::int64_t>(object.integer("NumGlyphs").value_or(1), 1, 4));
+            object.picture = buttonGlyph(decoded.image, count, object.enabled);
+        } else {
+            object.picture = decoded.image;
+        }
+    }
 }
 
 void DrawingBuilder::sizeForm()

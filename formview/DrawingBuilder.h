@@ -29,6 +29,8 @@ private:
 
     void classify();
     void colourAndFont(DrawnObject& object, const DrawnObject* parent) const;
+    // Pictures of images, glyphs of buttons and the form's icon, decoded once.
+    void decodePictures();
     void sizeForm();
     void findMenu();
     void orderPainting();

@@ -44,7 +44,7 @@ struct DrawnObject {
     QColor fontColor;
     bool visible = true;  // as stored: a control hidden at run time is still drawn, marked
     bool enabled = true;
-    QImage picture;        // a decoded picture or glyph
+    QImage picture;        // a decoded picture, a button's glyph, the form's icon
     QString pictureProblem;  // why a stored picture is not drawn
 
     std::optional<FormValue> property(std::string_view name) const;

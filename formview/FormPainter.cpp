@@ -730,6 +730,8 @@ void drawIcon(QPainter& painter, const DrawnObject& object)
 
 void drawOther(QPainter& painter, const DrawnObject& object, const QRect& r)
 {
+    if (!object.picture.isNull())
+        picture(painter, object, r);
     dashedFrame(painter, r);
     QFont font = object.font;
     font.setPixelSize(std::max(8, std::min(object.font.pixelSize(), 11)));

@@ -2,6 +2,8 @@
 // text and from their binary form, at two scales, and probed.
 #include "DrawingTestSupport.h"
 
+#include <QBuffer>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -131,6 +133,54 @@ TEST(FormLayout, ObjectsStandWhereTheirStoredPlacesAndAlignmentPutThem)
             }
         }
     }
+}
+
+// A picture property's value in form text: the class name, the file's size and the file.
+std::string bitmapData(QSize size, const QColor& colour)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray file;
+    QBuffer buffer(&file);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "BMP");
+    QByteArray data = QByteArray("\x07TBitmap");
+    const auto length = static_cast<quint32>(file.size());
+    for (int shift = 0; shift < 32; shift += 8)
+        data.append(static_cast<char>((length >> shift) & 0xFF));
+    data.append(file);
+    return "{" + data.toHex().toUpper().toStdString() + "}";
+}
+
+TEST(FormLayout, APictureIsDrawnAtItsOwnSizeUnlessStretched)
+{
+    const std::string picture = "Picture.Data = " + bitmapData({10, 10}, Red) + "\n";
+    for (const Notation notation : {Notation::Text, Notation::Binary}) {
+        for (const double scale : {1.0, 2.0}) {
+            SCOPED_TRACE(scale);
+            const QImage plain = pictureOf(
+                drawingOf(form(60, 60, "object Image1: TImage\nLeft = 10\nTop = 10\nWidth = 40\nHeight = 40\n" + picture + "end\n"), notation),
+                scale);
+            EXPECT_EQ(colourAt(plain, 10, 10, scale).name().toStdString(), Red.name().toStdString());
+            EXPECT_EQ(colourAt(plain, 19, 19, scale).name().toStdString(), Red.name().toStdString());
+            EXPECT_EQ(colourAt(plain, 25, 25, scale).name().toStdString(), White.name().toStdString()) << "not stretched";
+            const QImage stretched = pictureOf(
+                drawingOf(form(60, 60, "object Image1: TImage\nLeft = 10\nTop = 10\nWidth = 40\nHeight = 40\nStretch = True\n" + picture + "end\n"), notation),
+                scale);
+            EXPECT_EQ(colourAt(stretched, 45, 45, scale).name().toStdString(), Red.name().toStdString());
+        }
+    }
+}
+
+TEST(FormLayout, ADamagedPictureIsAPlaceholderAndAWarning)
+{
+    const FormDrawing drawing = drawingOf(form(60, 60, "object Image1: TImage\nLeft = 0\nTop = 0\nWidth = 60\nHeight = 60\n"
+                                                       "Picture.Data = {07544269746D6170FFFF0000424D00}\nend\n"));
+    ASSERT_EQ(drawing.warnings().size(), 1);
+    EXPECT_TRUE(drawing.warnings().front().startsWith("The picture Image1.Picture.Data is drawn as a placeholder: "))
+        << drawing.warnings().front().toStdString();
+    EXPECT_FALSE(drawing.objects()[1].pictureProblem.isEmpty());
+    EXPECT_FALSE(pictureOf(drawing).isNull());
 }
 
 TEST(FormLayout, AHiddenControlIsStillDrawnButHatched)
