@@ -103,6 +103,7 @@ logs=$build/logs
 mkdir -p "$artifacts" "$logs"
 
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/fuzz/lsan.supp}
 failed=()
 for target in "${targets[@]}"; do
     # New inputs go to corpus/<target>, which persists between runs; the seeds stay as made.
