@@ -222,6 +222,15 @@ std::unique_ptr<MemoryStream> readBinaryForm(PosixFile& file, std::string_view p
     return memory;
 }
 
+std::unique_ptr<ByteStream> openBinaryForm(PosixFile& file, std::string_view probe)
+{
+    if (fileSizeOf(file) == 0)
+        return readBinaryForm(file, probe);
+    if (file.seek(0, SEEK_SET) != 0)
+        throw ReadError(msg::StreamReadFailed);
+    return std::make_unique<FileStream>(std::move(file));
+}
+
 TextInput openText(PosixFile file, std::string probe, bool forceUtf8, bool holdWhole)
 {
     TextInput text;
@@ -280,16 +289,7 @@ FormText readFormText(const std::string& path, const CodePage& page, const FormT
             output.copyFrom(*input.stream);
             text.encoding = input.encoding;
         } else {
-            // The binary readers move back over what they read ahead, which a pipe cannot: such
-            // an input is read into memory first, a file straight from the disk.
-            std::unique_ptr<ByteStream> input;
-            if (fileSizeOf(file) == 0) {
-                input = readBinaryForm(file, probe);
-            } else {
-                if (file.seek(0, SEEK_SET) != 0)
-                    throw ReadError(msg::StreamReadFailed);
-                input = std::make_unique<FileStream>(std::move(file));
-            }
+            const std::unique_ptr<ByteStream> input = openBinaryForm(file, probe);
             if (text.kind == FormFileKind::Stream)
                 binaryToText(*input, output, page);
             else
@@ -311,14 +311,7 @@ FormModel readFormModel(const std::string& path, const CodePage& page)
         TextInput input = openText(std::move(file), std::move(probe), false, false);
         return FormModel::readText(*input.stream, input.encoding, &page);
     }
-    std::unique_ptr<ByteStream> input;
-    if (fileSizeOf(file) == 0) {
-        input = readBinaryForm(file, probe);
-    } else {
-        if (file.seek(0, SEEK_SET) != 0)
-            throw ReadError(msg::StreamReadFailed);
-        input = std::make_unique<FileStream>(std::move(file));
-    }
+    const std::unique_ptr<ByteStream> input = openBinaryForm(file, probe);
     if (kind != FormFileKind::Stream)
         skipResourceHeader(*input);
     return FormModel::readBinary(*input);

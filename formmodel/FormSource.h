@@ -43,6 +43,11 @@ bool readFormBytes(PosixFile& file, std::string& bytes, FormFileKind& kind);
 // /dev/zero or a huge file of anything else costs nothing.
 std::unique_ptr<MemoryStream> readBinaryForm(PosixFile& file, std::string_view probe);
 
+// A binary form file ready to be read from its start: a file straight from the disk, a pipe or
+// device read into memory first (the binary readers move back over what they read ahead).
+// probe holds the first bytes, already read.
+std::unique_ptr<ByteStream> openBinaryForm(PosixFile& file, std::string_view probe);
+
 // Form text ready to be read, and how.
 struct TextInput {
     std::unique_ptr<ByteStream> stream;

@@ -56,34 +56,8 @@ QFont defaultFont()
     return font;
 }
 
-// Kinds whose background is the parent's unless they store their own.
-bool takesParentColour(ControlKind kind)
-{
-    switch (kind) {
-    case ControlKind::Edit:
-    case ControlKind::Memo:
-    case ControlKind::ListBox:
-    case ControlKind::ComboBox:
-    case ControlKind::ListView:
-    case ControlKind::TreeView:
-    case ControlKind::Grid:
-    case ControlKind::DateTimePicker:
-    case ControlKind::Panel:
-    case ControlKind::Button:
-    case ControlKind::BitButton:
-    case ControlKind::ScrollBox:
-    case ControlKind::StatusBar:
-    case ControlKind::ToolBar:
-    case ControlKind::PageControl:
-    case ControlKind::TabControl:
-    case ControlKind::UpDown:
-    case ControlKind::ScrollBar:
-    case ControlKind::ProgressBar: return false;
-    default: return true;
-    }
-}
-
-QColor ownDefaultColour(ControlKind kind)
+// The background a kind has of its own; none for the kinds that take their parent's.
+std::optional<QColor> ownColour(ControlKind kind)
 {
     switch (kind) {
     case ControlKind::Edit:
@@ -94,7 +68,19 @@ QColor ownDefaultColour(ControlKind kind)
     case ControlKind::TreeView:
     case ControlKind::Grid:
     case ControlKind::DateTimePicker: return FormColors::window();
-    default: return FormColors::buttonFace();
+    case ControlKind::Form:
+    case ControlKind::Panel:
+    case ControlKind::Button:
+    case ControlKind::BitButton:
+    case ControlKind::ScrollBox:
+    case ControlKind::StatusBar:
+    case ControlKind::ToolBar:
+    case ControlKind::PageControl:
+    case ControlKind::TabControl:
+    case ControlKind::UpDown:
+    case ControlKind::ScrollBar:
+    case ControlKind::ProgressBar: return FormColors::buttonFace();
+    default: return std::nullopt;
     }
 }
 
@@ -274,12 +260,13 @@ void DrawingBuilder::colourAndFont(DrawnObject& object, const DrawnObject* paren
 {
     const std::optional<FormValue> colour = object.property("Color");
     const std::optional<QColor> stored = colour ? FormColors::fromValue(*colour) : std::nullopt;
+    const std::optional<QColor> own = ownColour(object.kind);
     if (stored)
         object.color = *stored;
-    else if (parent != nullptr && object.boolean("ParentColor", takesParentColour(object.kind)))
+    else if (parent != nullptr && object.boolean("ParentColor", !own))
         object.color = parent->color;
     else
-        object.color = ownDefaultColour(object.kind);
+        object.color = own.value_or(FormColors::buttonFace());
 
     const bool ownFont = parent == nullptr || !object.boolean("ParentFont", true);
     object.font = ownFont ? defaultFont() : parent->font;

@@ -1,6 +1,5 @@
 #include "FormPage.h"
 
-#include "FileStream.h"
 #include "FormFileKind.h"
 #include "FormParser.h"
 #include "FormSource.h"
@@ -106,10 +105,7 @@ const CodePage& ofFormFile(const std::string& path, const CodePage* given)
         TextInput text = openText(std::move(file), std::move(probe), false, false);
         return ofFormText(*text.stream, text.seekable, text.held, nullptr);
     }
-    if (fileSizeOf(file) == 0)
-        return ofBinaryForm(*readBinaryForm(file, probe), nullptr);
-    FileStream input(std::move(file));
-    return ofBinaryForm(input, nullptr);
+    return ofBinaryForm(*openBinaryForm(file, probe), nullptr);
 }
 
 }  // namespace dfm::FormPage

@@ -36,4 +36,13 @@ void CheckedOutput::report(std::ostream& err, std::string_view program)
     err << program << ": standard output: " << std::strerror(error_) << "\n";
 }
 
+bool CheckedOutput::writeWhole(std::ostream& out, std::ostream& err, std::string_view program, std::string_view text)
+{
+    CheckedOutput output(out);
+    if (output.write(text) && output.flush())
+        return true;
+    output.report(err, program);
+    return false;
+}
+
 }  // namespace dfm

@@ -19,6 +19,10 @@ public:
     // "PROGRAM: standard output: REASON", the system's reason for the first failure; said once.
     void report(std::ostream& err, std::string_view program);
 
+    // Writes text whole to out, a help or version text among them: false after the report on
+    // err when it could not be written, since a text lost to a full disk is no success.
+    static bool writeWhole(std::ostream& out, std::ostream& err, std::string_view program, std::string_view text);
+
 private:
     // Keeps the reason of a failure the stream has just shown.
     void noteFailure();

@@ -79,13 +79,7 @@ int DrawCommand::wrongUsage(const std::string& message)
 
 int DrawCommand::print(const std::string& text)
 {
-    CheckedOutput output(out_);
-    output.write(text);
-    if (!output.flush()) {
-        output.report(err_, "dfmdraw");
-        return Failed;
-    }
-    return Drawn;
+    return CheckedOutput::writeWhole(out_, err_, "dfmdraw", text) ? Drawn : Failed;
 }
 
 int DrawCommand::run(const std::vector<std::string>& arguments)
@@ -196,12 +190,8 @@ bool DrawCommand::draw(const std::string& path, const std::string& out)
 void DrawCommand::write(const std::string& out, const std::string& bytes)
 {
     if (out == "-") {
-        CheckedOutput output(out_);
-        output.write(bytes);
-        if (!output.flush()) {
-            output.report(err_, "dfmdraw");
+        if (!CheckedOutput::writeWhole(out_, err_, "dfmdraw", bytes))
             throw Refusal{"standard output: the picture is not written whole"};
-        }
         return;
     }
     SaveTransaction::Options options;

@@ -65,12 +65,7 @@ int GrepCommand::wrongUsage(const std::string& message)
 
 int GrepCommand::answer(const std::string& text)
 {
-    // A help text lost to a full disk is a failure, not a silent success.
-    CheckedOutput output(out_);
-    if (output.write(text) && output.flush())
-        return Found;
-    output.report(err_, "dfmgrep");
-    return WriteFailed;
+    return CheckedOutput::writeWhole(out_, err_, "dfmgrep", text) ? Found : WriteFailed;
 }
 
 int GrepCommand::run(const std::vector<std::string>& arguments)

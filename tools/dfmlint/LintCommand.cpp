@@ -100,13 +100,7 @@ int LintCommand::wrongUsage(const std::string& message)
 
 int LintCommand::print(const std::string& text)
 {
-    CheckedOutput output(out_);
-    output.write(text);
-    if (!output.flush()) {
-        output.report(err_, "dfmlint");
-        return ProblemsFound;
-    }
-    return Clean;
+    return CheckedOutput::writeWhole(out_, err_, "dfmlint", text) ? Clean : ProblemsFound;
 }
 
 int LintCommand::run(const std::vector<std::string>& arguments)
