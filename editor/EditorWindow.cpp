@@ -18,6 +18,7 @@
 #include "FormFileNames.h"
 #include "FormFiles.h"
 #include "FormTextSyntax.h"
+#include "FormViewDock.h"
 #include "GrepWindow.h"
 #include "IgnoredClassesDialog.h"
 #include "LintPanel.h"
@@ -44,6 +45,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScopedValueRollback>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTextBlock>
@@ -145,6 +147,46 @@ QString threeDigits(int value)
     return QStringLiteral("%1").arg(value, 3, 10, QLatin1Char('0'));
 }
 
+// The form view's sides of the window under their stored names.
+const struct {
+    Qt::DockWidgetArea area;
+    const char* name;
+} DockAreas[] = {
+    {Qt::LeftDockWidgetArea, "Left"},
+    {Qt::RightDockWidgetArea, "Right"},
+    {Qt::TopDockWidgetArea, "Top"},
+    {Qt::BottomDockWidgetArea, "Bottom"},
+};
+const QString FloatingArea = QStringLiteral("Floating");
+
+// "left,top,right,bottom", as the windows' placements are stored.
+QString placeText(const QRect& place)
+{
+    return QStringLiteral("%1,%2,%3,%4")
+        .arg(place.left())
+        .arg(place.top())
+        .arg(place.left() + place.width())
+        .arg(place.top() + place.height());
+}
+
+// Nothing for a text that is not four numbers of a rectangle of some size.
+std::optional<QRect> placeOfText(const QString& text)
+{
+    const QStringList words = text.split(u',');
+    if (words.size() != 4)
+        return std::nullopt;
+    int edges[4];
+    for (int i = 0; i < 4; ++i) {
+        bool number = false;
+        edges[i] = words[i].trimmed().toInt(&number);
+        if (!number)
+            return std::nullopt;
+    }
+    if (edges[2] - edges[0] < 50 || edges[3] - edges[1] < 50)
+        return std::nullopt;
+    return QRect(QPoint(edges[0], edges[1]), QPoint(edges[2] - 1, edges[3] - 1));
+}
+
 }  // namespace
 
 EditorWindow::EditorWindow(UserPrompts& prompts, const QStringList& arguments, QWidget* parent)
@@ -188,6 +230,7 @@ EditorWindow::EditorWindow(UserPrompts& prompts, const QStringList& arguments, Q
     addDockWidget(Qt::BottomDockWidgetArea, lintPanel_);
     connect(lintPanel_, &LintPanel::lineRequested, this,
             [this](LintProblem::File file, int line) { showProblemLine(file == LintProblem::File::Unit, line); });
+    createFormView();
     createWindowSettings();
     setHintColor(hintColor_);
     qApp->installEventFilter(this);
@@ -211,14 +254,15 @@ EditorWindow::~EditorWindow()
 {
     // The children still send signals while the window is torn down; none may reach it now.
     qApp->removeEventFilter(this);
-    for (QObject* sender :
-         std::initializer_list<QObject*>{qApp, QApplication::clipboard(), pages_, formPage_, unitPage_, &document_})
+    for (QObject* sender : std::initializer_list<QObject*>{qApp, QApplication::clipboard(), pages_, formPage_, unitPage_,
+                                                           &document_, formView_, objectViewWindow_})
         disconnect(sender, nullptr, this, nullptr);
     windowSettings_->saveAtDestruction();
     windowSettings_->writeInteger(EditorStore::CreateBackup, document_.backupEnabled() ? 1 : 0);
-    // The pages show the document's texts, which go with the document before the window's
-    // children would.
+    // The pages and the form view show the document, which goes before the window's children
+    // would.
     delete pages_;
+    delete formView_;
 }
 
 void EditorWindow::createPages()
@@ -277,6 +321,9 @@ std::span<const EditorCommand> EditorWindow::commands()
          S::SP_FileDialogContentsView, &W::showGrepWindow},
         {C::ObjectView, "ActObjectView", "&Object view", "", "Tools", "Show hierarchical object view", "view-list-tree",
          S::SP_FileDialogListView, &W::showObjectView},
+        {C::FormView, "ActFormView", "Form &view", "F12", "Tools",
+         "Form view|Show / hide the form drawn as it looks, beside its text", nullptr, {}, &W::toggleFormView,
+         nullptr, &W::formViewShown},
         {C::Exit, "ActExit", "E&xit", "Alt+X", "CatFile", "Close application", "application-exit", P::Exit,
          &W::exitProgram},
         {C::Undo, "Actundo", "&Undo", "Ctrl+Z", "Edition", "Undo|Undo last change", "edit-undo", P::Undo,
@@ -527,6 +574,101 @@ void EditorWindow::createWindowSettings()
         EditorStore::SyntaxColours, [this] { return syntaxColoursShown(); }, [this](bool on) { setSyntaxColours(on); });
     windowSettings_->addBoolean(
         EditorStore::LineNumbers, [this] { return lineNumbersShown(); }, [this](bool on) { setLineNumbers(on); });
+    windowSettings_->addBoolean(
+        EditorStore::FormViewShown, [this] { return formViewShown(); },
+        [this](bool on) { storedFormView_.shown = on; });
+    // A view not shown in this run keeps the place it had.
+    windowSettings_->addText(
+        EditorStore::FormViewArea,
+        [this] { return formViewPlaced_ || storedFormView_.area.isEmpty() ? formViewAreaName() : storedFormView_.area; },
+        [this](const QString& text) { storedFormView_.area = text; });
+    windowSettings_->addText(
+        EditorStore::FormViewPlace,
+        [this] { return formViewPlaced_ ? placeText(formView_->geometry()) : storedFormView_.place; },
+        [this](const QString& text) { storedFormView_.place = text; });
+    windowSettings_->addText(
+        EditorStore::FormViewZoom, [this] { return QString::number(formView_->zoomPercent()); },
+        [this](const QString& text) {
+            bool number = false;
+            const int percent = text.toInt(&number);
+            if (number)
+                formView_->setZoomPercent(percent);
+        });
+    windowSettings_->addBoolean(
+        EditorStore::FormViewNonVisual, [this] { return formView_->nonVisualShown(); },
+        [this](bool on) { formView_->setNonVisualShown(on); });
+}
+
+void EditorWindow::createFormView()
+{
+    formView_ = new FormViewDock(document_, this);
+    formView_->hide();
+    addDockWidget(Qt::RightDockWidgetArea, formView_);
+    connect(formView_, &QDockWidget::visibilityChanged, this, &EditorWindow::scheduleUpdate);
+    connect(formView_, &FormViewDock::objectChosen, this, &EditorWindow::showChosenObject);
+    // The caret's line in the form text, or the object chosen in the object view, selects its
+    // control in the view.
+    connect(formPage_, &QPlainTextEdit::cursorPositionChanged, this, [this] {
+        if (formView_->isVisible())
+            linkSelection([this] { formView_->selectAtLine(formPage_->caretLine()); });
+    });
+    connect(objectViewWindow_, &ObjectViewWindow::currentLineChanged, this, [this](int lineIndex) {
+        if (formView_->isVisible())
+            linkSelection([this, lineIndex] { formView_->selectAtLine(lineIndex + 1); });
+    });
+}
+
+void EditorWindow::linkSelection(const std::function<void()>& step)
+{
+    if (linkingSelection_)
+        return;
+    const QScopedValueRollback<bool> linking(linkingSelection_, true);
+    step();
+}
+
+QString EditorWindow::formViewAreaName() const
+{
+    if (formView_->isFloating())
+        return FloatingArea;
+    const Qt::DockWidgetArea area = dockWidgetArea(formView_);
+    for (const auto& side : DockAreas) {
+        if (side.area == area)
+            return QString::fromLatin1(side.name);
+    }
+    return QStringLiteral("Right");
+}
+
+void EditorWindow::applyStoredFormView()
+{
+    if (storedFormView_.area.compare(FloatingArea, Qt::CaseInsensitive) == 0) {
+        formView_->setFloating(true);
+    } else {
+        for (const auto& side : DockAreas) {
+            if (storedFormView_.area.compare(QLatin1String(side.name), Qt::CaseInsensitive) == 0)
+                addDockWidget(side.area, formView_);
+        }
+    }
+    if (storedFormView_.shown && formView_->isHidden())
+        showFormView();
+}
+
+void EditorWindow::showFormView()
+{
+    formView_->show();
+    if (formViewPlaced_)
+        return;
+    // The first time in a run: the stored size, or at a first start the right half of the window.
+    formViewPlaced_ = true;
+    const std::optional<QRect> place = placeOfText(storedFormView_.place);
+    if (formView_->isFloating()) {
+        if (place)
+            formView_->setGeometry(*place);
+        return;
+    }
+    const Qt::DockWidgetArea area = dockWidgetArea(formView_);
+    const bool beside = area == Qt::LeftDockWidgetArea || area == Qt::RightDockWidgetArea;
+    const int size = beside ? (place ? place->width() : width() / 2) : (place ? place->height() : height() / 2);
+    resizeDocks({formView_}, {size}, beside ? Qt::Horizontal : Qt::Vertical);
 }
 
 void EditorWindow::createDialogs()
@@ -989,6 +1131,44 @@ void EditorWindow::showObjectView()
     objectViewWindow_->activateWindow();
 }
 
+void EditorWindow::toggleFormView()
+{
+    if (formView_->isHidden()) {
+        showFormView();
+        return;
+    }
+    // The keyboard goes back to the text when it was in the view.
+    const bool focusInView = formView_->isAncestorOf(QApplication::focusWidget());
+    formView_->hide();
+    if (focusInView)
+        currentPage()->setFocus();
+}
+
+bool EditorWindow::formViewShown() const
+{
+    return !formView_->isHidden();
+}
+
+void EditorWindow::showChosenObject(int line)
+{
+    // An object only an ancestor holds has no line of this text.
+    if (line < 1 || line > formPage_->lineCount())
+        return;
+    linkSelection([this, line] {
+        if (pages_->currentWidget() != formTab_)
+            pages_->setCurrentWidget(formTab_);
+        const QTextBlock block = formPage_->document()->findBlockByNumber(line - 1);
+        const QString text = block.text();
+        qsizetype indent = 0;
+        while (indent < text.size() && text[indent].isSpace())
+            ++indent;
+        formPage_->select(block.position() + indent, 0);
+        if (objectViewWindow_->isVisible())
+            objectViewWindow_->selectLine(line - 1);
+    });
+    updateCaretStatus();
+}
+
 QStringList EditorWindow::formLines() const
 {
     return formPage_->text().split(u'\n');
@@ -1189,8 +1369,10 @@ void EditorWindow::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
     // Shown by the program, not brought back from the task bar: the stored settings apply.
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
         windowSettings_->restore();
+        applyStoredFormView();
+    }
     // Without a home folder nothing can be stored: say so once, not at every close. Said here,
     // after the panels are shown, so that the message covers them for its time.
     if (!toldSettingsNotKept_ && !StoreFile::settingsKept()) {
