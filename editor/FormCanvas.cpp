@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QToolTip>
 
+#include <algorithm>
 #include <cmath>
 
 namespace dfm {
@@ -75,7 +76,15 @@ void FormCanvas::pictureChanged()
 {
     pictureValid_ = false;
     const qreal ratio = devicePixelRatioF();
-    shownScale_ = drawing_ ? FormPainter::cappedScale(drawing_->size(), zoom_ * ratio) / ratio : zoom_;
+    shownScale_ = zoom_;
+    if (drawing_) {
+        double scale = FormPainter::cappedScale(drawing_->size(), zoom_ * ratio);
+        const double area = std::max(1.0, static_cast<double>(drawing_->size().width()))
+                          * std::max(1.0, static_cast<double>(drawing_->size().height()));
+        if (area * scale * scale > static_cast<double>(LargestShownArea))
+            scale = std::sqrt(static_cast<double>(LargestShownArea) / area);
+        shownScale_ = scale / ratio;
+    }
     updateGeometry();
     resize(sizeHint());
     update();

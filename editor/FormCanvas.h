@@ -16,6 +16,10 @@ namespace dfm {
 class FormCanvas : public QWidget {
     Q_OBJECT
 public:
+    // The most pixels the picture kept for the view may have (64 MB): a larger one is drawn at a
+    // lower scale. The drawing's own limits are those of a picture written once to a file.
+    static constexpr qint64 LargestShownArea = qint64{1} << 24;
+
     explicit FormCanvas(QWidget* parent);
 
     // Null for no form. The selection is dropped: the caller selects again in the new drawing.

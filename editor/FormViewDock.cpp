@@ -226,8 +226,9 @@ void FormViewDock::updateStatus()
         for (const QString& className : drawing_->missingAncestors())
             lines << missingAncestorLine(className);
         if (canvas_->shownScale() < canvas_->zoom() - 1e-9)
-            lines << QStringLiteral("Drawn at %1% to stay within %2 x %2 pixels")
+            lines << QStringLiteral("Drawn at %1% to keep the picture within %2 million pixels and %3 a side")
                          .arg(qRound(canvas_->shownScale() * 100))
+                         .arg(FormCanvas::LargestShownArea / 1000000)
                          .arg(FormDrawing::LargestSide);
         status_->setToolTip(drawing_->warnings().join(u'\n'));
     }

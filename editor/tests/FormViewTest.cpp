@@ -7,12 +7,14 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QHelpEvent>
 #include <QComboBox>
 #include <QLabel>
 #include <QMainWindow>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
+#include <QToolTip>
 #include <QTreeWidget>
 
 namespace {
@@ -212,6 +214,19 @@ TEST_F(FormView, ItsPlaceZoomAndSwitchAreKeptBetweenRuns)
     EXPECT_TRUE(view()->isHidden());
     trigger("ActFormView");
     EXPECT_EQ(form->dockWidgetArea(view()), Qt::LeftDockWidgetArea);
+
+    // Floating, in a window of its own.
+    view()->setFloating(true);
+    const QRect floating(120, 140, 420, 380);
+    view()->setGeometry(floating);
+    QApplication::processEvents();
+    ASSERT_TRUE(form->close());
+    form = std::make_unique<dfm::EditorWindow>(prompts, QStringList{"QuenDFMEd"});
+    form->show();
+    QApplication::processEvents();
+    EXPECT_TRUE(view()->isVisible());
+    EXPECT_TRUE(view()->isFloating());
+    EXPECT_EQ(view()->geometry(), floating);
 }
 
 TEST_F(FormView, DamagedStoredValuesLeaveTheFirstStartState)
@@ -389,6 +404,14 @@ TEST_F(FormView, HoveringNamesTheControlWithItsPlace)
         EXPECT_EQ(object, objectNamed(step.name));
         EXPECT_EQ(canvas()->toolTipOf(object).toStdString(), step.tip);
     }
+    // As the platform asks for it, when the mouse rests.
+    QHelpEvent rest(QEvent::ToolTip, centreOf("OkButton"), canvas()->mapToGlobal(centreOf("OkButton")));
+    QApplication::sendEvent(canvas(), &rest);
+    EXPECT_EQ(QToolTip::text().toStdString(), cases[0].tip);
+    QHelpEvent elsewhere(QEvent::ToolTip, QPoint(1, 1), canvas()->mapToGlobal(QPoint(1, 1)));
+    QApplication::sendEvent(canvas(), &elsewhere);
+    EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000))
+        << "the margin around the form holds nothing";
 }
 
 TEST_F(FormView, ZoomAndTheNonVisualSwitchRedrawThePicture)
@@ -415,6 +438,20 @@ TEST_F(FormView, ZoomAndTheNonVisualSwitchRedrawThePicture)
     EXPECT_EQ(canvas()->selectedObject(), 0) << "the form under it";
 }
 
+TEST_F(FormView, ATooLargePictureIsDrawnSmallerAndSaysSo)
+{
+    write(viewFormPath, QByteArray(ViewForm).replace("ClientWidth = 300", "ClientWidth = 5000")
+                            .replace("ClientHeight = 900", "ClientHeight = 5000"));
+    openWithView(viewFormPath);
+    EXPECT_EQ(status()->text().toStdString(), "Drawn at 82% to keep the picture within 16 million pixels and 16384 a side");
+    EXPECT_LE(qint64{canvas()->picture().width()} * canvas()->picture().height(), dfm::FormCanvas::LargestShownArea);
+    // Clicks still find their controls at that scale.
+    QTest::mouseClick(canvas(), Qt::LeftButton, {}, centreOf("OkButton"));
+    EXPECT_EQ(canvas()->selectedObject(), objectNamed("OkButton"));
+    zoomBox()->setCurrentIndex(zoomBox()->findText("50%"));
+    EXPECT_FALSE(status()->isVisible());
+}
+
 TEST_F(FormView, AMissingAncestorIsNamedAndAFoundOneDrawn)
 {
     QDir(folder.path()).mkdir("project");
@@ -424,7 +461,7 @@ TEST_F(FormView, AMissingAncestorIsNamedAndAFoundOneDrawn)
     write(folder.filePath("project/Child.pas"),
           "unit Child;\ninterface\ntype\n  TChildForm = class(TBaseForm)\n  end;\nimplementation\nend.\n");
     openWithView(child);
-    EXPECT_EQ(status()->text(), "Ancestor TBaseForm not found: drawn with what the form holds");
+    EXPECT_EQ(status()->text().toStdString(), "Ancestor TBaseForm not found: drawn with what the form holds");
 
     write(folder.filePath("project/Base.pas"),
           "unit Base;\ninterface\ntype\n  TBaseForm = class(TForm)\n  end;\nimplementation\nend.\n");
