@@ -46,6 +46,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScopedValueRollback>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTextBlock>
@@ -661,7 +662,15 @@ void EditorWindow::showFormView()
     formViewPlaced_ = true;
     const std::optional<QRect> place = placeOfText(storedFormView_.place);
     if (formView_->isFloating()) {
-        if (place)
+        // A place left on a screen that is gone would put the view out of reach.
+        const auto reachable = [](const QRect& rect) {
+            const QList<QScreen*> screens = QGuiApplication::screens();
+            return std::any_of(screens.begin(), screens.end(), [&rect](const QScreen* screen) {
+                const QRect part = rect.intersected(screen->availableGeometry());
+                return part.width() >= 50 && part.height() >= 50;
+            });
+        };
+        if (place && reachable(*place))
             formView_->setGeometry(*place);
         return;
     }

@@ -9,9 +9,11 @@
 #include <QCheckBox>
 #include <QHelpEvent>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMainWindow>
 #include <QScrollArea>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
 #include <QToolTip>
@@ -227,6 +229,15 @@ TEST_F(FormView, ItsPlaceZoomAndSwitchAreKeptBetweenRuns)
     EXPECT_TRUE(view()->isVisible());
     EXPECT_TRUE(view()->isFloating());
     EXPECT_EQ(view()->geometry(), floating);
+
+    // A floating place off every screen is not taken: the view stays where it can be reached.
+    view()->setGeometry(QRect(5000, 5000, 420, 380));
+    ASSERT_TRUE(form->close());
+    form = std::make_unique<dfm::EditorWindow>(prompts, QStringList{"QuenDFMEd"});
+    form->show();
+    QApplication::processEvents();
+    EXPECT_TRUE(view()->isFloating());
+    EXPECT_TRUE(QGuiApplication::primaryScreen()->availableGeometry().intersects(view()->geometry()));
 }
 
 TEST_F(FormView, DamagedStoredValuesLeaveTheFirstStartState)
