@@ -234,6 +234,8 @@ bool FormCanvas::event(QEvent* event)
 
 QString FormCanvas::toolTipOf(int object) const
 {
+    if (!drawing_ || object < 0 || object >= static_cast<int>(drawing_->objects().size()))
+        return {};
     const std::vector<DrawnObject>& objects = drawing_->objects();
     const DrawnObject& drawn = objects[static_cast<std::size_t>(object)];
     // Laid-out values, relative to the parent's client area as the form stores them.

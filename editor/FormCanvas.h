@@ -46,7 +46,8 @@ public:
     // The picture as drawn, without selection or mark: painted again only when the drawing,
     // the zoom or the icons' switch change.
     const QImage& picture();
-    // What hovering over the object shows: name, class and its laid-out place and size.
+    // What hovering over the object shows: name, class and its laid-out place and size; empty for
+    // no object.
     QString toolTipOf(int object) const;
     // How many times the picture has been painted, which a test and the benchmark watch.
     int picturesPainted() const { return picturesPainted_; }

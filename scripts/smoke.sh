@@ -303,7 +303,8 @@ pixel_becomes() {
 
 # The form view: F12 shows the form drawn beside its text and leaves the keyboard there; a click
 # on a panel puts the caret on its object's line; F12 hides the view and gives the keyboard back
-# to the text; a colour typed with the view shown again is drawn after the pause.
+# to the text; a colour typed with the view shown again is drawn after the pause; the caret's
+# line selects in the view.
 mkdir "$work/view"
 printf '%s\n' 'object ViewForm: TViewForm' '  Left = 0' '  Top = 0' '  ClientWidth = 400' '  ClientHeight = 300' \
     '  Color = clFuchsia' '  object Panel1: TPanel' '    Left = 40' '    Top = 40' '    Width = 200' '    Height = 100' \
@@ -332,6 +333,16 @@ keys BackSpace BackSpace BackSpace BackSpace
 text Red
 pixel_becomes "$panel_x" "$panel_y" ff0000 ||
     fail "the form view did not follow the edit to clRed: $(pixel "$panel_x" "$panel_y")"
+# The caret selects in the view: on the first line the form (its frame just outside the picture),
+# in the panel's lines the panel (its frame just outside the panel).
+selection=0078d7
+keys ctrl+Home
+pixel_becomes $((form_x - 1)) $((form_y - 1)) "$selection" ||
+    fail "the caret on the form's first line did not select the form in the view"
+[ "$(pixel $((form_x + 39)) $((form_y + 39)))" = ff00ff ] || fail "the panel stayed selected with the form"
+keys Down Down Down Down Down Down Down
+pixel_becomes $((form_x + 39)) $((form_y + 39)) "$selection" ||
+    fail "the caret on the panel's line 8 did not select the panel in the view"
 keys ctrl+s
 view_saved() { [ -f "$work/view/Sample.D\$\$" ]; }
 wait_for 10 view_saved || fail "form view: Ctrl+S wrote no backup"
@@ -344,7 +355,7 @@ editor_pid=""
 grep -q '^FormView_Visible=True' "$work/view/config/QuenDFMEd/QuenDFMEd.conf" ||
     check_failed "form view: its shown state was not stored"
 [ "$failed" -eq 0 ] || exit 1
-echo "smoke: the form view follows F12, a click and the edits typed beside it"
+echo "smoke: the form view follows F12, a click, the caret and the edits typed beside it"
 
 # A save killed at each of its file operations, in the real program: strace kills the editor at
 # the Nth call of one kind. Form and unit must each be there, either as they were or as saved.
