@@ -46,7 +46,6 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScopedValueRollback>
-#include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTextBlock>
@@ -146,46 +145,6 @@ constexpr bool rowsInCommandOrder(std::span<const EditorCommand> rows)
 QString threeDigits(int value)
 {
     return QStringLiteral("%1").arg(value, 3, 10, QLatin1Char('0'));
-}
-
-// The form view's sides of the window under their stored names.
-const struct {
-    Qt::DockWidgetArea area;
-    const char* name;
-} DockAreas[] = {
-    {Qt::LeftDockWidgetArea, "Left"},
-    {Qt::RightDockWidgetArea, "Right"},
-    {Qt::TopDockWidgetArea, "Top"},
-    {Qt::BottomDockWidgetArea, "Bottom"},
-};
-const QString FloatingArea = QStringLiteral("Floating");
-
-// "left,top,right,bottom", as the windows' placements are stored.
-QString placeText(const QRect& place)
-{
-    return QStringLiteral("%1,%2,%3,%4")
-        .arg(place.left())
-        .arg(place.top())
-        .arg(place.left() + place.width())
-        .arg(place.top() + place.height());
-}
-
-// Nothing for a text that is not four numbers of a rectangle of some size.
-std::optional<QRect> placeOfText(const QString& text)
-{
-    const QStringList words = text.split(u',');
-    if (words.size() != 4)
-        return std::nullopt;
-    int edges[4];
-    for (int i = 0; i < 4; ++i) {
-        bool number = false;
-        edges[i] = words[i].trimmed().toInt(&number);
-        if (!number)
-            return std::nullopt;
-    }
-    if (edges[2] - edges[0] < 50 || edges[3] - edges[1] < 50)
-        return std::nullopt;
-    return QRect(QPoint(edges[0], edges[1]), QPoint(edges[2] - 1, edges[3] - 1));
 }
 
 }  // namespace
@@ -575,36 +534,12 @@ void EditorWindow::createWindowSettings()
         EditorStore::SyntaxColours, [this] { return syntaxColoursShown(); }, [this](bool on) { setSyntaxColours(on); });
     windowSettings_->addBoolean(
         EditorStore::LineNumbers, [this] { return lineNumbersShown(); }, [this](bool on) { setLineNumbers(on); });
-    windowSettings_->addBoolean(
-        EditorStore::FormViewShown, [this] { return formViewShown(); },
-        [this](bool on) { storedFormView_.shown = on; });
-    // A view not shown in this run keeps the place it had.
-    windowSettings_->addText(
-        EditorStore::FormViewArea,
-        [this] { return formViewPlaced_ || storedFormView_.area.isEmpty() ? formViewAreaName() : storedFormView_.area; },
-        [this](const QString& text) { storedFormView_.area = text; });
-    windowSettings_->addText(
-        EditorStore::FormViewPlace,
-        [this] { return formViewPlaced_ ? placeText(formView_->geometry()) : storedFormView_.place; },
-        [this](const QString& text) { storedFormView_.place = text; });
-    windowSettings_->addText(
-        EditorStore::FormViewZoom, [this] { return QString::number(formView_->zoomPercent()); },
-        [this](const QString& text) {
-            bool number = false;
-            const int percent = text.toInt(&number);
-            if (number)
-                formView_->setZoomPercent(percent);
-        });
-    windowSettings_->addBoolean(
-        EditorStore::FormViewNonVisual, [this] { return formView_->nonVisualShown(); },
-        [this](bool on) { formView_->setNonVisualShown(on); });
+    formView_->addSettings(*windowSettings_);
 }
 
 void EditorWindow::createFormView()
 {
-    formView_ = new FormViewDock(document_, this);
-    formView_->hide();
-    addDockWidget(Qt::RightDockWidgetArea, formView_);
+    formView_ = new FormViewDock(document_, *this);
     connect(formView_, &QDockWidget::visibilityChanged, this, &EditorWindow::scheduleUpdate);
     connect(formView_, &FormViewDock::objectChosen, this, &EditorWindow::showChosenObject);
     // The caret's line in the form text, or the object chosen in the object view, selects its
@@ -625,59 +560,6 @@ void EditorWindow::linkSelection(const std::function<void()>& step)
         return;
     const QScopedValueRollback<bool> linking(linkingSelection_, true);
     step();
-}
-
-QString EditorWindow::formViewAreaName() const
-{
-    if (formView_->isFloating())
-        return FloatingArea;
-    const Qt::DockWidgetArea area = dockWidgetArea(formView_);
-    for (const auto& side : DockAreas) {
-        if (side.area == area)
-            return QString::fromLatin1(side.name);
-    }
-    return QStringLiteral("Right");
-}
-
-void EditorWindow::applyStoredFormView()
-{
-    if (storedFormView_.area.compare(FloatingArea, Qt::CaseInsensitive) == 0) {
-        formView_->setFloating(true);
-    } else {
-        for (const auto& side : DockAreas) {
-            if (storedFormView_.area.compare(QLatin1String(side.name), Qt::CaseInsensitive) == 0)
-                addDockWidget(side.area, formView_);
-        }
-    }
-    if (storedFormView_.shown && formView_->isHidden())
-        showFormView();
-}
-
-void EditorWindow::showFormView()
-{
-    formView_->show();
-    if (formViewPlaced_)
-        return;
-    // The first time in a run: the stored size, or at a first start the right half of the window.
-    formViewPlaced_ = true;
-    const std::optional<QRect> place = placeOfText(storedFormView_.place);
-    if (formView_->isFloating()) {
-        // A place left on a screen that is gone would put the view out of reach.
-        const auto reachable = [](const QRect& rect) {
-            const QList<QScreen*> screens = QGuiApplication::screens();
-            return std::any_of(screens.begin(), screens.end(), [&rect](const QScreen* screen) {
-                const QRect part = rect.intersected(screen->availableGeometry());
-                return part.width() >= 50 && part.height() >= 50;
-            });
-        };
-        if (place && reachable(*place))
-            formView_->setGeometry(*place);
-        return;
-    }
-    const Qt::DockWidgetArea area = dockWidgetArea(formView_);
-    const bool beside = area == Qt::LeftDockWidgetArea || area == Qt::RightDockWidgetArea;
-    const int size = beside ? (place ? place->width() : width() / 2) : (place ? place->height() : height() / 2);
-    resizeDocks({formView_}, {size}, beside ? Qt::Horizontal : Qt::Vertical);
 }
 
 void EditorWindow::createDialogs()
@@ -1143,7 +1025,7 @@ void EditorWindow::showObjectView()
 void EditorWindow::toggleFormView()
 {
     if (formView_->isHidden()) {
-        showFormView();
+        formView_->showInWindow();
         return;
     }
     // The keyboard goes back to the text when it was in the view.
@@ -1380,7 +1262,7 @@ void EditorWindow::showEvent(QShowEvent* event)
     // Shown by the program, not brought back from the task bar: the stored settings apply.
     if (!event->spontaneous()) {
         windowSettings_->restore();
-        applyStoredFormView();
+        formView_->applyStoredState();
     }
     // Without a home folder nothing can be stored: say so once, not at every close. Said here,
     // after the panels are shown, so that the message covers them for its time.

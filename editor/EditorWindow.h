@@ -124,10 +124,6 @@ private:
     // Points the dialog at the folder with the file name given, which is stored as it is.
     void setDialogFile(QFileDialog* dialog, const QString& folder, const QString& fileName);
 
-    // The form view's place as stored, applied once the window's own settings are.
-    void applyStoredFormView();
-    void showFormView();
-    QString formViewAreaName() const;
     // A control clicked in the form view: the caret goes to its object's 1-based line in the form
     // text, and the object view chooses it.
     void showChosenObject(int line);
@@ -228,13 +224,6 @@ private:
     GrepWindow* grepWindow_ = nullptr;
     ObjectViewWindow* objectViewWindow_ = nullptr;
     FormViewDock* formView_ = nullptr;
-    // The form view's place read from the store; used the first time it is shown in this run.
-    struct FormViewPlacement {
-        bool shown = false;
-        QString area;
-        QString place;
-    } storedFormView_;
-    bool formViewPlaced_ = false;
     bool linkingSelection_ = false;
     QMenu* reopenMenu_ = nullptr;
     RecentFiles* recentFiles_ = nullptr;

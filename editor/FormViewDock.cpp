@@ -4,24 +4,29 @@
 
 #include "AncestorForms.h"
 #include "CodePage.h"
+#include "EditorStore.h"
 #include "FormCanvas.h"
 #include "FormDocument.h"
 #include "FormDrawing.h"
 #include "FormNode.h"
+#include "WindowSettings.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QMainWindow>
 #include <QScrollArea>
-#include <QScrollBar>
+#include <QScreen>
 #include <QToolBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <cstdlib>
 #include <exception>
+#include <optional>
 
 namespace dfm {
 
@@ -30,10 +35,61 @@ namespace {
 // Room left around a control scrolled into view.
 constexpr int ScrollRoom = 16;
 
+// The sides of the window under their stored names.
+const struct {
+    Qt::DockWidgetArea area;
+    const char* name;
+} DockAreas[] = {
+    {Qt::LeftDockWidgetArea, "Left"},
+    {Qt::RightDockWidgetArea, "Right"},
+    {Qt::TopDockWidgetArea, "Top"},
+    {Qt::BottomDockWidgetArea, "Bottom"},
+};
+const QString FloatingArea = QStringLiteral("Floating");
+
+// "left,top,right,bottom", as the windows' placements are stored.
+QString placeText(const QRect& place)
+{
+    return QStringLiteral("%1,%2,%3,%4")
+        .arg(place.left())
+        .arg(place.top())
+        .arg(place.left() + place.width())
+        .arg(place.top() + place.height());
+}
+
+// Nothing for a text that is not four numbers of a rectangle of some size.
+std::optional<QRect> placeOfText(const QString& text)
+{
+    const QStringList words = text.split(u',');
+    if (words.size() != 4)
+        return std::nullopt;
+    int edges[4];
+    for (int i = 0; i < 4; ++i) {
+        bool number = false;
+        edges[i] = words[i].trimmed().toInt(&number);
+        if (!number)
+            return std::nullopt;
+    }
+    if (edges[2] - edges[0] < 50 || edges[3] - edges[1] < 50)
+        return std::nullopt;
+    return QRect(QPoint(edges[0], edges[1]), QPoint(edges[2] - 1, edges[3] - 1));
+}
+
+// Whether enough of a floating place is on a screen to be grabbed: a place left on a screen that
+// is gone would put the view out of reach.
+bool reachable(const QRect& place)
+{
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    return std::any_of(screens.begin(), screens.end(), [&place](const QScreen* screen) {
+        const QRect part = place.intersected(screen->availableGeometry());
+        return part.width() >= 50 && part.height() >= 50;
+    });
+}
+
 }  // namespace
 
-FormViewDock::FormViewDock(const FormDocument& document, QWidget* parent)
-    : QDockWidget(QStringLiteral("Form view"), parent), document_(document)
+FormViewDock::FormViewDock(const FormDocument& document, QMainWindow& window)
+    : QDockWidget(QStringLiteral("Form view"), &window), document_(document), window_(window)
 {
     setObjectName(QStringLiteral("FormViewDock"));
     setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
@@ -47,9 +103,79 @@ FormViewDock::FormViewDock(const FormDocument& document, QWidget* parent)
     connect(&document_, &FormDocument::formTextBroken, this, &FormViewDock::textBroken);
     if (document_.isOpen())
         documentOpened();
+    hide();
+    window_.addDockWidget(Qt::RightDockWidgetArea, this);
 }
 
 FormViewDock::~FormViewDock() = default;
+
+void FormViewDock::addSettings(WindowSettings& settings)
+{
+    settings.addBoolean(
+        EditorStore::FormViewShown, [this] { return !isHidden(); }, [this](bool on) { stored_.shown = on; });
+    // A view not shown in this run keeps the place it had.
+    settings.addText(
+        EditorStore::FormViewArea, [this] { return placed_ || stored_.area.isEmpty() ? areaName() : stored_.area; },
+        [this](const QString& text) { stored_.area = text; });
+    settings.addText(
+        EditorStore::FormViewPlace, [this] { return placed_ ? placeText(geometry()) : stored_.place; },
+        [this](const QString& text) { stored_.place = text; });
+    settings.addText(
+        EditorStore::FormViewZoom, [this] { return QString::number(zoomPercent()); },
+        [this](const QString& text) {
+            bool number = false;
+            const int percent = text.toInt(&number);
+            if (number)
+                setZoomPercent(percent);
+        });
+    settings.addBoolean(
+        EditorStore::FormViewNonVisual, [this] { return nonVisualShown(); }, [this](bool on) { setNonVisualShown(on); });
+}
+
+QString FormViewDock::areaName()
+{
+    if (isFloating())
+        return FloatingArea;
+    const Qt::DockWidgetArea area = window_.dockWidgetArea(this);
+    for (const auto& side : DockAreas) {
+        if (side.area == area)
+            return QString::fromLatin1(side.name);
+    }
+    return QStringLiteral("Right");
+}
+
+void FormViewDock::applyStoredState()
+{
+    if (stored_.area.compare(FloatingArea, Qt::CaseInsensitive) == 0) {
+        setFloating(true);
+    } else {
+        for (const auto& side : DockAreas) {
+            if (stored_.area.compare(QLatin1String(side.name), Qt::CaseInsensitive) == 0)
+                window_.addDockWidget(side.area, this);
+        }
+    }
+    if (stored_.shown && isHidden())
+        showInWindow();
+}
+
+void FormViewDock::showInWindow()
+{
+    show();
+    if (placed_)
+        return;
+    placed_ = true;
+    const std::optional<QRect> place = placeOfText(stored_.place);
+    if (isFloating()) {
+        if (place && reachable(*place))
+            setGeometry(*place);
+        return;
+    }
+    const Qt::DockWidgetArea area = window_.dockWidgetArea(this);
+    const bool beside = area == Qt::LeftDockWidgetArea || area == Qt::RightDockWidgetArea;
+    const int size = beside ? (place ? place->width() : window_.width() / 2)
+                            : (place ? place->height() : window_.height() / 2);
+    window_.resizeDocks({this}, {size}, beside ? Qt::Horizontal : Qt::Vertical);
+}
 
 void FormViewDock::createControls()
 {

@@ -1,6 +1,7 @@
 // The form view: the open form drawn as it looks, beside its text, following every edit once the
 // document has read the text again. A tool bar sets the zoom and shows or hides the non-visual
 // components; a status line says when the picture is out of date and which ancestors are missing.
+// Where it is docked, its size, zoom and switch are kept in the editor window's store.
 #pragma once
 
 #include "DrawnObject.h"
@@ -16,6 +17,7 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QMainWindow;
 class QScrollArea;
 
 namespace dfm {
@@ -24,6 +26,7 @@ class AncestorForms;
 class FormCanvas;
 class FormDocument;
 class FormDrawing;
+class WindowSettings;
 
 class FormViewDock : public QDockWidget {
     Q_OBJECT
@@ -32,8 +35,17 @@ public:
     static constexpr int Zooms[] = {25, 50, 75, 100, 125, 150, 200, 300, 400};
     static constexpr int DefaultZoom = 100;
 
-    FormViewDock(const FormDocument& document, QWidget* parent);
+    // Docked on the right of window, hidden.
+    FormViewDock(const FormDocument& document, QMainWindow& window);
     ~FormViewDock() override;
+
+    // Keeps whether it is shown, its place and size, its zoom and its switch in the window's
+    // settings; applyStoredState applies what was read, once the window's settings are restored.
+    void addSettings(WindowSettings& settings);
+    void applyStoredState();
+    // Shows the view; the first time in a run at its stored place and size, or at a first start
+    // on the right half of the window.
+    void showInWindow();
 
     int zoomPercent() const;
     // A zoom not offered takes the nearest one offered.
@@ -58,6 +70,8 @@ protected:
 
 private:
     void createControls();
+    // Left, Right, Top, Bottom or Floating.
+    QString areaName();
     // The document's changes, as the view follows them.
     void documentOpened();
     void folderChanged();
@@ -74,6 +88,14 @@ private:
     QString missingAncestorLine(const QString& className) const;
 
     const FormDocument& document_;
+    QMainWindow& window_;
+    // The place read from the store, used the first time the view is shown in this run.
+    struct StoredState {
+        bool shown = false;
+        QString area;
+        QString place;
+    } stored_;
+    bool placed_ = false;
     // One per open form: it keeps the ancestors it has read.
     std::unique_ptr<AncestorForms> ancestors_;
     // The drawing shown and the model it was made from, whose nodes its objects refer to.
