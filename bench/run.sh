@@ -4,8 +4,9 @@
 # in the shared corpus (about two thirds), one made of those real forms joined under one root
 # (bench_join), and one generated with a third of binary data, for comparison; then the
 # editor window benchmark (opening, saving and typing in a page of about 2,000,000 characters), the
-# object view on a form of 5,000 objects, the grep benchmark (bench/grep.sh) and dfmconv over
-# a UTF-8 form and a tree of 2,000 forms (bench/dfmconv.sh).
+# form view (drawing the corpus's largest form, its redraw after a key), the object view on a form
+# of 5,000 objects, the grep benchmark (bench/grep.sh) and dfmconv over a UTF-8 form and a tree of
+# 2,000 forms (bench/dfmconv.sh).
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -17,7 +18,7 @@ if [[ ! -f "$build/CMakeCache.txt" ]] && command -v ninja >/dev/null; then
   generator=(-G Ninja)
 fi
 cmake -S "$root" -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release -DDFM_BENCH=ON -DDFM_FUZZ=OFF -DDFM_SANITIZE=OFF >/dev/null
-cmake --build "$build" --target bench_generate bench_join bench_convert bench_editor bench_objectview -j "$jobs"
+cmake --build "$build" --target bench_generate bench_join bench_convert bench_editor bench_formview bench_objectview -j "$jobs"
 
 corpus="$root/../shared/corpus/binary"
 for mix in 66 joined 36; do
@@ -46,6 +47,10 @@ done
 echo
 echo "=== editor window on a form of about 2,000,000 characters of text"
 "$build/bench/bench_editor"
+
+echo
+echo "=== form view on forms of the shared corpus"
+"$build/bench/bench_formview" "$root/../shared/corpus"
 
 echo
 echo "=== object view on a form of 5,000 objects"

@@ -20,7 +20,7 @@ constexpr Entry EditMenu[] = {
     C::CancelModified,
 };
 constexpr Entry ToolsMenu[] = {
-    C::ObjectView, Separator,
+    C::ObjectView, C::FormView, Separator,
     C::Grep, C::Calculator, Separator,
     C::ReduceFont, C::EnlargeFont, C::Font, C::Hints, C::HintColor, C::Background, C::SyntaxColours,
     C::LineNumbers, C::CreateBackup, Separator,

@@ -21,6 +21,7 @@ enum class CommandId {
     SaveAs,
     Grep,
     ObjectView,
+    FormView,
     Exit,
     Undo,
     Redo,

@@ -18,6 +18,7 @@
 #include "FormFileNames.h"
 #include "FormFiles.h"
 #include "FormTextSyntax.h"
+#include "FormViewDock.h"
 #include "GrepWindow.h"
 #include "IgnoredClassesDialog.h"
 #include "LintPanel.h"
@@ -44,6 +45,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScopedValueRollback>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTextBlock>
@@ -188,6 +190,7 @@ EditorWindow::EditorWindow(UserPrompts& prompts, const QStringList& arguments, Q
     addDockWidget(Qt::BottomDockWidgetArea, lintPanel_);
     connect(lintPanel_, &LintPanel::lineRequested, this,
             [this](LintProblem::File file, int line) { showProblemLine(file == LintProblem::File::Unit, line); });
+    createFormView();
     createWindowSettings();
     setHintColor(hintColor_);
     qApp->installEventFilter(this);
@@ -211,14 +214,15 @@ EditorWindow::~EditorWindow()
 {
     // The children still send signals while the window is torn down; none may reach it now.
     qApp->removeEventFilter(this);
-    for (QObject* sender :
-         std::initializer_list<QObject*>{qApp, QApplication::clipboard(), pages_, formPage_, unitPage_, &document_})
+    for (QObject* sender : std::initializer_list<QObject*>{qApp, QApplication::clipboard(), pages_, formPage_, unitPage_,
+                                                           &document_, formView_, objectViewWindow_})
         disconnect(sender, nullptr, this, nullptr);
     windowSettings_->saveAtDestruction();
     windowSettings_->writeInteger(EditorStore::CreateBackup, document_.backupEnabled() ? 1 : 0);
-    // The pages show the document's texts, which go with the document before the window's
-    // children would.
+    // The pages and the form view show the document, which goes before the window's children
+    // would.
     delete pages_;
+    delete formView_;
 }
 
 void EditorWindow::createPages()
@@ -277,6 +281,9 @@ std::span<const EditorCommand> EditorWindow::commands()
          S::SP_FileDialogContentsView, &W::showGrepWindow},
         {C::ObjectView, "ActObjectView", "&Object view", "", "Tools", "Show hierarchical object view", "view-list-tree",
          S::SP_FileDialogListView, &W::showObjectView},
+        {C::FormView, "ActFormView", "Form &view", "F12", "Tools",
+         "Form view|Show / hide the form drawn as it looks, beside its text", nullptr, {}, &W::toggleFormView,
+         nullptr, &W::formViewShown},
         {C::Exit, "ActExit", "E&xit", "Alt+X", "CatFile", "Close application", "application-exit", P::Exit,
          &W::exitProgram},
         {C::Undo, "Actundo", "&Undo", "Ctrl+Z", "Edition", "Undo|Undo last change", "edit-undo", P::Undo,
@@ -527,6 +534,32 @@ void EditorWindow::createWindowSettings()
         EditorStore::SyntaxColours, [this] { return syntaxColoursShown(); }, [this](bool on) { setSyntaxColours(on); });
     windowSettings_->addBoolean(
         EditorStore::LineNumbers, [this] { return lineNumbersShown(); }, [this](bool on) { setLineNumbers(on); });
+    formView_->addSettings(*windowSettings_);
+}
+
+void EditorWindow::createFormView()
+{
+    formView_ = new FormViewDock(document_, *this);
+    connect(formView_, &QDockWidget::visibilityChanged, this, &EditorWindow::scheduleUpdate);
+    connect(formView_, &FormViewDock::objectChosen, this, &EditorWindow::showChosenObject);
+    // The caret's line in the form text, or the object chosen in the object view, selects its
+    // control in the view.
+    connect(formPage_, &QPlainTextEdit::cursorPositionChanged, this, [this] {
+        if (formView_->isVisible())
+            linkSelection([this] { formView_->selectAtLine(formPage_->caretLine()); });
+    });
+    connect(objectViewWindow_, &ObjectViewWindow::currentLineChanged, this, [this](int lineIndex) {
+        if (formView_->isVisible())
+            linkSelection([this, lineIndex] { formView_->selectAtLine(lineIndex + 1); });
+    });
+}
+
+void EditorWindow::linkSelection(const std::function<void()>& step)
+{
+    if (linkingSelection_)
+        return;
+    const QScopedValueRollback<bool> linking(linkingSelection_, true);
+    step();
 }
 
 void EditorWindow::createDialogs()
@@ -989,6 +1022,44 @@ void EditorWindow::showObjectView()
     objectViewWindow_->activateWindow();
 }
 
+void EditorWindow::toggleFormView()
+{
+    if (formView_->isHidden()) {
+        formView_->showInWindow();
+        return;
+    }
+    // The keyboard goes back to the text when it was in the view.
+    const bool focusInView = formView_->isAncestorOf(QApplication::focusWidget());
+    formView_->hide();
+    if (focusInView)
+        currentPage()->setFocus();
+}
+
+bool EditorWindow::formViewShown() const
+{
+    return !formView_->isHidden();
+}
+
+void EditorWindow::showChosenObject(int line)
+{
+    // An object only an ancestor holds has no line of this text.
+    if (line < 1 || line > formPage_->lineCount())
+        return;
+    linkSelection([this, line] {
+        if (pages_->currentWidget() != formTab_)
+            pages_->setCurrentWidget(formTab_);
+        const QTextBlock block = formPage_->document()->findBlockByNumber(line - 1);
+        const QString text = block.text();
+        qsizetype indent = 0;
+        while (indent < text.size() && text[indent].isSpace())
+            ++indent;
+        formPage_->select(block.position() + indent, 0);
+        if (objectViewWindow_->isVisible())
+            objectViewWindow_->selectLine(line - 1);
+    });
+    updateCaretStatus();
+}
+
 QStringList EditorWindow::formLines() const
 {
     return formPage_->text().split(u'\n');
@@ -1189,8 +1260,10 @@ void EditorWindow::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
     // Shown by the program, not brought back from the task bar: the stored settings apply.
-    if (!event->spontaneous())
+    if (!event->spontaneous()) {
         windowSettings_->restore();
+        formView_->applyStoredState();
+    }
     // Without a home folder nothing can be stored: say so once, not at every close. Said here,
     // after the panels are shown, so that the message covers them for its time.
     if (!toldSettingsNotKept_ && !StoreFile::settingsKept()) {

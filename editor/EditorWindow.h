@@ -12,6 +12,7 @@
 #include <QUrl>
 
 #include <array>
+#include <functional>
 #include <map>
 #include <memory>
 #include <span>
@@ -25,6 +26,7 @@ class QTabWidget;
 namespace dfm {
 
 class FindDialog;
+class FormViewDock;
 class GrepWindow;
 class LintPanel;
 class ObjectViewWindow;
@@ -77,6 +79,7 @@ private:
     void createStatusBar();
     void createDialogs();
     void createWindowSettings();
+    void createFormView();
 
     void scheduleUpdate();
     // Asks to save a modified form first; false when the save failed or the box was closed
@@ -121,12 +124,20 @@ private:
     // Points the dialog at the folder with the file name given, which is stored as it is.
     void setDialogFile(QFileDialog* dialog, const QString& folder, const QString& fileName);
 
+    // A control clicked in the form view: the caret goes to its object's 1-based line in the form
+    // text, and the object view chooses it.
+    void showChosenObject(int line);
+    // Runs one step of the selection links between the text, the object view and the form view,
+    // unless a step is running already: a selection made by a link is not passed on again.
+    void linkSelection(const std::function<void()>& step);
+
     // Command handlers.
     void openFromDialog();
     void saveCommand();
     void saveAs();
     void showGrepWindow();
     void showObjectView();
+    void toggleFormView();
     void exitProgram();
     void undoLastChange();
     void redoLastChange();
@@ -173,6 +184,7 @@ private:
     bool backupsMade() const { return document_.backupEnabled(); }
     bool syntaxColoursShown() const;
     bool lineNumbersShown() const;
+    bool formViewShown() const;
 
     UserPrompts& prompts_;
     FormDocument document_;
@@ -211,6 +223,8 @@ private:
     std::map<const QFileDialog*, QString> dialogFileNames_;
     GrepWindow* grepWindow_ = nullptr;
     ObjectViewWindow* objectViewWindow_ = nullptr;
+    FormViewDock* formView_ = nullptr;
+    bool linkingSelection_ = false;
     QMenu* reopenMenu_ = nullptr;
     RecentFiles* recentFiles_ = nullptr;
     std::unique_ptr<WindowSettings> windowSettings_;

@@ -24,6 +24,7 @@
 #include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -157,6 +158,10 @@ void ObjectViewWindow::createControls()
     // The tree's own toggle on a double click runs after this.
     connect(tree_, &QTreeWidget::itemDoubleClicked, this,
             [this] { runCommand(prompts_, [this] { itemDoubleClicked(); }); });
+    connect(tree_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
+        if (item != nullptr)
+            emit currentLineChanged(item->data(0, Qt::UserRole).toInt());
+    });
     tree_->installEventFilter(this);
 
     auto* panel = new QFrame(this);
@@ -226,7 +231,12 @@ void ObjectViewWindow::buildObjectTree(const QStringList& lines)
     const ObjectTree tree = ObjectTreeBuilder::build(lines);
 
     tree_->setUpdatesEnabled(false);
-    const auto resume = qScopeGuard([this] { tree_->setUpdatesEnabled(true); });
+    // A tree built anew chooses nothing.
+    tree_->blockSignals(true);
+    const auto resume = qScopeGuard([this] {
+        tree_->blockSignals(false);
+        tree_->setUpdatesEnabled(true);
+    });
     tree_->clear();
     // The items are joined while still outside the tree, so the tree takes them all in one step.
     QList<QTreeWidgetItem*> topLevel;
@@ -253,6 +263,17 @@ void ObjectViewWindow::buildObjectTree(const QStringList& lines)
         tree_->setCurrentItem(topLevel.constFirst());
     if (tree.refused)
         throw ObjectTreeError();
+}
+
+void ObjectViewWindow::selectLine(int lineIndex)
+{
+    for (QTreeWidgetItemIterator it(tree_); *it != nullptr; ++it) {
+        if ((*it)->data(0, Qt::UserRole).toInt() == lineIndex) {
+            tree_->setCurrentItem(*it);
+            tree_->scrollToItem(*it);
+            return;
+        }
+    }
 }
 
 int ObjectViewWindow::currentItemLine() const

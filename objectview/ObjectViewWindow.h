@@ -31,6 +31,9 @@ public:
     // stay and ObjectTreeError is thrown.
     void buildObjectTree(const QStringList& lines);
 
+    // Makes the item of the object on the 0-based line the current one, if the tree holds it.
+    void selectLine(int lineIndex);
+
     // Asks the editor to show the current item's line; nothing when the tree is empty.
     void showDefinition();
     // Asks the editor to show the current item's field declaration in the unit.
@@ -52,6 +55,9 @@ signals:
     void showLineRequested(int lineIndex);
     // The editor's declaration finder, from the object's line, is connected here.
     void codeRequested(int lineIndex);
+    // Another item became the current one, by the user or by selectLine; not while the tree is
+    // being built.
+    void currentLineChanged(int lineIndex);
 
 protected:
     bool event(QEvent* event) override;

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Drives the real editor as a person would, under a private X server: edits the form and the
 # unit of the bundled sample, saves, opens the grep window and the calculator, pastes its result,
-# quits, then checks every byte on disk.
+# quits, then checks every byte on disk; then the form view, its picture read from the screen.
 # Usage: bash scripts/smoke.sh BUILD_DIR
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -127,7 +127,8 @@ if head -n 1 examples/Sample.PAS | grep -q $'\r$'; then eol=$'\r\n'; else eol=$'
 # A private X server on a free display; it writes the display's number once it accepts clients.
 # -noreset: it would otherwise start over each time its last client leaves, as the probe below
 # does just before the editor connects.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
+# -fbdir: it keeps its screen in a file (XWD), from which the form view's pixels are read.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset -fbdir "$work" 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb_pid=$!
 display_known() {
     kill -0 "$xvfb_pid" || fail "Xvfb stopped at start"
@@ -270,6 +271,91 @@ cmp -s "$work/expected.txt" "$work/text/Sample.dfm" || check_failed "text form: 
 cmp -s "$work/expected.PAS" "$work/text/Sample.PAS" || check_failed "text form: Sample.PAS is not the edited unit"
 [ "$failed" -eq 0 ] || exit 1
 echo "smoke: a text form saved as text, byte for byte"
+
+# The screen as Xvfb keeps it: an XWD file of 32-bit pixels (a padding byte, red, green, blue, in
+# the order of a little-endian word) after its header and colour map.
+screen=$work/Xvfb_screen0
+screen_word() { od -An -tu4 --endian=big -j"$1" -N4 "$screen" | tr -d ' '; }
+# The colour of the screen's pixel X Y, as rrggbb.
+pixel() {
+    local offset=$(($(screen_word 0) + $(screen_word 76) * 12 + $2 * $(screen_word 48) + $1 * 4))
+    od -An -tx1 -j"$offset" -N3 "$screen" | awk '{ print $3 $2 $1 }'
+}
+# "X Y" of the first pixel of the colour rrggbb on the screen, row by row; fails when none is.
+find_colour() {
+    local width start
+    width=$(screen_word 16)
+    start=$(($(screen_word 0) + $(screen_word 76) * 12))
+    # awk stops at the first one found, which ends od by a broken pipe.
+    { od -An -v -tx4 --endian=little -w4 -j"$start" "$screen" || true; } |
+        awk -v want="$1" -v width="$width" 'substr($1, 3) == want { print (NR - 1) % width, int((NR - 1) / width); found = 1; exit }
+                                             END { exit !found }'
+}
+# Waits up to two seconds for the pixel X Y to take the colour rrggbb.
+pixel_becomes() {
+    local tries=20
+    while [ "$(pixel "$1" "$2")" != "$3" ]; do
+        tries=$((tries - 1))
+        [ "$tries" -gt 0 ] || return 1
+        sleep 0.1
+    done
+}
+
+# The form view: F12 shows the form drawn beside its text and leaves the keyboard there; a click
+# on a panel puts the caret on its object's line; F12 hides the view and gives the keyboard back
+# to the text; a colour typed with the view shown again is drawn after the pause; the caret's
+# line selects in the view.
+mkdir "$work/view"
+printf '%s\n' 'object ViewForm: TViewForm' '  Left = 0' '  Top = 0' '  ClientWidth = 400' '  ClientHeight = 300' \
+    '  Color = clFuchsia' '  object Panel1: TPanel' '    Left = 40' '    Top = 40' '    Width = 200' '    Height = 100' \
+    '    BevelOuter = bvNone' '    ShowCaption = False' '  end' 'end' >"$work/view/Sample.dfm"
+start_editor_in "$work/view"
+focus_editor
+keys F12
+sleep 1
+corner=$(find_colour ff00ff) || fail "F12 showed no form view (no pixel of the form's colour on the screen)"
+read -r form_x form_y <<<"$corner"
+panel_x=$((form_x + 140))
+panel_y=$((form_y + 90))
+panel=$(pixel "$panel_x" "$panel_y")
+[ "$panel" != ff00ff ] || fail "the form view shows no panel at $panel_x,$panel_y"
+xdotool mousemove "$panel_x" "$panel_y" click 1
+# Away again, before the panel's tool tip covers it.
+xdotool mousemove 0 0
+sleep 0.3
+keys F12
+keys End Return
+text 'Color = clLime'
+keys F12
+pixel_becomes "$panel_x" "$panel_y" 00ff00 ||
+    fail "the form view did not draw the panel's new colour (clLime): $(pixel "$panel_x" "$panel_y"), was $panel"
+keys BackSpace BackSpace BackSpace BackSpace
+text Red
+pixel_becomes "$panel_x" "$panel_y" ff0000 ||
+    fail "the form view did not follow the edit to clRed: $(pixel "$panel_x" "$panel_y")"
+# The caret selects in the view: on the first line the form (its frame just outside the picture),
+# in the panel's lines the panel (its frame just outside the panel).
+selection=0078d7
+keys ctrl+Home
+pixel_becomes $((form_x - 1)) $((form_y - 1)) "$selection" ||
+    fail "the caret on the form's first line did not select the form in the view"
+[ "$(pixel $((form_x + 39)) $((form_y + 39)))" = ff00ff ] || fail "the panel stayed selected with the form"
+keys Down Down Down Down Down Down Down
+pixel_becomes $((form_x + 39)) $((form_y + 39)) "$selection" ||
+    fail "the caret on the panel's line 8 did not select the panel in the view"
+keys ctrl+s
+view_saved() { [ -f "$work/view/Sample.D\$\$" ]; }
+wait_for 10 view_saved || fail "form view: Ctrl+S wrote no backup"
+sleep 0.5
+keys alt+x
+wait_for 20 editor_gone || fail "form view: the editor was still running 20 s after Alt+X"
+editor_pid=""
+[ "$(sed -n 8p "$work/view/Sample.dfm" | tr -d '\r')" = "Color = clRed" ] ||
+    check_failed "form view: the line typed after the clicked panel's object line is not 'Color = clRed'"
+grep -q '^FormView_Visible=True' "$work/view/config/QuenDFMEd/QuenDFMEd.conf" ||
+    check_failed "form view: its shown state was not stored"
+[ "$failed" -eq 0 ] || exit 1
+echo "smoke: the form view follows F12, a click, the caret and the edits typed beside it"
 
 # A save killed at each of its file operations, in the real program: strace kills the editor at
 # the Nth call of one kind. Form and unit must each be there, either as they were or as saved.

@@ -36,5 +36,13 @@ inline constexpr QLatin1StringView LintIgnoredClasses{"LintIgnoredClasses"};
 // The switches of both pages' syntax colours (on unless stored off) and line numbers.
 inline constexpr QLatin1StringView SyntaxColours{"ActSyntaxColors_Checked"};
 inline constexpr QLatin1StringView LineNumbers{"ActLineNumbers_Checked"};
+// The form view: shown or not (True/False), where it is docked (Left, Right, Top, Bottom or
+// Floating), its place and size as "left,top,right,bottom" (in the window while docked, on the
+// screen while floating), its zoom in percent and whether it shows the non-visual components.
+inline constexpr QLatin1StringView FormViewShown{"FormView_Visible"};
+inline constexpr QLatin1StringView FormViewArea{"FormView_Area"};
+inline constexpr QLatin1StringView FormViewPlace{"FormView_NormPos"};
+inline constexpr QLatin1StringView FormViewZoom{"FormView_Zoom"};
+inline constexpr QLatin1StringView FormViewNonVisual{"FormView_NonVisual"};
 
 }  // namespace dfm::EditorStore

@@ -27,7 +27,9 @@ const char* const StorePaths[] = {"QuenDFMEd/QuenDFMEd.conf", "QuenDFMEd/QuenDFM
 
 // Stored by this version beside the values the earlier ones knew: the switches first, tested here.
 const QStringList NewValues = {"TForm1/ActSyntaxColors_Checked", "TForm1/ActLineNumbers_Checked",
-                               "TForm1/LintIgnoredClasses"};
+                               "TForm1/LintIgnoredClasses",     "TForm1/FormView_Visible",
+                               "TForm1/FormView_Area",          "TForm1/FormView_NormPos",
+                               "TForm1/FormView_Zoom",          "TForm1/FormView_NonVisual"};
 
 QString storePath(const QString& relative)
 {
@@ -144,6 +146,10 @@ TEST_F(PreviousSettings, AreTakenBackAndWrittenAgainUnderTheSameNames)
     QSettings editorStore(storePath(StorePaths[0]), QSettings::IniFormat);
     EXPECT_EQ(editorStore.value(NewValues[0]).toString(), "True");
     EXPECT_EQ(editorStore.value(NewValues[1]).toString(), "False");
+    // The form view, never shown: hidden, on the right, no place of its own yet, at 100%.
+    const QStringList formView = {"False", "Right", "", "100", "True"};
+    for (int i = 0; i < formView.size(); ++i)
+        EXPECT_EQ(editorStore.value(NewValues[3 + i]).toString(), formView[i]) << NewValues[3 + i].toStdString();
 }
 
 }  // namespace

@@ -85,6 +85,22 @@ TEST_F(ObjectViewWindowTest, RebuildShowsTheTopLevelCollapsedWithTheFirstCurrent
     EXPECT_EQ(find("Edit1")->data(0, Qt::UserRole).toInt(), 6);
 }
 
+TEST_F(ObjectViewWindowTest, ALineChoosesItsItemAndEveryChoiceIsTold)
+{
+    QSignalSpy choices(view, &ObjectViewWindow::currentLineChanged);
+    view->buildObjectTree(Example);
+    EXPECT_EQ(choices.count(), 0) << "a tree built anew chooses nothing";
+    // A collapsed item deep in the tree, then a line that holds no object, which changes nothing.
+    view->selectLine(3);
+    EXPECT_EQ(tree()->currentItem(), find("Button1"));
+    view->selectLine(1);
+    EXPECT_EQ(tree()->currentItem(), find("Button1"));
+    tree()->setCurrentItem(find("Edit1"));
+    ASSERT_EQ(choices.count(), 2);
+    EXPECT_EQ(choices[0][0].toInt(), 3);
+    EXPECT_EQ(choices[1][0].toInt(), 6);
+}
+
 TEST_F(ObjectViewWindowTest, ExpandAllAndCollapseAllReachEveryDepthAndFollowThePictures)
 {
     view->buildObjectTree(Example);

@@ -1,0 +1,430 @@
+// The form view dock: its tool bar, the drawing in a scroll area and the status line, kept in step
+// with the document.
+#include "FormViewDock.h"
+
+#include "AncestorForms.h"
+#include "CodePage.h"
+#include "EditorStore.h"
+#include "FormCanvas.h"
+#include "FormDocument.h"
+#include "FormDrawing.h"
+#include "FormNode.h"
+#include "WindowSettings.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMainWindow>
+#include <QScrollArea>
+#include <QScreen>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cstdlib>
+#include <exception>
+#include <optional>
+
+namespace dfm {
+
+namespace {
+
+// Room left around a control scrolled into view.
+constexpr int ScrollRoom = 16;
+
+// The sides of the window under their stored names.
+const struct {
+    Qt::DockWidgetArea area;
+    const char* name;
+} DockAreas[] = {
+    {Qt::LeftDockWidgetArea, "Left"},
+    {Qt::RightDockWidgetArea, "Right"},
+    {Qt::TopDockWidgetArea, "Top"},
+    {Qt::BottomDockWidgetArea, "Bottom"},
+};
+const QString FloatingArea = QStringLiteral("Floating");
+
+// "left,top,right,bottom", as the windows' placements are stored.
+QString placeText(const QRect& place)
+{
+    return QStringLiteral("%1,%2,%3,%4")
+        .arg(place.left())
+        .arg(place.top())
+        .arg(place.left() + place.width())
+        .arg(place.top() + place.height());
+}
+
+// Nothing for a text that is not four numbers of a rectangle of some size.
+std::optional<QRect> placeOfText(const QString& text)
+{
+    const QStringList words = text.split(u',');
+    if (words.size() != 4)
+        return std::nullopt;
+    int edges[4];
+    for (int i = 0; i < 4; ++i) {
+        bool number = false;
+        edges[i] = words[i].trimmed().toInt(&number);
+        if (!number)
+            return std::nullopt;
+    }
+    if (edges[2] - edges[0] < 50 || edges[3] - edges[1] < 50)
+        return std::nullopt;
+    return QRect(QPoint(edges[0], edges[1]), QPoint(edges[2] - 1, edges[3] - 1));
+}
+
+// Whether enough of a floating place is on a screen to be grabbed: a place left on a screen that
+// is gone would put the view out of reach.
+bool reachable(const QRect& place)
+{
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    return std::any_of(screens.begin(), screens.end(), [&place](const QScreen* screen) {
+        const QRect part = place.intersected(screen->availableGeometry());
+        return part.width() >= 50 && part.height() >= 50;
+    });
+}
+
+}  // namespace
+
+FormViewDock::FormViewDock(const FormDocument& document, QMainWindow& window)
+    : QDockWidget(QStringLiteral("Form view"), &window), document_(document), window_(window)
+{
+    setObjectName(QStringLiteral("FormViewDock"));
+    setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    createControls();
+    connect(&document_, &FormDocument::opened, this, &FormViewDock::documentOpened);
+    connect(&document_, &FormDocument::savedAs, this, &FormViewDock::folderChanged);
+    connect(&document_, &FormDocument::formModelChanged, this, [this] {
+        brokenText_.clear();
+        redraw();
+    });
+    connect(&document_, &FormDocument::formTextBroken, this, &FormViewDock::textBroken);
+    if (document_.isOpen())
+        documentOpened();
+    hide();
+    window_.addDockWidget(Qt::RightDockWidgetArea, this);
+}
+
+FormViewDock::~FormViewDock() = default;
+
+void FormViewDock::addSettings(WindowSettings& settings)
+{
+    settings.addBoolean(
+        EditorStore::FormViewShown, [this] { return !isHidden(); }, [this](bool on) { stored_.shown = on; });
+    // A view not shown in this run keeps the place it had.
+    settings.addText(
+        EditorStore::FormViewArea, [this] { return placed_ || stored_.area.isEmpty() ? areaName() : stored_.area; },
+        [this](const QString& text) { stored_.area = text; });
+    settings.addText(
+        EditorStore::FormViewPlace, [this] { return placed_ ? placeText(geometry()) : stored_.place; },
+        [this](const QString& text) { stored_.place = text; });
+    settings.addText(
+        EditorStore::FormViewZoom, [this] { return QString::number(zoomPercent()); },
+        [this](const QString& text) {
+            bool number = false;
+            const int percent = text.toInt(&number);
+            if (number)
+                setZoomPercent(percent);
+        });
+    settings.addBoolean(
+        EditorStore::FormViewNonVisual, [this] { return nonVisualShown(); }, [this](bool on) { setNonVisualShown(on); });
+}
+
+QString FormViewDock::areaName()
+{
+    if (isFloating())
+        return FloatingArea;
+    const Qt::DockWidgetArea area = window_.dockWidgetArea(this);
+    for (const auto& side : DockAreas) {
+        if (side.area == area)
+            return QString::fromLatin1(side.name);
+    }
+    return QStringLiteral("Right");
+}
+
+void FormViewDock::applyStoredState()
+{
+    if (stored_.area.compare(FloatingArea, Qt::CaseInsensitive) == 0) {
+        setFloating(true);
+    } else {
+        for (const auto& side : DockAreas) {
+            if (stored_.area.compare(QLatin1String(side.name), Qt::CaseInsensitive) == 0)
+                window_.addDockWidget(side.area, this);
+        }
+    }
+    if (stored_.shown && isHidden())
+        showInWindow();
+}
+
+void FormViewDock::showInWindow()
+{
+    show();
+    if (placed_)
+        return;
+    placed_ = true;
+    const std::optional<QRect> place = placeOfText(stored_.place);
+    if (isFloating()) {
+        if (place && reachable(*place))
+            setGeometry(*place);
+        return;
+    }
+    const Qt::DockWidgetArea area = window_.dockWidgetArea(this);
+    const bool beside = area == Qt::LeftDockWidgetArea || area == Qt::RightDockWidgetArea;
+    const int size = beside ? (place ? place->width() : window_.width() / 2)
+                            : (place ? place->height() : window_.height() / 2);
+    window_.resizeDocks({this}, {size}, beside ? Qt::Horizontal : Qt::Vertical);
+}
+
+void FormViewDock::createControls()
+{
+    auto* body = new QWidget(this);
+    auto* layout = new QVBoxLayout(body);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    auto* bar = new QToolBar(body);
+    bar->setObjectName(QStringLiteral("FormViewBar"));
+    bar->setIconSize(QSize(16, 16));
+    bar->addWidget(new QLabel(QStringLiteral("Zoom "), bar));
+    zoomBox_ = new QComboBox(bar);
+    zoomBox_->setObjectName(QStringLiteral("FormViewZoom"));
+    zoomBox_->setToolTip(QStringLiteral("The size the form is drawn at; 100% draws one pixel per unit of the form"));
+    // Choosing a zoom with the mouse leaves the keyboard where it was.
+    zoomBox_->setFocusPolicy(Qt::ClickFocus);
+    for (const int percent : Zooms)
+        zoomBox_->addItem(QStringLiteral("%1%").arg(percent), percent);
+    zoomBox_->setCurrentIndex(zoomBox_->findData(DefaultZoom));
+    bar->addWidget(zoomBox_);
+    bar->addSeparator();
+    nonVisualBox_ = new QCheckBox(QStringLiteral("Non-visual components"), bar);
+    nonVisualBox_->setObjectName(QStringLiteral("FormViewNonVisual"));
+    nonVisualBox_->setToolTip(QStringLiteral("Show the components without a place of their own as icons"));
+    nonVisualBox_->setFocusPolicy(Qt::ClickFocus);
+    nonVisualBox_->setChecked(true);
+    bar->addWidget(nonVisualBox_);
+    layout->addWidget(bar);
+
+    scrollArea_ = new QScrollArea(body);
+    scrollArea_->setObjectName(QStringLiteral("FormViewScroll"));
+    scrollArea_->setBackgroundRole(QPalette::Dark);
+    scrollArea_->setFocusPolicy(Qt::NoFocus);
+    canvas_ = new FormCanvas(scrollArea_);
+    scrollArea_->setWidget(canvas_);
+    layout->addWidget(scrollArea_, 1);
+
+    status_ = new QLabel(body);
+    status_->setObjectName(QStringLiteral("FormViewStatus"));
+    status_->setWordWrap(true);
+    status_->setTextFormat(Qt::PlainText);
+    status_->setMargin(3);
+    status_->hide();
+    layout->addWidget(status_);
+    setWidget(body);
+
+    connect(zoomBox_, &QComboBox::currentIndexChanged, this, [this] {
+        canvas_->setZoom(zoomPercent() / 100.0);
+        updateStatus();
+        scrollToObject(canvas_->selectedObject());
+    });
+    connect(nonVisualBox_, &QCheckBox::toggled, canvas_, &FormCanvas::setNonVisualShown);
+    connect(canvas_, &FormCanvas::objectClicked, this, &FormViewDock::objectClicked);
+}
+
+int FormViewDock::zoomPercent() const
+{
+    return zoomBox_->currentData().toInt();
+}
+
+void FormViewDock::setZoomPercent(int percent)
+{
+    const auto nearest = std::min_element(std::begin(Zooms), std::end(Zooms), [percent](int a, int b) {
+        return std::abs(static_cast<long>(a) - percent) < std::abs(static_cast<long>(b) - percent);
+    });
+    zoomBox_->setCurrentIndex(zoomBox_->findData(*nearest));
+}
+
+bool FormViewDock::nonVisualShown() const
+{
+    return nonVisualBox_->isChecked();
+}
+
+void FormViewDock::setNonVisualShown(bool on)
+{
+    nonVisualBox_->setChecked(on);
+}
+
+QString FormViewDock::statusText() const
+{
+    return status_->text();
+}
+
+void FormViewDock::documentOpened()
+{
+    brokenText_.clear();
+    selectedName_.clear();
+    drawing_.reset();
+    canvas_->setDrawing(nullptr);
+    // A new form's ancestors are looked for beside it, read afresh; its model is on its way.
+    folderChanged();
+}
+
+void FormViewDock::folderChanged()
+{
+    const QString folder = QFileInfo(document_.formPath()).absolutePath();
+    ancestors_ = std::make_unique<AncestorForms>(QFile::encodeName(folder).toStdString(), document_.codePage().number);
+    // The same model may draw otherwise with the ancestors found beside it now.
+    drawnModel_.reset();
+    redraw();
+}
+
+void FormViewDock::textBroken(int line, const QString& message)
+{
+    brokenText_ = line > 0 ? QStringLiteral("line %1: %2").arg(line).arg(message) : message;
+    canvas_->setOutOfDate(line > 0 ? QStringLiteral("Out of date: line %1").arg(line) : QStringLiteral("Out of date"));
+    updateStatus();
+}
+
+void FormViewDock::redraw()
+{
+    drawingDue_ = true;
+    if (isVisible())
+        drawNow();
+}
+
+void FormViewDock::showEvent(QShowEvent* event)
+{
+    QDockWidget::showEvent(event);
+    // A hidden view does not draw; it catches up when it is shown.
+    if (drawingDue_)
+        drawNow();
+}
+
+void FormViewDock::drawNow()
+{
+    drawingDue_ = false;
+    drawingError_.clear();
+    const std::shared_ptr<const FormModel> model = document_.formModel();
+    if (model && model != drawnModel_) {
+        // Any form that converts must draw; should the drawing still fail, the view says why
+        // and keeps the last picture, as for a text that does not read.
+        try {
+            drawing_ = std::make_shared<const FormDrawing>(
+                FormDrawing::build(model, CodePage::forNumber(document_.codePage().number), ancestors_.get()));
+            drawnModel_ = model;
+            canvas_->setDrawing(drawing_);
+            reselect();
+        } catch (const std::exception& error) {
+            drawingError_ = QString::fromUtf8(error.what());
+        }
+    }
+    if (!drawingError_.isEmpty())
+        canvas_->setOutOfDate(QStringLiteral("Out of date"));
+    else if (brokenText_.isEmpty())
+        canvas_->setOutOfDate(QString());
+    updateStatus();
+}
+
+QString FormViewDock::missingAncestorLine(const QString& className) const
+{
+    // The drawing names the form's own class when the class it derives from is not known at all.
+    const std::string name = className.toStdString();
+    const DrawnObject& form = drawing_->objects().front();
+    if (form.className == name)
+        return QStringLiteral("The ancestor of %1 is not found: drawn with what the form holds").arg(className);
+    for (const DrawnObject& object : drawing_->objects()) {
+        if (object.className == name && object.node != DrawnObject::NoNode && drawnModel_
+            && FormNode::at(*drawnModel_, object.node).isInline())
+            return QStringLiteral("Frame %1 not found: drawn with what the form holds").arg(className);
+    }
+    return QStringLiteral("Ancestor %1 not found: drawn with what the form holds").arg(className);
+}
+
+void FormViewDock::updateStatus()
+{
+    QStringList lines;
+    if (!brokenText_.isEmpty())
+        lines << (drawing_ ? QStringLiteral("Out of date: ") : QStringLiteral("Not drawn: ")) + brokenText_;
+    if (!drawingError_.isEmpty())
+        lines << QStringLiteral("Not drawn: ") + drawingError_;
+    if (drawing_) {
+        for (const QString& className : drawing_->missingAncestors())
+            lines << missingAncestorLine(className);
+        if (canvas_->shownScale() < canvas_->zoom() - 1e-9)
+            lines << QStringLiteral("Drawn at %1% to keep the picture within %2 million pixels and %3 a side")
+                         .arg(qRound(canvas_->shownScale() * 100))
+                         .arg(FormCanvas::LargestShownArea / 1000000)
+                         .arg(FormDrawing::LargestSide);
+        status_->setToolTip(drawing_->warnings().join(u'\n'));
+    }
+    status_->setText(lines.join(u'\n'));
+    status_->setVisible(!lines.isEmpty());
+}
+
+void FormViewDock::objectClicked(int object)
+{
+    selectObject(object);
+    const DrawnObject& drawn = drawing_->objects()[static_cast<std::size_t>(object)];
+    const int line = drawn.node == DrawnObject::NoNode
+        ? 0
+        : static_cast<int>(FormNode::at(*drawnModel_, drawn.node).span().firstLine);
+    emit objectChosen(line);
+}
+
+void FormViewDock::reselect()
+{
+    if (selectedName_.empty())
+        return;
+    const auto& objects = drawing_->objects();
+    const auto found = std::find_if(objects.begin(), objects.end(),
+                                    [this](const DrawnObject& object) { return object.name == selectedName_; });
+    canvas_->setSelectedObject(found == objects.end() ? -1 : static_cast<int>(found - objects.begin()));
+}
+
+void FormViewDock::selectObject(int object)
+{
+    canvas_->setSelectedObject(object);
+    selectedName_ = object >= 0 ? drawing_->objects()[static_cast<std::size_t>(object)].name : std::string();
+}
+
+void FormViewDock::selectAtLine(int line)
+{
+    if (!drawing_ || !drawnModel_ || line < 1)
+        return;
+    // Nodes come in the order of their text: the last one that starts at or above the line and
+    // still holds it is the deepest.
+    std::uint32_t deepest = DrawnObject::NoNode;
+    for (const FormNode& node : drawnModel_->nodes()) {
+        const TextSpan span = node.span();
+        if (span.firstLine > static_cast<std::uint32_t>(line))
+            break;
+        if (span.lastLine >= static_cast<std::uint32_t>(line))
+            deepest = node.index();
+    }
+    if (deepest == DrawnObject::NoNode)
+        return;
+    int object = drawing_->objectOfNode(deepest);
+    // What is not drawn itself (a menu item, a control on a page not shown) selects the nearest
+    // parent that is.
+    while (object >= 0 && canvas_->objectRect(object).isEmpty())
+        object = drawing_->objects()[static_cast<std::size_t>(object)].parent;
+    if (object < 0)
+        return;
+    selectObject(object);
+    scrollToObject(object);
+}
+
+void FormViewDock::scrollToObject(int object)
+{
+    const QRect place = canvas_->objectRect(object).adjusted(-ScrollRoom, -ScrollRoom, ScrollRoom, ScrollRoom);
+    if (place.isEmpty())
+        return;
+    // A control larger than the view shows its top-left part.
+    const QSize view = scrollArea_->viewport()->size();
+    const int width = std::min(place.width(), view.width());
+    const int height = std::min(place.height(), view.height());
+    scrollArea_->ensureVisible(place.left() + width / 2, place.top() + height / 2, width / 2, height / 2);
+}
+
+}  // namespace dfm

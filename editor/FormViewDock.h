@@ -1,0 +1,118 @@
+// The form view: the open form drawn as it looks, beside its text, following every edit once the
+// document has read the text again. A tool bar sets the zoom and shows or hides the non-visual
+// components; a status line says when the picture is out of date and which ancestors are missing.
+// Where it is docked, its size, zoom and switch are kept in the editor window's store.
+#pragma once
+
+#include "DrawnObject.h"
+#include "FormModel.h"
+
+#include <QDockWidget>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QMainWindow;
+class QScrollArea;
+
+namespace dfm {
+
+class AncestorForms;
+class FormCanvas;
+class FormDocument;
+class FormDrawing;
+class WindowSettings;
+
+class FormViewDock : public QDockWidget {
+    Q_OBJECT
+public:
+    // The zooms offered, in percent.
+    static constexpr int Zooms[] = {25, 50, 75, 100, 125, 150, 200, 300, 400};
+    static constexpr int DefaultZoom = 100;
+
+    // Docked on the right of window, hidden.
+    FormViewDock(const FormDocument& document, QMainWindow& window);
+    ~FormViewDock() override;
+
+    // Keeps whether it is shown, its place and size, its zoom and its switch in the window's
+    // settings; applyStoredState applies what was read, once the window's settings are restored.
+    void addSettings(WindowSettings& settings);
+    void applyStoredState();
+    // Shows the view; the first time in a run at its stored place and size, or at a first start
+    // on the right half of the window.
+    void showInWindow();
+
+    int zoomPercent() const;
+    // A zoom not offered takes the nearest one offered.
+    void setZoomPercent(int percent);
+    bool nonVisualShown() const;
+    void setNonVisualShown(bool on);
+
+    FormCanvas* canvas() const { return canvas_; }
+    QString statusText() const;
+
+    // Selects the control of the deepest object whose text holds the 1-based line of the form
+    // text (or the nearest of its parents that is drawn), and scrolls it into view.
+    void selectAtLine(int line);
+
+signals:
+    // A control clicked: the 1-based line of its object in the form text, or 0 for an object that
+    // only an ancestor or a frame holds.
+    void objectChosen(int line);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void createControls();
+    // Left, Right, Top, Bottom or Floating.
+    QString areaName();
+    // The document's changes, as the view follows them.
+    void documentOpened();
+    void folderChanged();
+    void textBroken(int line, const QString& message);
+    // Draws the document's current model, now when the view is shown, else once it is.
+    void redraw();
+    void drawNow();
+    void objectClicked(int object);
+    void selectObject(int object);
+    // Selects in a new drawing the object of the name selected before.
+    void reselect();
+    void scrollToObject(int object);
+    void updateStatus();
+    QString missingAncestorLine(const QString& className) const;
+
+    const FormDocument& document_;
+    QMainWindow& window_;
+    // The place read from the store, used the first time the view is shown in this run.
+    struct StoredState {
+        bool shown = false;
+        QString area;
+        QString place;
+    } stored_;
+    bool placed_ = false;
+    // One per open form: it keeps the ancestors it has read.
+    std::unique_ptr<AncestorForms> ancestors_;
+    // The drawing shown and the model it was made from, whose nodes its objects refer to.
+    std::shared_ptr<const FormDrawing> drawing_;
+    std::shared_ptr<const FormModel> drawnModel_;
+    bool drawingDue_ = false;
+    // Why the text is not drawn as it stands, while it does not read; empty when it does.
+    QString brokenText_;
+    QString drawingError_;
+    // The selected object is found again by name in the next drawing.
+    std::string selectedName_;
+
+    QComboBox* zoomBox_ = nullptr;
+    QCheckBox* nonVisualBox_ = nullptr;
+    QScrollArea* scrollArea_ = nullptr;
+    FormCanvas* canvas_ = nullptr;
+    QLabel* status_ = nullptr;
+};
+
+}  // namespace dfm
