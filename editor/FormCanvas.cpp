@@ -147,19 +147,9 @@ int FormCanvas::objectAtPoint(QPoint point) const
     if (!drawing_ || shownScale_ <= 0)
         return -1;
     const QPointF inPicture = QPointF(point - QPoint(Margin, Margin)) / shownScale_;
-    const QPoint at(static_cast<int>(std::floor(inPicture.x())),
-                    static_cast<int>(std::floor(inPicture.y())) - drawing_->menuBarHeight());
-    const std::vector<DrawnObject>& objects = drawing_->objects();
-    const std::vector<int>& order = drawing_->paintOrder();
-    // Topmost first: the reverse of the order of painting. A hidden icon is not there to click.
-    for (auto it = order.rbegin(); it != order.rend(); ++it) {
-        const DrawnObject& object = objects[static_cast<std::size_t>(*it)];
-        if (isIconKind(object.kind) && !nonVisualShown_)
-            continue;
-        if (object.frame.contains(at) && object.clip.contains(at))
-            return *it;
-    }
-    return -1;
+    // A hidden icon is not there to click.
+    return drawing_->objectAt(QPoint(static_cast<int>(std::floor(inPicture.x())), static_cast<int>(std::floor(inPicture.y()))),
+                              nonVisualShown_);
 }
 
 void FormCanvas::setSelectedObject(int object)

@@ -326,21 +326,6 @@ void FormViewDock::drawNow()
     updateStatus();
 }
 
-QString FormViewDock::missingAncestorLine(const QString& className) const
-{
-    // The drawing names the form's own class when the class it derives from is not known at all.
-    const std::string name = className.toStdString();
-    const DrawnObject& form = drawing_->objects().front();
-    if (form.className == name)
-        return QStringLiteral("The ancestor of %1 is not found: drawn with what the form holds").arg(className);
-    for (const DrawnObject& object : drawing_->objects()) {
-        if (object.className == name && object.node != DrawnObject::NoNode && drawnModel_
-            && FormNode::at(*drawnModel_, object.node).isInline())
-            return QStringLiteral("Frame %1 not found: drawn with what the form holds").arg(className);
-    }
-    return QStringLiteral("Ancestor %1 not found: drawn with what the form holds").arg(className);
-}
-
 void FormViewDock::updateStatus()
 {
     QStringList lines;
@@ -349,8 +334,8 @@ void FormViewDock::updateStatus()
     if (!drawingError_.isEmpty())
         lines << QStringLiteral("Not drawn: ") + drawingError_;
     if (drawing_) {
-        for (const QString& className : drawing_->missingAncestors())
-            lines << missingAncestorLine(className);
+        for (const QString& note : drawing_->missingNotes())
+            lines << note + QStringLiteral(": drawn with what the form holds");
         if (canvas_->shownScale() < canvas_->zoom() - 1e-9)
             lines << QStringLiteral("Drawn at %1% to keep the picture within %2 million pixels and %3 a side")
                          .arg(qRound(canvas_->shownScale() * 100))

@@ -85,7 +85,6 @@ private:
     void reselect();
     void scrollToObject(int object);
     void updateStatus();
-    QString missingAncestorLine(const QString& className) const;
 
     const FormDocument& document_;
     QMainWindow& window_;

@@ -115,7 +115,8 @@ void DrawingBuilder::missing(std::string_view className, const char* what)
     if (drawing_.missingAncestors_.contains(name))
         return;
     drawing_.missingAncestors_.append(name);
-    drawing_.warnings_.append(QString::fromLatin1(what).arg(name));
+    drawing_.missingNotes_.append(QString::fromLatin1(what).arg(name));
+    drawing_.warnings_.append(drawing_.missingNotes_.back());
 }
 
 void DrawingBuilder::applyWithAncestors(const std::shared_ptr<const FormModel>& model, int target, bool own, int depth)

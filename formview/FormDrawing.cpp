@@ -11,11 +11,13 @@ FormDrawing FormDrawing::build(std::shared_ptr<const FormModel> model, const Cod
     return drawing;
 }
 
-int FormDrawing::objectAt(QPoint point) const
+int FormDrawing::objectAt(QPoint point, bool withIcons) const
 {
     const QPoint inClient = point - QPoint(0, menuBarHeight_);
     for (auto it = paintOrder_.rbegin(); it != paintOrder_.rend(); ++it) {
         const DrawnObject& object = objects_[static_cast<std::size_t>(*it)];
+        if (!withIcons && (object.kind == ControlKind::NonVisual || object.kind == ControlKind::MainMenu))
+            continue;
         if (object.frame.contains(inClient) && object.clip.contains(inClient))
             return *it;
     }

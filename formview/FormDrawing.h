@@ -46,10 +46,12 @@ public:
     const QStringList& warnings() const { return warnings_; }
     // The ancestors and frames that were looked for and not found, by class name.
     const QStringList& missingAncestors() const { return missingAncestors_; }
+    // What was not found, each in a sentence ("The frame TPartFrame is not found").
+    const QStringList& missingNotes() const { return missingNotes_; }
 
     // The object drawn at point (form units of the picture, menu bar included): the topmost
-    // shown one; -1 for none.
-    int objectAt(QPoint point) const;
+    // shown one, non-visual components' icons left out unless withIcons; -1 for none.
+    int objectAt(QPoint point, bool withIcons = true) const;
     // The object of a node of the form's own model; -1 when none is drawn for it.
     int objectOfNode(std::uint32_t node) const;
 
@@ -65,6 +67,7 @@ private:
     int pixelsPerInch_ = 96;
     QStringList warnings_;
     QStringList missingAncestors_;
+    QStringList missingNotes_;
 };
 
 }  // namespace dfm

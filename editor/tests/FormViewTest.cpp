@@ -472,7 +472,7 @@ TEST_F(FormView, AMissingAncestorIsNamedAndAFoundOneDrawn)
     write(folder.filePath("project/Child.pas"),
           "unit Child;\ninterface\ntype\n  TChildForm = class(TBaseForm)\n  end;\nimplementation\nend.\n");
     openWithView(child);
-    EXPECT_EQ(status()->text().toStdString(), "Ancestor TBaseForm not found: drawn with what the form holds");
+    EXPECT_EQ(status()->text().toStdString(), "The ancestor form TBaseForm is not found: drawn with what the form holds");
 
     write(folder.filePath("project/Base.pas"),
           "unit Base;\ninterface\ntype\n  TBaseForm = class(TForm)\n  end;\nimplementation\nend.\n");
