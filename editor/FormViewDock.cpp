@@ -16,8 +16,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMainWindow>
+#include <QPixmap>
 #include <QScrollArea>
 #include <QScreen>
 #include <QToolBar>
@@ -206,6 +208,20 @@ void FormViewDock::createControls()
     bar->addWidget(nonVisualBox_);
     layout->addWidget(bar);
 
+    // The form's icon and caption, as its window's title bar would show them above the picture.
+    auto* title = new QWidget(body);
+    auto* titleLayout = new QHBoxLayout(title);
+    titleLayout->setContentsMargins(4, 2, 4, 2);
+    titleIcon_ = new QLabel(title);
+    titleIcon_->setObjectName(QStringLiteral("FormViewIcon"));
+    titleCaption_ = new QLabel(title);
+    titleCaption_->setObjectName(QStringLiteral("FormViewCaption"));
+    titleCaption_->setTextFormat(Qt::PlainText);
+    titleLayout->addWidget(titleIcon_);
+    titleLayout->addWidget(titleCaption_, 1);
+    title->setToolTip(QStringLiteral("The form's icon and caption, as its title bar shows them"));
+    layout->addWidget(title);
+
     scrollArea_ = new QScrollArea(body);
     scrollArea_->setObjectName(QStringLiteral("FormViewScroll"));
     scrollArea_->setBackgroundRole(QPalette::Dark);
@@ -314,6 +330,7 @@ void FormViewDock::drawNow()
                 FormDrawing::build(model, CodePage::forNumber(document_.codePage().number), ancestors_.get()));
             drawnModel_ = model;
             canvas_->setDrawing(drawing_);
+            showTitle();
             reselect();
         } catch (const std::exception& error) {
             drawingError_ = QString::fromUtf8(error.what());
@@ -324,6 +341,15 @@ void FormViewDock::drawNow()
     else if (brokenText_.isEmpty())
         canvas_->setOutOfDate(QString());
     updateStatus();
+}
+
+void FormViewDock::showTitle()
+{
+    const DrawnObject& form = drawing_->objects().front();
+    const QImage& icon = form.picture;
+    titleIcon_->setPixmap(icon.isNull() ? QPixmap() : QPixmap::fromImage(icon.scaled(16, 16, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    titleIcon_->setVisible(!icon.isNull());
+    titleCaption_->setText(form.caption());
 }
 
 void FormViewDock::updateStatus()

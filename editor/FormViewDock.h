@@ -85,6 +85,8 @@ private:
     void reselect();
     void scrollToObject(int object);
     void updateStatus();
+    // The form's icon and caption above the picture.
+    void showTitle();
 
     const FormDocument& document_;
     QMainWindow& window_;
@@ -112,6 +114,8 @@ private:
     QScrollArea* scrollArea_ = nullptr;
     FormCanvas* canvas_ = nullptr;
     QLabel* status_ = nullptr;
+    QLabel* titleIcon_ = nullptr;
+    QLabel* titleCaption_ = nullptr;
 };
 
 }  // namespace dfm

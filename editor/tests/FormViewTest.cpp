@@ -10,6 +10,7 @@
 #include <QHelpEvent>
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QBuffer>
 #include <QLabel>
 #include <QMainWindow>
 #include <QScrollArea>
@@ -132,6 +133,32 @@ protected:
 
     QString viewFormPath;
 };
+
+TEST_F(FormView, TheFormsIconAndCaptionStandAboveThePicture)
+{
+    QImage icon(32, 32, QImage::Format_ARGB32);
+    icon.fill(Qt::red);
+    QByteArray file;
+    QBuffer buffer(&file);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(icon.save(&buffer, "ICO"));
+    // Binary data in lines of 64 digits, as forms write it.
+    QByteArray digits = file.toHex().toUpper();
+    for (qsizetype at = 64; at < digits.size(); at += 65)
+        digits.insert(at, '\n');
+    const QString path = folder.filePath("Titled.dfm");
+    write(path, "object Titled: TTitled\n  ClientWidth = 100\n  ClientHeight = 50\n  Caption = 'Customer details'\n"
+                "  Icon.Data = {\n" + digits + "}\nend\n");
+    openWithView(path);
+    EXPECT_EQ(view()->findChild<QLabel*>("FormViewCaption")->text(), "Customer details");
+    const QLabel* shownIcon = view()->findChild<QLabel*>("FormViewIcon");
+    EXPECT_FALSE(shownIcon->isHidden());
+    EXPECT_EQ(shownIcon->pixmap().toImage().pixelColor(8, 8), QColor(Qt::red));
+
+    form->openFormFile(viewFormPath);
+    ASSERT_TRUE(settled());
+    EXPECT_TRUE(view()->findChild<QLabel*>("FormViewIcon")->isHidden()) << "a form without an icon shows none";
+}
 
 TEST_F(FormView, F12ShowsAndHidesTheViewAndLeavesTheKeyboardInTheText)
 {
