@@ -2,6 +2,8 @@
 #pragma once
 
 #include "FormParser.h"
+#include "MemoryStream.h"
+#include "ResourceHeader.h"
 
 #include <gtest/gtest.h>
 
@@ -59,6 +61,14 @@ inline std::string withCrLf(const std::string& text)
         out += text[i];
     }
     return out;
+}
+
+// The form stream of a binary form of the corpus, its resource header left out.
+inline std::string corpusBinaryStream(const Entry& entry)
+{
+    MemoryStream file(readFile(CorpusDir + "/binary/" + entry.file));
+    skipResourceHeader(file);
+    return std::string(file.view().substr(static_cast<std::size_t>(file.position())));
 }
 
 // How a text form of the corpus reads: in UTF-8 when it starts with a byte order mark.

@@ -4,7 +4,6 @@
 #include "FormBuilder.h"
 #include "FormPicture.h"
 #include "ModelTestSupport.h"
-#include "ResourceHeader.h"
 #include "TestSupport.h"
 
 #include <map>
@@ -241,9 +240,7 @@ TEST(FormPicture, EveryPictureOfTheCorpusIsKnown)
         if (entry.kind != "binary")
             continue;
         SCOPED_TRACE(entry.file);
-        MemoryStream file(readFile(CorpusDir + "/binary/" + entry.file));
-        skipResourceHeader(file);
-        count(binaryModel(file.view().substr(static_cast<std::size_t>(file.position()))));
+        count(binaryModel(corpusBinaryStream(entry)));
     }
     forEachCorpusText(
         [&](const Entry& entry, const std::string& text) { count(textModel(text, textEncodingOf(entry))); });

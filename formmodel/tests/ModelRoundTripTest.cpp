@@ -4,7 +4,6 @@
 #include "CorpusFiles.h"
 #include "ModelTestSupport.h"
 #include "RandomForm.h"
-#include "ResourceHeader.h"
 #include "TestSupport.h"
 
 namespace dfm {
@@ -67,9 +66,7 @@ TEST(ModelRoundTrip, CorpusBinaryFormsComeBackAsTheyWereAndAsTheirText)
         if (entry.kind != "binary")
             continue;
         SCOPED_TRACE(entry.file);
-        MemoryStream file(readFile(CorpusDir + "/binary/" + entry.file));
-        skipResourceHeader(file);
-        const std::string stream(file.view().substr(static_cast<std::size_t>(file.position())));
+        const std::string stream = corpusBinaryStream(entry);
         const FormModel model = binaryModel(stream);
         const std::string written = binaryOf(model);
         if (entry.expected == "identical+trailing") {

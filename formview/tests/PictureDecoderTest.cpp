@@ -4,7 +4,6 @@
 #include "FormBuilder.h"
 #include "ModelTestSupport.h"
 #include "PictureDecoder.h"
-#include "ResourceHeader.h"
 
 #include <QBuffer>
 #include <QColor>
@@ -280,9 +279,7 @@ TEST(PictureDecoder, EveryPictureOfTheCorpusDecodes)
         if (entry.kind != "binary")
             continue;
         SCOPED_TRACE(entry.file);
-        MemoryStream file(readFile(CorpusDir + "/binary/" + entry.file));
-        skipResourceHeader(file);
-        decodeAll(binaryModel(file.view().substr(static_cast<std::size_t>(file.position()))));
+        decodeAll(binaryModel(corpusBinaryStream(entry)));
     }
     forEachCorpusText(
         [&](const Entry& entry, const std::string& text) { decodeAll(textModel(text, textEncodingOf(entry))); });
