@@ -426,6 +426,9 @@ bool hasOption(const DrawnObject& object, std::string_view option, bool absent)
     return std::any_of(names.begin(), names.end(), [&](std::string_view name) { return ascii::equalsIgnoringCase(name, option); });
 }
 
+constexpr int MostGridRows = 500;
+constexpr std::size_t MostGridColumns = 200;
+
 void drawGrid(QPainter& painter, const DrawnObject& object, const QRect& r)
 {
     const QRect inside = textBox(painter, object, r);
@@ -457,10 +460,15 @@ void drawGrid(QPainter& painter, const DrawnObject& object, const QRect& r)
         rows = number("RowCount", 5, 100000);
     }
     const QColor lines = FormColors::buttonFace().darker(115);
+    // Only the cells that can show are drawn, and no more than a screen holds, so that a grid of
+    // tiny cells costs no more than a large one.
+    const QRect shown = inside.intersected(object.clip);
+    rows = std::min(rows, MostGridRows);
+    const std::size_t columnCount = std::min(columns.size(), MostGridColumns);
     int y = inside.top();
-    for (int row = 0; row < rows && y <= inside.bottom(); ++row) {
+    for (int row = 0; row < rows && y <= shown.bottom(); ++row) {
         int x = inside.left();
-        for (std::size_t column = 0; column < columns.size() && x <= inside.right(); ++column) {
+        for (std::size_t column = 0; column < columnCount && x <= shown.right(); ++column) {
             const QRect cell(x, y, columns[column].first, rowHeight);
             const bool fixed = row < fixedRows || static_cast<int>(column) < fixedColumns;
             painter.fillRect(cell.adjusted(0, 0, lineWidth, lineWidth), lines);

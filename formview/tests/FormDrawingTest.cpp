@@ -153,6 +153,13 @@ TEST(FormDrawingTest, AbsurdFormsDrawWithinTheCap)
     const FormDrawing many = drawingOf(wide);
     EXPECT_EQ(many.objects().size(), 10001u);
     EXPECT_FALSE(pictureOf(many).isNull());
+
+    // A grid of a hundred million one-pixel cells draws no more cells than can show.
+    const FormDrawing grid = drawingOf(
+        "object Form1: TForm1\nClientWidth = 2000\nClientHeight = 2000\nobject Grid: TStringGrid\nLeft = 0\nTop = 0\n"
+        "Width = 2000\nHeight = 2000\nColCount = 1000\nRowCount = 100000\nDefaultColWidth = 1\nDefaultRowHeight = 1\n"
+        "GridLineWidth = 0\nend\nend\n");
+    EXPECT_FALSE(pictureOf(grid).isNull());
 }
 
 TEST(FormDrawingTest, EveryCorpusFormDraws)
