@@ -56,13 +56,22 @@ QColor textColour(const DrawnObject& object)
     return object.enabled ? object.fontColor : FormColors::grayText();
 }
 
+// No control shows more of a text than this; laying out megabytes of it would only cost time.
+constexpr qsizetype MostShownCharacters = 4096;
+
 void text(QPainter& painter, const DrawnObject& object, const QRect& r, int flags, const QString& shown)
 {
     if (shown.isEmpty() || r.width() <= 0 || r.height() <= 0)
         return;
     painter.setFont(object.font);
     painter.setPen(textColour(object));
-    painter.drawText(r, flags, shown);
+    painter.drawText(r, flags, shown.left(MostShownCharacters));
+}
+
+// The width of a caption as shown, its accelerator marks left out.
+int captionWidth(const QFontMetrics& metrics, const QString& caption)
+{
+    return metrics.horizontalAdvance(caption.left(MostShownCharacters).remove('&'));
 }
 
 // The horizontal alignment a control stores ("taCenter"), or absent.
@@ -140,7 +149,7 @@ void buttonFace(QPainter& painter, const DrawnObject& object, const QRect& r, co
         return;
     }
     const int spacing = caption.isEmpty() ? 0 : 4;
-    const int textWidth = caption.isEmpty() ? 0 : QFontMetrics(object.font).horizontalAdvance(QString(caption).remove('&'));
+    const int textWidth = caption.isEmpty() ? 0 : captionWidth(QFontMetrics(object.font), caption);
     const int width = glyph.width() + spacing + textWidth;
     const int left = r.left() + (r.width() - width) / 2;
     painter.drawImage(QPoint(left, r.top() + (r.height() - glyph.height()) / 2), glyph);
@@ -205,7 +214,7 @@ void drawGroupBox(QPainter& painter, const DrawnObject& object, const QRect& r)
     etched(painter, QRect(r.left(), r.top() + middle, r.width(), r.height() - middle));
     const QString caption = object.caption();
     if (!caption.isEmpty()) {
-        const QRect place(r.left() + 8, r.top(), metrics.horizontalAdvance(QString(caption).remove('&')) + 4, metrics.height());
+        const QRect place(r.left() + 8, r.top(), captionWidth(metrics, caption) + 4, metrics.height());
         painter.fillRect(place, object.color);
         text(painter, object, place.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextShowMnemonic, caption);
     }
@@ -494,7 +503,7 @@ void drawTabs(QPainter& painter, const DrawnObject& object, const QRect& r, cons
     const QFontMetrics metrics(object.font);
     int x = r.left() + 2;
     for (std::size_t i = 0; i < captions.size() && x <= r.right(); ++i) {
-        const int width = metrics.horizontalAdvance(QString(captions[i]).remove('&')) + 14;
+        const int width = captionWidth(metrics, captions[i]) + 14;
         const bool on = static_cast<int>(i) == active;
         const QRect tab(on ? x - 2 : x, r.top() + (on ? 0 : 2), on ? width + 4 : width, height - (on ? -1 : 2));
         painter.fillRect(tab, FormColors::buttonFace());
@@ -859,8 +868,8 @@ void drawMenuBar(QPainter& painter, const FormDrawing& drawing)
     const QFontMetrics metrics(form.font);
     int x = 0;
     for (const QString& caption : drawing.menuCaptions()) {
-        const int width = metrics.horizontalAdvance(QString(caption).remove('&')) + 14;
-        painter.drawText(QRect(x, 0, width, bar.height()), Qt::AlignCenter | Qt::TextShowMnemonic, caption);
+        const int width = captionWidth(metrics, caption) + 14;
+        painter.drawText(QRect(x, 0, width, bar.height()), Qt::AlignCenter | Qt::TextShowMnemonic, caption.left(MostShownCharacters));
         x += width;
         if (x > bar.right())
             break;
