@@ -24,11 +24,6 @@ const QColor SelectionColour(0, 120, 215);
 const QColor OutOfDateShade(128, 128, 128, 130);
 const QColor MarkBackground(255, 255, 204);
 
-bool isIconKind(ControlKind kind)
-{
-    return kind == ControlKind::NonVisual || kind == ControlKind::MainMenu;
-}
-
 }  // namespace
 
 FormCanvas::FormCanvas(QWidget* parent) : QWidget(parent)
@@ -122,7 +117,7 @@ QSize FormCanvas::sizeHint() const
 bool FormCanvas::isIcon(int object) const
 {
     return drawing_ && object >= 0 && object < static_cast<int>(drawing_->objects().size())
-        && isIconKind(drawing_->objects()[static_cast<std::size_t>(object)].kind);
+        && ControlClasses::isIcon(drawing_->objects()[static_cast<std::size_t>(object)].kind);
 }
 
 QRect FormCanvas::objectRect(int object) const
@@ -130,7 +125,7 @@ QRect FormCanvas::objectRect(int object) const
     if (!drawing_ || object < 0 || object >= static_cast<int>(drawing_->objects().size()))
         return {};
     const DrawnObject& drawn = drawing_->objects()[static_cast<std::size_t>(object)];
-    const bool icon = isIconKind(drawn.kind);
+    const bool icon = ControlClasses::isIcon(drawn.kind);
     if (!drawn.drawn || !drawn.shown || (icon && !nonVisualShown_))
         return {};
     // What shows of a control is the part its parents leave; an icon shows whole.

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace dfm::ascii {
@@ -62,6 +63,15 @@ inline bool isNumberTail(unsigned char c) { return detail::Classes[c] & detail::
 // 0 to 15, or -1 for a byte that is no hexadecimal digit.
 inline int hexValue(unsigned char c) { return detail::HexValues[c]; }
 inline char toUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
+
+// text with its letters a to z in upper case, as a key that compares names without regard to case.
+inline std::string upperCased(std::string_view text)
+{
+    std::string upper(text);
+    for (char& c : upper)
+        c = toUpper(c);
+    return upper;
+}
 
 inline bool equalsIgnoringCase(std::string_view a, std::string_view b)
 {

@@ -12,14 +12,6 @@ namespace dfm {
 
 namespace {
 
-std::string upperCased(std::string_view name)
-{
-    std::string upper(name);
-    for (char& c : upper)
-        c = ascii::toUpper(c);
-    return upper;
-}
-
 }  // namespace
 
 AncestorForms::AncestorForms(fs::path folder, int codePage) : units_(std::move(folder), codePage), codePage_(codePage) {}
@@ -38,7 +30,7 @@ std::optional<std::string> AncestorForms::ancestorClassOf(std::string_view class
 
 std::shared_ptr<const FormModel> AncestorForms::formOfClass(std::string_view className)
 {
-    const std::string key = upperCased(className);
+    const std::string key = ascii::upperCased(className);
     if (const auto known = forms_.find(key); known != forms_.end())
         return known->second;
     std::shared_ptr<const FormModel>& form = forms_[key];

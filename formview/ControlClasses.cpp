@@ -219,6 +219,11 @@ bool ControlClasses::isGraphic(ControlKind kind)
     }
 }
 
+bool ControlClasses::isIcon(ControlKind kind)
+{
+    return kind == ControlKind::NonVisual || kind == ControlKind::MainMenu;
+}
+
 bool ControlClasses::isControl(ControlKind kind)
 {
     return kind != ControlKind::NonVisual && kind != ControlKind::MainMenu && kind != ControlKind::MenuItem

@@ -64,6 +64,8 @@ public:
     static bool isGraphic(ControlKind kind);
     // Whether the kind is a control with a place on the form (not an icon, not a menu's item).
     static bool isControl(ControlKind kind);
+    // Whether the kind is drawn as a non-visual component's icon.
+    static bool isIcon(ControlKind kind);
 };
 
 }  // namespace dfm

@@ -22,19 +22,9 @@ constexpr int FrameWidth = 16;
 constexpr int FrameHeight = 39;
 constexpr int MenuBarHeight = 20;
 
-std::string upperCased(std::string_view name)
-{
-    std::string upper(name);
-    for (char& c : upper)
-        c = ascii::toUpper(c);
-    return upper;
-}
-
 // Windows fonts that are seldom installed here, drawn with the metric-compatible free ones.
 QStringList fontFamilies(const QString& name)
 {
-    static const QStringList sans{"MS Sans Serif", "Microsoft Sans Serif", "Tahoma", "Segoe UI", "Arial",
-                                  "Verdana", "MS Shell Dlg", "MS Shell Dlg 2", "Helvetica", "Small Fonts"};
     static const QStringList mono{"Courier New", "Courier", "Fixedsys", "Terminal", "Lucida Console", "Consolas"};
     static const QStringList serif{"Times New Roman", "Times", "MS Serif", "Georgia"};
     const auto among = [&](const QStringList& names) { return names.contains(name, Qt::CaseInsensitive); };
@@ -42,8 +32,7 @@ QStringList fontFamilies(const QString& name)
         return {name, "Liberation Mono", "DejaVu Sans Mono"};
     if (among(serif))
         return {name, "Liberation Serif", "DejaVu Serif"};
-    if (among(sans))
-        return {name, "Liberation Sans", "DejaVu Sans"};
+    // Any other name, the usual dialog fonts among them, falls back on a sans-serif face.
     return {name, "Liberation Sans", "DejaVu Sans"};
 }
 
@@ -101,6 +90,9 @@ void DrawingBuilder::build(std::shared_ptr<const FormModel> model)
     objects_.push_back({});
     framed_.push_back(false);
     applyWithAncestors(model, 0, true, 0);
+    // Fonts given in points are sized in pixels of the form's own resolution.
+    drawing_.pixelsPerInch_ =
+        static_cast<int>(std::clamp<std::int64_t>(objects_.front().integer("PixelsPerInch").value_or(96), 24, 960));
     classify();
     decodePictures();
     sizeForm();
@@ -122,7 +114,7 @@ void DrawingBuilder::missing(std::string_view className, const char* what)
 void DrawingBuilder::applyWithAncestors(const std::shared_ptr<const FormModel>& model, int target, bool own, int depth)
 {
     const FormNode root = model->root();
-    const std::string key = upperCased(root.className());
+    const std::string key = ascii::upperCased(root.className());
     if (depth > DeepestChain || chain_.count(key) != 0) {
         drawing_.warnings_.append(QString("The ancestors of %1 go round in a circle or too deep; they are cut off")
                                       .arg(QString::fromStdString(std::string(root.className()))));
@@ -283,15 +275,11 @@ void DrawingBuilder::colourAndFont(DrawnObject& object, const DrawnObject* paren
         const std::int64_t points = *size < 0 ? -*size : *size;
         object.font.setPixelSize(static_cast<int>(std::clamp<std::int64_t>(points * pixelsPerInch / 72, 1, 1000)));
     }
-    if (const std::optional<FormValue> style = object.property("Font.Style"); style && style->kind() == ValueTag::Set) {
-        const std::vector<std::string_view> names = style->setElements();
-        const auto has = [&](std::string_view name) {
-            return std::any_of(names.begin(), names.end(), [&](std::string_view n) { return ascii::equalsIgnoringCase(n, name); });
-        };
-        object.font.setBold(has("fsBold"));
-        object.font.setItalic(has("fsItalic"));
-        object.font.setUnderline(has("fsUnderline"));
-        object.font.setStrikeOut(has("fsStrikeOut"));
+    if (const std::optional<bool> bold = object.inSet("Font.Style", "fsBold")) {
+        object.font.setBold(*bold);
+        object.font.setItalic(*object.inSet("Font.Style", "fsItalic"));
+        object.font.setUnderline(*object.inSet("Font.Style", "fsUnderline"));
+        object.font.setStrikeOut(*object.inSet("Font.Style", "fsStrikeOut"));
     }
     if (const std::optional<FormValue> colourOfFont = object.property("Font.Color"))
         object.fontColor = FormColors::fromValue(*colourOfFont).value_or(object.fontColor);
@@ -323,12 +311,6 @@ void DrawingBuilder::decodePictures()
 void DrawingBuilder::sizeForm()
 {
     DrawnObject& form = objects_.front();
-    drawing_.pixelsPerInch_ = static_cast<int>(std::clamp<std::int64_t>(form.integer("PixelsPerInch").value_or(96), 24, 960));
-    // Fonts were sized before the form's resolution was known.
-    if (drawing_.pixelsPerInch_ != 96) {
-        for (std::size_t i = 0; i < objects_.size(); ++i)
-            colourAndFont(objects_[i], i == 0 ? nullptr : &objects_[static_cast<std::size_t>(objects_[i].parent)]);
-    }
     const bool window = form.kind == ControlKind::Form;
     const auto side = [&](std::string_view client, std::string_view outer, std::string_view fmx, int frame) -> std::optional<std::int64_t> {
         if (const std::optional<std::int64_t> value = form.integer(client))
@@ -343,7 +325,7 @@ void DrawingBuilder::sizeForm()
         // A data module: the box of its components' icons, and a margin.
         std::int64_t right = 0, bottom = 0;
         for (const DrawnObject& object : objects_) {
-            if (object.kind != ControlKind::NonVisual && object.kind != ControlKind::MainMenu)
+            if (!ControlClasses::isIcon(object.kind))
                 continue;
             const QPoint place = FormLayout::iconPlace(object);
             right = std::max<std::int64_t>(right, place.x() + FormDrawing::IconSize + 8);
@@ -393,7 +375,7 @@ void DrawingBuilder::orderPainting()
         const DrawnObject& object = objects_[static_cast<std::size_t>(index)];
         if (!object.drawn || !object.shown)
             continue;
-        if (object.kind == ControlKind::NonVisual || object.kind == ControlKind::MainMenu) {
+        if (ControlClasses::isIcon(object.kind)) {
             icons.push_back(index);
             continue;
         }

@@ -2,10 +2,30 @@
 
 #include "AsciiText.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
 namespace dfm {
+
+namespace {
+
+// An integer's or a float's value; nothing for another kind or a float that is not finite.
+std::optional<double> numberOf(const FormValue& value)
+{
+    if (const std::optional<std::int64_t> stored = value.integer())
+        return static_cast<double>(*stored);
+    if (!value.isFloat())
+        return std::nullopt;
+    const std::string digits = value.text();
+    double parsed = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), parsed);
+    if (error != std::errc() || !std::isfinite(parsed))
+        return std::nullopt;
+    return parsed;
+}
+
+}  // namespace
 
 std::optional<FormValue> DrawnObject::property(std::string_view name) const
 {
@@ -24,7 +44,7 @@ std::optional<std::int64_t> DrawnObject::integer(std::string_view name) const
         return std::nullopt;
     if (const std::optional<std::int64_t> stored = value->integer())
         return stored;
-    const std::optional<double> rounded = number(name);
+    const std::optional<double> rounded = numberOf(*value);
     if (rounded && *rounded > -1e12 && *rounded < 1e12)
         return static_cast<std::int64_t>(std::llround(*rounded));
     return std::nullopt;
@@ -33,18 +53,7 @@ std::optional<std::int64_t> DrawnObject::integer(std::string_view name) const
 std::optional<double> DrawnObject::number(std::string_view name) const
 {
     const std::optional<FormValue> value = property(name);
-    if (!value)
-        return std::nullopt;
-    if (const std::optional<std::int64_t> stored = value->integer())
-        return static_cast<double>(*stored);
-    if (!value->isFloat())
-        return std::nullopt;
-    const std::string digits = value->text();
-    double parsed = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), parsed);
-    if (error != std::errc() || !std::isfinite(parsed))
-        return std::nullopt;
-    return parsed;
+    return value ? numberOf(*value) : std::nullopt;
 }
 
 std::optional<std::string> DrawnObject::text(std::string_view name) const
@@ -63,6 +72,16 @@ bool DrawnObject::boolean(std::string_view name, bool absent) const
     if (value && value->kind() == ValueTag::False)
         return false;
     return absent;
+}
+
+std::optional<bool> DrawnObject::inSet(std::string_view name, std::string_view element) const
+{
+    const std::optional<FormValue> value = property(name);
+    if (!value || value->kind() != ValueTag::Set)
+        return std::nullopt;
+    const std::vector<std::string_view> elements = value->setElements();
+    return std::any_of(elements.begin(), elements.end(),
+                       [&](std::string_view stored) { return ascii::equalsIgnoringCase(stored, element); });
 }
 
 std::vector<QString> DrawnObject::strings(std::string_view name) const

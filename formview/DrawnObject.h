@@ -55,6 +55,9 @@ struct DrawnObject {
     // A string or identifier in UTF-8 (a string's characters, narrow ones in the form's page).
     std::optional<std::string> text(std::string_view name) const;
     bool boolean(std::string_view name, bool absent) const;
+    // Whether a set ("Anchors", "Font.Style") holds element, its names compared without regard to
+    // case; nothing when the property is not a set.
+    std::optional<bool> inSet(std::string_view name, std::string_view element) const;
     // The strings of a list ("Lines.Strings", "Items.Strings").
     std::vector<QString> strings(std::string_view name) const;
     // The caption a control shows: Caption, else Text.

@@ -16,7 +16,7 @@ int FormDrawing::objectAt(QPoint point, bool withIcons) const
     const QPoint inClient = point - QPoint(0, menuBarHeight_);
     for (auto it = paintOrder_.rbegin(); it != paintOrder_.rend(); ++it) {
         const DrawnObject& object = objects_[static_cast<std::size_t>(*it)];
-        if (!withIcons && (object.kind == ControlKind::NonVisual || object.kind == ControlKind::MainMenu))
+        if (!withIcons && ControlClasses::isIcon(object.kind))
             continue;
         if (object.frame.contains(inClient) && object.clip.contains(inClient))
             return *it;

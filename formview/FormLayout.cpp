@@ -49,21 +49,11 @@ struct Anchors {
 
 Anchors anchorsOf(const DrawnObject& object)
 {
-    const std::optional<FormValue> value = object.property("Anchors");
-    if (!value || value->kind() != ValueTag::Set)
+    const std::optional<bool> left = object.inSet("Anchors", "akLeft");
+    if (!left)
         return {};
-    Anchors anchors{false, false, false, false};
-    for (std::string_view name : value->setElements()) {
-        if (ascii::equalsIgnoringCase(name, "akLeft"))
-            anchors.left = true;
-        else if (ascii::equalsIgnoringCase(name, "akTop"))
-            anchors.top = true;
-        else if (ascii::equalsIgnoringCase(name, "akRight"))
-            anchors.right = true;
-        else if (ascii::equalsIgnoringCase(name, "akBottom"))
-            anchors.bottom = true;
-    }
-    return anchors;
+    return {*left, *object.inSet("Anchors", "akTop"), *object.inSet("Anchors", "akRight"),
+            *object.inSet("Anchors", "akBottom")};
 }
 
 constexpr std::int64_t Farthest = 1 << 20;
@@ -251,7 +241,7 @@ void FormLayout::layOut(std::vector<DrawnObject>& objects, QSize clientSize)
             DrawnObject& child = objects[static_cast<std::size_t>(parent.children[i])];
             child.shown = parent.shown;
             child.clip = childClip;
-            if (child.kind == ControlKind::NonVisual || child.kind == ControlKind::MainMenu) {
+            if (ControlClasses::isIcon(child.kind)) {
                 child.frame = QRect(iconPlace(child), QSize(FormDrawing::IconSize, FormDrawing::IconSize));
                 child.clip = form.frame;
                 continue;

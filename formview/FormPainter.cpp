@@ -426,15 +426,6 @@ void drawListView(QPainter& painter, const DrawnObject& object, const QRect& r)
         headerCell(painter, object, QRect(x, inside.top(), inside.right() - x + 1, height), {});
 }
 
-bool hasOption(const DrawnObject& object, std::string_view option, bool absent)
-{
-    const std::optional<FormValue> options = object.property("Options");
-    if (!options || options->kind() != ValueTag::Set)
-        return absent;
-    const std::vector<std::string_view> names = options->setElements();
-    return std::any_of(names.begin(), names.end(), [&](std::string_view name) { return ascii::equalsIgnoringCase(name, option); });
-}
-
 constexpr int MostGridRows = 500;
 constexpr std::size_t MostGridColumns = 200;
 
@@ -454,10 +445,10 @@ void drawGrid(QPainter& painter, const DrawnObject& object, const QRect& r)
     const bool isDataGrid = object.property("Columns").has_value() || object.property("DataSource").has_value()
         || ascii::equalsIgnoringCase(object.className, "TDBGrid");
     if (isDataGrid) {
-        if (hasOption(object, "dgIndicator", true))
+        if (object.inSet("Options", "dgIndicator").value_or(true))
             columns.emplace_back(11, QString()), fixedColumns = 1;
         columns.insert(columns.end(), dataAware.begin(), dataAware.end());
-        fixedRows = hasOption(object, "dgTitles", true) ? 1 : 0;
+        fixedRows = object.inSet("Options", "dgTitles").value_or(true) ? 1 : 0;
         rows = fixedRows + std::max(1, inside.height() / rowHeight + 1);
     } else {
         const int count = number("ColCount", 5, 1000);
@@ -889,7 +880,7 @@ void FormPainter::paint(QPainter& painter, const FormDrawing& drawing, const Pai
     const std::vector<DrawnObject>& objects = drawing.objects();
     for (const int index : drawing.paintOrder()) {
         const DrawnObject& object = objects[static_cast<std::size_t>(index)];
-        const bool icon = object.kind == ControlKind::NonVisual || object.kind == ControlKind::MainMenu;
+        const bool icon = ControlClasses::isIcon(object.kind);
         if (icon && !options.showNonVisual)
             continue;
         const QRect clip = icon ? object.clip : object.clip.intersected(object.frame);
