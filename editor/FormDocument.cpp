@@ -2,11 +2,14 @@
 #include "FormDocument.h"
 
 #include "Errors.h"
+#include "FormEditError.h"
 #include "FormFiles.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QPlainTextDocumentLayout>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -163,15 +166,16 @@ bool FormDocument::formParsePending() const
     return parseTimer_.isActive() || parsing_;
 }
 
-FormDocument::ParseResult FormDocument::parse(const QString& text, const FormFiles::FormFormat& format)
+FormDocument::ParseResult FormDocument::parse(const QString& text, const FormFiles::FormFormat& format,
+                                              quint64 version)
 {
     try {
-        return {std::make_shared<const FormModel>(FormFiles::readFormModel(text, format)), 0, QString()};
+        return {std::make_shared<const FormModel>(FormFiles::readFormModel(text, format)), 0, QString(), version};
     } catch (const ParserError& error) {
-        return {nullptr, error.line(), QString::fromUtf8(error.what())};
+        return {nullptr, error.line(), QString::fromUtf8(error.what()), version};
     } catch (const std::exception& error) {
         // Another conversion error (a value out of range, a bad picture) has no line of its own.
-        return {nullptr, 0, QString::fromUtf8(error.what())};
+        return {nullptr, 0, QString::fromUtf8(error.what()), version};
     }
 }
 
@@ -184,27 +188,81 @@ void FormDocument::startParse()
     if (parsing_)
         return;
     parsing_ = true;
-    parsedVersion_ = formVersion_;
-    parseWatcher_.setFuture(QtConcurrent::run(&FormDocument::parse, text(Page::Form), formFormat_));
+    parseWatcher_.setFuture(QtConcurrent::run(&FormDocument::parse, text(Page::Form), formFormat_, formVersion_));
 }
 
 void FormDocument::parseFinished()
 {
     parsing_ = false;
+    const ParseResult result = parseWatcher_.result();
     // A result of a text edited since is dropped; the edit's own parse follows, at once when its
-    // pause has already passed.
-    if (parsedVersion_ != formVersion_) {
-        if (!parseTimer_.isActive())
+    // pause has already passed, unless an edit from a view has read it already.
+    if (result.version != formVersion_) {
+        if (!parseTimer_.isActive() && modelVersion_ != formVersion_)
             startParse();
         return;
     }
-    const ParseResult result = parseWatcher_.result();
+    takeParse(result);
+}
+
+void FormDocument::takeParse(const ParseResult& result)
+{
+    modelVersion_ = result.version;
     if (result.model) {
         formModel_ = result.model;
         emit formModelChanged();
     } else {
         emit formTextBroken(result.errorLine, result.errorMessage);
     }
+}
+
+std::shared_ptr<const FormModel> FormDocument::currentFormModel()
+{
+    if (modelVersion_ != formVersion_ || !formModel_) {
+        parseTimer_.stop();
+        const ParseResult result = parse(text(Page::Form), formFormat_, formVersion_);
+        takeParse(result);
+        if (!result.model) {
+            const QString where = result.errorLine > 0 ? QStringLiteral(" at line %1").arg(result.errorLine) : QString();
+            throw FormEditError(QStringLiteral("The form text does not read%1: %2 Mend it before editing the form in its view.")
+                                    .arg(where, result.errorMessage.endsWith(u'.') ? result.errorMessage : result.errorMessage + u'.')
+                                    .toStdString());
+        }
+    }
+    return formModel_;
+}
+
+void FormDocument::editFormText(const TextReplacements& replacements, bool join)
+{
+    if (replacements.empty())
+        return;
+    // Read before the page is touched, so that an edit that breaks the text changes nothing.
+    ParseResult result = parse(replaced(text(Page::Form), replacements), formFormat_, 0);
+    if (!result.model)
+        throw FormEditError(QStringLiteral("The change was not made: the form text would not read: %1")
+                                .arg(result.errorMessage)
+                                .toStdString());
+    QTextCursor cursor(formPage_);
+    if (join && editRevision_ == formPage_->revision())
+        cursor.joinPreviousEditBlock();
+    else
+        cursor.beginEditBlock();
+    for (auto it = replacements.rbegin(); it != replacements.rend(); ++it) {
+        const auto position = [this](TextPlace place) {
+            const QTextBlock block = formPage_->findBlockByNumber(place.line);
+            if (!block.isValid())
+                return formPage_->characterCount() - 1;
+            return block.position() + std::min(place.column, block.length() - 1);
+        };
+        cursor.setPosition(position(it->from));
+        cursor.setPosition(position(it->to), QTextCursor::KeepAnchor);
+        cursor.insertText(it->text);
+    }
+    cursor.endEditBlock();
+    editRevision_ = formPage_->revision();
+    parseTimer_.stop();
+    result.version = formVersion_;
+    takeParse(result);
 }
 
 }  // namespace dfm

@@ -5,6 +5,7 @@
 
 #include "FormFiles.h"
 #include "PageText.h"
+#include "TextReplacement.h"
 
 #include <QFutureWatcher>
 #include <QObject>
@@ -80,6 +81,15 @@ public:
     // Whether an edit of the form page has not been read yet.
     bool formParsePending() const;
 
+    // The model of the form text as it stands, read at once when an edit has not been read yet;
+    // what a view computes its edits on. Throws FormEditError when the text does not read.
+    std::shared_ptr<const FormModel> currentFormModel();
+    // Makes the replacements in the form page as one step of its undo, or as part of the step
+    // before when join is set and that step was the last change, made here. The text must read
+    // after them: else it throws FormEditError with the reader's message and stays as it was.
+    // The new model is taken at once.
+    void editFormText(const TextReplacements& replacements, bool join = false);
+
 signals:
     void modifiedChanged(Page page, bool modified);
     void saveOfferedChanged(bool offered);
@@ -107,6 +117,7 @@ private:
         std::shared_ptr<const FormModel> model;
         int errorLine = 0;
         QString errorMessage;
+        quint64 version = 0;
     };
 
     // A page's text, whose changes of the mark are told as modifiedChanged(which).
@@ -114,7 +125,8 @@ private:
     void startParse();
     void parseFinished();
     // The model of the text, or the error with its line (0 for a conversion error without one).
-    static ParseResult parse(const QString& text, const FormFiles::FormFormat& format);
+    static ParseResult parse(const QString& text, const FormFiles::FormFormat& format, quint64 version);
+    void takeParse(const ParseResult& result);
 
     QTextDocument* formPage_;
     QTextDocument* unitPage_;
@@ -133,7 +145,10 @@ private:
     QFutureWatcher<ParseResult> parseWatcher_;
     // Counts the form page's versions, so that the result of a parse of an older text is dropped.
     quint64 formVersion_ = 0;
-    quint64 parsedVersion_ = 0;
+    // The version formModel_ or the last broken parse stands for.
+    quint64 modelVersion_ = 0;
+    // The form page's revision after the last edit made by editFormText.
+    int editRevision_ = -1;
     // From the start of a parse until its result has been taken.
     bool parsing_ = false;
 };
