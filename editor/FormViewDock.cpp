@@ -385,18 +385,31 @@ void FormViewDock::objectClicked(int object)
 
 void FormViewDock::reselect()
 {
-    if (selectedName_.empty())
-        return;
-    const auto& objects = drawing_->objects();
-    const auto found = std::find_if(objects.begin(), objects.end(),
-                                    [this](const DrawnObject& object) { return object.name == selectedName_; });
-    canvas_->setSelectedObject(found == objects.end() ? -1 : static_cast<int>(found - objects.begin()));
+    if (!selectedName_.empty()) {
+        const auto& objects = drawing_->objects();
+        const auto found = std::find_if(objects.begin(), objects.end(),
+                                        [this](const DrawnObject& object) { return object.name == selectedName_; });
+        canvas_->setSelectedObject(found == objects.end() ? -1 : static_cast<int>(found - objects.begin()));
+    }
+    emit selectionChanged();
 }
 
 void FormViewDock::selectObject(int object)
 {
     canvas_->setSelectedObject(object);
     selectedName_ = object >= 0 ? drawing_->objects()[static_cast<std::size_t>(object)].name : std::string();
+    emit selectionChanged();
+}
+
+std::vector<std::uint32_t> FormViewDock::selectedNodes() const
+{
+    const int object = canvas_->selectedObject();
+    if (!drawing_ || object < 0 || drawnModel_ != document_.formModel())
+        return {};
+    const std::uint32_t node = drawing_->objects()[static_cast<std::size_t>(object)].node;
+    if (node == DrawnObject::NoNode)
+        return {};
+    return {node};
 }
 
 void FormViewDock::selectAtLine(int line)

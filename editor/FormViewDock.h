@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -56,6 +57,10 @@ public:
     FormCanvas* canvas() const { return canvas_; }
     QString statusText() const;
 
+    // The selected objects that the form text holds, by their nodes in the document's current
+    // model, in the order they were selected.
+    std::vector<std::uint32_t> selectedNodes() const;
+
     // Selects the control of the deepest object whose text holds the 1-based line of the form
     // text (or the nearest of its parents that is drawn), and scrolls it into view.
     void selectAtLine(int line);
@@ -64,6 +69,8 @@ signals:
     // A control clicked: the 1-based line of its object in the form text, or 0 for an object that
     // only an ancestor or a frame holds.
     void objectChosen(int line);
+    // The selection changed, or the model its nodes refer to did.
+    void selectionChanged();
 
 protected:
     void showEvent(QShowEvent* event) override;
