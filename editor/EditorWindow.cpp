@@ -539,7 +539,7 @@ void EditorWindow::createWindowSettings()
 
 void EditorWindow::createFormView()
 {
-    formView_ = new FormViewDock(document_, *this);
+    formView_ = new FormViewDock(document_, *this, prompts_);
     connect(formView_, &QDockWidget::visibilityChanged, this, &EditorWindow::scheduleUpdate);
     connect(formView_, &FormViewDock::objectChosen, this, &EditorWindow::showChosenObject);
     // The caret's line in the form text, or the object chosen in the object view, selects its
@@ -628,8 +628,10 @@ void EditorWindow::focusChanged(QWidget* old, QWidget* now)
 {
     // A menu opened by Alt and a letter takes the focus to the menu bar until it closes; its Cut,
     // Copy and Paste are still the page's.
-    if (now != nullptr && now == menuBar())
+    if (now != nullptr && now == menuBar()) {
         pageBeforeMenuBar_ = old == formPage_ || old == unitPage_ ? static_cast<PageEditor*>(old) : nullptr;
+        viewBeforeMenuBar_ = old != nullptr && formView_->isAncestorOf(old);
+    }
     scheduleUpdate();
 }
 
@@ -644,25 +646,42 @@ void EditorWindow::updateCommands()
     }
 }
 
+bool EditorWindow::viewHasKeyboard() const
+{
+    const QWidget* focus = QApplication::focusWidget();
+    if (focus != nullptr && focus == menuBar())
+        return viewBeforeMenuBar_ && formView_->isVisible();
+    return formView_->hasKeyboardFocus();
+}
+
+// While the form view has the keyboard, Undo and Redo take back the form page's edits, which its
+// gestures are.
+PageEditor* EditorWindow::undoPage() const
+{
+    return viewHasKeyboard() ? formPage_ : currentPage();
+}
+
 bool EditorWindow::canUndo() const
 {
-    return currentPage()->canUndo();
+    return undoPage()->canUndo();
 }
 
 bool EditorWindow::canRedo() const
 {
-    return currentPage()->canRedo();
+    return undoPage()->canRedo();
 }
 
 bool EditorWindow::hasSelection() const
 {
+    if (viewHasKeyboard())
+        return formView_->canCopy();
     const PageEditor* page = focusedPage();
     return page != nullptr && page->textCursor().hasSelection();
 }
 
 bool EditorWindow::canPaste() const
 {
-    return focusedPage() != nullptr && clipboardHoldsText();
+    return (focusedPage() != nullptr || viewHasKeyboard()) && clipboardHoldsText();
 }
 
 bool EditorWindow::canEnlargeFont() const
@@ -1079,29 +1098,35 @@ void EditorWindow::exitProgram()
 
 void EditorWindow::undoLastChange()
 {
-    currentPage()->undo();
+    undoPage()->undo();
 }
 
 void EditorWindow::redoLastChange()
 {
-    currentPage()->redo();
+    undoPage()->redo();
 }
 
 void EditorWindow::copySelection()
 {
-    if (PageEditor* memo = focusedPage())
+    if (viewHasKeyboard())
+        formView_->copySelection();
+    else if (PageEditor* memo = focusedPage())
         memo->copy();
 }
 
 void EditorWindow::cutSelection()
 {
-    if (PageEditor* memo = focusedPage())
+    if (viewHasKeyboard())
+        formView_->cutSelection();
+    else if (PageEditor* memo = focusedPage())
         memo->cut();
 }
 
 void EditorWindow::pasteClipboard()
 {
-    if (PageEditor* memo = focusedPage())
+    if (viewHasKeyboard())
+        formView_->pasteClipboard();
+    else if (PageEditor* memo = focusedPage())
         memo->paste();
 }
 

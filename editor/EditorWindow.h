@@ -174,6 +174,10 @@ private:
     bool isDocumentModified() const { return document_.isModified(); }
     bool isSaveOffered() const { return document_.isSaveOffered(); }
     bool isDocumentOpen() const { return document_.isOpen(); }
+    // Whether the form view has the keyboard (or had it when the menu bar took it).
+    bool viewHasKeyboard() const;
+    // The page whose edits Undo and Redo take back.
+    PageEditor* undoPage() const;
     bool canUndo() const;
     bool canRedo() const;
     bool hasSelection() const;
@@ -223,6 +227,7 @@ private:
     std::map<const QFileDialog*, QString> dialogFileNames_;
     GrepWindow* grepWindow_ = nullptr;
     ObjectViewWindow* objectViewWindow_ = nullptr;
+    bool viewBeforeMenuBar_ = false;
     FormViewDock* formView_ = nullptr;
     bool linkingSelection_ = false;
     QMenu* reopenMenu_ = nullptr;

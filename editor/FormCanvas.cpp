@@ -4,7 +4,9 @@
 
 #include "FormPainter.h"
 
+#include <QApplication>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
@@ -36,7 +38,8 @@ FormCanvas::FormCanvas(QWidget* parent) : QWidget(parent)
 void FormCanvas::setDrawing(std::shared_ptr<const FormDrawing> drawing)
 {
     drawing_ = std::move(drawing);
-    selected_ = -1;
+    selected_.clear();
+    drag_.reset();
     pictureChanged();
 }
 
@@ -54,8 +57,8 @@ void FormCanvas::setNonVisualShown(bool on)
         return;
     nonVisualShown_ = on;
     // A hidden icon cannot stay selected.
-    if (!on && isIcon(selected_))
-        selected_ = -1;
+    if (!on)
+        std::erase_if(selected_, [this](int object) { return isIcon(object); });
     pictureChanged();
 }
 
@@ -149,10 +152,22 @@ int FormCanvas::objectAtPoint(QPoint point) const
 
 void FormCanvas::setSelectedObject(int object)
 {
-    if (object == selected_)
+    setSelectedObjects(object >= 0 ? std::vector<int>{object} : std::vector<int>{});
+}
+
+void FormCanvas::setSelectedObjects(std::vector<int> objects)
+{
+    if (objects == selected_)
         return;
-    selected_ = object;
+    selected_ = std::move(objects);
+    drag_.reset();
     update();
+}
+
+void FormCanvas::setPlacing(bool on)
+{
+    placing_ = on;
+    setCursor(on ? Qt::CrossCursor : Qt::ArrowCursor);
 }
 
 void FormCanvas::paintEvent(QPaintEvent*)
@@ -171,8 +186,10 @@ void FormCanvas::paintEvent(QPaintEvent*)
         painter.setPen(Qt::black);
         painter.drawText(mark, Qt::AlignCenter, outOfDateMark_);
     }
-    const QRect selection = objectRect(selected_);
-    if (!selection.isEmpty()) {
+    for (const int object : selected_) {
+        const QRect selection = objectRect(object);
+        if (selection.isEmpty())
+            continue;
         painter.setPen(QPen(SelectionColour, FrameWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(QRectF(selection).adjusted(-FrameWidth / 2.0, -FrameWidth / 2.0, FrameWidth / 2.0, FrameWidth / 2.0));
@@ -186,6 +203,16 @@ void FormCanvas::paintEvent(QPaintEvent*)
                 painter.fillRect(QRect(x - HandleSize / 2, y - HandleSize / 2, HandleSize, HandleSize), SelectionColour);
             }
         }
+        // Where a drag would put it, outlined over the picture until the drag ends.
+        if (drag_ && drag_->started) {
+            const QMargins edges = edgesOf(drag_->sides, drag_->delta);
+            const QRect to = QRect(selection.left() + qRound(edges.left() * shownScale_),
+                                   selection.top() + qRound(edges.top() * shownScale_),
+                                   selection.width() + qRound((edges.right() - edges.left()) * shownScale_),
+                                   selection.height() + qRound((edges.bottom() - edges.top()) * shownScale_));
+            painter.setPen(QPen(SelectionColour, 1, Qt::DashLine));
+            painter.drawRect(to.normalized());
+        }
     }
     if (pictureUnshown_) {
         pictureUnshown_ = false;
@@ -196,11 +223,190 @@ void FormCanvas::paintEvent(QPaintEvent*)
 void FormCanvas::mousePressEvent(QMouseEvent* event)
 {
     QWidget::mousePressEvent(event);
-    if (event->button() != Qt::LeftButton)
+    drag_.reset();
+    if (event->button() != Qt::LeftButton || !drawing_)
         return;
-    const int object = objectAtPoint(event->position().toPoint());
-    if (object >= 0)
+    const QPoint point = event->position().toPoint();
+    if (placing_) {
+        emit placeClicked(toForm(point));
+        return;
+    }
+    if (const int sides = handleAt(point); sides != NoSide) {
+        drag_ = Drag{point, sides, false, {}};
+        return;
+    }
+    const int object = objectAtPoint(point);
+    if (object < 0)
+        return;
+    if (event->modifiers() & Qt::ControlModifier) {
+        emit objectToggled(object);
+        return;
+    }
+    if (std::find(selected_.begin(), selected_.end(), object) == selected_.end())
         emit objectClicked(object);
+    // The form itself does not move.
+    if (drawing_->objects()[static_cast<std::size_t>(object)].parent >= 0)
+        drag_ = Drag{point, NoSide, false, {}};
+}
+
+void FormCanvas::mouseMoveEvent(QMouseEvent* event)
+{
+    QWidget::mouseMoveEvent(event);
+    if (!drag_ || !(event->buttons() & Qt::LeftButton) || selected_.empty())
+        return;
+    const QPoint travel = event->position().toPoint() - drag_->pressed;
+    if (!drag_->started && travel.manhattanLength() < QApplication::startDragDistance())
+        return;
+    drag_->started = true;
+    const QPoint delta = snappedDelta(travel);
+    if (delta == drag_->delta)
+        return;
+    drag_->delta = delta;
+    update();
+}
+
+void FormCanvas::mouseReleaseEvent(QMouseEvent* event)
+{
+    QWidget::mouseReleaseEvent(event);
+    if (!drag_ || event->button() != Qt::LeftButton)
+        return;
+    const Drag drag = *drag_;
+    drag_.reset();
+    update();
+    if (!drag.started)
+        return;
+    if (drag.sides == NoSide)
+        emit selectionDragged(drag.delta, dropContainerAt(event->position().toPoint()));
+    else if (drag.delta != QPoint())
+        emit selectionResized(edgesOf(drag.sides, drag.delta));
+}
+
+void FormCanvas::keyPressEvent(QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
+    QPoint direction;
+    switch (event->key()) {
+    case Qt::Key_Left: direction = {-1, 0}; break;
+    case Qt::Key_Right: direction = {1, 0}; break;
+    case Qt::Key_Up: direction = {0, -1}; break;
+    case Qt::Key_Down: direction = {0, 1}; break;
+    default: break;
+    }
+    if (!direction.isNull() && modifiers == Qt::ControlModifier) {
+        emit moveKeyed(direction);
+    } else if (!direction.isNull() && modifiers == (Qt::ControlModifier | Qt::ShiftModifier)) {
+        emit moveKeyed(direction * GridSize);
+    } else if (!direction.isNull() && modifiers == Qt::ShiftModifier) {
+        emit resizeKeyed(QMargins(0, 0, direction.x(), direction.y()));
+    } else if (event->key() == Qt::Key_Tab && modifiers == Qt::NoModifier) {
+        emit tabKeyed(false);
+    } else if (event->key() == Qt::Key_Backtab || (event->key() == Qt::Key_Tab && modifiers == Qt::ShiftModifier)) {
+        emit tabKeyed(true);
+    } else if (event->key() == Qt::Key_Escape && modifiers == Qt::NoModifier) {
+        drag_.reset();
+        update();
+        emit escapeKeyed();
+    } else if (event->key() == Qt::Key_Delete && modifiers == Qt::NoModifier) {
+        emit deleteKeyed();
+    } else {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+// Tab walks through the form's controls, not out of the view.
+bool FormCanvas::focusNextPrevChild(bool)
+{
+    return false;
+}
+
+QPoint FormCanvas::toForm(QPoint point) const
+{
+    const QPointF inPicture = QPointF(point - QPoint(Margin, Margin)) / shownScale_;
+    const int menuBar = drawing_ ? drawing_->menuBarHeight() : 0;
+    return {static_cast<int>(std::floor(inPicture.x())), static_cast<int>(std::floor(inPicture.y())) - menuBar};
+}
+
+int FormCanvas::handleAt(QPoint point) const
+{
+    if (selected_.size() != 1)
+        return NoSide;
+    const QRect selection = objectRect(selected_.front());
+    if (selection.isEmpty() || isIcon(selected_.front()))
+        return NoSide;
+    const int xs[] = {selection.left(), selection.center().x(), selection.right()};
+    const int ys[] = {selection.top(), selection.center().y(), selection.bottom()};
+    const int xSides[] = {LeftSide, NoSide, RightSide};
+    const int ySides[] = {TopSide, NoSide, BottomSide};
+    for (int row = 0; row < 3; ++row) {
+        for (int column = 0; column < 3; ++column) {
+            const int sides = xSides[column] | ySides[row];
+            if (sides == NoSide)
+                continue;
+            const QRect handle(xs[column] - HandleSize, ys[row] - HandleSize, 2 * HandleSize + 1, 2 * HandleSize + 1);
+            if (handle.contains(point))
+                return sides;
+        }
+    }
+    return NoSide;
+}
+
+QPoint FormCanvas::snappedDelta(QPoint travel) const
+{
+    QPoint delta(qRound(travel.x() / shownScale_), qRound(travel.y() / shownScale_));
+    if (!gridSnap_ || selected_.empty() || !drawing_)
+        return delta;
+    const auto& objects = drawing_->objects();
+    const DrawnObject& first = objects[static_cast<std::size_t>(selected_.front())];
+    QPoint origin;
+    if (first.parent >= 0)
+        origin = objects[static_cast<std::size_t>(first.parent)].client.topLeft();
+    const QRect place = first.frame.translated(-origin);
+    const int sides = drag_ ? drag_->sides : NoSide;
+    // The edge that moves lands on the grid: the left and top for a move, else the handle's.
+    const int x = (sides & RightSide) ? place.left() + place.width() : place.left();
+    const int y = (sides & BottomSide) ? place.top() + place.height() : place.top();
+    const auto snap = [](int from, int by) {
+        const int to = from + by;
+        const int low = to >= 0 ? to / GridSize * GridSize : -((-to + GridSize - 1) / GridSize * GridSize);
+        return (to - low < GridSize / 2 ? low : low + GridSize) - from;
+    };
+    if (sides == NoSide || (sides & (LeftSide | RightSide)))
+        delta.setX(snap(x, delta.x()));
+    if (sides == NoSide || (sides & (TopSide | BottomSide)))
+        delta.setY(snap(y, delta.y()));
+    return delta;
+}
+
+QMargins FormCanvas::edgesOf(int sides, QPoint delta) const
+{
+    if (sides == NoSide)
+        return {delta.x(), delta.y(), delta.x(), delta.y()};
+    return {(sides & LeftSide) ? delta.x() : 0, (sides & TopSide) ? delta.y() : 0,
+            (sides & RightSide) ? delta.x() : 0, (sides & BottomSide) ? delta.y() : 0};
+}
+
+int FormCanvas::dropContainerAt(QPoint point) const
+{
+    const QPoint at = toForm(point);
+    const auto& objects = drawing_->objects();
+    const auto isSelectedOrInside = [&](int object) {
+        for (int o = object; o >= 0; o = objects[static_cast<std::size_t>(o)].parent) {
+            if (std::find(selected_.begin(), selected_.end(), o) != selected_.end())
+                return true;
+        }
+        return false;
+    };
+    // Objects come parents first: the last container that holds the point is the deepest.
+    int found = 0;
+    for (int i = 1; i < static_cast<int>(objects.size()); ++i) {
+        const DrawnObject& object = objects[static_cast<std::size_t>(i)];
+        if (ControlClasses::isContainer(object.kind) && object.drawn && object.shown
+            && object.frame.intersected(object.clip).contains(at) && !isSelectedOrInside(i))
+            found = i;
+    }
+    return found;
 }
 
 bool FormCanvas::event(QEvent* event)

@@ -8,10 +8,17 @@
 #include "FormCanvas.h"
 #include "FormDocument.h"
 #include "FormDrawing.h"
+#include "FormEditPlan.h"
+#include "FormGestures.h"
 #include "FormNode.h"
+#include "Clipboard.h"
+#include "CommandBoundary.h"
 #include "WindowSettings.h"
 
+#include <QActionGroup>
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
@@ -22,6 +29,8 @@
 #include <QPixmap>
 #include <QScrollArea>
 #include <QScreen>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -90,8 +99,13 @@ bool reachable(const QRect& place)
 
 }  // namespace
 
-FormViewDock::FormViewDock(const FormDocument& document, QMainWindow& window)
-    : QDockWidget(QStringLiteral("Form view"), &window), document_(document), window_(window)
+const char* const FormViewDock::PaletteClasses[] = {
+    "TLabel", "TEdit", "TButton", "TCheckBox", "TRadioButton", "TListBox", "TComboBox",
+    "TMemo", "TPanel", "TGroupBox", "TImage", "TBevel",
+};
+
+FormViewDock::FormViewDock(FormDocument& document, QMainWindow& window, UserPrompts& prompts)
+    : QDockWidget(QStringLiteral("Form view"), &window), document_(document), window_(window), prompts_(prompts)
 {
     setObjectName(QStringLiteral("FormViewDock"));
     setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
@@ -132,6 +146,8 @@ void FormViewDock::addSettings(WindowSettings& settings)
         });
     settings.addBoolean(
         EditorStore::FormViewNonVisual, [this] { return nonVisualShown(); }, [this](bool on) { setNonVisualShown(on); });
+    settings.addBoolean(
+        EditorStore::FormViewGrid, [this] { return gridSnap(); }, [this](bool on) { setGridSnap(on); });
 }
 
 QString FormViewDock::areaName()
@@ -206,7 +222,36 @@ void FormViewDock::createControls()
     nonVisualBox_->setFocusPolicy(Qt::ClickFocus);
     nonVisualBox_->setChecked(true);
     bar->addWidget(nonVisualBox_);
+    gridBox_ = new QCheckBox(QStringLiteral("Snap to grid"), bar);
+    gridBox_->setObjectName(QStringLiteral("FormViewGrid"));
+    gridBox_->setToolTip(QStringLiteral("Dragged controls and handles land on a grid of %1 units").arg(FormCanvas::GridSize));
+    gridBox_->setFocusPolicy(Qt::ClickFocus);
+    gridBox_->setChecked(true);
+    bar->addWidget(gridBox_);
     layout->addWidget(bar);
+
+    // A control chosen here is added where the view is clicked next.
+    palette_ = new QToolBar(body);
+    palette_->setObjectName(QStringLiteral("FormViewPalette"));
+    palette_->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    auto* choices = new QActionGroup(palette_);
+    choices->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    for (const char* className : PaletteClasses) {
+        const QString name = QString::fromLatin1(className);
+        QAction* choice = palette_->addAction(name.mid(1));
+        choice->setObjectName(QStringLiteral("Palette") + name.mid(1));
+        choice->setCheckable(true);
+        choice->setToolTip(QStringLiteral("Add a %1: click where it goes in the form").arg(name));
+        choices->addAction(choice);
+        connect(choice, &QAction::toggled, this, [this, name](bool on) {
+            if (on)
+                placingClass_ = name;
+            else if (placingClass_ == name)
+                placingClass_.clear();
+            canvas_->setPlacing(!placingClass_.isEmpty());
+        });
+    }
+    layout->addWidget(palette_);
 
     // The form's icon and caption, as its window's title bar would show them above the picture.
     auto* title = new QWidget(body);
@@ -245,7 +290,38 @@ void FormViewDock::createControls()
         scrollToObject(canvas_->selectedObject());
     });
     connect(nonVisualBox_, &QCheckBox::toggled, canvas_, &FormCanvas::setNonVisualShown);
+    connect(gridBox_, &QCheckBox::toggled, canvas_, &FormCanvas::setGridSnap);
     connect(canvas_, &FormCanvas::objectClicked, this, &FormViewDock::objectClicked);
+    connect(canvas_, &FormCanvas::objectToggled, this, &FormViewDock::objectToggled);
+    connect(canvas_, &FormCanvas::selectionDragged, this, [this](QPoint delta, int container) {
+        const std::vector<int> selected = canvas_->selectedObjects();
+        const bool sameParent = std::all_of(selected.begin(), selected.end(), [&](int object) {
+            return drawing_->objects()[static_cast<std::size_t>(object)].parent == container;
+        });
+        applyGesture([&](FormGestures& gestures) {
+            return sameParent ? gestures.move(canvas_->selectedObjects(), delta)
+                              : gestures.moveInto(canvas_->selectedObjects(), container, delta);
+        });
+    });
+    connect(canvas_, &FormCanvas::selectionResized, this, [this](QMargins edges) {
+        applyGesture([&](FormGestures& gestures) { return gestures.resize(canvas_->selectedObjects(), edges); });
+    });
+    connect(canvas_, &FormCanvas::placeClicked, this, [this](QPoint point) {
+        const std::string className = placingClass_.toStdString();
+        for (QAction* choice : palette_->actions())
+            choice->setChecked(false);
+        applyGesture([&](FormGestures& gestures) {
+            const QString note = gestures.add(className, point);
+            // The drawing made from the new text selects the control added.
+            selectedNames_ = gestures.added();
+            return note;
+        });
+    });
+    connect(canvas_, &FormCanvas::moveKeyed, this, &FormViewDock::keyMove);
+    connect(canvas_, &FormCanvas::resizeKeyed, this, &FormViewDock::keyResize);
+    connect(canvas_, &FormCanvas::tabKeyed, this, &FormViewDock::tabThrough);
+    connect(canvas_, &FormCanvas::escapeKeyed, this, &FormViewDock::selectParent);
+    connect(canvas_, &FormCanvas::deleteKeyed, this, &FormViewDock::deleteSelection);
 }
 
 int FormViewDock::zoomPercent() const
@@ -271,6 +347,16 @@ void FormViewDock::setNonVisualShown(bool on)
     nonVisualBox_->setChecked(on);
 }
 
+bool FormViewDock::gridSnap() const
+{
+    return gridBox_->isChecked();
+}
+
+void FormViewDock::setGridSnap(bool on)
+{
+    gridBox_->setChecked(on);
+}
+
 QString FormViewDock::statusText() const
 {
     return status_->text();
@@ -279,7 +365,8 @@ QString FormViewDock::statusText() const
 void FormViewDock::documentOpened()
 {
     brokenText_.clear();
-    selectedName_.clear();
+    selectedNames_.clear();
+    gestureNote_.clear();
     drawing_.reset();
     canvas_->setDrawing(nullptr);
     // A new form's ancestors are looked for beside it, read afresh; its model is on its way.
@@ -355,6 +442,8 @@ void FormViewDock::showTitle()
 void FormViewDock::updateStatus()
 {
     QStringList lines;
+    if (!gestureNote_.isEmpty())
+        lines << gestureNote_;
     if (!brokenText_.isEmpty())
         lines << (drawing_ ? QStringLiteral("Out of date: ") : QStringLiteral("Not drawn: ")) + brokenText_;
     if (!drawingError_.isEmpty())
@@ -383,38 +472,188 @@ void FormViewDock::objectClicked(int object)
     emit objectChosen(line);
 }
 
+void FormViewDock::objectToggled(int object)
+{
+    std::vector<int> selected = canvas_->selectedObjects();
+    const auto found = std::find(selected.begin(), selected.end(), object);
+    if (found != selected.end()) {
+        selected.erase(found);
+        selectObjects(selected);
+        return;
+    }
+    selected.push_back(object);
+    selectObjects(selected);
+    const DrawnObject& drawn = drawing_->objects()[static_cast<std::size_t>(object)];
+    if (drawn.node != DrawnObject::NoNode)
+        emit objectChosen(static_cast<int>(FormNode::at(*drawnModel_, drawn.node).span().firstLine));
+}
+
 void FormViewDock::reselect()
 {
-    if (!selectedName_.empty()) {
-        const auto& objects = drawing_->objects();
-        const auto found = std::find_if(objects.begin(), objects.end(),
-                                        [this](const DrawnObject& object) { return object.name == selectedName_; });
-        canvas_->setSelectedObject(found == objects.end() ? -1 : static_cast<int>(found - objects.begin()));
+    std::vector<int> found;
+    const auto& objects = drawing_->objects();
+    for (const std::string& name : selectedNames_) {
+        const auto object = std::find_if(objects.begin(), objects.end(),
+                                         [&name](const DrawnObject& drawn) { return drawn.name == name; });
+        if (object != objects.end())
+            found.push_back(static_cast<int>(object - objects.begin()));
     }
+    canvas_->setSelectedObjects(found);
     emit selectionChanged();
 }
 
 void FormViewDock::selectObject(int object)
 {
-    canvas_->setSelectedObject(object);
-    selectedName_ = object >= 0 ? drawing_->objects()[static_cast<std::size_t>(object)].name : std::string();
+    selectObjects(object >= 0 ? std::vector<int>{object} : std::vector<int>{});
+}
+
+void FormViewDock::selectObjects(std::vector<int> objects)
+{
+    selectedNames_.clear();
+    for (const int object : objects)
+        selectedNames_.push_back(drawing_->objects()[static_cast<std::size_t>(object)].name);
+    canvas_->setSelectedObjects(std::move(objects));
     emit selectionChanged();
 }
 
 std::vector<std::uint32_t> FormViewDock::selectedNodes() const
 {
+    if (!drawing_ || drawnModel_ != document_.formModel())
+        return {};
+    std::vector<std::uint32_t> nodes;
+    for (const int object : canvas_->selectedObjects()) {
+        const std::uint32_t node = drawing_->objects()[static_cast<std::size_t>(object)].node;
+        if (node != DrawnObject::NoNode)
+            nodes.push_back(node);
+    }
+    return nodes;
+}
+
+bool FormViewDock::hasKeyboardFocus() const
+{
+    return isVisible() && isAncestorOf(QApplication::focusWidget());
+}
+
+void FormViewDock::applyGesture(const std::function<QString(FormGestures&)>& gesture, bool join)
+{
+    const bool wasEditing = editing_;
+    editing_ = true;
+    runCommand(prompts_, [&] {
+        // An edit of the text not read yet is read first, and the drawing made again from it.
+        const std::shared_ptr<const FormModel> model = document_.currentFormModel();
+        if (model != drawnModel_ || !drawing_)
+            drawNow();
+        if (model != drawnModel_ || !drawing_)
+            throw std::runtime_error(drawingError_.isEmpty() ? "The form is not drawn." : drawingError_.toStdString());
+        const QTextDocument* page = document_.page(FormDocument::Page::Form);
+        FormEditPlan plan(*model, [page](int line) { return page->findBlockByNumber(line).text(); });
+        FormGestures gestures(*drawing_, plan);
+        const QString note = gesture(gestures);
+        document_.editFormText(plan.replacements(), join);
+        gestureNote_ = note;
+        updateStatus();
+    });
+    editing_ = wasEditing;
+}
+
+void FormViewDock::keyMove(QPoint delta)
+{
+    const bool join = lastKeyGesture_.isValid() && lastKeyGesture_.elapsed() < KeyGestureMs;
+    applyGesture([&](FormGestures& gestures) { return gestures.move(canvas_->selectedObjects(), delta); }, join);
+    lastKeyGesture_.start();
+}
+
+void FormViewDock::keyResize(QMargins edges)
+{
+    const bool join = lastKeyGesture_.isValid() && lastKeyGesture_.elapsed() < KeyGestureMs;
+    applyGesture([&](FormGestures& gestures) { return gestures.resize(canvas_->selectedObjects(), edges); }, join);
+    lastKeyGesture_.start();
+}
+
+void FormViewDock::tabThrough(bool backward)
+{
+    if (!drawing_)
+        return;
+    // The controls in creation order, as the form's objects come; what does not show is passed.
+    const int count = static_cast<int>(drawing_->objects().size());
+    const int start = canvas_->selectedObject();
+    for (int step = 1; step <= count; ++step) {
+        const int object = ((start < 0 ? (backward ? 0 : -1) : start) + (backward ? -step : step) % count + count) % count;
+        if (object != 0 && !canvas_->objectRect(object).isEmpty()) {
+            objectClicked(object);
+            scrollToObject(object);
+            return;
+        }
+    }
+}
+
+void FormViewDock::selectParent()
+{
+    if (!placingClass_.isEmpty()) {
+        for (QAction* choice : palette_->actions())
+            choice->setChecked(false);
+        return;
+    }
     const int object = canvas_->selectedObject();
-    if (!drawing_ || object < 0 || drawnModel_ != document_.formModel())
-        return {};
-    const std::uint32_t node = drawing_->objects()[static_cast<std::size_t>(object)].node;
-    if (node == DrawnObject::NoNode)
-        return {};
-    return {node};
+    if (!drawing_ || object <= 0)
+        return;
+    int parent = drawing_->objects()[static_cast<std::size_t>(object)].parent;
+    while (parent > 0 && canvas_->objectRect(parent).isEmpty())
+        parent = drawing_->objects()[static_cast<std::size_t>(parent)].parent;
+    objectClicked(std::max(parent, 0));
+}
+
+int FormViewDock::targetContainer() const
+{
+    int object = canvas_->selectedObject();
+    if (!drawing_ || object < 0)
+        return 0;
+    while (object > 0 && !ControlClasses::isContainer(drawing_->objects()[static_cast<std::size_t>(object)].kind))
+        object = drawing_->objects()[static_cast<std::size_t>(object)].parent;
+    return std::max(object, 0);
+}
+
+void FormViewDock::copySelection()
+{
+    runCommand(prompts_, [&] {
+        const std::shared_ptr<const FormModel> model = document_.currentFormModel();
+        if (model != drawnModel_ || !drawing_)
+            drawNow();
+        const QTextDocument* page = document_.page(FormDocument::Page::Form);
+        FormEditPlan plan(*model, [page](int line) { return page->findBlockByNumber(line).text(); });
+        const QStringList lines = FormGestures(*drawing_, plan).copy(canvas_->selectedObjects());
+        if (!lines.isEmpty())
+            QApplication::clipboard()->setText(lines.join(u'\n') + u'\n');
+    });
+}
+
+void FormViewDock::cutSelection()
+{
+    copySelection();
+    deleteSelection();
+}
+
+void FormViewDock::pasteClipboard()
+{
+    const std::optional<QString> text = clipboardText();
+    if (!text)
+        return;
+    const int container = targetContainer();
+    applyGesture([&](FormGestures& gestures) {
+        const QString note = gestures.paste(*text, container);
+        selectedNames_ = gestures.added();
+        return note;
+    });
+}
+
+void FormViewDock::deleteSelection()
+{
+    applyGesture([&](FormGestures& gestures) { return gestures.remove(canvas_->selectedObjects()); });
 }
 
 void FormViewDock::selectAtLine(int line)
 {
-    if (!drawing_ || !drawnModel_ || line < 1)
+    if (!drawing_ || !drawnModel_ || line < 1 || editing_)
         return;
     // Nodes come in the order of their text: the last one that starts at or above the line and
     // still holds it is the deepest.

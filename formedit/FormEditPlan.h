@@ -48,6 +48,10 @@ public:
     static std::string freeName(const FormModel& model, std::string_view className,
                                 const std::vector<std::string>& alsoTaken = {});
 
+    const FormModel& model() const { return model_; }
+    // The text of a 0-based line.
+    QString lineText(int line) const { return line_(line); }
+
     // The replacements, sorted; throws FormEditError for edits that would overlap.
     TextReplacements replacements() const;
 

@@ -224,6 +224,25 @@ bool ControlClasses::isIcon(ControlKind kind)
     return kind == ControlKind::NonVisual || kind == ControlKind::MainMenu;
 }
 
+bool ControlClasses::isContainer(ControlKind kind)
+{
+    switch (kind) {
+    case ControlKind::Form:
+    case ControlKind::Frame:
+    case ControlKind::DataModule:
+    case ControlKind::Panel:
+    case ControlKind::GroupBox:
+    case ControlKind::RadioGroup:
+    case ControlKind::ScrollBox:
+    case ControlKind::TabSheet:
+    case ControlKind::ToolBar:
+    case ControlKind::StatusBar:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool ControlClasses::isControl(ControlKind kind)
 {
     return kind != ControlKind::NonVisual && kind != ControlKind::MainMenu && kind != ControlKind::MenuItem

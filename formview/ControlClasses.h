@@ -66,6 +66,8 @@ public:
     static bool isControl(ControlKind kind);
     // Whether the kind is drawn as a non-visual component's icon.
     static bool isIcon(ControlKind kind);
+    // Whether controls are put inside a control of the kind in the designer.
+    static bool isContainer(ControlKind kind);
 };
 
 }  // namespace dfm

@@ -11,10 +11,11 @@ namespace dfm {
 
 namespace {
 
-enum class Align { None, Top, Bottom, Left, Right, Client };
+using Align = FormLayout::Align;
 
-// "alTop" as forms of the desktop library write it, "Top" as the cross-platform one does.
-Align alignOf(const DrawnObject& object)
+}  // namespace
+
+Align FormLayout::alignOf(const DrawnObject& object)
 {
     std::optional<std::string> name = object.text("Align");
     // Forms leave out a value that is the class's default.
@@ -42,6 +43,8 @@ Align alignOf(const DrawnObject& object)
         return Align::Client;
     return Align::None;
 }
+
+namespace {
 
 struct Anchors {
     bool left = true, top = true, right = false, bottom = false;
@@ -93,7 +96,7 @@ void alignChildren(std::vector<DrawnObject>& objects, const std::vector<int>& ch
         std::vector<std::size_t> members;
         for (std::size_t i = 0; i < children.size(); ++i) {
             if (placed(objects[static_cast<std::size_t>(children[i])])
-                && alignOf(objects[static_cast<std::size_t>(children[i])]) == align)
+                && FormLayout::alignOf(objects[static_cast<std::size_t>(children[i])]) == align)
                 members.push_back(i);
         }
         std::stable_sort(members.begin(), members.end(), [&](std::size_t a, std::size_t b) { return before(rects[a], rects[b]); });
@@ -256,7 +259,7 @@ void FormLayout::layOut(std::vector<DrawnObject>& objects, QSize clientSize)
                 continue;
             }
             QRect rect = rects[i];
-            if (alignOf(child) == Align::None) {
+            if (FormLayout::alignOf(child) == Align::None) {
                 const Anchors anchors = anchorsOf(child);
                 if (anchors.right && anchors.left)
                     rect.setWidth(std::max(0, rect.width() + grown.width()));

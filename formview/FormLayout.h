@@ -16,6 +16,11 @@ namespace dfm {
 
 class FormLayout {
 public:
+    enum class Align { None, Top, Bottom, Left, Right, Client };
+
+    // The side a control is aligned to: its stored Align ("alTop", or "Top" as the cross-platform
+    // library writes it), else its class's default.
+    static Align alignOf(const DrawnObject& object);
     // objects: parents before children, the form first; clientSize: the form's client area.
     static void layOut(std::vector<DrawnObject>& objects, QSize clientSize);
     // Where a non-visual component's icon stands on the form.

@@ -44,5 +44,6 @@ inline constexpr QLatin1StringView FormViewArea{"FormView_Area"};
 inline constexpr QLatin1StringView FormViewPlace{"FormView_NormPos"};
 inline constexpr QLatin1StringView FormViewZoom{"FormView_Zoom"};
 inline constexpr QLatin1StringView FormViewNonVisual{"FormView_NonVisual"};
+inline constexpr QLatin1StringView FormViewGrid{"FormView_Grid"};
 
 }  // namespace dfm::EditorStore
