@@ -275,8 +275,11 @@ void FormCanvas::mouseReleaseEvent(QMouseEvent* event)
     update();
     if (!drag.started)
         return;
+    // A drop over the container the drag started over keeps the parents: a control that lies
+    // over a panel it is not inside stays out of it.
+    const int container = dropContainerAt(event->position().toPoint());
     if (drag.sides == NoSide)
-        emit selectionDragged(drag.delta, dropContainerAt(event->position().toPoint()));
+        emit selectionDragged(drag.delta, container == dropContainerAt(drag.pressed) ? -1 : container);
     else if (drag.delta != QPoint())
         emit selectionResized(edgesOf(drag.sides, drag.delta));
 }

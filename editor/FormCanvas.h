@@ -73,8 +73,9 @@ signals:
     // A click on an object of the drawing, and a click with Ctrl held.
     void objectClicked(int object);
     void objectToggled(int object);
-    // A drag of the selection ended: moved by delta, dropped on container (the container under
-    // the pointer, which may be the parent it had). Form units.
+    // A drag of the selection ended: moved by delta, dropped on container (another container
+    // than the one under the pointer when the drag started), or -1 to stay in its parents.
+    // Form units.
     void selectionDragged(QPoint delta, int container);
     // A drag of a handle ended: how far each side moved.
     void selectionResized(QMargins edges);

@@ -295,7 +295,7 @@ void FormViewDock::createControls()
     connect(canvas_, &FormCanvas::objectToggled, this, &FormViewDock::objectToggled);
     connect(canvas_, &FormCanvas::selectionDragged, this, [this](QPoint delta, int container) {
         const std::vector<int> selected = canvas_->selectedObjects();
-        const bool sameParent = std::all_of(selected.begin(), selected.end(), [&](int object) {
+        const bool sameParent = container < 0 || std::all_of(selected.begin(), selected.end(), [&](int object) {
             return drawing_->objects()[static_cast<std::size_t>(object)].parent == container;
         });
         applyGesture([&](FormGestures& gestures) {
