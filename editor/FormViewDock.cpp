@@ -311,7 +311,7 @@ void FormViewDock::createControls()
         for (QAction* choice : palette_->actions())
             choice->setChecked(false);
         applyGesture([&](FormGestures& gestures) {
-            const QString note = gestures.add(className, point);
+            const QString note = gestures.add(className, point, gridSnap() ? FormCanvas::GridSize : 0);
             // The drawing made from the new text selects the control added.
             selectedNames_ = gestures.added();
             return note;

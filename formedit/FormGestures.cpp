@@ -274,7 +274,7 @@ int FormGestures::containerAt(QPoint point) const
     return index;
 }
 
-QString FormGestures::add(const std::string& className, QPoint point)
+QString FormGestures::add(const std::string& className, QPoint point, int grid)
 {
     const int container = containerAt(point);
     const DrawnObject& target = object(container);
@@ -286,7 +286,9 @@ QString FormGestures::add(const std::string& className, QPoint point)
     QSize size = ControlClasses::defaultSize(kind);
     if (size.isEmpty())
         size = {75, 25};
-    const QPoint inside = point - target.client.topLeft();
+    QPoint inside = point - target.client.topLeft();
+    if (grid > 0)
+        inside = {inside.x() / grid * grid, inside.y() / grid * grid};
     const int left = std::clamp(inside.x(), 0, std::max(0, target.client.width() - size.width()));
     const int top = std::clamp(inside.y(), 0, std::max(0, target.client.height() - size.height()));
     const QString name = QString::fromStdString(FormEditPlan::freeName(plan_.model(), className));

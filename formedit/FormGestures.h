@@ -34,8 +34,8 @@ public:
     QString moveInto(const std::vector<int>& objects, int container, QPoint delta);
     QString remove(const std::vector<int>& objects);
     // A control of the class inside the container under point (form units of the drawing), with a
-    // free name and its class's default size.
-    QString add(const std::string& className, QPoint point);
+    // free name and its class's default size; its place on a grid of that many units (0: none).
+    QString add(const std::string& className, QPoint point, int grid = 0);
     // The selected objects' text, as the clipboard holds it.
     QStringList copy(const std::vector<int>& objects) const;
     // Objects' text from the clipboard, added to container with names made free.
