@@ -1096,14 +1096,22 @@ void EditorWindow::exitProgram()
     close();
 }
 
+// An undo from the form view moves the form page's caret to the change; the view keeps its
+// selection all the same.
 void EditorWindow::undoLastChange()
 {
-    undoPage()->undo();
+    if (viewHasKeyboard())
+        linkSelection([this] { formPage_->undo(); });
+    else
+        currentPage()->undo();
 }
 
 void EditorWindow::redoLastChange()
 {
-    undoPage()->redo();
+    if (viewHasKeyboard())
+        linkSelection([this] { formPage_->redo(); });
+    else
+        currentPage()->redo();
 }
 
 void EditorWindow::copySelection()

@@ -243,7 +243,8 @@ void FormDocument::editFormText(const TextReplacements& replacements, bool join)
                                 .arg(result.errorMessage)
                                 .toStdString());
     QTextCursor cursor(formPage_);
-    if (join && editRevision_ == formPage_->revision())
+    // An undo or another edit since the last edit made here starts a step of its own.
+    if (join && editRevision_ == formPage_->revision() && editUndoSteps_ == formPage_->availableUndoSteps())
         cursor.joinPreviousEditBlock();
     else
         cursor.beginEditBlock();
@@ -260,6 +261,7 @@ void FormDocument::editFormText(const TextReplacements& replacements, bool join)
     }
     cursor.endEditBlock();
     editRevision_ = formPage_->revision();
+    editUndoSteps_ = formPage_->availableUndoSteps();
     parseTimer_.stop();
     result.version = formVersion_;
     takeParse(result);

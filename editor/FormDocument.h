@@ -149,6 +149,7 @@ private:
     quint64 modelVersion_ = 0;
     // The form page's revision after the last edit made by editFormText.
     int editRevision_ = -1;
+    int editUndoSteps_ = -1;
     // From the start of a parse until its result has been taken.
     bool parsing_ = false;
 };

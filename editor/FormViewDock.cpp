@@ -25,6 +25,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QMainWindow>
 #include <QPixmap>
 #include <QScrollArea>
@@ -178,12 +179,14 @@ void FormViewDock::applyStoredState()
 
 void FormViewDock::showInWindow()
 {
-    show();
-    if (placed_)
+    if (placed_) {
+        show();
         return;
+    }
     placed_ = true;
     const std::optional<QRect> place = placeOfText(stored_.place);
     if (isFloating()) {
+        show();
         if (place && reachable(*place))
             setGeometry(*place);
         return;
@@ -192,6 +195,9 @@ void FormViewDock::showInWindow()
     const bool beside = area == Qt::LeftDockWidgetArea || area == Qt::RightDockWidgetArea;
     const int size = beside ? (place ? place->width() : window_.width() / 2)
                             : (place ? place->height() : window_.height() / 2);
+    show();
+    // The dock takes its place in the window's layout first, which the new size then changes.
+    window_.layout()->activate();
     window_.resizeDocks({this}, {size}, beside ? Qt::Horizontal : Qt::Vertical);
 }
 
@@ -251,6 +257,10 @@ void FormViewDock::createControls()
             canvas_->setPlacing(!placingClass_.isEmpty());
         });
     }
+    // The bars fold what does not fit behind their extension button, so that the view can be
+    // as narrow as the user makes it.
+    for (QToolBar* strip : {bar, palette_})
+        strip->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     layout->addWidget(palette_);
 
     // The form's icon and caption, as its window's title bar would show them above the picture.
