@@ -101,6 +101,12 @@ std::vector<int> FormGestures::outermost(const std::vector<int>& objects, QStrin
     return kept;
 }
 
+bool FormGestures::isInherited(int index) const
+{
+    const DrawnObject& drawn = object(index);
+    return drawn.node != DrawnObject::NoNode && FormNode::at(plan_.model(), drawn.node).isInherited();
+}
+
 QRect FormGestures::storedPlace(int index) const
 {
     const DrawnObject& drawn = object(index);
@@ -233,6 +239,10 @@ QString FormGestures::moveInto(const std::vector<int>& objects, int container, Q
         const DrawnObject& drawn = object(index);
         if (drawn.parent < 0 || ControlClasses::isIcon(drawn.kind))
             continue;
+        if (isInherited(index))
+            throw FormEditError(QStringLiteral("%1 comes from the ancestor form: its parent is changed there.")
+                                    .arg(nameOf(drawn))
+                                    .toStdString());
         for (int p = container; p >= 0; p = object(p).parent) {
             if (p == index)
                 throw FormEditError(QStringLiteral("%1 cannot be put inside itself.").arg(nameOf(drawn)).toStdString());
@@ -257,6 +267,12 @@ QString FormGestures::remove(const std::vector<int>& objects)
     for (const int index : outermost(objects, note)) {
         if (object(index).parent < 0) {
             notes << QStringLiteral("The form itself is not deleted.");
+            continue;
+        }
+        // Its ancestor makes it all the same: deleting its block would drop only what this form
+        // changes in it.
+        if (isInherited(index)) {
+            notes << QStringLiteral("%1 comes from the ancestor form and is not deleted here.").arg(nameOf(object(index)));
             continue;
         }
         plan_.removeObject(object(index).node);

@@ -51,6 +51,8 @@ private:
     const DrawnObject& object(int index) const;
     // The selected objects the text holds, less those inside another selected one.
     std::vector<int> outermost(const std::vector<int>& objects, QString& note) const;
+    // Whether its text is an "inherited" block, which an ancestor form makes.
+    bool isInherited(int index) const;
     // Left, Top, Width and Height relative to the parent's client area: stored, else laid out.
     QRect storedPlace(int index) const;
 
