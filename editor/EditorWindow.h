@@ -29,6 +29,7 @@ class FindDialog;
 class FormViewDock;
 class GrepWindow;
 class LintPanel;
+class PropertyInspector;
 class ObjectViewWindow;
 class PageEditor;
 class PopupCalculator;
@@ -224,6 +225,7 @@ private:
     GrepWindow* grepWindow_ = nullptr;
     ObjectViewWindow* objectViewWindow_ = nullptr;
     FormViewDock* formView_ = nullptr;
+    PropertyInspector* inspector_ = nullptr;
     bool linkingSelection_ = false;
     QMenu* reopenMenu_ = nullptr;
     RecentFiles* recentFiles_ = nullptr;
