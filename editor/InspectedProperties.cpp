@@ -156,6 +156,23 @@ bool hasStyle(const QFont& font, std::string_view member)
     return font.strikeOut();
 }
 
+// A decimal within int32, or at most eight hexadecimal digits, as the reader takes them.
+bool fitsInt32(const QString& integer)
+{
+    QString digits = integer;
+    if (digits.startsWith(u'+'))
+        digits.remove(0, 1);
+    if (digits.startsWith(u'$')) {
+        qsizetype first = 1;
+        while (first + 1 < digits.size() && digits[first] == u'0')
+            ++first;
+        return digits.size() - first <= 8;
+    }
+    bool number = false;
+    const qlonglong value = digits.toLongLong(&number);
+    return number && value >= INT32_MIN && value <= INT32_MAX;
+}
+
 constexpr std::string_view FontStyles[] = {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"};
 
 }  // namespace
@@ -289,6 +306,9 @@ QStringList InspectedProperties::typedValue(const InspectedProperty& row, const 
             || row.kind == ValueTag::Currency || row.kind == ValueTag::Date;
         if (!isFloat && !integer.match(text).hasMatch())
             refuse(typed, row.name, QStringLiteral("an integer is expected."));
+        // A value stored in 32 bits stays within them: a wider one would not read back into it.
+        if (!isFloat && row.kind != ValueTag::Int64 && !fitsInt32(text))
+            refuse(typed, row.name, QStringLiteral("an integer from -2147483648 to 2147483647 is expected."));
         QStringList lines = ValueText::numberValue(text, row.name);
         // A float keeps the kind it is stored as: a single, a currency or a date.
         const char suffix = row.kind == ValueTag::Single ? 's' : row.kind == ValueTag::Currency ? 'c' : row.kind == ValueTag::Date ? 'd' : 0;
