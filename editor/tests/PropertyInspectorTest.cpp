@@ -368,6 +368,18 @@ TEST_F(PropertyInspectorTest, ItComesAndGoesWithTheFormView)
     trigger("ActFormView");
     EXPECT_TRUE(inspector()->isVisible());
     EXPECT_EQ(form->dockWidgetArea(inspector()), Qt::RightDockWidgetArea);
+
+    // What the view selects, the inspector shows, and it follows the view's selection after an
+    // edit it made.
+    auto* view = part<dfm::FormViewDock>("FormViewDock");
+    ASSERT_TRUE(settled());
+    view->selectAtLine(15);
+    EXPECT_EQ(inspector()->heading(), "OkButton: TButton");
+    typeInto(editorOf<QLineEdit>("Caption"), "Go");
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(inspector()->heading(), "OkButton: TButton");
+    EXPECT_EQ(editorOf<QLineEdit>("Caption")->text(), "Go");
+
     trigger("ActFormView");
     EXPECT_TRUE(inspector()->isHidden());
 }
