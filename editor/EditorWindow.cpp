@@ -26,6 +26,7 @@
 #include "PageEditor.h"
 #include "PascalSyntax.h"
 #include "PopupCalculator.h"
+#include "PropertyInspector.h"
 #include "RecentFiles.h"
 #include "SiblingUnits.h"
 #include "TextRules.h"
@@ -219,9 +220,10 @@ EditorWindow::~EditorWindow()
         disconnect(sender, nullptr, this, nullptr);
     windowSettings_->saveAtDestruction();
     windowSettings_->writeInteger(EditorStore::CreateBackup, document_.backupEnabled() ? 1 : 0);
-    // The pages and the form view show the document, which goes before the window's children
-    // would.
+    // The pages, the inspector and the form view show the document, which goes before the
+    // window's children would.
     delete pages_;
+    delete inspector_;
     delete formView_;
 }
 
@@ -542,6 +544,10 @@ void EditorWindow::createFormView()
     formView_ = new FormViewDock(document_, *this, prompts_);
     connect(formView_, &QDockWidget::visibilityChanged, this, &EditorWindow::scheduleUpdate);
     connect(formView_, &FormViewDock::objectChosen, this, &EditorWindow::showChosenObject);
+    // The inspector comes and goes with the view.
+    inspector_ = new PropertyInspector(document_, *formView_, *this, prompts_);
+    connect(formView_->toggleViewAction(), &QAction::toggled, inspector_,
+            [this](bool shown) { shown ? inspector_->showWithView() : inspector_->hide(); });
     // The caret's line in the form text, or the object chosen in the object view, selects its
     // control in the view.
     connect(formPage_, &QPlainTextEdit::cursorPositionChanged, this, [this] {

@@ -32,6 +32,7 @@ class LintPanel;
 class ObjectViewWindow;
 class PageEditor;
 class PopupCalculator;
+class PropertyInspector;
 class RecentFiles;
 class UserPrompts;
 class WindowSettings;
@@ -229,6 +230,7 @@ private:
     ObjectViewWindow* objectViewWindow_ = nullptr;
     bool viewBeforeMenuBar_ = false;
     FormViewDock* formView_ = nullptr;
+    PropertyInspector* inspector_ = nullptr;
     bool linkingSelection_ = false;
     QMenu* reopenMenu_ = nullptr;
     RecentFiles* recentFiles_ = nullptr;

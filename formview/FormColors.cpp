@@ -114,6 +114,28 @@ std::optional<QColor> FormColors::fromName(std::string_view name)
     return std::nullopt;
 }
 
+std::vector<std::string_view> FormColors::names()
+{
+    std::vector<std::string_view> names;
+    names.reserve(ColorNames.size());
+    for (const ColorName& known : ColorNames)
+        names.push_back(known.name);
+    return names;
+}
+
+std::optional<std::string_view> FormColors::nameOf(const QColor& color)
+{
+    if (!color.isValid())
+        return std::nullopt;
+    const std::uint32_t value = static_cast<std::uint32_t>(color.red()) | static_cast<std::uint32_t>(color.green()) << 8
+        | static_cast<std::uint32_t>(color.blue()) << 16;
+    for (const ColorName& known : ColorNames) {
+        if (known.value == value)
+            return known.name;
+    }
+    return std::nullopt;
+}
+
 std::optional<QColor> FormColors::fromValue(const FormValue& value)
 {
     if (const std::optional<std::int64_t> number = value.integer())

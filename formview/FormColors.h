@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string_view>
+#include <vector>
 
 namespace dfm {
 
@@ -19,6 +20,11 @@ public:
     static std::optional<QColor> fromValue(const FormValue& value);
     static std::optional<QColor> fromNumber(std::int64_t number);
     static std::optional<QColor> fromName(std::string_view name);
+    // Every name a form may write for a colour, in the table's order.
+    static std::vector<std::string_view> names();
+    // The name that stands for exactly this colour: the fixed colours only, since a system
+    // colour follows the desktop; the first of two names of one colour (clGray, not clDkGray).
+    static std::optional<std::string_view> nameOf(const QColor& color);
 
     // The system colours the drawing uses by name.
     static QColor buttonFace();

@@ -46,14 +46,14 @@ QIcon swatch(const QColor& color)
 
 }  // namespace
 
-FontDialog::FontDialog(QWidget* parent) : QDialog(parent)
+FontDialog::FontDialog(QWidget* parent, Families families) : QDialog(parent)
 {
     setWindowTitle(tr("Font"));
 
     familyList_ = new QListWidget(this);
     familyList_->setObjectName("FamilyList");
     for (const QString& family : QFontDatabase::families()) {
-        if (QFontDatabase::isFixedPitch(family))
+        if (families == Families::All || QFontDatabase::isFixedPitch(family))
             familyList_->addItem(family);
     }
     // A system without any fixed-pitch family still offers the one Qt falls back to.

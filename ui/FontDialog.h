@@ -1,4 +1,5 @@
-// The font dialog for an editor page: a fixed-pitch family, size, style, effects and colour.
+// The font dialog: a family, size, style, effects and colour. An editor page is offered the
+// fixed-pitch families; a form's controls every family.
 #pragma once
 
 #include "SyntaxPalette.h"
@@ -20,7 +21,9 @@ namespace dfm {
 class FontDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit FontDialog(QWidget* parent);
+    enum class Families { FixedPitch, All };
+
+    explicit FontDialog(QWidget* parent, Families families = Families::FixedPitch);
 
     // Presets the choices; a family not in the list is added so that the current font still shows.
     void setChoice(const QFont& font, const QColor& color);
