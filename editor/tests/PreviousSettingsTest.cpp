@@ -29,7 +29,8 @@ const char* const StorePaths[] = {"QuenDFMEd/QuenDFMEd.conf", "QuenDFMEd/QuenDFM
 const QStringList NewValues = {"TForm1/ActSyntaxColors_Checked", "TForm1/ActLineNumbers_Checked",
                                "TForm1/LintIgnoredClasses",     "TForm1/FormView_Visible",
                                "TForm1/FormView_Area",          "TForm1/FormView_NormPos",
-                               "TForm1/FormView_Zoom",          "TForm1/FormView_NonVisual"};
+                               "TForm1/FormView_Zoom",          "TForm1/FormView_NonVisual",
+                               "TForm1/FormView_Grid"};
 
 QString storePath(const QString& relative)
 {
@@ -146,8 +147,9 @@ TEST_F(PreviousSettings, AreTakenBackAndWrittenAgainUnderTheSameNames)
     QSettings editorStore(storePath(StorePaths[0]), QSettings::IniFormat);
     EXPECT_EQ(editorStore.value(NewValues[0]).toString(), "True");
     EXPECT_EQ(editorStore.value(NewValues[1]).toString(), "False");
-    // The form view, never shown: hidden, on the right, no place of its own yet, at 100%.
-    const QStringList formView = {"False", "Right", "", "100", "True"};
+    // The form view, never shown: hidden, on the right, no place of its own yet, at 100%, icons
+    // shown, the grid on.
+    const QStringList formView = {"False", "Right", "", "100", "True", "True"};
     for (int i = 0; i < formView.size(); ++i)
         EXPECT_EQ(editorStore.value(NewValues[3 + i]).toString(), formView[i]) << NewValues[3 + i].toStdString();
 }
