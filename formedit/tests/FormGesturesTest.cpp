@@ -284,4 +284,21 @@ TEST(FormGestures, PastedObjectsAreRenamedOnlyWhenTheirNameIsTaken)
     }
 }
 
+// An object an ancestor form introduces stays in the descendant whatever its text says: deleting
+// its block would only drop what the descendant changed in it, so it is refused.
+TEST(FormGestures, AnInheritedObjectIsNotDeleted)
+{
+    const QString form = "inherited Dialog: TDialog\n  inherited OK: TButton\n    Caption = 'Close'\n  end\n"
+                         "  object Extra: TButton\n  end\nend\n";
+    Outcome outcome;
+    try {
+        outcome = made(form, [](FormGestures& g, const Objects& o) { return g.remove({o("OK"), o("Extra")}); });
+    } catch (const FormEditError&) {
+        return;
+    }
+    EXPECT_TRUE(outcome.text.contains("  inherited OK: TButton\n    Caption = 'Close'\n  end\n")) << outcome.text.toStdString();
+    EXPECT_FALSE(outcome.text.contains("Extra")) << outcome.text.toStdString();
+    EXPECT_TRUE(outcome.note.contains("OK")) << outcome.note.toStdString();
+}
+
 }  // namespace dfm
