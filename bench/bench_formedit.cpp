@@ -1,0 +1,226 @@
+// bench_formedit: editing the largest form of the shared corpus in the form view. A drag of a
+// control: each mouse move with the view painted again at once, which must keep up with the
+// screen. An inspector's edit: a colour changed through an edit plan and the document, until the
+// view has drawn the new model.
+#include "EditorWindow.h"
+#include "FormCanvas.h"
+#include "FormDocument.h"
+#include "FormEditPlan.h"
+#include "FormLayout.h"
+#include "FormViewDock.h"
+#include "OffscreenRun.h"
+#include "SilentPrompts.h"
+#include "ValueText.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <vector>
+
+namespace {
+
+constexpr int DragMoves = 100;
+constexpr int EditRuns = 20;
+constexpr double DragStepTargetMs = 16;
+constexpr double EditTargetMs = 50;
+
+std::vector<std::filesystem::path> corpusForms(const std::filesystem::path& corpus)
+{
+    std::vector<std::filesystem::path> forms;
+    for (const char* kind : {"binary", "text"}) {
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(corpus / kind, error))
+            forms.push_back(entry.path());
+    }
+    std::sort(forms.begin(), forms.end());
+    return forms;
+}
+
+double milliseconds(std::chrono::steady_clock::duration duration)
+{
+    return std::chrono::duration<double, std::milli>(duration).count();
+}
+
+const char* verdict(bool met)
+{
+    return met ? "met" : "NOT MET";
+}
+
+// A control of the form's own text that a press on its middle picks, large enough to be dragged
+// and free to move (not aligned); -1 for none.
+int draggableControl(const dfm::FormCanvas& canvas)
+{
+    const auto& objects = canvas.drawing()->objects();
+    for (std::size_t i = 1; i < objects.size(); ++i) {
+        const dfm::DrawnObject& object = objects[i];
+        const QRect place = canvas.objectRect(static_cast<int>(i));
+        if (object.node == dfm::DrawnObject::NoNode || dfm::ControlClasses::isIcon(object.kind)
+            || dfm::FormLayout::alignOf(object) != dfm::FormLayout::Align::None || place.width() < 24 || place.height() < 16)
+            continue;
+        if (canvas.objectAtPoint(place.center()) == static_cast<int>(i))
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+void sendMouse(dfm::FormCanvas* canvas, QEvent::Type type, QPoint point, Qt::MouseButton button, Qt::MouseButtons buttons)
+{
+    QMouseEvent event(type, QPointF(point), QPointF(canvas->mapToGlobal(point)), button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(canvas, &event);
+}
+
+struct Figures {
+    double min;
+    double median;
+    double max;
+};
+
+Figures figuresOf(std::vector<double> times)
+{
+    std::sort(times.begin(), times.end());
+    return {times.front(), times[times.size() / 2], times.back()};
+}
+
+// Opens a copy of the form with the view shown, and prints both measures; false when the view
+// did not draw or follow an edit.
+bool measure(const std::filesystem::path& source)
+{
+    // A copy, so that nothing the editor might write reaches the corpus.
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QString::fromStdString(source.filename().string()));
+    if (!QFile::copy(QString::fromStdString(source.string()), path))
+        return false;
+
+    SilentPrompts prompts;
+    dfm::EditorWindow window(prompts, {QStringLiteral("QuenDFMEd")});
+    window.resize(1200, 800);
+    window.show();
+    window.openFormFile(path);
+    auto* view = window.findChild<dfm::FormViewDock*>(QStringLiteral("FormViewDock"));
+    if (view->isHidden())
+        window.findChild<QAction*>(QStringLiteral("ActFormView"))->trigger();
+    dfm::FormCanvas* canvas = view->canvas();
+    dfm::FormDocument& document = window.document();
+    QElapsedTimer opening;
+    opening.start();
+    while (document.formParsePending() || canvas->drawing() == nullptr) {
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        if (opening.elapsed() > 10000) {
+            std::fprintf(stderr, "bench_formedit: %s not drawn within 10 s: %s\n", source.c_str(), qPrintable(view->statusText()));
+            return false;
+        }
+    }
+    QApplication::processEvents();
+    if (!canvas->isVisible()) {
+        std::fprintf(stderr, "bench_formedit: the form view is not shown\n");
+        return false;
+    }
+
+    // The drag: a press on the control, then moves of 3 pixels right and 2 down, each painted.
+    const int control = draggableControl(*canvas);
+    if (control < 0) {
+        std::fprintf(stderr, "bench_formedit: %s has no control to drag\n", source.c_str());
+        return false;
+    }
+    const std::string controlName = canvas->drawing()->objects()[static_cast<std::size_t>(control)].name;
+    const QPoint pressed = canvas->objectRect(control).center();
+    sendMouse(canvas, QEvent::MouseButtonPress, pressed, Qt::LeftButton, Qt::LeftButton);
+    if (canvas->selectedObject() != control) {
+        std::fprintf(stderr, "bench_formedit: a press on %s did not select it\n", controlName.c_str());
+        return false;
+    }
+    std::vector<double> steps;
+    for (int i = 1; i <= DragMoves; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        sendMouse(canvas, QEvent::MouseMove, pressed + QPoint(3 * i, 2 * i), Qt::NoButton, Qt::LeftButton);
+        canvas->repaint();
+        steps.push_back(milliseconds(std::chrono::steady_clock::now() - start));
+    }
+    const auto dropStart = std::chrono::steady_clock::now();
+    sendMouse(canvas, QEvent::MouseButtonRelease, pressed + QPoint(3 * DragMoves, 2 * DragMoves), Qt::LeftButton, Qt::NoButton);
+    canvas->repaint();
+    const double drop = milliseconds(std::chrono::steady_clock::now() - dropStart);
+    if (!document.isModified(dfm::FormDocument::Page::Form)) {
+        std::fprintf(stderr, "bench_formedit: the drag of %s changed no text: %s\n", controlName.c_str(), qPrintable(view->statusText()));
+        return false;
+    }
+
+    // Where the drop put it: a drop over another container makes the control its child.
+    std::string parentName;
+    for (const dfm::FormNode object : document.currentFormModel()->nodes()) {
+        if (object.name() == controlName && object.parent())
+            parentName = object.parent()->name();
+    }
+
+    // The inspector's edit: the dragged control's colour, red and blue in turns.
+    std::vector<double> edits;
+    for (int i = 0; i < EditRuns; ++i) {
+        const int painted = canvas->picturesPainted();
+        const auto start = std::chrono::steady_clock::now();
+        const std::shared_ptr<const dfm::FormModel> model = document.currentFormModel();
+        const QTextDocument* page = document.page(dfm::FormDocument::Page::Form);
+        dfm::FormEditPlan plan(*model, [page](int line) { return page->findBlockByNumber(line).text(); });
+        // Found by name: the drop may have put the control into another parent.
+        std::uint32_t node = 0;
+        for (const dfm::FormNode object : model->nodes()) {
+            if (object.name() == controlName)
+                node = object.index();
+        }
+        plan.changeProperties(node, {{"Color", dfm::ValueText::identifierValue(i % 2 == 0 ? QStringLiteral("clRed") : QStringLiteral("clBlue"))}});
+        document.editFormText(plan.replacements());
+        canvas->repaint();
+        edits.push_back(milliseconds(std::chrono::steady_clock::now() - start));
+        if (canvas->picturesPainted() == painted) {
+            std::fprintf(stderr, "bench_formedit: the view did not draw the edited colour of %s\n", controlName.c_str());
+            return false;
+        }
+    }
+    document.setModified(dfm::FormDocument::Page::Form, false);
+
+    const Figures step = figuresOf(steps);
+    const Figures edit = figuresOf(edits);
+    std::printf("form: %s, %lld bytes, %zu objects drawn, %s dragged\n", source.filename().c_str(),
+                static_cast<long long>(std::filesystem::file_size(source)), canvas->drawing()->objects().size(), controlName.c_str());
+    std::printf("  drag, %d mouse moves each painted: median %.2f ms, max %.2f ms   target under %.0f ms a step: %s\n",
+                DragMoves, step.median, step.max, DragStepTargetMs, verdict(step.max < DragStepTargetMs));
+    std::printf("  drop, %s now in %s (the edit made, read, drawn and painted): %.1f ms\n", controlName.c_str(),
+                parentName.c_str(), drop);
+    std::printf("  colour changed (plan, edit, reading, drawing, paint), %d runs: min %.1f ms, median %.1f ms, max %.1f ms"
+                "   target under %.0f ms: %s\n",
+                EditRuns, edit.min, edit.median, edit.max, EditTargetMs, verdict(edit.max < EditTargetMs));
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const OffscreenRun run;
+    QApplication application(argc, argv);
+    if (argc > 2 || (argc == 2 && argv[1][0] == '-')) {
+        std::fprintf(stderr, "usage: bench_formedit [CORPUS_DIR]\n"
+                             "  CORPUS_DIR: the shared corpus (../shared/corpus beside the sources by default)\n");
+        return 2;
+    }
+    const std::filesystem::path corpus = argc == 2 ? argv[1] : DFM_CORPUS_DIR;
+    const std::vector<std::filesystem::path> forms = corpusForms(corpus);
+    if (forms.empty()) {
+        std::fprintf(stderr, "bench_formedit: no forms in %s/binary or %s/text\n", corpus.c_str(), corpus.c_str());
+        return 1;
+    }
+    const auto largest = std::max_element(forms.begin(), forms.end(), [](const auto& a, const auto& b) {
+        return std::filesystem::file_size(a) < std::filesystem::file_size(b);
+    });
+    std::printf("largest form of the corpus\n");
+    return measure(*largest) ? 0 : 1;
+}
