@@ -11,8 +11,12 @@ namespace dfm {
 
 namespace {
 
-// Absent, these are inserted first among the properties, in this order.
-constexpr std::array<std::string_view, 4> PlaceProperties = {"Left", "Top", "Width", "Height"};
+// Absent, these are inserted first among the properties, in this order: the desktop library's
+// names, and the cross-platform library's.
+constexpr std::array<std::array<std::string_view, 4>, 2> PlaceProperties = {{
+    {"Left", "Top", "Width", "Height"},
+    {"Position.X", "Position.Y", "Size.Width", "Size.Height"},
+}};
 
 int leadingBlanks(const QString& line)
 {
@@ -229,20 +233,23 @@ void FormEditPlan::addPropertyEdits(std::uint32_t node, TextReplacements& out) c
         return nullptr;
     };
 
-    TextPlace placeAnchor = first;
-    for (std::string_view name : PlaceProperties) {
-        if (const auto existing = findProperty(properties, name)) {
-            placeAnchor = {static_cast<int>(existing->span().lastLine), 0};
-            continue;
+    for (const auto& names : PlaceProperties) {
+        TextPlace placeAnchor = first;
+        for (std::string_view name : names) {
+            if (const auto existing = findProperty(properties, name)) {
+                placeAnchor = {static_cast<int>(existing->span().lastLine), 0};
+                continue;
+            }
+            if (const PropertyChange* change = changeOf(name); change && change->value)
+                insert(placeAnchor, *change);
         }
-        if (const PropertyChange* change = changeOf(name); change && change->value)
-            insert(placeAnchor, *change);
     }
     for (const PropertyChange& change : found->second) {
         const auto existing = findProperty(properties, change.name);
         if (!existing) {
-            const bool placeProperty = std::any_of(PlaceProperties.begin(), PlaceProperties.end(),
-                                                   [&](std::string_view p) { return sameName(p, change.name); });
+            const bool placeProperty = std::any_of(PlaceProperties.begin(), PlaceProperties.end(), [&](const auto& names) {
+                return std::any_of(names.begin(), names.end(), [&](std::string_view p) { return sameName(p, change.name); });
+            });
             if (change.value && !placeProperty)
                 insert(last, change);
             continue;

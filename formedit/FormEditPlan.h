@@ -32,7 +32,8 @@ public:
     FormEditPlan(const FormModel& model, LineText line);
 
     // Rewrites the lines of the properties that exist; an absent one is inserted, Left, Top,
-    // Width and Height first among the properties in that order, any other after the last.
+    // Width and Height (or Position.X, Position.Y, Size.Width and Size.Height) first among the
+    // properties in that order, any other after the last.
     void changeProperties(std::uint32_t node, const std::vector<PropertyChange>& changes);
     // Its block with its subtree; its unit field is left alone.
     void removeObject(std::uint32_t node);

@@ -35,10 +35,13 @@ int bounded(int old, int wanted, int low, int high, bool& clamped)
     return kept;
 }
 
-void addChange(std::vector<Change>& changes, const char* name, int value, int old)
+void addChange(std::vector<Change>& changes, const char* name, int value, int old, bool floats = false)
 {
-    if (value != old)
-        changes.push_back({name, ValueText::integerValue(value)});
+    if (value == old)
+        return;
+    // The cross-platform library stores places as extended floats, written as its designer does.
+    changes.push_back({name, floats ? QStringList{QStringLiteral("%1.000000000000000000").arg(value)}
+                                    : ValueText::integerValue(value)});
 }
 
 QString joined(const QStringList& notes)
@@ -71,7 +74,24 @@ bool takesCaption(ControlKind kind)
 
 }  // namespace
 
-FormGestures::FormGestures(const FormDrawing& drawing, FormEditPlan& plan) : drawing_(drawing), plan_(plan) {}
+FormGestures::FormGestures(const FormDrawing& drawing, FormEditPlan& plan) : drawing_(drawing), plan_(plan)
+{
+    const auto& objects = drawing.objects();
+    const bool crossPlatform = std::any_of(objects.begin(), objects.end(), [](const DrawnObject& object) {
+        return object.property("Position.X") || object.property("Position.Y") || object.property("Size.Width")
+            || object.property("Size.Height");
+    });
+    if (crossPlatform)
+        names_ = {"Position.X", "Position.Y", "Size.Width", "Size.Height", true};
+}
+
+void FormGestures::addPlace(std::vector<FormEditPlan::PropertyChange>& changes, const QRect& place, const QRect& old) const
+{
+    addChange(changes, names_.left, place.left(), old.left(), names_.floats);
+    addChange(changes, names_.top, place.top(), old.top(), names_.floats);
+    addChange(changes, names_.width, place.width(), old.width(), names_.floats);
+    addChange(changes, names_.height, place.height(), old.height(), names_.floats);
+}
 
 const DrawnObject& FormGestures::object(int index) const
 {
@@ -118,8 +138,8 @@ QRect FormGestures::storedPlace(int index) const
         const auto stored = drawn.integer(name);
         return stored ? static_cast<int>(std::clamp<std::int64_t>(*stored, -(1 << 20), 1 << 20)) : fallback;
     };
-    return {value("Left", laidOut.left()), value("Top", laidOut.top()), value("Width", laidOut.width()),
-            value("Height", laidOut.height())};
+    return {value(names_.left, laidOut.left()), value(names_.top, laidOut.top()), value(names_.width, laidOut.width()),
+            value(names_.height, laidOut.height())};
 }
 
 QString FormGestures::move(const std::vector<int>& objects, QPoint delta)
@@ -130,10 +150,6 @@ QString FormGestures::move(const std::vector<int>& objects, QPoint delta)
         const DrawnObject& drawn = object(index);
         if (drawn.parent < 0) {
             notes << QStringLiteral("The form itself is not moved in its view.");
-            continue;
-        }
-        if (drawn.property("Position.X")) {
-            notes << QStringLiteral("%1 stores its place as Position: change it in the text.").arg(nameOf(drawn));
             continue;
         }
         bool clamped = false;
@@ -161,8 +177,7 @@ QString FormGestures::move(const std::vector<int>& objects, QPoint delta)
             const int left = bounded(place.left(), place.left() + delta.x(), 0, room.width() - place.width(), clamped);
             const int top = bounded(place.top(), place.top() + delta.y(), 0, room.height() - place.height(), clamped);
             std::vector<Change> changes;
-            addChange(changes, "Left", left, place.left());
-            addChange(changes, "Top", top, place.top());
+            addPlace(changes, QRect(QPoint(left, top), place.size()), place);
             plan_.changeProperties(drawn.node, changes);
         }
         if (clamped)
@@ -177,7 +192,7 @@ QString FormGestures::resize(const std::vector<int>& objects, QMargins edges)
     QStringList notes;
     for (const int index : outermost(objects, note)) {
         const DrawnObject& drawn = object(index);
-        if (ControlClasses::isIcon(drawn.kind) || drawn.property("Position.X") || drawn.property("Size.Width")) {
+        if (ControlClasses::isIcon(drawn.kind)) {
             notes << QStringLiteral("%1 is not resized in the view.").arg(nameOf(drawn));
             continue;
         }
@@ -212,16 +227,23 @@ QString FormGestures::resize(const std::vector<int>& objects, QMargins edges)
         if (clamped)
             notes << QStringLiteral("A size is at least 0 and at most %1.").arg(LargestSize);
         std::vector<Change> changes;
-        addChange(changes, "Left", left, place.left());
-        addChange(changes, "Top", top, place.top());
-        // A form's outer size, or its client size when that is what it stores.
-        const bool client = drawn.parent < 0 && drawn.property("ClientWidth");
-        addChange(changes, client ? "ClientWidth" : "Width", client ? drawing_.clientSize().width() + width - place.width() : width,
-                  client ? drawing_.clientSize().width() : place.width());
-        const bool clientHeight = drawn.parent < 0 && drawn.property("ClientHeight");
-        addChange(changes, clientHeight ? "ClientHeight" : "Height",
-                  clientHeight ? drawing_.clientSize().height() + height - place.height() : height,
-                  clientHeight ? drawing_.clientSize().height() : place.height());
+        if (drawn.parent >= 0) {
+            addPlace(changes, QRect(left, top, width, height), place);
+            // A size the platform would choose stands until the form says it chose its own.
+            if (names_.floats && (width != place.width() || height != place.height())
+                && drawn.boolean("Size.PlatformDefault", true))
+                changes.push_back({"Size.PlatformDefault", QStringList{QStringLiteral("False")}});
+        } else {
+            // A form's outer size, or its client size when that is what it stores.
+            const bool client = drawn.property("ClientWidth").has_value();
+            addChange(changes, client ? "ClientWidth" : names_.width,
+                      client ? drawing_.clientSize().width() + width - place.width() : width,
+                      client ? drawing_.clientSize().width() : place.width(), !client && names_.floats);
+            const bool clientHeight = drawn.property("ClientHeight").has_value();
+            addChange(changes, clientHeight ? "ClientHeight" : names_.height,
+                      clientHeight ? drawing_.clientSize().height() + height - place.height() : height,
+                      clientHeight ? drawing_.clientSize().height() : place.height(), !clientHeight && names_.floats);
+        }
         plan_.changeProperties(drawn.node, changes);
     }
     return joined(QStringList{note} + notes).trimmed();
@@ -252,8 +274,7 @@ QString FormGestures::moveInto(const std::vector<int>& objects, int container, Q
         const int left = std::clamp(wanted.x(), 0, std::max(0, target.client.width() - place.width()));
         const int top = std::clamp(wanted.y(), 0, std::max(0, target.client.height() - place.height()));
         std::vector<Change> changes;
-        addChange(changes, "Left", left, place.left());
-        addChange(changes, "Top", top, place.top());
+        addPlace(changes, QRect(QPoint(left, top), place.size()), place);
         plan_.changeProperties(drawn.node, changes);
         plan_.moveObject(drawn.node, target.node);
     }
@@ -308,11 +329,17 @@ QString FormGestures::add(const std::string& className, QPoint point, int grid)
     const int left = std::clamp(inside.x(), 0, std::max(0, target.client.width() - size.width()));
     const int top = std::clamp(inside.y(), 0, std::max(0, target.client.height() - size.height()));
     const QString name = QString::fromStdString(FormEditPlan::freeName(plan_.model(), className));
-    QStringList lines{QStringLiteral("object %1: %2").arg(name, QString::fromStdString(className)),
-                      QStringLiteral("  Left = %1").arg(left), QStringLiteral("  Top = %1").arg(top),
-                      QStringLiteral("  Width = %1").arg(size.width()), QStringLiteral("  Height = %1").arg(size.height())};
+    QStringList lines{QStringLiteral("object %1: %2").arg(name, QString::fromStdString(className))};
+    std::vector<Change> place;
+    addPlace(place, QRect(left, top, size.width(), size.height()), QRect(-1, -1, -1, -1));
+    for (const Change& change : place)
+        lines << QStringLiteral("  %1 = %2").arg(QString::fromStdString(change.name), change.value->front());
+    if (names_.floats)
+        lines << QStringLiteral("  Size.PlatformDefault = False");
+    // The cross-platform library's controls show their Text.
     if (takesCaption(kind))
-        lines << QStringLiteral("  Caption = ") + ValueText::stringValue(name).front();
+        lines << QStringLiteral("  %1 = ").arg(names_.floats ? QStringLiteral("Text") : QStringLiteral("Caption"))
+                     + ValueText::stringValue(name).front();
     lines << QStringLiteral("end");
     plan_.addObjects(target.node, lines);
     added_.push_back(name.toStdString());

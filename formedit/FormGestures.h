@@ -56,6 +56,17 @@ private:
     // Left, Top, Width and Height relative to the parent's client area: stored, else laid out.
     QRect storedPlace(int index) const;
 
+    // The changes that put an object at place from old, in the names its form stores places by.
+    void addPlace(std::vector<FormEditPlan::PropertyChange>& changes, const QRect& place, const QRect& old) const;
+
+    // The desktop library's names, or the cross-platform library's where the form uses those.
+    struct PlaceNames {
+        const char* left = "Left";
+        const char* top = "Top";
+        const char* width = "Width";
+        const char* height = "Height";
+        bool floats = false;
+    } names_;
     const FormDrawing& drawing_;
     FormEditPlan& plan_;
     std::vector<std::string> added_;

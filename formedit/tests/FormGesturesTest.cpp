@@ -301,4 +301,26 @@ TEST(FormGestures, AnInheritedObjectIsNotDeleted)
     EXPECT_TRUE(outcome.note.contains("OK")) << outcome.note.toStdString();
 }
 
+// A form of the cross-platform library stores places as Position and Size, in extended floats.
+TEST(FormGestures, CrossPlatformFormsMoveAndSizeThroughPositionAndSize)
+{
+    const QString form = "object Main: TForm\n  ClientHeight = 300\n  ClientWidth = 400\n"
+                         "  object Go: TButton\n    Position.X = 8.000000000000000000\n"
+                         "    Position.Y = 16.000000000000000000\n    TabOrder = 0\n  end\nend\n";
+    const Outcome moved = made(form, [](FormGestures& g, const Objects& o) { return g.move({o("Go")}, {2, 3}); });
+    EXPECT_EQ(moved.text.toStdString(),
+              withLines(form, {{"Position.X = 8.000000000000000000", "Position.X = 10.000000000000000000"},
+                               {"Position.Y = 16.000000000000000000", "Position.Y = 19.000000000000000000"}})
+                  .toStdString());
+    // A size of its own is no longer the platform's.
+    const Outcome sized = made(form, [](FormGestures& g, const Objects& o) { return g.resize({o("Go")}, {0, 0, 1, 0}); });
+    EXPECT_TRUE(sized.text.contains("    Position.Y = 16.000000000000000000\n    Size.Width = ")) << sized.note.toStdString();
+    EXPECT_TRUE(sized.text.contains("    TabOrder = 0\n    Size.PlatformDefault = False\n  end\n")) << sized.text.toStdString();
+    const Outcome added = made(form, [](FormGestures& g, const Objects&) { return g.add("TButton", {100, 100}); });
+    EXPECT_TRUE(added.text.contains("  object Button1: TButton\n    Position.X = 100.000000000000000000\n"
+                                    "    Position.Y = 100.000000000000000000\n"))
+        << added.text.toStdString();
+    EXPECT_TRUE(added.text.contains("    Size.PlatformDefault = False\n    Text = 'Button1'\n  end\n"));
+}
+
 }  // namespace dfm
