@@ -1,16 +1,13 @@
-// bench_formedit: editing the largest form of the shared corpus in the form view. A drag of a
-// control: each mouse move with the view painted again at once, which must keep up with the
-// screen. An inspector's edit: a colour changed through an edit plan and the document, until the
-// view has drawn the new model.
+// bench_formedit: a drag in the form view on the largest form of the shared corpus: each mouse
+// move with the view painted again at once, which must keep up with the screen, then the drop.
+// An edit made in the inspector is timed by bench_inspector.
 #include "EditorWindow.h"
 #include "FormCanvas.h"
 #include "FormDocument.h"
-#include "FormEditPlan.h"
 #include "FormLayout.h"
 #include "FormViewDock.h"
 #include "OffscreenRun.h"
 #include "SilentPrompts.h"
-#include "ValueText.h"
 
 #include <QAction>
 #include <QApplication>
@@ -18,8 +15,6 @@
 #include <QFile>
 #include <QMouseEvent>
 #include <QTemporaryDir>
-#include <QTextBlock>
-#include <QTextDocument>
 
 #include <algorithm>
 #include <chrono>
@@ -30,9 +25,7 @@
 namespace {
 
 constexpr int DragMoves = 100;
-constexpr int EditRuns = 20;
 constexpr double DragStepTargetMs = 16;
-constexpr double EditTargetMs = 50;
 
 std::vector<std::filesystem::path> corpusForms(const std::filesystem::path& corpus)
 {
@@ -162,42 +155,15 @@ bool measure(const std::filesystem::path& source)
             parentName = object.parent()->name();
     }
 
-    // The inspector's edit: the dragged control's colour, red and blue in turns.
-    std::vector<double> edits;
-    for (int i = 0; i < EditRuns; ++i) {
-        const int painted = canvas->picturesPainted();
-        const auto start = std::chrono::steady_clock::now();
-        const std::shared_ptr<const dfm::FormModel> model = document.currentFormModel();
-        const QTextDocument* page = document.page(dfm::FormDocument::Page::Form);
-        dfm::FormEditPlan plan(*model, [page](int line) { return page->findBlockByNumber(line).text(); });
-        // Found by name: the drop may have put the control into another parent.
-        std::uint32_t node = 0;
-        for (const dfm::FormNode object : model->nodes()) {
-            if (object.name() == controlName)
-                node = object.index();
-        }
-        plan.changeProperties(node, {{"Color", dfm::ValueText::identifierValue(i % 2 == 0 ? QStringLiteral("clRed") : QStringLiteral("clBlue"))}});
-        document.editFormText(plan.replacements());
-        canvas->repaint();
-        edits.push_back(milliseconds(std::chrono::steady_clock::now() - start));
-        if (canvas->picturesPainted() == painted) {
-            std::fprintf(stderr, "bench_formedit: the view did not draw the edited colour of %s\n", controlName.c_str());
-            return false;
-        }
-    }
     document.setModified(dfm::FormDocument::Page::Form, false);
 
     const Figures step = figuresOf(steps);
-    const Figures edit = figuresOf(edits);
     std::printf("form: %s, %lld bytes, %zu objects drawn, %s dragged\n", source.filename().c_str(),
                 static_cast<long long>(std::filesystem::file_size(source)), canvas->drawing()->objects().size(), controlName.c_str());
     std::printf("  drag, %d mouse moves each painted: median %.2f ms, max %.2f ms   target under %.0f ms a step: %s\n",
                 DragMoves, step.median, step.max, DragStepTargetMs, verdict(step.max < DragStepTargetMs));
     std::printf("  drop, %s now in %s (the edit made, read, drawn and painted): %.1f ms\n", controlName.c_str(),
                 parentName.c_str(), drop);
-    std::printf("  colour changed (plan, edit, reading, drawing, paint), %d runs: min %.1f ms, median %.1f ms, max %.1f ms"
-                "   target under %.0f ms: %s\n",
-                EditRuns, edit.min, edit.median, edit.max, EditTargetMs, verdict(edit.max < EditTargetMs));
     return true;
 }
 

@@ -257,10 +257,16 @@ QString FormGestures::moveInto(const std::vector<int>& objects, int container, Q
                                 .arg(nameOf(target))
                                 .toStdString());
     QString note;
+    QStringList notes;
     for (const int index : outermost(objects, note)) {
         const DrawnObject& drawn = object(index);
-        if (drawn.parent < 0 || ControlClasses::isIcon(drawn.kind))
+        if (drawn.parent < 0)
             continue;
+        // A component's icon has a place on the form, not in a container.
+        if (ControlClasses::isIcon(drawn.kind)) {
+            notes << QStringLiteral("%1 is a component: it stays where it is.").arg(nameOf(drawn));
+            continue;
+        }
         if (isInherited(index))
             throw FormEditError(QStringLiteral("%1 comes from the ancestor form: its parent is changed there.")
                                     .arg(nameOf(drawn))
@@ -278,7 +284,7 @@ QString FormGestures::moveInto(const std::vector<int>& objects, int container, Q
         plan_.changeProperties(drawn.node, changes);
         plan_.moveObject(drawn.node, target.node);
     }
-    return note;
+    return joined(QStringList{note} + notes).trimmed();
 }
 
 QString FormGestures::remove(const std::vector<int>& objects)

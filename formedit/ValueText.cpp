@@ -105,7 +105,8 @@ bool isPropertyName(const QString& name)
 
 QStringList identifierValue(const QString& name)
 {
-    if (!isIdentifier(name))
+    // A reference to another module's component is dotted: DataModule2.DataSource1.
+    if (!isPropertyName(name))
         throw FormEditError(QStringLiteral("\"%1\" is not an identifier.").arg(name).toStdString());
     return {name};
 }

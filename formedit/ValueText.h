@@ -16,7 +16,8 @@ QStringList stringValue(const QString& text);
 // A string list: "(", each string, ")".
 QStringList stringListValue(const QStringList& strings);
 QStringList integerValue(std::int64_t value);
-// An identifier (an enumeration's value, a colour's name, True, False); throws FormEditError.
+// An identifier (an enumeration's value, a colour's name, True, False, a component, which may be
+// another module's: DataModule2.DataSource1); throws FormEditError.
 QStringList identifierValue(const QString& name);
 // A set of identifiers: "[a, b]".
 QStringList setValue(const QStringList& names);

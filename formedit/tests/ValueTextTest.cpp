@@ -51,6 +51,8 @@ TEST(ValueText, TypedValuesMustReadAsOneValue)
         }
     }
     EXPECT_THROW(ValueText::identifierValue("cl Red"), FormEditError);
+    EXPECT_THROW(ValueText::identifierValue("Module."), FormEditError);
+    EXPECT_EQ(ValueText::identifierValue("DataModule2.DataSource1"), QStringList{"DataModule2.DataSource1"});
     EXPECT_EQ(ValueText::setValue({"akLeft", "akTop"}), QStringList{"[akLeft, akTop]"});
     EXPECT_TRUE(ValueText::isPropertyName("Font.Name"));
     EXPECT_FALSE(ValueText::isPropertyName("Font..Name"));
