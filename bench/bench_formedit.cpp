@@ -7,14 +7,11 @@
 #include "FormLayout.h"
 #include "FormViewDock.h"
 #include "OffscreenRun.h"
-#include "SilentPrompts.h"
+#include "ViewedForm.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QMouseEvent>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <chrono>
@@ -26,18 +23,6 @@ namespace {
 
 constexpr int DragMoves = 100;
 constexpr double DragStepTargetMs = 16;
-
-std::vector<std::filesystem::path> corpusForms(const std::filesystem::path& corpus)
-{
-    std::vector<std::filesystem::path> forms;
-    for (const char* kind : {"binary", "text"}) {
-        std::error_code error;
-        for (const auto& entry : std::filesystem::directory_iterator(corpus / kind, error))
-            forms.push_back(entry.path());
-    }
-    std::sort(forms.begin(), forms.end());
-    return forms;
-}
 
 double milliseconds(std::chrono::steady_clock::duration duration)
 {
@@ -88,32 +73,12 @@ Figures figuresOf(std::vector<double> times)
 // did not draw or follow an edit.
 bool measure(const std::filesystem::path& source)
 {
-    // A copy, so that nothing the editor might write reaches the corpus.
-    QTemporaryDir folder;
-    const QString path = folder.filePath(QString::fromStdString(source.filename().string()));
-    if (!QFile::copy(QString::fromStdString(source.string()), path))
+    const ViewedForm viewed(source, "bench_formedit");
+    if (!viewed.ready())
         return false;
-
-    SilentPrompts prompts;
-    dfm::EditorWindow window(prompts, {QStringLiteral("QuenDFMEd")});
-    window.resize(1200, 800);
-    window.show();
-    window.openFormFile(path);
-    auto* view = window.findChild<dfm::FormViewDock*>(QStringLiteral("FormViewDock"));
-    if (view->isHidden())
-        window.findChild<QAction*>(QStringLiteral("ActFormView"))->trigger();
-    dfm::FormCanvas* canvas = view->canvas();
-    dfm::FormDocument& document = window.document();
-    QElapsedTimer opening;
-    opening.start();
-    while (document.formParsePending() || canvas->drawing() == nullptr) {
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-        if (opening.elapsed() > 10000) {
-            std::fprintf(stderr, "bench_formedit: %s not drawn within 10 s: %s\n", source.c_str(), qPrintable(view->statusText()));
-            return false;
-        }
-    }
-    QApplication::processEvents();
+    dfm::FormViewDock* view = viewed.view();
+    dfm::FormCanvas* canvas = viewed.canvas();
+    dfm::FormDocument& document = viewed.window().document();
     if (!canvas->isVisible()) {
         std::fprintf(stderr, "bench_formedit: the form view is not shown\n");
         return false;
@@ -173,20 +138,10 @@ int main(int argc, char** argv)
 {
     const OffscreenRun run;
     QApplication application(argc, argv);
-    if (argc > 2 || (argc == 2 && argv[1][0] == '-')) {
-        std::fprintf(stderr, "usage: bench_formedit [CORPUS_DIR]\n"
-                             "  CORPUS_DIR: the shared corpus (../shared/corpus beside the sources by default)\n");
-        return 2;
-    }
-    const std::filesystem::path corpus = argc == 2 ? argv[1] : DFM_CORPUS_DIR;
-    const std::vector<std::filesystem::path> forms = corpusForms(corpus);
-    if (forms.empty()) {
-        std::fprintf(stderr, "bench_formedit: no forms in %s/binary or %s/text\n", corpus.c_str(), corpus.c_str());
-        return 1;
-    }
-    const auto largest = std::max_element(forms.begin(), forms.end(), [](const auto& a, const auto& b) {
-        return std::filesystem::file_size(a) < std::filesystem::file_size(b);
-    });
+    const CorpusForms corpus = corpusFormsOf(argc, argv, "bench_formedit");
+    if (corpus.status != 0)
+        return corpus.status;
+    const std::vector<std::filesystem::path>& forms = corpus.forms;
     std::printf("largest form of the corpus\n");
-    return measure(*largest) ? 0 : 1;
+    return measure(largestForm(forms)) ? 0 : 1;
 }

@@ -11,13 +11,10 @@
 #include "FormViewDock.h"
 #include "OffscreenRun.h"
 #include "PageEditor.h"
-#include "SilentPrompts.h"
+#include "ViewedForm.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
@@ -31,19 +28,6 @@ namespace {
 constexpr int Runs = 20;
 constexpr double DrawTargetMs = 50;
 constexpr double RedrawTargetMs = 250;
-
-// The corpus's binary and text forms.
-std::vector<std::filesystem::path> corpusForms(const std::filesystem::path& corpus)
-{
-    std::vector<std::filesystem::path> forms;
-    for (const char* kind : {"binary", "text"}) {
-        std::error_code error;
-        for (const auto& entry : std::filesystem::directory_iterator(corpus / kind, error))
-            forms.push_back(entry.path());
-    }
-    std::sort(forms.begin(), forms.end());
-    return forms;
-}
 
 // The form whose drawing holds the most objects.
 std::filesystem::path mostObjects(const std::vector<std::filesystem::path>& forms)
@@ -80,34 +64,12 @@ const char* verdict(bool met)
 // when the view did not follow the text.
 bool measure(const std::filesystem::path& source)
 {
-    // A copy, so that nothing the editor might write reaches the corpus.
-    QTemporaryDir folder;
-    const QString path = folder.filePath(QString::fromStdString(source.filename().string()));
-    if (!QFile::copy(QString::fromStdString(source.string()), path))
+    const ViewedForm viewed(source, "bench_formview");
+    if (!viewed.ready())
         return false;
-
-    SilentPrompts prompts;
-    dfm::EditorWindow form(prompts, {QStringLiteral("QuenDFMEd")});
-    form.resize(1200, 800);
-    form.show();
-    form.openFormFile(path);
-    auto* view = form.findChild<dfm::FormViewDock*>(QStringLiteral("FormViewDock"));
-    // The previous run's window left it shown, which the store keeps.
-    if (view->isHidden())
-        form.findChild<QAction*>(QStringLiteral("ActFormView"))->trigger();
-    dfm::FormCanvas* canvas = view->canvas();
+    dfm::EditorWindow& form = viewed.window();
+    dfm::FormCanvas* canvas = viewed.canvas();
     auto* page = form.findChild<dfm::PageEditor*>(QStringLiteral("Memo1"));
-    QElapsedTimer opening;
-    opening.start();
-    while (form.document().formParsePending() || canvas->drawing() == nullptr) {
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-        if (opening.elapsed() > 10000) {
-            std::fprintf(stderr, "bench_formview: %s not drawn within 10 s: %s\n", source.c_str(),
-                         qPrintable(view->statusText()));
-            return false;
-        }
-    }
-    QApplication::processEvents();
 
     // Drawing alone: what the view does with each new model.
     const auto model = form.document().formModel();
@@ -175,22 +137,12 @@ int main(int argc, char** argv)
 {
     const OffscreenRun run;
     QApplication application(argc, argv);
-    if (argc > 2 || (argc == 2 && argv[1][0] == '-')) {
-        std::fprintf(stderr, "usage: bench_formview [CORPUS_DIR]\n"
-                             "  CORPUS_DIR: the shared corpus (../shared/corpus beside the sources by default)\n");
-        return 2;
-    }
-    const std::filesystem::path corpus = argc == 2 ? argv[1] : DFM_CORPUS_DIR;
-    const std::vector<std::filesystem::path> forms = corpusForms(corpus);
-    if (forms.empty()) {
-        std::fprintf(stderr, "bench_formview: no forms in %s/binary or %s/text\n", corpus.c_str(), corpus.c_str());
-        return 1;
-    }
-    const auto largest = std::max_element(forms.begin(), forms.end(), [](const auto& a, const auto& b) {
-        return std::filesystem::file_size(a) < std::filesystem::file_size(b);
-    });
+    const CorpusForms corpus = corpusFormsOf(argc, argv, "bench_formview");
+    if (corpus.status != 0)
+        return corpus.status;
+    const std::vector<std::filesystem::path>& forms = corpus.forms;
     std::printf("largest form of the corpus\n");
-    if (!measure(*largest))
+    if (!measure(largestForm(forms)))
         return 1;
     std::printf("form of the corpus with the most objects\n");
     return measure(mostObjects(forms)) ? 0 : 1;

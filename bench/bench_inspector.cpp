@@ -6,13 +6,11 @@
 #include "FormViewDock.h"
 #include "OffscreenRun.h"
 #include "PropertyInspector.h"
-#include "SilentPrompts.h"
+#include "ViewedForm.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -32,20 +30,6 @@ double milliseconds(std::chrono::steady_clock::duration duration)
     return std::chrono::duration<double, std::milli>(duration).count();
 }
 
-// The corpus's largest form, binary or text.
-std::filesystem::path largestForm(const std::filesystem::path& corpus)
-{
-    std::filesystem::path largest;
-    for (const char* kind : {"binary", "text"}) {
-        std::error_code error;
-        for (const auto& entry : std::filesystem::directory_iterator(corpus / kind, error)) {
-            if (largest.empty() || entry.file_size() > std::filesystem::file_size(largest))
-                largest = entry.path();
-        }
-    }
-    return largest;
-}
-
 QLineEdit* editorOf(QTreeWidget* table, const QString& name)
 {
     for (int i = 0; i < table->topLevelItemCount(); ++i) {
@@ -57,31 +41,12 @@ QLineEdit* editorOf(QTreeWidget* table, const QString& name)
 
 bool measure(const std::filesystem::path& source)
 {
-    // A copy, so that nothing the editor might write reaches the corpus.
-    QTemporaryDir folder;
-    const QString path = folder.filePath(QString::fromStdString(source.filename().string()));
-    if (!QFile::copy(QString::fromStdString(source.string()), path))
+    const ViewedForm viewed(source, "bench_inspector");
+    if (!viewed.ready())
         return false;
-
-    SilentPrompts prompts;
-    dfm::EditorWindow form(prompts, {QStringLiteral("QuenDFMEd")});
-    form.resize(1200, 800);
-    form.show();
-    form.openFormFile(path);
-    auto* view = form.findChild<dfm::FormViewDock*>(QStringLiteral("FormViewDock"));
-    if (view->isHidden())
-        form.findChild<QAction*>(QStringLiteral("ActFormView"))->trigger();
-    dfm::FormCanvas* canvas = view->canvas();
-    QElapsedTimer opening;
-    opening.start();
-    while (form.document().formParsePending() || canvas->drawing() == nullptr) {
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-        if (opening.elapsed() > 10000) {
-            std::fprintf(stderr, "bench_inspector: %s not drawn within 10 s\n", source.c_str());
-            return false;
-        }
-    }
-    QApplication::processEvents();
+    dfm::EditorWindow& form = viewed.window();
+    dfm::FormViewDock* view = viewed.view();
+    dfm::FormCanvas* canvas = viewed.canvas();
 
     // The form itself, selected in the view as a click on it would, whose Left forms store.
     auto* inspector = form.findChild<dfm::PropertyInspector*>(QStringLiteral("PropertyInspectorDock"));
@@ -135,16 +100,9 @@ int main(int argc, char** argv)
 {
     const OffscreenRun run;
     QApplication application(argc, argv);
-    if (argc > 2 || (argc == 2 && argv[1][0] == '-')) {
-        std::fprintf(stderr, "usage: bench_inspector [CORPUS_DIR]\n"
-                             "  CORPUS_DIR: the shared corpus (../shared/corpus beside the sources by default)\n");
-        return 2;
-    }
-    const std::filesystem::path corpus = argc == 2 ? argv[1] : DFM_CORPUS_DIR;
-    const std::filesystem::path largest = largestForm(corpus);
-    if (largest.empty()) {
-        std::fprintf(stderr, "bench_inspector: no forms in %s/binary or %s/text\n", corpus.c_str(), corpus.c_str());
-        return 1;
-    }
-    return measure(largest) ? 0 : 1;
+    const CorpusForms corpus = corpusFormsOf(argc, argv, "bench_inspector");
+    if (corpus.status != 0)
+        return corpus.status;
+    std::printf("largest form of the corpus\n");
+    return measure(largestForm(corpus.forms)) ? 0 : 1;
 }
