@@ -8,6 +8,7 @@
 #include "FormCanvas.h"
 #include "FormDocument.h"
 #include "FormDrawing.h"
+#include "FormEditError.h"
 #include "FormEditPlan.h"
 #include "FormGestures.h"
 #include "FormNode.h"
@@ -308,9 +309,20 @@ void FormViewDock::createControls()
         const bool sameParent = container < 0 || std::all_of(selected.begin(), selected.end(), [&](int object) {
             return drawing_->objects()[static_cast<std::size_t>(object)].parent == container;
         });
+        // A text edited but not read yet is drawn again before the edit, so the container is
+        // found again by its name.
+        const std::shared_ptr<const FormDrawing> drawnBefore = drawing_;
+        const std::string containerName = sameParent ? std::string() : drawing_->objects()[static_cast<std::size_t>(container)].name;
         applyGesture([&](FormGestures& gestures) {
-            return sameParent ? gestures.move(canvas_->selectedObjects(), delta)
-                              : gestures.moveInto(canvas_->selectedObjects(), container, delta);
+            if (sameParent)
+                return gestures.move(canvas_->selectedObjects(), delta);
+            const auto& objects = drawing_->objects();
+            const auto named = std::find_if(objects.begin(), objects.end(),
+                                            [&](const DrawnObject& object) { return object.name == containerName; });
+            if (drawing_ != drawnBefore && named == objects.end())
+                throw FormEditError("The container of the drop is no longer in the form.");
+            return gestures.moveInto(canvas_->selectedObjects(),
+                                     drawing_ == drawnBefore ? container : static_cast<int>(named - objects.begin()), delta);
         });
     });
     connect(canvas_, &FormCanvas::selectionResized, this, [this](QMargins edges) {
@@ -648,9 +660,8 @@ void FormViewDock::pasteClipboard()
     const std::optional<QString> text = clipboardText();
     if (!text)
         return;
-    const int container = targetContainer();
     applyGesture([&](FormGestures& gestures) {
-        const QString note = gestures.paste(*text, container);
+        const QString note = gestures.paste(*text, targetContainer());
         selectedNames_ = gestures.added();
         return note;
     });
