@@ -637,15 +637,12 @@ int FormViewDock::targetContainer() const
 
 void FormViewDock::copySelection()
 {
-    runCommand(prompts_, [&] {
-        const std::shared_ptr<const FormModel> model = document_.currentFormModel();
-        if (model != drawnModel_ || !drawing_)
-            drawNow();
-        const QTextDocument* page = document_.page(FormDocument::Page::Form);
-        FormEditPlan plan(*model, [page](int line) { return page->findBlockByNumber(line).text(); });
-        const QStringList lines = FormGestures(*drawing_, plan).copy(canvas_->selectedObjects());
+    // A gesture that plans no edit: the text stays as it is.
+    applyGesture([&](FormGestures& gestures) {
+        const QStringList lines = gestures.copy(canvas_->selectedObjects());
         if (!lines.isEmpty())
             QApplication::clipboard()->setText(lines.join(u'\n') + u'\n');
+        return QString();
     });
 }
 

@@ -118,9 +118,10 @@ private:
     void objectToggled(int object);
     void selectObject(int object);
     void selectObjects(std::vector<int> objects);
-    // Makes one gesture's edit through the plan gesture fills; join: part of the previous step.
-    // An edit that cannot be made is shown in the error box; what was kept in bounds, in the
-    // status line.
+    // Runs a gesture on the drawing of the form text as it stands (a text edited but not read yet
+    // is read and drawn first) and makes the edits it plans as one step of the undo; join: part
+    // of the previous step. An edit that cannot be made is shown in the error box; what was kept
+    // in bounds, in the status line.
     void applyGesture(const std::function<QString(FormGestures&)>& gesture, bool join = false);
     void keyMove(QPoint delta);
     void keyResize(QMargins edges);
