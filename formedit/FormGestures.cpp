@@ -309,7 +309,9 @@ QString FormGestures::remove(const std::vector<int>& objects)
 
 int FormGestures::containerAt(QPoint point) const
 {
-    int index = drawing_.objectAt(point, false);
+    // The drawing looks points up in its picture, where a main menu's bar stands above the
+    // client area.
+    int index = drawing_.objectAt(point + QPoint(0, drawing_.menuBarHeight()), false);
     if (index < 0)
         index = 0;
     while (index > 0 && !ControlClasses::isContainer(object(index).kind))

@@ -259,6 +259,19 @@ TEST(FormGestures, AddedControlsTakeFreeNamesAndTheirClassSize)
         << edit.text.toStdString();
 }
 
+// A main menu's bar stands above the client area: a point of the client area is not moved by it.
+TEST(FormGestures, AControlAddedUnderAMenuBarGoesToTheContainerUnderThePoint)
+{
+    const QString form = "object Main: TForm\n  ClientHeight = 200\n  ClientWidth = 300\n  Menu = Menu1\n"
+                         "  object Strip: TPanel\n    Left = 0\n    Top = 0\n    Width = 300\n    Height = 40\n"
+                         "    BevelOuter = bvNone\n  end\n  object Menu1: TMainMenu\n    Left = 200\n    Top = 150\n"
+                         "    object File1: TMenuItem\n      Caption = 'File'\n    end\n  end\nend\n";
+    // Below the strip, within the height of the menu bar.
+    const Outcome outcome = made(form, [](FormGestures& g, const Objects&) { return g.add("TButton", QPoint(10, 45)); });
+    EXPECT_TRUE(outcome.text.contains("  end\n  object Button1: TButton\n    Left = 10\n    Top = 45\n"))
+        << outcome.text.toStdString();
+}
+
 TEST(FormGestures, PastedObjectsAreRenamedOnlyWhenTheirNameIsTaken)
 {
     const QString form = QString::fromUtf8(Form);
