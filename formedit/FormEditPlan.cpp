@@ -1,6 +1,7 @@
 // Edits of the form text computed from the spans of the model read from it.
 #include "FormEditPlan.h"
 
+#include "AsciiText.h"
 #include "FormEditError.h"
 
 #include <algorithm>
@@ -29,14 +30,6 @@ int leadingBlanks(const QString& line)
 bool isBlank(QStringView text)
 {
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c == u' ' || c == u'\t' || c == u'\r'; });
-}
-
-bool sameName(std::string_view a, std::string_view b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-        return lower(x) == lower(y);
-    });
 }
 
 QString nameText(std::string_view name)
@@ -94,7 +87,7 @@ void FormEditPlan::changeProperties(std::uint32_t node, const std::vector<Proper
     std::vector<PropertyChange>& pending = changes_[node];
     for (const PropertyChange& change : changes) {
         auto same = std::find_if(pending.begin(), pending.end(),
-                                 [&](const PropertyChange& p) { return sameName(p.name, change.name); });
+                                 [&](const PropertyChange& p) { return ascii::equalsIgnoringCase(p.name, change.name); });
         if (same != pending.end())
             *same = change;
         else
@@ -142,10 +135,11 @@ bool FormEditPlan::isWithin(std::uint32_t node, std::uint32_t ancestor) const
     return false;
 }
 
-bool FormEditPlan::isCarried(std::uint32_t node) const
+bool FormEditPlan::isCarried(std::uint32_t node, const Move* besides) const
 {
     return std::any_of(removals_.begin(), removals_.end(), [&](std::uint32_t r) { return isWithin(node, r); })
-        || std::any_of(moves_.begin(), moves_.end(), [&](const Move& m) { return isWithin(node, m.node); });
+        || std::any_of(moves_.begin(), moves_.end(),
+                       [&](const Move& m) { return &m != besides && isWithin(node, m.node); });
 }
 
 QStringList FormEditPlan::blockLines(std::uint32_t node) const
@@ -227,7 +221,7 @@ void FormEditPlan::addPropertyEdits(std::uint32_t node, TextReplacements& out) c
     };
     const auto changeOf = [&](std::string_view name) -> const PropertyChange* {
         for (const PropertyChange& change : found->second) {
-            if (sameName(change.name, name))
+            if (ascii::equalsIgnoringCase(change.name, name))
                 return &change;
         }
         return nullptr;
@@ -248,7 +242,7 @@ void FormEditPlan::addPropertyEdits(std::uint32_t node, TextReplacements& out) c
         const auto existing = findProperty(properties, change.name);
         if (!existing) {
             const bool placeProperty = std::any_of(PlaceProperties.begin(), PlaceProperties.end(), [&](const auto& names) {
-                return std::any_of(names.begin(), names.end(), [&](std::string_view p) { return sameName(p, change.name); });
+                return std::any_of(names.begin(), names.end(), [&](std::string_view p) { return ascii::equalsIgnoringCase(p, change.name); });
             });
             if (change.value && !placeProperty)
                 insert(last, change);
@@ -284,14 +278,9 @@ TextReplacements FormEditPlan::replacements() const
             out.push_back(blockRemoval(node));
     }
     for (const Move& move : moves_) {
-        const auto carriedBy = [&](std::uint32_t n) {
-            return std::any_of(removals_.begin(), removals_.end(), [&](std::uint32_t r) { return isWithin(n, r); })
-                || std::any_of(moves_.begin(), moves_.end(),
-                               [&](const Move& m) { return m.node != move.node && isWithin(n, m.node); });
-        };
-        if (carriedBy(move.node))
+        if (isCarried(move.node, &move))
             continue;
-        if (carriedBy(move.newParent) || isWithin(move.newParent, move.node))
+        if (isCarried(move.newParent))
             throw FormEditError("An object cannot be put inside an object that moves or is deleted.");
 
         // The block's own edits are made on its lines before they move.
@@ -354,18 +343,19 @@ std::string FormEditPlan::freeName(const FormModel& model, std::string_view clas
         base.pop_back();
     if (base.empty())
         base = "Object";
-    const auto taken = [&](const std::string& name) {
-        for (FormNode node : model.nodes()) {
-            if (sameName(node.name(), name))
-                return true;
-        }
-        return std::any_of(alsoTaken.begin(), alsoTaken.end(), [&](const std::string& t) { return sameName(t, name); });
-    };
     for (int n = 1;; ++n) {
         std::string name = base + std::to_string(n);
-        if (!taken(name))
+        if (!isNameTaken(model, name, alsoTaken))
             return name;
     }
+}
+
+bool FormEditPlan::isNameTaken(const FormModel& model, std::string_view name, const std::vector<std::string>& alsoTaken)
+{
+    const auto same = [name](std::string_view other) { return ascii::equalsIgnoringCase(other, name); };
+    const auto nodes = model.nodes();
+    return std::any_of(nodes.begin(), nodes.end(), [&](FormNode node) { return same(node.name()); })
+        || std::any_of(alsoTaken.begin(), alsoTaken.end(), same);
 }
 
 }  // namespace dfm

@@ -48,6 +48,8 @@ public:
     // A name no object of the model has, from the class name less its T: Button1, Button2...
     static std::string freeName(const FormModel& model, std::string_view className,
                                 const std::vector<std::string>& alsoTaken = {});
+    // Whether an object of the model, or alsoTaken, has the name, compared as forms compare names.
+    static bool isNameTaken(const FormModel& model, std::string_view name, const std::vector<std::string>& alsoTaken);
 
     const FormModel& model() const { return model_; }
     // The text of a 0-based line.
@@ -69,8 +71,9 @@ private:
     FormNode nodeAt(std::uint32_t node) const;
     int depthOf(std::uint32_t node) const;
     bool isWithin(std::uint32_t node, std::uint32_t ancestor) const;
-    // Whether the node or one of its parents is removed or moved: its own edits go with it.
-    bool isCarried(std::uint32_t node) const;
+    // Whether the node or one of its parents is removed or moved (by another move than besides):
+    // its own edits go with it.
+    bool isCarried(std::uint32_t node, const Move* besides = nullptr) const;
     // The node's property changes as replacements in the whole text.
     void addPropertyEdits(std::uint32_t node, TextReplacements& out) const;
     // The replacement that removes the node's lines, and the lines themselves.

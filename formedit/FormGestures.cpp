@@ -4,7 +4,6 @@
 #include "ControlClasses.h"
 #include "FormEditError.h"
 #include "FormLayout.h"
-#include "MemoryStream.h"
 #include "ValueText.h"
 
 #include <QRegularExpression>
@@ -380,13 +379,11 @@ QString FormGestures::paste(const QString& text, int container)
     while (!lines.isEmpty() && lines.back().trimmed().isEmpty())
         lines.removeLast();
     // The objects are read under a root of their own, which also proves they are form text.
-    const QString wrapped = QStringLiteral("object Clipboard: TClipboard\n") + lines.join(u'\n') + QStringLiteral("\nend\n");
-    const QByteArray bytes = wrapped.toUtf8();
     const auto refuse = [] { throw FormEditError("The clipboard holds no objects of form text to paste."); };
     std::optional<FormModel> pasted;
     try {
-        MemoryStream input(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-        pasted.emplace(FormModel::readText(input, TextEncoding::Utf8));
+        pasted.emplace(ValueText::readFormText(QStringLiteral("object Clipboard: TClipboard\n") + lines.join(u'\n')
+                                               + QStringLiteral("\nend\n")));
     } catch (const std::exception&) {
         refuse();
     }
@@ -401,16 +398,7 @@ QString FormGestures::paste(const QString& text, int container)
         if (node.index() == 0 || node.name().empty())
             continue;
         std::string name(node.name());
-        const auto taken = [&](const std::string& n) {
-            for (FormNode existing : plan_.model().nodes()) {
-                if (QString::fromStdString(std::string(existing.name())).compare(QString::fromStdString(n), Qt::CaseInsensitive) == 0)
-                    return true;
-            }
-            return std::any_of(names.begin(), names.end(), [&](const std::string& t) {
-                return QString::fromStdString(t).compare(QString::fromStdString(n), Qt::CaseInsensitive) == 0;
-            });
-        };
-        if (taken(name)) {
+        if (FormEditPlan::isNameTaken(plan_.model(), name, names)) {
             name = FormEditPlan::freeName(plan_.model(), node.className(), names);
             QString& line = lines[static_cast<qsizetype>(node.span().firstLine) - 2];
             const QRegularExpressionMatch match = header.match(line);

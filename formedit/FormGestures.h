@@ -44,7 +44,8 @@ public:
     // The names of the objects add and paste put in, outermost first.
     const std::vector<std::string>& added() const { return added_; }
 
-    // The container a control dropped or added at point goes into; -1 for none.
+    // The container a control added at point (form units of the client area) goes into: the
+    // form where no other container is there.
     int containerAt(QPoint point) const;
 
 private:

@@ -2,7 +2,6 @@
 #include "ValueText.h"
 
 #include "FormEditError.h"
-#include "FormModel.h"
 #include "MemoryStream.h"
 
 #include <QRegularExpression>
@@ -91,6 +90,13 @@ QStringList integerValue(std::int64_t value)
     return {QString::number(value)};
 }
 
+FormModel readFormText(const QString& text)
+{
+    const QByteArray bytes = text.toUtf8();
+    MemoryStream input(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    return FormModel::readText(input, TextEncoding::Utf8);
+}
+
 bool isIdentifier(const QString& name)
 {
     static const QRegularExpression identifier(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
@@ -133,11 +139,9 @@ QStringList typedValue(const QString& typed, std::string_view property)
     const QStringList lines = typed.trimmed().split(u'\n');
     if (typed.trimmed().isEmpty())
         refuse(typed, property, QStringLiteral("a value is expected."));
-    QString form = QStringLiteral("object A: T\n  P = ") + lines.join(QStringLiteral("\n    ")) + QStringLiteral("\nend\n");
-    const QByteArray bytes = form.toUtf8();
     try {
-        MemoryStream input(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-        const FormModel model = FormModel::readText(input, TextEncoding::Utf8);
+        const FormModel model =
+            readFormText(QStringLiteral("object A: T\n  P = ") + lines.join(QStringLiteral("\n    ")) + QStringLiteral("\nend\n"));
         if (model.root().properties().size() != 1 || !model.root().children().empty())
             refuse(typed, property, QStringLiteral("it is not one value."));
     } catch (const FormEditError&) {

@@ -2,6 +2,8 @@
 // becomes a value here, or is refused with a message naming it.
 #pragma once
 
+#include "FormModel.h"
+
 #include <QStringList>
 
 #include <cstdint>
@@ -28,6 +30,8 @@ QStringList numberValue(const QString& typed, std::string_view property);
 // text (a number, a quoted string, an identifier, a set, a list); throws FormEditError naming
 // property.
 QStringList typedValue(const QString& typed, std::string_view property);
+// The model of form text held in a string, read as UTF-8; throws what the reader throws.
+FormModel readFormText(const QString& text);
 // Whether name can be an object's or a property's name.
 bool isIdentifier(const QString& name);
 // A property's name: identifiers joined by dots.

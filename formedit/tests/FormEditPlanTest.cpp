@@ -1,7 +1,6 @@
 // Edits of the form text: only the touched lines change, and the text reads again.
 #include "FormEditError.h"
 #include "FormEditPlan.h"
-#include "MemoryStream.h"
 #include "ValueText.h"
 
 #include <gtest/gtest.h>
@@ -35,9 +34,7 @@ end
 
 FormModel read(const QString& text)
 {
-    const QByteArray bytes = text.toUtf8();
-    MemoryStream input(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-    return FormModel::readText(input, TextEncoding::Utf8);
+    return ValueText::readFormText(text);
 }
 
 std::uint32_t nodeNamed(const FormModel& model, std::string_view name)

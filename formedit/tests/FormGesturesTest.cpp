@@ -2,7 +2,7 @@
 // bounds.
 #include "FormEditError.h"
 #include "FormGestures.h"
-#include "MemoryStream.h"
+#include "ValueText.h"
 
 #include <gtest/gtest.h>
 
@@ -67,9 +67,7 @@ end
 
 std::shared_ptr<const FormModel> read(const QString& text)
 {
-    const QByteArray bytes = text.toUtf8();
-    MemoryStream input(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-    return std::make_shared<const FormModel>(FormModel::readText(input, TextEncoding::Utf8));
+    return std::make_shared<const FormModel>(ValueText::readFormText(text));
 }
 
 // The drawn objects of a case, found by name.
