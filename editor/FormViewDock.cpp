@@ -316,13 +316,10 @@ void FormViewDock::createControls()
         applyGesture([&](FormGestures& gestures) {
             if (sameParent)
                 return gestures.move(canvas_->selectedObjects(), delta);
-            const auto& objects = drawing_->objects();
-            const auto named = std::find_if(objects.begin(), objects.end(),
-                                            [&](const DrawnObject& object) { return object.name == containerName; });
-            if (drawing_ != drawnBefore && named == objects.end())
+            const int target = drawing_ == drawnBefore ? container : objectNamed(containerName);
+            if (target < 0)
                 throw FormEditError("The container of the drop is no longer in the form.");
-            return gestures.moveInto(canvas_->selectedObjects(),
-                                     drawing_ == drawnBefore ? container : static_cast<int>(named - objects.begin()), delta);
+            return gestures.moveInto(canvas_->selectedObjects(), target, delta);
         });
     });
     connect(canvas_, &FormCanvas::selectionResized, this, [this](QMargins edges) {
@@ -330,8 +327,7 @@ void FormViewDock::createControls()
     });
     connect(canvas_, &FormCanvas::placeClicked, this, [this](QPoint point) {
         const std::string className = placingClass_.toStdString();
-        for (QAction* choice : palette_->actions())
-            choice->setChecked(false);
+        dropPaletteChoice();
         applyGesture([&](FormGestures& gestures) {
             const QString note = gestures.add(className, point, gridSnap() ? FormCanvas::GridSize : 0);
             // The drawing made from the new text selects the control added.
@@ -339,8 +335,12 @@ void FormViewDock::createControls()
             return note;
         });
     });
-    connect(canvas_, &FormCanvas::moveKeyed, this, &FormViewDock::keyMove);
-    connect(canvas_, &FormCanvas::resizeKeyed, this, &FormViewDock::keyResize);
+    connect(canvas_, &FormCanvas::moveKeyed, this, [this](QPoint delta) {
+        keyGesture([&](FormGestures& gestures) { return gestures.move(canvas_->selectedObjects(), delta); });
+    });
+    connect(canvas_, &FormCanvas::resizeKeyed, this, [this](QMargins edges) {
+        keyGesture([&](FormGestures& gestures) { return gestures.resize(canvas_->selectedObjects(), edges); });
+    });
     connect(canvas_, &FormCanvas::tabKeyed, this, &FormViewDock::tabThrough);
     connect(canvas_, &FormCanvas::escapeKeyed, this, &FormViewDock::selectParent);
     connect(canvas_, &FormCanvas::deleteKeyed, this, &FormViewDock::deleteSelection);
@@ -510,15 +510,20 @@ void FormViewDock::objectToggled(int object)
         emit objectChosen(static_cast<int>(FormNode::at(*drawnModel_, drawn.node).span().firstLine));
 }
 
+int FormViewDock::objectNamed(const std::string& name) const
+{
+    const auto& objects = drawing_->objects();
+    const auto found = std::find_if(objects.begin(), objects.end(),
+                                    [&name](const DrawnObject& object) { return object.name == name; });
+    return found == objects.end() ? -1 : static_cast<int>(found - objects.begin());
+}
+
 void FormViewDock::reselect()
 {
     std::vector<int> found;
-    const auto& objects = drawing_->objects();
     for (const std::string& name : selectedNames_) {
-        const auto object = std::find_if(objects.begin(), objects.end(),
-                                         [&name](const DrawnObject& drawn) { return drawn.name == name; });
-        if (object != objects.end())
-            found.push_back(static_cast<int>(object - objects.begin()));
+        if (const int object = objectNamed(name); object >= 0)
+            found.push_back(object);
     }
     canvas_->setSelectedObjects(found);
     emit selectionChanged();
@@ -556,10 +561,11 @@ bool FormViewDock::hasKeyboardFocus() const
     return isVisible() && isAncestorOf(QApplication::focusWidget());
 }
 
-void FormViewDock::applyGesture(const std::function<QString(FormGestures&)>& gesture, bool join)
+bool FormViewDock::applyGesture(const std::function<QString(FormGestures&)>& gesture, bool join)
 {
     const bool wasEditing = editing_;
     editing_ = true;
+    bool made = false;
     runCommand(prompts_, [&] {
         // An edit of the text not read yet is read first, and the drawing made again from it.
         const std::shared_ptr<const FormModel> model = document_.currentFormModel();
@@ -574,22 +580,22 @@ void FormViewDock::applyGesture(const std::function<QString(FormGestures&)>& ges
         document_.editFormText(plan.replacements(), join);
         gestureNote_ = note;
         updateStatus();
+        made = true;
     });
     editing_ = wasEditing;
+    return made;
 }
 
-void FormViewDock::keyMove(QPoint delta)
+void FormViewDock::keyGesture(const std::function<QString(FormGestures&)>& gesture)
 {
-    const bool join = lastKeyGesture_.isValid() && lastKeyGesture_.elapsed() < KeyGestureMs;
-    applyGesture([&](FormGestures& gestures) { return gestures.move(canvas_->selectedObjects(), delta); }, join);
+    applyGesture(gesture, lastKeyGesture_.isValid() && lastKeyGesture_.elapsed() < KeyGestureMs);
     lastKeyGesture_.start();
 }
 
-void FormViewDock::keyResize(QMargins edges)
+void FormViewDock::dropPaletteChoice()
 {
-    const bool join = lastKeyGesture_.isValid() && lastKeyGesture_.elapsed() < KeyGestureMs;
-    applyGesture([&](FormGestures& gestures) { return gestures.resize(canvas_->selectedObjects(), edges); }, join);
-    lastKeyGesture_.start();
+    for (QAction* choice : palette_->actions())
+        choice->setChecked(false);
 }
 
 void FormViewDock::tabThrough(bool backward)
@@ -612,8 +618,7 @@ void FormViewDock::tabThrough(bool backward)
 void FormViewDock::selectParent()
 {
     if (!placingClass_.isEmpty()) {
-        for (QAction* choice : palette_->actions())
-            choice->setChecked(false);
+        dropPaletteChoice();
         return;
     }
     const int object = canvas_->selectedObject();
@@ -635,10 +640,10 @@ int FormViewDock::targetContainer() const
     return std::max(object, 0);
 }
 
-void FormViewDock::copySelection()
+bool FormViewDock::copySelection()
 {
     // A gesture that plans no edit: the text stays as it is.
-    applyGesture([&](FormGestures& gestures) {
+    return applyGesture([&](FormGestures& gestures) {
         const QStringList lines = gestures.copy(canvas_->selectedObjects());
         if (!lines.isEmpty())
             QApplication::clipboard()->setText(lines.join(u'\n') + u'\n');
@@ -646,10 +651,11 @@ void FormViewDock::copySelection()
     });
 }
 
+// What could not be copied is not deleted.
 void FormViewDock::cutSelection()
 {
-    copySelection();
-    deleteSelection();
+    if (copySelection())
+        deleteSelection();
 }
 
 void FormViewDock::pasteClipboard()

@@ -82,7 +82,8 @@ public:
     // Whether objects of the form text are selected, which Copy, Cut and Delete act on.
     bool canCopy() const { return !selectedNodes().empty(); }
     // The selected objects' text to the clipboard; Cut also deletes them.
-    void copySelection();
+    // False when nothing could be copied for an error, which the error box has shown.
+    bool copySelection();
     void cutSelection();
     // The objects of form text on the clipboard into the selected container (or the selected
     // control's), with names made free.
@@ -120,11 +121,15 @@ private:
     void selectObjects(std::vector<int> objects);
     // Runs a gesture on the drawing of the form text as it stands (a text edited but not read yet
     // is read and drawn first) and makes the edits it plans as one step of the undo; join: part
-    // of the previous step. An edit that cannot be made is shown in the error box; what was kept
-    // in bounds, in the status line.
-    void applyGesture(const std::function<QString(FormGestures&)>& gesture, bool join = false);
-    void keyMove(QPoint delta);
-    void keyResize(QMargins edges);
+    // of the previous step. An edit that cannot be made is shown in the error box, and false
+    // returned; what was kept in bounds is said in the status line.
+    bool applyGesture(const std::function<QString(FormGestures&)>& gesture, bool join = false);
+    // A gesture of a key: presses in a row are one step of the undo.
+    void keyGesture(const std::function<QString(FormGestures&)>& gesture);
+    // The palette's choice is dropped: a click selects again.
+    void dropPaletteChoice();
+    // The object of the drawing with the name; -1 for none.
+    int objectNamed(const std::string& name) const;
     void tabThrough(bool backward);
     void selectParent();
     // The container the selection's paste or the palette's control goes into.
