@@ -144,10 +144,8 @@ int FormCanvas::objectAtPoint(QPoint point) const
 {
     if (!drawing_ || shownScale_ <= 0)
         return -1;
-    const QPointF inPicture = QPointF(point - QPoint(Margin, Margin)) / shownScale_;
     // A hidden icon is not there to click.
-    return drawing_->objectAt(QPoint(static_cast<int>(std::floor(inPicture.x())), static_cast<int>(std::floor(inPicture.y()))),
-                              nonVisualShown_);
+    return drawing_->objectAt(toPicture(point), nonVisualShown_);
 }
 
 void FormCanvas::setSelectedObject(int object)
@@ -324,11 +322,15 @@ bool FormCanvas::focusNextPrevChild(bool)
     return false;
 }
 
-QPoint FormCanvas::toForm(QPoint point) const
+QPoint FormCanvas::toPicture(QPoint point) const
 {
     const QPointF inPicture = QPointF(point - QPoint(Margin, Margin)) / shownScale_;
-    const int menuBar = drawing_ ? drawing_->menuBarHeight() : 0;
-    return {static_cast<int>(std::floor(inPicture.x())), static_cast<int>(std::floor(inPicture.y())) - menuBar};
+    return {static_cast<int>(std::floor(inPicture.x())), static_cast<int>(std::floor(inPicture.y()))};
+}
+
+QPoint FormCanvas::toForm(QPoint point) const
+{
+    return toPicture(point) - QPoint(0, drawing_ ? drawing_->menuBarHeight() : 0);
 }
 
 int FormCanvas::handleAt(QPoint point) const

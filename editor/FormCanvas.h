@@ -113,6 +113,9 @@ private:
     bool isIcon(int object) const;
     // The handle of the one selected object under a point, as sides; NoSide for none.
     int handleAt(QPoint point) const;
+    // A point of the widget in form units of the picture, and of the form's client area (below
+    // its menu bar).
+    QPoint toPicture(QPoint point) const;
     QPoint toForm(QPoint point) const;
     // The pointer's travel in form units, snapped so that the selection's first moving edge lands
     // on the grid.
