@@ -19,6 +19,8 @@ namespace dfm {
 namespace {
 
 using ascii::equalsIgnoringCase;
+using ValueText::nameText;
+using ValueText::refuse;
 
 // As the converter splits long strings; a longer one is edited in its own small editor.
 constexpr qsizetype LongStringLength = 64;
@@ -27,22 +29,9 @@ const QString DefaultFontFamily = QStringLiteral("MS Sans Serif");
 constexpr int DefaultPointSize = 8;
 constexpr int DefaultPixelsPerInch = 96;
 
-QString nameText(std::string_view name)
-{
-    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
-}
-
 bool endsWithIgnoringCase(std::string_view text, std::string_view ending)
 {
     return text.size() >= ending.size() && equalsIgnoringCase(text.substr(text.size() - ending.size()), ending);
-}
-
-[[noreturn]] void refuse(const QString& typed, std::string_view property, const QString& why)
-{
-    throw FormEditError(QStringLiteral("%1 is not a valid value for %2: %3")
-                            .arg(typed.trimmed().isEmpty() ? QStringLiteral("An empty text") : u'"' + typed + u'"',
-                                 nameText(property), why)
-                            .toStdString());
 }
 
 bool isStringList(std::string_view name, const FormValue& value)

@@ -3,6 +3,7 @@
 
 #include "AsciiText.h"
 #include "FormEditError.h"
+#include "ValueText.h"
 
 #include <algorithm>
 #include <array>
@@ -11,6 +12,8 @@
 namespace dfm {
 
 namespace {
+
+using ValueText::nameText;
 
 // Absent, these are inserted first among the properties, in this order: the desktop library's
 // names, and the cross-platform library's.
@@ -30,11 +33,6 @@ int leadingBlanks(const QString& line)
 bool isBlank(QStringView text)
 {
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c == u' ' || c == u'\t' || c == u'\r'; });
-}
-
-QString nameText(std::string_view name)
-{
-    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
 }
 
 // Moves every line by shift columns: blanks added, or up to -shift leading spaces taken off.

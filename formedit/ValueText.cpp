@@ -15,19 +15,6 @@ namespace {
 // As the converter splits long strings.
 constexpr qsizetype CharactersPerLine = 64;
 
-QString nameText(std::string_view name)
-{
-    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
-}
-
-[[noreturn]] void refuse(const QString& typed, std::string_view property, const QString& why)
-{
-    throw FormEditError(QStringLiteral("%1 is not a valid value for %2: %3")
-                            .arg(typed.isEmpty() ? QStringLiteral("An empty text") : u'"' + typed + u'"',
-                                 nameText(property), why)
-                            .toStdString());
-}
-
 // One line of a string: printable characters quoted, the quote doubled, the rest #n.
 QString literal(QStringView text)
 {
@@ -88,6 +75,19 @@ QStringList stringListValue(const QStringList& strings)
 QStringList integerValue(std::int64_t value)
 {
     return {QString::number(value)};
+}
+
+QString nameText(std::string_view name)
+{
+    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+}
+
+void refuse(const QString& typed, std::string_view property, const QString& why)
+{
+    throw FormEditError(QStringLiteral("%1 is not a valid value for %2: %3")
+                            .arg(typed.trimmed().isEmpty() ? QStringLiteral("An empty text") : u'"' + typed + u'"',
+                                 nameText(property), why)
+                            .toStdString());
 }
 
 FormModel readFormText(const QString& text)

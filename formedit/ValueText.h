@@ -30,6 +30,11 @@ QStringList numberValue(const QString& typed, std::string_view property);
 // text (a number, a quoted string, an identifier, a set, a list); throws FormEditError naming
 // property.
 QStringList typedValue(const QString& typed, std::string_view property);
+// A name as the model holds it, in UTF-8.
+QString nameText(std::string_view name);
+// Refuses what a user typed for property with a message naming both and saying why; a text of
+// blanks is told as empty.
+[[noreturn]] void refuse(const QString& typed, std::string_view property, const QString& why);
 // The model of form text held in a string, read as UTF-8; throws what the reader throws.
 FormModel readFormText(const QString& text);
 // Whether name can be an object's or a property's name.
