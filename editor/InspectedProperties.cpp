@@ -5,6 +5,7 @@
 #include "CodePage.h"
 #include "ControlClasses.h"
 #include "FormColors.h"
+#include "FormDrawing.h"
 #include "FormEditError.h"
 #include "PropertyChoices.h"
 #include "ValueText.h"
@@ -27,7 +28,6 @@ constexpr qsizetype LongStringLength = 64;
 // The font of a control that stores none.
 const QString DefaultFontFamily = QStringLiteral("MS Sans Serif");
 constexpr int DefaultPointSize = 8;
-constexpr int DefaultPixelsPerInch = 96;
 
 bool endsWithIgnoringCase(std::string_view text, std::string_view ending)
 {
@@ -129,9 +129,8 @@ void addChoice(QStringList& choices, const QString& choice)
 int pixelsPerInch(const FormModel& model)
 {
     const auto stored = model.root().findProperty("PixelsPerInch");
-    const std::optional<std::int64_t> ppi = stored ? stored->value().integer() : std::nullopt;
     // As the drawing takes it, so that the dialog shows the size the view draws.
-    return ppi ? static_cast<int>(std::clamp<std::int64_t>(*ppi, 24, 960)) : DefaultPixelsPerInch;
+    return FormDrawing::pixelsPerInchOf(stored ? stored->value().integer() : std::nullopt);
 }
 
 bool hasStyle(const QFont& font, std::string_view member)

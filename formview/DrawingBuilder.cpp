@@ -91,8 +91,7 @@ void DrawingBuilder::build(std::shared_ptr<const FormModel> model)
     framed_.push_back(false);
     applyWithAncestors(model, 0, true, 0);
     // Fonts given in points are sized in pixels of the form's own resolution.
-    drawing_.pixelsPerInch_ =
-        static_cast<int>(std::clamp<std::int64_t>(objects_.front().integer("PixelsPerInch").value_or(96), 24, 960));
+    drawing_.pixelsPerInch_ = FormDrawing::pixelsPerInchOf(objects_.front().integer("PixelsPerInch"));
     classify();
     decodePictures();
     sizeForm();

@@ -2,6 +2,8 @@
 
 #include "DrawingBuilder.h"
 
+#include <algorithm>
+
 namespace dfm {
 
 FormDrawing FormDrawing::build(std::shared_ptr<const FormModel> model, const CodePage& page, AncestorSource* ancestors)
@@ -9,6 +11,11 @@ FormDrawing FormDrawing::build(std::shared_ptr<const FormModel> model, const Cod
     FormDrawing drawing;
     DrawingBuilder(drawing, page, ancestors).build(std::move(model));
     return drawing;
+}
+
+int FormDrawing::pixelsPerInchOf(std::optional<std::int64_t> stored)
+{
+    return static_cast<int>(std::clamp<std::int64_t>(stored.value_or(96), 24, 960));
 }
 
 int FormDrawing::objectAt(QPoint point, bool withIcons) const

@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace dfm {
@@ -39,6 +40,9 @@ public:
     // The captions of the main menu's items, for the menu bar.
     const QStringList& menuCaptions() const { return menuCaptions_; }
     int pixelsPerInch() const { return pixelsPerInch_; }
+    // The resolution fonts given in points are sized at: the form's PixelsPerInch as stored,
+    // kept within 24 to 960, or 96 without one.
+    static int pixelsPerInchOf(std::optional<std::int64_t> stored);
     // The order objects are painted in: a parent before its children, controls drawn by their
     // parent before windowed ones, non-visual icons last.
     const std::vector<int>& paintOrder() const { return paintOrder_; }
